@@ -1,0 +1,20 @@
+#include "core/settings_format.h"
+
+#include <cstdio>
+
+#include "common/text_scan.h"
+
+int ParseSettingsText(const char* data, std::size_t size, SettingsFileFields* f) {
+    TextScanner scan(data, size);
+    int converted = 0;
+    if (scan.ReadInt(&f->TimerInterval)) ++converted;
+    if (scan.ReadInt(&f->FollowingCode)) ++converted;
+    if (scan.ReadWord(f->SkinFileName, sizeof f->SkinFileName)) ++converted;
+    return converted;
+}
+
+std::string FormatSettingsText(int timerInterval, int followingCode, const char* skinFileName) {
+    char numbers[32];
+    std::snprintf(numbers, sizeof numbers, "%d %d ", timerInterval, followingCode);
+    return std::string(numbers) + skinFileName;
+}

@@ -1,0 +1,68 @@
+#include "core/skin_loader.h"
+
+#include <string>
+
+#include "common/text_file.h"
+#include "core/app_state.h"
+#include "core/skin_format.h"
+
+namespace {
+
+const char kSkinFolder[] = "skin\\";
+
+HBITMAP LoadSkinBitmap(const char* bitmapFileName) {
+    char path[kTextSize];
+    if (!JoinText(path, sizeof path, ProgramDir, kSkinFolder, bitmapFileName)) return nullptr;
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+}
+
+}  // namespace
+
+int LoadSkinFile() {
+    char path[kTextSize];
+    if (!JoinText(path, sizeof path, ProgramDir, kSkinFolder, Settings.SkinFileName)) return 1;
+    std::string text;
+    ReadResult read = ReadTextFile(path, &text);
+    if (read == ReadResult::NotOpened) return 1;
+
+    SkinFileFields f;
+    CopyText(f.BitmapFileName, sizeof f.BitmapFileName, Skin.BitmapFileName);
+    f.AnchorCorner = Skin.AnchorCorner;
+    f.NormalX = Skin.NormalX;
+    f.NormalY = Skin.NormalY;
+    f.SmallX = Skin.SmallX;
+    f.SmallY = Skin.SmallY;
+    CopyText(f.Author, sizeof f.Author, Skin.Author);
+    ParseSkinText(text.data(), text.size(), &f);
+    CopyText(Skin.BitmapFileName, sizeof Skin.BitmapFileName, f.BitmapFileName);
+    Skin.AnchorCorner = f.AnchorCorner;
+    Skin.NormalX = f.NormalX;
+    Skin.NormalY = f.NormalY;
+    Skin.SmallX = f.SmallX;
+    Skin.SmallY = f.SmallY;
+    CopyText(Skin.Author, sizeof Skin.Author, f.Author);
+    if (read == ReadResult::NotClosed) return 1;
+
+    Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName);
+    BITMAP info;
+    if (!Skin.SkinBitmap || GetObjectA(Skin.SkinBitmap, sizeof info, &info) == 0) return 1;
+    Skin.SkinWidth = info.bmWidth;
+    Skin.SkinHeight = info.bmHeight;
+    return 0;
+}
+
+int LoadDefaultSkin() {
+    if (Settings.TimerInterval == -1) Settings.TimerInterval = 500;
+    Skin.SkinWidth = 200;
+    Skin.SkinHeight = 18;
+    Skin.AnchorCorner = 2;
+    Skin.NormalX = -265;
+    Skin.NormalY = 4;
+    Skin.SmallX = -200;
+    Skin.SmallY = -18;
+    CopyText(Skin.BitmapFileName, sizeof Skin.BitmapFileName, "default.bmp");
+    CopyText(Skin.Author, sizeof Skin.Author, "Quorval");
+    CopyText(Settings.SkinFileName, sizeof Settings.SkinFileName, "デフォルト");
+    Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName);
+    return Skin.SkinBitmap ? 0 : 1;
+}

@@ -1,0 +1,60 @@
+#include "core/skin_window.h"
+
+#include "core/app_state.h"
+#include "core/command_routing.h"
+#include "core/hotkeys.h"
+#include "core/skin_region.h"
+#include "core/tracking.h"
+#include "resources/resource_ids.h"
+
+namespace {
+
+LRESULT OnCreate(HWND hwnd) {
+    HRGN region = BuildSkinRegion(Skin.SkinBitmap, kSkinColourKey);
+    SetWindowRgn(hwnd, region, TRUE);
+    if (region) SetPropA(hwnd, kRegionProperty, region);
+    RegisterSkinHotkeys(hwnd);
+    SetTimer(hwnd, kTrackingTimerId, static_cast<UINT>(Settings.TimerInterval), nullptr);
+    SetAttachment(1);
+    return 0;
+}
+
+LRESULT OnDestroy(HWND hwnd) {
+    KillTimer(hwnd, kTrackingTimerId);
+    if (GetPropA(hwnd, kRegionProperty)) RemovePropA(hwnd, kRegionProperty);
+    UnregisterSkinHotkeys(hwnd);
+    PostQuitMessage(0);
+    return 0;
+}
+
+}  // namespace
+
+HWND CreateSkinWindow(HINSTANCE instance) {
+    WNDCLASSEXA wc;
+    ZeroMemory(&wc, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = SkinWindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PELTO));
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    // The picture reaches the screen only through this brush; a null bitmap
+    // gives no brush and the system's default background.
+    wc.hbrBackground = Skin.SkinBitmap ? CreatePatternBrush(Skin.SkinBitmap) : nullptr;
+    wc.lpszClassName = kSkinClassName;
+    wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);
+    RegisterClassExA(&wc);
+    return CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST, kSkinClassName, kSkinWindowTitle,
+                           WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT, CW_USEDEFAULT,
+                           Skin.SkinWidth, Skin.SkinHeight, nullptr, nullptr, instance, nullptr);
+}
+
+LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: return OnCreate(hwnd);
+    case WM_DESTROY: return OnDestroy(hwnd);
+    case WM_TIMER: return TrackingTick(hwnd);
+    case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,45 @@
+// Resource and command ids of Pelto. Shared by the resource script and the code.
+#ifndef PELTO_RESOURCE_IDS_H
+#define PELTO_RESOURCE_IDS_H
+
+#define IDI_PELTO 111            /* program icon, 48 x 48, 256 colours */
+#define IDI_PLUGIN_ITEM 130      /* plug-in menu item icon, 16 x 16, 16 colours */
+#define IDR_MAIN_MENU 119        /* main menu; submenu 0 is shown */
+#define IDD_ABOUT 115
+#define IDD_RENAME 120
+#define IDD_SETTINGS 122
+#define IDD_LAUNCHER_SETTINGS 128
+
+/* Rename dialog controls; OK and Cancel are forwarded to the skin window. */
+#define IDC_RENAME_OK 1001
+#define IDC_RENAME_CANCEL 1005
+#define IDC_RENAME_EDIT 1002
+
+/* Main menu commands. */
+#define IDM_ATTACH_TOGGLE 40023
+#define IDM_SHUTDOWN 40024
+#define IDM_RESTART 40025
+#define IDM_LOGOFF 40026
+#define IDM_ALL_MINIMIZE 40030
+#define IDM_ALL_CLOSE 40031
+#define IDM_STORE_IN_TRAY 40032
+#define IDM_TARGET_MAXIMIZE 40033
+#define IDM_TARGET_MINIMIZE 40034
+#define IDM_TARGET_CLOSE 40035
+#define IDM_TARGET_RENAME 40036
+#define IDM_ABOUT 40038
+#define IDM_SETTINGS 40039
+#define IDM_CLOSE 40040
+#define IDM_WALLPAPER 40041
+#define IDM_CPL_APPWIZ 40051
+#define IDM_CPL_SYSTEM 40054
+#define IDM_CPL_MOUSE 40055
+#define IDM_CPL_MULTIMEDIA 40056
+#define IDM_CPL_DISPLAY 40059
+#define IDM_LAUNCHER_ADD 40060
+#define IDM_LAUNCHER_LIST 40061
+#define IDM_LAUNCHER_SETTINGS 40062
+#define IDM_PLUGIN_LIST 40063
+#define IDM_PLUGIN_REFRESH 40064
+
+#endif

@@ -1,0 +1,528 @@
+#!/usr/bin/env python3
+"""Generate Pelto's binary art files from code.
+
+Writes, relative to the repository root:
+    resources/skin/default.bmp   200 x 18, 24-bit BMP, magenta (0xFF00FF) = cut away
+    resources/icons/pelto.ico    48 x 48, 8-bit (256 colour) program icon
+    resources/icons/plugin.ico   16 x 16, 4-bit (16 colour) plug-in menu icon
+
+Python 3 standard library only. Run:  python3 scripts/make_art.py
+Extra test bitmaps can be written with write_test_bitmap() or
+    python3 scripts/make_art.py --test-bitmap out.bmp 64x32 [checker|pill|frame|solid]
+"""
+
+import math
+import os
+import struct
+import sys
+
+MAGENTA = (255, 0, 255)
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+# Palette shared by the skin and the icons.
+TEAL_TOP = (104, 176, 170)
+TEAL_BOTTOM = (34, 98, 104)
+OUTLINE = (18, 58, 64)
+HIGHLIGHT = (214, 240, 232)
+EMBLEM = (244, 248, 226)
+EMBLEM_SHADE = (200, 222, 196)
+
+
+# ---------------------------------------------------------------------------
+# small colour / geometry helpers
+# ---------------------------------------------------------------------------
+
+def clamp8(v):
+    return max(0, min(255, int(round(v))))
+
+
+def lerp(a, b, t):
+    return tuple(clamp8(a[i] + (b[i] - a[i]) * t) for i in range(3))
+
+
+def dist_to_segment(px, py, ax, ay, bx, by):
+    dx, dy = bx - ax, by - ay
+    L2 = dx * dx + dy * dy
+    t = 0.0 if L2 == 0 else max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / L2))
+    cx, cy = ax + t * dx, ay + t * dy
+    return math.hypot(px - cx, py - cy)
+
+
+def coverage(inside, x, y, n=5):
+    """Fraction of an n x n sub-sample grid of pixel (x, y) for which inside() holds."""
+    hit = 0
+    for j in range(n):
+        for i in range(n):
+            if inside(x + (i + 0.5) / n, y + (j + 0.5) / n):
+                hit += 1
+    return hit / float(n * n)
+
+
+def in_rounded_rect(px, py, x0, y0, x1, y1, r):
+    """Point test for a rectangle [x0,x1] x [y0,y1] with corner radius r."""
+    if px < x0 or px > x1 or py < y0 or py > y1:
+        return False
+    cx = min(max(px, x0 + r), x1 - r)
+    cy = min(max(py, y0 + r), y1 - r)
+    return (px - cx) ** 2 + (py - cy) ** 2 <= r * r
+
+
+def outline_of(mask, w, h, diagonal=False):
+    """Pixels of mask that touch a pixel outside the mask (or the image edge)."""
+    steps = [(1, 0), (-1, 0), (0, 1), (0, -1)]
+    if diagonal:
+        steps += [(1, 1), (1, -1), (-1, 1), (-1, -1)]
+    edge = [[False] * w for _ in range(h)]
+    for y in range(h):
+        for x in range(w):
+            if not mask[y][x]:
+                continue
+            for dx, dy in steps:
+                nx, ny = x + dx, y + dy
+                if not (0 <= nx < w and 0 <= ny < h) or not mask[ny][nx]:
+                    edge[y][x] = True
+                    break
+    return edge
+
+
+# ---------------------------------------------------------------------------
+# the leaf emblem (shared by skin and icon)
+# ---------------------------------------------------------------------------
+
+class Leaf:
+    """A leaf pointing up-right at 45 degrees, with a short stem and a midrib.
+
+    (cx, cy) is the middle of the blade, length is the blade length,
+    width the widest half-width.
+    """
+
+    def __init__(self, cx, cy, length, width, stem, rib=0.55, angle=-45.0,
+                 stem_width=1.1, veins=(), pixel_rib=False):
+        self.cx, self.cy = cx, cy
+        self.pixel_rib = pixel_rib  # rib as a hard one-pixel line (for small sizes)
+        self.stem_width = stem_width
+        self.veins = veins          # positions (0..1 along the blade) of side-vein pairs
+        self.length, self.width, self.stem, self.rib = length, width, stem, rib
+        a = math.radians(angle)
+        self.ux, self.uy = math.cos(a), math.sin(a)      # along the leaf
+        self.vx, self.vy = -self.uy, self.ux             # across the leaf
+
+    def _local(self, px, py):
+        dx, dy = px - self.cx, py - self.cy
+        u = dx * self.ux + dy * self.uy
+        v = dx * self.vx + dy * self.vy
+        return u + self.length / 2.0, v        # u = 0 at base, length at tip
+
+    def _half_width(self, u):
+        """Circular-arc lens, nudged fuller towards the base."""
+        L, W = self.length, self.width
+        if u <= 0.0 or u >= L:
+            return 0.0
+        R = (L * L / 4.0 + W * W) / (2.0 * W)
+        t = u / L
+        uu = L * (t ** 1.12)                   # shift the widest point towards the base
+        return max(0.0, math.sqrt(max(0.0, R * R - (uu - L / 2.0) ** 2)) - (R - W))
+
+    def blade(self, px, py):
+        u, v = self._local(px, py)
+        return abs(v) <= self._half_width(u)
+
+    def stem_part(self, px, py):
+        u, v = self._local(px, py)
+        return -self.stem <= u <= 0.6 and abs(v) <= self.stem_width / 2.0
+
+    def shape(self, px, py):
+        return self.blade(px, py) or self.stem_part(px, py)
+
+    def midrib(self, px, py):
+        u, v = self._local(px, py)
+        return 0.12 * self.length <= u <= 0.86 * self.length and abs(v) <= self.rib / 2.0
+
+    def vein(self, px, py):
+        u, v = self._local(px, py)
+        for t0 in self.veins:
+            # side veins leave the midrib and sweep towards the tip
+            du = u - t0 * self.length
+            if du < 0:
+                continue
+            reach = 0.68 * self._half_width(u)
+            if self.rib / 2.0 < abs(v) <= reach and abs(abs(v) - du * 1.25) <= 0.5:
+                return True
+        return False
+
+    def lower_half(self, px, py):
+        u, v = self._local(px, py)
+        return v > 0
+
+
+def paint_leaf(img, leaf, x0, y0, x1, y1, light, shade, rib_color, ss=6, shadow=None,
+               vein_strength=0.45):
+    """Composite the leaf over img (rows of RGB tuples) within a pixel box."""
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            base = img[y][x]
+            if shadow is not None:
+                sc = coverage(lambda px, py: leaf.shape(px - shadow[0], py - shadow[1]), x, y, ss)
+                if sc > 0:
+                    base = lerp(base, shadow[2], sc * shadow[3])
+            c_all = coverage(leaf.shape, x, y, ss)
+            if c_all <= 0:
+                img[y][x] = base
+                continue
+            c_low = coverage(lambda px, py: leaf.shape(px, py) and leaf.lower_half(px, py), x, y, ss)
+            if leaf.pixel_rib:
+                cpx, cpy = x + 0.5, y + 0.5
+                c_rib = c_all if leaf.blade(cpx, cpy) and leaf.midrib(cpx, cpy) else 0.0
+            else:
+                c_rib = coverage(lambda px, py: leaf.blade(px, py) and leaf.midrib(px, py),
+                                 x, y, ss)
+            c_vein = 0.0
+            if leaf.veins:
+                c_vein = coverage(lambda px, py: leaf.blade(px, py) and leaf.vein(px, py)
+                                  and not leaf.midrib(px, py), x, y, ss)
+            # colour of the covered part: mix of light and shaded halves, then rib
+            frac_low = c_low / c_all
+            col = lerp(light, shade, frac_low)
+            col = lerp(col, rib_color, min(1.0, c_rib / c_all))
+            col = lerp(col, rib_color, vein_strength * min(1.0, c_vein / c_all))
+            img[y][x] = lerp(base, col, c_all)
+
+
+# ---------------------------------------------------------------------------
+# 24-bit BMP
+# ---------------------------------------------------------------------------
+
+def write_bmp24(path, pixels):
+    """pixels: list of rows (top row first) of (r, g, b) tuples."""
+    h = len(pixels)
+    w = len(pixels[0])
+    row_bytes = (w * 3 + 3) & ~3
+    pad = b"\0" * (row_bytes - w * 3)
+    data = bytearray()
+    for row in reversed(pixels):                      # bottom-up
+        for r, g, b in row:
+            data += bytes((b, g, r))
+        data += pad
+    header_size = 14 + 40
+    file_header = struct.pack("<2sIHHI", b"BM", header_size + len(data), 0, 0, header_size)
+    info_header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(data), 2835, 2835, 0, 0)
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(file_header + info_header + data)
+
+
+def write_test_bitmap(path, width, height, pattern="checker", cell=8):
+    """Write a 24-bit test BMP.
+
+    pattern: 'checker' - grey checkerboard with magenta cells on the diagonal
+             'pill'    - the skin's pill shape at any size (magenta outside)
+             'frame'   - 1 px red frame, magenta interior quarter in the middle
+             'solid'   - flat grey
+    """
+    img = [[(128, 128, 128)] * width for _ in range(height)]
+    if pattern == "checker":
+        for y in range(height):
+            for x in range(width):
+                cx, cy = x // cell, y // cell
+                if cx == cy:
+                    img[y][x] = MAGENTA
+                elif (cx + cy) % 2:
+                    img[y][x] = (200, 200, 200)
+                else:
+                    img[y][x] = (80, 80, 80)
+    elif pattern == "pill":
+        img = render_skin(width, height)
+    elif pattern == "frame":
+        for y in range(height):
+            for x in range(width):
+                if x in (0, width - 1) or y in (0, height - 1):
+                    img[y][x] = (220, 40, 40)
+                elif width // 4 <= x < 3 * width // 4 and height // 4 <= y < 3 * height // 4:
+                    img[y][x] = MAGENTA
+    elif pattern != "solid":
+        raise ValueError("unknown pattern: %r" % pattern)
+    write_bmp24(path, img)
+    return img
+
+
+# ---------------------------------------------------------------------------
+# the skin: a teal pill bar
+# ---------------------------------------------------------------------------
+
+def render_skin(w=200, h=18, emblem=True, grip=True):
+    r = h / 2.0
+    ax, bx, cy = r, w - r, h / 2.0
+
+    def inside(px, py):
+        return dist_to_segment(px, py, ax, cy, bx, cy) <= r
+
+    mask = [[inside(x + 0.5, y + 0.5) for x in range(w)] for y in range(h)]
+    edge = outline_of(mask, w, h)
+    inner = outline_of([[mask[y][x] and not edge[y][x] for x in range(w)] for y in range(h)], w, h)
+
+    img = [[MAGENTA] * w for _ in range(h)]
+    for y in range(h):
+        t = y / float(h - 1)
+        # gentle curve: lighter top third, deeper bottom
+        row = lerp(TEAL_TOP, TEAL_BOTTOM, t ** 0.9)
+        for x in range(w):
+            if not mask[y][x]:
+                continue
+            if edge[y][x]:
+                img[y][x] = OUTLINE
+            elif inner[y][x] and y >= h / 2:
+                img[y][x] = lerp(row, OUTLINE, 0.25)          # soft lower bevel
+            elif inner[y][x]:
+                img[y][x] = lerp(row, HIGHLIGHT, 0.14)        # soft upper bevel
+            else:
+                img[y][x] = row
+
+    # faint highlight line near the top, fading out towards the ends
+    hy = 2
+    for x in range(w):
+        if mask[hy][x] and not edge[hy][x] and not inner[hy][x]:
+            d = min(x - r, (w - r) - x)
+            fade = max(0.0, min(1.0, d / 24.0))
+            img[hy][x] = lerp(img[hy][x], HIGHLIGHT, 0.40 * fade)
+
+    if emblem:
+        leaf = Leaf(cx=11.5, cy=8.5, length=13.0, width=3.5, stem=2.4, rib=0.7,
+                    pixel_rib=True)
+        paint_leaf(img, leaf, 2, 2, 22, h - 2, EMBLEM, EMBLEM_SHADE,
+                   lerp(TEAL_BOTTOM, TEAL_TOP, 0.55), ss=6,
+                   shadow=(0.7, 0.9, OUTLINE, 0.35))
+        # engraved divider after the emblem
+        for y in range(5, h - 5):
+            img[y][23] = lerp(img[y][23], OUTLINE, 0.55)
+            img[y][24] = lerp(img[y][24], HIGHLIGHT, 0.30)
+
+    if grip:
+        # three columns of two engraved dots at the right end
+        for gx in (w - 22, w - 18, w - 14):
+            for gy in (6, 10):
+                img[gy][gx] = lerp(img[gy][gx], OUTLINE, 0.7)
+                img[gy][gx + 1] = lerp(img[gy][gx + 1], OUTLINE, 0.45)
+                img[gy + 1][gx] = lerp(img[gy + 1][gx], OUTLINE, 0.45)
+                img[gy + 1][gx + 1] = lerp(img[gy + 1][gx + 1], HIGHLIGHT, 0.35)
+
+    # a painted pixel must never be exactly the cut-away colour
+    for y in range(h):
+        for x in range(w):
+            if mask[y][x] and img[y][x] == MAGENTA:
+                img[y][x] = (254, 0, 255)
+    return img
+
+
+# ---------------------------------------------------------------------------
+# ICO writer (one image, palettised, with AND mask)
+# ---------------------------------------------------------------------------
+
+def write_ico(path, width, height, bpp, palette, indices, opaque):
+    """indices: rows (top first) of palette indices; opaque: rows of bools."""
+    ncolors = 1 << bpp
+    pal = list(palette) + [(0, 0, 0)] * (ncolors - len(palette))
+    assert len(pal) == ncolors
+    xor_row = ((width * bpp + 31) // 32) * 4
+    and_row = ((width + 31) // 32) * 4
+
+    xor = bytearray()
+    for row in reversed(indices):
+        bits = bytearray(xor_row)
+        for x, idx in enumerate(row):
+            if bpp == 8:
+                bits[x] = idx
+            elif bpp == 4:
+                if x % 2 == 0:
+                    bits[x // 2] |= idx << 4
+                else:
+                    bits[x // 2] |= idx
+            else:
+                raise ValueError("bpp must be 4 or 8")
+        xor += bits
+    andm = bytearray()
+    for row in reversed(opaque):
+        bits = bytearray(and_row)
+        for x, o in enumerate(row):
+            if not o:
+                bits[x // 8] |= 0x80 >> (x % 8)
+        andm += bits
+
+    info = struct.pack("<IiiHHIIiiII", 40, width, height * 2, 1, bpp, 0,
+                       len(xor) + len(andm), 0, 0, 0, 0)
+    pal_bytes = b"".join(bytes((b, g, r, 0)) for r, g, b in pal)
+    image = info + pal_bytes + bytes(xor) + bytes(andm)
+    icondir = struct.pack("<HHH", 0, 1, 1)
+    entry = struct.pack("<BBBBHHII", width & 0xFF, height & 0xFF,
+                        0 if ncolors >= 256 else ncolors, 0, 1, bpp,
+                        len(image), 6 + 16)
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(icondir + entry + image)
+
+
+def median_cut(colors, limit):
+    """colors: dict rgb -> count. Returns (palette, mapping rgb -> palette index)."""
+    boxes = [list(colors.items())]
+    while len(boxes) < limit:
+        best, best_range, best_ch = None, 0, 0
+        for i, box in enumerate(boxes):
+            if len(box) < 2:
+                continue
+            for ch in range(3):
+                vals = [c[ch] for c, _ in box]
+                rng = max(vals) - min(vals)
+                if rng > best_range:
+                    best, best_range, best_ch = i, rng, ch
+        if best is None:
+            break
+        box = sorted(boxes.pop(best), key=lambda e: e[0][best_ch])
+        total = sum(n for _, n in box)
+        acc, cut = 0, 1
+        for k, (_, n) in enumerate(box):
+            acc += n
+            if acc * 2 >= total:
+                cut = max(1, min(len(box) - 1, k + 1))
+                break
+        boxes.append(box[:cut])
+        boxes.append(box[cut:])
+    palette, mapping = [], {}
+    for box in boxes:
+        total = sum(n for _, n in box)
+        avg = tuple(clamp8(sum(c[ch] * n for c, n in box) / total) for ch in range(3))
+        for c, _ in box:
+            mapping[c] = len(palette)
+        palette.append(avg)
+    return palette, mapping
+
+
+# ---------------------------------------------------------------------------
+# the program icon: leaf on a teal rounded square, 48 x 48, 256 colours
+# ---------------------------------------------------------------------------
+
+def render_program_icon(size=48):
+    x0, y0, x1, y1, rad = 2.0, 2.0, size - 2.0, size - 2.0, 11.0
+
+    def inside(px, py):
+        return in_rounded_rect(px, py, x0, y0, x1, y1, rad)
+
+    # hard edge: the AND mask is 1 bit deep
+    mask = [[coverage(inside, x, y, 4) >= 0.5 for x in range(size)] for y in range(size)]
+    edge = outline_of(mask, size, size)
+    inner = outline_of([[mask[y][x] and not edge[y][x] for x in range(size)]
+                        for y in range(size)], size, size)
+    img = [[(0, 0, 0)] * size for _ in range(size)]
+    for y in range(size):
+        t = (y - y0) / (y1 - y0)
+        row = lerp(TEAL_TOP, TEAL_BOTTOM, max(0.0, min(1.0, t)) ** 0.9)
+        for x in range(size):
+            if not mask[y][x]:
+                continue
+            if edge[y][x]:
+                img[y][x] = OUTLINE
+            elif inner[y][x]:
+                img[y][x] = lerp(row, HIGHLIGHT, 0.35) if y < size / 2 else lerp(row, OUTLINE, 0.3)
+            else:
+                img[y][x] = row
+    # soft gloss across the upper part
+    for y in range(4, 7):
+        for x in range(size):
+            if mask[y][x] and not edge[y][x] and not inner[y][x]:
+                d = min(x - x0 - rad + 4, x1 - rad + 4 - x)
+                fade = max(0.0, min(1.0, d / 10.0))
+                k = (0.30, 0.14, 0.05)[y - 4]
+                img[y][x] = lerp(img[y][x], HIGHLIGHT, k * fade)
+
+    leaf = Leaf(cx=size / 2.0 + 1.5, cy=size / 2.0 - 1.5, length=31.0, width=8.4,
+                stem=5.5, rib=1.5, stem_width=2.0, veins=(0.28, 0.48, 0.66))
+    paint_leaf(img, leaf, 4, 4, size - 4, size - 4, EMBLEM, EMBLEM_SHADE,
+               lerp(TEAL_BOTTOM, TEAL_TOP, 0.45), ss=6,
+               shadow=(1.2, 1.6, OUTLINE, 0.45))
+    return img, mask
+
+
+def build_program_icon(path):
+    img, mask = render_program_icon(48)
+    counts = {}
+    for y in range(48):
+        for x in range(48):
+            if mask[y][x]:
+                counts[img[y][x]] = counts.get(img[y][x], 0) + 1
+    palette, mapping = median_cut(counts, 255)
+    palette = [(0, 0, 0)] + palette           # index 0: black, used under the mask
+    indices = [[(mapping[img[y][x]] + 1) if mask[y][x] else 0 for x in range(48)]
+               for y in range(48)]
+    write_ico(path, 48, 48, 8, palette, indices, mask)
+
+
+# ---------------------------------------------------------------------------
+# the plug-in icon: a jigsaw piece, 16 x 16, 16 colours
+# ---------------------------------------------------------------------------
+
+PLUGIN_PALETTE = [
+    (0, 0, 0),          # 0 transparent (under the mask)
+    (18, 58, 64),       # 1 outline
+    (30, 92, 98),       # 2 deep
+    (48, 124, 126),     # 3 body dark
+    (72, 152, 148),     # 4 body
+    (104, 178, 168),    # 5 body light
+    (160, 212, 198),    # 6 highlight
+    (232, 244, 236),    # 7 sparkle
+]
+
+
+# Pixel art, one character per pixel: '.' transparent, digits index PLUGIN_PALETTE.
+PLUGIN_ART = [
+    "....1111........",
+    "...176651.......",
+    "...165541.......",
+    "....1541........",
+    "111115411111....",
+    "166665566641....",
+    "165555555531....",
+    "111555544431.11.",
+    "1..1554444311651",
+    "...1544444444431",
+    "...1544433333321",
+    "1..1443333211321",
+    "111443333321.11.",
+    "143333333321....",
+    "132222222221....",
+    "111111111111....",
+]
+
+
+def render_plugin_icon():
+    """A jigsaw piece: knobs on the top and right, a socket on the left."""
+    idx = [[0 if ch == "." else int(ch) for ch in row] for row in PLUGIN_ART]
+    mask = [[ch != "." for ch in row] for row in PLUGIN_ART]
+    assert len(idx) == 16 and all(len(r) == 16 for r in idx)
+    return idx, mask
+
+
+def build_plugin_icon(path):
+    idx, mask = render_plugin_icon()
+    write_ico(path, 16, 16, 4, PLUGIN_PALETTE, idx, mask)
+
+
+# ---------------------------------------------------------------------------
+
+def main(argv):
+    if len(argv) >= 3 and argv[0] == "--test-bitmap":
+        w, h = (int(v) for v in argv[2].lower().split("x"))
+        write_test_bitmap(argv[1], w, h, argv[3] if len(argv) > 3 else "checker")
+        print("wrote", argv[1])
+        return 0
+    outputs = [
+        (os.path.join(ROOT, "resources", "skin", "default.bmp"),
+         lambda p: write_bmp24(p, render_skin())),
+        (os.path.join(ROOT, "resources", "icons", "pelto.ico"), build_program_icon),
+        (os.path.join(ROOT, "resources", "icons", "plugin.ico"), build_plugin_icon),
+    ]
+    for path, make in outputs:
+        make(path)
+        print("wrote %s (%d bytes)" % (os.path.relpath(path, ROOT), os.path.getsize(path)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
