@@ -1,6 +1,8 @@
 #include "core/hotkeys.h"
 
+#include "commands/window_ops.h"
 #include "core/app_state.h"
+#include "resources/resource_ids.h"
 
 namespace {
 
@@ -32,4 +34,30 @@ void RegisterSkinHotkeys(HWND skinWindow) {
 
 void UnregisterSkinHotkeys(HWND skinWindow) {
     for (int id = kFirstHotkeyId; id <= kLastHotkeyId; ++id) UnregisterHotKey(skinWindow, id);
+}
+
+LRESULT OnSkinHotkey(HWND skinWindow, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    switch (id) {
+    case 20:
+        SetForegroundWindow(skinWindow);
+        SendMessageA(skinWindow, WM_COMMAND, IDM_LAUNCHER_LIST, 0);
+        break;
+    case 21:
+        SetForegroundWindow(skinWindow);
+        SendMessageA(skinWindow, WM_COMMAND, IDM_PLUGIN_LIST, 0);
+        break;
+    case 22:
+        // As if the skin window had been clicked: tracking restarts, menu opens.
+        SetForegroundWindow(skinWindow);
+        SendMessageA(skinWindow, WM_LBUTTONUP, 0, 0);
+        break;
+    case 23: SendMessageA(skinWindow, WM_COMMAND, IDM_ATTACH_TOGGLE, 0); break;
+    case 24:
+    case 25:
+    case 26:
+    case 27: MoveAllWindows(id); break;
+    default: break;
+    }
+    return 0;
 }

@@ -11,3 +11,6 @@ void RegisterSkinHotkeys(HWND skinWindow);
 
 // Unregisters hotkeys 20 to 27 in increasing order.
 void UnregisterSkinHotkeys(HWND skinWindow);
+
+// WM_HOTKEY: what each of the eight hotkeys does. Other ids are ignored.
+LRESULT OnSkinHotkey(HWND skinWindow, WPARAM wParam);

@@ -1,8 +1,11 @@
 #include "core/skin_window.h"
 
+#include "commands/window_ops.h"
 #include "core/app_state.h"
 #include "core/command_routing.h"
+#include "core/drop_dispatch.h"
 #include "core/hotkeys.h"
+#include "core/pointer_input.h"
 #include "core/skin_region.h"
 #include "core/tracking.h"
 #include "resources/resource_ids.h"
@@ -14,13 +17,13 @@ LRESULT OnCreate(HWND hwnd) {
     SetWindowRgn(hwnd, region, TRUE);
     if (region) SetPropA(hwnd, kRegionProperty, region);
     RegisterSkinHotkeys(hwnd);
-    SetTimer(hwnd, kTrackingTimerId, static_cast<UINT>(Settings.TimerInterval), nullptr);
+    StartTracking(hwnd);
     SetAttachment(1);
     return 0;
 }
 
 LRESULT OnDestroy(HWND hwnd) {
-    KillTimer(hwnd, kTrackingTimerId);
+    StopTracking(hwnd);
     if (GetPropA(hwnd, kRegionProperty)) RemovePropA(hwnd, kRegionProperty);
     UnregisterSkinHotkeys(hwnd);
     PostQuitMessage(0);
@@ -53,8 +56,16 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     switch (message) {
     case WM_CREATE: return OnCreate(hwnd);
     case WM_DESTROY: return OnDestroy(hwnd);
-    case WM_TIMER: return TrackingTick(hwnd);
+    case WM_KILLFOCUS: return OnSkinKillFocus();
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
+    case WM_TIMER: return TrackingTick(hwnd);
+    case WM_MOUSEMOVE: return OnSkinMouseMove(hwnd, wParam, lParam);
+    case WM_LBUTTONDOWN: return OnSkinLButtonDown(hwnd, lParam);
+    case WM_LBUTTONUP: return OnSkinLButtonUp(hwnd);
+    case WM_RBUTTONDOWN: return OnSkinRButtonDown();
+    case WM_DROPFILES: return OnSkinDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
+    case WM_HOTKEY: return OnSkinHotkey(hwnd, wParam);
+    case kTrayCallbackMessage: return OnTrayCallback(hwnd, wParam, lParam);
     default: return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }

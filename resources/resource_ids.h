@@ -13,7 +13,8 @@
 /* Rename dialog controls; OK and Cancel are forwarded to the skin window. */
 #define IDC_RENAME_OK 1001
 #define IDC_RENAME_CANCEL 1005
-#define IDC_RENAME_EDIT 1002
+#define IDC_RENAME_CURRENT 1002
+#define IDC_RENAME_NEW 1003
 
 /* Main menu commands. */
 #define IDM_ATTACH_TOGGLE 40023

@@ -1,0 +1,91 @@
+#include "commands/system_commands.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "core/app_state.h"
+
+namespace {
+
+// Windows 2000 shuts down or restarts only for a process holding the shutdown
+// privilege. The token functions are looked up so that nothing changes on the
+// Windows 95/98 family, where there is no such privilege.
+void EnableShutdownPrivilege() {
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT) return;
+
+    typedef BOOL(WINAPI * OpenTokenProc)(HANDLE, DWORD, PHANDLE);
+    typedef BOOL(WINAPI * LookupProc)(LPCSTR, LPCSTR, PLUID);
+    typedef BOOL(WINAPI * AdjustProc)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
+    HMODULE advapi = LoadLibraryA("ADVAPI32.DLL");
+    if (!advapi) return;
+    auto openToken = reinterpret_cast<OpenTokenProc>(reinterpret_cast<void*>(GetProcAddress(advapi, "OpenProcessToken")));
+    auto lookup = reinterpret_cast<LookupProc>(reinterpret_cast<void*>(GetProcAddress(advapi, "LookupPrivilegeValueA")));
+    auto adjust = reinterpret_cast<AdjustProc>(reinterpret_cast<void*>(GetProcAddress(advapi, "AdjustTokenPrivileges")));
+    HANDLE token;
+    if (openToken && lookup && adjust &&
+        openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+        TOKEN_PRIVILEGES privileges;
+        privileges.PrivilegeCount = 1;
+        privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+        if (lookup(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid))
+            adjust(token, FALSE, &privileges, 0, nullptr, nullptr);
+        CloseHandle(token);
+    }
+    FreeLibrary(advapi);
+}
+
+bool AskYesNo(HWND owner, const char* question) {
+    return MessageBoxA(owner, question, kMessageCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void SetWallpaper(const char* path) {
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path), SPIF_UPDATEINIFILE);
+}
+
+}  // namespace
+
+void ExitWindowsAfterQuestion(HWND skinWindow, WindowsExit how) {
+    const char* question;
+    UINT flags;
+    switch (how) {
+    case WindowsExit::ShutDown: question = "Windowsを終了してよろしいですか"; flags = EWX_SHUTDOWN; break;
+    case WindowsExit::Restart: question = "Windowsを再起動してよろしいですか"; flags = EWX_REBOOT; break;
+    default: question = "ログオフしてよろしいですか"; flags = EWX_LOGOFF; break;
+    }
+    if (!AskYesNo(skinWindow, question)) return;
+    if (how != WindowsExit::LogOff) EnableShutdownPrivilege();
+    ExitWindowsEx(flags, 0);
+}
+
+void OpenControlPanelApplet(HWND skinWindow, const char* applet) {
+    HINSTANCE result = ShellExecuteA(nullptr, "open", "control.exe", applet, nullptr, SW_SHOWNA);
+    if (reinterpret_cast<ULONG_PTR>(result) < 32) MessageBoxA(skinWindow, "起動に失敗しました。", kMessageCaption, MB_OK);
+}
+
+void SetWallpaperByDialog(HWND skinWindow) {
+    static const char kFilter[] = "ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ(*.bmp)\0*.bmp\0";  // the literal adds the last zero
+    char file[kTextSize];
+    file[0] = '\0';
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = skinWindow;
+    ofn.lpstrFilter = kFilter;
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.lpstrInitialDir = "C:\\Windows\\";
+    ofn.Flags = OFN_EXPLORER;
+    if (!GetOpenFileNameA(&ofn)) return;
+    SetWallpaper(file);
+}
+
+void SetWallpaperByDrop(HWND skinWindow, const char* path) {
+    std::string question = std::string(path) + "\nこのファイルを壁紙に設定しますか？";
+    SetForegroundWindow(skinWindow);
+    if (AskYesNo(skinWindow, question.c_str())) SetWallpaper(path);
+}

@@ -1,0 +1,25 @@
+// Commands on other programs' windows: the all-windows sweeps, and the active
+// window (the target, found by its recorded class name and title).
+#pragma once
+#include <windows.h>
+
+void MinimizeAllWindows();
+void CloseAllWindows();
+// direction: the hotkey id, 24 up, 25 down, 26 left, 27 right; 100 pixels.
+void MoveAllWindows(int direction);
+
+// ShowWindow on the target (SW_MAXIMIZE or SW_MINIMIZE), and WM_CLOSE to it.
+void ShowTarget(int showCommand);
+void CloseTarget();
+
+// Hides the skin window and the target behind a notification-area icon.
+void StoreTargetInTray(HWND skinWindow);
+// The icon's callback: a left-button press brings everything back.
+LRESULT OnTrayCallback(HWND skinWindow, WPARAM wParam, LPARAM lParam);
+
+// The rename dialog (resource 120) and the title it leaves for the target.
+void RunRenameDialog(HWND skinWindow);
+void ApplyNewTitle(HWND skinWindow);
+
+constexpr UINT kTrayIconId = 1291;
+constexpr UINT kTrayCallbackMessage = WM_APP + 0x81;

@@ -1,0 +1,54 @@
+#include "core/pointer_input.h"
+
+#include "core/app_state.h"
+#include "core/tracking.h"
+#include "launcher/popup_menus.h"
+
+namespace {
+
+// The client point where the left button went down: the anchor of a drag.
+struct {
+    short x, y;
+} GrabPoint;
+
+}  // namespace
+
+LRESULT OnSkinLButtonDown(HWND skinWindow, LPARAM lParam) {
+    // No tracking during the drag, or attachment would pull the window back.
+    StopTracking(skinWindow);
+    GrabPoint.x = static_cast<short>(LOWORD(lParam));
+    GrabPoint.y = static_cast<short>(HIWORD(lParam));
+    SetCapture(skinWindow);
+    return 0;
+}
+
+LRESULT OnSkinMouseMove(HWND skinWindow, WPARAM wParam, LPARAM lParam) {
+    if (!(wParam & MK_LBUTTON)) return 0;
+    POINT p = {static_cast<short>(LOWORD(lParam)) - GrabPoint.x, static_cast<short>(HIWORD(lParam)) - GrabPoint.y};
+    ClientToScreen(skinWindow, &p);
+    RECT r;
+    GetWindowRect(skinWindow, &r);
+    MoveWindow(skinWindow, p.x, p.y, r.right - r.left, r.bottom - r.top, TRUE);
+    return 0;
+}
+
+LRESULT OnSkinLButtonUp(HWND skinWindow) {
+    StartTracking(skinWindow);
+    ReleaseCapture();
+    POINT p;
+    GetCursorPos(&p);
+    TrackPopupMenu(GetSubMenu(MainMenu, 0), 0, p.x, p.y, 0, skinWindow, nullptr);
+    return 0;
+}
+
+LRESULT OnSkinRButtonDown() {
+    HWND popup = FindWindowA("#32768", nullptr);
+    if (popup && IsWindowVisible(popup)) PostMessageA(popup, WM_KEYDOWN, VK_ESCAPE, 0);
+    ClearPopupFlags();
+    return 0;
+}
+
+LRESULT OnSkinKillFocus() {
+    ClearPopupFlags();
+    return 0;
+}

@@ -1,0 +1,3 @@
+#include "launcher/launcher_store.h"
+
+LauncherListRecord LauncherList = {};

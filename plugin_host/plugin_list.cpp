@@ -1,0 +1,3 @@
+#include "plugin_host/plugin_list.h"
+
+PluginListRecord PluginList = {};

@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds Pelto. Usage: scripts/build.sh [all|native|windows|x86_64|i686|fuzz]
+#   native   the platform-free logic and its unit tests (build/native)
+#   x86_64   64-bit Windows build, installed to build/install-x86_64/Pelto
+#   i686     32-bit Windows build (Windows 98/2000), build/install-i686/Pelto
+#   fuzz     the libFuzzer targets, built with clang (build/fuzz)
+# Each Windows build also leaves a zip of its installation folder in build/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out="$root/build"
+jobs=$(nproc)
+what=${1:-all}
+
+native() {
+    cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$out/native" -j"$jobs"
+}
+
+windows() {  # $1: i686 or x86_64
+    local arch=$1
+    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
+    cmake --build "$out/$arch" -j"$jobs"
+    rm -rf "$out/install-$arch"
+    cmake --install "$out/$arch" --prefix "$out/install-$arch/Pelto" >/dev/null
+    (cd "$out/install-$arch" && rm -f "../Pelto-$arch.zip" && cmake -E tar cf "../Pelto-$arch.zip" --format=zip Pelto)
+}
+
+fuzz() {
+    CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELTO_FUZZ=ON >/dev/null
+    cmake --build "$out/fuzz" -j"$jobs"
+}
+
+case "$what" in
+    all) native; windows x86_64; windows i686; fuzz ;;
+    native) native ;;
+    windows) windows x86_64; windows i686 ;;
+    x86_64|i686) windows "$what" ;;
+    fuzz) fuzz ;;
+    *) echo "usage: $0 [all|native|windows|x86_64|i686|fuzz]" >&2; exit 2 ;;
+esac

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Pelto needs on Debian 12 (run as
+# root). Installs only what is missing, so it is quick on a prepared machine.
+set -euo pipefail
+
+packages=(
+    cmake make g++ googletest
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
+    clang libclang-rt-14-dev
+    wine wine64 xvfb xdotool x11-utils imagemagick
+    locales fonts-ipafont-gothic
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "setup: installing ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# Only 64-bit Wine runs here: a 32-bit Wine loader would take over the
+# `wine` launcher and fail, so it must not be present.
+if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q 'install ok installed'; then
+    echo "setup: wine32 is installed; 64-bit Wine cannot start with it (apt-get remove wine32)" >&2
+    exit 1
+fi
+
+# Wine takes its ANSI code page (932 for Pelto's texts) from this locale.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+    localedef -i ja_JP -f UTF-8 ja_JP.UTF-8
+fi
