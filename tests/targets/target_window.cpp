@@ -1,0 +1,82 @@
+// PeltoTarget.exe: a plain window for Pelto to act on in tests.
+//   PeltoTarget.exe [--title TEXT] [--rect X Y W H] [--class NAME]
+//                   [--hidden] [--owned] [--popup] [--no-activate] [--lifetime SECONDS]
+// --owned makes an owner window (titled "Owner of TEXT") and the window owned by it.
+// --popup makes a borderless WS_POPUP window instead of an overlapped one, so
+// that its rectangle is exactly the one given. The window is brought to the
+// foreground unless --no-activate or --hidden. The program ends when its window
+// is closed or after the lifetime (120 s by default), so a failed test leaves
+// nothing running for long.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int OpenWindows = 0;
+
+LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE: ++OpenWindows; return 0;
+    case WM_DESTROY:
+        if (--OpenWindows <= 0) PostQuitMessage(0);
+        return 0;
+    case WM_TIMER: DestroyWindow(hwnd); return 0;
+    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string title = "Pelto Target", className = "PeltoTargetClass";
+    int x = 100, y = 100, w = 400, h = 300, lifetime = 120;
+    bool hidden = false, owned = false, popup = false, activate = true;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--title" && i + 1 < argc) title = argv[++i];
+        else if (a == "--class" && i + 1 < argc) className = argv[++i];
+        else if (a == "--rect" && i + 4 < argc) {
+            x = std::atoi(argv[++i]);
+            y = std::atoi(argv[++i]);
+            w = std::atoi(argv[++i]);
+            h = std::atoi(argv[++i]);
+        } else if (a == "--hidden") hidden = true;
+        else if (a == "--owned") owned = true;
+        else if (a == "--popup") popup = true;
+        else if (a == "--no-activate") activate = false;
+        else if (a == "--lifetime" && i + 1 < argc) lifetime = std::atoi(argv[++i]);
+    }
+
+    WNDCLASSA wc;
+    std::memset(&wc, 0, sizeof wc);
+    wc.lpfnWndProc = TargetProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = CreateSolidBrush(RGB(40, 90, 160));
+    wc.lpszClassName = className.c_str();
+    RegisterClassA(&wc);
+
+    const DWORD style = (popup ? WS_POPUP : WS_OVERLAPPEDWINDOW) | (hidden ? 0 : WS_VISIBLE);
+    HWND owner = nullptr;
+    if (owned) {
+        std::string ownerTitle = "Owner of " + title;
+        owner = CreateWindowExA(0, className.c_str(), ownerTitle.c_str(), style, x + 50, y + 50, w, h, nullptr,
+                                nullptr, wc.hInstance, nullptr);
+    }
+    HWND window = CreateWindowExA(0, className.c_str(), title.c_str(), style, x, y, w, h, owner, nullptr,
+                                  wc.hInstance, nullptr);
+    if (!window) return 1;
+    SetTimer(window, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
+    if (owner) SetTimer(owner, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
+    if (activate && !hidden) SetForegroundWindow(window);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
