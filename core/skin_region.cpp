@@ -8,30 +8,49 @@
 
 namespace {
 
-// Windows 9x keeps regions in a small 16-bit heap; building the region from
-// modest slices and joining them keeps every single call well within it.
-constexpr std::size_t kRectsPerSlice = 2000;
+// Regions are made from small slices of rectangles and joined in pairs. Region
+// creation grows faster than linearly with its rectangle count on some GDIs
+// (Wine's among them), and Windows 9x keeps regions in a small 16-bit heap, so
+// no single call gets a large list; joining in pairs keeps the whole job
+// O(n log n) however many rectangles the skin has.
+constexpr std::size_t kRectsPerSlice = 32;
 
 HRGN RegionFromRects(const RegionRect* rects, std::size_t count) {
     std::vector<unsigned char> buffer(sizeof(RGNDATAHEADER) + count * sizeof(RECT));
-    RGNDATAHEADER header;
-    std::memset(&header, 0, sizeof header);
-    header.dwSize = sizeof(RGNDATAHEADER);
-    header.iType = RDH_RECTANGLES;
-    header.nCount = static_cast<DWORD>(count);
-    header.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
-    RECT bound = {0, 0, 0, 0};
-    std::vector<RECT> out(count);
+    RGNDATA* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    RECT* out = reinterpret_cast<RECT*>(data->Buffer);
+    RECT bound = {rects[0].left, rects[0].top, rects[0].right, rects[0].bottom};
     for (std::size_t i = 0; i < count; ++i) {
         out[i] = {rects[i].left, rects[i].top, rects[i].right, rects[i].bottom};
-        if (i == 0) bound = out[i];
-        else UnionRect(&bound, &bound, &out[i]);
+        UnionRect(&bound, &bound, &out[i]);
     }
-    header.rcBound = bound;
-    std::memcpy(buffer.data(), &header, sizeof header);
-    if (count) std::memcpy(buffer.data() + sizeof header, out.data(), count * sizeof(RECT));
-    return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()),
-                           reinterpret_cast<const RGNDATA*>(buffer.data()));
+    data->rdh.dwSize = sizeof(RGNDATAHEADER);
+    data->rdh.iType = RDH_RECTANGLES;
+    data->rdh.nCount = static_cast<DWORD>(count);
+    data->rdh.nRgnSize = static_cast<DWORD>(count * sizeof(RECT));
+    data->rdh.rcBound = bound;
+    return ExtCreateRegion(nullptr, static_cast<DWORD>(buffer.size()), data);
+}
+
+HRGN RegionFromBands(const std::vector<RegionRect>& bands) {
+    std::vector<HRGN> level;
+    for (std::size_t at = 0; at < bands.size(); at += kRectsPerSlice) {
+        std::size_t count = bands.size() - at < kRectsPerSlice ? bands.size() - at : kRectsPerSlice;
+        if (HRGN slice = RegionFromRects(bands.data() + at, count)) level.push_back(slice);
+    }
+    if (level.empty()) return CreateRectRgn(0, 0, 0, 0);
+    while (level.size() > 1) {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < level.size(); i += 2) {
+            if (i + 1 < level.size()) {
+                CombineRgn(level[i], level[i], level[i + 1], RGN_OR);
+                DeleteObject(level[i + 1]);
+            }
+            level[kept++] = level[i];
+        }
+        level.resize(kept);
+    }
+    return level[0];
 }
 
 }  // namespace
@@ -81,13 +100,5 @@ HRGN BuildSkinRegion(HBITMAP bitmap, COLORREF colourKey) {
         BuildSkinBands(static_cast<const std::uint32_t*>(bits), width, height, key);
     DeleteObject(dib);
 
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    for (std::size_t at = 0; at < bands.size() && region; at += kRectsPerSlice) {
-        std::size_t count = bands.size() - at < kRectsPerSlice ? bands.size() - at : kRectsPerSlice;
-        HRGN slice = RegionFromRects(bands.data() + at, count);
-        if (!slice) continue;
-        CombineRgn(region, region, slice, RGN_OR);
-        DeleteObject(slice);
-    }
-    return region;
+    return RegionFromBands(bands);
 }

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Builds the 64-bit tree if needed and runs the benchmarks under wine64, in a
+# throwaway Wine prefix on a private Xvfb display.
+#
+#   scripts/bench.sh [RegionBench arguments...]
+#
+# e.g. scripts/bench.sh --profile, or scripts/bench.sh --only pill.
+# Prints each benchmark's own report, "PASS <exe>" or "FAIL <exe> ...", and ends
+# with "bench: N passed, N failed"; exit status 1 when any failed.
+#
+# Environment:
+#   BUILD_DIR      64-bit build folder (default: build/x86_64 under the repository)
+#   BENCH_TIMEOUT  seconds one benchmark may take before it counts as failed (900)
+#   WINE           the Wine loader (default: wine64, else Debian's wine launcher)
+#
+# To add a benchmark: put its target in BENCH_TARGETS and a run_bench line in
+# benchmarks.
+set -u
+
+REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$REPO/build/x86_64}
+BENCH_TIMEOUT=${BENCH_TIMEOUT:-900}
+BENCH_TARGETS=(RegionBench)
+
+PASSED=0
+FAILED=0
+XVFB_PID=
+PREFIX_DIR=
+
+log() { echo "bench.sh: $*" >&2; }
+
+cleanup() {
+    if [ -n "$PREFIX_DIR" ] && [ -d "$PREFIX_DIR" ]; then
+        WINEPREFIX=$PREFIX_DIR timeout 30 wineserver -k >/dev/null 2>&1
+        WINEPREFIX=$PREFIX_DIR timeout 30 wineserver -w >/dev/null 2>&1
+        rm -rf "$PREFIX_DIR"
+    fi
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null
+        wait "$XVFB_PID" 2>/dev/null
+    fi
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Only the 64-bit loader runs here. Debian's "wine" launcher picks it when no
+# 32-bit Wine is installed; ask for it by name when it can be found.
+pick_wine() {
+    if [ -n "${WINE:-}" ]; then return; fi
+    if command -v wine64 >/dev/null 2>&1; then
+        WINE=wine64
+    elif [ -x /usr/lib/wine/wine64 ]; then
+        WINE=/usr/lib/wine/wine64
+        export WINELOADER=${WINELOADER:-$WINE}
+    else
+        WINE=wine
+    fi
+}
+
+build_benchmarks() {
+    if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+        log "configuring $BUILD_DIR"
+        cmake -S "$REPO" -B "$BUILD_DIR" \
+            -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/toolchain-x86_64-w64-mingw32.cmake" \
+            -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+    fi
+    local out
+    if ! out=$(cmake --build "$BUILD_DIR" -j2 --target "${BENCH_TARGETS[@]}" 2>&1); then
+        printf '%s\n' "$out" | tail -n 30 >&2
+        return 1
+    fi
+}
+
+# A display nobody uses, from :120 up; Xvfb itself settles a race with another run.
+start_xvfb() {
+    local n=120
+    while [ $n -lt 200 ]; do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            XVFB_PID=$!
+            local i
+            for i in $(seq 50); do
+                if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 "$XVFB_PID" 2>/dev/null; then
+                    export DISPLAY=":$n"
+                    return 0
+                fi
+                kill -0 "$XVFB_PID" 2>/dev/null || break
+                sleep 0.1
+            done
+            kill "$XVFB_PID" 2>/dev/null
+            wait "$XVFB_PID" 2>/dev/null
+            XVFB_PID=
+        fi
+        n=$((n + 1))
+    done
+    log "no free X display"
+    return 1
+}
+
+start_prefix() {
+    PREFIX_DIR=$(mktemp -d /tmp/pelto-bench-wine.XXXXXX) || return 1
+    export WINEPREFIX=$PREFIX_DIR
+    # Create the prefix up front and let it settle, so its start-up work does
+    # not run next to the first measurement.
+    timeout 300 "$WINE" wineboot -i >/dev/null 2>&1 || { log "wineboot failed"; return 1; }
+    timeout 120 wineserver -w >/dev/null 2>&1
+    return 0
+}
+
+# A path the Windows program can open (Wine maps / to drive Z:).
+win_path() { local p; p=$(cd "$(dirname "$1")" && pwd)/$(basename "$1"); echo "Z:${p//\//\\}"; }
+
+# run_bench <exe> [arguments...]: one benchmark; exit 0 passes. exe is a path
+# under BUILD_DIR, or a file name found in BUILD_DIR/bench.
+run_bench() {
+    local exe=$1
+    shift
+    local path=$BUILD_DIR/$exe
+    [ -f "$path" ] || path=$BUILD_DIR/bench/$exe
+    echo "=== $exe $*"
+    if [ ! -f "$path" ]; then
+        echo "FAIL $exe (not built: $path)"
+        FAILED=$((FAILED + 1))
+        return 1
+    fi
+    timeout "$BENCH_TIMEOUT" "$WINE" "$path" "$@" | tr -d '\r'
+    local rc=${PIPESTATUS[0]}
+    if [ $rc -eq 0 ]; then
+        echo "PASS $exe"
+        PASSED=$((PASSED + 1))
+    else
+        [ $rc -eq 124 ] && echo "(timed out after ${BENCH_TIMEOUT}s)"
+        echo "FAIL $exe (exit $rc)"
+        FAILED=$((FAILED + 1))
+    fi
+    return $rc
+}
+
+# The benchmarks, in order. Arguments of bench.sh go to the region benchmark.
+benchmarks() {
+    run_bench RegionBench.exe "$@" "$(win_path "$REPO/resources/skin/default.bmp")"
+}
+
+main() {
+    export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+    export WINEDEBUG=-all
+    # No Mono or Gecko set-up, no menu entries: the prefix is thrown away.
+    export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+    pick_wine
+    build_benchmarks || { log "build failed"; exit 1; }
+    start_xvfb || exit 1
+    start_prefix || exit 1
+
+    benchmarks "$@"
+
+    echo "bench: $PASSED passed, $FAILED failed"
+    [ "$FAILED" -eq 0 ]
+}
+
+main "$@"

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Checks that a Windows program imports only functions on the allow-list
+# (by default win2000_allowlist.txt next to this script).
+#
+#   bash tests/imports/check_imports.sh <file.exe|file.dll> [allowlist]
+#
+# Prints every import that is not on the list as "NOT ALLOWED: DLL!Function"
+# (imports by ordinal as "DLL!#ordinal"), then "imports: N passed, N failed"
+# (one check per file). Exit status: 0 all allowed, 1 something not allowed or
+# the file could not be read.
+#
+# OBJDUMP may name the objdump to use (default i686-w64-mingw32-objdump, with
+# x86_64-w64-mingw32-objdump as a fall-back for 64-bit files).
+# Only the ordinary import table is read; delay-loaded imports are not listed
+# by objdump and the program does not use them.
+set -u
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+if [ $# -lt 1 ] || [ $# -gt 2 ]; then
+    echo "usage: $0 <file.exe|file.dll> [allowlist]" >&2
+    exit 1
+fi
+pe=$1
+allowlist=${2:-$here/win2000_allowlist.txt}
+
+fail() {
+    echo "FAIL: $*"
+    echo "imports: 0 passed, 1 failed"
+    exit 1
+}
+
+[ -f "$pe" ] || fail "no such file: $pe"
+[ -f "$allowlist" ] || fail "no allow-list: $allowlist"
+
+dump=
+for tool in ${OBJDUMP:-i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump}; do
+    command -v "$tool" >/dev/null 2>&1 || continue
+    if dump=$("$tool" -p "$pe" 2>/dev/null); then
+        break
+    fi
+    dump=
+done
+[ -n "$dump" ] || fail "objdump could not read $pe"
+
+# Every import as "DLL!Function" or "DLL!#ordinal", from the import tables.
+imports=$(printf '%s\n' "$dump" | awk '
+    /^The Import Tables/ { inside = 1; next }
+    inside && /^[^ \t]/ { inside = 0 }          # the next part of the dump
+    !inside { next }
+    /^\tDLL Name: / { dll = $3; next }
+    # entries: "<tab>vma<tab> hint  name", by ordinal "<tab>8000...<tab> ord  <none>"
+    dll != "" && /^\t[0-9a-fA-F]+\t +[0-9]+ / {
+        split($0, f, "\t")
+        rest = f[3]
+        sub(/^ +/, "", rest)
+        n = split(rest, w, / +/)
+        if (n < 2 || w[2] == "<none>")
+            print dll "!#" w[1]
+        else if (n >= 2)
+            print dll "!" w[2]
+    }
+')
+
+[ -n "$imports" ] || fail "no imports found in $pe (not a PE file, or the dump format changed)"
+
+# The allow-list as lower-case DLL name, "!", function. A comment starts with a
+# "#" at the start of a line or after white space, so "DLL!#17" stays an entry.
+allowed=$(sed -E -e 's/^[[:space:]]*#.*$//' -e 's/[[:space:]]+#.*$//' -e 's/[[:space:]]+//g' "$allowlist" |
+    awk -F'!' 'NF == 2 && $1 != "" && $2 != "" { print tolower($1) "!" $2 }')
+
+dlls=$(printf '%s\n' "$imports" | cut -d'!' -f1 | sort -fu | tr '\n' ' ')
+count=$(printf '%s\n' "$imports" | wc -l)
+ordinals=$(printf '%s\n' "$imports" | grep -c '!#')
+echo "$(basename "$pe"): $count imports from ${dlls% }"
+if [ "$ordinals" -gt 0 ]; then
+    printf '%s\n' "$imports" | grep '!#' | sed 's/^/ordinal import: /'
+fi
+
+bad=0
+while IFS= read -r imp; do
+    dll=${imp%%!*}
+    fn=${imp#*!}
+    key="$(printf '%s' "$dll" | tr '[:upper:]' '[:lower:]')!$fn"
+    if printf '%s\n' "$allowed" | grep -qxF -- "$key"; then
+        continue
+    fi
+    echo "NOT ALLOWED: $imp"
+    bad=$((bad + 1))
+done <<<"$imports"
+
+if [ "$bad" -eq 0 ]; then
+    echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist")"
+    echo "imports: 1 passed, 0 failed"
+    exit 0
+fi
+echo "FAIL $(basename "$pe"): $bad of $count imports are not on $(basename "$allowlist")"
+echo "imports: 0 passed, 1 failed"
+exit 1
