@@ -1,0 +1,628 @@
+#include "driver_support.h"
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver_framework.h"
+
+namespace e2e {
+
+// ---------------------------------------------------------------- waiting
+
+void PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+void PumpFor(DWORD ms) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        DWORD spent = GetTickCount() - start;
+        if (spent >= ms) break;
+        DWORD left = ms - spent;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, left < 20 ? left : 20, QS_ALLINPUT);
+    }
+}
+
+// ---------------------------------------------------------------- files
+
+namespace {
+std::string stagedInstall;
+
+bool IsDirectory(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+}  // namespace
+
+bool SetStagedInstall(const std::string& folder) {
+    stagedInstall = folder;
+    while (stagedInstall.size() > 3 && (stagedInstall.back() == '\\' || stagedInstall.back() == '/'))
+        stagedInstall.pop_back();
+    return FileExists(JoinPath(stagedInstall, "Pelto.exe"));
+}
+
+const std::string& StagedInstall() { return stagedInstall; }
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) return name;
+    char last = folder.back();
+    return (last == '\\' || last == '/') ? folder + name : folder + "\\" + name;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = bytes.empty() || WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    ok = ok && written == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+bool CopyTree(const std::string& from, const std::string& to) {
+    if (!IsDirectory(to) && !CreateDirectoryA(to.c_str(), nullptr)) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(from, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return true;  // empty folder
+    bool ok = true;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        std::string source = JoinPath(from, name), target = JoinPath(to, name);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ok = CopyTree(source, target) && ok;
+        else
+            ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return ok;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = JoinPath(folder, name);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(path);
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+bool WriteBmp24(const std::string& path, int width, int height, const PixelFunction& pixel) {
+    if (width <= 0 || height <= 0) return false;
+    const int stride = (width * 3 + 3) & ~3;
+    const DWORD imageSize = static_cast<DWORD>(stride) * height;
+    BITMAPFILEHEADER fileHeader;
+    std::memset(&fileHeader, 0, sizeof fileHeader);
+    fileHeader.bfType = 0x4D42;  // "BM"
+    fileHeader.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    fileHeader.bfSize = fileHeader.bfOffBits + imageSize;
+    BITMAPINFOHEADER info;
+    std::memset(&info, 0, sizeof info);
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;  // bottom-up
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    info.biSizeImage = imageSize;
+    info.biXPelsPerMeter = info.biYPelsPerMeter = 2835;
+
+    std::string bytes(reinterpret_cast<const char*>(&fileHeader), sizeof fileHeader);
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof info);
+    std::string row(static_cast<std::size_t>(stride), '\0');
+    for (int memoryRow = 0; memoryRow < height; ++memoryRow) {
+        int y = height - 1 - memoryRow;
+        for (int x = 0; x < width; ++x) {
+            COLORREF c = pixel(x, y);
+            row[x * 3 + 0] = static_cast<char>(GetBValue(c));
+            row[x * 3 + 1] = static_cast<char>(GetGValue(c));
+            row[x * 3 + 2] = static_cast<char>(GetRValue(c));
+        }
+        bytes += row;
+    }
+    return WriteFileBytes(path, bytes);
+}
+
+InstallFolder::InstallFolder(const char* tag) {
+    static int sequence = 0;
+    char temp[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof temp, temp);
+    if (length == 0 || length >= sizeof temp) return;
+    std::string cleanTag;
+    for (const char* p = tag; *p && cleanTag.size() < 40; ++p)
+        cleanTag += (std::isalnum(static_cast<unsigned char>(*p)) || *p == '-') ? *p : '_';
+    path_ = JoinPath(temp, Format("pelto-e2e-%lu-%d-%s", static_cast<unsigned long>(GetCurrentProcessId()),
+                                  ++sequence, cleanTag.c_str()));
+    RemoveTree(path_);
+    ok_ = CopyTree(StagedInstall(), path_) && FileExists(File("Pelto.exe"));
+}
+
+InstallFolder::~InstallFolder() {
+    const char* keep = std::getenv("PELTO_E2E_KEEP");
+    if (!path_.empty() && !(keep && *keep == '1')) RemoveTree(path_);
+}
+
+bool InstallFolder::WriteSetting(const std::string& text) const { return WriteFileBytes(File("setting"), text); }
+
+bool InstallFolder::WriteSkinDefinition(const std::string& name, const std::string& text) const {
+    return WriteFileBytes(File("skin\\" + name), text);
+}
+
+bool InstallFolder::WriteSkinBitmap(const std::string& name, int width, int height, const PixelFunction& pixel) const {
+    return WriteBmp24(File("skin\\" + name), width, height, pixel);
+}
+
+bool InstallFolder::RemoveFile(const std::string& relative) const {
+    DeleteFileA(File(relative).c_str());
+    return !FileExists(File(relative));
+}
+
+// ---------------------------------------------------------------- images and regions
+
+namespace {
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO bmi;
+    std::memset(&bmi, 0, sizeof bmi);
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    return bmi;
+}
+
+// A 32-bit DIB word (0x00RRGGBB) as a COLORREF (0x00BBGGRR).
+COLORREF FromDibWord(DWORD word) { return RGB((word >> 16) & 0xFF, (word >> 8) & 0xFF, word & 0xFF); }
+
+}  // namespace
+
+Image LoadBmpPixels(const std::string& path) {
+    Image image;
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (!bitmap) return image;
+    BITMAP info;
+    if (GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
+        BITMAPINFO bmi = TopDown32(info.bmWidth, info.bmHeight);
+        std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+        HDC screen = GetDC(nullptr);
+        int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, screen);
+        if (lines == info.bmHeight) {
+            image.width = info.bmWidth;
+            image.height = info.bmHeight;
+            image.pixels.reserve(words.size());
+            for (DWORD w : words) image.pixels.push_back(FromDibWord(w));
+        }
+    }
+    DeleteObject(bitmap);
+    return image;
+}
+
+HRGN RegionFromImage(const Image& image, COLORREF key) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    for (int y = 0; y < image.height; ++y) {
+        int x = 0;
+        while (x < image.width) {
+            while (x < image.width && SameColour(image.At(x, y), key)) ++x;
+            int start = x;
+            while (x < image.width && !SameColour(image.At(x, y), key)) ++x;
+            if (x > start) {
+                HRGN run = CreateRectRgn(start, y, x, y + 1);
+                CombineRgn(region, region, run, RGN_OR);
+                DeleteObject(run);
+            }
+        }
+    }
+    return region;
+}
+
+HRGN CopyWindowRegion(HWND window, int* type) {
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    int got = GetWindowRgn(window, region);
+    if (type) *type = got;
+    if (got == ERROR) {
+        DeleteObject(region);
+        return nullptr;
+    }
+    return region;
+}
+
+std::string ColourText(COLORREF c) {
+    return Format("#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+std::string RectText(const RECT& r) {
+    return Format("(%ld,%ld)-(%ld,%ld)", static_cast<long>(r.left), static_cast<long>(r.top),
+                  static_cast<long>(r.right), static_cast<long>(r.bottom));
+}
+
+std::string DescribeRegionDifference(HRGN actual, HRGN expected) {
+    RECT a, e;
+    GetRgnBox(actual, &a);
+    GetRgnBox(expected, &e);
+    RECT all;
+    UnionRect(&all, &a, &e);
+    int differing = 0;
+    std::string examples;
+    for (int y = all.top; y < all.bottom; ++y)
+        for (int x = all.left; x < all.right; ++x) {
+            bool inActual = PtInRegion(actual, x, y) != 0, inExpected = PtInRegion(expected, x, y) != 0;
+            if (inActual == inExpected) continue;
+            if (++differing <= 6)
+                examples += Format(" (%d,%d) %s", x, y, inActual ? "should be cut" : "should be shown");
+        }
+    if (differing == 0) return "";
+    return Format("region box %s, expected box %s, %d pixels differ:%s", RectText(a).c_str(), RectText(e).c_str(),
+                  differing, examples.c_str());
+}
+
+// ---------------------------------------------------------------- screen
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    COLORREF c = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+Image CaptureScreen(const RECT& area) {
+    Image image;
+    int width = area.right - area.left, height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return image;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO bmi = TopDown32(width, height);
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (memory && dib && bits) {
+        HGDIOBJ old = SelectObject(memory, dib);
+        BOOL copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        SelectObject(memory, old);
+        GdiFlush();
+        if (copied) {
+            image.width = width;
+            image.height = height;
+            const DWORD* words = static_cast<const DWORD*>(bits);
+            image.pixels.reserve(static_cast<std::size_t>(width) * height);
+            for (int i = 0; i < width * height; ++i) image.pixels.push_back(FromDibWord(words[i]));
+        }
+    }
+    if (dib) DeleteObject(dib);
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return image;
+}
+
+int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, std::string* detail, COLORREF key) {
+    RECT area = {origin.x, origin.y, origin.x + skin.width, origin.y + skin.height};
+    Image shot = CaptureScreen(area);
+    if (!shot.ok()) {
+        if (detail) *detail = "the screen could not be captured";
+        return skin.width * skin.height;
+    }
+    int mismatches = 0;
+    std::string examples;
+    for (int y = 0; y < skin.height; ++y)
+        for (int x = 0; x < skin.width; ++x) {
+            COLORREF want = SameColour(skin.At(x, y), key) ? backdrop : skin.At(x, y);
+            COLORREF got = shot.At(x, y);
+            if (SameColour(want, got)) continue;
+            if (++mismatches <= 5)
+                examples += Format(" (%d,%d) shows %s, expected %s", x, y, ColourText(got).c_str(),
+                                   ColourText(want).c_str());
+        }
+    if (detail) *detail = mismatches ? Format("%d pixels differ:%s", mismatches, examples.c_str()) : "";
+    return mismatches;
+}
+
+namespace {
+
+const char kBackdropClass[] = "PeltoE2EBackdrop";
+
+LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(reinterpret_cast<HDC>(wParam), &client,
+                 reinterpret_cast<HBRUSH>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+        return 1;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        FillRect(dc, &ps.rcPaint, reinterpret_cast<HBRUSH>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool RegisterBackdropClass() {
+    static bool registered = false;
+    if (registered) return true;
+    WNDCLASSEXA wc;
+    std::memset(&wc, 0, sizeof wc);
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = BackdropProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.lpszClassName = kBackdropClass;
+    registered = RegisterClassExA(&wc) != 0;
+    return registered;
+}
+
+}  // namespace
+
+Backdrop::Backdrop(const RECT& area, COLORREF colour) : area_(area), colour_(colour) {
+    if (!RegisterBackdropClass()) return;
+    brush_ = CreateSolidBrush(colour);
+    window_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kBackdropClass, "", WS_POPUP, area.left, area.top,
+                              area.right - area.left, area.bottom - area.top, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+    if (!window_) return;
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(brush_));
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    UpdateWindow(window_);
+    PumpMessages();
+}
+
+Backdrop::~Backdrop() {
+    if (window_) DestroyWindow(window_);
+    PumpMessages();
+    if (brush_) DeleteObject(brush_);
+}
+
+bool Backdrop::WaitPainted(DWORD timeoutMs) const {
+    if (!window_) return false;
+    return WaitUntil(timeoutMs, [&] { return SameColour(ScreenPixel(area_.right - 2, area_.bottom - 2), colour_); });
+}
+
+// ---------------------------------------------------------------- windows and message boxes
+
+std::string WindowText(HWND window) {
+    char text[1024];
+    int length = GetWindowTextA(window, text, sizeof text);
+    return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::string ClassNameOf(HWND window) {
+    char name[256];
+    int length = GetClassNameA(window, name, sizeof name);
+    return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+namespace {
+
+struct WindowSearch {
+    DWORD pid;
+    const char* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND window, LPARAM lParam) {
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != search->pid) return TRUE;
+    if (search->className && ClassNameOf(window) != search->className) return TRUE;
+    search->found.push_back(window);
+    return TRUE;
+}
+
+struct ChildSearch {
+    std::string text;
+    std::vector<int> buttonIds;
+};
+
+BOOL CALLBACK InspectChild(HWND child, LPARAM lParam) {
+    ChildSearch* search = reinterpret_cast<ChildSearch*>(lParam);
+    std::string cls = ClassNameOf(child);
+    if (lstrcmpiA(cls.c_str(), "Static") == 0 && search->text.empty()) {
+        char text[2048];
+        DWORD_PTR length = 0;
+        if (SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                5000, &length) &&
+            length > 0 && length < sizeof text)
+            search->text.assign(text, static_cast<std::size_t>(length));
+    } else if (lstrcmpiA(cls.c_str(), "Button") == 0 && IsWindowVisible(child)) {
+        search->buttonIds.push_back(GetDlgCtrlID(child));
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className) {
+    WindowSearch search = {pid, className, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> MessageBoxesOf(DWORD pid) {
+    std::vector<HWND> boxes;
+    for (HWND w : TopLevelWindowsOf(pid, "#32770"))
+        if (IsWindowVisible(w)) boxes.push_back(w);
+    return boxes;
+}
+
+MessageBoxContent ReadMessageBox(HWND box) {
+    MessageBoxContent content;
+    content.caption = WindowText(box);
+    content.owner = GetWindow(box, GW_OWNER);
+    ChildSearch search;
+    EnumChildWindows(box, InspectChild, reinterpret_cast<LPARAM>(&search));
+    content.text = search.text;
+    content.buttonIds = search.buttonIds;
+    return content;
+}
+
+bool DismissMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
+    if (!IsWindow(box)) return true;
+    HWND button = GetDlgItem(box, buttonId);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    return WaitUntil(timeoutMs, [&] { return !IsWindow(box); });
+}
+
+// ---------------------------------------------------------------- the program under test
+
+PeltoProcess::~PeltoProcess() {
+    Kill();
+    if (process_) CloseHandle(process_);
+}
+
+bool PeltoProcess::Start(const std::string& folder) {
+    if (process_) return false;
+    std::string exe = JoinPath(folder, "Pelto.exe");
+    std::string commandLine = "\"" + exe + "\"";
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    std::memset(&info, 0, sizeof info);
+    // A start that fails is tried twice more; each failure is noted for Describe().
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                           &info))
+            break;
+        startError_ = GetLastError();
+        Trace("CreateProcessA(%s) failed, error %lu", exe.c_str(), static_cast<unsigned long>(startError_));
+        if (attempt == 3) return false;
+        PumpFor(300);
+    }
+    if (info.hThread) CloseHandle(info.hThread);
+    process_ = info.hProcess;
+    pid_ = info.dwProcessId;
+    return true;
+}
+
+bool PeltoProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+
+std::vector<HWND> PeltoProcess::SkinWindows() const { return TopLevelWindowsOf(pid_, kSkinClass); }
+
+HWND PeltoProcess::WaitForSkinWindow(DWORD timeoutMs, bool stopOnMessageBox) const {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND w : SkinWindows())
+            if (IsWindowVisible(w)) {
+                found = w;
+                return true;
+            }
+        if (!Running()) return true;
+        return stopOnMessageBox && !MessageBoxes().empty();
+    });
+    return found;
+}
+
+HWND PeltoProcess::WaitForMessageBox(DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        std::vector<HWND> boxes = MessageBoxes();
+        if (!boxes.empty()) {
+            found = boxes.front();
+            return true;
+        }
+        return !Running();
+    });
+    return found;
+}
+
+bool PeltoProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
+    if (!process_) return false;
+    if (!WaitUntil(timeoutMs, [&] { return !Running(); })) return false;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    if (exitCode) *exitCode = code;
+    return true;
+}
+
+bool PeltoProcess::PostClose() const {
+    std::vector<HWND> windows = SkinWindows();
+    if (windows.empty()) return false;
+    return PostMessageA(windows.front(), WM_COMMAND, kCloseCommand, 0) != 0;
+}
+
+void PeltoProcess::Kill() {
+    if (!Running()) return;
+    TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, 10000);
+}
+
+std::string PeltoProcess::Describe() const {
+    if (!process_) return Format("not started (CreateProcessA error %lu)", static_cast<unsigned long>(startError_));
+    std::string state;
+    if (Running()) {
+        state = "running";
+    } else {
+        DWORD code = 0;
+        GetExitCodeProcess(process_, &code);
+        state = Format("ended with code %lu", static_cast<unsigned long>(code));
+    }
+    std::vector<HWND> windows = SkinWindows();
+    state += Format(", %d skin window(s)", static_cast<int>(windows.size()));
+    for (HWND w : windows) state += IsWindowVisible(w) ? " (visible)" : " (hidden)";
+    std::vector<HWND> boxes = MessageBoxes();
+    if (!boxes.empty()) {
+        state += ", message boxes:";
+        for (HWND b : boxes) {
+            MessageBoxContent c = ReadMessageBox(b);
+            state += Format(" [%s: %s]", Printable(c.caption).c_str(), Printable(c.text).c_str());
+        }
+    }
+    return state;
+}
+
+// ---------------------------------------------------------------- X tools
+
+bool RunUnixCommand(const std::string& commandLine) {
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info;
+    std::memset(&info, 0, sizeof info);
+    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return false;
+    if (info.hProcess) CloseHandle(info.hProcess);
+    if (info.hThread) CloseHandle(info.hThread);
+    return true;
+}
+
+bool XdotoolMouseMove(int x, int y, DWORD timeoutMs) {
+    if (!RunUnixCommand(Format("/usr/bin/xdotool mousemove %d %d", x, y))) return false;
+    return WaitUntil(timeoutMs, [&] {
+        POINT p;
+        return GetCursorPos(&p) && p.x == x && p.y == y;
+    });
+}
+
+}  // namespace e2e

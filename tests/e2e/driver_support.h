@@ -1,0 +1,220 @@
+// Helpers for driving Pelto.exe from another Win32 process: fresh install folders,
+// setting / skin / bitmap files, the process under test, its windows and message
+// boxes, window regions, screen pixels, a backdrop window and X tools.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// ---------------------------------------------------------------- waiting
+
+// Dispatches the driver's own window messages (its backdrop windows paint through them).
+void PumpMessages();
+
+// Waits ms milliseconds while dispatching the driver's messages.
+void PumpFor(DWORD ms);
+
+// Polls pred every stepMs (dispatching messages in between) until it holds or
+// timeoutMs has passed; returns its last value.
+template <class Pred>
+bool WaitUntil(DWORD timeoutMs, Pred pred, DWORD stepMs = 20) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (pred()) return true;
+        if (GetTickCount() - start >= timeoutMs) return pred();
+        PumpFor(stepMs);
+    }
+}
+
+// ---------------------------------------------------------------- files
+
+// The installed folder every test copies (Windows path form, e.g. Z:\tmp\install).
+bool SetStagedInstall(const std::string& folder);
+const std::string& StagedInstall();
+
+std::string JoinPath(const std::string& folder, const std::string& name);
+bool FileExists(const std::string& path);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool CopyTree(const std::string& from, const std::string& to);
+void RemoveTree(const std::string& folder);
+
+// Colour of the pixel at (x, y), y = 0 the top row, as a COLORREF (0x00BBGGRR).
+using PixelFunction = std::function<COLORREF(int x, int y)>;
+
+// Writes a 24-bit bottom-up BMP file.
+bool WriteBmp24(const std::string& path, int width, int height, const PixelFunction& pixel);
+
+// A fresh copy of the staged install in a new, unique folder under the temp folder.
+// The folder is removed again when the object goes (set PELTO_E2E_KEEP=1 to keep it).
+class InstallFolder {
+public:
+    explicit InstallFolder(const char* tag);
+    ~InstallFolder();
+    InstallFolder(const InstallFolder&) = delete;
+    InstallFolder& operator=(const InstallFolder&) = delete;
+
+    bool ok() const { return ok_; }
+    const std::string& path() const { return path_; }  // no trailing backslash
+    std::string File(const std::string& relative) const { return JoinPath(path_, relative); }
+
+    bool WriteSetting(const std::string& text) const;
+    bool WriteSkinDefinition(const std::string& name, const std::string& text) const;
+    bool WriteSkinBitmap(const std::string& name, int width, int height, const PixelFunction& pixel) const;
+    bool RemoveFile(const std::string& relative) const;
+
+private:
+    std::string path_;
+    bool ok_ = false;
+};
+
+// ---------------------------------------------------------------- images and regions
+
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<COLORREF> pixels;  // top row first, COLORREF values
+    bool ok() const { return width > 0 && height > 0; }
+    COLORREF At(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+
+inline bool SameColour(COLORREF a, COLORREF b) { return ((a ^ b) & 0x00FFFFFF) == 0; }
+
+// "#RRGGBB", for messages.
+std::string ColourText(COLORREF c);
+
+// Reads a BMP file with LoadImageA and its pixels with GetDIBits (32 bits a pixel).
+Image LoadBmpPixels(const std::string& path);
+
+// Every pixel of the image whose colour is not key, joined run by run with
+// CreateRectRgn + CombineRgn(RGN_OR). The caller deletes the region.
+HRGN RegionFromImage(const Image& image, COLORREF key = kMagenta);
+
+// A copy of a window's region (window coordinates), or null when it has none.
+// type receives GetWindowRgn's answer.
+HRGN CopyWindowRegion(HWND window, int* type);
+
+// Pixels that are in one region and not in the other, for failure messages
+// ("" when the regions hold the same pixels).
+std::string DescribeRegionDifference(HRGN actual, HRGN expected);
+
+std::string RectText(const RECT& r);
+
+// ---------------------------------------------------------------- screen
+
+COLORREF ScreenPixel(int x, int y);
+
+// The screen's pixels in area (one BitBlt from the screen DC).
+Image CaptureScreen(const RECT& area);
+
+// Compares the screen at origin (screen coordinates of the skin's top-left) with
+// what a skin must show: the skin's colour at every pixel that is not key, the
+// backdrop colour at every key pixel. Returns the number of mismatching pixels and
+// describes the first few in detail.
+int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, std::string* detail,
+                          COLORREF key = kMagenta);
+
+// An untitled, not topmost, never-activated popup window of the driver, filled
+// with one colour. Pelto's later tracking ignores untitled windows.
+class Backdrop {
+public:
+    Backdrop(const RECT& area, COLORREF colour);
+    ~Backdrop();
+    Backdrop(const Backdrop&) = delete;
+    Backdrop& operator=(const Backdrop&) = delete;
+
+    HWND window() const { return window_; }
+    // Waits until the screen shows the colour at the area's bottom-right inner pixel.
+    bool WaitPainted(DWORD timeoutMs = 5000) const;
+
+private:
+    HWND window_ = nullptr;
+    HBRUSH brush_ = nullptr;
+    RECT area_;
+    COLORREF colour_;
+};
+
+// ---------------------------------------------------------------- windows and message boxes
+
+std::string WindowText(HWND window);    // GetWindowTextA
+std::string ClassNameOf(HWND window);   // GetClassNameA
+
+// Top-level windows of a process with the given class (all classes for null).
+std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className);
+
+struct MessageBoxContent {
+    std::string caption;  // GetWindowTextA of the box
+    std::string text;     // text of its Static child with non-empty text
+    HWND owner = nullptr;
+    std::vector<int> buttonIds;
+};
+
+// Visible top-level dialog windows ("#32770") of a process.
+std::vector<HWND> MessageBoxesOf(DWORD pid);
+MessageBoxContent ReadMessageBox(HWND box);
+// Presses a button of the box (posts WM_COMMAND with its id) and waits until the
+// box is gone. Returns false when it is still there after timeoutMs.
+bool DismissMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
+
+// ---------------------------------------------------------------- the program under test
+
+constexpr char kSkinClass[] = "PeltoClass";
+constexpr char kSkinTitle[] = "Quorval Pelto";
+constexpr WPARAM kCloseCommand = 40040;
+
+// Pelto.exe started from an install folder. The process is terminated, if still
+// running, when the object goes.
+class PeltoProcess {
+public:
+    PeltoProcess() = default;
+    ~PeltoProcess();
+    PeltoProcess(const PeltoProcess&) = delete;
+    PeltoProcess& operator=(const PeltoProcess&) = delete;
+
+    bool Start(const std::string& folder);
+    bool Start(const InstallFolder& folder) { return Start(folder.path()); }
+
+    HANDLE handle() const { return process_; }
+    DWORD pid() const { return pid_; }
+    bool Running() const;
+
+    // Its top-level windows of class "PeltoClass".
+    std::vector<HWND> SkinWindows() const;
+    // Waits for a visible "PeltoClass" window of the process. Gives up early (null)
+    // when the process ends or, with stopOnMessageBox, shows a message box.
+    HWND WaitForSkinWindow(DWORD timeoutMs = 20000, bool stopOnMessageBox = true) const;
+
+    std::vector<HWND> MessageBoxes() const { return MessageBoxesOf(pid_); }
+    // Waits for a visible message box of the process (null when none comes or the process ends).
+    HWND WaitForMessageBox(DWORD timeoutMs = 20000) const;
+
+    // Waits for the process to end; exitCode receives its exit code.
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
+    // Posts WM_COMMAND 40040 (the menu's close) to its skin window.
+    bool PostClose() const;
+    void Kill();
+
+    // "running, 1 skin window, message boxes: [...]", for failure messages.
+    std::string Describe() const;
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    DWORD startError_ = 0;
+};
+
+// ---------------------------------------------------------------- X tools
+
+// Starts a Unix program from inside Wine, e.g. "/usr/bin/xdotool mousemove 10 10".
+// Wine gives no process handle for it: poll for its effect.
+bool RunUnixCommand(const std::string& commandLine);
+
+// Moves the X pointer with xdotool and waits until GetCursorPos reports it.
+bool XdotoolMouseMove(int x, int y, DWORD timeoutMs = 5000);
+
+}  // namespace e2e

@@ -1,0 +1,157 @@
+// The mouse on the skin window (drag, the main menu, right click) and the
+// hotkeys typed on the X display.
+#include <windows.h>
+
+#include <string>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+E2E_TEST(Menu_ClickOpensTheMainMenuAtThePointer) {
+    PeltoSession s("click");
+    s.Start();
+    REQUIRE_MSG(Xdotool("mousemove 60 9 click 1"), "xdotool click failed");
+    HWND menu = nullptr;
+    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after a click");
+    if (menu) {
+        RECT r = WindowRect(menu);
+        CHECK_MSG(r.left == 60 && r.top == 9, "menu at %s, expected its corner at the pointer (60, 9)",
+                  RectText(r).c_str());
+        RECT skin = WindowRect(s.skin);
+        CHECK_MSG(skin.left == 0 && skin.top == 0, "a click without movement moved the skin: %s",
+                  RectText(skin).c_str());
+    }
+    // A left click elsewhere closes it.
+    REQUIRE_MSG(Xdotool("mousemove 700 700 click 1"), "xdotool click failed");
+    CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }),
+              "menu still open after a click elsewhere");
+    CHECK(s.pelto.Running());
+}
+
+// A popup menu of the driver's own, tracked on a thread of its own.
+struct DriverPopupMenu {
+    HANDLE thread = nullptr;
+    static DWORD WINAPI Run(void*) {
+        HWND owner = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP | WS_VISIBLE, 600, 600, 10, 10,
+                                     nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        HMENU menu = CreatePopupMenu();
+        AppendMenuA(menu, MF_STRING, 1, "first");
+        AppendMenuA(menu, MF_STRING, 2, "second");
+        SetForegroundWindow(owner);
+        TrackPopupMenu(menu, 0, 600, 500, 0, owner, nullptr);
+        DestroyMenu(menu);
+        DestroyWindow(owner);
+        return 0;
+    }
+    void Open() { thread = CreateThread(nullptr, 0, Run, nullptr, 0, nullptr); }
+    bool Closed(DWORD ms) const { return thread && WaitForSingleObject(thread, ms) == WAIT_OBJECT_0; }
+    ~DriverPopupMenu() {
+        if (thread) CloseHandle(thread);
+    }
+};
+
+E2E_TEST(Menu_RightClickOnTheSkinClosesAnOpenPopup) {
+    PeltoSession s("rightclick");
+    s.Start();
+    // A right click with no popup open does nothing (it is not a left click).
+    REQUIRE_MSG(Xdotool("mousemove 30 9 click 3"), "xdotool right click failed");
+    PumpFor(800);
+    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a right click opened a menu");
+    CHECK(s.pelto.Running());
+
+    // While a popup menu is open (here one of the driver's), the skin window's
+    // right-button press sends it Esc. A menu being tracked by Pelto itself
+    // takes the press for its own, so the popup here belongs to the driver.
+    DriverPopupMenu popup;
+    popup.Open();
+    REQUIRE_MSG(WaitUntil(5000, [] { return VisibleMenuWindow(GetCurrentProcessId()) != nullptr; }),
+                "the driver's popup did not open");
+    PostMessageA(s.skin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 9));
+    CHECK_MSG(WaitUntil(5000, [&] { return popup.Closed(0); }), "the popup is still open after the right press");
+    if (!popup.Closed(0)) {
+        if (HWND menu = VisibleMenuWindow(GetCurrentProcessId())) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        popup.Closed(3000);
+    }
+}
+
+E2E_TEST(Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
+    PeltoSession s("drag");
+    s.Start();
+    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));  // Wine sees the motion over it
+    REQUIRE_MSG(XdotoolMouseMove(50, 9), "cannot move the pointer");
+    // Grab the skin 50 pixels from its left edge and 9 from its top.
+    REQUIRE_MSG(Xdotool("mousemove 50 9 mousedown 1 mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3"),
+                "xdotool drag failed");
+    CHECK_MSG(WaitForWindowAt(s.skin, 200, 291), "skin at %s during the drag, expected (200, 291)",
+              RectText(WindowRect(s.skin)).c_str());
+    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
+    HWND menu = nullptr;
+    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after the drag");
+    if (menu) {
+        RECT r = WindowRect(menu);
+        CHECK_MSG(r.left == 250 && r.top == 300, "menu at %s, expected (250, 300)", RectText(r).c_str());
+    }
+    CloseMenu(s.pelto.pid());
+    RECT r = WindowRect(s.skin);
+    CHECK_MSG(r.left == 200 && r.top == 291 && r.right - r.left == 200 && r.bottom - r.top == 18,
+              "skin after the drag at %s", RectText(r).c_str());
+}
+
+E2E_TEST(Hotkeys_MainMenuAndAttachmentSwitch) {
+    PeltoSession s("hotkeys");
+    s.Start();
+    // Wine learns where the pointer is from motion over its own windows: an
+    // untitled window of the driver lies under the spot.
+    Backdrop under({600, 500, 900, 800}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(700, 600), "cannot move the pointer");
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+a"), "xdotool key failed");
+    HWND menu = nullptr;
+    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "Ctrl+Shift+A opened no menu");
+    if (menu) {
+        RECT r = WindowRect(menu);
+        CHECK_MSG(r.left == 700 && r.top == 600, "menu at %s, expected (700, 600)", RectText(r).c_str());
+    }
+    CloseMenu(s.pelto.pid());
+
+    // Shift+Enter switches attachment off: a target no longer takes the skin.
+    REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
+    PumpFor(300);
+    {
+        TargetProcess target;
+        REQUIRE_MSG(StartPopupTarget(target, "Hotkey Target", {100, 100, 700, 500}), "no target");
+        PumpFor(1500);
+        RECT r = WindowRect(s.skin);
+        CHECK_MSG(r.left == 0 && r.top == 0, "skin moved with attachment off: %s", RectText(r).c_str());
+    }
+    REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
+    TargetProcess again;
+    REQUIRE_MSG(StartPopupTarget(again, "Hotkey Target 2", {100, 100, 700, 500}), "no target");
+    CHECK_MSG(WaitForWindowAt(s.skin, 435, 104), "skin did not attach after Shift+Enter again: %s",
+              RectText(WindowRect(s.skin)).c_str());
+}
+
+E2E_TEST(Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
+    PeltoSession s("emptylists");
+    s.Start();
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool key failed");
+    PumpFor(1000);
+    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for an empty list");
+    CHECK(s.pelto.MessageBoxes().empty());
+    CHECK(s.pelto.Running());
+    // Commands 40061 and 40063, and a small id with no popup shown, do nothing either.
+    s.Command(40061);
+    s.Command(40063);
+    s.Command(5);
+    PumpFor(800);
+    CHECK(VisibleMenuWindow(s.pelto.pid()) == nullptr);
+    CHECK(s.pelto.Running());
+}
+
+}  // namespace

@@ -1,0 +1,431 @@
+// Start-up of Pelto: which skin it shows, its window, its shape on the screen,
+// the messages it gives, its hotkeys and the close command.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+
+namespace {
+
+using namespace e2e;
+
+// The driver's backdrop under the skin area: what cut-away pixels must show.
+const COLORREF kBackdropColour = RGB(0, 255, 0);
+const RECT kBackdropArea = {0, 0, 320, 120};
+
+const char kMissingFilesText[] = "あるはずのファイルがありません。\nもう一度インストールし直してください。";
+
+const char* const kHotkeyFailureTexts[8] = {
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：ランチャ一覧表示",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：プラグイン一覧表示",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：メインメニュー表示",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：寄生のON / OFF",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊤",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊦",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊧",
+    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊨",
+};
+
+struct HotkeyCombination {
+    UINT modifiers;
+    UINT key;
+    const char* name;
+};
+
+const HotkeyCombination kHotkeyCombinations[8] = {
+    {MOD_CONTROL | MOD_SHIFT, 'Z', "Ctrl+Shift+Z"},     {MOD_CONTROL | MOD_SHIFT, 'X', "Ctrl+Shift+X"},
+    {MOD_CONTROL | MOD_SHIFT, 'A', "Ctrl+Shift+A"},     {MOD_SHIFT, VK_RETURN, "Shift+Enter"},
+    {MOD_CONTROL | MOD_SHIFT, VK_UP, "Ctrl+Shift+Up"},  {MOD_CONTROL | MOD_SHIFT, VK_DOWN, "Ctrl+Shift+Down"},
+    {MOD_CONTROL | MOD_SHIFT, VK_LEFT, "Ctrl+Shift+Left"}, {MOD_CONTROL | MOD_SHIFT, VK_RIGHT, "Ctrl+Shift+Right"},
+};
+
+constexpr DWORD kProgramExStyles = WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST;  // 0x98
+constexpr DWORD kProgramStyles = WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX;     // 0x900A0000
+
+// A 64 x 32 skin with cut-away corners, a round hole, a slit and a single cut
+// pixel; two stripes are one step away from the key colour and must stay.
+constexpr int kTestSkinWidth = 64, kTestSkinHeight = 32;
+
+COLORREF TestSkinPixel(int x, int y) {
+    const int w = kTestSkinWidth, h = kTestSkinHeight;
+    if (x + y < 5 || (w - 1 - x) + y < 5 || x + (h - 1 - y) < 5 || (w - 1 - x) + (h - 1 - y) < 5) return kMagenta;
+    int dx = x - 40, dy = y - 16;
+    if (dx * dx + dy * dy <= 36) return kMagenta;
+    if (x == 12 && y >= 8 && y < 24) return kMagenta;
+    if (x == 52 && y == 5) return kMagenta;
+    if (y == 28 && x >= 20 && x < 30) return RGB(254, 0, 255);
+    if (y == 3 && x >= 20 && x < 30) return RGB(255, 1, 255);
+    return RGB(x * 4, y * 8, 0x80);
+}
+
+const char kTestSkinDefinition[] = "test.bmp 2 -265 4 -200 -18 Tester";
+
+bool WriteTestSkin(const InstallFolder& folder) {
+    return folder.WriteSetting("500 0 test.skn") && folder.WriteSkinDefinition("test.skn", kTestSkinDefinition) &&
+           folder.WriteSkinBitmap("test.bmp", kTestSkinWidth, kTestSkinHeight, TestSkinPixel);
+}
+
+// ---------------------------------------------------------------- checks
+
+void CheckSkinWindow(HWND window, int width, int height) {
+    CHECK_EQ_STR(ClassNameOf(window), kSkinClass);
+    CHECK_EQ_STR(WindowText(window), kSkinTitle);
+    DWORD ex = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+    CHECK_MSG(ex == kProgramExStyles,
+              "extended styles are 0x%08lX, expected exactly 0x%08lX (tool window, accepts files, topmost)",
+              static_cast<unsigned long>(ex), static_cast<unsigned long>(kProgramExStyles));
+    DWORD style = static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE));
+    CHECK_MSG((style & kProgramStyles) == kProgramStyles && (style & ~(kProgramStyles | WS_CLIPSIBLINGS)) == 0,
+              "styles are 0x%08lX, expected 0x%08lX (WS_CLIPSIBLINGS, which the system adds, allowed)",
+              static_cast<unsigned long>(style), static_cast<unsigned long>(kProgramStyles));
+    CHECK_MSG(GetWindow(window, GW_OWNER) == nullptr, "the skin window has an owner");
+    RECT r;
+    CHECK(GetWindowRect(window, &r));
+    RECT want = {0, 0, width, height};
+    CHECK_MSG(EqualRect(&r, &want), "window rectangle is %s, expected %s", RectText(r).c_str(),
+              RectText(want).c_str());
+}
+
+void CheckRegionMatches(HWND window, const Image& skin) {
+    int type = ERROR;
+    HRGN actual = CopyWindowRegion(window, &type);
+    CHECK_MSG(actual != nullptr, "the skin window has no region (GetWindowRgn answered %d)", type);
+    if (!actual) return;
+    HRGN expected = RegionFromImage(skin);
+    CHECK_MSG(EqualRgn(actual, expected), "window region is not the bitmap's non-magenta pixels: %s",
+              DescribeRegionDifference(actual, expected).c_str());
+    DeleteObject(expected);
+    DeleteObject(actual);
+}
+
+// Every pixel of the skin area on the screen: the skin's colour where it is not
+// magenta, the backdrop's where it is. Waits for painting to finish first.
+void CheckScreenShowsSkin(const Image& skin) {
+    std::string detail;
+    int mismatches = 0;
+    WaitUntil(
+        5000,
+        [&] {
+            mismatches = CompareScreenWithSkin(skin, POINT{0, 0}, kBackdropColour, &detail);
+            return mismatches == 0;
+        },
+        50);
+    CHECK_MSG(mismatches == 0, "the screen does not show the skin over the backdrop: %s", detail.c_str());
+}
+
+// Single screen pixels read with GetPixel. cut: the point must show the backdrop.
+void CheckScreenPoint(const Image& skin, int x, int y, bool cut) {
+    CHECK_MSG(SameColour(skin.At(x, y), kMagenta) == cut, "test setup: bitmap pixel (%d,%d) is %s", x, y,
+              ColourText(skin.At(x, y)).c_str());
+    COLORREF want = cut ? kBackdropColour : skin.At(x, y);
+    COLORREF got = ScreenPixel(x, y);
+    CHECK_MSG(SameColour(got, want), "screen pixel (%d,%d) is %s, expected %s (%s)", x, y, ColourText(got).c_str(),
+              ColourText(want).c_str(), cut ? "cut away: the backdrop" : "the skin's colour");
+}
+
+void CheckNoMessageBox(const PeltoProcess& pelto, DWORD settleMs = 300) {
+    PumpFor(settleMs);
+    CHECK_MSG(pelto.MessageBoxes().empty(), "unexpected message box: %s", pelto.Describe().c_str());
+}
+
+HWND RequireSkinWindow(const PeltoProcess& pelto) {
+    HWND window = pelto.WaitForSkinWindow();
+    REQUIRE_MSG(window != nullptr, "no visible skin window: %s", pelto.Describe().c_str());
+    return window;
+}
+
+void CheckExactlyOneSkinWindow(const PeltoProcess& pelto) {
+    CHECK_MSG(pelto.SkinWindows().size() == 1, "%d windows of class PeltoClass, expected 1",
+              static_cast<int>(pelto.SkinWindows().size()));
+}
+
+void RequireBackdrop(const Backdrop& backdrop) {
+    REQUIRE_MSG(backdrop.WaitPainted(), "the driver's backdrop does not show on the screen");
+}
+
+// The whole default-skin picture: one window, 200 x 18 at the origin, shaped and
+// painted like skin\default.bmp of the folder, no message box.
+void CheckDefaultSkinShown(const InstallFolder& folder, const PeltoProcess& pelto) {
+    Image skin = LoadBmpPixels(folder.File("skin\\default.bmp"));
+    REQUIRE_MSG(skin.ok(), "cannot read the folder's skin\\default.bmp");
+    HWND window = RequireSkinWindow(pelto);
+    CheckNoMessageBox(pelto);
+    CheckExactlyOneSkinWindow(pelto);
+    CheckSkinWindow(window, 200, 18);
+    CheckRegionMatches(window, skin);
+    if (skin.width == 200 && skin.height == 18) CheckScreenShowsSkin(skin);
+    CHECK_MSG(pelto.Running(), "Pelto ended: %s", pelto.Describe().c_str());
+}
+
+void CloseAndCheckExit(const PeltoProcess& pelto, const char* which) {
+    CHECK_MSG(pelto.PostClose(), "%s: cannot post the close command", which);
+    DWORD code = 0xFFFFFFFF;
+    bool ended = pelto.WaitForExit(5000, &code);
+    CHECK_MSG(ended, "%s did not end within 5 s after the close command: %s", which, pelto.Describe().c_str());
+    if (ended) CHECK_MSG(code == 0, "%s ended with code %lu, expected 0", which, static_cast<unsigned long>(code));
+}
+
+void RequireFolder(const InstallFolder& folder) {
+    REQUIRE_MSG(folder.ok(), "cannot make a fresh install folder at %s", folder.path().c_str());
+}
+
+// ---------------------------------------------------------------- tests
+
+E2E_TEST(default_skin_at_start) {
+    InstallFolder folder("default_skin");
+    RequireFolder(folder);
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    CheckDefaultSkinShown(folder, pelto);
+
+    Image skin = LoadBmpPixels(folder.File("skin\\default.bmp"));
+    REQUIRE_MSG(skin.width == 200 && skin.height == 18, "the installed default.bmp is %d x %d", skin.width,
+                skin.height);
+    // Cut-away corners show the backdrop.
+    CheckScreenPoint(skin, 0, 0, true);
+    CheckScreenPoint(skin, 199, 0, true);
+    CheckScreenPoint(skin, 0, 17, true);
+    CheckScreenPoint(skin, 199, 17, true);
+    // Points inside show the picture.
+    CheckScreenPoint(skin, 100, 9, false);
+    CheckScreenPoint(skin, 6, 0, false);
+    CheckScreenPoint(skin, 0, 6, false);
+    CheckScreenPoint(skin, 199, 6, false);
+    CheckScreenPoint(skin, 193, 17, false);
+    CheckScreenPoint(skin, 50, 5, false);
+    CheckScreenPoint(skin, 150, 12, false);
+    // Beyond the window: the backdrop.
+    COLORREF beyond = ScreenPixel(210, 9);
+    CHECK_MSG(SameColour(beyond, kBackdropColour), "screen pixel (210,9) right of the window is %s",
+              ColourText(beyond).c_str());
+}
+
+E2E_TEST(default_skin_window_is_200_by_18) {
+    InstallFolder folder("default_size");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSkinBitmap("default.bmp", 50, 40,
+                                       [](int x, int y) { return (x + y) % 7 == 0 ? kMagenta : RGB(10, 20, 30 + y); }),
+                "cannot write the 50 x 40 default.bmp");
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    HWND window = RequireSkinWindow(pelto);
+    CheckNoMessageBox(pelto);
+    CheckExactlyOneSkinWindow(pelto);
+    CheckSkinWindow(window, 200, 18);
+}
+
+E2E_TEST(named_skin_from_setting) {
+    InstallFolder folder("named_skin");
+    RequireFolder(folder);
+    REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
+    Image skin = LoadBmpPixels(folder.File("skin\\test.bmp"));
+    REQUIRE_MSG(skin.width == kTestSkinWidth && skin.height == kTestSkinHeight, "test.bmp reads back as %d x %d",
+                skin.width, skin.height);
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    HWND window = RequireSkinWindow(pelto);
+    CheckNoMessageBox(pelto);
+    CheckExactlyOneSkinWindow(pelto);
+    CheckSkinWindow(window, kTestSkinWidth, kTestSkinHeight);
+    CheckRegionMatches(window, skin);
+    CheckScreenShowsSkin(skin);
+    CheckScreenPoint(skin, 0, 0, true);
+    CheckScreenPoint(skin, 40, 16, true);       // the hole
+    CheckScreenPoint(skin, 12, 15, true);       // the slit
+    CheckScreenPoint(skin, 52, 5, true);        // the single cut pixel
+    CheckScreenPoint(skin, 25, 28, false);      // nearly the key colour: shown
+    CheckScreenPoint(skin, 25, 3, false);
+    CheckScreenPoint(skin, 60, 20, false);
+}
+
+E2E_TEST(named_skin_needs_no_default_bitmap) {
+    InstallFolder folder("named_no_default");
+    RequireFolder(folder);
+    REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
+    REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    HWND window = RequireSkinWindow(pelto);
+    CheckNoMessageBox(pelto);
+    CheckSkinWindow(window, kTestSkinWidth, kTestSkinHeight);
+    CheckRegionMatches(window, LoadBmpPixels(folder.File("skin\\test.bmp")));
+}
+
+E2E_TEST(missing_files_message) {
+    InstallFolder folder("missing_files");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    HWND box = pelto.WaitForMessageBox();
+    REQUIRE_MSG(box != nullptr, "no message box: %s", pelto.Describe().c_str());
+    CHECK_EQ_INT(pelto.MessageBoxes().size(), 1);
+    MessageBoxContent content = ReadMessageBox(box);
+    CHECK_EQ_STR(content.caption, "Pelto");
+    CHECK_EQ_STR(content.text, kMissingFilesText);
+    CHECK_MSG(content.owner == nullptr, "the message box is owned by a window of class %s",
+              ClassNameOf(content.owner).c_str());
+    CHECK_MSG(content.buttonIds.size() == 1 && content.buttonIds[0] == IDOK, "the box has %d buttons, expected OK only",
+              static_cast<int>(content.buttonIds.size()));
+    REQUIRE_MSG(DismissMessageBox(box), "the message box does not go away after OK");
+
+    bool another = false;
+    WaitUntil(2000, [&] {
+        if (!pelto.MessageBoxes().empty()) another = true;
+        return another || !pelto.Running();
+    });
+    CHECK_MSG(!another, "a second message box came: %s", pelto.Describe().c_str());
+    DWORD code = 0xFFFFFFFF;
+    bool ended = pelto.WaitForExit(5000, &code);
+    CHECK_MSG(ended, "Pelto did not end after the message: %s", pelto.Describe().c_str());
+    if (ended) CHECK_MSG(code == 0, "exit code %lu, expected 0", static_cast<unsigned long>(code));
+}
+
+E2E_TEST(second_copy_reports_each_hotkey) {
+    InstallFolder firstFolder("second_copy_a");
+    RequireFolder(firstFolder);
+    InstallFolder secondFolder("second_copy_b");
+    RequireFolder(secondFolder);
+    PeltoProcess first;
+    REQUIRE_MSG(first.Start(firstFolder), "cannot start the first Pelto.exe: %s", first.Describe().c_str());
+    RequireSkinWindow(first);
+    Trace("first copy shows its window");
+    CheckNoMessageBox(first);
+
+    PeltoProcess second;
+    REQUIRE_MSG(second.Start(secondFolder), "cannot start the second Pelto.exe: %s", second.Describe().c_str());
+    Trace("second copy started");
+    std::vector<HWND> owners;
+    for (int i = 0; i < 8; ++i) {
+        HWND box = second.WaitForMessageBox(10000);
+        Trace("message %d shown", i + 1);
+        REQUIRE_MSG(box != nullptr, "message %d of 8 did not come: %s", i + 1, second.Describe().c_str());
+        MessageBoxContent content = ReadMessageBox(box);
+        Trace("message %d read", i + 1);
+        CHECK_MSG(content.caption == "Pelto", "message %d has the caption \"%s\"", i + 1,
+                  Printable(content.caption).c_str());
+        CHECK_MSG(content.text == kHotkeyFailureTexts[i], "message %d reads \"%s\", expected \"%s\"", i + 1,
+                  Printable(content.text).c_str(), Printable(kHotkeyFailureTexts[i]).c_str());
+        owners.push_back(content.owner);
+        CHECK_MSG(content.buttonIds.size() == 1 && content.buttonIds[0] == IDOK,
+                  "message %d has %d buttons, expected OK only", i + 1, static_cast<int>(content.buttonIds.size()));
+        REQUIRE_MSG(DismissMessageBox(box), "message %d does not go away after OK", i + 1);
+        Trace("message %d dismissed", i + 1);
+    }
+    HWND window = RequireSkinWindow(second);
+    for (std::size_t i = 0; i < owners.size(); ++i)
+        CHECK_MSG(owners[i] == window, "message %d is owned by %p (class \"%s\"), not by the skin window %p",
+                  static_cast<int>(i) + 1, static_cast<void*>(owners[i]), ClassNameOf(owners[i]).c_str(),
+                  static_cast<void*>(window));
+    PumpFor(1000);
+    CHECK_MSG(second.MessageBoxes().empty(), "a ninth message came: %s", second.Describe().c_str());
+    CHECK_MSG(second.Running(), "the second copy ended: %s", second.Describe().c_str());
+    CheckExactlyOneSkinWindow(second);
+    CHECK_EQ_STR(WindowText(window), kSkinTitle);
+    CHECK_MSG(first.MessageBoxes().empty(), "the first copy shows a message: %s", first.Describe().c_str());
+
+    CloseAndCheckExit(second, "the second copy");
+    CloseAndCheckExit(first, "the first copy");
+}
+
+E2E_TEST(close_command_ends_and_frees_hotkeys) {
+    InstallFolder folder("close_command");
+    RequireFolder(folder);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    RequireSkinWindow(pelto);
+    CheckNoMessageBox(pelto);
+    // While Pelto runs, it holds all eight.
+    for (int i = 0; i < 8; ++i) {
+        const HotkeyCombination& h = kHotkeyCombinations[i];
+        int id = 0xB000 + i;
+        bool registered = RegisterHotKey(nullptr, id, h.modifiers, h.key) != 0;
+        CHECK_MSG(!registered, "the driver could register %s while Pelto runs", h.name);
+        if (registered) UnregisterHotKey(nullptr, id);
+    }
+    CloseAndCheckExit(pelto, "Pelto");
+    REQUIRE_MSG(!pelto.Running(), "Pelto still runs");
+
+    for (int i = 0; i < 8; ++i) {
+        const HotkeyCombination& h = kHotkeyCombinations[i];
+        int id = 0xB000 + i;
+        bool registered = RegisterHotKey(nullptr, id, h.modifiers, h.key) != 0;
+        CHECK_MSG(registered, "the driver cannot register %s after Pelto ended (error %lu)", h.name,
+                  static_cast<unsigned long>(GetLastError()));
+        if (registered) UnregisterHotKey(nullptr, id);
+    }
+}
+
+E2E_TEST(setting_nothing_uses_default_skin) {
+    InstallFolder folder("setting_nothing");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSetting("1000 1 nothing"), "cannot write setting");
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    CheckDefaultSkinShown(folder, pelto);
+}
+
+E2E_TEST(long_skin_name_in_setting) {
+    InstallFolder folder("long_skin_name");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSetting("500 0 " + std::string(400, 's')), "cannot write setting");
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    CheckDefaultSkinShown(folder, pelto);
+}
+
+E2E_TEST(empty_setting_file) {
+    InstallFolder folder("empty_setting");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSetting(""), "cannot write setting");
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    CheckDefaultSkinShown(folder, pelto);
+}
+
+E2E_TEST(long_bitmap_name_in_skin_file) {
+    InstallFolder folder("long_bitmap_name");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSetting("500 0 long.skn") &&
+                    folder.WriteSkinDefinition("long.skn", std::string(400, 'b') + " 2 -265 4 -200 -18 Tester"),
+                "cannot write the setting and skin files");
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    CheckDefaultSkinShown(folder, pelto);
+}
+
+E2E_TEST(skin_naming_missing_bitmap) {
+    InstallFolder folder("missing_bitmap");
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSetting("500 0 gone.skn") &&
+                    folder.WriteSkinDefinition("gone.skn", "gone.bmp 2 -265 4 -200 -18 Tester"),
+                "cannot write the setting and skin files");
+    Backdrop backdrop(kBackdropArea, kBackdropColour);
+    RequireBackdrop(backdrop);
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    CheckDefaultSkinShown(folder, pelto);
+}
+
+// The driver's own X helper, kept for the tests of later features.
+E2E_TEST(driver_xdotool_moves_pointer) {
+    CHECK_MSG(XdotoolMouseMove(1000, 800), "xdotool mousemove 1000 800 did not move the pointer there");
+    CHECK_MSG(XdotoolMouseMove(900, 700), "xdotool mousemove 900 700 did not move the pointer there");
+}
+
+}  // namespace

@@ -1,0 +1,200 @@
+// Attachment: where the skin window goes on its target, when the pointer glides
+// to a new target, and the attachment switch.
+#include <windows.h>
+
+#include <string>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+// A spot no target covers, for the pointer to wait on.
+constexpr int kParkX = 1250, kParkY = 1000;
+
+struct RunningPelto {
+    InstallFolder folder{"tracking"};
+    PeltoProcess pelto;
+    HWND skin = nullptr;
+};
+
+// Starts Pelto from a fresh folder (after prepare has written its files).
+template <class Prepare>
+void StartPelto(RunningPelto& p, Prepare prepare) {
+    REQUIRE_MSG(p.folder.ok(), "no install folder");
+    REQUIRE_MSG(prepare(p.folder), "cannot write the test files");
+    REQUIRE_MSG(p.pelto.Start(p.folder), "Pelto did not start");
+    p.skin = p.pelto.WaitForSkinWindow();
+    REQUIRE_MSG(p.skin != nullptr, "no skin window: %s", p.pelto.Describe().c_str());
+}
+
+void StartDefaultPelto(RunningPelto& p) {
+    StartPelto(p, [](const InstallFolder&) { return true; });
+}
+
+// A 64 x 32 skin with the given definition numbers.
+void StartPeltoWithSkin(RunningPelto& p, const std::string& numbers) {
+    StartPelto(p, [&](const InstallFolder& f) {
+        return f.WriteSetting("500 0 corner.skn") && f.WriteSkinDefinition("corner.skn", "corner.bmp " + numbers + " T") &&
+               f.WriteSkinBitmap("corner.bmp", 64, 32, [](int x, int) { return RGB(200, x * 3, 40); });
+    });
+}
+
+std::string RectString(HWND w) { return RectText(WindowRect(w)); }
+
+E2E_TEST(Tracking_DefaultSkinOnWideAndNarrowTargets) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    RunningPelto p;
+    StartDefaultPelto(p);
+    {
+        TargetProcess wide;
+        REQUIRE_MSG(StartPopupTarget(wide, "Wide Target", {100, 50, 700, 500}), "no wide target");
+        CHECK_MSG(WaitForWindowAt(p.skin, 435, 54), "skin at %s, expected (435, 54) on a 600 wide target",
+                  RectString(p.skin).c_str());
+        RECT r = WindowRect(p.skin);
+        CHECK_EQ_INT(r.right - r.left, 200);
+        CHECK_EQ_INT(r.bottom - r.top, 18);
+    }
+    {
+        TargetProcess narrow;  // exactly SkinWidth + 200 wide: the small offsets
+        REQUIRE_MSG(StartPopupTarget(narrow, "Narrow Target", {100, 50, 500, 500}), "no narrow target");
+        CHECK_MSG(WaitForWindowAt(p.skin, 300, 32), "skin at %s, expected (300, 32) on a 400 wide target",
+                  RectString(p.skin).c_str());
+    }
+}
+
+E2E_TEST(Tracking_EachAnchorCorner) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    struct Case {
+        const char* numbers;
+        RECT target;
+        int x, y;
+    } cases[] = {
+        {"1 5 6 -7 -8", {100, 200, 900, 700}, 105, 206},
+        {"3 -100 -30 0 0", {100, 200, 900, 700}, 800, 670},
+        {"4 5 6 -7 -8", {100, 200, 200, 700}, 93, 692},  // narrow: small offsets
+    };
+    for (const Case& c : cases) {
+        RunningPelto p;
+        StartPeltoWithSkin(p, c.numbers);
+        TargetProcess target;
+        REQUIRE_MSG(StartPopupTarget(target, "Corner Target", c.target), "no target");
+        CHECK_MSG(WaitForWindowAt(p.skin, c.x, c.y), "skin \"%s\" at %s, expected (%d, %d)", c.numbers,
+                  RectString(p.skin).c_str(), c.x, c.y);
+        RECT r = WindowRect(p.skin);
+        CHECK_EQ_INT(r.right - r.left, 64);
+        CHECK_EQ_INT(r.bottom - r.top, 32);
+    }
+}
+
+E2E_TEST(Tracking_CornerOutsideOneToFourMovesNothing) {
+    RunningPelto p;
+    StartPeltoWithSkin(p, "7 5 6 -7 -8");
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Any Target", {300, 300, 900, 700}), "no target");
+    PumpFor(1500);  // three ticks
+    RECT r = WindowRect(p.skin);
+    CHECK_MSG(r.left == 0 && r.top == 0 && r.right == 64 && r.bottom == 32, "skin moved to %s",
+              RectText(r).c_str());
+}
+
+E2E_TEST(Tracking_NewTargetPullsThePointerToItsCentre) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    RunningPelto p;
+    StartDefaultPelto(p);
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Glide Target", {300, 200, 701, 501}), "no target");
+    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 500 && c.y == 350; }),
+              "pointer at (%ld, %ld), expected the centre (500, 350)", CursorPos().x, CursorPos().y);
+
+    // The same window with a new title is not newly found: no glide.
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    SetWindowTextA(target.window(), "Glide Target renamed");
+    PumpFor(1500);
+    POINT c = CursorPos();
+    CHECK_MSG(c.x == kParkX && c.y == kParkY, "a title change moved the pointer to (%ld, %ld)", c.x, c.y);
+    CHECK_MSG(WaitForWindowAt(p.skin, 701 - 265, 204), "skin not placed after the title change: %s",
+              RectString(p.skin).c_str());
+}
+
+E2E_TEST(Tracking_PointerInsideTheTargetStays) {
+    RunningPelto p;
+    StartDefaultPelto(p);
+    // On the very edge: the left edge of the new target.
+    REQUIRE_MSG(XdotoolMouseMove(300, 250), "cannot move the pointer");
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Edge Target", {300, 200, 800, 500}), "no target");
+    REQUIRE_MSG(WaitForWindowAt(p.skin, 800 - 265, 204), "skin never attached: %s", RectString(p.skin).c_str());
+    PumpFor(1000);
+    POINT c = CursorPos();
+    CHECK_MSG(c.x == 300 && c.y == 250, "pointer moved to (%ld, %ld)", c.x, c.y);
+}
+
+E2E_TEST(Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
+    RunningPelto p;
+    StartDefaultPelto(p);
+    {
+        REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+        TargetProcess desktop;
+        REQUIRE_MSG(desktop.Start("--title \"Program Manager\" --class Progman --popup --rect 200 100 600 400",
+                                  "Program Manager"),
+                    "no Progman target");
+        CHECK_MSG(WaitForWindowAt(p.skin, 800 - 265, 104), "skin did not attach to Progman: %s",
+                  RectString(p.skin).c_str());
+        PumpFor(1000);
+        POINT c = CursorPos();
+        CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to Progman: (%ld, %ld)", c.x, c.y);
+    }
+    {
+        REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+        TargetProcess offScreen;  // left edge negative, like a maximised frame
+        REQUIRE_MSG(StartPopupTarget(offScreen, "Off Screen", {-20, 100, 780, 600}), "no target");
+        CHECK_MSG(WaitForWindowAt(p.skin, 780 - 265, 104), "skin did not attach: %s", RectString(p.skin).c_str());
+        PumpFor(1000);
+        POINT c = CursorPos();
+        CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to an off-screen target: (%ld, %ld)", c.x, c.y);
+    }
+}
+
+E2E_TEST(Tracking_UntitledForegroundWindowChangesNothing) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    RunningPelto p;
+    StartDefaultPelto(p);
+    TargetProcess untitled;
+    REQUIRE_MSG(untitled.Start("--title \"\" --popup --rect 300 300 500 300", ""), "no untitled window");
+    PumpFor(1500);
+    RECT r = WindowRect(p.skin);
+    CHECK_MSG(r.left == 0 && r.top == 0, "skin moved to %s for an untitled window", RectText(r).c_str());
+}
+
+E2E_TEST(Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    RunningPelto p;
+    StartDefaultPelto(p);
+    TargetProcess first;
+    REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 100, 700, 500}), "no target");
+    REQUIRE_MSG(WaitForWindowAt(p.skin, 435, 104), "skin never attached: %s", RectString(p.skin).c_str());
+
+    SendMessageA(p.skin, WM_COMMAND, 40023, 0);  // attachment off
+    MoveWindow(first.window(), 200, 300, 600, 400, TRUE);
+    PumpFor(1500);
+    CHECK_MSG(SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}), "skin moved with attachment off: %s",
+              RectString(p.skin).c_str());
+
+    // The record still follows the foreground: maximize acts on the new window.
+    TargetProcess second;
+    REQUIRE_MSG(second.Start("--title \"Second Target\" --rect 150 150 500 400", "Second Target"), "no second target");
+    PumpFor(1500);
+    PostMessageA(p.skin, WM_COMMAND, 40033, 0);
+    CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(second.window()) != FALSE; }), "second target not maximised");
+    CHECK(!IsZoomed(first.window()));
+
+    SendMessageA(p.skin, WM_COMMAND, 40023, 0);  // on again: the next tick places it
+    CHECK_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}); }),
+              "skin did not move after attachment came back on");
+}
+
+}  // namespace
