@@ -20,7 +20,8 @@ set -u
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$REPO/build/x86_64}
 BENCH_TIMEOUT=${BENCH_TIMEOUT:-900}
-BENCH_TARGETS=(RegionBench)
+BENCH_TARGETS=(RegionBench Pelto PeltoTarget IdleTimer)
+TICK_SECONDS=${TICK_SECONDS:-60}
 
 PASSED=0
 FAILED=0
@@ -136,9 +137,62 @@ run_bench() {
     return $rc
 }
 
+# CPU time in nanoseconds that process $1 uses over the next $2 seconds. perf's
+# task clock counts it exactly; without perf, /proc's 10 ms clock ticks do.
+cpu_ns_during() {
+    if command -v perf >/dev/null 2>&1; then
+        perf stat -x, -e task-clock -p "$1" -- sleep "$2" 2>&1 >/dev/null |
+            awk -F, '/task-clock/ { printf "%d\n", $1 * 1e6; found = 1 } END { if (!found) print 0 }'
+    else
+        local before after
+        before=$(awk '{print $14 + $15}' "/proc/$1/stat")
+        sleep "$2"
+        after=$(awk '{print $14 + $15}' "/proc/$1/stat")
+        echo $(((after - before) * 1000000000 / $(getconf CLK_TCK)))
+    fi
+}
+
+# Runs a Windows program in the background for TICK_SECONDS with a titled target
+# window in the foreground, and prints the CPU clock ticks it used meanwhile
+# (after a few seconds of settling), in nanoseconds.
+measure_ticks() {
+    local target_pid pid used
+    "$WINE" "$BUILD_DIR/PeltoTarget.exe" --title "Tick Target" --rect 200 150 600 400 \
+        --lifetime $((TICK_SECONDS + 30)) >/dev/null 2>&1 &
+    target_pid=$!
+    sleep 3
+    "$WINE" "$@" >/dev/null 2>&1 &
+    pid=$!
+    sleep 5
+    used=$(cpu_ns_during "$pid" "$TICK_SECONDS")
+    kill "$pid" "$target_pid" 2>/dev/null
+    wait "$pid" "$target_pid" 2>/dev/null
+    echo "$used"
+}
+
+# The tracking tick's cost: Pelto (default settings, 500 ms ticks, a target in
+# the foreground) against an idle window with the same timer doing nothing.
+run_tick_bench() {
+    echo "=== tracking tick, ${TICK_SECONDS} s of ticks"
+    local install=$PREFIX_DIR/pelto
+    mkdir -p "$install/skin" "$install/plugins"
+    cp "$BUILD_DIR/Pelto.exe" "$install/" && cp "$REPO/resources/skin/default.bmp" "$install/skin/"
+    local pelto idle
+    pelto=$(measure_ticks "$install/Pelto.exe")
+    idle=$(measure_ticks "$BUILD_DIR/IdleTimer.exe" $((TICK_SECONDS + 30)))
+    awk -v p="$pelto" -v i="$idle" -v s="$TICK_SECONDS" 'BEGIN {
+        printf "Pelto: %.1f ms of CPU in %d s; idle timer window: %.1f ms\n", p / 1e6, s, i / 1e6
+        if (i > 0) printf "tick cost ratio (Pelto / idle): %.2fx (target: within 1.5x)\n", p / i
+        else print "tick cost ratio: the idle window used no measurable CPU time"
+    }'
+    echo "PASS tracking tick"
+    PASSED=$((PASSED + 1))
+}
+
 # The benchmarks, in order. Arguments of bench.sh go to the region benchmark.
 benchmarks() {
     run_bench RegionBench.exe "$@" "$(win_path "$REPO/resources/skin/default.bmp")"
+    run_tick_bench
 }
 
 main() {

@@ -9,6 +9,7 @@ packages=(
     clang libclang-rt-14-dev
     wine wine64 xvfb xdotool x11-utils imagemagick
     locales fonts-ipafont-gothic
+    linux-perf
 )
 
 missing=()
