@@ -55,18 +55,18 @@ HRGN RegionFromBands(const std::vector<RegionRect>& bands) {
 
 }  // namespace
 
-HRGN BuildSkinRegion(HBITMAP bitmap, COLORREF colourKey) {
+HBITMAP CopyToDib32(HBITMAP bitmap, const std::uint32_t** pixels, int* width, int* height) {
     BITMAP info;
     if (!bitmap || GetObjectA(bitmap, sizeof info, &info) == 0) return nullptr;
-    const int width = info.bmWidth, height = info.bmHeight;
+    const int w = info.bmWidth, h = info.bmHeight;
 
     HDC screenDc = CreateCompatibleDC(nullptr);
     if (!screenDc) return nullptr;
     BITMAPINFO bmi;
     std::memset(&bmi, 0, sizeof bmi);
     bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = height;  // bottom-up
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = h;  // bottom-up
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
@@ -82,7 +82,7 @@ HRGN BuildSkinRegion(HBITMAP bitmap, COLORREF colourKey) {
     BOOL copied = FALSE;
     if (sourceDc) {
         HGDIOBJ oldSource = SelectObject(sourceDc, bitmap);
-        copied = BitBlt(screenDc, 0, 0, width, height, sourceDc, 0, 0, SRCCOPY);
+        copied = BitBlt(screenDc, 0, 0, w, h, sourceDc, 0, 0, SRCCOPY);
         SelectObject(sourceDc, oldSource);
         DeleteDC(sourceDc);
     }
@@ -92,13 +92,24 @@ HRGN BuildSkinRegion(HBITMAP bitmap, COLORREF colourKey) {
         DeleteObject(dib);
         return nullptr;
     }
-    GdiFlush();  // the DIB's memory is read directly below
+    GdiFlush();  // the DIB's memory is read directly
+    *pixels = static_cast<const std::uint32_t*>(bits);
+    *width = w;
+    *height = h;
+    return dib;
+}
 
-    // The key as a DIB pixel: blue lowest, red in the third byte.
-    const std::uint32_t key = (GetRValue(colourKey) << 16) | (GetGValue(colourKey) << 8) | GetBValue(colourKey);
-    std::vector<RegionRect> bands =
-        BuildSkinBands(static_cast<const std::uint32_t*>(bits), width, height, key);
+std::uint32_t DibPixelOf(COLORREF colour) {
+    return (static_cast<std::uint32_t>(GetRValue(colour)) << 16) | (static_cast<std::uint32_t>(GetGValue(colour)) << 8) |
+           GetBValue(colour);
+}
+
+HRGN BuildSkinRegion(HBITMAP bitmap, COLORREF colourKey) {
+    const std::uint32_t* pixels = nullptr;
+    int width = 0, height = 0;
+    HBITMAP dib = CopyToDib32(bitmap, &pixels, &width, &height);
+    if (!dib) return nullptr;
+    std::vector<RegionRect> bands = BuildSkinBands(pixels, width, height, DibPixelOf(colourKey));
     DeleteObject(dib);
-
     return RegionFromBands(bands);
 }
