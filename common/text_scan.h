@@ -18,8 +18,6 @@ public:
     // next field is read from where it really starts.
     bool ReadWord(char* dst, std::size_t dstSize);
 
-    bool Stopped() const { return stopped_; }
-
 private:
     void SkipSpace();
     const char* data_;

@@ -75,4 +75,3 @@ void StopTracking(HWND skinWindow) { KillTimer(skinWindow, kTrackingTimerId); }
 
 void SetAttachment(int on) { Attached = on; }
 void ToggleAttachment() { Attached = Attached ? 0 : 1; }
-int AttachmentOn() { return Attached; }

@@ -12,7 +12,6 @@ void GlidePointer(int targetX, int targetY, int startX, int startY);
 
 void SetAttachment(int on);
 void ToggleAttachment();
-int AttachmentOn();
 
 // Starts (or restarts) the tracking timer with the interval the settings have
 // now, and stops it. Drags, the rename dialog and the notification area pause

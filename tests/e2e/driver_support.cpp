@@ -492,6 +492,21 @@ bool DismissMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
 
 // ---------------------------------------------------------------- the program under test
 
+bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, const char* program,
+                   const char* folder) {
+    std::vector<char> buffer(commandLine.begin(), commandLine.end());
+    buffer.push_back('\0');
+    STARTUPINFOA startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    std::memset(info, 0, sizeof *info);
+    if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info))
+        return false;
+    if (info->hThread) CloseHandle(info->hThread);
+    info->hThread = nullptr;
+    return true;
+}
+
 PeltoProcess::~PeltoProcess() {
     Kill();
     if (process_) CloseHandle(process_);
@@ -500,25 +515,15 @@ PeltoProcess::~PeltoProcess() {
 bool PeltoProcess::Start(const std::string& folder) {
     if (process_) return false;
     std::string exe = JoinPath(folder, "Pelto.exe");
-    std::string commandLine = "\"" + exe + "\"";
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup;
-    std::memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
-    std::memset(&info, 0, sizeof info);
     // A start that fails is tried twice more; each failure is noted for Describe().
     for (int attempt = 1;; ++attempt) {
-        if (CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                           &info))
-            break;
+        if (LaunchProcess("\"" + exe + "\"", &info, exe.c_str(), folder.c_str())) break;
         startError_ = GetLastError();
         Trace("CreateProcessA(%s) failed, error %lu", exe.c_str(), static_cast<unsigned long>(startError_));
         if (attempt == 3) return false;
         PumpFor(300);
     }
-    if (info.hThread) CloseHandle(info.hThread);
     process_ = info.hProcess;
     pid_ = info.dwProcessId;
     return true;
@@ -603,17 +608,9 @@ std::string PeltoProcess::Describe() const {
 // ---------------------------------------------------------------- X tools
 
 bool RunUnixCommand(const std::string& commandLine) {
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup;
-    std::memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
-    std::memset(&info, 0, sizeof info);
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
+    if (!LaunchProcess(commandLine, &info)) return false;
     if (info.hProcess) CloseHandle(info.hProcess);
-    if (info.hThread) CloseHandle(info.hThread);
     return true;
 }
 

@@ -161,6 +161,14 @@ MessageBoxContent ReadMessageBox(HWND box);
 // box is gone. Returns false when it is still there after timeoutMs.
 bool DismissMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
 
+// ---------------------------------------------------------------- processes
+
+// CreateProcessA on a command line (and, when given, the program and the working
+// folder). The thread handle is closed; info->hProcess is the caller's to close
+// (Wine gives none for a Unix program).
+bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, const char* program = nullptr,
+                   const char* folder = nullptr);
+
 // ---------------------------------------------------------------- the program under test
 
 constexpr char kSkinClass[] = "PeltoClass";

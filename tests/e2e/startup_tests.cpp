@@ -363,63 +363,44 @@ E2E_TEST(close_command_ends_and_frees_hotkeys) {
     }
 }
 
-E2E_TEST(setting_nothing_uses_default_skin) {
-    InstallFolder folder("setting_nothing");
+// Starts Pelto in a fresh folder prepared by write, and checks that it shows the
+// default skin: the fallback for every setting or skin file that cannot be used.
+template <class Write>
+void ExpectDefaultSkinAfter(const char* tag, Write write) {
+    InstallFolder folder(tag);
     RequireFolder(folder);
-    REQUIRE_MSG(folder.WriteSetting("1000 1 nothing"), "cannot write setting");
+    REQUIRE_MSG(write(folder), "cannot write the setting and skin files");
     Backdrop backdrop(kBackdropArea, kBackdropColour);
     RequireBackdrop(backdrop);
     PeltoProcess pelto;
     REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
     CheckDefaultSkinShown(folder, pelto);
+}
+
+E2E_TEST(setting_nothing_uses_default_skin) {
+    ExpectDefaultSkinAfter("setting_nothing", [](const InstallFolder& f) { return f.WriteSetting("1000 1 nothing"); });
 }
 
 E2E_TEST(long_skin_name_in_setting) {
-    InstallFolder folder("long_skin_name");
-    RequireFolder(folder);
-    REQUIRE_MSG(folder.WriteSetting("500 0 " + std::string(400, 's')), "cannot write setting");
-    Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
-    PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    CheckDefaultSkinShown(folder, pelto);
+    ExpectDefaultSkinAfter("long_skin_name",
+                           [](const InstallFolder& f) { return f.WriteSetting("500 0 " + std::string(400, 's')); });
 }
 
 E2E_TEST(empty_setting_file) {
-    InstallFolder folder("empty_setting");
-    RequireFolder(folder);
-    REQUIRE_MSG(folder.WriteSetting(""), "cannot write setting");
-    Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
-    PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    CheckDefaultSkinShown(folder, pelto);
+    ExpectDefaultSkinAfter("empty_setting", [](const InstallFolder& f) { return f.WriteSetting(""); });
 }
 
 E2E_TEST(long_bitmap_name_in_skin_file) {
-    InstallFolder folder("long_bitmap_name");
-    RequireFolder(folder);
-    REQUIRE_MSG(folder.WriteSetting("500 0 long.skn") &&
-                    folder.WriteSkinDefinition("long.skn", std::string(400, 'b') + " 2 -265 4 -200 -18 Tester"),
-                "cannot write the setting and skin files");
-    Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
-    PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    CheckDefaultSkinShown(folder, pelto);
+    ExpectDefaultSkinAfter("long_bitmap_name", [](const InstallFolder& f) {
+        return f.WriteSetting("500 0 long.skn") &&
+               f.WriteSkinDefinition("long.skn", std::string(400, 'b') + " 2 -265 4 -200 -18 Tester");
+    });
 }
 
 E2E_TEST(skin_naming_missing_bitmap) {
-    InstallFolder folder("missing_bitmap");
-    RequireFolder(folder);
-    REQUIRE_MSG(folder.WriteSetting("500 0 gone.skn") &&
-                    folder.WriteSkinDefinition("gone.skn", "gone.bmp 2 -265 4 -200 -18 Tester"),
-                "cannot write the setting and skin files");
-    Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
-    PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    CheckDefaultSkinShown(folder, pelto);
+    ExpectDefaultSkinAfter("missing_bitmap", [](const InstallFolder& f) {
+        return f.WriteSetting("500 0 gone.skn") && f.WriteSkinDefinition("gone.skn", "gone.bmp 2 -265 4 -200 -18 Tester");
+    });
 }
 
 // The driver's own X helper, kept for the tests of later features.

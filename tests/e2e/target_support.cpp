@@ -1,8 +1,5 @@
 #include "target_support.h"
 
-#include <cstring>
-#include <vector>
-
 #include "driver_framework.h"
 
 namespace e2e {
@@ -48,16 +45,8 @@ TargetProcess::~TargetProcess() {
 
 bool TargetProcess::Start(const std::string& arguments, const std::string& title, DWORD timeoutMs) {
     std::string command = "\"" + JoinPath(DriverFolder(), "PeltoTarget.exe") + "\" " + arguments;
-    std::vector<char> line(command.begin(), command.end());
-    line.push_back('\0');
-    STARTUPINFOA startup;
-    std::memset(&startup, 0, sizeof startup);
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info;
-    std::memset(&info, 0, sizeof info);
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
-        return false;
-    CloseHandle(info.hThread);
+    if (!LaunchProcess(command, &info)) return false;
     process_ = info.hProcess;
     pid_ = info.dwProcessId;
     WaitUntil(timeoutMs, [&] { return (window_ = FindWindowTitled(title)) != nullptr || !Running(); });
