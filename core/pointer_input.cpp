@@ -23,7 +23,10 @@ LRESULT OnSkinLButtonDown(HWND skinWindow, LPARAM lParam) {
 }
 
 LRESULT OnSkinMouseMove(HWND skinWindow, WPARAM wParam, LPARAM lParam) {
-    if (!(wParam & MK_LBUTTON)) return 0;
+    // Only a press on the skin itself drags it; that press took the capture.
+    // The button may also be down from a press on another window that crosses
+    // the skin, and Wine can queue such a move ahead of the skin's own press.
+    if (!(wParam & MK_LBUTTON) || GetCapture() != skinWindow) return 0;
     POINT p = {static_cast<short>(LOWORD(lParam)) - GrabPoint.x, static_cast<short>(HIWORD(lParam)) - GrabPoint.y};
     ClientToScreen(skinWindow, &p);
     RECT r;

@@ -103,6 +103,33 @@ E2E_TEST(Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
               "skin after the drag at %s", RectText(r).c_str());
 }
 
+// Mouse moves with the left button down that are not part of a press on the
+// skin: a press that began on another window and crosses the skin, or a move
+// that Wine queues ahead of the skin's own press when its idea of the pointer
+// is stale. Neither may drag the skin. Windows sends the skin such moves when
+// the press began elsewhere; Wine sends them to the window where the press
+// began, so the test posts the very messages Windows would send.
+E2E_TEST(Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
+    PeltoSession s("crossing");
+    s.Start();
+    PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 9));
+    PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 12));
+    PumpFor(500);
+    RECT r = WindowRect(s.skin);
+    CHECK_MSG(r.left == 0 && r.top == 0, "the skin moved to %s with no press on it", RectText(r).c_str());
+
+    // A real press then drags as usual, from where the press was.
+    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(50, 9), "cannot move the pointer");
+    REQUIRE_MSG(Xdotool("mousedown 1 sleep 0.2 mousemove 150 209 sleep 0.3"), "xdotool drag failed");
+    CHECK_MSG(WaitForWindowAt(s.skin, 100, 200), "skin at %s during the drag, expected (100, 200)",
+              RectText(WindowRect(s.skin)).c_str());
+    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
+    CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no menu after the drag");
+    CloseMenu(s.pelto.pid());
+    CHECK(s.pelto.Running());
+}
+
 E2E_TEST(Hotkeys_MainMenuAndAttachmentSwitch) {
     PeltoSession s("hotkeys");
     s.Start();
