@@ -80,19 +80,25 @@ E2E_TEST(Menu_RightClickOnTheSkinClosesAnOpenPopup) {
     }
 }
 
-E2E_TEST(Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
-    PeltoSession s("drag");
-    s.Start();
+// Grabs the skin at (50, 9), 50 pixels from its left edge and 9 from its top,
+// moves the pointer along `moves` (xdotool words) with the button held, checks
+// that the skin got to (x, y), then releases and returns the menu that opened.
+HWND DragSkinFrom50x9(PeltoSession& s, const char* moves, int x, int y) {
     Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));  // Wine sees the motion over it
     REQUIRE_MSG(XdotoolMouseMove(50, 9), "cannot move the pointer");
-    // Grab the skin 50 pixels from its left edge and 9 from its top.
-    REQUIRE_MSG(Xdotool("mousemove 50 9 mousedown 1 mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3"),
-                "xdotool drag failed");
-    CHECK_MSG(WaitForWindowAt(s.skin, 200, 291), "skin at %s during the drag, expected (200, 291)",
-              RectText(WindowRect(s.skin)).c_str());
+    REQUIRE_MSG(Xdotool(std::string("mousedown 1 ") + moves), "xdotool drag failed");
+    CHECK_MSG(WaitForWindowAt(s.skin, x, y), "skin at %s during the drag, expected (%d, %d)",
+              RectText(WindowRect(s.skin)).c_str(), x, y);
     REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
     HWND menu = nullptr;
     CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after the drag");
+    return menu;
+}
+
+E2E_TEST(Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
+    PeltoSession s("drag");
+    s.Start();
+    HWND menu = DragSkinFrom50x9(s, "mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3", 200, 291);
     if (menu) {
         RECT r = WindowRect(menu);
         CHECK_MSG(r.left == 250 && r.top == 300, "menu at %s, expected (250, 300)", RectText(r).c_str());
@@ -119,13 +125,7 @@ E2E_TEST(Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
     CHECK_MSG(r.left == 0 && r.top == 0, "the skin moved to %s with no press on it", RectText(r).c_str());
 
     // A real press then drags as usual, from where the press was.
-    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(50, 9), "cannot move the pointer");
-    REQUIRE_MSG(Xdotool("mousedown 1 sleep 0.2 mousemove 150 209 sleep 0.3"), "xdotool drag failed");
-    CHECK_MSG(WaitForWindowAt(s.skin, 100, 200), "skin at %s during the drag, expected (100, 200)",
-              RectText(WindowRect(s.skin)).c_str());
-    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
-    CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no menu after the drag");
+    DragSkinFrom50x9(s, "sleep 0.2 mousemove 150 209 sleep 0.3", 100, 200);
     CloseMenu(s.pelto.pid());
     CHECK(s.pelto.Running());
 }

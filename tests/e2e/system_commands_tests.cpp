@@ -138,15 +138,22 @@ bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths) {
 
 COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
 
+// Drops a fresh bitmap on the running skin window, with a known wallpaper set
+// before, and returns the question it asks.
+HWND DropBitmapForQuestion(PeltoSession& s, const std::string& bmp, int x) {
+    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
+    REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");
+    REQUIRE_MSG(DropOnSkin(x, 9, {bmp}), "the drop was not accepted");
+    HWND box = WaitForBoxWithText(s, bmp + kWallpaperQuestionTail);
+    REQUIRE_MSG(box != nullptr, "no question for %s: %s", bmp.c_str(), DescribeBoxes(s).c_str());
+    return box;
+}
+
 E2E_TEST(Drop_BitmapAnsweredYesBecomesTheWallpaper) {
     PeltoSession s("dropyes");
     s.Start();
-    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string bmp = s.folder.File("wall.bmp");
-    REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");
-    REQUIRE_MSG(DropOnSkin(100, 9, {bmp}), "the drop was not accepted");
-    HWND box = WaitForBoxWithText(s, bmp + kWallpaperQuestionTail);
-    REQUIRE_MSG(box != nullptr, "no question for %s: %s", bmp.c_str(), DescribeBoxes(s).c_str());
+    HWND box = DropBitmapForQuestion(s, bmp, 100);
     MessageBoxContent c = ReadMessageBox(box);
     CHECK_EQ_STR(c.caption, "Pelto");
     CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
@@ -159,12 +166,7 @@ E2E_TEST(Drop_BitmapAnsweredYesBecomesTheWallpaper) {
 E2E_TEST(Drop_BitmapAnsweredNoChangesNothing) {
     PeltoSession s("dropno");
     s.Start();
-    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
-    std::string bmp = s.folder.File("other.bmp");
-    REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");
-    REQUIRE_MSG(DropOnSkin(30, 9, {bmp}), "the drop was not accepted");
-    HWND box = WaitForBoxWithText(s, bmp + kWallpaperQuestionTail);
-    REQUIRE_MSG(box != nullptr, "no question: %s", DescribeBoxes(s).c_str());
+    HWND box = DropBitmapForQuestion(s, s.folder.File("other.bmp"), 30);
     CHECK(DismissMessageBox(box, IDNO));
     PumpFor(800);
     CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);

@@ -49,6 +49,15 @@ void CheckLeftAlone(const SweepScene& scene, HWND skin) {
     CHECK_MSG(!IsIconic(skin) && IsWindowVisible(skin), "the skin window was touched");
 }
 
+// Tracking runs again: once the target is in front and moved, the skin goes
+// to its top-right corner.
+void CheckTrackingFollows(PeltoSession& s, HWND target, const char* after) {
+    SetForegroundWindow(target);
+    MoveWindow(target, 100, 100, 700, 400, TRUE);
+    CHECK_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "tracking did not resume after %s: skin at %s", after,
+              RectText(WindowRect(s.skin)).c_str());
+}
+
 E2E_TEST(Sweep_MinimizeAllActsOnExactlyTheQualifyingWindows) {
     PeltoSession s("minall");
     s.Start();
@@ -153,11 +162,7 @@ E2E_TEST(Tray_StoreAndRestoreOnALeftButtonPressOnly) {
     PostMessageA(s.skin, WM_APP + 0x81, 1291, WM_LBUTTONDOWN);
     CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }),
               "a left press on the icon did not bring both back");
-    // Tracking runs again: the skin goes back to its target.
-    SetForegroundWindow(target.window());
-    MoveWindow(target.window(), 100, 100, 700, 400, TRUE);
-    CHECK_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "tracking did not resume: skin at %s",
-              RectText(WindowRect(s.skin)).c_str());
+    CheckTrackingFollows(s, target.window(), "the restore");
 }
 
 E2E_TEST(Tray_SecondStoreKeepsBothWindowsRecoverable) {
@@ -223,11 +228,7 @@ E2E_TEST(Rename_OkGivesTheNewTitle) {
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
     CHECK_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "New Title"; }), "target title is \"%s\"",
               WindowText(target.window()).c_str());
-    // Tracking runs again and follows the renamed target once it is in front.
-    SetForegroundWindow(target.window());
-    MoveWindow(target.window(), 100, 100, 700, 400, TRUE);
-    CHECK_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "tracking did not resume: %s",
-              RectText(WindowRect(s.skin)).c_str());
+    CheckTrackingFollows(s, target.window(), "OK");
 }
 
 E2E_TEST(Rename_CancelLeavesTheTitle) {
@@ -240,9 +241,7 @@ E2E_TEST(Rename_CancelLeavesTheTitle) {
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "Cancel did not end the dialog");
     PumpFor(500);
     CHECK_EQ_STR(WindowText(target.window()), "Keep This Title");
-    SetForegroundWindow(target.window());
-    MoveWindow(target.window(), 100, 100, 700, 400, TRUE);
-    CHECK_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "tracking did not resume after Cancel");
+    CheckTrackingFollows(s, target.window(), "Cancel");
 }
 
 }  // namespace
