@@ -7,10 +7,17 @@ packages=(
     cmake make g++ googletest libx11-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
     clang libclang-rt-14-dev
-    wine wine64 xvfb xdotool x11-utils imagemagick
+    wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
     locales fonts-ipafont-gothic
     linux-perf
 )
+
+# The 32-bit build (the Windows 98/2000 deliverable) runs under 32-bit Wine,
+# which installs beside 64-bit Wine through multiarch.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    echo "setup: adding the i386 architecture for 32-bit Wine"
+    dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,13 +28,6 @@ if [ ${#missing[@]} -gt 0 ]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
-
-# Only 64-bit Wine runs here: a 32-bit Wine loader would take over the
-# `wine` launcher and fail, so it must not be present.
-if dpkg-query -W -f='${Status}' wine32 2>/dev/null | grep -q 'install ok installed'; then
-    echo "setup: wine32 is installed; 64-bit Wine cannot start with it (apt-get remove wine32)" >&2
-    exit 1
 fi
 
 # Wine takes its ANSI code page (932 for Pelto's texts) from this locale.

@@ -49,6 +49,24 @@ bool SetStagedInstall(const std::string& folder) {
 
 const std::string& StagedInstall() { return stagedInstall; }
 
+const std::string& ReportedWindows() {
+    static const std::string version = [] {
+        const char* value = std::getenv("PELTO_E2E_WINVER");
+        return std::string(value ? value : "");
+    }();
+    return version;
+}
+
+ReportedFamily ReportedWindowsFamily() {
+    return ReportedWindows() == "win98" ? ReportedFamily::Windows9x : ReportedFamily::WindowsNT;
+}
+
+bool PeltoIs32Bit() {
+    DWORD kind = 0;
+    std::string exe = JoinPath(StagedInstall(), "Pelto.exe");
+    return GetBinaryTypeA(exe.c_str(), &kind) && kind == SCS_32BIT_BINARY;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     char last = folder.back();

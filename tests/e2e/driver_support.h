@@ -30,6 +30,16 @@ bool WaitUntil(DWORD timeoutMs, Pred pred, DWORD stepMs = 20) {
     }
 }
 
+// ---------------------------------------------------------------- platform
+
+// The Windows family Wine reports to Pelto.exe in this run, as the test command
+// set it up (PELTO_E2E_WINVER): "win98", "win2k", or "" for Wine's default.
+enum class ReportedFamily { Windows9x, WindowsNT };
+const std::string& ReportedWindows();
+ReportedFamily ReportedWindowsFamily();
+// Whether Pelto.exe is the 32-bit build (reads its PE header).
+bool PeltoIs32Bit();
+
 // ---------------------------------------------------------------- files
 
 // The installed folder every test copies (Windows path form, e.g. Z:\tmp\install).
