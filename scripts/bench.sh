@@ -44,8 +44,8 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Only the 64-bit loader runs here. Debian's "wine" launcher picks it when no
-# 32-bit Wine is installed; ask for it by name when it can be found.
+# The benchmarks measure the 64-bit build, so they ask for the 64-bit loader by
+# name when it can be found.
 pick_wine() {
     if [ -n "${WINE:-}" ]; then return; fi
     if command -v wine64 >/dev/null 2>&1; then

@@ -1,16 +1,28 @@
 #!/bin/bash
-# Runs the end-to-end driver against an installed Pelto folder under wine64, on a
+# Runs the end-to-end driver against an installed Pelto folder under Wine, on a
 # private Xvfb display and in a throwaway Wine prefix.
 #
 #   run_e2e.sh <driver-build-dir> <install-dir> [test-name-filter ...]
 #
-# <driver-build-dir> is the x86_64 build tree, the folder holding PeltoDriver.exe. The output ends with the driver's summary
-# line "e2e: N passed, N failed"; the exit status is the driver's (0 = all passed).
+# <driver-build-dir> is the build tree of the same target as the installed Pelto
+# (build/x86_64 or build/i686), the folder holding PeltoDriver.exe and the test
+# programs, so the driver sees the system folders as Pelto does.
+#
+# Environment:
+#   PELTO_E2E_WINVER  the Windows version Wine reports to Pelto.exe ("win2k",
+#                     "win98"; empty: Wine's default); the driver reads it too
+#   PELTO_E2E_LABEL   the name on the closing summary line (default "e2e")
+#
+# The output ends with the summary line "<label>: N passed, N failed"; the exit
+# status is the driver's (0 = all passed).
 set -u
+label=${PELTO_E2E_LABEL:-e2e}
+winver=${PELTO_E2E_WINVER:-}
+export PELTO_E2E_WINVER=$winver
 
 if [ $# -lt 2 ]; then
     echo "usage: $0 <driver-build-dir> <install-dir> [test-name-filter ...]" >&2
-    echo "e2e: 0 passed, 1 failed"
+    echo "$label: 0 passed, 1 failed"
     exit 2
 fi
 build_dir=$1
@@ -42,9 +54,9 @@ trap 'exit 130' INT TERM HUP
 
 # Ends the run without the driver: one failure, with the reason.
 abort() {
-    echo "e2e run aborted: $*"
+    echo "$label run aborted: $*"
     cleanup
-    echo "e2e: 0 passed, 1 failed"
+    echo "$label: 0 passed, 1 failed"
     exit 1
 }
 
@@ -59,6 +71,29 @@ done
 [ -n "$driver" ] || abort "no PeltoDriver.exe under $build_dir"
 [ -f "$install_dir/Pelto.exe" ] || abort "no Pelto.exe in $install_dir"
 install_dir=$(realpath "$install_dir")
+case "$winver" in
+    ""|win98|win2k) ;;
+    *) abort "PELTO_E2E_WINVER must be win98, win2k or empty, not $winver" ;;
+esac
+
+# 32 or 64, from the machine field of a program's PE header.
+pe_bits() {
+    local offset machine
+    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$offset" ] || return 1
+    machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+    case "$machine" in
+        014c) echo 32 ;;
+        8664) echo 64 ;;
+        *) return 1 ;;
+    esac
+}
+pelto_bits=$(pe_bits "$install_dir/Pelto.exe") || abort "$install_dir/Pelto.exe is not a Windows program"
+driver_bits=$(pe_bits "$driver") || abort "$driver is not a Windows program"
+[ "$pelto_bits" = "$driver_bits" ] ||
+    abort "the driver is $driver_bits-bit but Pelto.exe is $pelto_bits-bit: give the build tree of Pelto's own target"
+[ -f "$build_dir/PeltoTarget.exe" ] || abort "no PeltoTarget.exe in $build_dir"
+
 for tool in wine wineserver winepath Xvfb xdotool timeout; do
     command -v "$tool" >/dev/null 2>&1 || abort "$tool is not installed"
 done
@@ -119,6 +154,37 @@ if [ "${PELTO_E2E_MANAGED:-0}" != 1 ]; then
         abort "cannot set the Wine X11 driver's Managed value"
 fi
 
+if [ -n "$winver" ]; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /t REG_SZ /d "$winver" /f \
+        >>"$work/wine.log" 2>&1 || abort "cannot set the Windows version for Pelto.exe"
+fi
+
+# What a program named Pelto.exe of this bitness is told: the test program, under
+# that name, writes what GetVersionExA gives it. A machine without 32-bit Wine
+# runs nothing 32-bit (and says nothing), so no answer means no run.
+mkdir -p "$work/probe" && cp "$build_dir/PeltoTarget.exe" "$work/probe/Pelto.exe" || abort "cannot stage the version probe"
+(cd "$work/probe" && timeout 120 wine Pelto.exe --report-version version.txt >>"$work/wine.log" 2>&1)
+reported=$(cat "$work/probe/version.txt" 2>/dev/null)
+if [ -z "$reported" ]; then
+    if [ "$pelto_bits" = 32 ]; then
+        echo "this machine cannot run 32-bit Windows programs (32-bit Wine missing: apt-get install wine32:i386); the $label run counts as failed"
+        cleanup
+        echo "$label: 0 passed, 1 failed"
+        exit 1
+    fi
+    abort "the version probe did not run"
+fi
+case "$winver" in
+    win98) expected="platform 1 version 4.10" ;;
+    win2k) expected="platform 2 version 5.0" ;;
+    *) expected="platform 2 " ;;
+esac
+case "$reported" in
+    "$expected"*" bits $pelto_bits") ;;
+    *) abort "Pelto.exe would be told \"$reported\", not \"$expected... bits $pelto_bits\"" ;;
+esac
+echo "Pelto.exe runs as $reported (Windows version setting: ${winver:-none})"
+
 timeout 120 wine "$driver" acp >"$work/acp.out" 2>>"$work/wine.log"
 acp_status=$?
 tr -d '\r' <"$work/acp.out"
@@ -129,21 +195,21 @@ fi
 install_windows=$(timeout 60 winepath -w "$install_dir" 2>>"$work/wine.log" | tr -d '\r')
 [ -n "$install_windows" ] || abort "winepath could not convert $install_dir"
 
-timeout 600 wine "$driver" "$install_windows" "$@" 2>>"$work/wine.log" | tr -d '\r' | tee "$work/driver.out"
+timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" "$@" 2>>"$work/wine.log" | tr -d '\r' | tee "$work/driver.out"
 status=${PIPESTATUS[0]}
 
 summary=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$work/driver.out" | tail -n 1)
 if [ -z "$summary" ]; then
-    [ "$status" = 124 ] && echo "the driver did not finish within 600 s"
+    [ "$status" = 124 ] && echo "the driver did not finish within ${PELTO_E2E_TIMEOUT:-2400} s"
     echo "the driver ended without its summary (status $status); Wine's messages:"
     tail -n 20 "$work/wine.log"
     passed=$(grep -c '^PASS ' "$work/driver.out")
     failed=$(grep -c '^FAIL ' "$work/driver.out")
-    summary="e2e: $passed passed, $((failed + 1)) failed"
+    summary="$label: $passed passed, $((failed + 1)) failed"
     [ "$status" = 0 ] && status=1
 fi
 
 cleanup
-echo "driver exit status $status, e2e run took $(($(date +%s) - started)) s"
-echo "$summary"
+echo "driver exit status $status, $label run took $(($(date +%s) - started)) s"
+echo "${summary/#e2e:/$label:}"
 exit "$status"

@@ -1,6 +1,9 @@
 // PeltoTarget.exe: a plain window for Pelto to act on in tests.
 //   PeltoTarget.exe [--title TEXT] [--rect X Y W H] [--class NAME]
 //                   [--hidden] [--owned] [--popup] [--no-activate] [--lifetime SECONDS]
+//   PeltoTarget.exe --report-version FILE
+// --report-version writes "platform P version M.N bits B" as GetVersionExA sees it
+// and ends: run under another file name, it shows what Wine reports to that name.
 // --owned makes an owner window (titled "Owner of TEXT") and the window owned by it.
 // --popup makes a borderless WS_POPUP window instead of an overlapped one, so
 // that its rectangle is exactly the one given. The window is brought to the
@@ -9,6 +12,7 @@
 // nothing running for long.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -28,9 +32,24 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
+int ReportVersion(const char* path) {
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return 1;
+    FILE* f = std::fopen(path, "wb");
+    if (!f) return 1;
+    std::fprintf(f, "platform %lu version %lu.%lu bits %u", static_cast<unsigned long>(version.dwPlatformId),
+                 static_cast<unsigned long>(version.dwMajorVersion), static_cast<unsigned long>(version.dwMinorVersion),
+                 static_cast<unsigned>(sizeof(void*) * 8));
+    return std::fclose(f) == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--report-version") == 0) return ReportVersion(argv[2]);
+
     std::string title = "Pelto Target", className = "PeltoTargetClass";
     int x = 100, y = 100, w = 400, h = 300, lifetime = 120;
     bool hidden = false, owned = false, popup = false, activate = true;
