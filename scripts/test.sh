@@ -18,15 +18,10 @@ failed=0
 logs="$root/build/test-logs"
 mkdir -p "$logs"
 
-# Runs one section, shows its output, and adds up its closing
-# "N passed, N failed" line; a section that ends without one counts as failed.
-section() {
-    local name=$1; shift
-    echo "=== $name"
-    local began=$SECONDS
-    "$@" 2>&1 | tee "$logs/$name.log"
-    local status=${PIPESTATUS[0]}
-    echo "=== $name took $((SECONDS - began)) s"
+# Adds up the closing "N passed, N failed" line of a section's log; a section
+# that ends without one, or fails with no failure counted, counts as failed.
+count_section() {  # name, exit status
+    local name=$1 status=$2
     local line
     line=$(grep -E '^([A-Za-z0-9_-]+: )?[0-9]+ passed, [0-9]+ failed' "$logs/$name.log" | tail -1)
     if [ -z "$line" ]; then
@@ -43,6 +38,17 @@ section() {
         echo "$name: exit $status"
         failed=$((failed + 1))
     fi
+}
+
+# Runs one section in the foreground, shows its output and counts it.
+section() {
+    local name=$1; shift
+    echo "=== $name"
+    local began=$SECONDS
+    "$@" 2>&1 | tee "$logs/$name.log"
+    local status=${PIPESTATUS[0]}
+    echo "=== $name took $((SECONDS - began)) s"
+    count_section "$name" "$status"
 }
 
 unit_tests() {
@@ -67,9 +73,36 @@ section imports bash tests/imports/check_imports.sh build/install-i686/Pelto/Pel
 e2e_run() {  # label, build tree, install folder, Windows version for Pelto.exe
     PELTO_E2E_LABEL=$1 PELTO_E2E_WINVER=$4 bash tests/e2e/run_e2e.sh "$2" "$3"
 }
-section e2e-x86_64 e2e_run e2e-x86_64 build/x86_64 build/install-x86_64/Pelto ""
-section e2e-i686-win2k e2e_run e2e-i686-win2k build/i686 build/install-i686/Pelto win2k
-section e2e-i686-win98 e2e_run e2e-i686-win98 build/i686 build/install-i686/Pelto win98
+e2e_runs=(
+    "e2e-x86_64 build/x86_64 build/install-x86_64/Pelto"
+    "e2e-i686-win2k build/i686 build/install-i686/Pelto win2k"
+    "e2e-i686-win98 build/i686 build/install-i686/Pelto win98"
+)
+if [ "${PELTO_E2E_SIDE_BY_SIDE:-0}" = 1 ]; then
+    # Side by side: the runs mostly wait on windows, so they share two cores well.
+    # Each log is shown whole when all have ended.
+    pids=()
+    began=$SECONDS
+    for run in "${e2e_runs[@]}"; do
+        read -r name tree install version <<<"$run"
+        e2e_run "$name" "$tree" "$install" "${version:-}" >"$logs/$name.log" 2>&1 &
+        pids+=($!)
+    done
+    for i in "${!e2e_runs[@]}"; do
+        read -r name _ <<<"${e2e_runs[$i]}"
+        wait "${pids[$i]}"
+        status=$?
+        echo "=== $name"
+        cat "$logs/$name.log"
+        count_section "$name" "$status"
+    done
+    echo "=== the end-to-end runs took $((SECONDS - began)) s side by side"
+else
+    for run in "${e2e_runs[@]}"; do
+        read -r name tree install version <<<"$run"
+        section "$name" e2e_run "$name" "$tree" "$install" "${version:-}"
+    done
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
