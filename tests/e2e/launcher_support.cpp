@@ -65,14 +65,19 @@ void SetControlText(HWND dialog, int id, const std::string& text) {
 }
 
 std::vector<std::string> ListBoxLines(HWND dialog, int id) {
+    // Wine passes a list box line to another process as UTF-16 even when asked
+    // with SendMessageA, so the line is read wide and turned into CP932 here.
     HWND list = GetDlgItem(dialog, id);
     std::vector<std::string> lines;
-    LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        char text[1024] = "";
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-        if (length >= 0 && length < static_cast<LRESULT>(sizeof text))
-            SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        wchar_t wide[1024] = L"";
+        char text[2048] = "";
+        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length >= 0 && length < static_cast<LRESULT>(sizeof wide / sizeof wide[0])) {
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+            WideCharToMultiByte(932, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        }
         lines.push_back(text);
     }
     return lines;
