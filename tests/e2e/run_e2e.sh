@@ -119,6 +119,14 @@ if [ "${PELTO_E2E_MANAGED:-0}" != 1 ]; then
         abort "cannot set the Wine X11 driver's Managed value"
 fi
 
+# PELTO_E2E_WINVER ("win98", "win2k") is the Windows version Wine reports to
+# Pelto.exe; the driver reads the same variable to know what to expect.
+if [ -n "${PELTO_E2E_WINVER:-}" ]; then
+    timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /t REG_SZ \
+        /d "$PELTO_E2E_WINVER" /f >>"$work/wine.log" 2>&1 || abort "cannot set the Windows version for Pelto.exe"
+    echo "Wine reports $PELTO_E2E_WINVER to Pelto.exe"
+fi
+
 timeout 120 wine "$driver" acp >"$work/acp.out" 2>>"$work/wine.log"
 acp_status=$?
 tr -d '\r' <"$work/acp.out"
