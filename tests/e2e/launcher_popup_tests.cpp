@@ -47,6 +47,9 @@ struct ItemPicture {
     int gapPixels = 0;      // pixels other than the fill in the two columns after it
     int firstTextX = -1;    // first column right of the gap with a pixel other than the fill, from the item's left
     int textBelowCell = 0;  // such pixels in the 4 rows under the text cell
+    int highlightText = 0;  // pixels in the highlight-text colour right of the gap
+    COLORREF nextItem = 0;  // the gap column in the middle of the item below
+    bool hasNextItem = false;
 };
 
 // Captures the popup and reads the selected item: its fill, the icon place
@@ -76,6 +79,14 @@ ItemPicture ReadSelectedItem(HWND menu) {
     for (int y = b.bottom - 4; y < b.bottom; ++y)
         for (int x = b.left + 16; x < b.right; ++x)
             if (!SameColour(at(x, y), fill)) ++p.textBelowCell;
+    const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    for (int y = b.top; y < b.bottom; ++y)
+        for (int x = b.left + 18; x < b.right; ++x)
+            if (SameColour(at(x, y), text)) ++p.highlightText;
+    if (b.bottom + 10 < area.bottom) {
+        p.hasNextItem = true;
+        p.nextItem = at(b.left + 17, b.bottom + 10);
+    }
     return p;
 }
 
@@ -117,6 +128,10 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
     CHECK_MSG(p.firstTextX >= 18 && p.firstTextX <= 20, "%s: text begins %d pixels into the item, expected 18", which,
               p.firstTextX);
     CHECK_MSG(p.textBelowCell == 0, "%s: %d text pixels in the 4 rows under the text cell", which, p.textBelowCell);
+    CHECK_MSG(p.highlightText > 0, "%s: no text pixel in the highlight-text colour", which);
+    if (p.hasNextItem)
+        CHECK_MSG(SameColour(p.nextItem, GetSysColor(COLOR_MENU)), "%s: the unselected item below is %s, not the menu colour %s",
+                  which, ColourText(p.nextItem).c_str(), ColourText(GetSysColor(COLOR_MENU)).c_str());
 }
 
 E2E_TEST(LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
