@@ -36,12 +36,13 @@ std::string FileForm(std::string text) {
 // Starts a copy of PeltoTarget.exe at exePath titled title and waits until the
 // skin has attached to it.
 void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title,
-                     int x) {
+                     int x, const char* options = "") {
     std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
     CreateDirectoryA(folder.c_str(), nullptr);
     REQUIRE_MSG(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE), "cannot copy the target");
     const RECT before = WindowRect(s.skin);
-    REQUIRE_MSG(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300", title.c_str(), x), title),
+    REQUIRE_MSG(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options),
+                                    title),
                 "no target window");
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }),
                 "the skin did not attach to %s: %s", title.c_str(), RectText(WindowRect(s.skin)).c_str());
@@ -100,6 +101,40 @@ E2E_TEST(Launcher_AddThisWindowRegistersItsProgramOnce) {
         if (started) PostMessageA(started, WM_CLOSE, 0, 0);
         CHECK(s.pelto.MessageBoxes().empty());
     }
+}
+
+// Before any target was found the target is the skin window itself: the
+// program registered is Pelto, under the skin window's empty recorded title,
+// which the file keeps as a lone question mark.
+E2E_TEST(Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
+    PeltoSession s("launcherself");
+    s.Start();
+    PumpFor(1200);
+    s.Command(40060);
+    const std::string expected = "1\n" + FileForm(ExpectedProgramPath(s.folder.File("Pelto.exe"))) + "\n?\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+
+    // Two windows of one process are one program: the owner window of a
+    // target adds nothing after the target itself was added.
+    TargetProcess target;
+    StartTargetCopy(s, target, s.folder.File("pair\\PeltoTarget.exe"), "Owned Pair", 100, "--owned");
+    s.Command(40060);
+    const std::string two = "2\n" + expected.substr(2) + FileForm(ExpectedProgramPath(s.folder.File("pair\\PeltoTarget.exe"))) +
+                            "\nOwned?Pair\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == two; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(two).c_str());
+    HWND owner = target.FindWindowTitled("Owner of Owned Pair");
+    REQUIRE_MSG(owner != nullptr, "no owner window");
+    const RECT before = WindowRect(s.skin);
+    SetForegroundWindow(owner);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not move to the owner");
+    PumpFor(700);
+    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
+    s.Command(40060);
+    PumpFor(1500);
+    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second window of the same process was added again");
+    CHECK(s.pelto.MessageBoxes().empty());
 }
 
 E2E_TEST(Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
