@@ -316,3 +316,50 @@ E2E_TEST(LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace e2e;
+
+// What start-up reads from launch_data, as the settings dialog then shows it.
+E2E_TEST(LauncherDialogs_ShowTheListAsStartUpReadIt) {
+    {
+        // CR LF line ends, and more entries than the list holds: the first 100.
+        PeltoSession s("startupcrlf");
+        std::string text = "150\r\n";
+        for (int i = 0; i < 150; ++i) text += Format("C:\\p%d.exe\r\nT?%d\r\n", i, i);
+        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), text), "cannot write launch_data");
+        s.Start();
+        HWND settings = OpenSettings(s);
+        std::vector<std::string> lines = Lines(settings);
+        CHECK_EQ_INT(lines.size(), 100);
+        if (lines.size() == 100) {
+            CHECK_EQ_STR(lines[0], "C:\\p0.exe");
+            CHECK_EQ_STR(lines[99], "C:\\p99.exe");
+        }
+        ClickDialogButton(settings, kCancel);
+    }
+    {
+        // A negative count is an empty list: no popup opens and the dialog is empty.
+        PeltoSession s("startupnegative");
+        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "-2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
+        s.Start();
+        s.Command(40061);
+        PumpFor(800);
+        CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for a negative count");
+        HWND settings = OpenSettings(s);
+        CheckLines(settings, {}, "with a negative count");
+        ClickDialogButton(settings, kCancel);
+    }
+    {
+        // The positive control: a count of 2 over the same pairs opens a popup.
+        PeltoSession s("startuppositive");
+        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
+        s.Start();
+        s.Command(40061);
+        CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no popup for two entries");
+        CloseMenu(s.pelto.pid());
+    }
+}
+
+}  // namespace

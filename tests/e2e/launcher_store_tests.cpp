@@ -183,6 +183,21 @@ E2E_TEST(Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "launch_data written for a refused program");
 }
 
+// A window title longer than an entry holds is cut at 100 bytes, here before
+// a double-byte character that would end at byte 101.
+E2E_TEST(Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
+    PeltoSession s("launchertitle");
+    s.Start();
+    const std::string title = std::string(99, 'T') + "あい";
+    TargetProcess target;
+    StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), title, 100);
+    s.Command(40060);
+    const std::string expected =
+        "1\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) + "\n" + std::string(99, 'T') + "\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+}
+
 E2E_TEST(Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     PeltoSession s("launchersave");
     REQUIRE_MSG(WriteLauncherFile(s.folder, {{"C:\\old.exe", "Old"}}), "cannot write launch_data");
