@@ -3,6 +3,8 @@
 #include "commands/system_commands.h"
 #include "commands/window_ops.h"
 #include "core/tracking.h"
+#include "launcher/launcher_dialogs.h"
+#include "launcher/launcher_store.h"
 #include "launcher/popup_menus.h"
 #include "resources/resource_ids.h"
 
@@ -34,7 +36,9 @@ LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
     case IDM_CPL_MOUSE: OpenControlPanelApplet(skinWindow, "main.cpl,,0"); break;
     case IDM_CPL_MULTIMEDIA: OpenControlPanelApplet(skinWindow, "mmsys.cpl,,0"); break;
     case IDM_CPL_DISPLAY: OpenControlPanelApplet(skinWindow, "desk.cpl"); break;
+    case IDM_LAUNCHER_ADD: AddTargetToLauncher(skinWindow); break;
     case IDM_LAUNCHER_LIST: ShowLauncherPopup(skinWindow); break;
+    case IDM_LAUNCHER_SETTINGS: RunLauncherSettingsDialog(skinWindow); break;
     case IDM_PLUGIN_LIST: ShowPluginPopup(skinWindow); break;
     default: break;
     }

@@ -7,6 +7,7 @@
 #include "core/settings_store.h"
 #include "core/skin_loader.h"
 #include "core/skin_window.h"
+#include "launcher/launcher_store.h"
 #include "resources/resource_ids.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
@@ -20,6 +21,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
                     MB_OK);
         PostQuitMessage(0);
     }
+
+    if (LoadLauncherList() == 1) LauncherList.Count = 0;
 
     HWND skinWindow = CreateSkinWindow(instance);
     ShowWindow(skinWindow, showCommand);

@@ -8,6 +8,7 @@
 #include "core/pointer_input.h"
 #include "core/skin_region.h"
 #include "core/tracking.h"
+#include "launcher/popup_menus.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -57,6 +58,8 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_CREATE: return OnCreate(hwnd);
     case WM_DESTROY: return OnDestroy(hwnd);
     case WM_KILLFOCUS: return OnSkinKillFocus();
+    case WM_DRAWITEM: DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return 0;
+    case WM_MEASUREITEM: MeasureListItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return 0;
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
     case WM_TIMER: return TrackingTick(hwnd);
     case WM_MOUSEMOVE: return OnSkinMouseMove(hwnd, wParam, lParam);

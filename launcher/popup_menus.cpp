@@ -1,30 +1,161 @@
 #include "launcher/popup_menus.h"
 
-#include "launcher/launcher_store.h"
-#include "plugin_host/plugin_list.h"
+#include <shellapi.h>
 
-int LauncherMenuShown = 0;
-int PluginMenuShown = 0;
+#include <cstring>
+
+#include "core/app_state.h"
+#include "launcher/launcher_store.h"
+#include "plugin_host/plugin_launch.h"
+#include "plugin_host/plugin_list.h"
+#include "resources/resource_ids.h"
+
+int PopupKind = 0;
+unsigned char LauncherMenuShown = 0;
+unsigned char PluginMenuShown = 0;
+
+namespace {
+
+constexpr WPARAM kFirstMenuCommand = 100;  // ids below this are list positions
+
+LOGFONTA MenuFont;
+int SmallIconWidth = 16;
+int SmallIconHeight = 16;
+COLORREF HighlightColour;
+COLORREF HighlightTextColour;
+
+int ListCount(int kind) {
+    int count = 0;
+    if (kind == 1) count = LauncherList.Count;
+    if (kind == 2) count = PluginList.Count;
+    if (count < 0) return 0;
+    return count > static_cast<int>(kFirstMenuCommand) ? static_cast<int>(kFirstMenuCommand) : count;
+}
+
+// The item's text by its position; empty for a position outside the list.
+const char* ItemText(ULONG_PTR position) {
+    if (position >= static_cast<ULONG_PTR>(ListCount(PopupKind))) return "";
+    if (PopupKind == 1) return LauncherList.Entries[position].Title;
+    if (PopupKind == 2) return PluginList.Entries[position].DisplayName;
+    return "";
+}
+
+void ShowListPopup(HWND skinWindow, int kind) {
+    if (ListCount(kind) == 0) return;
+    PopupKind = kind;
+    HMENU popup = CreatePopupMenu();
+    BuildListPopup(popup);
+    RefreshMenuMetrics();
+    POINT p;
+    GetCursorPos(&p);
+    TrackPopupMenu(popup, 0, p.x, p.y, 0, skinWindow, nullptr);
+    DestroyMenu(popup);
+    // The chosen item arrives later, as a posted command: this flag tells it
+    // which list it came from.
+    if (kind == 1) LauncherMenuShown = 1;
+    if (kind == 2) PluginMenuShown = 1;
+    PopupKind = 0;
+}
+
+}  // namespace
 
 void ClearPopupFlags() {
     LauncherMenuShown = 0;
     PluginMenuShown = 0;
 }
 
-bool PopupCommandPreCheck(HWND, WPARAM wParam) {
-    // Opening an entry or starting a plug-in arrives with the popups' own work;
-    // until a list has entries no flag is ever set and nothing is chosen here.
-    const bool item = (LauncherMenuShown || PluginMenuShown) && wParam < 100;
+bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam) {
+    bool item = false;
+    if (LauncherMenuShown == 1 && PluginMenuShown == 0 && wParam < kFirstMenuCommand) {
+        item = true;
+        const int position = static_cast<int>(wParam);
+        // Position 100 and beyond cannot be chosen: the popup lists 0 to 99 only.
+        HINSTANCE result = reinterpret_cast<HINSTANCE>(0);
+        if (position < LauncherList.Count)
+            result = ShellExecuteA(skinWindow, "open", LauncherList.Entries[position].Path, nullptr, nullptr,
+                                   SW_SHOWNORMAL);
+        if (reinterpret_cast<INT_PTR>(result) < 32)
+            MessageBoxA(skinWindow, "起動に失敗しました。", kMessageCaption, MB_OK);
+    } else if (PluginMenuShown == 1 && LauncherMenuShown == 0 && wParam < kFirstMenuCommand) {
+        item = true;
+        StartPlugin(skinWindow, static_cast<int>(wParam));
+    }
     ClearPopupFlags();
     return item;
 }
 
-// The lists are filled by the launcher store and plug-in discovery; while they
-// are empty, as they are until those load anything, there is no popup to show.
-void ShowLauncherPopup(HWND) {
-    if (LauncherList.Count <= 0) return;
+void ShowLauncherPopup(HWND skinWindow) { ShowListPopup(skinWindow, 1); }
+
+void ShowPluginPopup(HWND skinWindow) { ShowListPopup(skinWindow, 2); }
+
+void BuildListPopup(HMENU menu) {
+    const int count = (PopupKind == 1 || PopupKind == 2) ? ListCount(PopupKind) : 0;
+    for (int i = 0; i < count; ++i)
+        AppendMenuA(menu, MF_OWNERDRAW, static_cast<UINT_PTR>(i), reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(i)));
 }
 
-void ShowPluginPopup(HWND) {
-    if (PluginList.Count <= 0) return;
+void RefreshMenuMetrics() {
+    // The Windows 2000 size of the record: later headers add a field, and
+    // Windows 2000 refuses a record of that size.
+    NONCLIENTMETRICSA metrics;
+    ZeroMemory(&metrics, sizeof metrics);
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    MenuFont = metrics.lfMenuFont;
+    SmallIconWidth = GetSystemMetrics(SM_CXSMICON);
+    SmallIconHeight = GetSystemMetrics(SM_CYSMICON);
+    HighlightColour = GetSysColor(COLOR_HIGHLIGHT);
+    HighlightTextColour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+}
+
+void MeasureListItem(HWND skinWindow, MEASUREITEMSTRUCT* measure) {
+    HDC dc = GetDC(skinWindow);
+    HFONT font = CreateFontIndirectA(&MenuFont);
+    HGDIOBJ previous = SelectObject(dc, font);
+    const char* text = ItemText(measure->itemData);
+    SIZE extent = {0, 0};
+    GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &extent);
+    SelectObject(dc, previous);
+    DeleteObject(font);
+    ReleaseDC(skinWindow, dc);
+    measure->itemWidth = static_cast<UINT>(extent.cx + 10);
+    measure->itemHeight = static_cast<UINT>(SmallIconHeight + 4);
+}
+
+void DrawListItem(const DRAWITEMSTRUCT* draw) {
+    HDC dc = draw->hDC;
+    HBRUSH brush;
+    if (draw->itemState & ODS_SELECTED) {
+        brush = CreateSolidBrush(HighlightColour);
+        SetBkColor(dc, HighlightColour);
+        SetTextColor(dc, HighlightTextColour);
+    } else {
+        brush = CreateSolidBrush(GetBkColor(dc));
+    }
+    FillRect(dc, &draw->rcItem, brush);
+    DeleteObject(brush);
+
+    HICON icon = nullptr;
+    bool shellIcon = false;
+    const ULONG_PTR position = draw->itemData;
+    if (PopupKind == 1 && position < static_cast<ULONG_PTR>(ListCount(1))) {
+        SHFILEINFOA info;
+        ZeroMemory(&info, sizeof info);
+        if (SHGetFileInfoA(LauncherList.Entries[position].Path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) {
+            icon = info.hIcon;
+            shellIcon = true;
+        }
+    } else if (PopupKind == 2) {
+        icon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PLUGIN_ITEM));
+    }
+    if (icon) {
+        DrawIconEx(dc, draw->rcItem.left, draw->rcItem.top + 2, icon, SmallIconWidth, SmallIconHeight, 0, nullptr,
+                   DI_NORMAL);
+        if (shellIcon) DestroyIcon(icon);
+    }
+
+    SetTextAlign(dc, TA_LEFT | TA_BOTTOM);
+    const char* text = ItemText(position);
+    TextOutA(dc, draw->rcItem.left + SmallIconWidth + 2, draw->rcItem.bottom - 4, text,
+             static_cast<int>(std::strlen(text)));
 }

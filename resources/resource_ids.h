@@ -9,12 +9,29 @@
 #define IDD_RENAME 120
 #define IDD_SETTINGS 122
 #define IDD_LAUNCHER_SETTINGS 128
+#define IDD_LAUNCHER_ENTRY 129
 
 /* Rename dialog controls; OK and Cancel are forwarded to the skin window. */
 #define IDC_RENAME_OK 1001
 #define IDC_RENAME_CANCEL 1005
 #define IDC_RENAME_CURRENT 1002
 #define IDC_RENAME_NEW 1003
+
+/* Launcher settings dialog; 1017 has no control: the entry dialog sends it
+   after an OK to have the list refreshed. */
+#define IDC_LAUNCHER_LIST 1013
+#define IDC_LAUNCHER_ADD 1014
+#define IDC_LAUNCHER_DELETE 1015
+#define IDC_LAUNCHER_EDIT 1016
+#define IDC_LAUNCHER_REFRESH 1017
+#define IDC_LAUNCHER_CANCEL 1018
+#define IDC_LAUNCHER_APPLY 1019
+
+/* Launcher entry dialog. */
+#define IDC_ENTRY_PATH 1015
+#define IDC_ENTRY_TITLE 1016
+#define IDC_ENTRY_OK 1017
+#define IDC_ENTRY_BROWSE 1018
 
 /* Main menu commands. */
 #define IDM_ATTACH_TOGGLE 40023

@@ -20,7 +20,7 @@ set -u
 REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$REPO/build/x86_64}
 BENCH_TIMEOUT=${BENCH_TIMEOUT:-900}
-BENCH_TARGETS=(RegionBench Pelto PeltoTarget IdleTimer)
+BENCH_TARGETS=(RegionBench Pelto PeltoTarget IdleTimer PopupBench)
 TICK_SECONDS=${TICK_SECONDS:-60}
 
 PASSED=0
@@ -193,6 +193,7 @@ run_tick_bench() {
 benchmarks() {
     run_bench RegionBench.exe "$@" "$(win_path "$REPO/resources/skin/default.bmp")"
     run_tick_bench
+    run_bench PopupBench.exe
 }
 
 main() {

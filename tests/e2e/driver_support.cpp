@@ -87,6 +87,19 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return CloseHandle(file) && ok;
 }
 
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+    bytes->clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char chunk[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) bytes->append(chunk, got);
+    CloseHandle(file);
+    return ok;
+}
+
 bool CopyTree(const std::string& from, const std::string& to) {
     if (!IsDirectory(to) && !CreateDirectoryA(to.c_str(), nullptr)) return false;
     WIN32_FIND_DATAA found;

@@ -49,6 +49,8 @@ const std::string& StagedInstall();
 std::string JoinPath(const std::string& folder, const std::string& name);
 bool FileExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The whole file; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool CopyTree(const std::string& from, const std::string& to);
 void RemoveTree(const std::string& folder);
 

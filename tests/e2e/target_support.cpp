@@ -43,8 +43,15 @@ TargetProcess::~TargetProcess() {
     }
 }
 
+std::string TestProgramPath(const char* name) { return JoinPath(DriverFolder(), name); }
+
 bool TargetProcess::Start(const std::string& arguments, const std::string& title, DWORD timeoutMs) {
-    std::string command = "\"" + JoinPath(DriverFolder(), "PeltoTarget.exe") + "\" " + arguments;
+    return StartProgram(TestProgramPath("PeltoTarget.exe"), arguments, title, timeoutMs);
+}
+
+bool TargetProcess::StartProgram(const std::string& exePath, const std::string& arguments, const std::string& title,
+                                 DWORD timeoutMs) {
+    std::string command = "\"" + exePath + "\" " + arguments;
     PROCESS_INFORMATION info;
     if (!LaunchProcess(command, &info)) return false;
     process_ = info.hProcess;

@@ -22,6 +22,9 @@ public:
     // arguments: PeltoTarget.exe's options, e.g. "--title A --popup --rect 0 0 9 9".
     // Waits for a top-level window of the process titled `title` (visible or not).
     bool Start(const std::string& arguments, const std::string& title, DWORD timeoutMs = 15000);
+    // The same from a copy of the program elsewhere (full path of the .exe).
+    bool StartProgram(const std::string& exePath, const std::string& arguments, const std::string& title,
+                      DWORD timeoutMs = 15000);
     HWND window() const { return window_; }
     DWORD pid() const { return pid_; }
     bool Running() const;
@@ -32,6 +35,9 @@ private:
     DWORD pid_ = 0;
     HWND window_ = nullptr;
 };
+
+// A test program built beside the driver (PeltoTarget.exe, PeltoMarker.exe).
+std::string TestProgramPath(const char* name);
 
 // A PeltoTarget.exe borderless window at exactly rect, brought to the foreground.
 bool StartPopupTarget(TargetProcess& target, const std::string& title, const RECT& rect);

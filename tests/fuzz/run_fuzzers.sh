@@ -79,6 +79,7 @@ run_fuzzer() {
 
 run_fuzzer fuzz_settings settings
 run_fuzzer fuzz_skin skin
+run_fuzzer fuzz_launcher launcher
 
 echo "fuzz: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,115 @@
+#include "launcher/launcher_format.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/text_buffers.h"
+#include "common/text_scan.h"
+
+namespace {
+
+int CountForUse(int count) {
+    if (count < 0) return 0;
+    return count > kLauncherCapacity ? kLauncherCapacity : count;
+}
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// The word as a text: question marks back to blanks, a lone one to nothing.
+void WordToText(char* word) {
+    if (std::strcmp(word, "?") == 0) {
+        word[0] = '\0';
+        return;
+    }
+    ConvertSpaceMarks(word, 1);
+}
+
+void AppendFileForm(std::string* out, const char* text) {
+    if (text[0] == '\0') {
+        out->push_back('?');
+    } else {
+        for (const char* p = text; *p; ++p) out->push_back(IsFieldSpace(*p) ? '?' : *p);
+    }
+    out->push_back('\n');
+}
+
+}  // namespace
+
+void ConvertSpaceMarks(char* text, int direction) {
+    if (direction != 0 && direction != 1) return;
+    const char from = direction == 0 ? ' ' : '?';
+    const char to = direction == 0 ? '?' : ' ';
+    for (char* p = text; *p; ++p)
+        if (*p == from) *p = to;
+}
+
+int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip) {
+    const int count = list.Count < 0 ? 0 : (list.Count > kLauncherRows ? kLauncherRows : list.Count);
+    for (int i = 0; i < count; ++i) {
+        if (i == skip) continue;
+        if (std::strcmp(list.Entries[i].Path, text) == 0) return 1;
+    }
+    return 0;
+}
+
+std::size_t Cp932FitLength(const char* text, std::size_t maxBytes) {
+    std::size_t i = 0;
+    for (;;) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 0) return i;
+        const std::size_t width = (IsLeadByte(c) && text[i + 1] != '\0') ? 2 : 1;
+        if (i + width > maxBytes) return i;
+        i += width;
+    }
+}
+
+void FillLauncherTitle(char* field, const char* text) {
+    const std::size_t n = Cp932FitLength(text, kLauncherTextSize - 1);
+    std::memcpy(field, text, n);
+    field[n] = '\0';
+    for (char* p = field; *p; ++p)
+        if (IsFieldSpace(*p)) *p = ' ';
+}
+
+LauncherPathCheck CheckLauncherPath(const char* path) {
+    if (std::strlen(path) > static_cast<std::size_t>(kLauncherTextSize - 1)) return LauncherPathCheck::TooLong;
+    for (const char* p = path; *p; ++p)
+        if (*p != ' ' && IsFieldSpace(*p)) return LauncherPathCheck::HasControlSpace;
+    return LauncherPathCheck::Ok;
+}
+
+void ParseLauncherText(const char* data, std::size_t size, LauncherListRecord* list) {
+    std::memset(list, 0, sizeof *list);
+    TextScanner scan(data, size);
+    int count = 0;
+    if (!scan.ReadInt(&count)) return;
+    list->Count = CountForUse(count);
+
+    char word[kTextSize];
+    int position = 0;
+    bool expectPath = true;
+    while (position < kLauncherCapacity && scan.ReadWord(word, sizeof word)) {
+        WordToText(word);
+        LauncherEntry& entry = list->Entries[position];
+        if (expectPath) {
+            if (CheckLauncherPath(word) == LauncherPathCheck::Ok) CopyText(entry.Path, sizeof entry.Path, word);
+            expectPath = false;
+        } else {
+            FillLauncherTitle(entry.Title, word);
+            ++position;
+            expectPath = true;
+        }
+    }
+}
+
+std::string FormatLauncherText(const LauncherListRecord& list) {
+    const int count = CountForUse(list.Count);
+    char number[16];
+    std::snprintf(number, sizeof number, "%d\n", count);
+    std::string out = number;
+    for (int i = 0; i < count; ++i) {
+        AppendFileForm(&out, list.Entries[i].Path);
+        AppendFileForm(&out, list.Entries[i].Title);
+    }
+    return out;
+}

@@ -1,0 +1,365 @@
+// The launcher settings dialog (128) and its entry dialog (129): the working
+// copy of the list, add, edit, delete, apply, cancel, browse and the limits.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "launcher_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr int kList = 1013, kAdd = 1014, kDelete = 1015, kEdit = 1016, kCancel = 1018, kApply = 1019;
+constexpr int kPath = 1015, kTitle = 1016, kOk = 1017, kBrowse = 1018;
+const char kPathTooLongText[] = "ファイルの場所が長すぎます。\n登録できるのは100バイトまでです。";
+
+HWND OpenSettings(PeltoSession& s) {
+    s.Command(40062);
+    HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
+    REQUIRE_MSG(dialog != nullptr, "no launcher settings dialog: %s", s.pelto.Describe().c_str());
+    return dialog;
+}
+
+HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption) {
+    ClickDialogButton(settings, button);
+    HWND entry = WaitForDialog(s.pelto.pid(), caption);
+    REQUIRE_MSG(entry != nullptr, "no entry dialog \"%s\"", Printable(caption).c_str());
+    CHECK_MSG(GetWindow(entry, GW_OWNER) == settings, "the entry dialog is not owned by the settings dialog");
+    return entry;
+}
+
+void Select(HWND dialog, int line) { SendMessageA(GetDlgItem(dialog, kList), LB_SETCURSEL, static_cast<WPARAM>(line), 0); }
+
+// Presses OK in the entry dialog and waits for it to close.
+void AcceptEntry(HWND entry) {
+    ClickDialogButton(entry, kOk);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "OK did not close the entry dialog");
+}
+
+// A box owned by owner, read and answered.
+MessageBoxContent AnswerBox(PeltoSession& s, HWND owner, int button) {
+    HWND box = nullptr;
+    WaitUntil(8000, [&] {
+        for (HWND w : s.pelto.MessageBoxes())
+            if (GetWindow(w, GW_OWNER) == owner && GetDlgItem(w, kList) == nullptr && GetDlgItem(w, kTitle) == nullptr) {
+                box = w;
+                return true;
+            }
+        return false;
+    });
+    REQUIRE_MSG(box != nullptr, "no message box over the dialog: %s", s.pelto.Describe().c_str());
+    MessageBoxContent m = ReadMessageBox(box);
+    CHECK_MSG(DismissMessageBox(box, button), "the message box did not close");
+    return m;
+}
+
+std::vector<std::string> Lines(HWND dialog) { return ListBoxLines(dialog, kList); }
+
+std::string Joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += (out.empty() ? "" : " | ") + l;
+    return out;
+}
+
+void CheckLines(HWND dialog, const std::vector<std::string>& expected, const char* when) {
+    std::vector<std::string> lines = Lines(dialog);
+    CHECK_MSG(lines == expected, "%s: the list shows [%s], expected [%s]", when, Printable(Joined(lines)).c_str(),
+              Printable(Joined(expected)).c_str());
+}
+
+void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
+    ClickDialogButton(dialog, IDOK);
+    ClickDialogButton(dialog, IDCANCEL);
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpFor(700);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the %s", which);
+}
+
+const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
+
+E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
+    PeltoSession s("dialogs");
+    REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
+    s.Start();
+    HWND settings = OpenSettings(s);
+    CHECK_MSG(GetWindow(settings, GW_OWNER) == s.skin, "the settings dialog is not owned by the skin window");
+    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "at opening (paths, not titles)");
+    CheckStaysOpenOnEnterEscAndClose(settings, "settings dialog");
+
+    // Add two, in a row; the second first tries the path just added.
+    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    CHECK_EQ_STR(ControlText(entry, kPath), "");
+    CHECK_EQ_STR(ControlText(entry, kTitle), "");
+    CheckStaysOpenOnEnterEscAndClose(entry, "entry dialog");
+    SetControlText(entry, kPath, "C:\\new one.exe");
+    SetControlText(entry, kTitle, "New One");
+    AcceptEntry(entry);
+    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe"}, "after the first add");
+    entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    SetControlText(entry, kPath, "C:\\new one.exe");
+    SetControlText(entry, kTitle, "Again");
+    ClickDialogButton(entry, kOk);
+    MessageBoxContent dup = AnswerBox(s, entry, IDOK);
+    CHECK_EQ_STR(dup.caption, "Pelto");
+    CHECK_EQ_STR(dup.text, kDuplicateText);
+    CHECK_MSG(IsWindow(entry), "the entry dialog closed on a duplicate");
+    CHECK_EQ_STR(ControlText(entry, kPath), "C:\\new one.exe");
+    CHECK_EQ_STR(ControlText(entry, kTitle), "Again");
+    SetControlText(entry, kPath, "C:\\second.exe");
+    SetControlText(entry, kTitle, "");  // an empty title is accepted and keeps its place in the file
+    AcceptEntry(entry);
+    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
+
+    // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
+    Select(settings, -1);
+    ClickDialogButton(settings, kDelete);
+    MessageBoxContent q = AnswerBox(s, settings, IDYES);
+    CHECK_EQ_STR(q.caption, "Pelto");
+    CHECK_EQ_STR(q.text, kDeleteQuestion);
+    CHECK_MSG(std::count(q.buttonIds.begin(), q.buttonIds.end(), IDYES) == 1 &&
+                  std::count(q.buttonIds.begin(), q.buttonIds.end(), IDNO) == 1,
+              "the question has no Yes and No buttons");
+    CHECK_EQ_INT(Lines(settings).size(), 5);
+    Select(settings, 0);
+    ClickDialogButton(settings, kDelete);
+    AnswerBox(s, settings, IDNO);
+    CHECK_EQ_INT(Lines(settings).size(), 5);
+    Select(settings, 0);
+    ClickDialogButton(settings, kDelete);
+    AnswerBox(s, settings, IDYES);
+    CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
+
+    // Edit with no line selected opens nothing; with one, the entry's own texts.
+    Select(settings, -1);
+    ClickDialogButton(settings, kEdit);
+    PumpFor(800);
+    CHECK_MSG(WaitForDialog(s.pelto.pid(), kEditEntryCaption, 100) == nullptr, "edit opened with no line selected");
+    Select(settings, 1);
+    entry = OpenEntry(s, settings, kEdit, kEditEntryCaption);
+    CHECK_EQ_STR(ControlText(entry, kPath), "C:\\c.exe");
+    CHECK_EQ_STR(ControlText(entry, kTitle), "Title C");
+    SetControlText(entry, kPath, "C:\\b.exe");  // another entry's path: refused
+    ClickDialogButton(entry, kOk);
+    CHECK_EQ_STR(AnswerBox(s, entry, IDOK).text, kDuplicateText);
+    SetControlText(entry, kPath, "C:\\c.exe");  // its own path: accepted
+    SetControlText(entry, kTitle, "Title C edited");
+    AcceptEntry(entry);
+    Select(settings, 2);
+    entry = OpenEntry(s, settings, kEdit, kEditEntryCaption);
+    SetControlText(entry, kPath, "C:\\renamed.exe");
+    AcceptEntry(entry);
+    CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe"}, "after the edits");
+
+    // Deleting an entry and adding its path again is accepted.
+    Select(settings, 0);
+    ClickDialogButton(settings, kDelete);
+    AnswerBox(s, settings, IDYES);
+    entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    SetControlText(entry, kPath, "C:\\b.exe");
+    SetControlText(entry, kTitle, "B back");
+    AcceptEntry(entry);
+
+    ClickDialogButton(settings, kApply);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "apply did not close the dialog");
+    const std::string expected =
+        "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+
+    // The applied list is the one the program now holds.
+    settings = OpenSettings(s);
+    CheckLines(settings, {"C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe", "C:\\b.exe"}, "at the next opening");
+    ClickDialogButton(settings, kCancel);
+}
+
+E2E_TEST(LauncherDialogs_CancelChangesNeitherListNorFile) {
+    PeltoSession s("dialogcancel");
+    REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
+    const std::string before = LauncherFileOf(s.folder);
+    s.Start();
+    HWND settings = OpenSettings(s);
+    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    SetControlText(entry, kPath, "C:\\dropped.exe");
+    AcceptEntry(entry);
+    Select(settings, 0);
+    ClickDialogButton(settings, kDelete);
+    AnswerBox(s, settings, IDYES);
+    CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
+    ClickDialogButton(settings, kCancel);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "cancel did not close the dialog");
+    PumpFor(500);
+    CHECK_EQ_STR(LauncherFileOf(s.folder), before);
+    settings = OpenSettings(s);
+    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "after cancel");
+
+    // Applying an empty list writes a file of 0, so the entries stay deleted.
+    for (int i = 0; i < 3; ++i) {
+        Select(settings, 0);
+        ClickDialogButton(settings, kDelete);
+        AnswerBox(s, settings, IDYES);
+    }
+    CheckLines(settings, {}, "after deleting all");
+    ClickDialogButton(settings, kApply);
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == "0\n"; }), "launch_data is \"%s\" after applying none",
+              Printable(LauncherFileOf(s.folder)).c_str());
+}
+
+// The open-file dialog of the process owned by entry.
+HWND WaitForFileDialog(PeltoSession& s, HWND entry) {
+    HWND found = nullptr;
+    WaitUntil(8000, [&] {
+        for (HWND w : s.pelto.MessageBoxes())
+            if (w != entry && GetWindow(w, GW_OWNER) == entry) {
+                found = w;
+                return true;
+            }
+        return false;
+    });
+    return found;
+}
+
+BOOL CALLBACK FindFileNameEdit(HWND child, LPARAM lParam) {
+    if (ClassNameOf(child) == "Edit" && IsWindowVisible(child)) {
+        *reinterpret_cast<HWND*>(lParam) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+E2E_TEST(LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
+    PeltoSession s("dialogbrowse");
+    s.Start();
+    const std::string chosen = s.folder.File("Pelto.exe");
+    HWND settings = OpenSettings(s);
+    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    SetControlText(entry, kPath, "C:\\typed.exe");
+    SetControlText(entry, kTitle, "Kept Title");
+
+    ClickDialogButton(entry, kBrowse);
+    HWND files = WaitForFileDialog(s, entry);
+    REQUIRE_MSG(files != nullptr, "browse opened no file dialog");
+    ClickDialogButton(files, IDCANCEL);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close");
+    PumpFor(300);
+    CHECK_EQ_STR(ControlText(entry, kPath), "C:\\typed.exe");
+
+    ClickDialogButton(entry, kBrowse);
+    files = WaitForFileDialog(s, entry);
+    REQUIRE_MSG(files != nullptr, "browse opened no file dialog the second time");
+    HWND name = nullptr;
+    EnumChildWindows(files, FindFileNameEdit, reinterpret_cast<LPARAM>(&name));
+    REQUIRE_MSG(name != nullptr, "no file name field in the file dialog");
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
+    ClickDialogButton(files, IDOK);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close on OK");
+    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(entry, kPath) == chosen; }), "the path field holds \"%s\"",
+              Printable(ControlText(entry, kPath)).c_str());
+    CHECK_EQ_STR(ControlText(entry, kTitle), "Kept Title");
+    AcceptEntry(entry);
+    ClickDialogButton(settings, kApply);
+    const std::string expected = "1\n" + chosen + "\nKept?Title\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str());
+}
+
+E2E_TEST(LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
+    PeltoSession s("dialoglimits");
+    std::vector<LauncherItem> items;
+    for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\p%d.exe", i), Format("P %d", i)});
+    REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
+    s.Start();
+    HWND settings = OpenSettings(s);
+    CHECK_EQ_INT(Lines(settings).size(), 100);
+
+    // A 101st entry is refused before the entry dialog opens.
+    ClickDialogButton(settings, kAdd);
+    MessageBoxContent full = AnswerBox(s, settings, IDOK);
+    CHECK_EQ_STR(full.caption, "Pelto");
+    CHECK_EQ_STR(full.text, kLauncherFullText);
+    CHECK_MSG(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300) == nullptr, "the entry dialog opened at 100 entries");
+
+    // With one deleted, add works again; both fields hold 100 bytes.
+    Select(settings, 99);
+    ClickDialogButton(settings, kDelete);
+    AnswerBox(s, settings, IDYES);
+    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kPath), EM_GETLIMITTEXT, 0, 0), 100);
+    CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kTitle), EM_GETLIMITTEXT, 0, 0), 100);
+    // A path that does not fit is refused (a cut path names another file)...
+    SetControlText(entry, kPath, "C:\\" + std::string(98, 'p'));
+    ClickDialogButton(entry, kOk);
+    MessageBoxContent tooLong = AnswerBox(s, entry, IDOK);
+    CHECK_EQ_STR(tooLong.caption, "Pelto");
+    CHECK_EQ_STR(tooLong.text, kPathTooLongText);
+    CHECK_MSG(IsWindow(entry), "the entry dialog closed on a path that does not fit");
+    // ... one of 100 bytes is taken; an over-long title is cut on a character
+    // boundary, and a tab in it becomes a blank.
+    const std::string path100 = "C:\\" + std::string(97, 'q');
+    SetControlText(entry, kPath, path100);
+    SetControlText(entry, kTitle, "tab\there" + std::string(91, 'x') + "\x82\xA0" + "tail");
+    AcceptEntry(entry);
+    CHECK_EQ_INT(Lines(settings).size(), 100);
+    ClickDialogButton(settings, kApply);
+    items.pop_back();
+    std::string expected = LauncherFileText(items);
+    expected.replace(0, 2, "100");
+    expected += path100 + "\ntab?here" + std::string(91, 'x') + "\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data ends \"%s\"",
+              Printable(LauncherFileOf(s.folder).substr(LauncherFileOf(s.folder).size() > 160 ? LauncherFileOf(s.folder).size() - 160 : 0)).c_str());
+}
+
+}  // namespace
+
+namespace {
+
+using namespace e2e;
+
+// What start-up reads from launch_data, as the settings dialog then shows it.
+E2E_TEST(LauncherDialogs_ShowTheListAsStartUpReadIt) {
+    {
+        // CR LF line ends, and more entries than the list holds: the first 100.
+        PeltoSession s("startupcrlf");
+        std::string text = "150\r\n";
+        for (int i = 0; i < 150; ++i) text += Format("C:\\p%d.exe\r\nT?%d\r\n", i, i);
+        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), text), "cannot write launch_data");
+        s.Start();
+        HWND settings = OpenSettings(s);
+        std::vector<std::string> lines = Lines(settings);
+        CHECK_EQ_INT(lines.size(), 100);
+        if (lines.size() == 100) {
+            CHECK_EQ_STR(lines[0], "C:\\p0.exe");
+            CHECK_EQ_STR(lines[99], "C:\\p99.exe");
+        }
+        ClickDialogButton(settings, kCancel);
+    }
+    {
+        // A negative count is an empty list: no popup opens and the dialog is empty.
+        PeltoSession s("startupnegative");
+        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "-2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
+        s.Start();
+        s.Command(40061);
+        PumpFor(800);
+        CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for a negative count");
+        HWND settings = OpenSettings(s);
+        CheckLines(settings, {}, "with a negative count");
+        ClickDialogButton(settings, kCancel);
+    }
+    {
+        // The positive control: a count of 2 over the same pairs opens a popup.
+        PeltoSession s("startuppositive");
+        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
+        s.Start();
+        s.Command(40061);
+        CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no popup for two entries");
+        CloseMenu(s.pelto.pid());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// The launcher popup: owner-drawn items with the shell's small icons at the
+// pointer, choosing an entry with the keyboard or the mouse, and the flag that
+// tells a chosen position from other commands.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "launcher_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+// Where the selected item lies in a screen capture of the popup: the box of
+// its highlight fill (the fill reaches every corner of the item).
+struct Highlight {
+    bool found = false;
+    RECT box = {0, 0, 0, 0};  // screen coordinates, right and bottom exclusive
+};
+
+Highlight FindHighlight(const Image& shot, POINT origin, COLORREF colour) {
+    Highlight h;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            if (!SameColour(shot.At(x, y), colour)) continue;
+            if (!h.found) {
+                h.found = true;
+                h.box = {x, y, x + 1, y + 1};
+            }
+            if (x < h.box.left) h.box.left = x;
+            if (y < h.box.top) h.box.top = y;
+            if (x + 1 > h.box.right) h.box.right = x + 1;
+            if (y + 1 > h.box.bottom) h.box.bottom = y + 1;
+        }
+    OffsetRect(&h.box, origin.x, origin.y);
+    return h;
+}
+
+struct ItemPicture {
+    Highlight highlight;
+    int iconPixels = 0;     // pixels other than the fill where the 16 x 16 icon goes
+    int gapPixels = 0;      // pixels other than the fill in the two columns after it
+    int firstTextX = -1;    // first column right of the gap with a pixel other than the fill, from the item's left
+    int textBelowCell = 0;  // such pixels in the 4 rows under the text cell
+    int highlightText = 0;  // pixels in the highlight-text colour right of the gap
+    COLORREF nextItem = 0;  // the gap column in the middle of the item below
+    bool hasNextItem = false;
+};
+
+// Captures the popup and reads the selected item: its fill, the icon place
+// (left, top + 2, 16 x 16) and where its text begins.
+ItemPicture ReadSelectedItem(HWND menu) {
+    ItemPicture p;
+    const COLORREF fill = GetSysColor(COLOR_HIGHLIGHT);
+    RECT area = WindowRect(menu);
+    Image shot = CaptureScreen(area);
+    if (!shot.ok()) return p;
+    p.highlight = FindHighlight(shot, {area.left, area.top}, fill);
+    if (!p.highlight.found) return p;
+    const RECT& b = p.highlight.box;
+    auto at = [&](int sx, int sy) { return shot.At(sx - area.left, sy - area.top); };
+    for (int y = b.top + 2; y < b.top + 18 && y < b.bottom; ++y)
+        for (int x = b.left; x < b.left + 16; ++x)
+            if (!SameColour(at(x, y), fill)) ++p.iconPixels;
+    for (int y = b.top; y < b.bottom; ++y)
+        for (int x = b.left + 16; x < b.left + 18; ++x)
+            if (!SameColour(at(x, y), fill)) ++p.gapPixels;
+    for (int x = b.left + 18; x < b.right && p.firstTextX < 0; ++x)
+        for (int y = b.top; y < b.bottom; ++y)
+            if (!SameColour(at(x, y), fill)) {
+                p.firstTextX = x - b.left;
+                break;
+            }
+    for (int y = b.bottom - 4; y < b.bottom; ++y)
+        for (int x = b.left + 16; x < b.right; ++x)
+            if (!SameColour(at(x, y), fill)) ++p.textBelowCell;
+    const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    for (int y = b.top; y < b.bottom; ++y)
+        for (int x = b.left + 18; x < b.right; ++x)
+            if (SameColour(at(x, y), text)) ++p.highlightText;
+    if (b.bottom + 10 < area.bottom) {
+        p.hasNextItem = true;
+        p.nextItem = at(b.left + 17, b.bottom + 10);
+    }
+    return p;
+}
+
+// Three marker programs registered as Alpha, Bravo and Charlie.
+struct ThreeEntries {
+    std::vector<std::string> paths;
+    explicit ThreeEntries(PeltoSession& s) {
+        const char* names[] = {"alpha.exe", "bravo.exe", "charlie.exe"};
+        const char* titles[] = {"Alpha", "Bravo", "Charlie"};
+        std::vector<LauncherItem> items;
+        for (int i = 0; i < 3; ++i) {
+            paths.push_back(s.folder.File(std::string("launch dir\\") + names[i]));
+            REQUIRE_MSG(PlaceMarker(paths.back()), "cannot place a marker");
+            items.push_back({paths.back(), titles[i]});
+        }
+        REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
+    }
+    // Waits for the marker of `started` and checks no other one ran.
+    void CheckOnlyStarted(int started) const {
+        CHECK_MSG(WaitUntil(8000, [&] { return MarkerRan(paths[started]); }), "entry %d was not started", started);
+        PumpFor(1000);
+        for (int i = 0; i < 3; ++i)
+            if (i != started) CHECK_MSG(!MarkerRan(paths[i]), "entry %d was started too", i);
+    }
+};
+
+HWND WaitForPopup(PeltoSession& s) {
+    HWND menu = nullptr;
+    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
+    return menu;
+}
+
+void CheckItemDrawing(const ItemPicture& p, const char* which) {
+    REQUIRE_MSG(p.highlight.found, "%s: no item in the highlight colour", which);
+    const RECT& b = p.highlight.box;
+    CHECK_MSG(b.bottom - b.top == 20, "%s: selected item %s is %ld pixels high, expected 20", which, RectText(b).c_str(),
+              b.bottom - b.top);
+    CHECK_MSG(p.gapPixels == 0, "%s: %d pixels drawn between the icon and the text", which, p.gapPixels);
+    CHECK_MSG(p.firstTextX >= 18 && p.firstTextX <= 20, "%s: text begins %d pixels into the item, expected 18", which,
+              p.firstTextX);
+    CHECK_MSG(p.textBelowCell == 0, "%s: %d text pixels in the 4 rows under the text cell", which, p.textBelowCell);
+    CHECK_MSG(p.highlightText > 0, "%s: no text pixel in the highlight-text colour", which);
+    if (p.hasNextItem)
+        CHECK_MSG(SameColour(p.nextItem, GetSysColor(COLOR_MENU)), "%s: the unselected item below is %s, not the menu colour %s",
+                  which, ColourText(p.nextItem).c_str(), ColourText(GetSysColor(COLOR_MENU)).c_str());
+}
+
+E2E_TEST(LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
+    PeltoSession s("popupkeys");
+    ThreeEntries entries(s);
+    s.Start();
+    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
+    HWND menu = WaitForPopup(s);
+    REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
+    RECT r = WindowRect(menu);
+    CHECK_MSG(r.left == 400 && r.top == 300, "popup at %s, expected its corner at the pointer (400, 300)",
+              RectText(r).c_str());
+    CHECK_MSG(r.bottom - r.top >= 60 && r.bottom - r.top <= 70, "popup %s is not three 20-pixel items high",
+              RectText(r).c_str());
+
+    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
+    PumpFor(400);
+    ItemPicture first = ReadSelectedItem(menu);
+    CheckItemDrawing(first, "first item");
+    CHECK_MSG(first.iconPixels > 0, "no icon drawn in the first item");
+    CHECK_MSG(first.highlight.box.top - r.top <= 5, "the first item starts %ld pixels below the popup's top",
+              first.highlight.box.top - r.top);
+
+    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
+    PumpFor(400);
+    ItemPicture second = ReadSelectedItem(menu);
+    CheckItemDrawing(second, "second item");
+    CHECK_MSG(second.highlight.box.top == first.highlight.box.top + 20, "the second item starts at %ld, expected %ld",
+              second.highlight.box.top, first.highlight.box.top + 20);
+
+    REQUIRE_MSG(Xdotool("key Return"), "xdotool key failed");
+    CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "popup still open");
+    entries.CheckOnlyStarted(1);
+    CHECK(s.pelto.MessageBoxes().empty());
+}
+
+E2E_TEST(LauncherPopup_ChosenWithTheMouse) {
+    PeltoSession s("popupmouse");
+    ThreeEntries entries(s);
+    s.Start();
+    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(420, 320), "cannot move the pointer");
+    s.Command(40061);
+    HWND menu = WaitForPopup(s);
+    REQUIRE_MSG(menu != nullptr, "command 40061 opened no popup");
+    RECT r = WindowRect(menu);
+    CHECK_MSG(r.left == 420 && r.top == 320, "popup at %s, expected (420, 320)", RectText(r).c_str());
+    // Over the second item (items are 20 pixels high under a thin border).
+    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 30, r.top + 30)), "xdotool failed");
+    PumpFor(400);
+    ItemPicture hovered = ReadSelectedItem(menu);
+    REQUIRE_MSG(hovered.highlight.found, "the item under the pointer is not highlighted");
+    CHECK_MSG(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30,
+              "highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
+    REQUIRE_MSG(Xdotool("click 1"), "xdotool click failed");
+    entries.CheckOnlyStarted(1);
+}
+
+E2E_TEST(LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
+    PeltoSession s("popupgone");
+    const std::string here = s.folder.File("present\\here.exe");
+    REQUIRE_MSG(PlaceMarker(here), "cannot place a marker");
+    REQUIRE_MSG(WriteLauncherFile(s.folder, {{s.folder.File("absent\\gone.exe"), "Gone"}, {here, "Here"}}),
+                "cannot write launch_data");
+    s.Start();
+    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
+    HWND menu = WaitForPopup(s);
+    REQUIRE_MSG(menu != nullptr, "no popup");
+    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
+    PumpFor(400);
+    ItemPicture gone = ReadSelectedItem(menu);
+    CheckItemDrawing(gone, "missing file");
+    CHECK_MSG(gone.iconPixels == 0, "an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
+    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
+    PumpFor(400);
+    ItemPicture present = ReadSelectedItem(menu);
+    CHECK_MSG(present.iconPixels > 0, "no icon for the file that is there");
+
+    REQUIRE_MSG(Xdotool("key Up key Return"), "xdotool key failed");
+    HWND box = nullptr;
+    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
+    CHECK_EQ_STR(m.caption, "Pelto");
+    CHECK_EQ_STR(m.text, kLaunchFailedText);
+    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
+    DismissMessageBox(box);
+    CHECK(!MarkerRan(here));
+}
+
+E2E_TEST(LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
+    PeltoSession s("popupflags");
+    ThreeEntries entries(s);
+    s.Start();
+    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+
+    // While the closed popup's flag stands, position 1 is read as its entry.
+    s.Command(40061);
+    REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup");
+    CloseMenu(s.pelto.pid());
+    s.Command(1);
+    entries.CheckOnlyStarted(1);
+    DeleteFileA((entries.paths[1] + ".ran").c_str());
+
+    // Closed again, then a main-menu command: it runs, and clears the flag, so
+    // a later position 1 starts nothing.
+    s.Command(40061);
+    REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup the second time");
+    CloseMenu(s.pelto.pid());
+    s.Command(40062);
+    HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
+    CHECK_MSG(dialog != nullptr, "command 40062 after the closed popup opened no dialog");
+    if (dialog) {
+        ClickDialogButton(dialog, 1018);
+        CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
+    }
+    s.Command(1);
+    PumpFor(1500);
+    for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);
+    CHECK(s.pelto.MessageBoxes().empty());
+}
+
+}  // namespace

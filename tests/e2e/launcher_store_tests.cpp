@@ -1,0 +1,232 @@
+// Command 40060 ("add this window"): the program behind the target window goes
+// into launch_data, found the NT way (PSAPI) or the Windows 98 way (tool-help),
+// whichever family Wine reports in this run.
+#include <windows.h>
+
+#include <string>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "launcher_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kPathTooLongText[] = "このプログラムの場所は100バイトを超えるため、ランチャに登録できません。";
+const char kSaveFailedText[] =
+    "ランチャの一覧をファイル launch_data に保存できませんでした。\nこの変更は次に起動したときには残っていません。";
+
+// What the lookup must give for a program at exePath: the full path on the NT
+// family; on Windows 98 the name the process list reports, under Wine the bare
+// file name.
+std::string ExpectedProgramPath(const std::string& exePath) {
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return exePath.substr(exePath.find_last_of('\\') + 1);
+    return exePath;
+}
+
+std::string FileForm(std::string text) {
+    for (char& c : text)
+        if (c == ' ') c = '?';
+    return text;
+}
+
+// Starts a copy of PeltoTarget.exe at exePath titled title and waits until the
+// skin has attached to it.
+void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title,
+                     int x, const char* options = "") {
+    std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    REQUIRE_MSG(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE), "cannot copy the target");
+    const RECT before = WindowRect(s.skin);
+    REQUIRE_MSG(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options),
+                                    title),
+                "no target window");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }),
+                "the skin did not attach to %s: %s", title.c_str(), RectText(WindowRect(s.skin)).c_str());
+    PumpFor(700);  // a tick has recorded its title
+}
+
+E2E_TEST(Launcher_AddThisWindowRegistersItsProgramOnce) {
+    PeltoSession s("launcheradd");
+    s.Start();
+    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "a launch_data before anything was added");
+    const std::string first = s.folder.File("my apps\\PeltoTarget.exe");
+    TargetProcess target;
+    StartTargetCopy(s, target, first, "Add Me Target", 100);
+    s.Command(40060);
+    const std::string expected = "1\n" + FileForm(ExpectedProgramPath(first)) + "\nAdd?Me?Target\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+    CHECK(s.pelto.MessageBoxes().empty());
+
+    // The same program again: nothing is written (the file, removed here,
+    // stays away) and nothing is shown.
+    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
+    s.Command(40060);
+    PumpFor(1500);
+    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second add of the same program wrote the file");
+    CHECK(s.pelto.MessageBoxes().empty());
+
+    // Another program is added after it: the list in memory still holds the
+    // first one, once.
+    const std::string second = s.folder.File("SecondTarget.exe");
+    TargetProcess other;
+    StartTargetCopy(s, other, second, "Second Target", 300);
+    s.Command(40060);
+    const std::string both = "2\n" + FileForm(ExpectedProgramPath(first)) + "\nAdd?Me?Target\n" +
+                             FileForm(ExpectedProgramPath(second)) + "\nSecond?Target\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == both; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(both).c_str());
+    CHECK(s.pelto.MessageBoxes().empty());
+
+    // The first entry, whose path holds a blank, starts from the popup at once.
+    REQUIRE_MSG(FindWindowA(nullptr, "Pelto Target") == nullptr, "a window titled Pelto Target is open already");
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no launcher popup");
+    REQUIRE_MSG(Xdotool("key Down key Return"), "xdotool key failed");
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
+        // Under Wine the process list gave the bare file name, which the shell
+        // does not find from Pelto's folder.
+        HWND box = nullptr;
+        MessageBoxContent m = RequireMessageBox(s.pelto, &box);
+        CHECK_EQ_STR(m.text, kLaunchFailedText);
+        DismissMessageBox(box);
+    } else {
+        HWND started = nullptr;
+        CHECK_MSG(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; }),
+                  "the registered program did not start: %s", s.pelto.Describe().c_str());
+        if (started) PostMessageA(started, WM_CLOSE, 0, 0);
+        CHECK(s.pelto.MessageBoxes().empty());
+    }
+}
+
+// Before any target was found the target is the skin window itself: the
+// program registered is Pelto, under the skin window's empty recorded title,
+// which the file keeps as a lone question mark.
+E2E_TEST(Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
+    PeltoSession s("launcherself");
+    s.Start();
+    PumpFor(1200);
+    s.Command(40060);
+    const std::string expected = "1\n" + FileForm(ExpectedProgramPath(s.folder.File("Pelto.exe"))) + "\n?\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+
+    // Two windows of one process are one program: the owner window of a
+    // target adds nothing after the target itself was added.
+    TargetProcess target;
+    StartTargetCopy(s, target, s.folder.File("pair\\PeltoTarget.exe"), "Owned Pair", 100, "--owned");
+    s.Command(40060);
+    const std::string two = "2\n" + expected.substr(2) + FileForm(ExpectedProgramPath(s.folder.File("pair\\PeltoTarget.exe"))) +
+                            "\nOwned?Pair\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == two; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(two).c_str());
+    HWND owner = target.FindWindowTitled("Owner of Owned Pair");
+    REQUIRE_MSG(owner != nullptr, "no owner window");
+    const RECT before = WindowRect(s.skin);
+    SetForegroundWindow(owner);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not move to the owner");
+    PumpFor(700);
+    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
+    s.Command(40060);
+    PumpFor(1500);
+    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second window of the same process was added again");
+    CHECK(s.pelto.MessageBoxes().empty());
+}
+
+E2E_TEST(Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
+    PeltoSession s("launcherfull");
+    std::vector<LauncherItem> items;
+    for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\program%d.exe", i), Format("Program %d", i)});
+    REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
+    const std::string before = LauncherFileOf(s.folder);
+    s.Start();
+    TargetProcess target;
+    StartTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
+    s.Command(40060);
+    HWND box = nullptr;
+    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
+    CHECK_EQ_STR(m.caption, "Pelto");
+    CHECK_EQ_STR(m.text, kLauncherFullText);
+    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
+    DismissMessageBox(box);
+    CHECK_MSG(LauncherFileOf(s.folder) == before, "launch_data changed: \"%s\"",
+              Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
+}
+
+E2E_TEST(Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
+    PeltoSession s("launcherlong");
+    s.Start();
+    std::string folder = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes");
+    const std::string exe = folder + "\\PeltoTarget.exe";
+    REQUIRE_MSG(exe.size() > 100, "test path only %u bytes", static_cast<unsigned>(exe.size()));
+    TargetProcess target;
+    StartTargetCopy(s, target, exe, "Far Away Target", 100);
+    s.Command(40060);
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
+        // The process list names the program by its file name alone: it fits.
+        const std::string expected = "1\nPeltoTarget.exe\nFar?Away?Target\n";
+        CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\"",
+                  Printable(LauncherFileOf(s.folder)).c_str());
+        CHECK(s.pelto.MessageBoxes().empty());
+        return;
+    }
+    // A cut path would name another file: the program is refused, and told so.
+    HWND box = nullptr;
+    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
+    CHECK_EQ_STR(m.caption, "Pelto");
+    CHECK_EQ_STR(m.text, kPathTooLongText);
+    DismissMessageBox(box);
+    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "launch_data written for a refused program");
+}
+
+// A window title longer than an entry holds is cut at 100 bytes, here before
+// a double-byte character that would end at byte 101.
+E2E_TEST(Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
+    PeltoSession s("launchertitle");
+    s.Start();
+    const std::string title = std::string(99, 'T') + "あい";
+    TargetProcess target;
+    StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), title, 100);
+    s.Command(40060);
+    const std::string expected =
+        "1\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) + "\n" + std::string(99, 'T') + "\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+}
+
+E2E_TEST(Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
+    PeltoSession s("launchersave");
+    REQUIRE_MSG(WriteLauncherFile(s.folder, {{"C:\\old.exe", "Old"}}), "cannot write launch_data");
+    const std::string before = LauncherFileOf(s.folder);
+    // A folder where the new copy of the file would be written: the save cannot
+    // write it.
+    REQUIRE_MSG(CreateDirectoryA(s.folder.File("launch_data.tmp").c_str(), nullptr), "cannot block the save");
+    s.Start();
+    TargetProcess target;
+    StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), "Unsaved Target", 100);
+    s.Command(40060);
+    HWND box = nullptr;
+    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
+    CHECK_EQ_STR(m.caption, "Pelto");
+    CHECK_EQ_STR(m.text, kSaveFailedText);
+    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
+    DismissMessageBox(box);
+    CHECK_EQ_STR(LauncherFileOf(s.folder), before);
+
+    // Once the file can be written again, the next change saves the whole list.
+    RemoveDirectoryA(s.folder.File("launch_data.tmp").c_str());
+    TargetProcess second;
+    StartTargetCopy(s, second, s.folder.File("u\\OtherTarget.exe"), "Saved Target", 300);
+    s.Command(40060);
+    const std::string expected = "3\nC:\\old.exe\nOld\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) +
+                                 "\nUnsaved?Target\n" + FileForm(ExpectedProgramPath(s.folder.File("u\\OtherTarget.exe"))) +
+                                 "\nSaved?Target\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str());
+}
+
+}  // namespace

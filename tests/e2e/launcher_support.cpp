@@ -1,0 +1,86 @@
+#include "launcher_support.h"
+
+#include "driver_framework.h"
+#include "target_support.h"
+
+namespace e2e {
+
+const char kLaunchFailedText[] = "起動に失敗しました。";
+const char kLauncherFullText[] = "ランチャに登録できるのは100件までです。\nこれ以上は登録できません。";
+const char kLauncherSettingsCaption[] = "ランチャの設定";
+const char kNewEntryCaption[] = "新規登録";
+const char kEditEntryCaption[] = "登録済みデータの編集";
+const char kDeleteQuestion[] = "本当に削除してよろしいですか？";
+const char kDuplicateText[] = "このファイル名は既に登録されています。";
+
+namespace {
+std::string FileForm(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (c == ' ') c = '?';
+    return out;
+}
+}  // namespace
+
+std::string LauncherFileText(const std::vector<LauncherItem>& items) {
+    std::string text = Format("%u\n", static_cast<unsigned>(items.size()));
+    for (const LauncherItem& item : items) text += FileForm(item.path) + "\n" + FileForm(item.title) + "\n";
+    return text;
+}
+
+bool WriteLauncherFile(const InstallFolder& folder, const std::vector<LauncherItem>& items) {
+    return WriteFileBytes(folder.File("launch_data"), LauncherFileText(items));
+}
+
+std::string LauncherFileOf(const InstallFolder& folder) {
+    std::string bytes;
+    ReadFileBytes(folder.File("launch_data"), &bytes);
+    return bytes;
+}
+
+bool PlaceMarker(const std::string& path) {
+    std::string folder = path.substr(0, path.find_last_of('\\'));
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DeleteFileA((path + ".ran").c_str());
+    return CopyFileA(TestProgramPath("PeltoMarker.exe").c_str(), path.c_str(), FALSE) != 0;
+}
+
+bool MarkerRan(const std::string& path) { return FileExists(path + ".ran"); }
+
+MessageBoxContent RequireMessageBox(PeltoProcess& pelto, HWND* box) {
+    HWND found = pelto.WaitForMessageBox(8000);
+    REQUIRE_MSG(found != nullptr, "no message box: %s", pelto.Describe().c_str());
+    if (box) *box = found;
+    return ReadMessageBox(found);
+}
+
+std::string ControlText(HWND dialog, int id) {
+    char text[1024] = "";
+    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::vector<std::string> ListBoxLines(HWND dialog, int id) {
+    // Wine passes a list box line to another process as UTF-16 even when asked
+    // with SendMessageA, so the line is read wide and turned into CP932 here.
+    HWND list = GetDlgItem(dialog, id);
+    std::vector<std::string> lines;
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t wide[1024] = L"";
+        char text[2048] = "";
+        LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+        if (length >= 0 && length < static_cast<LRESULT>(sizeof wide / sizeof wide[0])) {
+            SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+            WideCharToMultiByte(932, 0, wide, -1, text, sizeof text, nullptr, nullptr);
+        }
+        lines.push_back(text);
+    }
+    return lines;
+}
+
+}  // namespace e2e

@@ -1,0 +1,206 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "launcher/launcher_format.h"
+
+namespace {
+
+LauncherListRecord Parse(const std::string& text) {
+    LauncherListRecord list;
+    std::memset(&list, 0x5A, sizeof list);  // anything not cleared shows
+    ParseLauncherText(text.data(), text.size(), &list);
+    return list;
+}
+
+void SetEntry(LauncherListRecord* list, int i, const char* path, const char* title) {
+    std::strcpy(list->Entries[i].Path, path);
+    std::strcpy(list->Entries[i].Title, title);
+}
+
+TEST(LauncherFormat, ReadsTheTwoEntryExampleWithBlanksBack) {
+    LauncherListRecord list = Parse("2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n");
+    EXPECT_EQ(list.Count, 2);
+    EXPECT_STREQ(list.Entries[0].Path, "C:\\Program Files\\Editor\\edit.exe");
+    EXPECT_STREQ(list.Entries[0].Title, "My Editor");
+    EXPECT_STREQ(list.Entries[1].Path, "D:\\memo.txt");
+    EXPECT_STREQ(list.Entries[1].Title, "memo");
+    EXPECT_STREQ(list.Entries[2].Path, "");
+}
+
+TEST(LauncherFormat, WritesTheTwoEntryExampleByteForByte) {
+    LauncherListRecord list = {};
+    list.Count = 2;
+    SetEntry(&list, 0, "C:\\Program Files\\Editor\\edit.exe", "My Editor");
+    SetEntry(&list, 1, "D:\\memo.txt", "memo");
+    EXPECT_EQ(FormatLauncherText(list), "2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n");
+    // The entries in memory keep their blanks.
+    EXPECT_STREQ(list.Entries[0].Title, "My Editor");
+}
+
+TEST(LauncherFormat, EmptyAndZeroFiles) {
+    EXPECT_EQ(Parse("").Count, 0);
+    EXPECT_EQ(Parse("0\n").Count, 0);
+    EXPECT_EQ(Parse("junk\nA\nB\n").Count, 0);
+    LauncherListRecord empty = {};
+    EXPECT_EQ(FormatLauncherText(empty), "0\n");
+}
+
+TEST(LauncherFormat, CrLfReadsLikeLf) {
+    LauncherListRecord lf = Parse("2\nA\nTitle?A\nB\nTitle?B\n");
+    LauncherListRecord crlf = Parse("2\r\nA\r\nTitle?A\r\nB\r\nTitle?B\r\n");
+    EXPECT_EQ(std::memcmp(&lf, &crlf, sizeof lf), 0);
+    EXPECT_STREQ(crlf.Entries[1].Title, "Title B");
+}
+
+TEST(LauncherFormat, CountIsTakenAsWrittenNotFromThePairs) {
+    LauncherListRecord more = Parse("3\nA\na\nB\nb\n");
+    EXPECT_EQ(more.Count, 3);
+    EXPECT_STREQ(more.Entries[2].Path, "");
+    EXPECT_STREQ(more.Entries[2].Title, "");
+    LauncherListRecord fewer = Parse("1\nA\na\nB\nb\n");
+    EXPECT_EQ(fewer.Count, 1);
+    EXPECT_STREQ(fewer.Entries[0].Path, "A");
+}
+
+TEST(LauncherFormat, LoneLastWordFillsOnlyThePath) {
+    LauncherListRecord list = Parse("2\nA\na\nB");
+    EXPECT_STREQ(list.Entries[1].Path, "B");
+    EXPECT_STREQ(list.Entries[1].Title, "");
+}
+
+TEST(LauncherFormat, NegativeAndLargeCountsAndTooManyPairs) {
+    EXPECT_EQ(Parse("-5\nA\na\n").Count, 0);
+    EXPECT_EQ(Parse("-2147483648\n").Count, 0);
+    EXPECT_EQ(Parse("101\n").Count, 100);
+    EXPECT_EQ(Parse("99999999999999\n").Count, 100);
+
+    std::string text = "150\n";
+    for (int i = 0; i < 150; ++i) text += "P" + std::to_string(i) + "\nT" + std::to_string(i) + "\n";
+    LauncherListRecord list = Parse(text);
+    EXPECT_EQ(list.Count, 100);
+    EXPECT_STREQ(list.Entries[99].Path, "P99");
+    EXPECT_STREQ(list.Entries[99].Title, "T99");
+    // The 101st row is never filled from the file.
+    EXPECT_STREQ(list.Entries[100].Path, "");
+    EXPECT_STREQ(list.Entries[100].Title, "");
+    // And never written either.
+    list.Count = 101;
+    std::string out = FormatLauncherText(list);
+    EXPECT_EQ(out.substr(0, 4), "100\n");
+    EXPECT_EQ(out.find("P100"), std::string::npos);
+}
+
+TEST(LauncherFormat, OverLongWordsOverrunNothing) {
+    const std::string longPath(101, 'p');
+    const std::string hugeWord(5000, 'w');
+    LauncherListRecord list = Parse("3\n" + longPath + "\nshort\n" + hugeWord + "\n" + hugeWord + "\nC\nc\n");
+    EXPECT_EQ(list.Count, 3);
+    // A cut path would name another file: it is not taken, and the pairs after
+    // it stay paired.
+    EXPECT_STREQ(list.Entries[0].Path, "");
+    EXPECT_STREQ(list.Entries[0].Title, "short");
+    EXPECT_STREQ(list.Entries[1].Path, "");
+    EXPECT_EQ(std::string(list.Entries[1].Title), std::string(100, 'w'));
+    EXPECT_STREQ(list.Entries[2].Path, "C");
+    EXPECT_STREQ(list.Entries[2].Title, "c");
+    // 100 bytes still fit.
+    LauncherListRecord exact = Parse("1\n" + std::string(100, 'p') + "\nt\n");
+    EXPECT_EQ(std::string(exact.Entries[0].Path), std::string(100, 'p'));
+}
+
+TEST(LauncherFormat, QuestionMarksComeBackAsBlanks) {
+    LauncherListRecord list = Parse("1\nA\nWhat?\n");
+    EXPECT_STREQ(list.Entries[0].Title, "What ");
+}
+
+TEST(LauncherFormat, EmptyTextsAndTabsKeepThePairs) {
+    LauncherListRecord list = {};
+    list.Count = 4;
+    SetEntry(&list, 0, "", "no path");
+    SetEntry(&list, 1, "B", "");
+    SetEntry(&list, 2, "C", "tab\there");
+    SetEntry(&list, 3, "D", "d");
+    const std::string text = FormatLauncherText(list);
+    EXPECT_EQ(text, "4\n?\nno?path\nB\n?\nC\ntab?here\nD\nd\n");
+    LauncherListRecord back = Parse(text);
+    EXPECT_EQ(back.Count, 4);
+    EXPECT_STREQ(back.Entries[0].Path, "");
+    EXPECT_STREQ(back.Entries[0].Title, "no path");
+    EXPECT_STREQ(back.Entries[1].Path, "B");
+    EXPECT_STREQ(back.Entries[1].Title, "");
+    EXPECT_STREQ(back.Entries[2].Title, "tab here");
+    EXPECT_STREQ(back.Entries[3].Path, "D");
+    EXPECT_STREQ(back.Entries[3].Title, "d");
+}
+
+TEST(LauncherFormat, ConvertSpaceMarksBothWaysAndNoOther) {
+    char text[] = "a b?c  d";
+    ConvertSpaceMarks(text, 0);
+    EXPECT_STREQ(text, "a?b?c??d");
+    ConvertSpaceMarks(text, 1);
+    EXPECT_STREQ(text, "a b c  d");
+    ConvertSpaceMarks(text, 2);
+    EXPECT_STREQ(text, "a b c  d");
+    ConvertSpaceMarks(text, -1);
+    EXPECT_STREQ(text, "a b c  d");
+    // CP932: "ソ" is 83 5C; no second byte is a blank or a question mark.
+    char japanese[] = "\x83\x5C \x83\x5C";
+    ConvertSpaceMarks(japanese, 0);
+    EXPECT_STREQ(japanese, "\x83\x5C?\x83\x5C");
+}
+
+TEST(LauncherFormat, FindLauncherPathSkipsAndComparesExactly) {
+    LauncherListRecord list = {};
+    list.Count = 3;
+    SetEntry(&list, 0, "C:\\A.EXE", "same");
+    SetEntry(&list, 1, "C:\\b.exe", "same");
+    SetEntry(&list, 2, "C:\\c.exe", "C:\\a.exe");
+    EXPECT_EQ(FindLauncherPath(list, "C:\\A.EXE", -1), 1);
+    EXPECT_EQ(FindLauncherPath(list, "c:\\a.exe", -1), 0);  // case counts; titles are not paths
+    EXPECT_EQ(FindLauncherPath(list, "C:\\b.exe", 1), 0);
+    EXPECT_EQ(FindLauncherPath(list, "C:\\b.exe", 0), 1);
+    EXPECT_EQ(FindLauncherPath(list, "C:\\c.exe", 2), 0);
+    // Only positions below the count are entries.
+    SetEntry(&list, 3, "C:\\d.exe", "d");
+    EXPECT_EQ(FindLauncherPath(list, "C:\\d.exe", -1), 0);
+    list.Count = -1;
+    EXPECT_EQ(FindLauncherPath(list, "C:\\A.EXE", -1), 0);
+}
+
+TEST(LauncherFormat, TitlesAreCutOnCp932Boundaries) {
+    // 99 ASCII bytes then "あ" (82 A0): the double-byte character would end at
+    // byte 101, so it goes whole.
+    std::string title = std::string(99, 'x') + "\x82\xA0" + "tail";
+    char field[kLauncherTextSize];
+    std::memset(field, 0x5A, sizeof field);
+    FillLauncherTitle(field, title.c_str());
+    EXPECT_EQ(std::string(field), std::string(99, 'x'));
+    // 98 bytes + "あ" ends exactly at 100.
+    title = std::string(98, 'x') + "\x82\xA0" + "tail";
+    FillLauncherTitle(field, title.c_str());
+    EXPECT_EQ(std::string(field), std::string(98, 'x') + "\x82\xA0");
+    // Half-width katakana (A1-DF) are single bytes; E0-FC lead bytes too are read.
+    EXPECT_EQ(Cp932FitLength("\xB1\xB2\xB3", 2), 2u);
+    EXPECT_EQ(Cp932FitLength("\xE0\x40\xE0\x40", 3), 2u);
+    EXPECT_EQ(Cp932FitLength("abc", 10), 3u);
+    // A lead byte with nothing after it counts as one byte.
+    EXPECT_EQ(Cp932FitLength("a\x82", 2), 2u);
+    // A title from the file is cut the same way.
+    LauncherListRecord list = Parse("1\nA\n" + std::string(99, 'y') + "\x82\xA0\n");
+    EXPECT_EQ(std::string(list.Entries[0].Title), std::string(99, 'y'));
+}
+
+TEST(LauncherFormat, TitlesLoseTabsAndPathsAreChecked) {
+    char field[kLauncherTextSize];
+    FillLauncherTitle(field, "a\tb\r\nc");
+    EXPECT_STREQ(field, "a b  c");
+    EXPECT_EQ(CheckLauncherPath("C:\\Program Files\\x.exe"), LauncherPathCheck::Ok);
+    EXPECT_EQ(CheckLauncherPath(""), LauncherPathCheck::Ok);
+    EXPECT_EQ(CheckLauncherPath(std::string(100, 'p').c_str()), LauncherPathCheck::Ok);
+    EXPECT_EQ(CheckLauncherPath(std::string(101, 'p').c_str()), LauncherPathCheck::TooLong);
+    EXPECT_EQ(CheckLauncherPath("C:\\a\tb.exe"), LauncherPathCheck::HasControlSpace);
+}
+
+}  // namespace
