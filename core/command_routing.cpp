@@ -5,6 +5,7 @@
 #include "core/tracking.h"
 #include "launcher/popup_menus.h"
 #include "resources/resource_ids.h"
+#include "settings_dialog/settings_dialog.h"
 
 LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
     if (PopupCommandPreCheck(skinWindow, wParam)) return 0;
@@ -28,6 +29,7 @@ LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
         // hotkeys and posts the quit that ends the message loop.
         SendMessageA(skinWindow, WM_DESTROY, 0, 0);
         break;
+    case IDM_SETTINGS: RunSettingsDialog(skinWindow); break;
     case IDM_WALLPAPER: SetWallpaperByDialog(skinWindow); break;
     case IDM_CPL_APPWIZ: OpenControlPanelApplet(skinWindow, "appwiz.cpl"); break;
     case IDM_CPL_SYSTEM: OpenControlPanelApplet(skinWindow, "sysdm.cpl,,0"); break;

@@ -87,6 +87,19 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return CloseHandle(file) && ok;
 }
 
+bool ReadFileBytes(const std::string& path, std::string* bytes) {
+    bytes->clear();
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char chunk[4096];
+    DWORD got = 0;
+    bool ok = true;
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) bytes->append(chunk, got);
+    CloseHandle(file);
+    return ok;
+}
+
 bool CopyTree(const std::string& from, const std::string& to) {
     if (!IsDirectory(to) && !CreateDirectoryA(to.c_str(), nullptr)) return false;
     WIN32_FIND_DATAA found;
@@ -547,6 +560,14 @@ bool PeltoProcess::Start(const std::string& folder) {
     return true;
 }
 
+bool PeltoProcess::Adopt(DWORD pid) {
+    if (process_) return false;
+    process_ = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+    if (!process_) return false;
+    pid_ = pid;
+    return true;
+}
+
 bool PeltoProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 std::vector<HWND> PeltoProcess::SkinWindows() const { return TopLevelWindowsOf(pid_, kSkinClass); }
@@ -621,6 +642,19 @@ std::string PeltoProcess::Describe() const {
         }
     }
     return state;
+}
+
+std::vector<DWORD> OtherPeltoProcesses(DWORD except) {
+    std::vector<DWORD> pids;
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, kSkinClass, nullptr)) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        bool known = pid == except;
+        for (DWORD p : pids) known = known || p == pid;
+        if (!known) pids.push_back(pid);
+    }
+    return pids;
 }
 
 // ---------------------------------------------------------------- X tools

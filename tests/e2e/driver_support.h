@@ -49,6 +49,8 @@ const std::string& StagedInstall();
 std::string JoinPath(const std::string& folder, const std::string& name);
 bool FileExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// The whole file; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool CopyTree(const std::string& from, const std::string& to);
 void RemoveTree(const std::string& folder);
 
@@ -196,6 +198,8 @@ public:
 
     bool Start(const std::string& folder);
     bool Start(const InstallFolder& folder) { return Start(folder.path()); }
+    // Takes over a Pelto process that something else started (a restart).
+    bool Adopt(DWORD pid);
 
     HANDLE handle() const { return process_; }
     DWORD pid() const { return pid_; }
@@ -225,6 +229,9 @@ private:
     DWORD pid_ = 0;
     DWORD startError_ = 0;
 };
+
+// Processes other than `except` that show a "PeltoClass" window.
+std::vector<DWORD> OtherPeltoProcesses(DWORD except);
 
 // ---------------------------------------------------------------- X tools
 

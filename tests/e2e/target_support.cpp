@@ -187,4 +187,84 @@ void ClickDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND box : pelto.MessageBoxes())
+            if (ReadMessageBox(box).text == text) {
+                found = box;
+                return true;
+            }
+        return false;
+    });
+    return found;
+}
+
+std::string DescribeBoxes(const PeltoProcess& pelto) {
+    std::string out;
+    for (HWND box : pelto.MessageBoxes()) {
+        MessageBoxContent c = ReadMessageBox(box);
+        out += "[" + Printable(c.caption) + ": " + Printable(c.text) + "] ";
+    }
+    return out.empty() ? "no message box" : out;
+}
+
+std::string UnixPathOf(const std::string& windowsPath) {
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unixPath = toUnix(wide);
+    if (!unixPath) return "";
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths) {
+    char tool[MAX_PATH] = "";
+    DWORD n = GetEnvironmentVariableA("PELTO_XDND_DROP", tool, sizeof tool);
+    if (n == 0 || n >= sizeof tool) return false;
+    std::string command = Format("'%s' %d %d", tool, x, y);
+    for (const std::string& p : windowsPaths) {
+        std::string unixPath = UnixPathOf(p);
+        if (unixPath.empty() || unixPath.find('\'') != std::string::npos) return false;
+        command += " '" + unixPath + "'";
+    }
+    return RunUnixAndWait(command);
+}
+
+namespace {
+
+BOOL CALLBACK FindNameEdit(HWND w, LPARAM lParam) {
+    if (ClassNameOf(w) == "Edit" && IsWindowVisible(w) && !(GetWindowLongPtrA(w, GWL_STYLE) & ES_READONLY)) {
+        *reinterpret_cast<HWND*>(lParam) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FileNameEdit(HWND dialog) {
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, FindNameEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit;
+}
+
+HWND WaitForOpenDialog(DWORD pid, HWND except) {
+    HWND found = nullptr;
+    WaitUntil(10000, [&] {
+        for (HWND w : MessageBoxesOf(pid))
+            if (w != except && FileNameEdit(w)) {
+                found = w;
+                return true;
+            }
+        return false;
+    });
+    return found;
+}
+
 }  // namespace e2e

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "driver_support.h"
 
@@ -72,5 +73,21 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 1000
 // Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
 // modal loop in the other process cannot block the driver.
 void ClickDialogButton(HWND dialog, int id);
+
+// The message box of the process with exactly this text, or null after a wait;
+// and every box of the process, for failure messages.
+HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs = 8000);
+std::string DescribeBoxes(const PeltoProcess& pelto);
+
+// The Unix path of a Windows path, through Wine's own conversion ("" if none).
+std::string UnixPathOf(const std::string& windowsPath);
+
+// Drops files on the skin window at (x, y) with the XDND tool, as a file manager would.
+bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths);
+
+// An open-file dialog of the process (other than `except`): a dialog whose file
+// name box, the one visible, writable edit box, is found. FileNameEdit gives it.
+HWND WaitForOpenDialog(DWORD pid, HWND except = nullptr);
+HWND FileNameEdit(HWND dialog);
 
 }  // namespace e2e
