@@ -4,8 +4,6 @@
 
 namespace e2e {
 
-namespace {
-
 std::string DriverFolder() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -13,6 +11,8 @@ std::string DriverFolder() {
     std::string s(path, n);
     return s.substr(0, s.find_last_of('\\'));
 }
+
+namespace {
 
 struct FindData {
     DWORD pid;

@@ -11,6 +11,10 @@
 
 namespace e2e {
 
+// The folder of PeltoDriver.exe: the build folder, with the test programs and
+// the archive library doubles (archive_doubles\<kind>\).
+std::string DriverFolder();
+
 // A PeltoTarget.exe process with one window (two with --owned). The process is
 // ended when the object goes.
 class TargetProcess {
