@@ -1,5 +1,6 @@
 #include "core/command_routing.h"
 
+#include "commands/about_box.h"
 #include "commands/system_commands.h"
 #include "commands/window_ops.h"
 #include "core/tracking.h"
@@ -29,6 +30,7 @@ LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
         // hotkeys and posts the quit that ends the message loop.
         SendMessageA(skinWindow, WM_DESTROY, 0, 0);
         break;
+    case IDM_ABOUT: RunAboutBox(skinWindow); break;
     case IDM_SETTINGS: RunSettingsDialog(skinWindow); break;
     case IDM_WALLPAPER: SetWallpaperByDialog(skinWindow); break;
     case IDM_CPL_APPWIZ: OpenControlPanelApplet(skinWindow, "appwiz.cpl"); break;

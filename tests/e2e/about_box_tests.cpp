@@ -1,0 +1,184 @@
+// The About box: its pictures, registration in the Startup folder (the shortcut
+// read back through IShellLinkA), the already-registered answer, the Startup
+// folder made when missing, and which commands end the box.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kAboutCaption[] = "■　Peltoについて";
+const char kRegistered[] = "Pelto のスタートアップへの登録は完了しました。";
+const char kAlready[] = "既に登録されています。";
+
+std::string StartupFolder() {
+    char folder[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, TRUE)) return "";
+    return folder;
+}
+
+struct Shortcut {
+    bool ok = false;
+    std::string target, arguments, description, workingDirectory, iconFile;
+    int iconIndex = -1;
+    int showCommand = -1;
+};
+
+// Reads a .lnk file back through the shell-link object.
+Shortcut ReadShortcut(const std::string& path) {
+    Shortcut s;
+    if (FAILED(CoInitialize(nullptr))) return s;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    WCHAR wide[MAX_PATH];
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char text[1024];
+        text[0] = '\0';
+        link->GetPath(text, sizeof text, nullptr, 0);
+        s.target = text;
+        text[0] = '\0';
+        link->GetArguments(text, sizeof text);
+        s.arguments = text;
+        text[0] = '\0';
+        link->GetDescription(text, sizeof text);
+        s.description = text;
+        text[0] = '\0';
+        link->GetWorkingDirectory(text, sizeof text);
+        s.workingDirectory = text;
+        text[0] = '\0';
+        link->GetIconLocation(text, sizeof text, &s.iconIndex);
+        s.iconFile = text;
+        link->GetShowCmd(&s.showCommand);
+        s.ok = true;
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return s;
+}
+
+// Keeps the shared Startup folder of the prefix free of the tests' links.
+struct StartupLinks {
+    std::string folder = StartupFolder();
+    std::string pelto = JoinPath(folder, "Pelto.lnk");
+    std::string other = JoinPath(folder, "Pelto shortcut.lnk");
+    StartupLinks() { Clear(); }
+    ~StartupLinks() { Clear(); }
+    void Clear() const {
+        DeleteFileA(pelto.c_str());
+        DeleteFileA(other.c_str());
+    }
+};
+
+HWND OpenAbout(PeltoSession& s) {
+    s.Command(40038);
+    HWND box = WaitForDialog(s.pelto.pid(), kAboutCaption);
+    REQUIRE_MSG(box != nullptr, "no About box: %s", s.pelto.Describe().c_str());
+    return box;
+}
+
+// Presses the register button and returns the message it shows, dismissed.
+std::string PressRegister(PeltoSession& s, HWND about) {
+    ClickDialogButton(about, 1003);
+    HWND box = nullptr;
+    WaitUntil(8000, [&] {
+        for (HWND w : s.pelto.MessageBoxes())
+            if (w != about) box = w;
+        return box != nullptr;
+    });
+    if (!box) return "(no message)";
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == about, "the message is not owned by the About box");
+    DismissMessageBox(box, IDOK);
+    return c.text;
+}
+
+void CheckPeltoShortcut(const PeltoSession& s, const std::string& path) {
+    Shortcut link = ReadShortcut(path);
+    REQUIRE_MSG(link.ok, "%s cannot be read as a shortcut", path.c_str());
+    CHECK_EQ_STR(link.target, s.folder.File("Pelto.exe"));
+    CHECK_EQ_STR(link.arguments, "/s");
+    CHECK_EQ_STR(link.description, "高機能デスクトップユーティリティ");
+    CHECK_EQ_STR(link.workingDirectory, "");
+    CHECK_EQ_STR(link.iconFile, "");
+    CHECK_EQ_INT(link.iconIndex, 0);
+    CHECK_EQ_INT(link.showCommand, SW_SHOWNORMAL);
+}
+
+E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
+    StartupLinks links;
+    REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
+    PeltoSession s("about");
+    s.Start();
+    // A shortcut of another name, even to Pelto, is no registration.
+    REQUIRE_MSG(CopyFileA(s.folder.File("Pelto.exe").c_str(), links.other.c_str(), FALSE), "cannot write %s",
+                links.other.c_str());
+    HWND about = OpenAbout(s);
+    CHECK_MSG(GetWindow(about, GW_OWNER) == s.skin, "the About box is not owned by the skin window");
+    for (int picture : {0, 1}) {
+        HWND control = nullptr;
+        int seen = 0;
+        for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
+            if ((GetWindowLongPtrA(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP && seen++ == picture) control = c;
+        CHECK_MSG(control && SendMessageA(control, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0, "picture %d shows no bitmap",
+                  picture + 1);
+    }
+
+    // Esc and the close box leave it open.
+    ClickDialogButton(about, IDCANCEL);
+    PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpFor(800);
+    CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "Esc or the close box ended the About box");
+
+    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    CheckPeltoShortcut(s, links.pelto);
+    // Pressed again while the box stays open: written again.
+    REQUIRE_MSG(DeleteFileA(links.pelto.c_str()), "cannot remove the shortcut");
+    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    CheckPeltoShortcut(s, links.pelto);
+
+    ClickDialogButton(about, 1001);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(about); }), "OK did not end the About box");
+
+    // Opened again: any file of the name counts, and nothing is written.
+    REQUIRE_MSG(WriteFileBytes(links.pelto, "not a shortcut"), "cannot replace the shortcut");
+    about = OpenAbout(s);
+    CHECK_EQ_STR(PressRegister(s, about), kAlready);
+    std::string bytes;
+    CHECK_MSG(ReadFileBytes(links.pelto, &bytes) && bytes == "not a shortcut", "the registration was written again");
+    ClickDialogButton(about, 1001);
+    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(About_MissingStartupFolderIsCreatedWhenTheBoxOpens) {
+    StartupLinks links;
+    REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
+    PeltoSession s("aboutfolder");
+    s.Start();
+    RemoveTree(links.folder);
+    REQUIRE_MSG(GetFileAttributesA(links.folder.c_str()) == INVALID_FILE_ATTRIBUTES, "cannot remove %s",
+                links.folder.c_str());
+    HWND about = OpenAbout(s);
+    CHECK_MSG(WaitUntil(3000, [&] { return GetFileAttributesA(links.folder.c_str()) != INVALID_FILE_ATTRIBUTES; }),
+              "the Startup folder was not created");
+    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    CHECK(FileExists(links.pelto));
+    ClickDialogButton(about, 1001);
+    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+}
+
+}  // namespace
