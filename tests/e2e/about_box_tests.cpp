@@ -139,9 +139,9 @@ E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
                   picture + 1);
     }
 
-    // Esc and the close box leave it open.
-    ClickDialogButton(about, IDCANCEL);
-    PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // Esc and the close box, pressed and clicked for real, leave it open.
+    CHECK_MSG(PressKeysOn(about, {VK_ESCAPE}), "the About box did not come to the foreground");
+    CHECK_MSG(ClickCloseBox(about), "no close box found");
     PumpFor(800);
     CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "Esc or the close box ended the About box");
 
@@ -152,8 +152,8 @@ E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     CHECK_EQ_STR(PressRegister(s, about), kRegistered);
     CheckPeltoShortcut(s, links.pelto);
 
-    ClickDialogButton(about, 1001);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(about); }), "OK did not end the About box");
+    REQUIRE_MSG(ClickControl(about, 1001), "cannot click OK");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(about); }), "a click on OK did not end the About box");
 
     // Opened again: any file of the name counts, and nothing is written.
     REQUIRE_MSG(WriteFileBytes(links.pelto, "not a shortcut"), "cannot replace the shortcut");

@@ -149,6 +149,27 @@ E2E_TEST(Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
     CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "OK without changes started another Pelto");
 }
 
+E2E_TEST(Settings_RealEscEnterAndCloseBoxDoNothing) {
+    PeltoSession s("settingskeys");
+    StartWith(s, [](const InstallFolder& f) { return f.WriteSetting("60000 0 nothing"); });
+    HWND dialog = OpenSettings(s);
+    // The keys reach the dialog: typed digits land in the interval field, which
+    // has the focus; Enter there and Esc end nothing.
+    REQUIRE_MSG(PressKeysOn(dialog, {'4', '2', VK_RETURN, VK_ESCAPE}), "the dialog did not come to the foreground");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter or Esc ended the dialog");
+    std::string typed = ItemText(dialog, kInterval);
+    CHECK_MSG(typed.size() >= 2 && typed.compare(typed.size() - 2, 2, "42") == 0, "the field reads \"%s\"",
+              typed.c_str());
+    REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
+    // A real click on OK does end it, and saves what was typed.
+    REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
+    REQUIRE_MSG(Closed(dialog), "a click on OK did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), typed + " 0 デフォルト");
+}
+
 E2E_TEST(Settings_NewIntervalIsInForceAtOnce) {
     REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
     PeltoSession s("settingsinterval");

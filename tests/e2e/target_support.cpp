@@ -170,6 +170,41 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
     RegCloseKey(k);
 }
 
+bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+    if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
+    for (WORD key : keys) {
+        INPUT input[2];
+        ZeroMemory(input, sizeof input);
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = key;
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
+        PumpFor(60);
+    }
+    return true;
+}
+
+bool ClickAt(int x, int y) { return Xdotool(Format("mousemove %d %d click 1", x, y)); }
+
+bool ClickCloseBox(HWND window) {
+    RECT r = WindowRect(window);
+    for (int y = r.top + 2; y < r.top + 40; y += 2)
+        for (int x = r.right - 2; x > r.right - 60; x -= 2) {
+            DWORD_PTR hit = 0;
+            if (SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit) &&
+                hit == HTCLOSE)
+                return ClickAt(x, y);
+        }
+    return false;
+}
+
+bool ClickControl(HWND dialog, int id) {
+    RECT r = WindowRect(GetDlgItem(dialog, id));
+    return r.right > r.left && ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&] {

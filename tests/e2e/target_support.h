@@ -71,6 +71,15 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
 
+// Real input to another process's window: keys (virtual-key codes) pressed with
+// SendInput once the window is in the foreground, and clicks with xdotool.
+bool PressKeysOn(HWND window, const std::vector<WORD>& keys);
+bool ClickAt(int x, int y);
+// Clicks the window's close box (a point that hit-tests as HTCLOSE).
+bool ClickCloseBox(HWND window);
+// Clicks the middle of a dialog's control.
+bool ClickControl(HWND dialog, int id);
+
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
 
