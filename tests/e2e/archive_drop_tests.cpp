@@ -158,19 +158,29 @@ std::string TrashedFile(const std::string& name) {
     return path;
 }
 
+// The folder of the examples, C:\dl\, made for one test and removed after it.
+struct ExampleFolder {
+    std::string path = "C:\\dl\\";
+    bool ok = false;
+    ExampleFolder() {
+        RemoveTree("C:\\dl");
+        ok = CreateDirectoryA("C:\\dl", nullptr) != 0;
+    }
+    ~ExampleFolder() { RemoveTree("C:\\dl"); }
+};
+
 E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     PeltoSession s("lzhyes");
     StartWithLibraries(s, {"lzh"});
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("dl").c_str(), nullptr), "no folder dl");
-    // A name of its own, to find it in the recycle bin.
-    std::string name = Format("mint-%lu.lzh", static_cast<unsigned long>(GetTickCount()));
-    std::string archive = s.folder.File("dl\\" + name), folder = s.folder.File("dl\\");
+    ExampleFolder dl;
+    REQUIRE_MSG(dl.ok, "cannot make C:\\dl");
+    const std::string archive = "C:\\dl\\mint.lzh";
     REQUIRE_MSG(WriteFileBytes(archive, LzhArchive(kMembers)), "cannot write the archive");
     Drop(s, {archive});
     HWND box = WaitForQuestion(s, archive);
     REQUIRE_MSG(box != nullptr, "no question: %s", DescribeBoxes(s.pelto).c_str());
-    CHECK_EQ_STR(CallLog(s), "e \"" + archive + "\" \"" + folder + "\" *.*\n");
-    CHECK_MSG(HoldsMembers(folder), "the members are not in %s", folder.c_str());
+    CHECK_EQ_STR(CallLog(s), "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*\n");
+    CHECK_MSG(HoldsMembers(dl.path), "the members are not in C:\\dl\\");
     CHECK(FileExists(archive));  // nothing moves before the answer
 
     CHECK(DismissMessageBox(box, IDYES));
@@ -178,8 +188,10 @@ E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     PumpFor(1200);
     CHECK_MSG(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty(),
               "a further confirmation: %s", DescribeBoxes(s.pelto).c_str());
-    std::string trashed = TrashedFile(name);
+    std::string trashed = TrashedFile("mint.lzh");
     CHECK_MSG(FileExists(trashed), "the archive is not in the recycle bin (%s)", trashed.c_str());
+    DeleteFileA(trashed.c_str());
+    CHECK_MSG(HoldsMembers(dl.path), "the members went with the archive");
     CHECK(s.pelto.Running());
 }
 
@@ -244,7 +256,10 @@ E2E_TEST(Archive_ReportedFailureAsksNothing) {
 E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
     PeltoSession s("firstonly");
     StartWithLibraries(s, {"lzh", "zip"});
-    std::string zip = s.folder.File("first.zip"), lzh = s.folder.File("second.lzh");
+    ExampleFolder dl;
+    REQUIRE_MSG(dl.ok, "cannot make C:\\dl");
+    const std::string zip = "C:\\dl\\mint.zip";
+    std::string lzh = s.folder.File("second.lzh");
     REQUIRE_MSG(WriteFileBytes(zip, ZipArchive(kMembers)) && WriteFileBytes(lzh, LzhArchive(kMembers)),
                 "cannot write the archives");
     Drop(s, {zip, lzh});
@@ -252,7 +267,8 @@ E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
     REQUIRE_MSG(box != nullptr, "no question for the first file: %s", DescribeBoxes(s.pelto).c_str());
     CHECK(DismissMessageBox(box, IDNO));
     PumpFor(1200);
-    CHECK_EQ_STR(CallLog(s), "\"" + zip + "\" \"" + s.folder.path() + "\\\"\n");
+    CHECK_EQ_STR(CallLog(s), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"\n");  // the UNZIP32.DLL call only
+    CHECK_MSG(HoldsMembers(dl.path) && !HoldsMembers(s.folder.path()), "the wrong archive was unpacked");
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());
 }
 
