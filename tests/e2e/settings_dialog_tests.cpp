@@ -411,6 +411,51 @@ E2E_TEST(Settings_SaveThatCannotWriteKeepsTheOldFile) {
     }
 }
 
+E2E_TEST(Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
+    PeltoSession s("settingsnosaverestart");
+    StartWith(s, [](const InstallFolder& f) {
+        return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
+               CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
+    });
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kSkinFile, "");
+    ClickDialogButton(dialog, kOk);
+    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
+    REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "the new instance started before the message was read");
+    CHECK(DismissMessageBox(box, IDOK));
+    PeltoProcess restarted;
+    HWND skin = WaitForRestartedPelto(s, restarted);
+    REQUIRE_MSG(skin != nullptr, "no new Pelto after the failed save");
+    CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), "500 0 mint.skn");
+    CHECK_MSG(SkinSizeIs(skin, 64, 32), "the new Pelto does not show the skin of the old setting: %s",
+              RectText(WindowRect(skin)).c_str());
+    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+}
+
+E2E_TEST(Settings_RestartThatCannotStartSaysSoAndStillEnds) {
+    PeltoSession s("settingsnostart");
+    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    // The program file goes away while it runs: the restart finds nothing to start.
+    REQUIRE_MSG(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str()),
+                "cannot move Pelto.exe aside");
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kSkinFile, "");
+    ClickDialogButton(dialog, kOk);
+    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
+    REQUIRE_MSG(box != nullptr, "no message: %s", s.pelto.Describe().c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
+    CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
+    CHECK(DismissMessageBox(box, IDOK));
+    DWORD code = 1;
+    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
+              s.pelto.Describe().c_str());
+    CHECK(OtherPeltoProcesses(s.pelto.pid()).empty());
+}
+
 E2E_TEST(Layout_SettingsDialogMatchesItsTable) {
     DialogLayout dialog;
     std::string error;
