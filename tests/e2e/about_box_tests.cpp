@@ -71,6 +71,24 @@ Shortcut ReadShortcut(const std::string& path) {
     return s;
 }
 
+// Writes a shortcut to target through the shell-link object.
+bool WriteShortcut(const std::string& path, const std::string& target) {
+    if (FAILED(CoInitialize(nullptr))) return false;
+    bool ok = false;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    WCHAR wide[MAX_PATH];
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(link->SetPath(target.c_str())) && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        ok = SUCCEEDED(file->Save(wide, TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return ok;
+}
+
 // Keeps the shared Startup folder of the prefix free of the tests' links.
 struct StartupLinks {
     std::string folder = StartupFolder();
@@ -126,8 +144,8 @@ E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     PeltoSession s("about");
     s.Start();
     // A shortcut of another name, even to Pelto, is no registration.
-    REQUIRE_MSG(CopyFileA(s.folder.File("Pelto.exe").c_str(), links.other.c_str(), FALSE), "cannot write %s",
-                links.other.c_str());
+    REQUIRE_MSG(WriteShortcut(links.other, s.folder.File("Pelto.exe")), "cannot write %s", links.other.c_str());
+    REQUIRE_MSG(ReadShortcut(links.other).target == s.folder.File("Pelto.exe"), "the other shortcut does not read back");
     HWND about = OpenAbout(s);
     CHECK_MSG(GetWindow(about, GW_OWNER) == s.skin, "the About box is not owned by the skin window");
     for (int picture : {0, 1}) {
