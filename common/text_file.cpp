@@ -13,15 +13,26 @@ namespace {
 constexpr std::size_t kMaxTextFile = 1u << 20;
 
 #ifdef _WIN32
-// Windows 98 has no working MoveFileExA, so it is looked up, and the old file
-// is moved aside (not deleted) until the new one is in place.
+bool IsWindowsNt() {
+    OSVERSIONINFOA version;
+    ZeroMemory(&version, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
+}
+
+// The Windows NT family replaces the file in one step. Windows 95/98 export
+// MoveFileExA only as a stub that fails, so there the old file is moved aside
+// (not deleted) until the new one is in place; the NT function is looked up,
+// never imported.
 bool ReplaceFileWith(const char* from, const char* to) {
-    typedef BOOL(WINAPI * MoveFileExProc)(LPCSTR, LPCSTR, DWORD);
-    HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-    MoveFileExProc moveEx =
-        kernel ? reinterpret_cast<MoveFileExProc>(reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")))
-               : nullptr;
-    if (moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    if (IsWindowsNt()) {
+        typedef BOOL(WINAPI * MoveFileExProc)(LPCSTR, LPCSTR, DWORD);
+        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+        MoveFileExProc moveEx =
+            kernel ? reinterpret_cast<MoveFileExProc>(reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")))
+                   : nullptr;
+        return moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    }
     if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return MoveFileA(from, to) != 0;
     char aside[kTextSize];
     if (!JoinText(aside, sizeof aside, to, ".old")) return false;

@@ -1,5 +1,6 @@
 #include "core/command_routing.h"
 
+#include "commands/about_box.h"
 #include "commands/system_commands.h"
 #include "commands/window_ops.h"
 #include "core/tracking.h"
@@ -7,6 +8,7 @@
 #include "launcher/launcher_store.h"
 #include "launcher/popup_menus.h"
 #include "resources/resource_ids.h"
+#include "settings_dialog/settings_dialog.h"
 
 LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
     if (PopupCommandPreCheck(skinWindow, wParam)) return 0;
@@ -30,6 +32,8 @@ LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
         // hotkeys and posts the quit that ends the message loop.
         SendMessageA(skinWindow, WM_DESTROY, 0, 0);
         break;
+    case IDM_ABOUT: RunAboutBox(skinWindow); break;
+    case IDM_SETTINGS: RunSettingsDialog(skinWindow); break;
     case IDM_WALLPAPER: SetWallpaperByDialog(skinWindow); break;
     case IDM_CPL_APPWIZ: OpenControlPanelApplet(skinWindow, "appwiz.cpl"); break;
     case IDM_CPL_SYSTEM: OpenControlPanelApplet(skinWindow, "sysdm.cpl,,0"); break;

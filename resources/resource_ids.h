@@ -60,4 +60,22 @@
 #define IDM_PLUGIN_LIST 40063
 #define IDM_PLUGIN_REFRESH 40064
 
+/* Settings dialog controls. */
+#define IDC_SETTINGS_OK 1001
+#define IDC_SETTINGS_INTERVAL 1005
+#define IDC_SETTINGS_SKIN_FILE 1006
+#define IDC_SETTINGS_BROWSE 1007
+#define IDC_SETTINGS_BITMAP 1008
+#define IDC_SETTINGS_AUTHOR 1009
+#define IDC_SETTINGS_SIZE 1010
+#define IDC_SETTINGS_CANCEL 1012
+#define IDC_SETTINGS_FOLLOWING 1031
+
+/* About box: its pictures and buttons. */
+#define IDB_ABOUT_BANNER 110     /* 344 x 110, 256 colours */
+#define IDB_ABOUT_MASCOT 125     /* 73 x 70, 256 colours */
+#define IDC_ABOUT_OK 1001
+#define IDC_ABOUT_HOME_PAGE 1002
+#define IDC_ABOUT_REGISTER 1003
+
 #endif

@@ -5,6 +5,8 @@ Writes, relative to the repository root:
     resources/skin/default.bmp   200 x 18, 24-bit BMP, magenta (0xFF00FF) = cut away
     resources/icons/pelto.ico    48 x 48, 8-bit (256 colour) program icon
     resources/icons/plugin.ico   16 x 16, 4-bit (16 colour) plug-in menu icon
+    resources/bitmaps/about_banner.bmp  344 x 110, 8-bit (256 colour) About box picture
+    resources/bitmaps/about_mascot.bmp  73 x 70, 8-bit (256 colour) About box sprout
 
 Python 3 standard library only. Run:  python3 scripts/make_art.py
 Extra test bitmaps can be written with write_test_bitmap() or
@@ -504,6 +506,129 @@ def build_plugin_icon(path):
     write_ico(path, 16, 16, 4, PLUGIN_PALETTE, idx, mask)
 
 
+
+# ---------------------------------------------------------------------------
+# 8-bit BMP and the About box pictures
+# ---------------------------------------------------------------------------
+
+def write_bmp8(path, pixels):
+    """pixels: rows (top first) of RGB tuples, reduced to at most 256 colours."""
+    h = len(pixels)
+    w = len(pixels[0])
+    counts = {}
+    for row in pixels:
+        for c in row:
+            counts[c] = counts.get(c, 0) + 1
+    palette, mapping = median_cut(counts, 256)
+    row_bytes = (w + 3) & ~3
+    data = bytearray()
+    for row in reversed(pixels):
+        data += bytes(mapping[c] for c in row)
+        data += b"\0" * (row_bytes - w)
+    pal = b"".join(bytes((b, g, r, 0)) for r, g, b in palette)
+    pal += b"\0\0\0\0" * (256 - len(palette))
+    header_size = 14 + 40 + 256 * 4
+    file_header = struct.pack("<2sIHHI", b"BM", header_size + len(data), 0, 0, header_size)
+    info_header = struct.pack("<IiiHHIIiiII", 40, w, h, 1, 8, 0, len(data), 2835, 2835, 256, 0)
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(file_header + info_header + pal + bytes(data))
+
+
+# 5 x 7 capitals and small letters for the word mark, one string a row.
+GLYPHS = {
+    "P": ["1111.", "1...1", "1...1", "1111.", "1....", "1....", "1...."],
+    "e": [".....", ".....", ".111.", "1...1", "11111", "1....", ".1111"],
+    "l": [".11..", "..1..", "..1..", "..1..", "..1..", "..1..", ".111."],
+    "t": ["..1..", "..1..", "11111", "..1..", "..1..", "..1..", "...11"],
+    "o": [".....", ".....", ".111.", "1...1", "1...1", "1...1", ".111."],
+}
+
+
+def draw_word(img, word, x0, y0, scale, color, shadow):
+    x = x0
+    for ch in word:
+        glyph = GLYPHS[ch]
+        for gy, row in enumerate(glyph):
+            for gx, bit in enumerate(row):
+                if bit != "1":
+                    continue
+                for dy in range(scale):
+                    for dx in range(scale):
+                        px, py = x + gx * scale + dx, y0 + gy * scale + dy
+                        sx, sy = px + 2, py + 2
+                        if 0 <= sy < len(img) and 0 <= sx < len(img[0]) and img[sy][sx] != color:
+                            img[sy][sx] = lerp(img[sy][sx], shadow, 0.6)
+                        img[py][px] = color
+        x += 6 * scale
+
+
+def render_about_banner(w=344, h=110):
+    sky_top, sky_low = (222, 240, 236), (150, 204, 196)
+    img = [[lerp(sky_top, sky_low, y / float(h - 1)) for _ in range(w)] for y in range(h)]
+    # two rolling hills in the skin's teal
+    for x in range(w):
+        far = 78 + 7 * math.sin(x / 37.0) + 4 * math.sin(x / 13.0 + 1.0)
+        near = 90 + 6 * math.sin(x / 51.0 + 2.0)
+        for y in range(h):
+            if y >= near:
+                t = (y - near) / max(1.0, h - near)
+                img[y][x] = lerp(TEAL_TOP, TEAL_BOTTOM, min(1.0, 0.3 + t))
+            elif y >= far:
+                img[y][x] = lerp(lerp(TEAL_TOP, sky_low, 0.45), TEAL_TOP, (y - far) / 20.0)
+    # a pale sun behind the leaf
+    for y in range(h):
+        for x in range(w):
+            d = math.hypot(x - 62, y - 44)
+            if d < 34:
+                img[y][x] = lerp(img[y][x], (252, 250, 226), min(1.0, (34 - d) / 6.0) * 0.85)
+    leaf = Leaf(cx=62, cy=50, length=78.0, width=20.0, stem=12.0, rib=2.4, stem_width=3.2,
+                veins=(0.22, 0.38, 0.54, 0.70))
+    paint_leaf(img, leaf, 8, 4, 120, 106, (92, 170, 120), (46, 120, 92), (226, 244, 210), ss=3,
+               shadow=(2.5, 3.0, OUTLINE, 0.35), vein_strength=0.6)
+    draw_word(img, "Pelto", 134, 22, 7, OUTLINE, (90, 150, 150))
+    # a thin rule and frame
+    for x in range(134, 334):
+        img[82][x] = lerp(img[82][x], OUTLINE, 0.5)
+    for x in range(w):
+        img[0][x] = img[h - 1][x] = OUTLINE
+    for y in range(h):
+        img[y][0] = img[y][w - 1] = OUTLINE
+    return img
+
+
+def render_about_mascot(w=73, h=70):
+    """A sprout in a small pot, the program's leaf grown up."""
+    bg = (236, 233, 216)
+    img = [[bg] * w for _ in range(h)]
+    pot_top, pot_bottom = 44, 66
+    for y in range(pot_top, pot_bottom):
+        t = (y - pot_top) / float(pot_bottom - pot_top)
+        half = 17 - 5 * t
+        for x in range(w):
+            if abs(x + 0.5 - 36.5) <= half:
+                edge = abs(x + 0.5 - 36.5) > half - 1.2 or y in (pot_top, pot_bottom - 1)
+                img[y][x] = (120, 62, 40) if edge else lerp((206, 120, 80), (150, 80, 52), t)
+    for y in range(pot_top, pot_top + 5):
+        for x in range(17, 56):
+            img[y][x] = (120, 62, 40) if y in (pot_top, pot_top + 4) or x in (17, 55) else (222, 140, 96)
+    for y in range(26, pot_top):
+        for dx in (0, 1):
+            img[y][36 + dx] = (60, 120, 70)
+    left = Leaf(cx=24, cy=22, length=28.0, width=8.0, stem=2.0, rib=1.2, angle=-150.0, veins=(0.3, 0.55))
+    right = Leaf(cx=49, cy=18, length=32.0, width=9.0, stem=2.0, rib=1.2, angle=-35.0, veins=(0.3, 0.55))
+    for leaf in (left, right):
+        paint_leaf(img, leaf, 0, 0, w, 44, (120, 196, 120), (64, 140, 90), (210, 240, 200), ss=4,
+                   shadow=(1.0, 1.2, (120, 110, 90), 0.3))
+    # a friendly face on the pot
+    for ex in (30, 43):
+        for y in range(52, 55):
+            img[y][ex] = img[y][ex + 1] = (60, 30, 20)
+    for x in range(32, 43):
+        y = 59 - int(round((x - 37.5) ** 2 / 12.0))   # a smile: lowest in the middle
+        img[y][x] = (60, 30, 20)
+    return img
+
 # ---------------------------------------------------------------------------
 
 def main(argv):
@@ -517,6 +642,10 @@ def main(argv):
          lambda p: write_bmp24(p, render_skin())),
         (os.path.join(ROOT, "resources", "icons", "pelto.ico"), build_program_icon),
         (os.path.join(ROOT, "resources", "icons", "plugin.ico"), build_plugin_icon),
+        (os.path.join(ROOT, "resources", "bitmaps", "about_banner.bmp"),
+         lambda p: write_bmp8(p, render_about_banner())),
+        (os.path.join(ROOT, "resources", "bitmaps", "about_mascot.bmp"),
+         lambda p: write_bmp8(p, render_about_mascot())),
     ]
     for path, make in outputs:
         make(path)

@@ -560,6 +560,14 @@ bool PeltoProcess::Start(const std::string& folder) {
     return true;
 }
 
+bool PeltoProcess::Adopt(DWORD pid) {
+    if (process_) return false;
+    process_ = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+    if (!process_) return false;
+    pid_ = pid;
+    return true;
+}
+
 bool PeltoProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 std::vector<HWND> PeltoProcess::SkinWindows() const { return TopLevelWindowsOf(pid_, kSkinClass); }
@@ -634,6 +642,19 @@ std::string PeltoProcess::Describe() const {
         }
     }
     return state;
+}
+
+std::vector<DWORD> OtherPeltoProcesses(DWORD except) {
+    std::vector<DWORD> pids;
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, kSkinClass, nullptr)) != nullptr) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        bool known = pid == except;
+        for (DWORD p : pids) known = known || p == pid;
+        if (!known) pids.push_back(pid);
+    }
+    return pids;
 }
 
 // ---------------------------------------------------------------- X tools

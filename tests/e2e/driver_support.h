@@ -198,6 +198,8 @@ public:
 
     bool Start(const std::string& folder);
     bool Start(const InstallFolder& folder) { return Start(folder.path()); }
+    // Takes over a Pelto process that something else started (a restart).
+    bool Adopt(DWORD pid);
 
     HANDLE handle() const { return process_; }
     DWORD pid() const { return pid_; }
@@ -227,6 +229,9 @@ private:
     DWORD pid_ = 0;
     DWORD startError_ = 0;
 };
+
+// Processes other than `except` that show a "PeltoClass" window.
+std::vector<DWORD> OtherPeltoProcesses(DWORD except);
 
 // ---------------------------------------------------------------- X tools
 

@@ -137,6 +137,10 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
+# The recycle bin: Wine moves deleted files into the XDG trash, kept here inside
+# the run's own folder.
+export XDG_DATA_HOME="$work/xdg"
+mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
 # No Mono / Gecko install prompts, no menu entries written into the home folder.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 

@@ -4,8 +4,6 @@
 
 namespace e2e {
 
-namespace {
-
 std::string DriverFolder() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -13,6 +11,8 @@ std::string DriverFolder() {
     std::string s(path, n);
     return s.substr(0, s.find_last_of('\\'));
 }
+
+namespace {
 
 struct FindData {
     DWORD pid;
@@ -177,6 +177,41 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
     RegCloseKey(k);
 }
 
+bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
+    if (GetForegroundWindow() != window) SetForegroundWindow(window);
+    if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
+    for (WORD key : keys) {
+        INPUT input[2];
+        ZeroMemory(input, sizeof input);
+        input[0].type = INPUT_KEYBOARD;
+        input[0].ki.wVk = key;
+        input[1] = input[0];
+        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
+        PumpFor(60);
+    }
+    return true;
+}
+
+bool ClickAt(int x, int y) { return Xdotool(Format("mousemove %d %d click 1", x, y)); }
+
+bool ClickCloseBox(HWND window) {
+    RECT r = WindowRect(window);
+    for (int y = r.top + 2; y < r.top + 40; y += 2)
+        for (int x = r.right - 2; x > r.right - 60; x -= 2) {
+            DWORD_PTR hit = 0;
+            if (SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit) &&
+                hit == HTCLOSE)
+                return ClickAt(x, y);
+        }
+    return false;
+}
+
+bool ClickControl(HWND dialog, int id) {
+    RECT r = WindowRect(GetDlgItem(dialog, id));
+    return r.right > r.left && ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&] {
@@ -192,6 +227,86 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
 
 void ClickDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND box : pelto.MessageBoxes())
+            if (ReadMessageBox(box).text == text) {
+                found = box;
+                return true;
+            }
+        return false;
+    });
+    return found;
+}
+
+std::string DescribeBoxes(const PeltoProcess& pelto) {
+    std::string out;
+    for (HWND box : pelto.MessageBoxes()) {
+        MessageBoxContent c = ReadMessageBox(box);
+        out += "[" + Printable(c.caption) + ": " + Printable(c.text) + "] ";
+    }
+    return out.empty() ? "no message box" : out;
+}
+
+std::string UnixPathOf(const std::string& windowsPath) {
+    typedef char*(CDECL * ToUnix)(LPCWSTR);
+    ToUnix toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return "";
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, windowsPath.c_str(), -1, wide, MAX_PATH)) return "";
+    char* unixPath = toUnix(wide);
+    if (!unixPath) return "";
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
+bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths) {
+    char tool[MAX_PATH] = "";
+    DWORD n = GetEnvironmentVariableA("PELTO_XDND_DROP", tool, sizeof tool);
+    if (n == 0 || n >= sizeof tool) return false;
+    std::string command = Format("'%s' %d %d", tool, x, y);
+    for (const std::string& p : windowsPaths) {
+        std::string unixPath = UnixPathOf(p);
+        if (unixPath.empty() || unixPath.find('\'') != std::string::npos) return false;
+        command += " '" + unixPath + "'";
+    }
+    return RunUnixAndWait(command);
+}
+
+namespace {
+
+BOOL CALLBACK FindNameEdit(HWND w, LPARAM lParam) {
+    if (ClassNameOf(w) == "Edit" && IsWindowVisible(w) && !(GetWindowLongPtrA(w, GWL_STYLE) & ES_READONLY)) {
+        *reinterpret_cast<HWND*>(lParam) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FileNameEdit(HWND dialog) {
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, FindNameEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit;
+}
+
+HWND WaitForOpenDialog(DWORD pid, HWND except) {
+    HWND found = nullptr;
+    WaitUntil(10000, [&] {
+        for (HWND w : MessageBoxesOf(pid))
+            if (w != except && FileNameEdit(w)) {
+                found = w;
+                return true;
+            }
+        return false;
+    });
+    return found;
 }
 
 }  // namespace e2e

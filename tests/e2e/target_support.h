@@ -5,10 +5,15 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "driver_support.h"
 
 namespace e2e {
+
+// The folder of PeltoDriver.exe: the build folder, with the test programs and
+// the archive library doubles (archive_doubles\<kind>\).
+std::string DriverFolder();
 
 // A PeltoTarget.exe process with one window (two with --owned). The process is
 // ended when the object goes.
@@ -72,11 +77,36 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
 
+// Real input to another process's window: keys (virtual-key codes) pressed with
+// SendInput once the window is in the foreground, and clicks with xdotool.
+bool PressKeysOn(HWND window, const std::vector<WORD>& keys);
+bool ClickAt(int x, int y);
+// Clicks the window's close box (a point that hit-tests as HTCLOSE).
+bool ClickCloseBox(HWND window);
+// Clicks the middle of a dialog's control.
+bool ClickControl(HWND dialog, int id);
+
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
 
 // Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
 // modal loop in the other process cannot block the driver.
 void ClickDialogButton(HWND dialog, int id);
+
+// The message box of the process with exactly this text, or null after a wait;
+// and every box of the process, for failure messages.
+HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs = 8000);
+std::string DescribeBoxes(const PeltoProcess& pelto);
+
+// The Unix path of a Windows path, through Wine's own conversion ("" if none).
+std::string UnixPathOf(const std::string& windowsPath);
+
+// Drops files on the skin window at (x, y) with the XDND tool, as a file manager would.
+bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths);
+
+// An open-file dialog of the process (other than `except`): a dialog whose file
+// name box, the one visible, writable edit box, is found. FileNameEdit gives it.
+HWND WaitForOpenDialog(DWORD pid, HWND except = nullptr);
+HWND FileNameEdit(HWND dialog);
 
 }  // namespace e2e

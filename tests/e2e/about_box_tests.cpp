@@ -1,0 +1,328 @@
+// The About box: its pictures, registration in the Startup folder (the shortcut
+// read back through IShellLinkA), the already-registered answer, the Startup
+// folder made when missing, and which commands end the box.
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "resource_layout.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kAboutCaption[] = "■　Peltoについて";
+const char kRegistered[] = "Pelto のスタートアップへの登録は完了しました。";
+const char kAlready[] = "既に登録されています。";
+
+std::string StartupFolder() {
+    char folder[MAX_PATH] = "";
+    if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, TRUE)) return "";
+    return folder;
+}
+
+struct Shortcut {
+    bool ok = false;
+    std::string target, arguments, description, workingDirectory, iconFile;
+    int iconIndex = -1;
+    int showCommand = -1;
+};
+
+// Reads a .lnk file back through the shell-link object.
+Shortcut ReadShortcut(const std::string& path) {
+    Shortcut s;
+    if (FAILED(CoInitialize(nullptr))) return s;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    WCHAR wide[MAX_PATH];
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Load(wide, STGM_READ))) {
+        char text[1024];
+        text[0] = '\0';
+        link->GetPath(text, sizeof text, nullptr, 0);
+        s.target = text;
+        text[0] = '\0';
+        link->GetArguments(text, sizeof text);
+        s.arguments = text;
+        text[0] = '\0';
+        link->GetDescription(text, sizeof text);
+        s.description = text;
+        text[0] = '\0';
+        link->GetWorkingDirectory(text, sizeof text);
+        s.workingDirectory = text;
+        text[0] = '\0';
+        link->GetIconLocation(text, sizeof text, &s.iconIndex);
+        s.iconFile = text;
+        link->GetShowCmd(&s.showCommand);
+        s.ok = true;
+    }
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return s;
+}
+
+// Writes a shortcut to target through the shell-link object.
+bool WriteShortcut(const std::string& path, const std::string& target) {
+    if (FAILED(CoInitialize(nullptr))) return false;
+    bool ok = false;
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    WCHAR wide[MAX_PATH];
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(link->SetPath(target.c_str())) && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
+        ok = SUCCEEDED(file->Save(wide, TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    CoUninitialize();
+    return ok;
+}
+
+// Keeps the shared Startup folder of the prefix free of the tests' links.
+struct StartupLinks {
+    std::string folder = StartupFolder();
+    std::string pelto = JoinPath(folder, "Pelto.lnk");
+    std::string other = JoinPath(folder, "Pelto shortcut.lnk");
+    StartupLinks() { Clear(); }
+    ~StartupLinks() { Clear(); }
+    void Clear() const {
+        DeleteFileA(pelto.c_str());
+        DeleteFileA(other.c_str());
+    }
+};
+
+// Bitmap resource `id` of the installed Pelto.exe, read as pixels.
+Image ResourceBitmap(int id) {
+    Image image;
+    HMODULE module = LoadLibraryExA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return image;
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    BITMAP info;
+    if (bitmap && GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
+        BITMAPINFO bmi;
+        ZeroMemory(&bmi, sizeof bmi);
+        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        bmi.bmiHeader.biWidth = info.bmWidth;
+        bmi.bmiHeader.biHeight = -info.bmHeight;
+        bmi.bmiHeader.biPlanes = 1;
+        bmi.bmiHeader.biBitCount = 32;
+        std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+        HDC screen = GetDC(nullptr);
+        if (GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS) == info.bmHeight) {
+            image.width = info.bmWidth;
+            image.height = info.bmHeight;
+            for (DWORD w : words) image.pixels.push_back(RGB((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF));
+        }
+        ReleaseDC(nullptr, screen);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    FreeLibrary(module);
+    return image;
+}
+
+// Pixels of the picture control's client area on screen that differ from the
+// bitmap, within the given part of it.
+int PictureMismatches(HWND control, const Image& bitmap, const RECT& part, std::string* detail) {
+    POINT origin = {0, 0};
+    ClientToScreen(control, &origin);
+    Image shot = CaptureScreen({origin.x + part.left, origin.y + part.top, origin.x + part.right, origin.y + part.bottom});
+    if (!shot.ok()) return -1;
+    int mismatches = 0;
+    for (int y = part.top; y < part.bottom; ++y)
+        for (int x = part.left; x < part.right; ++x) {
+            COLORREF got = shot.At(x - part.left, y - part.top), want = bitmap.At(x, y);
+            if (!SameColour(got, want) && ++mismatches <= 3)
+                *detail += Format(" (%d,%d) %s, expected %s", x, y, ColourText(got).c_str(), ColourText(want).c_str());
+        }
+    return mismatches;
+}
+
+HWND OpenAbout(PeltoSession& s) {
+    s.Command(40038);
+    HWND box = WaitForDialog(s.pelto.pid(), kAboutCaption);
+    REQUIRE_MSG(box != nullptr, "no About box: %s", s.pelto.Describe().c_str());
+    return box;
+}
+
+// Presses the register button and returns the message it shows, dismissed.
+std::string PressRegister(PeltoSession& s, HWND about) {
+    ClickDialogButton(about, 1003);
+    HWND box = nullptr;
+    WaitUntil(8000, [&] {
+        for (HWND w : s.pelto.MessageBoxes())
+            if (w != about) box = w;
+        return box != nullptr;
+    });
+    if (!box) return "(no message)";
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == about, "the message is not owned by the About box");
+    DismissMessageBox(box, IDOK);
+    return c.text;
+}
+
+void CheckPeltoShortcut(const PeltoSession& s, const std::string& path) {
+    Shortcut link = ReadShortcut(path);
+    REQUIRE_MSG(link.ok, "%s cannot be read as a shortcut", path.c_str());
+    CHECK_EQ_STR(link.target, s.folder.File("Pelto.exe"));
+    CHECK_EQ_STR(link.arguments, "/s");
+    CHECK_EQ_STR(link.description, "高機能デスクトップユーティリティ");
+    CHECK_EQ_STR(link.workingDirectory, "");
+    CHECK_EQ_STR(link.iconFile, "");
+    CHECK_EQ_INT(link.iconIndex, 0);
+    CHECK_EQ_INT(link.showCommand, SW_SHOWNORMAL);
+}
+
+E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
+    StartupLinks links;
+    REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
+    PeltoSession s("about");
+    s.Start();
+    // A shortcut of another name, even to Pelto, is no registration.
+    REQUIRE_MSG(WriteShortcut(links.other, s.folder.File("Pelto.exe")), "cannot write %s", links.other.c_str());
+    REQUIRE_MSG(ReadShortcut(links.other).target == s.folder.File("Pelto.exe"), "the other shortcut does not read back");
+    HWND about = OpenAbout(s);
+    CHECK_MSG(GetWindow(about, GW_OWNER) == s.skin, "the About box is not owned by the skin window");
+    // Both pictures hold their bitmaps; the sprout is on the screen pixel for
+    // pixel. (Wine draws the 256-colour banner with many colours a step off, so
+    // it is not compared.)
+    int seen = 0;
+    PumpFor(500);
+    for (HWND c = GetWindow(about, GW_CHILD); c && seen < 2; c = GetWindow(c, GW_HWNDNEXT)) {
+        if ((GetWindowLongPtrA(c, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
+        ++seen;
+        CHECK_MSG(SendMessageA(c, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0, "picture %d holds no bitmap", seen);
+        if (seen != 2) continue;
+        Image bitmap = ResourceBitmap(125);
+        REQUIRE_MSG(bitmap.ok(), "bitmap 125 cannot be read from Pelto.exe");
+        std::string detail;
+        int wrong = PictureMismatches(c, bitmap, {0, 0, bitmap.width, bitmap.height}, &detail);
+        CHECK_MSG(wrong == 0, "the sprout: %d pixels differ on the screen:%s", wrong, detail.c_str());
+    }
+    CHECK_EQ_INT(seen, 2);
+
+    // Esc and the close box, pressed and clicked for real, leave it open.
+    CHECK_MSG(PressKeysOn(about, {VK_ESCAPE}), "the About box did not come to the foreground");
+    CHECK_MSG(ClickCloseBox(about), "no close box found");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "Esc or the close box ended the About box");
+
+    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    CheckPeltoShortcut(s, links.pelto);
+    // Pressed again while the box stays open: written again.
+    REQUIRE_MSG(DeleteFileA(links.pelto.c_str()), "cannot remove the shortcut");
+    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    CheckPeltoShortcut(s, links.pelto);
+
+    REQUIRE_MSG(ClickControl(about, 1001), "cannot click OK");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(about); }), "a click on OK did not end the About box");
+
+    // Opened again: any file of the name counts, and nothing is written.
+    REQUIRE_MSG(WriteFileBytes(links.pelto, "not a shortcut"), "cannot replace the shortcut");
+    about = OpenAbout(s);
+    CHECK_EQ_STR(PressRegister(s, about), kAlready);
+    std::string bytes;
+    CHECK_MSG(ReadFileBytes(links.pelto, &bytes) && bytes == "not a shortcut", "the registration was written again");
+    ClickDialogButton(about, 1001);
+    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(About_MissingStartupFolderIsCreatedWhenTheBoxOpens) {
+    StartupLinks links;
+    REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
+    PeltoSession s("aboutfolder");
+    s.Start();
+    RemoveTree(links.folder);
+    REQUIRE_MSG(GetFileAttributesA(links.folder.c_str()) == INVALID_FILE_ATTRIBUTES, "cannot remove %s",
+                links.folder.c_str());
+    HWND about = OpenAbout(s);
+    CHECK_MSG(WaitUntil(3000, [&] { return GetFileAttributesA(links.folder.c_str()) != INVALID_FILE_ATTRIBUTES; }),
+              "the Startup folder was not created");
+    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    CHECK(FileExists(links.pelto));
+    ClickDialogButton(about, 1001);
+    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+}
+
+// Bitmap resource `id` of the built program: its size and colour depth.
+bool BitmapResourceInfo(int id, int* width, int* height, int* bits) {
+    HMODULE module = LoadLibraryExA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return false;
+    bool ok = false;
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));  // RT_BITMAP
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const BITMAPINFOHEADER* header = loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
+    if (header && SizeofResource(module, found) >= sizeof *header) {
+        *width = header->biWidth;
+        *height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+        *bits = header->biBitCount;
+        ok = true;
+    }
+    FreeLibrary(module);
+    return ok;
+}
+
+E2E_TEST(Layout_AboutBoxMatchesItsTable) {
+    DialogLayout dialog;
+    std::string error;
+    REQUIRE_MSG(LoadDialogLayout(JoinPath(StagedInstall(), "Pelto.exe"), 115, &dialog, &error), "dialog 115: %s",
+                error.c_str());
+    CHECK_MSG(dialog.x == 0 && dialog.y == 0, "dialog 115 at %d, %d", dialog.x, dialog.y);
+    // A modal frame with title bar and system menu, not centred.
+    const DWORD frameMask = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER;
+    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD kind = SS_TYPEMASK | SS_SUNKEN;
+    const DWORD button = 0x0F;
+    const ExpectedDialog expected = {
+        kAboutCaption, 283, 163, "ＭＳ Ｐゴシック", 9, frameMask, frame,
+        {
+            {-1, "Static", "#110", 6, 6, 179, 67, kind, SS_BITMAP | SS_SUNKEN},
+            {1001, "Button", "&OK", 207, 6, 69, 15, button, BS_PUSHBUTTON},
+            {1002, "Button", "&Quorval Online", 207, 27, 69, 15, button, BS_PUSHBUTTON},
+            {1003, "Button", "スタートアップに登録", 207, 54, 69, 15, button, BS_PUSHBUTTON},
+            {-1, "Static", "Quorval Pelto ver 0.10\nデスクトップの小さな相棒\nfor Microsoft Windows98 / 2000", 6, 84,
+             111, 27, kind, SS_LEFT},
+            {-1, "Static", "プログラム：Quorval\nグラフィック：Quorval\nヘルプ：Quorval", 120, 84, 84, 27, kind, SS_LEFT},
+            {-1, "Static",
+             "ご意見・ご感想・不具合のご報告は、お気軽に\nquorval@example.com までメールでお寄せください。\n右上の「Quorval "
+             "Online」ボタンを押すと、\n作者のホームページ Quorval Online を開きます。\nスキンやプラグインもそちらで公開中です。",
+             6, 114, 198, 45, kind, SS_LEFT},
+            {-1, "Static", "#125", 222, 99, 42, 47, kind, SS_BITMAP},
+            {-1, "Static", "いつもそばに", 219, 147, 50, 8, kind, SS_CENTER},
+        }};
+    // The picture controls name their class by text ("STATIC" from the resource
+    // compiler), not by atom; class names compare without regard to case.
+    for (DialogControl& c : dialog.controls)
+        if (lstrcmpiA(c.className.c_str(), "Static") == 0) c.className = "Static";
+    std::string differences = CompareDialogLayout(dialog, expected);
+    CHECK_MSG(differences.empty(), "dialog 115 differs: %s", differences.c_str());
+    // The version text's first and last lines are fixed; so is the count of lines.
+    for (const DialogControl& c : dialog.controls)
+        if (c.text.compare(0, 7, "Quorval") == 0 && c.text.find("ver") != std::string::npos)
+            CHECK_MSG(std::count(c.text.begin(), c.text.end(), '\n') == 2, "the version text is not three lines");
+
+    struct Picture {
+        int id, width, height;
+    } pictures[] = {{110, 344, 110}, {125, 73, 70}};
+    for (const Picture& p : pictures) {
+        int width = 0, height = 0, bits = 0;
+        CHECK_MSG(BitmapResourceInfo(p.id, &width, &height, &bits), "no bitmap resource %d", p.id);
+        CHECK_MSG(width == p.width && height == p.height && bits == 8, "bitmap %d is %d x %d at %d bits, expected %d x %d at 8",
+                  p.id, width, height, bits, p.width, p.height);
+    }
+}
+
+}  // namespace

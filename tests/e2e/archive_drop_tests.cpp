@@ -1,0 +1,305 @@
+// Archives dropped on the skin window: the command line the archive library
+// receives, the extraction, the recycle-bin question and its answers, missing
+// libraries and functions, a failed extraction and paths too long to pass.
+// The libraries are the doubles the build makes (archive_doubles\), copied
+// beside Pelto.exe in the test's own install folder.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kQuestionTail[] = "\n解凍は正常に終了しました。\nこの元の圧縮ファイルをごみ箱に移動しますか？";
+const char kNoUnlha[] = "UNLHA32.DLLがありません。\nUNLHA32.DLLについてはヘルプを参照して下さい。";
+const char kNoUnzip[] = "UNZIP32.DLLがありません。\nUNZIP32.DLLについてはヘルプを参照して下さい。";
+const char kNoUnzipFunction[] =
+    "UNZIP32.DLLの中に『 UnZip 』関数を見つけられませんでした。\nUNZIP32.DLLが古いバージョンでないかどうか確かめて下さい。";
+const char kPathTooLong[] = "ファイルのパスが長すぎるため、この圧縮ファイルは解凍できません。";
+
+struct Member {
+    std::string name;
+    std::string data;
+};
+
+void PutLittle(std::string& b, unsigned value, int bytes) {
+    for (int i = 0; i < bytes; ++i) b += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
+unsigned Crc32(const std::string& data) {
+    unsigned crc = 0xFFFFFFFFu;
+    for (unsigned char c : data) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+// An LZH archive of stored members (level-0 headers, method -lh0-).
+std::string LzhArchive(const std::vector<Member>& members) {
+    std::string b;
+    for (const Member& m : members) {
+        std::string h = "-lh0-";
+        PutLittle(h, static_cast<unsigned>(m.data.size()), 4);  // packed
+        PutLittle(h, static_cast<unsigned>(m.data.size()), 4);  // original
+        PutLittle(h, 0x5A210000u, 4);                            // time stamp
+        h += '\x20';                                             // attribute
+        h += '\0';                                               // level 0
+        h += static_cast<char>(m.name.size());
+        h += m.name;
+        PutLittle(h, 0, 2);  // CRC-16, not checked by the library double
+        unsigned sum = 0;
+        for (unsigned char c : h) sum += c;
+        b += static_cast<char>(h.size());
+        b += static_cast<char>(sum & 0xFF);
+        b += h + m.data;
+    }
+    b += '\0';
+    return b;
+}
+
+// A ZIP archive of stored members (local headers only).
+std::string ZipArchive(const std::vector<Member>& members) {
+    std::string b;
+    for (const Member& m : members) {
+        b += std::string("PK\x03\x04", 4);
+        PutLittle(b, 10, 2);  // version needed
+        PutLittle(b, 0, 2);   // flags
+        PutLittle(b, 0, 2);   // stored
+        PutLittle(b, 0, 4);   // time and date
+        PutLittle(b, Crc32(m.data), 4);
+        PutLittle(b, static_cast<unsigned>(m.data.size()), 4);
+        PutLittle(b, static_cast<unsigned>(m.data.size()), 4);
+        PutLittle(b, static_cast<unsigned>(m.name.size()), 2);
+        PutLittle(b, 0, 2);
+        b += m.name + m.data;
+    }
+    return b;
+}
+
+const std::vector<Member> kMembers = {{"alpha.txt", "first member\r\n"}, {"beta.txt", "second"}};
+
+// Pelto with a minute between tracking ticks, so that its message boxes do not
+// pull the skin window away, and with the given library doubles beside it.
+void StartWithLibraries(PeltoSession& s, std::initializer_list<const char*> doubles) {
+    REQUIRE_MSG(s.folder.ok() && s.folder.WriteSetting("60000 0 nothing"), "cannot write the setting");
+    for (const char* kind : doubles) {
+        std::string name = std::string(kind) == "lzh" ? "UNLHA32.DLL" : "UNZIP32.DLL";
+        std::string from = JoinPath(DriverFolder(), std::string("archive_doubles\\") + kind + "\\" + name);
+        REQUIRE_MSG(CopyFileA(from.c_str(), s.folder.File(name).c_str(), FALSE), "cannot copy %s", from.c_str());
+    }
+    s.Start();
+}
+
+void Drop(PeltoSession& s, const std::vector<std::string>& files) {
+    RECT r = WindowRect(s.skin);
+    REQUIRE_MSG(DropOnSkin((r.left + r.right) / 2, (r.top + r.bottom) / 2, files), "the drop of %s was not accepted",
+                files[0].c_str());
+}
+
+std::string CallLog(const PeltoSession& s) {
+    std::string log;
+    ReadFileBytes(s.folder.File("archive_calls.log"), &log);
+    return log;
+}
+
+bool HoldsMembers(const std::string& folder) {
+    for (const Member& m : kMembers) {
+        std::string bytes;
+        if (!ReadFileBytes(JoinPath(folder, m.name), &bytes) || bytes != m.data) return false;
+    }
+    return true;
+}
+
+// The question for the archive, checked for caption, owner and buttons.
+HWND WaitForQuestion(PeltoSession& s, const std::string& archive) {
+    HWND box = WaitForBoxWithText(s.pelto, archive + kQuestionTail);
+    if (!box) return nullptr;
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
+    CHECK_MSG(c.buttonIds.size() == 2 && ((c.buttonIds[0] == IDYES && c.buttonIds[1] == IDNO) ||
+                                          (c.buttonIds[0] == IDNO && c.buttonIds[1] == IDYES)),
+              "the question's buttons are not Yes and No");
+    return box;
+}
+
+// Exactly one box with this text comes, owned by the skin window; after it is
+// dismissed nothing else follows.
+void CheckSingleMessage(PeltoSession& s, const char* text) {
+    HWND box = WaitForBoxWithText(s.pelto, text);
+    REQUIRE_MSG(box != nullptr, "no message \"%s\": %s", Printable(text).c_str(), DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
+    CHECK_MSG(c.buttonIds.size() == 1 && c.buttonIds[0] == IDOK, "the message has other buttons than OK");
+    CHECK_EQ_INT(s.pelto.MessageBoxes().size(), 1);
+    CHECK(DismissMessageBox(box, IDOK));
+    PumpFor(1200);
+    CHECK_MSG(s.pelto.MessageBoxes().empty(), "after the message: %s", DescribeBoxes(s.pelto).c_str());
+}
+
+// Where Wine's recycle bin keeps a deleted file: the XDG trash, which the test
+// runner puts in a folder of its own (XDG_DATA_HOME).
+std::string TrashedFile(const std::string& name) {
+    char data[MAX_PATH] = "";
+    DWORD n = GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data);
+    if (n == 0 || n >= sizeof data) return "";
+    std::string path = std::string("Z:") + data + "/Trash/files/" + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// The folder of the examples, C:\dl\, made for one test and removed after it.
+struct ExampleFolder {
+    std::string path = "C:\\dl\\";
+    bool ok = false;
+    ExampleFolder() {
+        RemoveTree("C:\\dl");
+        ok = CreateDirectoryA("C:\\dl", nullptr) != 0;
+    }
+    ~ExampleFolder() { RemoveTree("C:\\dl"); }
+};
+
+E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
+    PeltoSession s("lzhyes");
+    StartWithLibraries(s, {"lzh"});
+    ExampleFolder dl;
+    REQUIRE_MSG(dl.ok, "cannot make C:\\dl");
+    const std::string archive = "C:\\dl\\mint.lzh";
+    REQUIRE_MSG(WriteFileBytes(archive, LzhArchive(kMembers)), "cannot write the archive");
+    Drop(s, {archive});
+    HWND box = WaitForQuestion(s, archive);
+    REQUIRE_MSG(box != nullptr, "no question: %s", DescribeBoxes(s.pelto).c_str());
+    CHECK_EQ_STR(CallLog(s), "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*\n");
+    CHECK_MSG(HoldsMembers(dl.path), "the members are not in C:\\dl\\");
+    CHECK(FileExists(archive));  // nothing moves before the answer
+
+    CHECK(DismissMessageBox(box, IDYES));
+    CHECK_MSG(WaitUntil(5000, [&] { return !FileExists(archive); }), "the archive is still there after Yes");
+    PumpFor(1200);
+    CHECK_MSG(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty(),
+              "a further confirmation: %s", DescribeBoxes(s.pelto).c_str());
+    std::string trashed = TrashedFile("mint.lzh");
+    CHECK_MSG(FileExists(trashed), "the archive is not in the recycle bin (%s)", trashed.c_str());
+    DeleteFileA(trashed.c_str());
+    CHECK_MSG(HoldsMembers(dl.path), "the members went with the archive");
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(Archive_ZipPathWithBlanksAnsweredNoStays) {
+    PeltoSession s("zipno");
+    StartWithLibraries(s, {"zip"});
+    REQUIRE_MSG(CreateDirectoryA(s.folder.File("my files").c_str(), nullptr), "no folder");
+    std::string archive = s.folder.File("my files\\pack one.zip"), folder = s.folder.File("my files\\");
+    REQUIRE_MSG(WriteFileBytes(archive, ZipArchive(kMembers)), "cannot write the archive");
+    Drop(s, {archive});
+    HWND box = WaitForQuestion(s, archive);
+    REQUIRE_MSG(box != nullptr, "no question: %s", DescribeBoxes(s.pelto).c_str());
+    CHECK_EQ_STR(CallLog(s), "\"" + archive + "\" \"" + folder + "\"\n");
+    CHECK_MSG(HoldsMembers(folder), "the members are not in %s", folder.c_str());
+    CHECK(DismissMessageBox(box, IDNO));
+    PumpFor(1200);
+    CHECK_MSG(FileExists(archive), "No moved the archive");
+    CHECK_MSG(s.pelto.MessageBoxes().empty(), "after No: %s", DescribeBoxes(s.pelto).c_str());
+}
+
+E2E_TEST(Archive_MissingLibraryOrFunctionShowsOneMessage) {
+    PeltoSession s("nolibrary");
+    StartWithLibraries(s, {});
+    std::string lzh = s.folder.File("a.lzh"), zip = s.folder.File("a.zip");
+    REQUIRE_MSG(WriteFileBytes(lzh, LzhArchive(kMembers)) && WriteFileBytes(zip, ZipArchive(kMembers)),
+                "cannot write the archives");
+    Drop(s, {lzh});
+    CheckSingleMessage(s, kNoUnlha);
+    Drop(s, {zip});
+    CheckSingleMessage(s, kNoUnzip);
+    CHECK_MSG(!FileExists(s.folder.File("alpha.txt")), "something was extracted without a library");
+
+    // A library of the name without the function.
+    std::string old = JoinPath(DriverFolder(), "archive_doubles\\old\\UNZIP32.DLL");
+    REQUIRE_MSG(CopyFileA(old.c_str(), s.folder.File("UNZIP32.DLL").c_str(), FALSE), "cannot copy %s", old.c_str());
+    Drop(s, {zip});
+    CheckSingleMessage(s, kNoUnzipFunction);
+    CHECK_MSG(CallLog(s).empty(), "the library was called: %s", CallLog(s).c_str());
+    CHECK(FileExists(lzh) && FileExists(zip));
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(Archive_ReportedFailureAsksNothing) {
+    PeltoSession s("failed");
+    StartWithLibraries(s, {"zip"});
+    std::string broken = s.folder.File("broken.zip"), good = s.folder.File("good.zip");
+    REQUIRE_MSG(WriteFileBytes(broken, "this is not an archive") && WriteFileBytes(good, ZipArchive(kMembers)),
+                "cannot write the archives");
+    Drop(s, {broken});
+    CHECK_MSG(WaitUntil(5000, [&] { return !CallLog(s).empty(); }), "the library was not called");
+    PumpFor(1500);
+    CHECK_MSG(s.pelto.MessageBoxes().empty(), "a failed extraction gave %s", DescribeBoxes(s.pelto).c_str());
+    CHECK(FileExists(broken));
+
+    // The same library with a good archive does ask.
+    Drop(s, {good});
+    HWND box = WaitForQuestion(s, good);
+    CHECK_MSG(box != nullptr, "no question for a good archive: %s", DescribeBoxes(s.pelto).c_str());
+    if (box) DismissMessageBox(box, IDNO);
+}
+
+E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
+    PeltoSession s("firstonly");
+    StartWithLibraries(s, {"lzh", "zip"});
+    ExampleFolder dl;
+    REQUIRE_MSG(dl.ok, "cannot make C:\\dl");
+    const std::string zip = "C:\\dl\\mint.zip";
+    std::string lzh = s.folder.File("second.lzh");
+    REQUIRE_MSG(WriteFileBytes(zip, ZipArchive(kMembers)) && WriteFileBytes(lzh, LzhArchive(kMembers)),
+                "cannot write the archives");
+    Drop(s, {zip, lzh});
+    HWND box = WaitForQuestion(s, zip);
+    REQUIRE_MSG(box != nullptr, "no question for the first file: %s", DescribeBoxes(s.pelto).c_str());
+    CHECK(DismissMessageBox(box, IDNO));
+    PumpFor(1200);
+    CHECK_EQ_STR(CallLog(s), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"\n");  // the UNZIP32.DLL call only
+    CHECK_MSG(HoldsMembers(dl.path) && !HoldsMembers(s.folder.path()), "the wrong archive was unpacked");
+    CHECK_MSG(s.pelto.MessageBoxes().empty(), "the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());
+}
+
+E2E_TEST(Archive_PathTooLongForTheCommandLineIsRefused) {
+    PeltoSession s("longpath");
+    StartWithLibraries(s, {"lzh"});
+    // The LZH line is the path and its folder plus 11 bytes. In a folder of 121
+    // bytes (with its backslash), ab.lzh gives a line of 259 bytes, the most a
+    // 260-byte text holds, and abc.lzh one byte too many.
+    const std::size_t base = s.folder.path().size() + 2;
+    REQUIRE_MSG(base < 121, "the install folder's path is too long for this test");
+    std::string folder = s.folder.path() + "\\" + std::string(121 - base, 'd') + "\\";
+    REQUIRE_MSG(folder.size() == 121, "folder of %d bytes", static_cast<int>(folder.size()));
+    REQUIRE_MSG(CreateDirectoryA(folder.c_str(), nullptr), "cannot make %s", folder.c_str());
+    std::string over = folder + "abc.lzh", fits = folder + "ab.lzh";
+    REQUIRE_MSG(WriteFileBytes(over, LzhArchive(kMembers)) && WriteFileBytes(fits, LzhArchive(kMembers)),
+                "cannot write the archives");
+
+    Drop(s, {over});
+    CheckSingleMessage(s, kPathTooLong);
+    CHECK_MSG(CallLog(s).empty(), "the library was called with %s", CallLog(s).c_str());
+    CHECK_MSG(!HoldsMembers(folder), "something was extracted");
+
+    Drop(s, {fits});
+    HWND box = WaitForQuestion(s, fits);
+    REQUIRE_MSG(box != nullptr, "no question for the path that fits: %s", DescribeBoxes(s.pelto).c_str());
+    std::string line = "e \"" + fits + "\" \"" + folder + "\" *.*";
+    CHECK_EQ_INT(line.size(), 259);
+    CHECK_EQ_STR(CallLog(s), line + "\n");
+    CHECK(HoldsMembers(folder));
+    CHECK(DismissMessageBox(box, IDNO));
+}
+
+}  // namespace

@@ -1,0 +1,497 @@
+// The settings dialog: what it shows, the interval, FollowingMouse and skin
+// fields, the save (and a save that fails), and the restart after a new skin.
+#include <windows.h>
+
+#include <string>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "resource_layout.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kSettingsCaption[] = "■　Peltoの設定";
+const char kUnexpectedError[] = "予期せぬエラーが発生しました。";
+constexpr int kParkX = 1250, kParkY = 1000;
+
+enum : int {
+    kOk = 1001,
+    kInterval = 1005,
+    kSkinFile = 1006,
+    kBrowse = 1007,
+    kBitmap = 1008,
+    kAuthor = 1009,
+    kSize = 1010,
+    kCancel = 1012,
+    kFollowing = 1031
+};
+
+COLORREF MintPixel(int x, int) { return RGB(40, 160 + x, 120); }
+COLORREF OtherPixel(int, int y) { return RGB(200, 60 + y * 4, 30); }
+
+// skin\mint.skn (64 x 32, "Tester") and skin\other.skn (40 x 20, top-left corner
+// with offsets 10, 20, "Other") beside the default skin.
+bool WriteTwoSkins(const InstallFolder& f) {
+    return f.WriteSkinDefinition("mint.skn", "mint.bmp 2 -80 4 -70 -18 Tester") &&
+           f.WriteSkinBitmap("mint.bmp", 64, 32, MintPixel) &&
+           f.WriteSkinDefinition("other.skn", "other.bmp 1 10 20 10 20 Other") &&
+           f.WriteSkinBitmap("other.bmp", 40, 20, OtherPixel);
+}
+
+std::string Setting(const InstallFolder& f) {
+    std::string bytes;
+    if (!ReadFileBytes(f.File("setting"), &bytes)) return "(no file)";
+    return bytes;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    char text[512] = "";
+    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+void SetItemText(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Starts Pelto after prepare has written its files.
+template <class Prepare>
+void StartWith(PeltoSession& s, Prepare prepare) {
+    REQUIRE_MSG(s.folder.ok() && prepare(s.folder), "cannot write the test files");
+    s.Start();
+}
+
+HWND OpenSettings(PeltoSession& s) {
+    s.Command(40039);
+    HWND dialog = WaitForDialog(s.pelto.pid(), kSettingsCaption);
+    REQUIRE_MSG(dialog != nullptr, "no settings dialog: %s", s.pelto.Describe().c_str());
+    return dialog;
+}
+
+bool Closed(HWND dialog) {
+    return WaitUntil(5000, [&] { return !IsWindow(dialog); });
+}
+
+// Browses to path in the open-file dialog of the settings dialog.
+void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
+    ClickDialogButton(settings, kBrowse);
+    HWND chooser = WaitForOpenDialog(s.pelto.pid(), settings);
+    REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(GetWindow(chooser, GW_OWNER) == settings, "the open-file dialog is not owned by the settings dialog");
+    SetWindowTextA(FileNameEdit(chooser), path.c_str());
+    ClickDialogButton(chooser, IDOK);
+    REQUIRE_MSG(Closed(chooser), "the open-file dialog stayed open");
+}
+
+// The one other Pelto process that a restart started, adopted for clean-up.
+HWND WaitForRestartedPelto(const PeltoSession& s, PeltoProcess& restarted) {
+    DWORD pid = 0;
+    WaitUntil(20000, [&] {
+        std::vector<DWORD> others = OtherPeltoProcesses(s.pelto.pid());
+        if (others.empty()) return false;
+        pid = others.front();
+        return true;
+    });
+    if (!pid || !restarted.Adopt(pid)) return nullptr;
+    return restarted.WaitForSkinWindow(20000, false);
+}
+
+bool SkinSizeIs(HWND skin, int width, int height) {
+    RECT r = WindowRect(skin);
+    return r.right - r.left == width && r.bottom - r.top == height;
+}
+
+E2E_TEST(Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
+    PeltoSession s("settingsopen");
+    StartWith(s, [](const InstallFolder& f) {
+        return WriteTwoSkins(f) && f.WriteSetting("700 0 mint.skn") && WriteFileBytes(f.File("setting.old"), "stale");
+    });
+    HWND dialog = OpenSettings(s);
+    CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
+    CHECK_EQ_STR(ItemText(dialog, kInterval), "700");
+    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "mint.skn");
+    CHECK_EQ_STR(ItemText(dialog, kBitmap), "mint.bmp");
+    CHECK_EQ_STR(ItemText(dialog, kSize), "64 x 32");
+    CHECK_EQ_STR(ItemText(dialog, kAuthor), "Tester");
+    CHECK_EQ_STR(ItemText(dialog, kFollowing), "ON");
+    for (int id : {kBitmap, kSize, kAuthor})
+        CHECK_MSG(GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY, "field %d is not read-only", id);
+    CHECK_MSG(!(GetWindowLongPtrA(GetDlgItem(dialog, kSkinFile), GWL_STYLE) & ES_READONLY),
+              "the file name field is read-only");
+
+    // Enter (IDOK), Esc (IDCANCEL) and the close box end nothing.
+    ClickDialogButton(dialog, IDOK);
+    ClickDialogButton(dialog, IDCANCEL);
+    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn");
+
+    ClickDialogButton(dialog, kOk);
+    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn");
+    CHECK_MSG(!FileExists(s.folder.File("setting.tmp")), "the save left setting.tmp");
+    // The replace step: one move on the NT family; on Windows 9x the old file is
+    // moved aside to setting.old, so a stale one there is replaced and removed.
+    std::string old;
+    bool oldThere = ReadFileBytes(s.folder.File("setting.old"), &old);
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x)
+        CHECK_MSG(!oldThere, "setting.old is still there after a Windows 9x save");
+    else
+        CHECK_MSG(oldThere && old == "stale", "the NT save touched setting.old");
+
+    PumpFor(1500);
+    CHECK_MSG(s.pelto.Running() && s.pelto.MessageBoxes().empty(), "after OK: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "OK without changes started another Pelto");
+}
+
+E2E_TEST(Settings_RealEscEnterAndCloseBoxDoNothing) {
+    PeltoSession s("settingskeys");
+    StartWith(s, [](const InstallFolder& f) { return f.WriteSetting("60000 0 nothing"); });
+    HWND dialog = OpenSettings(s);
+    // The keys reach the dialog: typed digits land in the interval field, which
+    // has the focus; Enter there and Esc end nothing.
+    REQUIRE_MSG(PressKeysOn(dialog, {'4', '2', VK_RETURN, VK_ESCAPE}), "the dialog did not come to the foreground");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter or Esc ended the dialog");
+    std::string typed = ItemText(dialog, kInterval);
+    CHECK_MSG(typed.size() >= 2 && typed.compare(typed.size() - 2, 2, "42") == 0, "the field reads \"%s\"",
+              typed.c_str());
+    REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
+    // A real click on OK does end it, and saves what was typed.
+    REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
+    REQUIRE_MSG(Closed(dialog), "a click on OK did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), typed + " 0 デフォルト");
+}
+
+E2E_TEST(Settings_NewIntervalIsInForceAtOnce) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    PeltoSession s("settingsinterval");
+    // A minute between ticks: the skin does not attach within the test unless
+    // the timer is restarted with the new period.
+    StartWith(s, [](const InstallFolder& f) { return f.WriteSetting("60000 1 nothing"); });
+    {
+        TargetProcess first;
+        REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 50, 700, 500}), "no target");
+        PumpFor(1500);
+        CHECK_MSG(SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18}), "the skin moved within the old period: %s",
+                  RectText(WindowRect(s.skin)).c_str());
+    }
+    HWND dialog = OpenSettings(s);
+    CHECK_EQ_STR(ItemText(dialog, kInterval), "60000");
+    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "デフォルト");
+    SetItemText(dialog, kInterval, "2s");
+    ClickDialogButton(dialog, kOk);
+    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "2 0 デフォルト");
+
+    TargetProcess second;
+    REQUIRE_MSG(StartPopupTarget(second, "Second Target", {100, 50, 700, 500}), "no target");
+    CHECK_MSG(WaitForWindowAt(s.skin, 435, 54, 1500), "the skin did not follow within the new period: %s",
+              RectText(WindowRect(s.skin)).c_str());
+    MoveWindow(second.window(), 300, 200, 600, 400, TRUE);
+    CHECK_MSG(WaitForWindowAt(s.skin, 635, 204, 1000), "the skin did not follow the moved target: %s",
+              RectText(WindowRect(s.skin)).c_str());
+
+    // Text without digits gives 0 (the system then ticks as fast as it can).
+    dialog = OpenSettings(s);
+    CHECK_EQ_STR(ItemText(dialog, kInterval), "2");
+    SetItemText(dialog, kInterval, "abc");
+    ClickDialogButton(dialog, kOk);
+    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "0 0 デフォルト");
+    CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "the program restarted: %s",
+              s.pelto.Describe().c_str());
+}
+
+E2E_TEST(Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    PeltoSession s("settingsfollow");
+    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
+    HWND dialog = OpenSettings(s);
+    HWND button = GetDlgItem(dialog, kFollowing);
+    CHECK_EQ_STR(WindowText(button), "OFF");
+    {
+        TargetProcess off;  // following is off: no glide
+        REQUIRE_MSG(StartPopupTarget(off, "Off Target", {300, 200, 701, 501}), "no target");
+        PumpFor(1500);
+        POINT c = CursorPos();
+        CHECK_MSG(c.x == kParkX && c.y == kParkY, "the pointer glided with FollowingMouse off: (%ld, %ld)", c.x, c.y);
+    }
+    const char* expected[] = {"ON", "OFF", "ON"};
+    for (const char* text : expected) {
+        ClickDialogButton(dialog, kFollowing);
+        CHECK_MSG(WaitUntil(3000, [&] { return WindowText(button) == text; }), "the button reads \"%s\", expected %s",
+                  WindowText(button).c_str(), text);
+    }
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    TargetProcess on;
+    REQUIRE_MSG(StartPopupTarget(on, "On Target", {300, 200, 701, 501}), "no target");
+    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 500 && c.y == 350; }),
+              "no glide with FollowingMouse on again: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+
+    // Cancel keeps the change in force and saves nothing.
+    ClickDialogButton(dialog, kCancel);
+    REQUIRE_MSG(Closed(dialog), "cancel did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "200 1 mint.skn");
+    dialog = OpenSettings(s);
+    CHECK_EQ_STR(ItemText(dialog, kFollowing), "ON");
+    ClickDialogButton(dialog, kCancel);
+    CHECK(Closed(dialog));
+}
+
+E2E_TEST(Settings_TypedNameIsSavedButNotLoaded) {
+    PeltoSession s("settingstyped");
+    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kSkinFile, "other.skn");
+    ClickDialogButton(dialog, kOk);
+    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "500 0 other.skn");
+    PumpFor(1500);
+    CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "a typed name restarted Pelto: %s",
+              s.pelto.Describe().c_str());
+    dialog = OpenSettings(s);  // the loaded skin is still the old one
+    CHECK_EQ_STR(ItemText(dialog, kBitmap), "mint.bmp");
+    CHECK_EQ_STR(ItemText(dialog, kSize), "64 x 32");
+    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "other.skn");
+    ClickDialogButton(dialog, kCancel);
+    CHECK(Closed(dialog));
+}
+
+E2E_TEST(Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSkin) {
+    PeltoSession s("settingsclear");
+    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    REQUIRE_MSG(SkinSizeIs(s.skin, 64, 32), "the mint skin is not shown");
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kSkinFile, "");
+    ClickDialogButton(dialog, kOk);
+    PeltoProcess restarted;
+    HWND skin = WaitForRestartedPelto(s, restarted);
+    REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
+    DWORD code = 1;
+    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the old Pelto: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");
+    CHECK_MSG(SkinSizeIs(skin, 200, 18), "the new Pelto shows %s, not the default skin",
+              RectText(WindowRect(skin)).c_str());
+    PumpFor(1000);
+    CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
+    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+}
+
+E2E_TEST(Settings_BrowsedSkinRestartsWithIt) {
+    PeltoSession s("settingsbrowse");
+    StartWith(s, WriteTwoSkins);
+    HWND dialog = OpenSettings(s);
+    BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
+    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "other.skn");
+    CHECK_EQ_STR(ItemText(dialog, kBitmap), "other.bmp");
+    CHECK_EQ_STR(ItemText(dialog, kSize), "40 x 20");
+    CHECK_EQ_STR(ItemText(dialog, kAuthor), "Other");
+    CHECK_EQ_STR(Setting(s.folder), "(no file)");  // nothing saved before OK
+    ClickDialogButton(dialog, kOk);
+    PeltoProcess restarted;
+    HWND skin = WaitForRestartedPelto(s, restarted);
+    REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
+    CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), "500 0 other.skn");
+    CHECK_MSG(SkinSizeIs(skin, 40, 20), "the new Pelto shows %s, not the browsed skin",
+              RectText(WindowRect(skin)).c_str());
+    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+}
+
+E2E_TEST(Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOffsets) {
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    PeltoSession s("settingsbrowsecancel");
+    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("300 0 nothing"); });
+    HWND dialog = OpenSettings(s);
+    BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
+    CHECK_EQ_STR(ItemText(dialog, kSize), "40 x 20");
+    ClickDialogButton(dialog, kCancel);
+    REQUIRE_MSG(Closed(dialog), "cancel did not end the dialog");
+    CHECK_EQ_STR(Setting(s.folder), "300 0 nothing");
+
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450}), "no target");
+    CHECK_MSG(WaitForWindowAt(s.skin, 210, 170), "skin at %s, expected the new skin's (210, 170)",
+              RectText(WindowRect(s.skin)).c_str());
+    int type = 0;
+    HRGN region = CopyWindowRegion(s.skin, &type);
+    RECT box = {0, 0, 0, 0};
+    if (region) {
+        GetRgnBox(region, &box);
+        DeleteObject(region);
+    }
+    CHECK_MSG(box.right - box.left > 40, "the shape changed with the browse: region box %s", RectText(box).c_str());
+    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "cancel restarted Pelto");
+}
+
+E2E_TEST(Settings_DefinitionFromAnotherFolderEndsTheProgram) {
+    PeltoSession s("settingsstray");
+    StartWith(s, [](const InstallFolder& f) {
+        return WriteTwoSkins(f) && CreateDirectoryA(f.File("elsewhere").c_str(), nullptr) &&
+               WriteFileBytes(f.File("elsewhere\\stray.skn"), "other.bmp 1 0 0 0 0 Stray");
+    });
+    HWND dialog = OpenSettings(s);
+    BrowseTo(s, dialog, s.folder.File("elsewhere\\stray.skn"));
+    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
+    REQUIRE_MSG(box != nullptr, "no error message: %s", DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
+    CHECK(DismissMessageBox(box, IDOK));
+    DWORD code = 1;
+    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
+              s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), "(no file)");
+    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "another Pelto was started");
+}
+
+// Opens the dialog, sets the interval to 800 and presses OK; returns the error
+// message box, or null when the save went through.
+HWND SaveWithInterval800(PeltoSession& s) {
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kInterval, "800");
+    ClickDialogButton(dialog, kOk);
+    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError, 3000);
+    if (box) {
+        MessageBoxContent c = ReadMessageBox(box);
+        CHECK_EQ_STR(c.caption, "Pelto");
+        CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
+    }
+    return box;
+}
+
+void CheckFailedSaveEnds(PeltoSession& s, HWND box) {
+    CHECK(DismissMessageBox(box, IDOK));
+    DWORD code = 1;
+    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
+              s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), "500 0 mint.skn");
+    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "a failed save restarted Pelto");
+}
+
+E2E_TEST(Settings_SaveThatCannotWriteKeepsTheOldFile) {
+    {
+        // The new copy cannot be created: a folder holds its name.
+        PeltoSession s("settingsnosave");
+        StartWith(s, [](const InstallFolder& f) {
+            return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
+                   CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
+        });
+        HWND box = SaveWithInterval800(s);
+        REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
+        CheckFailedSaveEnds(s, box);
+    }
+    {
+        // A folder named setting.old blocks only the Windows 9x replace step,
+        // which moves the old file aside to that name.
+        PeltoSession s("settingsaside");
+        StartWith(s, [](const InstallFolder& f) {
+            return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
+                   CreateDirectoryA(f.File("setting.old").c_str(), nullptr) &&
+                   WriteFileBytes(f.File("setting.old\\keep"), "x");
+        });
+        HWND box = SaveWithInterval800(s);
+        if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
+            REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
+            CheckFailedSaveEnds(s, box);
+            CHECK_MSG(!FileExists(s.folder.File("setting.tmp")), "the failed save left setting.tmp");
+        } else {
+            CHECK_MSG(box == nullptr, "the NT save failed: %s", DescribeBoxes(s.pelto).c_str());
+            CHECK_EQ_STR(Setting(s.folder), "800 0 mint.skn");
+            CHECK(s.pelto.Running());
+        }
+    }
+}
+
+E2E_TEST(Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
+    PeltoSession s("settingsnosaverestart");
+    StartWith(s, [](const InstallFolder& f) {
+        return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
+               CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
+    });
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kSkinFile, "");
+    ClickDialogButton(dialog, kOk);
+    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
+    REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "the new instance started before the message was read");
+    CHECK(DismissMessageBox(box, IDOK));
+    PeltoProcess restarted;
+    HWND skin = WaitForRestartedPelto(s, restarted);
+    REQUIRE_MSG(skin != nullptr, "no new Pelto after the failed save");
+    CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), "500 0 mint.skn");
+    CHECK_MSG(SkinSizeIs(skin, 64, 32), "the new Pelto does not show the skin of the old setting: %s",
+              RectText(WindowRect(skin)).c_str());
+    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+}
+
+E2E_TEST(Settings_RestartThatCannotStartSaysSoAndStillEnds) {
+    PeltoSession s("settingsnostart");
+    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    // The program file goes away while it runs: the restart finds nothing to start.
+    REQUIRE_MSG(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str()),
+                "cannot move Pelto.exe aside");
+    HWND dialog = OpenSettings(s);
+    SetItemText(dialog, kSkinFile, "");
+    ClickDialogButton(dialog, kOk);
+    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
+    REQUIRE_MSG(box != nullptr, "no message: %s", s.pelto.Describe().c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
+    CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
+    CHECK(DismissMessageBox(box, IDOK));
+    DWORD code = 1;
+    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
+              s.pelto.Describe().c_str());
+    CHECK(OtherPeltoProcesses(s.pelto.pid()).empty());
+}
+
+E2E_TEST(Layout_SettingsDialogMatchesItsTable) {
+    DialogLayout dialog;
+    std::string error;
+    REQUIRE_MSG(LoadDialogLayout(JoinPath(StagedInstall(), "Pelto.exe"), 122, &dialog, &error), "dialog 122: %s",
+                error.c_str());
+    CHECK_MSG(dialog.x == 0 && dialog.y == 0, "dialog 122 at %d, %d", dialog.x, dialog.y);
+    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    const DWORD label = SS_TYPEMASK;
+    const DWORD edit = ES_READONLY | ES_MULTILINE;
+    // The low four bits are the button type: push buttons, none of them the
+    // default one, so that Enter in a field ends nothing.
+    const DWORD button = 0x0F;
+    const ExpectedDialog expected = {
+        kSettingsCaption, 195, 153, "ＭＳ Ｐゴシック", 9, frame, frame,
+        {
+            {-1, "Static", "タイマーの間隔", 6, 3, 54, 12, label, SS_LEFT},
+            {kInterval, "Edit", "", 66, 3, 75, 12, edit, 0},
+            {-1, "Static", "（1000 = 1秒）", 144, 3, 45, 12, label, SS_LEFT},
+            {-1, "Button", "スキンの設定", 3, 21, 186, 63, button, BS_GROUPBOX},
+            {-1, "Static", "ファイル名", 6, 36, 36, 12, label, SS_LEFT},
+            {kSkinFile, "Edit", "", 48, 36, 102, 12, edit, 0},
+            {kBrowse, "Button", "参照", 153, 36, 30, 12, button, BS_PUSHBUTTON},
+            {-1, "Static", "画像名", 6, 51, 27, 12, label, SS_LEFT},
+            {kBitmap, "Edit", "", 39, 51, 78, 12, edit, ES_READONLY},
+            {-1, "Static", "サイズ", 117, 51, 24, 12, label, SS_LEFT},
+            {kSize, "Edit", "", 147, 51, 36, 12, edit, ES_READONLY},
+            {-1, "Static", "作者名", 6, 66, 27, 12, label, SS_LEFT},
+            {kAuthor, "Edit", "", 39, 66, 144, 12, edit, ES_READONLY},
+            {-1, "Button", "FollowingMouse の設定", 3, 90, 186, 33, button, BS_GROUPBOX},
+            {-1, "Static", "FollowingMouse の ON / OFF", 6, 105, 93, 12, label, SS_LEFT},
+            {kFollowing, "Button", "ON", 105, 105, 78, 12, button, BS_PUSHBUTTON},
+            {kOk, "Button", "&OK", 66, 135, 48, 15, button, BS_PUSHBUTTON},
+            {kCancel, "Button", "ｷｬﾝｾﾙ(&C)", 123, 135, 48, 15, button, BS_PUSHBUTTON},
+        }};
+    std::string differences = CompareDialogLayout(dialog, expected);
+    CHECK_MSG(differences.empty(), "dialog 122 differs: %s", differences.c_str());
+}
+
+}  // namespace
