@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 #include "driver_support.h"
@@ -78,5 +79,20 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 1000
 // Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
 // modal loop in the other process cannot block the driver.
 void ClickDialogButton(HWND dialog, int id);
+
+// Real input, as a user gives it. BringToForeground makes a window of another
+// process the foreground window and waits until it is. PressKeys types one chord
+// with SendInput (keys pressed in order, released in reverse: {VK_MENU, 'A'} is
+// Alt+A); the keys go to the foreground window's focus, no X focus needed.
+bool BringToForeground(HWND window, DWORD timeoutMs = 5000);
+bool PressKeys(std::initializer_list<WORD> chord);
+// A real left click (xdotool) at a screen point; false unless the point lies on
+// window (or one of its children), so nothing else can take the click.
+bool ClickAt(HWND window, POINT point);
+// The centre of a dialog control, clicked for real.
+bool ClickControl(HWND dialog, int id);
+// The centre of the title bar's close box of a window with a fixed (dialog)
+// frame, from its window rect and the system metrics.
+POINT CloseBoxPoint(HWND window);
 
 }  // namespace e2e
