@@ -27,8 +27,12 @@ HWND OpenSettings(PeltoSession& s) {
     return dialog;
 }
 
-HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption) {
-    ClickDialogButton(settings, button);
+// Opens the entry dialog with a settings button: posted, or clicked for real.
+HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption, bool realClick = false) {
+    if (realClick)
+        CHECK_MSG(ClickControl(settings, button), "cannot click button %d of the settings dialog", button);
+    else
+        ClickDialogButton(settings, button);
     HWND entry = WaitForDialog(s.pelto.pid(), caption);
     REQUIRE_MSG(entry != nullptr, "no entry dialog \"%s\"", Printable(caption).c_str());
     CHECK_MSG(GetWindow(entry, GW_OWNER) == settings, "the entry dialog is not owned by the settings dialog");
@@ -74,12 +78,25 @@ void CheckLines(HWND dialog, const std::vector<std::string>& expected, const cha
               Printable(Joined(expected)).c_str());
 }
 
+// Esc and Enter typed for real, then a real click on the close box: the dialog
+// stays open. The click point is first confirmed as the close box by the dialog's
+// own hit test, so a click that misses cannot pass for one that was ignored.
 void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
-    ClickDialogButton(dialog, IDOK);
-    ClickDialogButton(dialog, IDCANCEL);
-    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PumpFor(700);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the %s", which);
+    REQUIRE_MSG(BringToForeground(dialog), "the %s did not come to the foreground", which);
+    CHECK_MSG(PressKeys({VK_ESCAPE}), "cannot type Esc");
+    CHECK_MSG(PressKeys({VK_RETURN}), "cannot type Enter");
+    PumpFor(600);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Esc or Enter ended the %s", which);
+    if (!IsWindow(dialog)) return;
+    const POINT box = CloseBoxPoint(dialog);
+    DWORD_PTR hit = 0;
+    SendMessageTimeoutA(dialog, WM_NCHITTEST, 0, MAKELPARAM(box.x, box.y), SMTO_ABORTIFHUNG, 3000, &hit);
+    CHECK_MSG(hit == HTCLOSE, "%ld,%ld is hit test %d of the %s, not its close box", box.x, box.y, static_cast<int>(hit),
+              which);
+    CHECK_MSG(ClickAt(dialog, box), "cannot click the close box of the %s at %ld,%ld (window there: \"%s\")", which,
+              box.x, box.y, Printable(WindowText(WindowFromPoint(box))).c_str());
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the %s", which);
 }
 
 const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
@@ -91,13 +108,12 @@ E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
     HWND settings = OpenSettings(s);
     CHECK_MSG(GetWindow(settings, GW_OWNER) == s.skin, "the settings dialog is not owned by the skin window");
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "at opening (paths, not titles)");
-    CheckStaysOpenOnEnterEscAndClose(settings, "settings dialog");
 
-    // Add two, in a row; the second first tries the path just added.
-    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
+    // Add two, in a row (the first by a real click); the second first tries the path just added.
+    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come to the foreground");
+    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption, true);
     CHECK_EQ_STR(ControlText(entry, kPath), "");
     CHECK_EQ_STR(ControlText(entry, kTitle), "");
-    CheckStaysOpenOnEnterEscAndClose(entry, "entry dialog");
     SetControlText(entry, kPath, "C:\\new one.exe");
     SetControlText(entry, kTitle, "New One");
     AcceptEntry(entry);
@@ -132,7 +148,7 @@ E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
     AnswerBox(s, settings, IDNO);
     CHECK_EQ_INT(Lines(settings).size(), 5);
     Select(settings, 0);
-    ClickDialogButton(settings, kDelete);
+    CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
     AnswerBox(s, settings, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
@@ -166,7 +182,8 @@ E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
     SetControlText(entry, kTitle, "B back");
     AcceptEntry(entry);
 
-    ClickDialogButton(settings, kApply);
+    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
+    CHECK_MSG(ClickControl(settings, kApply), "cannot click the apply button");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "apply did not close the dialog");
     const std::string expected =
         "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n";
@@ -177,6 +194,48 @@ E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
     settings = OpenSettings(s);
     CheckLines(settings, {"C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe", "C:\\b.exe"}, "at the next opening");
     ClickDialogButton(settings, kCancel);
+}
+
+// Esc, Enter and the close box end neither dialog; the keys demonstrably reach
+// each dialog, and each dialog's own button, pressed for real, does end it.
+E2E_TEST(LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
+    PeltoSession s("dialogkeys");
+    REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
+    const std::string before = LauncherFileOf(s.folder);
+    s.Start();
+    HWND settings = OpenSettings(s);
+    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come to the foreground");
+    HWND list = GetDlgItem(settings, kList);
+    const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    CHECK_MSG(PressKeys({VK_DOWN}), "cannot type Down");
+    CHECK_MSG(WaitUntil(2000, [&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) != selected; }),
+              "Down typed on the settings dialog did not move the list's selection (%d)", static_cast<int>(selected));
+    CheckStaysOpenOnEnterEscAndClose(settings, "settings dialog");
+
+    // A button's mnemonic, typed for real, does act: Alt+A opens the entry dialog.
+    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
+    CHECK_MSG(PressKeys({VK_MENU, 'A'}), "cannot type Alt+A");
+    HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
+    REQUIRE_MSG(entry != nullptr, "Alt+A opened no entry dialog: %s", s.pelto.Describe().c_str());
+    REQUIRE_MSG(BringToForeground(entry), "the entry dialog did not come to the foreground");
+    for (WORD key : {'X', 'Y', 'Z'}) CHECK_MSG(PressKeys({key}), "cannot type a letter");
+    CHECK_MSG(WaitUntil(2000, [&] { return ControlText(entry, kPath) == "xyz"; }),
+              "the keys typed on the entry dialog gave \"%s\", not \"xyz\"", Printable(ControlText(entry, kPath)).c_str());
+    CheckStaysOpenOnEnterEscAndClose(entry, "entry dialog");
+    CHECK_EQ_STR(ControlText(entry, kPath), "xyz");
+    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "while the entry dialog is open");
+
+    // Its own OK, clicked for real, ends it.
+    CHECK_MSG(ClickControl(entry, kOk), "cannot click OK of the entry dialog");
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "a real click on OK did not end the entry dialog");
+    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
+
+    // Cancel, clicked for real, ends the settings dialog and keeps the file.
+    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
+    CHECK_MSG(ClickControl(settings, kCancel), "cannot click cancel of the settings dialog");
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "a real click on cancel did not end the settings dialog");
+    PumpFor(300);
+    CHECK_EQ_STR(LauncherFileOf(s.folder), before);
 }
 
 E2E_TEST(LauncherDialogs_CancelChangesNeitherListNorFile) {

@@ -309,4 +309,43 @@ HWND WaitForOpenDialog(DWORD pid, HWND except) {
     return found;
 }
 
+bool BringToForeground(HWND window, DWORD timeoutMs) {
+    SetForegroundWindow(window);
+    return WaitUntil(timeoutMs, [&] { return GetForegroundWindow() == window; });
+}
+
+bool PressKeys(std::initializer_list<WORD> chord) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : chord) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        inputs.push_back(in);
+    }
+    for (auto it = chord.end(); it != chord.begin();) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = *--it;
+        in.ki.dwFlags = KEYEVENTF_KEYUP;
+        inputs.push_back(in);
+    }
+    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    PumpFor(100);
+    return sent == inputs.size();
+}
+
+bool ClickAt(HWND window, POINT point) {
+    HWND hit = WindowFromPoint(point);
+    if (hit != window && !IsChild(window, hit)) return false;
+    return Xdotool(Format("mousemove %ld %ld click 1", point.x, point.y));
+}
+
+POINT CloseBoxPoint(HWND window) {
+    RECT r = WindowRect(window);
+    // The caption buttons are SM_CXSIZE wide and sit inside the frame, the close
+    // box rightmost.
+    return POINT{r.right - GetSystemMetrics(SM_CXFIXEDFRAME) - GetSystemMetrics(SM_CXSIZE) / 2,
+                 r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+}
+
 }  // namespace e2e

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -108,5 +109,17 @@ bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths);
 // name box, the one visible, writable edit box, is found. FileNameEdit gives it.
 HWND WaitForOpenDialog(DWORD pid, HWND except = nullptr);
 HWND FileNameEdit(HWND dialog);
+// Real input, as a user gives it. BringToForeground makes a window of another
+// process the foreground window and waits until it is. PressKeys types one chord
+// with SendInput (keys pressed in order, released in reverse: {VK_MENU, 'A'} is
+// Alt+A); the keys go to the foreground window's focus, no X focus needed.
+bool BringToForeground(HWND window, DWORD timeoutMs = 5000);
+bool PressKeys(std::initializer_list<WORD> chord);
+// A real left click (xdotool) at a screen point; false unless the point lies on
+// window (or one of its children), so nothing else can take the click.
+bool ClickAt(HWND window, POINT point);
+// The centre of the title bar's close box of a window with a fixed (dialog)
+// frame, from its window rect and the system metrics.
+POINT CloseBoxPoint(HWND window);
 
 }  // namespace e2e
