@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "commands/archive_command.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
 
@@ -44,8 +45,6 @@ void MoveToRecycleBin(HWND owner, const char* path) {
     SHFileOperationA(&op);
 }
 
-}  // namespace
-
 void ExtractDroppedArchive(HWND skinWindow, const char* archivePath, ArchiveKind kind) {
     const ArchiveLibrary& library = kind == ArchiveKind::Lzh ? kLzh : kZip;
     char archive[kTextSize];
@@ -79,4 +78,14 @@ void ExtractDroppedArchive(HWND skinWindow, const char* archivePath, ArchiveKind
 
     if (MessageBoxA(skinWindow, question, kMessageCaption, MB_YESNO | MB_ICONQUESTION) != IDYES) return;
     MoveToRecycleBin(skinWindow, archive);
+}
+
+}  // namespace
+
+void ExtractLzh(HWND skinWindow, const char* archivePath) {
+    ExtractDroppedArchive(skinWindow, archivePath, ArchiveKind::Lzh);
+}
+
+void ExtractZip(HWND skinWindow, const char* archivePath) {
+    ExtractDroppedArchive(skinWindow, archivePath, ArchiveKind::Zip);
 }

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
-#include "commands/archive_command.h"
-
-void ExtractDroppedArchive(HWND skinWindow, const char* archivePath, ArchiveKind kind);
+// The entries of the drop dispatch, given the skin window and the dropped path.
+// Both run one procedure; they differ only in the library, its function and the
+// command line.
+void ExtractLzh(HWND skinWindow, const char* archivePath);
+void ExtractZip(HWND skinWindow, const char* archivePath);

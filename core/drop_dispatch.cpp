@@ -18,9 +18,9 @@ LRESULT OnSkinDropFiles(HWND skinWindow, HDROP drop) {
     CopyText(extension, sizeof extension, path);
     TailAfterLast(extension, '.');
     if (lstrcmpA(extension, "lzh") == 0)
-        ExtractDroppedArchive(skinWindow, path, ArchiveKind::Lzh);
+        ExtractLzh(skinWindow, path);
     else if (lstrcmpA(extension, "zip") == 0)
-        ExtractDroppedArchive(skinWindow, path, ArchiveKind::Zip);
+        ExtractZip(skinWindow, path);
     else if (lstrcmpA(extension, "bmp") == 0)
         SetWallpaperByDrop(skinWindow, path);
     return 0;

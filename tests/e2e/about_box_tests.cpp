@@ -1,6 +1,7 @@
-// The About box: its pictures, registration in the Startup folder (the shortcut
-// read back through IShellLinkA), the already-registered answer, the Startup
-// folder made when missing, and which commands end the box.
+// The About box: its pictures, the home page opened by its button,
+// registration in the Startup folder (the shortcut read back through
+// IShellLinkA), the already-registered answer, the Startup folder made when
+// missing, and which commands end the box.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -11,6 +12,7 @@
 
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "launcher_support.h"
 #include "pelto_session.h"
 #include "resource_layout.h"
 #include "target_support.h"
@@ -255,6 +257,78 @@ E2E_TEST(About_MissingStartupFolderIsCreatedWhenTheBoxOpens) {
     CHECK(FileExists(links.pelto));
     ClickDialogButton(about, 1001);
     CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+}
+
+const char kHomePage[] = "http://www.example.com/quorval/";
+
+// The program that opens "http" addresses. Wine's shell reads it from the
+// machine's classes only (HKLM\Software\Classes\http), not from the user's;
+// the handler there before the test is put back after it.
+struct HttpHandler {
+    const char* key = "Software\\Classes\\http\\shell\\open\\command";
+    std::string saved = ReadRegistryString(HKEY_LOCAL_MACHINE, key, nullptr);
+    bool Use(const std::string& program) const {
+        return WriteRegistryString(HKEY_LOCAL_MACHINE, key, nullptr, "\"" + program + "\" \"%1\"");
+    }
+    ~HttpHandler() {
+        if (!saved.empty()) {
+            WriteRegistryString(HKEY_LOCAL_MACHINE, key, nullptr, saved);
+            return;
+        }
+        HKEY k;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+        RegDeleteValueA(k, nullptr);
+        RegCloseKey(k);
+    }
+};
+
+// The About box's own message boxes (the box itself is a dialog of the process too).
+std::vector<HWND> BoxesOver(const PeltoSession& s, HWND about) {
+    std::vector<HWND> boxes;
+    for (HWND w : s.pelto.MessageBoxes())
+        if (w != about) boxes.push_back(w);
+    return boxes;
+}
+
+E2E_TEST(About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
+    HttpHandler http;
+    PeltoSession s("abouthome");
+    s.Start();
+    // The recorder leaves <itself>.ran holding the command line it was given.
+    const std::string recorder = s.folder.File("browser\\PeltoMarker.exe");
+    REQUIRE_MSG(PlaceMarker(recorder), "cannot place %s", recorder.c_str());
+    REQUIRE_MSG(http.Use(recorder), "cannot register the recorder for http");
+    HWND about = OpenAbout(s);
+    PumpFor(1500);
+    CHECK_MSG(!MarkerRan(recorder), "an address was opened before the button was clicked");
+
+    REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
+    REQUIRE_MSG(WaitUntil(10000, [&] { return MarkerRan(recorder); }), "the click opened nothing: %s",
+                DescribeBoxes(s.pelto).c_str());
+    std::string line;
+    WaitUntil(3000, [&] { return ReadFileBytes(recorder + ".ran", &line) && !line.empty(); });
+    CHECK_EQ_STR(line, "\"" + recorder + "\" \"" + kHomePage + "\"");
+    PumpFor(800);
+    CHECK_MSG(BoxesOver(s, about).empty(), "a message after the address was opened: %s",
+              DescribeBoxes(s.pelto).c_str());
+    CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "the home-page button ended the About box");
+
+    // A handler that cannot be started: the failure message, owned by the box.
+    REQUIRE_MSG(DeleteFileA((recorder + ".ran").c_str()), "cannot remove the recorder's marker");
+    REQUIRE_MSG(http.Use(s.folder.File("browser\\missing.exe")), "cannot register the missing handler");
+    REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
+    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
+    REQUIRE_MSG(box != nullptr, "no failure message: %s", DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == about, "the message is not owned by the About box");
+    CHECK_MSG(c.buttonIds.size() == 1 && c.buttonIds[0] == IDOK, "the message has other buttons than OK");
+    CHECK(DismissMessageBox(box, IDOK));
+    CHECK_MSG(!MarkerRan(recorder), "the recorder ran for the missing handler");
+    CHECK_MSG(IsWindow(about), "the failure ended the About box");
+    ClickDialogButton(about, 1001);
+    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+    CHECK(s.pelto.Running());
 }
 
 // Bitmap resource `id` of the built program: its size and colour depth.

@@ -153,9 +153,9 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
     });
 }
 
-std::string ReadUserRegistryString(const char* key, const char* value) {
+std::string ReadRegistryString(HKEY root, const char* key, const char* value) {
     HKEY k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return "";
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return "";
     char data[1024];
     DWORD size = sizeof data - 1, type = 0;
     std::string result;
@@ -168,13 +168,21 @@ std::string ReadUserRegistryString(const char* key, const char* value) {
     return result;
 }
 
-void WriteUserRegistryString(const char* key, const char* value, const std::string& data) {
+bool WriteRegistryString(HKEY root, const char* key, const char* value, const std::string& data) {
     HKEY k;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(k, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                   static_cast<DWORD>(data.size() + 1));
+    if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) != ERROR_SUCCESS) return false;
+    bool ok = RegSetValueExA(k, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
     RegCloseKey(k);
+    return ok;
+}
+
+std::string ReadUserRegistryString(const char* key, const char* value) {
+    return ReadRegistryString(HKEY_CURRENT_USER, key, value);
+}
+
+void WriteUserRegistryString(const char* key, const char* value, const std::string& data) {
+    WriteRegistryString(HKEY_CURRENT_USER, key, value, data);
 }
 
 bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {

@@ -74,7 +74,11 @@ POINT CursorPos();
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 
-// A string value under HKEY_CURRENT_USER ("" when missing).
+// A string value of a registry key ("" when missing; a null value name is the
+// key's default value), and writing one (the key is made when missing).
+std::string ReadRegistryString(HKEY root, const char* key, const char* value);
+bool WriteRegistryString(HKEY root, const char* key, const char* value, const std::string& data);
+// The same under HKEY_CURRENT_USER.
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
 
