@@ -17,16 +17,28 @@ LRESULT OnCreate(HWND hwnd) {
     SetWindowRgn(hwnd, region, TRUE);
     if (region) SetPropA(hwnd, kRegionProperty, region);
     RegisterSkinHotkeys(hwnd);
+    ListenForTaskbarCreated();
     StartTracking(hwnd);
     SetAttachment(1);
     return 0;
 }
 
 LRESULT OnDestroy(HWND hwnd) {
+    // Windows of other programs must not stay hidden after this one ends.
+    ShowStoredWindowsAndRemoveIcon();
     StopTracking(hwnd);
     if (GetPropA(hwnd, kRegionProperty)) RemovePropA(hwnd, kRegionProperty);
     UnregisterSkinHotkeys(hwnd);
     PostQuitMessage(0);
+    return 0;
+}
+
+// The session ends and the process with it: whatever is stored comes back first.
+LRESULT OnEndSession(HWND hwnd, WPARAM ending) {
+    if (ending && ShowStoredWindowsAndRemoveIcon()) {
+        ShowWindow(hwnd, SW_SHOW);
+        StartTracking(hwnd);
+    }
     return 0;
 }
 
@@ -57,6 +69,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_CREATE: return OnCreate(hwnd);
     case WM_DESTROY: return OnDestroy(hwnd);
     case WM_KILLFOCUS: return OnSkinKillFocus();
+    case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
     case WM_TIMER: return TrackingTick(hwnd);
     case WM_MOUSEMOVE: return OnSkinMouseMove(hwnd, wParam, lParam);
@@ -66,6 +79,8 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DROPFILES: return OnSkinDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
     case WM_HOTKEY: return OnSkinHotkey(hwnd, wParam);
     case kTrayCallbackMessage: return OnTrayCallback(hwnd, wParam, lParam);
-    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    default:
+        if (IsTaskbarCreated(message)) return OnTaskbarCreated(hwnd);
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }

@@ -183,6 +183,60 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     return found;
 }
 
+namespace {
+
+const char* const kTrayWindowClasses[] = {"__winex11_standalone_tray", "Shell_TrayWnd"};
+
+BOOL CALLBACK CollectTrayIcon(HWND w, LPARAM lParam) {
+    if (IsWindowVisible(w) && ClassNameOf(w).find("tray_icon") != std::string::npos)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(w);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTrayWindow(HWND w, LPARAM lParam) {
+    std::string name = ClassNameOf(w);
+    for (const char* tray : kTrayWindowClasses)
+        if (name == tray) EnumChildWindows(w, CollectTrayIcon, lParam);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TrayIconWindows() {
+    std::vector<HWND> icons;
+    EnumWindows(CollectTrayWindow, reinterpret_cast<LPARAM>(&icons));
+    return icons;
+}
+
+HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND icon : TrayIconWindows()) {
+            bool old = false;
+            for (HWND b : before) old = old || b == icon;
+            if (!old) {
+                found = icon;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] {
+        for (HWND w : TrayIconWindows())
+            if (w == icon) return false;
+        return true;
+    });
+}
+
+bool ClickWindowCentre(HWND window, int button) {
+    RECT r = WindowRect(window);
+    return Xdotool(Format("mousemove %ld %ld click %d", (r.left + r.right) / 2, (r.top + r.bottom) / 2, button));
+}
+
 void ClickDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "driver_support.h"
 
@@ -68,6 +69,18 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
 
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
+
+// The notification area of Wine's shell, seen from outside: the visible icon
+// windows of its tray windows, one for each icon. (With no tray of the X
+// desktop, Wine shows its own "Wine System Tray" window holding them.)
+std::vector<HWND> TrayIconWindows();
+// An icon window that is in the tray now and was not in `before`, waiting up to
+// timeoutMs for one to come (null when none does).
+HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs = 5000);
+// Whether the icon window has left the tray (destroyed or hidden), waiting up to timeoutMs.
+bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs = 5000);
+// A real click (xdotool) at the centre of a window; button 1 left, 3 right.
+bool ClickWindowCentre(HWND window, int button);
 
 // Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
 // modal loop in the other process cannot block the driver.
