@@ -5,6 +5,7 @@
 #include "commands/stored_windows.h"
 #include "commands/sweep_rules.h"
 #include "core/app_state.h"
+#include "core/pointer_input.h"
 #include "core/tracking.h"
 #include "resources/resource_ids.h"
 
@@ -156,6 +157,7 @@ LRESULT OnTaskbarCreated(HWND skinWindow) {
 }
 
 void RunRenameDialog(HWND skinWindow) {
+    ForgetSkinDrag();
     StopTracking(skinWindow);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(skinWindow, GWLP_HINSTANCE));
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_RENAME), skinWindow, RenameDialogProc, 0);

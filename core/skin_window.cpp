@@ -70,6 +70,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DESTROY: return OnDestroy(hwnd);
     case WM_KILLFOCUS: return OnSkinKillFocus();
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
+    case WM_CAPTURECHANGED: return OnSkinCaptureChanged(hwnd, lParam);
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
     case WM_TIMER: return TrackingTick(hwnd);
     case WM_MOUSEMOVE: return OnSkinMouseMove(hwnd, wParam, lParam);
