@@ -42,6 +42,19 @@ LRESULT OnEndSession(HWND hwnd, WPARAM ending) {
     return 0;
 }
 
+// The skin is painted from its bitmap: the Windows 95/98 family uses only the
+// top-left 8 x 8 pixels of a larger pattern brush, so the class brush alone
+// would show a tiled corner there.
+LRESULT OnEraseBackground(HWND hwnd, HDC dc, WPARAM wParam, LPARAM lParam) {
+    if (!Skin.SkinBitmap) return DefWindowProcA(hwnd, WM_ERASEBKGND, wParam, lParam);
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, Skin.SkinBitmap);
+    BitBlt(dc, 0, 0, Skin.SkinWidth, Skin.SkinHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+    return 1;
+}
+
 }  // namespace
 
 HWND CreateSkinWindow(HINSTANCE instance) {
@@ -69,6 +82,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_CREATE: return OnCreate(hwnd);
     case WM_DESTROY: return OnDestroy(hwnd);
     case WM_KILLFOCUS: return OnSkinKillFocus();
+    case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam), wParam, lParam);
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
     case WM_CAPTURECHANGED: return OnSkinCaptureChanged(hwnd, lParam);
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
