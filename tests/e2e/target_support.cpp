@@ -4,8 +4,6 @@
 
 namespace e2e {
 
-namespace {
-
 std::string DriverFolder() {
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
@@ -13,6 +11,21 @@ std::string DriverFolder() {
     std::string s(path, n);
     return s.substr(0, s.find_last_of('\\'));
 }
+
+std::string PeltoSystemFolder() {
+    char path[MAX_PATH] = "";
+    UINT n = 0;
+    // A 32-bit program on 64-bit Windows (or Wine) sees SysWOW64 as system32;
+    // a 32-bit driver is redirected there by itself.
+    if (sizeof(void*) == 8 && PeltoIs32Bit())
+        n = GetSystemWow64DirectoryA(path, sizeof path);
+    else
+        n = GetSystemDirectoryA(path, sizeof path);
+    if (n == 0 || n >= sizeof path) return "C:\\windows\\system32";
+    return path;
+}
+
+namespace {
 
 struct FindData {
     DWORD pid;
@@ -167,6 +180,13 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
         return;
     RegSetValueExA(k, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>(data.size() + 1));
+    RegCloseKey(k);
+}
+
+void DeleteUserRegistryValue(const char* key, const char* value) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    RegDeleteValueA(k, value);
     RegCloseKey(k);
 }
 

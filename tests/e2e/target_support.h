@@ -11,6 +11,14 @@
 
 namespace e2e {
 
+// The folder of PeltoDriver.exe, which also holds PeltoTarget.exe and the
+// other helper programs of the build.
+std::string DriverFolder();
+
+// The system folder as the running Pelto.exe sees it: system32 for a program
+// of the driver's own bitness, SysWOW64 for a 32-bit Pelto under a 64-bit driver.
+std::string PeltoSystemFolder();
+
 // A PeltoTarget.exe process with one window (two with --owned). The process is
 // ended when the object goes.
 class TargetProcess {
@@ -66,6 +74,7 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 // A string value under HKEY_CURRENT_USER ("" when missing).
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
+void DeleteUserRegistryValue(const char* key, const char* value);
 
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
