@@ -1,5 +1,7 @@
 #include "target_support.h"
 
+#include <algorithm>
+
 #include "driver_framework.h"
 
 namespace e2e {
@@ -157,6 +159,40 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
         RECT r = WindowRect(window);
         return r.left == x && r.top == y;
     });
+}
+
+std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs) {
+    std::vector<DWORD> gaps;
+    RECT t = WindowRect(target);
+    const int width = t.right - t.left, height = t.bottom - t.top;
+    auto followed = [&](const RECT& at) {
+        RECT r = WindowRect(skin);
+        return r.left == at.right - 265 && r.top == at.top + 4;
+    };
+    if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) return gaps;
+    // The first follow only finds a tick to start from: the skin may have
+    // been placed long before (a glide, for one, runs after the placement).
+    for (int i = 0; i <= count; ++i) {
+        t.top = (i % 2 == 0) ? t.top + 60 : t.top - 60;
+        t.bottom = t.top + height;
+        DWORD moved = GetTickCount();
+        MoveWindow(target, t.left, t.top, width, height, TRUE);
+        if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) break;
+        if (i > 0) gaps.push_back(GetTickCount() - moved);
+    }
+    return gaps;
+}
+
+std::string GapsText(const std::vector<DWORD>& gaps) {
+    std::string text;
+    for (DWORD g : gaps) text += (text.empty() ? "" : ", ") + std::to_string(g) + " ms";
+    return text.empty() ? "none" : text;
+}
+
+DWORD MedianGap(std::vector<DWORD> gaps) {
+    if (gaps.empty()) return 0;
+    std::sort(gaps.begin(), gaps.end());
+    return gaps[gaps.size() / 2];
 }
 
 std::string ReadUserRegistryString(const char* key, const char* value) {

@@ -71,6 +71,15 @@ POINT CursorPos();
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 
+// The tracking timer's period seen from outside. The target (a wide window,
+// so the default skin sits 265 pixels left of its right edge and 4 below its
+// top) is moved right after each time the skin has followed it, so the next
+// follow comes one tick later. Returns the `count` gaps in milliseconds, fewer
+// when the skin stops following within timeoutMs.
+std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs = 4000);
+std::string GapsText(const std::vector<DWORD>& gaps);
+DWORD MedianGap(std::vector<DWORD> gaps);
+
 // A string value under HKEY_CURRENT_USER ("" when missing).
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
