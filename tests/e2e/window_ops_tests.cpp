@@ -368,14 +368,28 @@ E2E_TEST(Rename_OkGivesTheNewTitle) {
     SendMessageA(GetDlgItem(dialog, 1003), WM_GETTEXT, sizeof empty, reinterpret_cast<LPARAM>(empty));
     CHECK_EQ_STR(std::string(empty), "");
 
-    // Enter (IDOK), Esc (IDCANCEL) and the close box end nothing.
-    ClickDialogButton(dialog, IDOK);
-    ClickDialogButton(dialog, IDCANCEL);
+    // Real keys in the new-name box: the typed text arrives there, and Enter
+    // and Esc after it end nothing (no button is the default one).
+    RECT box = WindowRect(GetDlgItem(dialog, 1003));
+    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1 sleep 0.3 "
+                               "type --delay 30 'New Title'",
+                               (box.left + box.right) / 2, (box.top + box.bottom) / 2)),
+                "xdotool typing failed");
+    char typed[64] = "";
+    WaitUntil(3000, [&] {
+        SendMessageA(GetDlgItem(dialog, 1003), WM_GETTEXT, sizeof typed, reinterpret_cast<LPARAM>(typed));
+        return std::string(typed) == "New Title";
+    });
+    REQUIRE_MSG(std::string(typed) == "New Title", "the typed keys did not reach the new-name box: \"%s\"", typed);
+    REQUIRE_MSG(Xdotool("key --clearmodifiers Return sleep 0.3 key --clearmodifiers Escape"), "xdotool key failed");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the Enter or the Esc key ended the dialog");
+    CHECK_EQ_STR(WindowText(target.window()), "Old Title");
+    // The close box (the caption's close command) ends nothing either.
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     PumpFor(800);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the dialog");
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
 
-    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("New Title"));
     ClickDialogButton(dialog, 1001);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
     CHECK_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "New Title"; }), "target title is \"%s\"",
