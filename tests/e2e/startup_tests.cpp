@@ -460,10 +460,4 @@ E2E_TEST(skin_naming_missing_bitmap) {
     });
 }
 
-// The driver's own X helper, kept for the tests of later features.
-E2E_TEST(driver_xdotool_moves_pointer) {
-    CHECK_MSG(XdotoolMouseMove(1000, 800), "xdotool mousemove 1000 800 did not move the pointer there");
-    CHECK_MSG(XdotoolMouseMove(900, 700), "xdotool mousemove 900 700 did not move the pointer there");
-}
-
 }  // namespace
