@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include "commands/stored_windows.h"
 #include "commands/sweep_rules.h"
 #include "core/app_state.h"
+#include "core/pointer_input.h"
 #include "core/tracking.h"
 #include "resources/resource_ids.h"
 
@@ -14,13 +16,17 @@ int MoveDirection = 0;
 
 NOTIFYICONDATAA TrayRecord;
 bool TrayIconShown = false;
+UINT TaskbarCreatedMessage = 0;
 
 // Every window hidden by a store while the icon shows. A second store (the
 // hotkeys and the main menu still work while the skin window is hidden) hides
 // another target; each one must come back with the icon, not only the last.
-constexpr int kMaxStored = 64;
-HWND StoredWindows[kMaxStored];
-int StoredCount = 0;
+StoredWindowTable StoredWindows;
+
+const char kTrayAddFailed[] = "通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。";
+const char kTrayReAddFailed[] =
+    "通知領域にアイコンを戻せませんでした。\n格納していたウインドウを元に戻します。";
+const char kStoreTableFull[] = "これ以上ウインドウを格納できません。";
 
 char NewTitle[256];
 
@@ -87,6 +93,13 @@ void ShowTarget(int showCommand) { ShowWindow(FindTarget(), showCommand); }
 void CloseTarget() { PostMessageA(FindTarget(), WM_CLOSE, 0, 0); }
 
 void StoreTargetInTray(HWND skinWindow) {
+    HWND target = FindTarget();
+    // A window is hidden only when it can come back: through an icon that
+    // exists and a place in the table.
+    if (target && !CanStore(StoredWindows, target)) {
+        MessageBoxA(skinWindow, kStoreTableFull, kMessageCaption, MB_OK);
+        return;
+    }
     if (!TrayIconShown) {
         ZeroMemory(&TrayRecord, sizeof TrayRecord);
         TrayRecord.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -95,30 +108,56 @@ void StoreTargetInTray(HWND skinWindow) {
         TrayRecord.uFlags = NIF_ICON | NIF_MESSAGE;
         TrayRecord.uCallbackMessage = kTrayCallbackMessage;
         TrayRecord.hIcon = TrayIcon;
-        Shell_NotifyIconA(NIM_ADD, &TrayRecord);
+        if (!Shell_NotifyIconA(NIM_ADD, &TrayRecord)) {
+            MessageBoxA(skinWindow, kTrayAddFailed, kMessageCaption, MB_OK);
+            return;
+        }
         TrayIconShown = true;
     }
     ShowWindow(skinWindow, SW_HIDE);
-    HWND target = FindTarget();
-    ShowWindow(target, SW_HIDE);
-    bool known = false;
-    for (int i = 0; i < StoredCount; ++i) known = known || StoredWindows[i] == target;
-    if (target && !known && StoredCount < kMaxStored) StoredWindows[StoredCount++] = target;
+    if (AddStored(&StoredWindows, target)) ShowWindow(target, SW_HIDE);
     StopTracking(skinWindow);
+}
+
+bool ShowStoredWindowsAndRemoveIcon() {
+    const bool anything = TrayIconShown || StoredWindows.Count > 0;
+    for (int i = 0; i < StoredWindows.Count; ++i)
+        ShowWindow(static_cast<HWND>(const_cast<void*>(StoredWindows.Windows[i])), SW_SHOW);
+    ClearStored(&StoredWindows);
+    if (TrayIconShown) Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
+    TrayIconShown = false;
+    return anything;
+}
+
+void RestoreFromTray(HWND skinWindow) {
+    ShowWindow(skinWindow, SW_SHOW);
+    ShowStoredWindowsAndRemoveIcon();
+    StartTracking(skinWindow);
 }
 
 LRESULT OnTrayCallback(HWND skinWindow, WPARAM wParam, LPARAM lParam) {
     if (wParam != kTrayIconId || lParam != WM_LBUTTONDOWN) return 0;
-    ShowWindow(skinWindow, SW_SHOW);
-    for (int i = 0; i < StoredCount; ++i) ShowWindow(StoredWindows[i], SW_SHOW);
-    StoredCount = 0;
-    Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
+    RestoreFromTray(skinWindow);
+    return 0;
+}
+
+void ListenForTaskbarCreated() { TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated"); }
+
+bool IsTaskbarCreated(UINT message) { return TaskbarCreatedMessage != 0 && message == TaskbarCreatedMessage; }
+
+LRESULT OnTaskbarCreated(HWND skinWindow) {
+    if (!TrayIconShown) return 0;
+    // A new notification area has lost the icon; one that kept it refuses a
+    // second add but takes a modify.
+    if (Shell_NotifyIconA(NIM_ADD, &TrayRecord) || Shell_NotifyIconA(NIM_MODIFY, &TrayRecord)) return 0;
     TrayIconShown = false;
-    StartTracking(skinWindow);
+    RestoreFromTray(skinWindow);
+    MessageBoxA(skinWindow, kTrayReAddFailed, kMessageCaption, MB_OK);
     return 0;
 }
 
 void RunRenameDialog(HWND skinWindow) {
+    ForgetSkinDrag();
     StopTracking(skinWindow);
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(skinWindow, GWLP_HINSTANCE));
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_RENAME), skinWindow, RenameDialogProc, 0);

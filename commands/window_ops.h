@@ -16,6 +16,19 @@ void CloseTarget();
 void StoreTargetInTray(HWND skinWindow);
 // The icon's callback: a left-button press brings everything back.
 LRESULT OnTrayCallback(HWND skinWindow, WPARAM wParam, LPARAM lParam);
+// Shows the skin window and every stored window, removes the icon and restarts
+// tracking.
+void RestoreFromTray(HWND skinWindow);
+// Shows every stored window again and removes the icon: every way out of the
+// program runs it, so that nothing stays hidden without a way back. Returns
+// whether anything was stored.
+bool ShowStoredWindowsAndRemoveIcon();
+
+// The shell's "TaskbarCreated" broadcast (a new notification area, as after
+// Explorer restarts): the icon of a store is added again.
+void ListenForTaskbarCreated();
+bool IsTaskbarCreated(UINT message);
+LRESULT OnTaskbarCreated(HWND skinWindow);
 
 // The rename dialog (resource 120) and the title it leaves for the target.
 void RunRenameDialog(HWND skinWindow);

@@ -11,6 +11,9 @@ struct {
     short x, y;
 } GrabPoint;
 
+// From the press on the skin to its release: the tracking timer is stopped.
+bool Dragging = false;
+
 }  // namespace
 
 LRESULT OnSkinLButtonDown(HWND skinWindow, LPARAM lParam) {
@@ -18,6 +21,7 @@ LRESULT OnSkinLButtonDown(HWND skinWindow, LPARAM lParam) {
     StopTracking(skinWindow);
     GrabPoint.x = static_cast<short>(LOWORD(lParam));
     GrabPoint.y = static_cast<short>(HIWORD(lParam));
+    Dragging = true;
     SetCapture(skinWindow);
     return 0;
 }
@@ -37,12 +41,25 @@ LRESULT OnSkinMouseMove(HWND skinWindow, WPARAM wParam, LPARAM lParam) {
 
 LRESULT OnSkinLButtonUp(HWND skinWindow) {
     StartTracking(skinWindow);
+    Dragging = false;
     ReleaseCapture();
     POINT p;
     GetCursorPos(&p);
     TrackPopupMenu(GetSubMenu(MainMenu, 0), 0, p.x, p.y, 0, skinWindow, nullptr);
     return 0;
 }
+
+LRESULT OnSkinCaptureChanged(HWND skinWindow, LPARAM lParam) {
+    // Another window took the mouse before the release came: the drag is over
+    // and no release will restart tracking.
+    if (Dragging && reinterpret_cast<HWND>(lParam) != skinWindow) {
+        Dragging = false;
+        StartTracking(skinWindow);
+    }
+    return 0;
+}
+
+void ForgetSkinDrag() { Dragging = false; }
 
 LRESULT OnSkinRButtonDown() {
     HWND popup = FindWindowA("#32768", nullptr);

@@ -18,17 +18,42 @@ LRESULT OnCreate(HWND hwnd) {
     SetWindowRgn(hwnd, region, TRUE);
     if (region) SetPropA(hwnd, kRegionProperty, region);
     RegisterSkinHotkeys(hwnd);
+    ListenForTaskbarCreated();
     StartTracking(hwnd);
     SetAttachment(1);
     return 0;
 }
 
 LRESULT OnDestroy(HWND hwnd) {
+    // Windows of other programs must not stay hidden after this one ends.
+    ShowStoredWindowsAndRemoveIcon();
     StopTracking(hwnd);
     if (GetPropA(hwnd, kRegionProperty)) RemovePropA(hwnd, kRegionProperty);
     UnregisterSkinHotkeys(hwnd);
     PostQuitMessage(0);
     return 0;
+}
+
+// The session ends and the process with it: whatever is stored comes back first.
+LRESULT OnEndSession(HWND hwnd, WPARAM ending) {
+    if (ending && ShowStoredWindowsAndRemoveIcon()) {
+        ShowWindow(hwnd, SW_SHOW);
+        StartTracking(hwnd);
+    }
+    return 0;
+}
+
+// The skin is painted from its bitmap: the Windows 95/98 family uses only the
+// top-left 8 x 8 pixels of a larger pattern brush, so the class brush alone
+// would show a tiled corner there.
+LRESULT OnEraseBackground(HWND hwnd, HDC dc, WPARAM wParam, LPARAM lParam) {
+    if (!Skin.SkinBitmap) return DefWindowProcA(hwnd, WM_ERASEBKGND, wParam, lParam);
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, Skin.SkinBitmap);
+    BitBlt(dc, 0, 0, Skin.SkinWidth, Skin.SkinHeight, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+    return 1;
 }
 
 }  // namespace
@@ -60,6 +85,9 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_KILLFOCUS: return OnSkinKillFocus();
     case WM_DRAWITEM: DrawListItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)); return 0;
     case WM_MEASUREITEM: MeasureListItem(hwnd, reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)); return 0;
+    case WM_ERASEBKGND: return OnEraseBackground(hwnd, reinterpret_cast<HDC>(wParam), wParam, lParam);
+    case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
+    case WM_CAPTURECHANGED: return OnSkinCaptureChanged(hwnd, lParam);
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
     case WM_TIMER: return TrackingTick(hwnd);
     case WM_MOUSEMOVE: return OnSkinMouseMove(hwnd, wParam, lParam);
@@ -69,6 +97,8 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DROPFILES: return OnSkinDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
     case WM_HOTKEY: return OnSkinHotkey(hwnd, wParam);
     case kTrayCallbackMessage: return OnTrayCallback(hwnd, wParam, lParam);
-    default: return DefWindowProcA(hwnd, message, wParam, lParam);
+    default:
+        if (IsTaskbarCreated(message)) return OnTaskbarCreated(hwnd);
+        return DefWindowProcA(hwnd, message, wParam, lParam);
     }
 }

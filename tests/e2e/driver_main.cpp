@@ -124,6 +124,13 @@ bool Selected(const char* name, const std::vector<std::string>& filters) {
 
 int RunTests(const std::vector<std::string>& filters) {
     int passed = 0, failed = 0;
+    std::string why;
+    if (!e2e::DriverToolsWork(&why)) {
+        std::printf("e2e run aborted: the driver's tools do not work: %s\n", why.c_str());
+        std::printf("e2e: 0 passed, 1 failed\n");
+        std::fflush(stdout);
+        return 1;
+    }
     for (const e2e::TestEntry& test : e2e::Registry()) {
         if (!Selected(test.name, filters)) continue;
         std::vector<std::string> failures;

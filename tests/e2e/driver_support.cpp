@@ -674,4 +674,19 @@ bool XdotoolMouseMove(int x, int y, DWORD timeoutMs) {
     });
 }
 
+bool DriverToolsWork(std::string* why) {
+    // Over a window of the driver's own, so that Wine hears of each move.
+    Backdrop under({800, 600, 1100, 900}, RGB(0, 0, 160));
+    for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
+        if (!XdotoolMouseMove(p.x, p.y)) {
+            POINT now = {0, 0};
+            GetCursorPos(&now);
+            *why = Format("xdotool mousemove %ld %ld did not move the pointer there (Wine reports %ld, %ld)", p.x, p.y,
+                          now.x, now.y);
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace e2e

@@ -242,4 +242,9 @@ bool RunUnixCommand(const std::string& commandLine);
 // Moves the X pointer with xdotool and waits until GetCursorPos reports it.
 bool XdotoolMouseMove(int x, int y, DWORD timeoutMs = 5000);
 
+// Whether the driver's own tools work here (xdotool moves the pointer that
+// Wine reports). Checked once before the tests: without them no result means
+// anything, so the run is aborted. why receives the reason.
+bool DriverToolsWork(std::string* why);
+
 }  // namespace e2e

@@ -130,6 +130,53 @@ E2E_TEST(Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
     CHECK(s.pelto.Running());
 }
 
+HWND CaptureOfThread(DWORD thread) {
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(thread, &info) ? info.hwndCapture : nullptr;
+}
+
+// A press on the skin stops tracking until the release. When the skin loses
+// the capture before any release comes, tracking must start again at once.
+// The capture goes the way the system takes it when a dialog or a message box
+// comes up: WM_CANCELMODE, whose default handling releases it.
+E2E_TEST(Menu_DragThatLosesTheCaptureResumesTracking) {
+    PeltoSession s("capture");
+    s.Start();
+    TargetProcess other, target;
+    // The pointer waits at the press point, inside both windows, so that no
+    // glide moves it; Wine sees it there over an untitled window of the driver.
+    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(600, 113), "cannot move the pointer");
+    REQUIRE_MSG(other.Start("--title \"Comes Forward\" --rect 300 50 600 400", "Comes Forward"), "no other");
+    REQUIRE_MSG(target.Start("--title \"Dragged From\" --rect 100 100 700 400", "Dragged From"), "no target");
+    REQUIRE_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "skin not attached: %s", RectText(WindowRect(s.skin)).c_str());
+    // With no window manager Wine leaves the newly activated target above the
+    // topmost skin in X, where the press would land; put the skin back on top.
+    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
+    REQUIRE_MSG(Xdotool("mousemove 601 113 sleep 0.2 mousemove 600 113 sleep 0.2 mousedown 1"), "xdotool press failed");
+    DWORD thread = GetWindowThreadProcessId(s.skin, nullptr);
+    REQUIRE_MSG(WaitUntil(3000, [&] { return CaptureOfThread(thread) == s.skin; }),
+                "the press did not give the skin the capture");
+
+    // Held: tracking is stopped, a new window in front is not followed.
+    SetForegroundWindow(other.window());
+    PumpFor(1500);
+    RECT held = WindowRect(s.skin);
+    CHECK_MSG(held.left == 800 - 265 && held.top == 104, "tracking ran during the press: skin at %s",
+              RectText(held).c_str());
+    CHECK_MSG(CaptureOfThread(thread) == s.skin, "the skin lost the capture before WM_CANCELMODE");
+
+    SendMessageTimeoutA(s.skin, WM_CANCELMODE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    CHECK_MSG(WaitUntil(3000, [&] { return CaptureOfThread(thread) != s.skin; }), "the skin kept the capture");
+    CHECK_MSG(WaitForWindowAt(s.skin, 900 - 265, 54, 3000),
+              "tracking did not resume after the capture was lost: skin at %s, foreground \"%s\"",
+              RectText(WindowRect(s.skin)).c_str(), WindowText(GetForegroundWindow()).c_str());
+    Xdotool("mouseup 1");
+    CloseMenu(s.pelto.pid());
+}
+
 E2E_TEST(Hotkeys_MainMenuAndAttachmentSwitch) {
     PeltoSession s("hotkeys");
     s.Start();

@@ -7,6 +7,7 @@
 
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "target_support.h"
 
 namespace {
 
@@ -377,8 +378,61 @@ void ExpectDefaultSkinAfter(const char* tag, Write write) {
     CheckDefaultSkinShown(folder, pelto);
 }
 
+// What the setting file gave, seen from outside: whether the pointer glides to
+// a new target, and the tracking period (every gap at least minGap, their
+// median at most maxMedian).
+struct Expected {
+    bool follows;
+    DWORD minGap, maxMedian;
+};
+
+void CheckTrackingSettings(const char* tag, const std::string& setting, bool sameSkin, const Expected& e) {
+    InstallFolder folder(tag);
+    RequireFolder(folder);
+    REQUIRE_MSG(folder.WriteSetting(setting), "cannot write the setting file");
+    // A named skin that loads and places itself as the default one does.
+    if (sameSkin)
+        REQUIRE_MSG(folder.WriteSkinDefinition("same.skn", "default.bmp 2 -265 4 -200 -18 Tester"),
+                    "cannot write the skin file");
+    const int parkX = 1250, parkY = 1000;
+    {
+        Backdrop under({parkX - 20, parkY - 20, parkX + 20, parkY + 20}, RGB(0, 0, 160));
+        REQUIRE_MSG(XdotoolMouseMove(parkX, parkY), "cannot park the pointer");
+    }
+    PeltoProcess pelto;
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    HWND skin = RequireSkinWindow(pelto);
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Interval Target", {100, 100, 700, 500}), "no target");
+    REQUIRE_MSG(WaitForWindowAt(skin, 700 - 265, 104), "skin never attached: %s", RectText(WindowRect(skin)).c_str());
+    if (e.follows) {
+        CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 400 && c.y == 300; }),
+                  "\"%s\": the pointer did not glide to the new target, it is at (%ld, %ld)", setting.c_str(),
+                  CursorPos().x, CursorPos().y);
+    } else {
+        PumpFor(1000);
+        POINT c = CursorPos();
+        CHECK_MSG(c.x == parkX && c.y == parkY, "\"%s\": the pointer glided to (%ld, %ld) with following off",
+                  setting.c_str(), c.x, c.y);
+    }
+    std::vector<DWORD> gaps = DefaultSkinFollowGaps(skin, target.window(), 4);
+    CHECK_MSG(gaps.size() == 4, "\"%s\": the skin stopped following the target (%s)", setting.c_str(),
+              GapsText(gaps).c_str());
+    for (DWORD g : gaps)
+        CHECK_MSG(g >= e.minGap, "\"%s\": a tick came after %lu ms, expected at least %lu (%s)", setting.c_str(),
+                  static_cast<unsigned long>(g), static_cast<unsigned long>(e.minGap), GapsText(gaps).c_str());
+    CHECK_MSG(MedianGap(gaps) <= e.maxMedian, "\"%s\": ticks every %lu ms, expected at most %lu (%s)",
+              setting.c_str(), static_cast<unsigned long>(MedianGap(gaps)), static_cast<unsigned long>(e.maxMedian),
+              GapsText(gaps).c_str());
+}
+
+// "nothing" gives the default skin, the file's interval, and following on
+// whatever the code says; the same line naming a skin that loads turns
+// following off, with the same interval.
 E2E_TEST(setting_nothing_uses_default_skin) {
     ExpectDefaultSkinAfter("setting_nothing", [](const InstallFolder& f) { return f.WriteSetting("1000 1 nothing"); });
+    CheckTrackingSettings("nothing_ticks", "1000 1 nothing", false, {true, 850, 1600});
+    CheckTrackingSettings("named_ticks", "1000 1 same.skn", true, {false, 850, 1600});
 }
 
 E2E_TEST(long_skin_name_in_setting) {
@@ -386,8 +440,11 @@ E2E_TEST(long_skin_name_in_setting) {
                            [](const InstallFolder& f) { return f.WriteSetting("500 0 " + std::string(400, 's')); });
 }
 
+// An empty file gives no interval: 0, a tick as often as the system allows,
+// not the 500 ms of a missing file; following is on.
 E2E_TEST(empty_setting_file) {
     ExpectDefaultSkinAfter("empty_setting", [](const InstallFolder& f) { return f.WriteSetting(""); });
+    CheckTrackingSettings("empty_ticks", "", false, {true, 0, 250});
 }
 
 E2E_TEST(long_bitmap_name_in_skin_file) {
@@ -401,12 +458,6 @@ E2E_TEST(skin_naming_missing_bitmap) {
     ExpectDefaultSkinAfter("missing_bitmap", [](const InstallFolder& f) {
         return f.WriteSetting("500 0 gone.skn") && f.WriteSkinDefinition("gone.skn", "gone.bmp 2 -265 4 -200 -18 Tester");
     });
-}
-
-// The driver's own X helper, kept for the tests of later features.
-E2E_TEST(driver_xdotool_moves_pointer) {
-    CHECK_MSG(XdotoolMouseMove(1000, 800), "xdotool mousemove 1000 800 did not move the pointer there");
-    CHECK_MSG(XdotoolMouseMove(900, 700), "xdotool mousemove 900 700 did not move the pointer there");
 }
 
 }  // namespace

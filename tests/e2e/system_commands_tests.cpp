@@ -50,20 +50,39 @@ E2E_TEST(System_ExitQuestionsAnsweredNoChangeNothing) {
               "the session ended");
 }
 
-// Hides control.exe from the shell for the life of the object.
-struct HiddenControlPanel {
-    bool moved = false;
-    HiddenControlPanel() { moved = MoveFileA("C:\\windows\\system32\\control.exe", "C:\\windows\\system32\\control.exe.hidden") != 0; }
-    ~HiddenControlPanel() {
-        if (moved) MoveFileA("C:\\windows\\system32\\control.exe.hidden", "C:\\windows\\system32\\control.exe");
+// Takes control.exe out of the system folder that Pelto's shell searches, for
+// the life of the object; with a stand-in, puts the test's recording
+// control.exe there instead.
+struct ControlPanelSwap {
+    std::string real, aside;
+    bool moved = false, ok = false;
+    bool overridden = false;
+    explicit ControlPanelSwap(bool standIn) {
+        real = JoinPath(PeltoSystemFolder(), "control.exe");
+        aside = real + ".pelto-test";
+        moved = MoveFileA(real.c_str(), aside.c_str()) != 0;
+        ok = moved;
+        if (ok && standIn) {
+            ok = CopyFileA(JoinPath(DriverFolder(), "PeltoControlStandIn.exe").c_str(), real.c_str(), FALSE) != 0;
+            // Wine runs its own control.exe for that path unless told otherwise.
+            WriteUserRegistryString(kDllOverrides, "control.exe", "native");
+            overridden = true;
+        }
     }
+    ~ControlPanelSwap() {
+        if (overridden) DeleteUserRegistryValue(kDllOverrides, "control.exe");
+        if (!moved) return;
+        DeleteFileA(real.c_str());
+        MoveFileA(aside.c_str(), real.c_str());
+    }
+    static constexpr const char* kDllOverrides = "Software\\Wine\\DllOverrides";
 };
 
 E2E_TEST(System_AppletThatCannotStartSaysSo) {
     PeltoSession s("applets");
     s.Start();
-    HiddenControlPanel hidden;
-    REQUIRE_MSG(hidden.moved, "cannot hide control.exe");
+    ControlPanelSwap hidden(false);
+    REQUIRE_MSG(hidden.ok, "cannot hide %s", hidden.real.c_str());
     for (unsigned command : {40054u, 40051u, 40059u, 40056u, 40055u}) {
         s.Command(command);
         HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
@@ -76,12 +95,35 @@ E2E_TEST(System_AppletThatCannotStartSaysSo) {
     }
 }
 
-E2E_TEST(System_AppletThatStartsShowsNoMessage) {
+std::string ReadWholeFile(const std::string& path) {
+    std::string text;
+    ReadFileBytes(path, &text);
+    return text;
+}
+
+// Each applet command starts control.exe with its own applet, and no message.
+E2E_TEST(System_AppletsStartControlWithTheirApplet) {
+    ControlPanelSwap standIn(true);
+    REQUIRE_MSG(standIn.ok, "cannot put the stand-in at %s", standIn.real.c_str());
     PeltoSession s("appletok");
+    std::string log = s.folder.File("control-arguments.txt");
+    SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
     s.Start();
-    s.Command(40055);
-    PumpFor(2000);
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
+    SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
+    struct Applet {
+        unsigned command;
+        const char* arguments;
+    } applets[] = {{40054, "sysdm.cpl,,0"}, {40051, "appwiz.cpl"}, {40059, "desk.cpl"}, {40056, "mmsys.cpl,,0"},
+                   {40055, "main.cpl,,0"}};
+    std::string expected;
+    for (const Applet& a : applets) {
+        expected += std::string(a.arguments) + "\n";
+        s.Command(a.command);
+        CHECK_MSG(WaitUntil(5000, [&] { return ReadWholeFile(log) == expected; }),
+                  "after command %u control.exe was started with \"%s\", expected \"%s\"", a.command,
+                  Printable(ReadWholeFile(log)).c_str(), Printable(expected).c_str());
+        CHECK_MSG(s.pelto.MessageBoxes().empty(), "a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
+    }
 }
 
 COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }

@@ -1,5 +1,7 @@
 #include "target_support.h"
 
+#include <algorithm>
+
 #include "driver_framework.h"
 
 namespace e2e {
@@ -10,6 +12,19 @@ std::string DriverFolder() {
     if (n == 0 || n >= sizeof path) return ".";
     std::string s(path, n);
     return s.substr(0, s.find_last_of('\\'));
+}
+
+std::string PeltoSystemFolder() {
+    char path[MAX_PATH] = "";
+    UINT n = 0;
+    // A 32-bit program on 64-bit Windows (or Wine) sees SysWOW64 as system32;
+    // a 32-bit driver is redirected there by itself.
+    if (sizeof(void*) == 8 && PeltoIs32Bit())
+        n = GetSystemWow64DirectoryA(path, sizeof path);
+    else
+        n = GetSystemDirectoryA(path, sizeof path);
+    if (n == 0 || n >= sizeof path) return "C:\\windows\\system32";
+    return path;
 }
 
 namespace {
@@ -153,6 +168,40 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
     });
 }
 
+std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs) {
+    std::vector<DWORD> gaps;
+    RECT t = WindowRect(target);
+    const int width = t.right - t.left, height = t.bottom - t.top;
+    auto followed = [&](const RECT& at) {
+        RECT r = WindowRect(skin);
+        return r.left == at.right - 265 && r.top == at.top + 4;
+    };
+    if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) return gaps;
+    // The first follow only finds a tick to start from: the skin may have
+    // been placed long before (a glide, for one, runs after the placement).
+    for (int i = 0; i <= count; ++i) {
+        t.top = (i % 2 == 0) ? t.top + 60 : t.top - 60;
+        t.bottom = t.top + height;
+        DWORD moved = GetTickCount();
+        MoveWindow(target, t.left, t.top, width, height, TRUE);
+        if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) break;
+        if (i > 0) gaps.push_back(GetTickCount() - moved);
+    }
+    return gaps;
+}
+
+std::string GapsText(const std::vector<DWORD>& gaps) {
+    std::string text;
+    for (DWORD g : gaps) text += (text.empty() ? "" : ", ") + std::to_string(g) + " ms";
+    return text.empty() ? "none" : text;
+}
+
+DWORD MedianGap(std::vector<DWORD> gaps) {
+    if (gaps.empty()) return 0;
+    std::sort(gaps.begin(), gaps.end());
+    return gaps[gaps.size() / 2];
+}
+
 std::string ReadRegistryString(HKEY root, const char* key, const char* value) {
     HKEY k;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return "";
@@ -220,6 +269,13 @@ bool ClickControl(HWND dialog, int id) {
     return r.right > r.left && ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
 }
 
+void DeleteUserRegistryValue(const char* key, const char* value) {
+    HKEY k;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    RegDeleteValueA(k, value);
+    RegCloseKey(k);
+}
+
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&] {
@@ -231,6 +287,60 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
         return false;
     });
     return found;
+}
+
+namespace {
+
+const char* const kTrayWindowClasses[] = {"__winex11_standalone_tray", "Shell_TrayWnd"};
+
+BOOL CALLBACK CollectTrayIcon(HWND w, LPARAM lParam) {
+    if (IsWindowVisible(w) && ClassNameOf(w).find("tray_icon") != std::string::npos)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(w);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTrayWindow(HWND w, LPARAM lParam) {
+    std::string name = ClassNameOf(w);
+    for (const char* tray : kTrayWindowClasses)
+        if (name == tray) EnumChildWindows(w, CollectTrayIcon, lParam);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> TrayIconWindows() {
+    std::vector<HWND> icons;
+    EnumWindows(CollectTrayWindow, reinterpret_cast<LPARAM>(&icons));
+    return icons;
+}
+
+HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND icon : TrayIconWindows()) {
+            bool old = false;
+            for (HWND b : before) old = old || b == icon;
+            if (!old) {
+                found = icon;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] {
+        for (HWND w : TrayIconWindows())
+            if (w == icon) return false;
+        return true;
+    });
+}
+
+bool ClickWindowCentre(HWND window, int button) {
+    RECT r = WindowRect(window);
+    return Xdotool(Format("mousemove %ld %ld click %d", (r.left + r.right) / 2, (r.top + r.bottom) / 2, button));
 }
 
 void ClickDialogButton(HWND dialog, int id) {

@@ -12,9 +12,13 @@
 
 namespace e2e {
 
-// The folder of PeltoDriver.exe: the build folder, with the test programs and
-// the archive library doubles (archive_doubles\<kind>\).
+// The folder of PeltoDriver.exe, which also holds PeltoTarget.exe and the
+// other helper programs of the build.
 std::string DriverFolder();
+
+// The system folder as the running Pelto.exe sees it: system32 for a program
+// of the driver's own bitness, SysWOW64 for a 32-bit Pelto under a 64-bit driver.
+std::string PeltoSystemFolder();
 
 // A PeltoTarget.exe process with one window (two with --owned). The process is
 // ended when the object goes.
@@ -74,6 +78,15 @@ POINT CursorPos();
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 
+// The tracking timer's period seen from outside. The target (a wide window,
+// so the default skin sits 265 pixels left of its right edge and 4 below its
+// top) is moved right after each time the skin has followed it, so the next
+// follow comes one tick later. Returns the `count` gaps in milliseconds, fewer
+// when the skin stops following within timeoutMs.
+std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs = 4000);
+std::string GapsText(const std::vector<DWORD>& gaps);
+DWORD MedianGap(std::vector<DWORD> gaps);
+
 // A string value of a registry key ("" when missing; a null value name is the
 // key's default value), and writing one (the key is made when missing).
 std::string ReadRegistryString(HKEY root, const char* key, const char* value);
@@ -81,6 +94,7 @@ bool WriteRegistryString(HKEY root, const char* key, const char* value, const st
 // The same under HKEY_CURRENT_USER.
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
+void DeleteUserRegistryValue(const char* key, const char* value);
 
 // Real input to another process's window: keys (virtual-key codes) pressed with
 // SendInput once the window is in the foreground, and clicks with xdotool.
@@ -93,6 +107,18 @@ bool ClickControl(HWND dialog, int id);
 
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
+
+// The notification area of Wine's shell, seen from outside: the visible icon
+// windows of its tray windows, one for each icon. (With no tray of the X
+// desktop, Wine shows its own "Wine System Tray" window holding them.)
+std::vector<HWND> TrayIconWindows();
+// An icon window that is in the tray now and was not in `before`, waiting up to
+// timeoutMs for one to come (null when none does).
+HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs = 5000);
+// Whether the icon window has left the tray (destroyed or hidden), waiting up to timeoutMs.
+bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs = 5000);
+// A real click (xdotool) at the centre of a window; button 1 left, 3 right.
+bool ClickWindowCentre(HWND window, int button);
 
 // Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
 // modal loop in the other process cannot block the driver.

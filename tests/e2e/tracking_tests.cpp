@@ -45,8 +45,15 @@ void StartPeltoWithSkin(RunningPelto& p, const std::string& numbers) {
 
 std::string RectString(HWND w) { return RectText(WindowRect(w)); }
 
+// Parks the pointer over an untitled window of the driver, so that Wine hears
+// of the move even when no other window lies there.
+bool ParkPointer() {
+    Backdrop under({kParkX - 20, kParkY - 20, kParkX + 20, kParkY + 20}, RGB(0, 0, 160));
+    return XdotoolMouseMove(kParkX, kParkY);
+}
+
 E2E_TEST(Tracking_DefaultSkinOnWideAndNarrowTargets) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
     {
@@ -67,7 +74,7 @@ E2E_TEST(Tracking_DefaultSkinOnWideAndNarrowTargets) {
 }
 
 E2E_TEST(Tracking_EachAnchorCorner) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     struct Case {
         const char* numbers;
         RECT target;
@@ -91,18 +98,25 @@ E2E_TEST(Tracking_EachAnchorCorner) {
 }
 
 E2E_TEST(Tracking_CornerOutsideOneToFourMovesNothing) {
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartPeltoWithSkin(p, "7 5 6 -7 -8");
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Any Target", {300, 300, 900, 700}), "no target");
+    // Tracking runs and finds the target: the pointer glides to its centre
+    // (the glide comes after the placement in the same tick) ...
+    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 600 && c.y == 500; }),
+              "the tracking never found the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+    MoveWindow(target.window(), 200, 250, 600, 400, TRUE);
     PumpFor(1500);  // three ticks
+    // ... but a corner outside 1 to 4 places the skin nowhere.
     RECT r = WindowRect(p.skin);
     CHECK_MSG(r.left == 0 && r.top == 0 && r.right == 64 && r.bottom == 32, "skin moved to %s",
               RectText(r).c_str());
 }
 
 E2E_TEST(Tracking_NewTargetPullsThePointerToItsCentre) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
     TargetProcess target;
@@ -111,7 +125,7 @@ E2E_TEST(Tracking_NewTargetPullsThePointerToItsCentre) {
               "pointer at (%ld, %ld), expected the centre (500, 350)", CursorPos().x, CursorPos().y);
 
     // The same window with a new title is not newly found: no glide.
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     SetWindowTextA(target.window(), "Glide Target renamed");
     PumpFor(1500);
     POINT c = CursorPos();
@@ -137,7 +151,7 @@ E2E_TEST(Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
     RunningPelto p;
     StartDefaultPelto(p);
     {
-        REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+        REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
         TargetProcess desktop;
         REQUIRE_MSG(desktop.Start("--title \"Program Manager\" --class Progman --popup --rect 200 100 600 400",
                                   "Program Manager"),
@@ -149,7 +163,7 @@ E2E_TEST(Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
         CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to Progman: (%ld, %ld)", c.x, c.y);
     }
     {
-        REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+        REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
         TargetProcess offScreen;  // left edge negative, like a maximised frame
         REQUIRE_MSG(StartPopupTarget(offScreen, "Off Screen", {-20, 100, 780, 600}), "no target");
         CHECK_MSG(WaitForWindowAt(p.skin, 780 - 265, 104), "skin did not attach: %s", RectString(p.skin).c_str());
@@ -160,18 +174,27 @@ E2E_TEST(Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
 }
 
 E2E_TEST(Tracking_UntitledForegroundWindowChangesNothing) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
     TargetProcess untitled;
     REQUIRE_MSG(untitled.Start("--title \"\" --popup --rect 300 300 500 300", ""), "no untitled window");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == untitled.window(); }),
+                "the untitled window is not in front");
     PumpFor(1500);
     RECT r = WindowRect(p.skin);
     CHECK_MSG(r.left == 0 && r.top == 0, "skin moved to %s for an untitled window", RectText(r).c_str());
+    POINT c = CursorPos();
+    CHECK_MSG(c.x == kParkX && c.y == kParkY, "the pointer glided to an untitled window: (%ld, %ld)", c.x, c.y);
+
+    // The same window, once titled, is a target: tracking was running all along.
+    SetWindowTextA(untitled.window(), "Titled Now");
+    CHECK_MSG(WaitForWindowAt(p.skin, 800 - 265, 304), "skin at %s after the window got a title, expected (535, 304)",
+              RectString(p.skin).c_str());
 }
 
 E2E_TEST(Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
     TargetProcess first;

@@ -2,7 +2,10 @@
 // by hotkey), the notification area, and the active-window commands.
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <string>
+#include <vector>
 
 #include "driver_framework.h"
 #include "driver_support.h"
@@ -141,38 +144,56 @@ E2E_TEST(Target_MaximizeMinimizeClose) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Tray_StoreAndRestoreOnALeftButtonPressOnly) {
-    PeltoSession s("tray");
-    s.Start();
+// A target in front with the skin attached to it, then stored with the menu
+// command; the icon it adds is found in the notification area.
+struct StoredScene {
+    PeltoSession s;
     TargetProcess target;
-    REQUIRE_MSG(target.Start("--title \"Stored Target\" --rect 200 150 500 350", "Stored Target"), "no target");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
-    s.Command(40032);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }),
-              "target or skin still visible after the store");
+    HWND icon = nullptr;
 
-    // Moves, the right button and releases on the icon do nothing.
-    for (LPARAM ignored : {static_cast<LPARAM>(WM_MOUSEMOVE), static_cast<LPARAM>(WM_RBUTTONDOWN),
-                           static_cast<LPARAM>(WM_LBUTTONUP), static_cast<LPARAM>(WM_LBUTTONDBLCLK)})
-        PostMessageA(s.skin, WM_APP + 0x81, 1291, ignored);
-    PostMessageA(s.skin, WM_APP + 0x81, 1290, WM_LBUTTONDOWN);  // another icon id
+    explicit StoredScene(const char* tag) : s(tag) {}
+
+    void Start(const char* title) {
+        s.Start();
+        REQUIRE_MSG(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title), "no target");
+        REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+        std::vector<HWND> before = TrayIconWindows();
+        s.Command(40032);
+        REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }),
+                    "target or skin still visible after the store");
+        icon = WaitForNewTrayIcon(before);
+        REQUIRE_MSG(icon != nullptr, "no new icon in the notification area after the store (%u icons)",
+                    static_cast<unsigned>(TrayIconWindows().size()));
+    }
+};
+
+E2E_TEST(Tray_StoreAndRestoreOnALeftButtonPressOnly) {
+    StoredScene scene("tray");
+    scene.Start("Stored Target");
+    PeltoSession& s = scene.s;
+
+    // A move over the icon and a right click on it do nothing.
+    RECT r = WindowRect(scene.icon);
+    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 2, r.top + 2)), "xdotool mousemove failed");
+    REQUIRE_MSG(ClickWindowCentre(scene.icon, 3), "xdotool right click failed");
     PumpFor(800);
-    CHECK_MSG(!IsWindowVisible(target.window()) && !IsWindowVisible(s.skin), "something other than a left press restored");
+    CHECK_MSG(!IsWindowVisible(scene.target.window()) && !IsWindowVisible(s.skin),
+              "a move or a right click on the icon restored");
+    CHECK_MSG(!WaitForTrayIconGone(scene.icon, 0), "the icon went after a move or a right click");
 
-    PostMessageA(s.skin, WM_APP + 0x81, 1291, WM_LBUTTONDOWN);
-    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }),
-              "a left press on the icon did not bring both back");
-    CheckTrackingFollows(s, target.window(), "the restore");
+    REQUIRE_MSG(ClickWindowCentre(scene.icon, 1), "xdotool left click failed");
+    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) && IsWindowVisible(s.skin); }),
+              "a left click on the icon did not bring both back");
+    CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon is still in the notification area after the restore");
+    CheckTrackingFollows(s, scene.target.window(), "the restore");
 }
 
 E2E_TEST(Tray_SecondStoreKeepsBothWindowsRecoverable) {
-    PeltoSession s("tray2");
-    s.Start();
-    TargetProcess first, second;
-    REQUIRE_MSG(first.Start("--title \"First Stored\" --rect 200 150 500 350", "First Stored"), "no first target");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
-    s.Command(40032);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(first.window()); }), "first not stored");
+    StoredScene scene("tray2");
+    scene.Start("First Stored");
+    PeltoSession& s = scene.s;
+    TargetProcess& first = scene.target;
+    TargetProcess second;
 
     // The main-menu hotkey restarts tracking while the skin window is hidden.
     REQUIRE_MSG(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored"), "no second target");
@@ -181,16 +202,147 @@ E2E_TEST(Tray_SecondStoreKeepsBothWindowsRecoverable) {
     CloseMenu(s.pelto.pid());
     SetForegroundWindow(second.window());
     PumpFor(1500);  // a tick records the second window
+    std::vector<HWND> before = TrayIconWindows();
     s.Command(40032);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); }), "second not stored");
     CHECK(!IsWindowVisible(first.window()));
+    CHECK_MSG(WaitForNewTrayIcon(before, 1000) == nullptr, "the second store added a second icon");
 
-    PostMessageA(s.skin, WM_APP + 0x81, 1291, WM_LBUTTONDOWN);
+    REQUIRE_MSG(ClickWindowCentre(scene.icon, 1), "xdotool left click failed");
     CHECK_MSG(WaitUntil(5000, [&] {
                   return IsWindowVisible(first.window()) && IsWindowVisible(second.window()) && IsWindowVisible(s.skin);
               }),
               "not everything came back (first %d, second %d, skin %d)", IsWindowVisible(first.window()) != 0,
               IsWindowVisible(second.window()) != 0, IsWindowVisible(s.skin) != 0);
+    CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon is still there after the restore");
+}
+
+// Each way the program can end while a window is stored: the window comes back
+// and the icon goes, before the process ends.
+void CheckStoredWindowBack(StoredScene& scene, const char* way) {
+    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; }),
+              "the stored window stayed hidden after %s", way);
+    CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon stayed in the notification area after %s", way);
+}
+
+E2E_TEST(Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
+    StoredScene scene("trayclose");
+    scene.Start("Stored Then Closed");
+    TargetProcess typing;
+    REQUIRE_MSG(typing.Start("--title \"Keys Here\" --rect 600 500 300 200", "Keys Here"), "no window for the keys");
+    // The main menu by its hotkey, then real clicks on its last pop-up and on
+    // that pop-up's last item, the close command.
+    REQUIRE_MSG(TypeKeysOnWindowTitled("Keys Here", "ctrl+shift+a"), "xdotool key failed");
+    HWND menu = nullptr;
+    REQUIRE_MSG(WaitUntil(3000, [&] { return (menu = VisibleMenuWindow(scene.s.pelto.pid())) != nullptr; }),
+                "no main menu");
+    RECT m = WindowRect(menu);
+    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", m.left + 30, m.bottom - 8)), "xdotool click failed");
+    HWND submenu = nullptr;
+    REQUIRE_MSG(WaitUntil(3000, [&] {
+                    for (HWND w : TopLevelWindowsOf(scene.s.pelto.pid(), "#32768"))
+                        if (w != menu && IsWindowVisible(w)) submenu = w;
+                    return submenu != nullptr;
+                }),
+                "the program menu did not open");
+    RECT sub = WindowRect(submenu);
+    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", sub.left + 30, sub.bottom - 8)), "xdotool click failed");
+    DWORD code = 1;
+    CHECK_MSG(scene.s.pelto.WaitForExit(10000, &code), "the close command did not end Pelto: %s",
+              scene.s.pelto.Describe().c_str());
+    CHECK_EQ_INT(code, 0);
+    CheckStoredWindowBack(scene, "the close command");
+}
+
+E2E_TEST(Tray_EndOfSessionAndDestroyShowTheWindowAgain) {
+    {
+        StoredScene scene("traysession");
+        scene.Start("Stored At Session End");
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(scene.s.skin, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        CHECK_MSG(answer != 0, "Pelto refused the end of the session");
+        SendMessageTimeoutA(scene.s.skin, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        CheckStoredWindowBack(scene, "the end of the session");
+    }
+    {
+        // WM_CLOSE from outside: the default handling destroys the window.
+        StoredScene scene("traydestroy");
+        scene.Start("Stored At Destroy");
+        PostMessageA(scene.s.skin, WM_CLOSE, 0, 0);
+        DWORD code = 1;
+        CHECK_MSG(scene.s.pelto.WaitForExit(10000, &code), "WM_CLOSE did not end Pelto: %s",
+                  scene.s.pelto.Describe().c_str());
+        CheckStoredWindowBack(scene, "WM_CLOSE");
+    }
+}
+
+// Removes the icon as a notification area that starts afresh would have lost it.
+bool DeleteIconOf(HWND skin) {
+    NOTIFYICONDATAA record;
+    ZeroMemory(&record, sizeof record);
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = skin;
+    record.uID = 1291;
+    return Shell_NotifyIconA(NIM_DELETE, &record) != FALSE;
+}
+
+E2E_TEST(Tray_TaskbarCreatedAddsTheIconAgain) {
+    StoredScene scene("traycreated");
+    scene.Start("Stored Over A Restart");
+    REQUIRE_MSG(DeleteIconOf(scene.s.skin), "the driver could not remove the icon");
+    REQUIRE_MSG(WaitForTrayIconGone(scene.icon), "the icon did not go");
+    std::vector<HWND> before = TrayIconWindows();
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    HWND again = WaitForNewTrayIcon(before);
+    REQUIRE_MSG(again != nullptr, "no icon after \"TaskbarCreated\"");
+    CHECK_MSG(!IsWindowVisible(scene.target.window()) && !IsWindowVisible(scene.s.skin),
+              "\"TaskbarCreated\" showed a stored window");
+    REQUIRE_MSG(ClickWindowCentre(again, 1), "xdotool left click failed");
+    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) && IsWindowVisible(scene.s.skin); }),
+              "a left click on the new icon did not bring both back");
+}
+
+E2E_TEST(Tray_FailedAddHidesNothingAndSaysSo) {
+    PeltoSession s("trayfail");
+    s.Start();
+    TargetProcess target;
+    REQUIRE_MSG(target.Start("--title \"Never Hidden\" --rect 200 150 500 350", "Never Hidden"), "no target");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+
+    // An icon with the same window and id is there already: the program's add fails.
+    NOTIFYICONDATAA taken;
+    ZeroMemory(&taken, sizeof taken);
+    taken.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    taken.hWnd = s.skin;
+    taken.uID = 1291;
+    taken.uFlags = NIF_ICON;
+    taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    REQUIRE_MSG(Shell_NotifyIconA(NIM_ADD, &taken), "the driver could not add the blocking icon");
+    REQUIRE_MSG(!Shell_NotifyIconA(NIM_ADD, &taken), "the notification area takes the same icon twice");
+
+    s.Command(40032);
+    HWND box = s.pelto.WaitForMessageBox(5000);
+    REQUIRE_MSG(box != nullptr, "no message after the failed add: %s", s.pelto.Describe().c_str());
+    MessageBoxContent content = ReadMessageBox(box);
+    CHECK_EQ_STR(content.caption, "Pelto");
+    CHECK_EQ_STR(content.text, "通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。");
+    CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
+    CHECK(DismissMessageBox(box));
+    PumpFor(500);
+    CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
+    CheckTrackingFollows(s, target.window(), "the failed store");
+
+    // Positive control: with the id free again the same store hides the target.
+    Shell_NotifyIconA(NIM_DELETE, &taken);
+    std::vector<HWND> before = TrayIconWindows();
+    s.Command(40032);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()); }), "the store failed with the id free");
+    HWND icon = WaitForNewTrayIcon(before);
+    CHECK_MSG(icon != nullptr, "no icon after the store");
+    if (icon) {
+        ClickWindowCentre(icon, 1);
+        CHECK(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
+    }
 }
 
 HWND OpenRenameDialog(PeltoSession& s, TargetProcess& target, const char* title) {
@@ -216,14 +368,28 @@ E2E_TEST(Rename_OkGivesTheNewTitle) {
     SendMessageA(GetDlgItem(dialog, 1003), WM_GETTEXT, sizeof empty, reinterpret_cast<LPARAM>(empty));
     CHECK_EQ_STR(std::string(empty), "");
 
-    // Enter (IDOK), Esc (IDCANCEL) and the close box end nothing.
-    ClickDialogButton(dialog, IDOK);
-    ClickDialogButton(dialog, IDCANCEL);
+    // Real keys in the new-name box: the typed text arrives there, and Enter
+    // and Esc after it end nothing (no button is the default one).
+    RECT box = WindowRect(GetDlgItem(dialog, 1003));
+    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1 sleep 0.3 "
+                               "type --delay 30 'New Title'",
+                               (box.left + box.right) / 2, (box.top + box.bottom) / 2)),
+                "xdotool typing failed");
+    char typed[64] = "";
+    WaitUntil(3000, [&] {
+        SendMessageA(GetDlgItem(dialog, 1003), WM_GETTEXT, sizeof typed, reinterpret_cast<LPARAM>(typed));
+        return std::string(typed) == "New Title";
+    });
+    REQUIRE_MSG(std::string(typed) == "New Title", "the typed keys did not reach the new-name box: \"%s\"", typed);
+    REQUIRE_MSG(Xdotool("key --clearmodifiers Return sleep 0.3 key --clearmodifiers Escape"), "xdotool key failed");
+    PumpFor(800);
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the Enter or the Esc key ended the dialog");
+    CHECK_EQ_STR(WindowText(target.window()), "Old Title");
+    // The close box (the caption's close command) ends nothing either.
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     PumpFor(800);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the dialog");
+    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
 
-    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("New Title"));
     ClickDialogButton(dialog, 1001);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
     CHECK_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "New Title"; }), "target title is \"%s\"",
