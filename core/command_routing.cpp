@@ -4,6 +4,7 @@
 #include "commands/window_ops.h"
 #include "core/tracking.h"
 #include "launcher/popup_menus.h"
+#include "plugin_host/plugin_discovery.h"
 #include "resources/resource_ids.h"
 
 LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
@@ -36,6 +37,7 @@ LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
     case IDM_CPL_DISPLAY: OpenControlPanelApplet(skinWindow, "desk.cpl"); break;
     case IDM_LAUNCHER_LIST: ShowLauncherPopup(skinWindow); break;
     case IDM_PLUGIN_LIST: ShowPluginPopup(skinWindow); break;
+    case IDM_PLUGIN_REFRESH: DiscoverPlugins(); break;
     default: break;
     }
     return 0;

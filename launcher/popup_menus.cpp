@@ -1,6 +1,7 @@
 #include "launcher/popup_menus.h"
 
 #include "launcher/launcher_store.h"
+#include "plugin_host/plugin_launch.h"
 #include "plugin_host/plugin_list.h"
 
 int LauncherMenuShown = 0;
@@ -11,10 +12,9 @@ void ClearPopupFlags() {
     PluginMenuShown = 0;
 }
 
-bool PopupCommandPreCheck(HWND, WPARAM wParam) {
-    // Opening an entry or starting a plug-in arrives with the popups' own work;
-    // until a list has entries no flag is ever set and nothing is chosen here.
+bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam) {
     const bool item = (LauncherMenuShown || PluginMenuShown) && wParam < 100;
+    if (PluginMenuShown && !LauncherMenuShown && wParam < 100) StartPlugin(skinWindow, static_cast<int>(wParam));
     ClearPopupFlags();
     return item;
 }
@@ -25,6 +25,14 @@ void ShowLauncherPopup(HWND) {
     if (LauncherList.Count <= 0) return;
 }
 
-void ShowPluginPopup(HWND) {
+void ShowPluginPopup(HWND skinWindow) {
     if (PluginList.Count <= 0) return;
+    HMENU popup = CreatePopupMenu();
+    for (int i = 0; i < PluginList.Count; ++i)
+        AppendMenuA(popup, MF_STRING, static_cast<UINT_PTR>(i), PluginList.Entries[i].DisplayName);
+    POINT at;
+    GetCursorPos(&at);
+    TrackPopupMenu(popup, 0, at.x, at.y, 0, skinWindow, nullptr);
+    DestroyMenu(popup);
+    PluginMenuShown = 1;
 }

@@ -58,6 +58,10 @@ unit_tests() {
 section unit unit_tests
 section fuzz bash tests/fuzz/run_fuzzers.sh build/fuzz "$fuzz_seconds"
 section imports bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe
+section imports-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi
+section imports-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi
+section exports bash tests/exports/check_exports.sh build/install-i686/Pelto/plugins/*.ppi \
+    build/install-x86_64/Pelto/plugins/*.ppi
 section e2e bash tests/e2e/run_e2e.sh build/x86_64 build/install-x86_64/Pelto
 
 echo "$passed passed, $failed failed"
