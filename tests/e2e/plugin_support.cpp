@@ -8,6 +8,11 @@
 
 namespace e2e {
 
+namespace {
+// The space a popup menu leaves above its first item and below its last.
+constexpr int kPopupMargin = 3;
+}  // namespace
+
 const char kNotAPluginText[] = "指定されたプラグインはPeltoプラグインではありません。\n指定し直してください。";
 const char kMissingPluginText[] = "指定されたプラグインがありません。";
 
@@ -44,20 +49,62 @@ int RowOf(const std::vector<std::string>& rows, const std::string& name) {
     return -1;
 }
 
+namespace {
+
+// A small titled window of the driver's, far from everything, that xdotool can
+// always focus: hotkeys are global, so keys typed on it reach Pelto's.
+HWND KeyWindow() {
+    static HWND window = nullptr;
+    if (!window)
+        window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Pelto E2E Keys", WS_POPUP | WS_VISIBLE, 1260, 1004, 16,
+                                 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    PumpFor(100);
+    return window;
+}
+
+}  // namespace
+
 HWND OpenPluginPopup(const PeltoSession& s) {
-    if (!TypeKeysOnSkin("ctrl+shift+x")) return nullptr;
+    // Attached to a plug-in window at the top of the screen, the skin window can
+    // lie wholly above it, where X cannot focus it; the driver's own window then
+    // takes the hotkey. Either way the keys that follow go to the foreground
+    // window, which the hotkey makes the skin window.
+    if (!TypeKeysOnSkin("ctrl+shift+x")) {
+        if (!KeyWindow() || !TypeKeysOnWindowTitled("Pelto E2E Keys", "ctrl+shift+x")) return nullptr;
+    }
     HWND menu = nullptr;
     WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
     return menu;
 }
 
-bool ChooseFromPluginPopup(const PeltoSession& s, int row) {
-    if (row < 0 || !OpenPluginPopup(s)) return false;
-    std::string keys;
-    for (int i = 0; i <= row; ++i) keys += "Down ";
-    keys += "Return";
-    if (!Xdotool("key " + keys)) return false;
-    return WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
+    if (row < 0) return false;
+    HWND menu = OpenPluginPopup(s);
+    Trace("plug-in popup %p for row %d", static_cast<void*>(menu), row);
+    if (!menu) return false;
+    bool sent = false;
+    if (rowCount > 0) {
+        // A click on the row: the items share the client area evenly, inside a
+        // small margin above and below.
+        RECT client;
+        GetClientRect(menu, &client);
+        POINT origin = {0, 0};
+        ClientToScreen(menu, &origin);
+        const int inner = client.bottom - 2 * kPopupMargin;
+        const int x = origin.x + client.right / 3;
+        const int y = origin.y + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
+        sent = Xdotool(Format("mousemove %d %d sleep 0.2 click 1", x, y));
+    } else {
+        std::string keys;
+        for (int i = 0; i <= row; ++i) keys += "Down ";
+        keys += "Return";
+        sent = Xdotool("key " + keys);
+    }
+    if (!sent) return false;
+    const bool closed = WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    Trace("plug-in popup closed: %d", closed ? 1 : 0);
+    if (!closed) CloseMenu(s.pelto.pid());
+    return closed;
 }
 
 std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption) {
