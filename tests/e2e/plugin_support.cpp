@@ -53,13 +53,15 @@ namespace {
 
 // A small titled window of the driver's, far from everything, that xdotool can
 // always focus: hotkeys are global, so keys typed on it reach Pelto's.
-HWND KeyWindow() {
-    static HWND window = nullptr;
-    if (!window)
-        window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Pelto E2E Keys", WS_POPUP | WS_VISIBLE, 1260, 1004, 16,
-                                 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+bool TypeHotkeyOnDriverWindow(const char* keys) {
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Pelto E2E Keys", WS_POPUP | WS_VISIBLE, 1260, 1004,
+                                  16, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!window) return false;
     PumpFor(100);
-    return window;
+    const bool typed = TypeKeysOnWindowTitled("Pelto E2E Keys", keys);
+    DestroyWindow(window);
+    PumpFor(100);
+    return typed;
 }
 
 }  // namespace
@@ -70,7 +72,7 @@ HWND OpenPluginPopup(const PeltoSession& s) {
     // takes the hotkey. Either way the keys that follow go to the foreground
     // window, which the hotkey makes the skin window.
     if (!TypeKeysOnSkin("ctrl+shift+x")) {
-        if (!KeyWindow() || !TypeKeysOnWindowTitled("Pelto E2E Keys", "ctrl+shift+x")) return nullptr;
+        if (!TypeHotkeyOnDriverWindow("ctrl+shift+x")) return nullptr;
     }
     HWND menu = nullptr;
     WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
