@@ -225,4 +225,43 @@ E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
               "Moldra.ppi is still loaded after its dialogs closed");
 }
 
+E2E_TEST(Moldra_BrowsePutsThePickedPathInTheBitmapField) {
+    PeltoSession s("moldrabrowse");
+    s.Start();
+    const std::string picked = s.folder.File("skin\\default.bmp");
+    HWND dialog = OpenMaker(s);
+    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    SetField(dialog, kBitmapPath, "C:\\before.bmp");
+    auto openDialog = [&] {
+        HWND found = nullptr;
+        WaitUntil(10000, [&] {
+            for (HWND w : s.pelto.MessageBoxes())
+                if (GetWindow(w, GW_OWNER) == dialog && FileNameEdit(w)) found = w;
+            return found != nullptr;
+        });
+        return found;
+    };
+
+    // Cancelled: the field keeps what it held.
+    ClickDialogButton(dialog, 1002);
+    HWND files = openDialog();
+    REQUIRE_MSG(files != nullptr, "no open-file dialog owned by Moldra's");
+    ClickDialogButton(files, IDCANCEL);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "cancel did not close the open-file dialog");
+    PumpFor(300);
+    CHECK_EQ_STR(FieldText(dialog, kBitmapPath), "C:\\before.bmp");
+
+    // Picked: its full path goes into the field.
+    ClickDialogButton(dialog, 1002);
+    files = openDialog();
+    REQUIRE_MSG(files != nullptr, "no open-file dialog the second time");
+    SendMessageA(FileNameEdit(files), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
+    ClickDialogButton(files, IDOK);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "OK did not close the open-file dialog");
+    CHECK_MSG(WaitUntil(3000, [&] { return FieldText(dialog, kBitmapPath) == picked; }), "the field holds \"%s\"",
+              FieldText(dialog, kBitmapPath).c_str());
+    ClickDialogButton(dialog, kCancel);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
+}
+
 }  // namespace

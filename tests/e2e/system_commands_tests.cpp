@@ -200,22 +200,6 @@ E2E_TEST(Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     if (box) DismissMessageBox(box, IDNO);
 }
 
-// The open-file dialog of the wallpaper command: its file name box, the one
-// visible, writable edit box in it.
-BOOL CALLBACK FindNameEdit(HWND w, LPARAM lParam) {
-    if (ClassNameOf(w) == "Edit" && IsWindowVisible(w) && !(GetWindowLongPtrA(w, GWL_STYLE) & ES_READONLY)) {
-        *reinterpret_cast<HWND*>(lParam) = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FileNameEdit(HWND dialog) {
-    HWND edit = nullptr;
-    EnumChildWindows(dialog, FindNameEdit, reinterpret_cast<LPARAM>(&edit));
-    return edit;
-}
-
 HWND WaitForOpenDialog(const PeltoSession& s) {
     HWND found = nullptr;
     WaitUntil(10000, [&] {

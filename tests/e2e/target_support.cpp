@@ -183,6 +183,24 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     return found;
 }
 
+namespace {
+
+BOOL CALLBACK FindNameEdit(HWND w, LPARAM lParam) {
+    if (ClassNameOf(w) == "Edit" && IsWindowVisible(w) && !(GetWindowLongPtrA(w, GWL_STYLE) & ES_READONLY)) {
+        *reinterpret_cast<HWND*>(lParam) = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FileNameEdit(HWND dialog) {
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, FindNameEdit, reinterpret_cast<LPARAM>(&edit));
+    return edit;
+}
+
 void ClickDialogButton(HWND dialog, int id) {
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }

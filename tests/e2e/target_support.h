@@ -69,6 +69,9 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
 
+// The file name box of an open-file dialog: its one visible, writable edit box.
+HWND FileNameEdit(HWND dialog);
+
 // Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
 // modal loop in the other process cannot block the driver.
 void ClickDialogButton(HWND dialog, int id);
