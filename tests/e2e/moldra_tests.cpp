@@ -188,8 +188,9 @@ E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
     // Keys go to the foreground window: a real click in the top dialog's first
     // field makes it so. The k typed after Esc and Enter shows that they
     // reached that field.
+    PumpFor(1500);  // the pointer's glide to the new target is over
     HWND top = WindowFromPoint(Centre(GetDlgItem(second, kSkinName))) == GetDlgItem(second, kSkinName) ? second : first;
-    CHECK(Xdotool(Format("mousemove %ld %ld click 1", Centre(GetDlgItem(top, kSkinName)).x,
+    CHECK(Xdotool(Format("mousemove %ld %ld sleep 0.3 click 1", Centre(GetDlgItem(top, kSkinName)).x,
                          Centre(GetDlgItem(top, kSkinName)).y)));
     PumpFor(300);
     CHECK(Xdotool("key Escape sleep 0.2 key Return sleep 0.2 key k"));

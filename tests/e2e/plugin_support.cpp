@@ -80,28 +80,21 @@ HWND OpenPluginPopup(const PeltoSession& s) {
 }
 
 bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
-    if (row < 0) return false;
+    if (row < 0 || row >= rowCount) return false;
     HWND menu = OpenPluginPopup(s);
     Trace("plug-in popup %p for row %d", static_cast<void*>(menu), row);
     if (!menu) return false;
-    bool sent = false;
-    if (rowCount > 0) {
-        // A click on the row: the items share the client area evenly, inside a
-        // small margin above and below.
-        RECT client;
-        GetClientRect(menu, &client);
-        POINT origin = {0, 0};
-        ClientToScreen(menu, &origin);
-        const int inner = client.bottom - 2 * kPopupMargin;
-        const int x = origin.x + client.right / 3;
-        const int y = origin.y + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
-        sent = Xdotool(Format("mousemove %d %d sleep 0.2 click 1", x, y));
-    } else {
-        std::string keys;
-        for (int i = 0; i <= row; ++i) keys += "Down ";
-        keys += "Return";
-        sent = Xdotool("key " + keys);
-    }
+    // A click on the row: the items share the client area evenly, inside a small
+    // margin above and below. (Keys typed after the hotkey go to whichever window
+    // Wine holds as the foreground one, which is not always the menu's owner.)
+    RECT client;
+    GetClientRect(menu, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(menu, &origin);
+    const int inner = client.bottom - 2 * kPopupMargin;
+    const int x = origin.x + client.right / 3;
+    const int y = origin.y + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
+    const bool sent = Xdotool(Format("mousemove %d %d sleep 0.2 click 1", x, y));
     if (!sent) return false;
     const bool closed = WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
     Trace("plug-in popup closed: %d", closed ? 1 : 0);

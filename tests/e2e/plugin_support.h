@@ -29,11 +29,9 @@ int RowOf(const std::vector<std::string>& rows, const std::string& name);
 // Opens the plug-in popup with Ctrl+Shift+X typed on the skin window; returns
 // the visible "#32768" window or null.
 HWND OpenPluginPopup(const PeltoSession& s);
-// Opens the popup and chooses the item at row: with Down keys and Enter, or,
-// given the number of rows, with a click on the row (keys reach the menu only
-// while the X focus is on the skin window). Returns false when no popup opened
-// or it did not close.
-bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount = 0);
+// Opens the popup and chooses the item at row, of rowCount, with a click on the
+// "#32768" window. Returns false when no popup opened or it did not close.
+bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount);
 
 // Visible "#32770" windows of the process captioned `caption`.
 std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption);

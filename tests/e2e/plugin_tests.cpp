@@ -37,15 +37,25 @@ bool ExpectMessage(const PeltoProcess& pelto, const char* text, HWND owner, cons
 }
 
 // Starts a plug-in that writes `marker` and waits for the file.
-bool StartsAndWrites(const PeltoSession& s, int row, const std::string& marker) {
+bool StartsAndWrites(const PeltoSession& s, int row, int rowCount, const std::string& marker) {
     DeleteFileA(s.folder.File(marker).c_str());
-    if (!ChooseFromPluginPopup(s, row)) return false;
+    if (!ChooseFromPluginPopup(s, row, rowCount)) return false;
     return WaitUntil(8000, [&] { return FileExists(s.folder.File(marker)); });
 }
 
+// The height of the plug-in popup, opened and closed again (0 when none opens).
+int PopupHeight(const PeltoSession& s) {
+    HWND popup = OpenPluginPopup(s);
+    if (!popup) return 0;
+    const RECT r = WindowRect(popup);
+    CloseMenu(s.pelto.pid());
+    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    return r.bottom - r.top;
+}
+
 // The rows a meter or skin maker opens from: which delivered plug-in a row starts.
-bool RowOpensDialog(const PeltoSession& s, int row, const char* caption) {
-    if (!ChooseFromPluginPopup(s, row)) return false;
+bool RowOpensDialog(const PeltoSession& s, int row, int rowCount, const char* caption) {
+    if (!ChooseFromPluginPopup(s, row, rowCount)) return false;
     HWND dialog = WaitForDialog(s.pelto.pid(), caption, 8000);
     if (!dialog) return false;
     // Both close through a button of their own: Tachel's "x", Moldra's cancel.
@@ -86,15 +96,29 @@ E2E_TEST(Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefresh) 
         CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third message in refresh %d", pass + 1);
     }
 
-    // The popup holds the two delivered plug-ins and nothing for the others: each
-    // row starts its own plug-in, and a third Down wraps round to the first row.
+    // The popup holds the two delivered plug-ins, each row starting its own.
     std::vector<std::string> rows = PluginRowOrder(s.folder, kDelivered);
     REQUIRE_MSG(rows.size() == 2, "the delivered plug-ins are not installed");
-    const char* captionOf[2];
-    for (int i = 0; i < 2; ++i) captionOf[i] = rows[i] == "Tachel.ppi" ? "Quorval Tachel" : "■　Quorval Moldra";
-    CHECK_MSG(RowOpensDialog(s, 0, captionOf[0]), "row 0 did not open %s", rows[0].c_str());
-    CHECK_MSG(RowOpensDialog(s, 1, captionOf[1]), "row 1 did not open %s", rows[1].c_str());
-    CHECK_MSG(RowOpensDialog(s, 2, captionOf[0]), "a third Down did not come back to row 0: more than two rows");
+    for (int i = 0; i < 2; ++i) {
+        const char* caption = rows[i] == "Tachel.ppi" ? "Quorval Tachel" : "■　Quorval Moldra";
+        CHECK_MSG(RowOpensDialog(s, i, 2, caption), "row %d did not open %s", i, rows[i].c_str());
+    }
+    // The files that are no plug-ins have no rows: without them the popup is
+    // just as tall; one more plug-in makes it taller.
+    const int withOthers = PopupHeight(s);
+    REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
+                    DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str()),
+                "cannot delete the non-plug-ins");
+    s.Command(kRefreshCommand);
+    PumpFor(800);
+    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message without the non-plug-ins");
+    const int without = PopupHeight(s);
+    CHECK_MSG(withOthers > 0 && without == withOthers, "the popup is %d pixels tall with the non-plug-ins, %d without",
+              withOthers, without);
+    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    s.Command(kRefreshCommand);
+    const int withThird = PopupHeight(s);
+    CHECK_MSG(withThird > without, "a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
     CHECK(s.pelto.Running());
 }
 
@@ -135,7 +159,7 @@ E2E_TEST(Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
     std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
     const int row = RowOf(rows, "quick.ppi");
     REQUIRE_MSG(row >= 0 && rows.size() == 3, "quick.ppi is not in the folder");
-    REQUIRE_MSG(StartsAndWrites(s, row, "quick.txt"), "the new plug-in at row %d did not start", row);
+    REQUIRE_MSG(StartsAndWrites(s, row, 3, "quick.txt"), "the new plug-in at row %d did not start", row);
     // What PpiStart was given, one "name=value" line each.
     const std::string marker = ReadFileText(s.folder.File("quick.txt"));
     auto field = [&](const char* name) {
@@ -171,12 +195,13 @@ E2E_TEST(Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
 
     // Deleted after discovery: the start reports it, owned by the skin window.
     REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\quick.ppi").c_str()), "cannot delete quick.ppi");
-    REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi")), "cannot choose from the popup");
+    const int count = static_cast<int>(rows.size());
+    REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi"), count), "cannot choose from the popup");
     ExpectMessage(s.pelto, kMissingPluginText, s.skin, "for a deleted plug-in");
 
     // No PpiStart, or only a decorated _PpiStart@16: not a plug-in, at the start.
     for (const char* name : {"no_start", "decorated"}) {
-        REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi")), "cannot choose %s", name);
+        REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi"), count), "cannot choose %s", name);
         ExpectMessage(s.pelto, kNotAPluginText, s.skin, name);
         CHECK_MSG(!FileExists(s.folder.File(std::string(name) + ".txt")), "%s was started", name);
     }
@@ -184,9 +209,9 @@ E2E_TEST(Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     // Pelto goes on: the other rows start, the ones with names of exactly 100
     // bytes and of more than the contract allows among them (their rows' file
     // names are intact).
-    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "second.ppi"), "second.txt"), "second.ppi did not start");
-    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name100.ppi"), "name100.txt"), "name100.ppi did not start");
-    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name150.ppi"), "name150.txt"), "name150.ppi did not start");
+    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "second.ppi"), count, "second.txt"), "second.ppi did not start");
+    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name100.ppi"), count, "name100.txt"), "name100.ppi did not start");
+    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name150.ppi"), count, "name150.txt"), "name150.ppi did not start");
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "an unexpected message");
     CHECK(s.pelto.Running());
 }

@@ -108,8 +108,9 @@ E2E_TEST(Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     // Keys go to the foreground window: a real click on the top meter's bar makes
     // it so. Esc then does nothing; the space bar presses the focused "x".
     HWND top = second;
+    PumpFor(1500);  // the pointer's glide to the new target is over
     RECT bar = WindowRect(GetDlgItem(top, kBarId));
-    CHECK(Xdotool(Format("mousemove %ld %ld click 1", (bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2)));
+    CHECK(Xdotool(Format("mousemove %ld %ld sleep 0.3 click 1", (bar.left + bar.right) / 2, (bar.top + bar.bottom) / 2)));
     PumpFor(300);
     CHECK(Xdotool("key Escape"));
     PumpFor(800);
@@ -128,12 +129,14 @@ E2E_TEST(Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi unloaded while a meter still runs");
     CHECK_MSG(Reading(second) > 0, "the second meter stopped reading");
 
-    // A real click on the second meter's x, where it is not covered.
+    // A real click on the second meter's x, where it is not covered, once the
+    // pointer's glide to the new meter (a new target) is over.
+    PumpFor(1500);
     HWND button = GetDlgItem(second, kCloseId);
     RECT b = WindowRect(button);
     POINT centre = {(b.left + b.right) / 2, (b.top + b.bottom) / 2};
     if (WindowFromPoint(centre) == button)
-        CHECK(Xdotool(Format("mousemove %ld %ld click 1", centre.x, centre.y)));
+        CHECK(Xdotool(Format("mousemove %ld %ld sleep 0.3 click 1", centre.x, centre.y)));
     else
         ClickDialogButton(second, kCloseId);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(second); }), "the second meter's x did not end it");
