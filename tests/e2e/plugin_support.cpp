@@ -81,6 +81,18 @@ HWND OpenPluginPopup(const PeltoSession& s) {
 
 bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
     if (row < 0 || row >= rowCount) return false;
+    // A glide of the pointer to a new target would carry the click off the row:
+    // wait until the pointer has stood still for a moment.
+    POINT last = CursorPos();
+    DWORD still = GetTickCount();
+    WaitUntil(4000, [&] {
+        POINT now = CursorPos();
+        if (now.x != last.x || now.y != last.y) {
+            last = now;
+            still = GetTickCount();
+        }
+        return GetTickCount() - still >= 700;
+    }, 50);
     HWND menu = OpenPluginPopup(s);
     Trace("plug-in popup %p for row %d", static_cast<void*>(menu), row);
     if (!menu) return false;
