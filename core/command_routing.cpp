@@ -7,6 +7,7 @@
 #include "launcher/launcher_dialogs.h"
 #include "launcher/launcher_store.h"
 #include "launcher/popup_menus.h"
+#include "plugin_host/plugin_discovery.h"
 #include "resources/resource_ids.h"
 #include "settings_dialog/settings_dialog.h"
 
@@ -44,6 +45,7 @@ LRESULT RouteCommand(HWND skinWindow, WPARAM wParam, LPARAM) {
     case IDM_LAUNCHER_LIST: ShowLauncherPopup(skinWindow); break;
     case IDM_LAUNCHER_SETTINGS: RunLauncherSettingsDialog(skinWindow); break;
     case IDM_PLUGIN_LIST: ShowPluginPopup(skinWindow); break;
+    case IDM_PLUGIN_REFRESH: DiscoverPlugins(); break;
     default: break;
     }
     return 0;

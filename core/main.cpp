@@ -1,6 +1,7 @@
 // Start-up: find the program's folder, load settings and skin, create the skin
 // window and run the message loop.
 #include <windows.h>
+#include <commctrl.h>
 
 #include "common/path_ops.h"
 #include "core/app_state.h"
@@ -8,9 +9,13 @@
 #include "core/skin_loader.h"
 #include "core/skin_window.h"
 #include "launcher/launcher_store.h"
+#include "plugin_host/plugin_discovery.h"
 #include "resources/resource_ids.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    // The plug-ins create common controls (the CPU meter's progress bar) and
+    // register none themselves.
+    InitCommonControls();
     DWORD len = GetModuleFileNameA(nullptr, ProgramDir, sizeof ProgramDir);
     if (len >= sizeof ProgramDir) ProgramDir[sizeof ProgramDir - 1] = '\0';
     CopyText(ModulePath, sizeof ModulePath, ProgramDir);
@@ -23,6 +28,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     }
 
     if (LoadLauncherList() == 1) LauncherList.Count = 0;
+    DiscoverPlugins();
 
     HWND skinWindow = CreateSkinWindow(instance);
     ShowWindow(skinWindow, showCommand);

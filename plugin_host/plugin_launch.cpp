@@ -1,4 +1,61 @@
 #include "plugin_host/plugin_launch.h"
 
-// Filled in by plug-in start.
-void StartPlugin(HWND, int) {}
+#include "common/text_buffers.h"
+#include "core/app_state.h"
+#include "launcher/window_executable.h"
+#include "plugin_host/plugin_contract.h"
+#include "plugin_host/plugin_list.h"
+#include "plugin_host/plugin_table.h"
+
+namespace {
+
+const char kMissingPluginText[] = "指定されたプラグインがありません。";
+const char kNotAPluginText[] = "指定されたプラグインはPeltoプラグインではありません。\n指定し直してください。";
+
+// What one start hands its thread. Each start has its own, which the thread owns
+// and frees when it ends: a later start can change neither the library an earlier
+// thread loads nor the texts its PpiStart is still reading.
+struct LaunchRecord {
+    char PluginPath[kTextSize];
+    HWND HostWindow;
+    HWND TargetHandle;
+    char TargetExePath[kTextSize];
+};
+
+DWORD WINAPI PluginThread(void* parameter) {
+    LaunchRecord* launch = static_cast<LaunchRecord*>(parameter);
+    HMODULE library = LoadLibraryExA(launch->PluginPath, nullptr, 0);
+    if (!library) {
+        MessageBoxA(launch->HostWindow, kMissingPluginText, kMessageCaption, MB_OK);
+    } else if (FARPROC proc = GetProcAddress(library, kPpiStartName)) {
+        reinterpret_cast<PpiStartFunction>(reinterpret_cast<void*>(proc))(launch->HostWindow, launch->TargetHandle,
+                                                                          ModulePath, launch->TargetExePath);
+        FreeLibrary(library);
+    } else {
+        MessageBoxA(launch->HostWindow, kNotAPluginText, kMessageCaption, MB_OK);
+        FreeLibrary(library);
+    }
+    HeapFree(GetProcessHeap(), 0, launch);
+    return 0;
+}
+
+}  // namespace
+
+void StartPlugin(HWND skinWindow, int position) {
+    if (position < 0 || position >= PluginList.Count || position >= kPluginUsableRows) return;
+    LaunchRecord* launch =
+        static_cast<LaunchRecord*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LaunchRecord)));
+    if (!launch) return;
+    CopyText(launch->PluginPath, sizeof launch->PluginPath, PluginList.Entries[position].FileName);
+    launch->HostWindow = skinWindow;
+    launch->TargetHandle = TargetWindow.Handle;
+    // Empty, never an earlier start's path, when the program cannot be found.
+    if (FindWindowExecutable(launch->TargetHandle, launch->TargetExePath, sizeof launch->TargetExePath) != 1)
+        launch->TargetExePath[0] = '\0';
+    HANDLE thread = CreateThread(nullptr, 0, PluginThread, launch, 0, nullptr);
+    if (thread) {
+        CloseHandle(thread);
+    } else {
+        HeapFree(GetProcessHeap(), 0, launch);
+    }
+}

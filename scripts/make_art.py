@@ -7,6 +7,7 @@ Writes, relative to the repository root:
     resources/icons/plugin.ico   16 x 16, 4-bit (16 colour) plug-in menu icon
     resources/bitmaps/about_banner.bmp  344 x 110, 8-bit (256 colour) About box picture
     resources/bitmaps/about_mascot.bmp  73 x 70, 8-bit (256 colour) About box sprout
+    resources/banner/moldra_banner.bmp  400 x 60, 8-bit (256 colour) skin maker banner
 
 Python 3 standard library only. Run:  python3 scripts/make_art.py
 Extra test bitmaps can be written with write_test_bitmap() or
@@ -630,6 +631,101 @@ def render_about_mascot(w=73, h=70):
     return img
 
 # ---------------------------------------------------------------------------
+# the skin maker's banner: 400 x 60, 256 colours (8-bit BMP)
+# ---------------------------------------------------------------------------
+
+# 5 x 7 capitals and lower case for the banner's words; '#' = ink.
+BANNER_FONT = {
+    "M": ["#...#", "##.##", "#.#.#", "#.#.#", "#...#", "#...#", "#...#"],
+    "o": [".....", ".....", ".###.", "#...#", "#...#", "#...#", ".###."],
+    "l": [".##..", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
+    "d": ["....#", "....#", ".####", "#...#", "#...#", "#...#", ".####"],
+    "r": [".....", ".....", "#.##.", "##..#", "#....", "#....", "#...."],
+    "a": [".....", ".....", ".###.", "....#", ".####", "#...#", ".####"],
+    "S": [".####", "#....", "#....", ".###.", "....#", "....#", "####."],
+    "K": ["#...#", "#..#.", "#.#..", "##...", "#.#..", "#..#.", "#...#"],
+    "I": [".###.", "..#..", "..#..", "..#..", "..#..", "..#..", ".###."],
+    "N": ["#...#", "##..#", "#.#.#", "#..##", "#...#", "#...#", "#...#"],
+    "A": [".###.", "#...#", "#...#", "#####", "#...#", "#...#", "#...#"],
+    "E": ["#####", "#....", "#....", "####.", "#....", "#....", "#####"],
+    "R": ["####.", "#...#", "#...#", "####.", "#.#..", "#..#.", "#...#"],
+    "F": ["#####", "#....", "#....", "####.", "#....", "#....", "#...."],
+    "O": [".###.", "#...#", "#...#", "#...#", "#...#", "#...#", ".###."],
+    "P": ["####.", "#...#", "#...#", "####.", "#....", "#....", "#...."],
+    "L": ["#....", "#....", "#....", "#....", "#....", "#....", "#####"],
+    "T": ["#####", "..#..", "..#..", "..#..", "..#..", "..#..", "..#.."],
+    " ": [".....", ".....", ".....", ".....", ".....", ".....", "....."],
+}
+
+
+def draw_text(img, text, x, y, scale, ink, shadow=None, spacing=1):
+    """Pixel-font text with its top-left at (x, y); returns the x after it."""
+    for ch in text:
+        glyph = BANNER_FONT[ch]
+        for gy, row in enumerate(glyph):
+            for gx, cell in enumerate(row):
+                if cell != "#":
+                    continue
+                for dy in range(scale):
+                    for dx in range(scale):
+                        px, py = x + gx * scale + dx, y + gy * scale + dy
+                        if shadow is not None and 0 <= py + 1 < len(img) and 0 <= px + 1 < len(img[0]):
+                            if img[py + 1][px + 1] != ink:
+                                img[py + 1][px + 1] = shadow
+                        if 0 <= py < len(img) and 0 <= px < len(img[0]):
+                            img[py][px] = ink
+        x += (5 + spacing) * scale
+    return x
+
+
+def render_moldra_banner(w=400, h=60):
+    """Three skin swatches fanned out like sample cards, the front one with the
+    Pelto leaf, beside the plug-in's name on a teal band."""
+    img = [[lerp(TEAL_TOP, TEAL_BOTTOM, (y / (h - 1.0)) ** 0.9) for x in range(w)] for y in range(h)]
+    # faint diagonal weave across the band
+    for y in range(h):
+        for x in range(w):
+            if (x + y) % 9 == 0:
+                img[y][x] = lerp(img[y][x], HIGHLIGHT, 0.10)
+    # a light rule under the band
+    for x in range(w):
+        img[h - 3][x] = lerp(img[h - 3][x], HIGHLIGHT, 0.45)
+        img[h - 2][x] = lerp(img[h - 2][x], OUTLINE, 0.55)
+        img[h - 1][x] = OUTLINE
+
+    swatches = [((236, 170, 120), -8.0, 10.0), ((150, 196, 234), 6.0, 30.0), ((236, 244, 222), 0.0, 50.0)]
+    for colour, tilt, left in swatches:
+        a = math.radians(tilt)
+        cx, cy = left + 14.0, 28.0
+
+        def inside(px, py, a=a, cx=cx, cy=cy):
+            dx, dy = px - cx, py - cy
+            u = dx * math.cos(a) + dy * math.sin(a)
+            v = -dx * math.sin(a) + dy * math.cos(a)
+            return in_rounded_rect(u, v, -13.0, -21.0, 13.0, 21.0, 4.0)
+
+        def shadow_inside(px, py):
+            return inside(px - 1.5, py - 2.0)
+
+        for y in range(2, h - 4):
+            for x in range(int(left) - 12, int(left) + 42):
+                sc = coverage(shadow_inside, x, y, 3)
+                if sc > 0:
+                    img[y][x] = lerp(img[y][x], OUTLINE, 0.5 * sc)
+                c = coverage(inside, x, y, 4)
+                if c > 0:
+                    shade = lerp(colour, OUTLINE, 0.18 * (y - 7) / 42.0)
+                    img[y][x] = lerp(img[y][x], shade, c)
+    leaf = Leaf(cx=64.5, cy=28.0, length=30.0, width=8.0, stem=5.0, rib=1.4, stem_width=1.8,
+                veins=(0.28, 0.48, 0.66))
+    paint_leaf(img, leaf, 48, 6, 84, 52, (96, 168, 120), (58, 122, 92), (214, 240, 200), ss=4)
+
+    x = draw_text(img, "Moldra", 112, 9, 4, EMBLEM, shadow=OUTLINE)
+    draw_text(img, "SKIN MAKER FOR PELTO", 114, 44, 1, HIGHLIGHT, spacing=2)
+    return img
+
+
+# ---------------------------------------------------------------------------
 
 def main(argv):
     if len(argv) >= 3 and argv[0] == "--test-bitmap":
@@ -646,6 +742,8 @@ def main(argv):
          lambda p: write_bmp8(p, render_about_banner())),
         (os.path.join(ROOT, "resources", "bitmaps", "about_mascot.bmp"),
          lambda p: write_bmp8(p, render_about_mascot())),
+        (os.path.join(ROOT, "resources", "banner", "moldra_banner.bmp"),
+         lambda p: write_bmp8(p, render_moldra_banner())),
     ]
     for path, make in outputs:
         make(path)

@@ -533,7 +533,10 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
     std::memset(info, 0, sizeof *info);
     if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info))
         return false;
-    if (info->hThread) CloseHandle(info->hThread);
+    // For a Unix program Wine returns no process handle and leaves garbage in
+    // hThread; closing that closed whatever handle happened to have its value
+    // (once the driver's cached HKEY_CURRENT_USER key).
+    if (info->hProcess && info->hThread) CloseHandle(info->hThread);
     info->hThread = nullptr;
     return true;
 }

@@ -19,14 +19,6 @@ const char kPathTooLongText[] = "このプログラムの場所は100バイト�
 const char kSaveFailedText[] =
     "ランチャの一覧をファイル launch_data に保存できませんでした。\nこの変更は次に起動したときには残っていません。";
 
-// What the lookup must give for a program at exePath: the full path on the NT
-// family; on Windows 98 the name the process list reports, under Wine the bare
-// file name.
-std::string ExpectedProgramPath(const std::string& exePath) {
-    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return exePath.substr(exePath.find_last_of('\\') + 1);
-    return exePath;
-}
-
 std::string FileForm(std::string text) {
     for (char& c : text)
         if (c == ' ') c = '?';

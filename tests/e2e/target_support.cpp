@@ -83,6 +83,11 @@ HWND TargetProcess::FindWindowTitled(const std::string& title) const {
     return d.found;
 }
 
+std::string ExpectedProgramPath(const std::string& exePath) {
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return exePath.substr(exePath.find_last_of('\\') + 1);
+    return exePath;
+}
+
 bool StartPopupTarget(TargetProcess& target, const std::string& title, const RECT& r) {
     return target.Start(Format("--title \"%s\" --popup --rect %ld %ld %ld %ld", title.c_str(), r.left, r.top,
                                r.right - r.left, r.bottom - r.top),

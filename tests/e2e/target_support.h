@@ -49,6 +49,11 @@ private:
 // A test program built beside the driver (PeltoTarget.exe, PeltoMarker.exe).
 std::string TestProgramPath(const char* name);
 
+// What Pelto's window-to-program lookup must give for a program at exePath: the
+// full path on the NT family; on Windows 98 the name the process list reports,
+// under Wine the bare file name.
+std::string ExpectedProgramPath(const std::string& exePath);
+
 // A PeltoTarget.exe borderless window at exactly rect, brought to the foreground.
 bool StartPopupTarget(TargetProcess& target, const std::string& title, const RECT& rect);
 

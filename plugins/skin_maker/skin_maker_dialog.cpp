@@ -1,0 +1,110 @@
+#include "plugins/skin_maker/skin_maker_dialog.h"
+
+#include <commdlg.h>
+
+#include <cstdio>
+
+#include "common/path_ops.h"
+#include "common/text_buffers.h"
+#include "plugins/skin_maker/skin_maker_rules.h"
+#include "resources/moldra_ids.h"
+
+namespace {
+
+const char kCaption[] = "Moldra";
+const char kOpenFailedText[] = "ファイルがオープンできませんでした。";
+const char kCloseFailedText[] = "ファイルがクローズできませんでした。\nファイルは削除されます。";
+const char kCopyFailedText[] = "ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。";
+const char kDoneText[] = "貴方のスキンは正常に作成・インストールされました。";
+
+// Every start is given the same host path, so one copy serves all open dialogs.
+char HostPath[kTextSize];
+
+// The anchor state belongs to each open dialog, kept in its user data.
+int AnchorState(HWND dialog) { return static_cast<int>(GetWindowLongPtrA(dialog, DWLP_USER)); }
+
+void SetAnchorState(HWND dialog, int state) {
+    SetWindowLongPtrA(dialog, DWLP_USER, state);
+    SetDlgItemTextA(dialog, IDC_ANCHOR, AnchorCornerText(state));
+}
+
+void Browse(HWND dialog) {
+    char file[kTextSize] = "";
+    OPENFILENAMEA ofn;
+    ZeroMemory(&ofn, sizeof ofn);
+    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    ofn.hwndOwner = dialog;
+    ofn.lpstrFilter = "ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ(*.bmp)\0*.bmp\0";
+    ofn.lpstrFile = file;
+    ofn.nMaxFile = sizeof file;
+    ofn.Flags = OFN_EXPLORER;
+    if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, IDC_BITMAP_PATH, file);
+}
+
+int ReadNumber(HWND dialog, int id) {
+    char text[kTextSize];
+    GetDlgItemTextA(dialog, id, text, sizeof text);
+    return ReadNumberField(text);
+}
+
+void CreateSkin(HWND dialog) {
+    char skinName[kTextSize];
+    char bitmapName[kTextSize];
+    char author[kTextSize];
+    char copySource[kTextSize];
+    GetDlgItemTextA(dialog, IDC_SKIN_NAME, skinName, sizeof skinName);
+    GetDlgItemTextA(dialog, IDC_BITMAP_PATH, bitmapName, sizeof bitmapName);
+    GetDlgItemTextA(dialog, IDC_AUTHOR, author, sizeof author);
+    CopyText(copySource, sizeof copySource, bitmapName);
+    const int normalX = ReadNumber(dialog, IDC_NORMAL_X);
+    const int normalY = ReadNumber(dialog, IDC_NORMAL_Y);
+    const int smallX = ReadNumber(dialog, IDC_SMALL_X);
+    const int smallY = ReadNumber(dialog, IDC_SMALL_Y);
+    TailAfterLast(bitmapName, '\\');
+
+    char skinFolder[kTextSize];
+    char definitionPath[kTextSize];
+    char bitmapTarget[kTextSize];
+    char line[1024];
+    // A path that does not fit cannot be opened either: the same message.
+    const bool fits =
+        BuildSkinPaths(HostPath, skinName, bitmapName, skinFolder, definitionPath, bitmapTarget, kTextSize);
+    const int length = FormatSkinDefinition(line, sizeof line, bitmapName, AnchorState(dialog), normalX, normalY,
+                                            smallX, smallY, author);
+    FILE* file = fits && length >= 0 ? std::fopen(definitionPath, "wb") : nullptr;
+    if (!file) {
+        MessageBoxA(dialog, kOpenFailedText, kCaption, MB_OK);
+        return;
+    }
+    const bool written = std::fwrite(line, 1, static_cast<std::size_t>(length), file) == static_cast<std::size_t>(length);
+    if (std::fclose(file) != 0 || !written) {
+        MessageBoxA(dialog, kCloseFailedText, kCaption, MB_OK);
+        DeleteFileA(definitionPath);
+        return;
+    }
+    if (!CopyFileA(copySource, bitmapTarget, FALSE)) MessageBoxA(dialog, kCopyFailedText, kCaption, MB_OK);
+    MessageBoxA(dialog, kDoneText, kCaption, MB_OK);
+    EndDialog(dialog, 0);
+}
+
+}  // namespace
+
+void KeepHostPath(const char* hostPath) { CopyText(HostPath, sizeof HostPath, hostPath ? hostPath : ""); }
+
+INT_PTR CALLBACK SkinMakerDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG: SetAnchorState(dialog, 2); return TRUE;
+    case WM_COMMAND:
+        // Esc and the close box give IDCANCEL and Enter gives IDOK: none of them
+        // ends the dialog, only its own buttons do.
+        switch (LOWORD(wParam)) {
+        case IDC_ANCHOR: SetAnchorState(dialog, NextAnchorState(AnchorState(dialog))); break;
+        case IDC_BROWSE: Browse(dialog); break;
+        case IDC_CREATE: CreateSkin(dialog); break;
+        case IDC_CANCEL_MAKER: EndDialog(dialog, 0); break;
+        default: break;
+        }
+        return TRUE;
+    default: return FALSE;
+    }
+}

@@ -1,0 +1,63 @@
+#include "plugins/skin_maker/skin_maker_rules.h"
+
+#include <climits>
+#include <cstdio>
+
+#include "common/path_ops.h"
+#include "common/text_buffers.h"
+
+int NextAnchorState(int state) {
+    const int next = state + 1;
+    return next >= 5 ? 1 : next;
+}
+
+const char* AnchorCornerText(int state) {
+    switch (state) {
+    case 1: return "左上";
+    case 2: return "右上";
+    case 3: return "右下";
+    case 4: return "左下";
+    default: return "";
+    }
+}
+
+int ReadNumberField(const char* text) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    long long value = 0;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + (*p - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative) return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+bool BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
+                    char* definitionPath, char* bitmapTarget, std::size_t size) {
+    char programDir[kTextSize];
+    bool ok = CopyText(programDir, sizeof programDir, hostPath);
+    DirectoryPart(programDir);
+    ok = ok && JoinText(skinFolder, size, programDir, "skin\\") &&
+         JoinText(definitionPath, size, skinFolder, skinName, ".skn") &&
+         JoinText(bitmapTarget, size, skinFolder, bitmapFileName);
+    if (!ok && size > 0) {
+        skinFolder[0] = '\0';
+        definitionPath[0] = '\0';
+        bitmapTarget[0] = '\0';
+    }
+    return ok;
+}
+
+int FormatSkinDefinition(char* out, std::size_t size, const char* bitmapFileName, int anchor, int normalX,
+                         int normalY, int smallX, int smallY, const char* author) {
+    const int n =
+        std::snprintf(out, size, "%s %d %d %d %d %d %s", bitmapFileName, anchor, normalX, normalY, smallX, smallY, author);
+    if (n < 0 || static_cast<std::size_t>(n) >= size) {
+        if (size > 0) out[0] = '\0';
+        return -1;
+    }
+    return n;
+}

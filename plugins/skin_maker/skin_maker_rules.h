@@ -1,0 +1,29 @@
+// The skin maker's decisions on plain data: the anchor button's cycle, the
+// offset fields, where a new skin goes and the definition line it gets.
+#pragma once
+#include <cstddef>
+
+// The anchor state after one press of the anchor button: top-right (2),
+// bottom-right (3), bottom-left (4), top-left (1), top-right again.
+int NextAnchorState(int state);
+
+// The button's text for a state: "左上", "右上", "右下" or "左下" (CP932); "" for
+// any other state.
+const char* AnchorCornerText(int state);
+
+// A number field read by the rules of atoi: leading blanks, an optional sign and
+// the decimal digits that follow; 0 when there are none. Values beyond the range
+// of int stop at its limits.
+int ReadNumberField(const char* text);
+
+// From the host's module path: the skin folder (its folder + "skin\"), the
+// definition file (folder + skinName + ".skn") and the bitmap's place in the skin
+// folder (folder + bitmapFileName). Each buffer holds size bytes. Returns false,
+// leaving all three empty, when one does not fit.
+bool BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
+                    char* definitionPath, char* bitmapTarget, std::size_t size);
+
+// The definition line "%s %d %d %d %d %d %s", no line end. Returns its length, or
+// -1 when it does not fit in out (size bytes).
+int FormatSkinDefinition(char* out, std::size_t size, const char* bitmapFileName, int anchor, int normalX,
+                         int normalY, int smallX, int smallY, const char* author);

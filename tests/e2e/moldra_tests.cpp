@@ -1,0 +1,268 @@
+// The skin maker Moldra: the definition file and bitmap it writes, its failure
+// messages, separate dialogs, the keys that end nothing, and the new skin in
+// Pelto.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "plugin_support.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kMakerCaption[] = "■　Quorval Moldra";
+const char kDoneText[] = "貴方のスキンは正常に作成・インストールされました。";
+const char kOpenFailedText[] = "ファイルがオープンできませんでした。";
+const char kCopyFailedText[] = "ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。";
+
+enum : int {
+    kSkinName = 1000, kBitmapPath = 1001, kAuthor = 1003, kCreate = 1004, kCancel = 1005,
+    kNormalX = 1006, kNormalY = 1007, kSmallX = 1008, kSmallY = 1009, kAnchor = 1011,
+};
+
+int MoldraRow(const PeltoSession& s) { return RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Moldra.ppi"); }
+
+HWND OpenMaker(const PeltoSession& s) {
+    const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), kMakerCaption);
+    if (!ChooseFromPluginPopup(s, MoldraRow(s), 2)) return nullptr;
+    HWND dialog = nullptr;
+    WaitUntil(8000, [&] {
+        for (HWND w : DialogsCaptioned(s.pelto.pid(), kMakerCaption))
+            if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
+        return dialog != nullptr;
+    });
+    return dialog;
+}
+
+void SetField(HWND dialog, int id, const std::string& text) {
+    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// A control's text through WM_GETTEXT: GetWindowTextA does not ask a window of
+// another process.
+std::string FieldText(HWND dialog, int id) {
+    char text[512] = "";
+    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string AnchorText(HWND dialog) { return FieldText(dialog, kAnchor); }
+
+void PressAnchor(HWND dialog, int times) {
+    for (int i = 0; i < times; ++i) {
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAnchor, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, kAnchor)));
+    }
+}
+
+// The next "Moldra" message box of the process: checks its text and owner and
+// presses OK.
+void ExpectMoldraMessage(const PeltoSession& s, HWND dialog, const char* text) {
+    HWND box = WaitForDialog(s.pelto.pid(), "Moldra", 8000);
+    CHECK_MSG(box != nullptr, "no Moldra message \"%s\"", Printable(text).c_str());
+    if (!box) return;
+    MessageBoxContent content = ReadMessageBox(box);
+    CHECK_EQ_STR(content.text, text);
+    CHECK_MSG(content.owner == dialog, "the message is owned by %p, not the dialog %p",
+              static_cast<void*>(content.owner), static_cast<void*>(dialog));
+    CHECK(DismissMessageBox(box));
+}
+
+COLORREF MintPixel(int x, int y) {
+    if (x < 4 && y < 4) return kMagenta;
+    return RGB(120 + x, 220, 180 - y);
+}
+
+E2E_TEST(Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
+    PeltoSession s("moldra");
+    s.Start();
+    REQUIRE_MSG(CreateDirectoryA(s.folder.File("pics").c_str(), nullptr), "cannot make pics");
+    const std::string source = s.folder.File("pics\\mint.bmp");
+    REQUIRE_MSG(WriteBmp24(source, 48, 24, MintPixel), "cannot write mint.bmp");
+
+    HWND dialog = OpenMaker(s);
+    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(GetWindow(dialog, GW_OWNER) == nullptr, "the dialog has an owner");
+    CHECK_MSG(GetWindowThreadProcessId(dialog, nullptr) != GetWindowThreadProcessId(s.skin, nullptr),
+              "the dialog runs on the skin window's thread");
+    CHECK_EQ_STR(AnchorText(dialog), "右上");
+    for (int id : {kSkinName, kBitmapPath, kAuthor, kNormalX, kNormalY, kSmallX, kSmallY})
+        CHECK_MSG(FieldText(dialog, id).empty(), "field %d does not start empty", id);
+
+    SetField(dialog, kSkinName, "mint");
+    SetField(dialog, kBitmapPath, source);
+    SetField(dialog, kAuthor, "Quorval");
+    SetField(dialog, kNormalX, "-265");
+    SetField(dialog, kNormalY, "4");
+    SetField(dialog, kSmallX, "-200");
+    SetField(dialog, kSmallY, "-18");
+    PressAnchor(dialog, 1);
+    CHECK_EQ_STR(AnchorText(dialog), "右下");
+    ClickDialogButton(dialog, kCreate);
+    ExpectMoldraMessage(s, dialog, kDoneText);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open after the skin was made");
+
+    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 3 -265 4 -200 -18 Quorval");
+    const std::string original = ReadFileText(source);
+    CHECK_MSG(!original.empty() && ReadFileText(s.folder.File("skin\\mint.bmp")) == original,
+              "skin\\mint.bmp is not a copy of the picked bitmap");
+
+    // The new skin, named in the settings, is what Pelto shows at its next start.
+    s.Command(static_cast<unsigned>(kCloseCommand));
+    DWORD code = 1;
+    REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not close");
+    REQUIRE_MSG(s.folder.WriteSetting("500 0 mint.skn"), "cannot write the setting");
+    PeltoProcess again;
+    REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");
+    HWND skin = again.WaitForSkinWindow();
+    REQUIRE_MSG(skin != nullptr, "no skin window with the new skin: %s", again.Describe().c_str());
+    RECT r = WindowRect(skin);
+    CHECK_MSG(r.right - r.left == 48 && r.bottom - r.top == 24, "skin window %s, expected the 48 x 24 mint skin",
+              RectText(r).c_str());
+    int type = ERROR;
+    HRGN region = CopyWindowRegion(skin, &type);
+    CHECK_MSG(region && !PtInRegion(region, 1, 1) && PtInRegion(region, 10, 10),
+              "the mint skin's cut-away corner is not cut from the window");
+    if (region) DeleteObject(region);
+}
+
+E2E_TEST(Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
+    PeltoSession s("moldrafail");
+    s.Start();
+    HWND dialog = OpenMaker(s);
+    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+
+    // A name no file can have: the open fails, nothing is written, the form stays.
+    SetField(dialog, kSkinName, "bad?name");
+    SetField(dialog, kBitmapPath, "C:\\nowhere\\none.bmp");
+    SetField(dialog, kNormalX, "12px");
+    SetField(dialog, kSmallY, "abc");
+    ClickDialogButton(dialog, kCreate);
+    ExpectMoldraMessage(s, dialog, kOpenFailedText);
+    PumpFor(300);
+    CHECK_MSG(IsWindow(dialog), "the dialog closed after the failed create");
+    CHECK_EQ_STR(FieldText(dialog, kSkinName), "bad?name");
+
+    // Corrected: written to the same skin folder. The bitmap cannot be copied:
+    // that message, then the completion all the same, and the dialog closes.
+    SetField(dialog, kSkinName, "fixed");
+    ClickDialogButton(dialog, kCreate);
+    ExpectMoldraMessage(s, dialog, kCopyFailedText);
+    ExpectMoldraMessage(s, dialog, kDoneText);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
+    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\fixed.skn")), "none.bmp 2 12 0 0 0 ");
+    CHECK_MSG(!FileExists(s.folder.File("skin\\none.bmp")), "a bitmap appeared from nowhere");
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
+    PeltoSession s("moldratwo");
+    s.Start();
+    HWND first = OpenMaker(s);
+    REQUIRE_MSG(first != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    HWND second = OpenMaker(s);
+    REQUIRE_MSG(second != nullptr && second != first, "no second Moldra dialog");
+
+    PressAnchor(first, 2);
+    CHECK_EQ_STR(AnchorText(first), "左下");
+    CHECK_EQ_STR(AnchorText(second), "右上");
+    PressAnchor(second, 4);  // four presses: round to top-right again
+    CHECK_EQ_STR(AnchorText(second), "右上");
+    PressAnchor(second, 3);
+    CHECK_EQ_STR(AnchorText(second), "左上");
+    CHECK_EQ_STR(AnchorText(first), "左下");
+
+    // Esc and Enter typed in a field, and the close box, end neither dialog.
+    // Keys go to the foreground window: a real click in the top dialog's first
+    // field makes it so. The k typed after Esc and Enter shows that they
+    // reached that field.
+    // The keys as the dialog's modal loop receives them, posted to a field:
+    // real keys from xdotool reach a plug-in's dialog only now and then under
+    // Wine without a window manager. The k after Esc and Enter shows that the
+    // loop got them.
+    HWND field = GetDlgItem(second, kSkinName);
+    SetField(second, kSkinName, "");
+    for (WPARAM key : {static_cast<WPARAM>(VK_ESCAPE), static_cast<WPARAM>(VK_RETURN)}) {
+        PostMessageA(field, WM_KEYDOWN, key, 1);
+        PostMessageA(field, WM_KEYUP, key, 0xC0000001);
+    }
+    PostMessageA(field, WM_CHAR, 'k', 1);
+    CHECK_MSG(WaitUntil(3000, [&] { return FieldText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");
+    PostMessageA(first, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageA(second, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ClickDialogButton(second, IDOK);
+    PumpFor(800);
+    CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc, Enter or the close box ended a dialog");
+
+    // Each writes its own anchor.
+    SetField(first, kSkinName, "one");
+    SetField(second, kSkinName, "two");
+    ClickDialogButton(first, kCreate);
+    ExpectMoldraMessage(s, first, kCopyFailedText);  // no bitmap named
+    ExpectMoldraMessage(s, first, kDoneText);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first dialog stayed open");
+    CHECK_MSG(IsWindow(second), "the first dialog's create closed the second");
+    ClickDialogButton(second, kCreate);
+    ExpectMoldraMessage(s, second, kCopyFailedText);
+    ExpectMoldraMessage(s, second, kDoneText);
+    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
+    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\two.skn")), " 1 0 0 0 0 ");
+
+    // Cancel ends a dialog and writes nothing.
+    HWND third = OpenMaker(s);
+    REQUIRE_MSG(third != nullptr, "no third Moldra dialog");
+    SetField(third, kSkinName, "three");
+    ClickDialogButton(third, kCancel);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(third); }), "cancel did not end the dialog");
+    CHECK_MSG(!FileExists(s.folder.File("skin\\three.skn")), "cancel wrote a definition");
+    CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Moldra.ppi"); }),
+              "Moldra.ppi is still loaded after its dialogs closed");
+}
+
+E2E_TEST(Moldra_BrowsePutsThePickedPathInTheBitmapField) {
+    PeltoSession s("moldrabrowse");
+    s.Start();
+    const std::string picked = s.folder.File("skin\\default.bmp");
+    HWND dialog = OpenMaker(s);
+    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    SetField(dialog, kBitmapPath, "C:\\before.bmp");
+    auto openDialog = [&] {
+        HWND found = nullptr;
+        WaitUntil(10000, [&] {
+            for (HWND w : s.pelto.MessageBoxes())
+                if (GetWindow(w, GW_OWNER) == dialog && FileNameEdit(w)) found = w;
+            return found != nullptr;
+        });
+        return found;
+    };
+
+    // Cancelled: the field keeps what it held.
+    ClickDialogButton(dialog, 1002);
+    HWND files = openDialog();
+    REQUIRE_MSG(files != nullptr, "no open-file dialog owned by Moldra's");
+    ClickDialogButton(files, IDCANCEL);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "cancel did not close the open-file dialog");
+    PumpFor(300);
+    CHECK_EQ_STR(FieldText(dialog, kBitmapPath), "C:\\before.bmp");
+
+    // Picked: its full path goes into the field.
+    ClickDialogButton(dialog, 1002);
+    files = openDialog();
+    REQUIRE_MSG(files != nullptr, "no open-file dialog the second time");
+    SendMessageA(FileNameEdit(files), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
+    ClickDialogButton(files, IDOK);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "OK did not close the open-file dialog");
+    CHECK_MSG(WaitUntil(3000, [&] { return FieldText(dialog, kBitmapPath) == picked; }), "the field holds \"%s\"",
+              FieldText(dialog, kBitmapPath).c_str());
+    ClickDialogButton(dialog, kCancel);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
+}
+
+}  // namespace

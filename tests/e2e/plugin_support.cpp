@@ -1,0 +1,294 @@
+#include "plugin_support.h"
+
+#include <tlhelp32.h>
+
+#include <cstring>
+
+#include "target_support.h"
+
+namespace e2e {
+
+namespace {
+// The space a popup menu leaves above its first item and below its last.
+constexpr int kPopupMargin = 3;
+}  // namespace
+
+const char kNotAPluginText[] = "指定されたプラグインはPeltoプラグインではありません。\n指定し直してください。";
+const char kMissingPluginText[] = "指定されたプラグインがありません。";
+
+std::string FixturePath(const std::string& name) {
+    char self[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string folder(self, length < sizeof self ? length : 0);
+    folder = folder.substr(0, folder.find_last_of('\\'));
+    return JoinPath(JoinPath(folder, "fixtures"), name + ".ppi");
+}
+
+bool InstallFixture(const InstallFolder& folder, const std::string& name) {
+    CreateDirectoryA(folder.File("plugins").c_str(), nullptr);
+    return CopyFileA(FixturePath(name).c_str(), folder.File("plugins\\" + name + ".ppi").c_str(), FALSE) != 0;
+}
+
+std::vector<std::string> PluginRowOrder(const InstallFolder& folder, const std::vector<std::string>& valid) {
+    std::vector<std::string> rows;
+    WIN32_FIND_DATAA item;
+    HANDLE search = FindFirstFileA(folder.File("plugins\\*.ppi").c_str(), &item);
+    if (search == INVALID_HANDLE_VALUE) return rows;
+    do {
+        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        for (const std::string& name : valid)
+            if (lstrcmpiA(name.c_str(), item.cFileName) == 0) rows.push_back(name);
+    } while (FindNextFileA(search, &item));
+    FindClose(search);
+    return rows;
+}
+
+int RowOf(const std::vector<std::string>& rows, const std::string& name) {
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        if (rows[i] == name) return static_cast<int>(i);
+    return -1;
+}
+
+namespace {
+
+// A small titled window of the driver's, far from everything, that xdotool can
+// always focus: hotkeys are global, so keys typed on it reach Pelto's.
+bool TypeHotkeyOnDriverWindow(const char* keys) {
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Pelto E2E Keys", WS_POPUP | WS_VISIBLE, 1260, 1004,
+                                  16, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!window) return false;
+    PumpFor(100);
+    const bool typed = TypeKeysOnWindowTitled("Pelto E2E Keys", keys);
+    DestroyWindow(window);
+    PumpFor(100);
+    return typed;
+}
+
+}  // namespace
+
+HWND OpenPluginPopup(const PeltoSession& s) {
+    // Attached to a plug-in window at the top of the screen, the skin window can
+    // lie wholly above it, where X cannot focus it; the driver's own window then
+    // takes the hotkey. Either way the keys that follow go to the foreground
+    // window, which the hotkey makes the skin window.
+    if (!TypeKeysOnSkin("ctrl+shift+x")) {
+        if (!TypeHotkeyOnDriverWindow("ctrl+shift+x")) return nullptr;
+    }
+    HWND menu = nullptr;
+    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
+    return menu;
+}
+
+bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
+    if (row < 0 || row >= rowCount) return false;
+    // A glide of the pointer to a new target would carry the click off the row:
+    // wait until the pointer has stood still for a moment.
+    POINT last = CursorPos();
+    DWORD still = GetTickCount();
+    WaitUntil(4000, [&] {
+        POINT now = CursorPos();
+        if (now.x != last.x || now.y != last.y) {
+            last = now;
+            still = GetTickCount();
+        }
+        return GetTickCount() - still >= 700;
+    }, 50);
+    HWND menu = OpenPluginPopup(s);
+    Trace("plug-in popup %p for row %d", static_cast<void*>(menu), row);
+    if (!menu) return false;
+    // A click on the row: the items share the client area evenly, inside a small
+    // margin above and below. (Keys typed after the hotkey go to whichever window
+    // Wine holds as the foreground one, which is not always the menu's owner.)
+    RECT client;
+    GetClientRect(menu, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(menu, &origin);
+    const int inner = client.bottom - 2 * kPopupMargin;
+    const int x = origin.x + client.right / 3;
+    const int y = origin.y + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
+    const bool sent = Xdotool(Format("mousemove %d %d sleep 0.2 click 1", x, y));
+    if (!sent) return false;
+    const bool closed = WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    Trace("plug-in popup closed: %d", closed ? 1 : 0);
+    if (!closed) CloseMenu(s.pelto.pid());
+    return closed;
+}
+
+std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption) {
+    std::vector<HWND> found;
+    for (HWND w : MessageBoxesOf(pid))
+        if (WindowText(w) == caption) found.push_back(w);
+    return found;
+}
+
+HWND WaitForPeltoMessage(const PeltoProcess& pelto, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        std::vector<HWND> boxes = DialogsCaptioned(pelto.pid(), "Pelto");
+        if (!boxes.empty()) box = boxes.front();
+        return box != nullptr;
+    });
+    return box;
+}
+
+bool ModuleLoaded(DWORD pid, const char* fileName) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    MODULEENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Module32First(snapshot, &entry); more && !found; more = Module32Next(snapshot, &entry))
+        found = lstrcmpiA(entry.szModule, fileName) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+std::string ReadFileText(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "";
+    std::string text;
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
+    CloseHandle(file);
+    return text;
+}
+
+// ---------------------------------------------------------------- dialog templates
+
+namespace {
+
+struct TemplateReader {
+    const BYTE* p;
+    const BYTE* end;
+    bool ok = true;
+
+    WORD Word() {
+        if (p + 2 > end) {
+            ok = false;
+            return 0;
+        }
+        WORD w;
+        std::memcpy(&w, p, 2);
+        p += 2;
+        return w;
+    }
+    DWORD Dword() {
+        DWORD low = Word();
+        DWORD high = Word();
+        return low | (high << 16);
+    }
+    short Short() { return static_cast<short>(Word()); }
+    std::string String() {
+        std::wstring wide;
+        for (WORD c = Word(); ok && c != 0; c = Word()) wide += static_cast<wchar_t>(c);
+        if (wide.empty()) return "";
+        char out[1024];
+        int n = WideCharToMultiByte(932, 0, wide.c_str(), static_cast<int>(wide.size()), out, sizeof out, nullptr,
+                                    nullptr);
+        return std::string(out, n > 0 ? n : 0);
+    }
+    // A name or an ordinal (0xFFFF then the number); returns the ordinal or -1.
+    int NameOrOrdinal(std::string* name) {
+        WORD first = Word();
+        if (first == 0xFFFF) return Word();
+        if (first == 0) return -1;
+        p -= 2;
+        *name = String();
+        return -1;
+    }
+    void Align(const BYTE* base) {
+        while ((p - base) % 4) ++p;
+    }
+};
+
+struct FoundResource {
+    HRSRC resource = nullptr;
+    WORD language = 0;
+};
+
+BOOL CALLBACK TakeLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR param) {
+    reinterpret_cast<FoundResource*>(param)->language = language;
+    return FALSE;
+}
+
+}  // namespace
+
+DialogLayout ReadDialogLayout(const std::string& modulePath, int dialogId) {
+    DialogLayout layout;
+    HMODULE module = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return layout;
+    FoundResource found;
+    EnumResourceLanguagesA(module, reinterpret_cast<LPCSTR>(RT_DIALOG), MAKEINTRESOURCEA(dialogId), TakeLanguage,
+                           reinterpret_cast<LONG_PTR>(&found));
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(dialogId), reinterpret_cast<LPCSTR>(RT_DIALOG));
+    HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    if (data) {
+        TemplateReader r{data, data + SizeofResource(module, resource)};
+        layout.language = found.language;
+        layout.style = r.Dword();
+        r.Dword();  // extended styles
+        WORD count = r.Word();
+        layout.x = r.Short();
+        layout.y = r.Short();
+        layout.cx = r.Short();
+        layout.cy = r.Short();
+        std::string ignored;
+        r.NameOrOrdinal(&ignored);  // menu
+        r.NameOrOrdinal(&ignored);  // class
+        layout.caption = r.String();
+        if (layout.style & DS_SETFONT) {
+            layout.pointSize = r.Word();
+            layout.font = r.String();
+        }
+        for (WORD i = 0; i < count && r.ok; ++i) {
+            r.Align(data);
+            DialogItemLayout item;
+            item.style = r.Dword();
+            r.Dword();
+            item.x = r.Short();
+            item.y = r.Short();
+            item.cx = r.Short();
+            item.cy = r.Short();
+            item.id = r.Word();
+            int atom = r.NameOrOrdinal(&item.className);
+            item.classAtom = atom >= 0 ? static_cast<WORD>(atom) : 0;
+            item.textOrdinal = r.NameOrOrdinal(&item.text);
+            WORD extra = r.Word();
+            r.p += extra;
+            layout.items.push_back(item);
+        }
+        layout.ok = r.ok && layout.items.size() == count;
+    }
+    FreeLibrary(module);
+    return layout;
+}
+
+// ---------------------------------------------------------------- busy processors
+
+BusyProcessors::BusyProcessors() {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    for (DWORD i = 0; i < info.dwNumberOfProcessors && i < 16; ++i)
+        if (HANDLE t = CreateThread(nullptr, 0, Spin, const_cast<LONG*>(&stop_), 0, nullptr)) threads_.push_back(t);
+}
+
+BusyProcessors::~BusyProcessors() {
+    InterlockedExchange(const_cast<LONG*>(&stop_), 1);
+    for (HANDLE t : threads_) {
+        WaitForSingleObject(t, 5000);
+        CloseHandle(t);
+    }
+}
+
+DWORD WINAPI BusyProcessors::Spin(void* stop) {
+    volatile LONG* flag = static_cast<volatile LONG*>(stop);
+    volatile unsigned long long sink = 0;
+    while (*flag == 0)
+        for (int i = 0; i < 100000; ++i) sink = sink + static_cast<unsigned long long>(i);
+    return 0;
+}
+
+}  // namespace e2e

@@ -1,0 +1,353 @@
+// Plug-in discovery at start-up and on refresh, the plug-in popup, and starting
+// plug-ins on their own threads, with the fixture plug-ins built beside the
+// driver.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "plugin_support.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+constexpr unsigned kPluginListCommand = 40063;
+constexpr unsigned kRefreshCommand = 40064;
+const std::vector<std::string> kDelivered = {"Moldra.ppi", "Tachel.ppi"};
+
+// Checks the next message box: Pelto's caption, the text, the owner; then
+// presses OK. Returns false when none came.
+bool ExpectMessage(const PeltoProcess& pelto, const char* text, HWND owner, const char* when) {
+    HWND box = WaitForPeltoMessage(pelto, 10000);
+    CHECK_MSG(box != nullptr, "no message %s: %s", when, pelto.Describe().c_str());
+    if (!box) return false;
+    MessageBoxContent content = ReadMessageBox(box);
+    CHECK_EQ_STR(content.text, text);
+    CHECK_MSG(content.owner == owner, "the message %s is owned by %p, expected %p", when,
+              static_cast<void*>(content.owner), static_cast<void*>(owner));
+    CHECK_MSG(content.buttonIds.size() == 1 && content.buttonIds[0] == IDOK, "the message %s is not MB_OK", when);
+    CHECK(DismissMessageBox(box));
+    return true;
+}
+
+// Starts a plug-in that writes `marker` and waits for the file.
+bool StartsAndWrites(const PeltoSession& s, int row, int rowCount, const std::string& marker) {
+    DeleteFileA(s.folder.File(marker).c_str());
+    if (!ChooseFromPluginPopup(s, row, rowCount)) return false;
+    return WaitUntil(8000, [&] { return FileExists(s.folder.File(marker)); });
+}
+
+// The height of the plug-in popup, opened and closed again (0 when none opens).
+int PopupHeight(const PeltoSession& s) {
+    HWND popup = OpenPluginPopup(s);
+    if (!popup) return 0;
+    const RECT r = WindowRect(popup);
+    CloseMenu(s.pelto.pid());
+    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    return r.bottom - r.top;
+}
+
+// The rows a meter or skin maker opens from: which delivered plug-in a row starts.
+bool RowOpensDialog(const PeltoSession& s, int row, int rowCount, const char* caption) {
+    if (!ChooseFromPluginPopup(s, row, rowCount)) return false;
+    HWND dialog = WaitForDialog(s.pelto.pid(), caption, 8000);
+    if (!dialog) return false;
+    // Both close through a button of their own: Tachel's "x", Moldra's cancel.
+    ClickDialogButton(dialog, std::string(caption) == "Quorval Tachel" ? 1001 : 1005);
+    return WaitUntil(5000, [&] { return !IsWindow(dialog); });
+}
+
+E2E_TEST(Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefresh) {
+    PeltoSession s("discovery");
+    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    REQUIRE_MSG(InstallFixture(s.folder, "no_getdata"), "cannot copy the fixture");
+    REQUIRE_MSG(WriteFileBytes(s.folder.File("plugins\\notes.ppi"), "not a library\r\n"), "cannot write notes.ppi");
+    REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins\\x.ppi").c_str(), nullptr), "cannot make the folder x.ppi");
+    REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start");
+
+    // Two files are not plug-ins: two messages before the skin window exists.
+    // The folder named x.ppi makes none.
+    for (int i = 0; i < 2; ++i) {
+        HWND box = WaitForPeltoMessage(s.pelto, 15000);
+        REQUIRE_MSG(box != nullptr, "message %d of discovery missing: %s", i + 1, s.pelto.Describe().c_str());
+        CHECK_MSG(s.pelto.SkinWindows().empty(), "the skin window exists during discovery");
+        MessageBoxContent content = ReadMessageBox(box);
+        CHECK_EQ_STR(content.text, kNotAPluginText);
+        CHECK_MSG(content.owner == nullptr, "discovery message owned by %p", static_cast<void*>(content.owner));
+        REQUIRE_MSG(DismissMessageBox(box), "the message did not close");
+    }
+    s.skin = s.pelto.WaitForSkinWindow(15000, false);
+    REQUIRE_MSG(s.skin != nullptr, "no skin window after discovery: %s", s.pelto.Describe().c_str());
+    PumpFor(500);
+    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third discovery message (the folder x.ppi?)");
+
+    // Each refresh reports them again, once each, still with no owner.
+    for (int pass = 0; pass < 2; ++pass) {
+        s.Command(kRefreshCommand);
+        ExpectMessage(s.pelto, kNotAPluginText, nullptr, "of a refresh");
+        ExpectMessage(s.pelto, kNotAPluginText, nullptr, "of a refresh");
+        PumpFor(500);
+        CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third message in refresh %d", pass + 1);
+    }
+
+    // The popup holds the two delivered plug-ins, each row starting its own.
+    std::vector<std::string> rows = PluginRowOrder(s.folder, kDelivered);
+    REQUIRE_MSG(rows.size() == 2, "the delivered plug-ins are not installed");
+    for (int i = 0; i < 2; ++i) {
+        const char* caption = rows[i] == "Tachel.ppi" ? "Quorval Tachel" : "■　Quorval Moldra";
+        CHECK_MSG(RowOpensDialog(s, i, 2, caption), "row %d did not open %s", i, rows[i].c_str());
+    }
+    // The files that are no plug-ins have no rows: without them the popup is
+    // just as tall; one more plug-in makes it taller.
+    const int withOthers = PopupHeight(s);
+    REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
+                    DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str()),
+                "cannot delete the non-plug-ins");
+    s.Command(kRefreshCommand);
+    PumpFor(800);
+    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message without the non-plug-ins");
+    const int without = PopupHeight(s);
+    CHECK_MSG(withOthers > 0 && without == withOthers, "the popup is %d pixels tall with the non-plug-ins, %d without",
+              withOthers, without);
+    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    s.Command(kRefreshCommand);
+    const int withThird = PopupHeight(s);
+    CHECK_MSG(withThird > without, "a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
+    CHECK(s.pelto.Running());
+}
+
+// Icon 130 of the built Pelto.exe as the popup draws it: loaded as an icon and
+// drawn 16 x 16 over the menu colour. Empty when it cannot be read.
+Image PluginItemIcon() {
+    Image icon;
+    HMODULE module = LoadLibraryExA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) return icon;
+    HICON handle = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(130), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    if (handle) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RECT all = {0, 0, 16, 16};
+        FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
+        DrawIconEx(dc, 0, 0, handle, 16, 16, 0, nullptr, DI_NORMAL);
+        icon.width = icon.height = 16;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) icon.pixels.push_back(GetPixel(dc, x, y));
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+        DestroyIcon(handle);
+    }
+    FreeLibrary(module);
+    return icon;
+}
+
+// Where the picture appears whole in the shot, as top-left points.
+std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
+    std::vector<POINT> found;
+    for (int y = 0; y + picture.height <= shot.height; ++y)
+        for (int x = 0; x + picture.width <= shot.width; ++x) {
+            bool same = true;
+            for (int py = 0; py < picture.height && same; ++py)
+                for (int px = 0; px < picture.width && same; ++px)
+                    same = SameColour(shot.At(x + px, y + py), picture.At(px, py));
+            if (same) found.push_back({x, y});
+        }
+    return found;
+}
+
+// Each delivered plug-in has a row with icon 130 at its left, one row under another.
+E2E_TEST(Plugins_PopupRowsShowThePlugInIcon) {
+    const Image icon = PluginItemIcon();
+    REQUIRE_MSG(icon.ok(), "cannot read icon 130 from Pelto.exe");
+    int drawn = 0;
+    for (COLORREF c : icon.pixels) drawn += SameColour(c, GetSysColor(COLOR_MENU)) ? 0 : 1;
+    REQUIRE_MSG(drawn > 20, "icon 130 draws only %d pixels: a match would prove nothing", drawn);
+
+    PeltoSession s("popupicon");
+    s.Start();
+    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    HWND popup = OpenPluginPopup(s);
+    REQUIRE_MSG(popup != nullptr, "no plug-in popup");
+    PumpFor(400);
+    const RECT r = WindowRect(popup);
+    const Image shot = CaptureScreen(r);
+    CloseMenu(s.pelto.pid());
+    REQUIRE_MSG(shot.ok(), "cannot capture the popup");
+    const std::vector<POINT> at = FindPicture(shot, icon);
+    REQUIRE_MSG(at.size() == kDelivered.size(), "icon 130 appears %d times in the popup %s, expected %d",
+                static_cast<int>(at.size()), RectText(r).c_str(), static_cast<int>(kDelivered.size()));
+    CHECK_MSG(at[0].x == at[1].x && at[1].y - at[0].y == 20 && at[0].x <= 5 && at[0].y <= 7,
+              "the icons are at (%ld, %ld) and (%ld, %ld) in the popup, expected one column, 20 pixels apart, at its left",
+              at[0].x, at[0].y, at[1].x, at[1].y);
+}
+
+E2E_TEST(Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
+    PeltoSession s("refresh");
+    s.Start();
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Plugin Target", {300, 300, 700, 600}), "no target window");
+    PumpFor(1500);  // a tracking tick takes it as the target
+
+    HWND popup = OpenPluginPopup(s);
+    REQUIRE_MSG(popup != nullptr, "no plug-in popup");
+    const RECT before = WindowRect(popup);
+    CloseMenu(s.pelto.pid());
+    REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "popup stayed open");
+
+    // A file copied in now shows only after the refresh.
+    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    popup = OpenPluginPopup(s);
+    REQUIRE_MSG(popup != nullptr, "no plug-in popup");
+    const RECT unchanged = WindowRect(popup);
+    CloseMenu(s.pelto.pid());
+    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    CHECK_MSG(unchanged.bottom - unchanged.top == before.bottom - before.top,
+              "the popup changed without a refresh: %s, then %s", RectText(before).c_str(), RectText(unchanged).c_str());
+
+    s.Command(kRefreshCommand);
+    popup = OpenPluginPopup(s);
+    REQUIRE_MSG(popup != nullptr, "no plug-in popup after the refresh");
+    const RECT after = WindowRect(popup);
+    CloseMenu(s.pelto.pid());
+    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    const int itemHeight = (before.bottom - before.top) / 2;
+    CHECK_MSG(after.bottom - after.top > before.bottom - before.top + itemHeight / 2,
+              "the popup did not grow by an item after the refresh: %s, then %s", RectText(before).c_str(),
+              RectText(after).c_str());
+
+    std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
+    const int row = RowOf(rows, "quick.ppi");
+    REQUIRE_MSG(row >= 0 && rows.size() == 3, "quick.ppi is not in the folder");
+    REQUIRE_MSG(StartsAndWrites(s, row, 3, "quick.txt"), "the new plug-in at row %d did not start", row);
+    // What PpiStart was given, one "name=value" line each.
+    const std::string marker = ReadFileText(s.folder.File("quick.txt"));
+    auto field = [&](const char* name) {
+        const std::string key = std::string(name) + "=";
+        std::size_t at = marker.find(key);
+        if (at == std::string::npos) return std::string("(missing)");
+        at += key.size();
+        return marker.substr(at, marker.find('\n', at) - at);
+    };
+    CHECK_EQ_STR(field("host"), Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(s.skin))));
+    CHECK_EQ_STR(field("target"),
+                 Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(target.window()))));
+    CHECK_EQ_STR(field("path"), s.folder.File("Pelto.exe"));
+    // The target's program, found by the launcher's lookup when the start was chosen.
+    CHECK_EQ_STR(field("exe"), ExpectedProgramPath(TestProgramPath("PeltoTarget.exe")));
+    const unsigned long thread = std::strtoul(field("thread").c_str(), nullptr, 10);
+    const DWORD skinThread = GetWindowThreadProcessId(s.skin, nullptr);
+    CHECK_MSG(thread != 0 && thread != skinThread, "PpiStart ran on thread %lu, the skin window's is %lu", thread,
+              static_cast<unsigned long>(skinThread));
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
+    PeltoSession s("startfail");
+    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    const std::vector<std::string> fixtures = {"quick", "second", "no_start", "decorated", "name100", "name150"};
+    std::vector<std::string> valid = kDelivered;
+    for (const std::string& f : fixtures) {
+        REQUIRE_MSG(InstallFixture(s.folder, f), "cannot copy %s", f.c_str());
+        valid.push_back(f + ".ppi");
+    }
+    s.Start();  // every one of them has PpiGetData: no message at start
+    const std::vector<std::string> rows = PluginRowOrder(s.folder, valid);
+    REQUIRE_MSG(rows.size() == valid.size(), "the plug-ins are not all in the folder");
+
+    // Deleted after discovery: the start reports it, owned by the skin window.
+    REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\quick.ppi").c_str()), "cannot delete quick.ppi");
+    const int count = static_cast<int>(rows.size());
+    REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi"), count), "cannot choose from the popup");
+    ExpectMessage(s.pelto, kMissingPluginText, s.skin, "for a deleted plug-in");
+
+    // No PpiStart, or only a decorated _PpiStart@16: not a plug-in, at the start.
+    for (const char* name : {"no_start", "decorated"}) {
+        REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi"), count), "cannot choose %s", name);
+        ExpectMessage(s.pelto, kNotAPluginText, s.skin, name);
+        CHECK_MSG(!FileExists(s.folder.File(std::string(name) + ".txt")), "%s was started", name);
+    }
+
+    // Pelto goes on: the other rows start, the ones with names of exactly 100
+    // bytes and of more than the contract allows among them (their rows' file
+    // names are intact).
+    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "second.ppi"), count, "second.txt"), "second.ppi did not start");
+    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name100.ppi"), count, "name100.txt"), "name100.ppi did not start");
+    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name150.ppi"), count, "name150.txt"), "name150.ppi did not start");
+    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "an unexpected message");
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(Plugins_NoPluginsShowNoPopup) {
+    PeltoSession s("noplugins");
+    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    RemoveTree(s.folder.File("plugins"));
+    s.Start();
+    // No folder at all: nothing opens, no message.
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool failed");
+    PumpFor(1500);
+    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with no plugins folder");
+    s.Command(kPluginListCommand);
+    PumpFor(1000);
+    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "command 40063 opened a popup with no plug-ins");
+    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message with no plug-ins");
+
+    // An empty folder: the same. Positive control: one plug-in and a refresh,
+    // and the same keys open the popup.
+    REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
+    s.Command(kRefreshCommand);
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool failed");
+    PumpFor(1500);
+    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with an empty plugins folder");
+    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    s.Command(kRefreshCommand);
+    CHECK_MSG(OpenPluginPopup(s) != nullptr, "no popup with one plug-in");
+    CloseMenu(s.pelto.pid());
+}
+
+E2E_TEST(Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
+    PeltoSession s("toomany");
+    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    // 98 copies and the two delivered plug-ins fill the 100 rows; two more do not fit.
+    const std::string source = FixturePath("quick");
+    for (int i = 0; i < 100; ++i)
+        REQUIRE_MSG(CopyFileA(source.c_str(), s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str(), FALSE),
+                    "cannot copy copy %d", i);
+    // A name that makes the full path longer than a row's 100 characters.
+    const std::string prefix = s.folder.File("plugins\\");
+    const std::string longName = std::string(101 - prefix.size(), 'L') + ".ppi";
+    REQUIRE_MSG(CopyFileA(source.c_str(), (prefix + longName).c_str(), FALSE), "cannot copy the long name");
+    REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start");
+
+    ExpectMessage(s.pelto, "プラグインが多すぎます。\n最初に見つかった100個だけを一覧に載せました。", nullptr,
+                  "for too many plug-ins");
+    ExpectMessage(s.pelto,
+                  "パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\n"
+                  "Peltoを短いパスのフォルダに置いてください。",
+                  nullptr, "for a path too long");
+    s.skin = s.pelto.WaitForSkinWindow(30000, false);
+    REQUIRE_MSG(s.skin != nullptr, "no skin window: %s", s.pelto.Describe().c_str());
+    CHECK(s.pelto.Running());
+
+    // Positive control for both notes: without the extra files, neither shows.
+    s.Command(static_cast<unsigned>(kCloseCommand));
+    DWORD code = 0;
+    REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not close");
+    for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());
+    DeleteFileA((prefix + longName).c_str());
+    PeltoProcess again;
+    REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");
+    CHECK_MSG(again.WaitForSkinWindow(30000, true) != nullptr, "with 100 plug-ins: %s", again.Describe().c_str());
+    CHECK_MSG(DialogsCaptioned(again.pid(), "Pelto").empty(), "a note with exactly 100 plug-ins");
+}
+
+}  // namespace

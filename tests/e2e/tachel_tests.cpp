@@ -1,0 +1,184 @@
+// The CPU meter Tachel: two meters on their own threads, what ends them, the
+// library's lifetime in the host, and the reading under load.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "pelto_session.h"
+#include "plugin_support.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const char kMeterCaption[] = "Quorval Tachel";
+constexpr int kBarId = 1000;
+constexpr int kCloseId = 1001;
+
+int TachelRow(const PeltoSession& s) { return RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Tachel.ppi"); }
+
+int Reading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, kBarId), PBM_GETPOS, 0, 0)); }
+
+// Starts Tachel from the popup and returns the meter that was not there before.
+HWND OpenMeter(const PeltoSession& s, int row) {
+    const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), kMeterCaption);
+    if (!ChooseFromPluginPopup(s, row, 2)) return nullptr;
+    HWND meter = nullptr;
+    WaitUntil(8000, [&] {
+        for (HWND w : DialogsCaptioned(s.pelto.pid(), kMeterCaption))
+            if (std::find(before.begin(), before.end(), w) == before.end()) meter = w;
+        return meter != nullptr;
+    }, 5);
+    return meter;
+}
+
+int Median(std::vector<int> values) {
+    if (values.empty()) return -1;
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+std::string Listed(const std::vector<int>& values) {
+    std::string text;
+    for (int v : values) text += Format("%s%d", text.empty() ? "" : " ", v);
+    return text;
+}
+
+// One reading per tick for about ms milliseconds, each checked to be 0 to 100.
+std::vector<int> Readings(HWND meter, DWORD ms) {
+    std::vector<int> values;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < ms) {
+        PumpFor(500);
+        const int v = Reading(meter);
+        CHECK_MSG(v >= 0 && v <= 100, "the bar reads %d", v);
+        values.push_back(v);
+    }
+    return values;
+}
+
+E2E_TEST(Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
+    PeltoSession s("tachel");
+    s.Start();
+    const int row = TachelRow(s);
+    REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
+    CHECK_MSG(!ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi is loaded before any start");
+    CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Pelto.exe"), "the module list of Pelto cannot be read");
+
+    BusyProcessors busy;  // so that the first tick's reading is far from 0
+    HWND first = OpenMeter(s, row);
+    REQUIRE_MSG(first != nullptr, "no meter: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_INT(Reading(first), 0);  // before the first tick, 500 ms after it opened
+    HWND second = OpenMeter(s, row);
+    REQUIRE_MSG(second != nullptr, "no second meter");
+    CHECK_MSG(first != second, "the second start showed no second meter");
+
+    const DWORD skinThread = GetWindowThreadProcessId(s.skin, nullptr);
+    const DWORD firstThread = GetWindowThreadProcessId(first, nullptr);
+    const DWORD secondThread = GetWindowThreadProcessId(second, nullptr);
+    CHECK_MSG(firstThread != skinThread && secondThread != skinThread && firstThread != secondThread,
+              "threads: skin %lu, meters %lu and %lu", static_cast<unsigned long>(skinThread),
+              static_cast<unsigned long>(firstThread), static_cast<unsigned long>(secondThread));
+    for (HWND meter : {first, second}) {
+        RECT r = WindowRect(meter);
+        CHECK_MSG(r.left == 0 && r.top == 0, "a meter at %s, expected at (0, 0)", RectText(r).c_str());
+        const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(meter, GWL_STYLE));
+        CHECK_MSG((style & WS_CAPTION) == WS_CAPTION && !(style & WS_SYSMENU),
+                  "meter styles 0x%08lX: a caption and no system menu (no close box) expected",
+                  static_cast<unsigned long>(style));
+        CHECK_MSG(GetWindow(meter, GW_OWNER) == nullptr, "a meter is owned by %p",
+                  static_cast<void*>(GetWindow(meter, GW_OWNER)));
+    }
+    CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi is not loaded while meters run");
+    CHECK_MSG(WaitUntil(3000, [&] { return Reading(first) > 0 && Reading(second) > 0; }),
+              "the busy processors never showed on the bars: %d and %d", Reading(first), Reading(second));
+
+    // IDOK, IDCANCEL and Esc end neither meter.
+    ClickDialogButton(first, IDOK);
+    ClickDialogButton(first, IDCANCEL);
+    ClickDialogButton(second, IDCANCEL);
+    PumpFor(800);
+    CHECK_MSG(IsWindow(first) && IsWindow(second), "IDOK or IDCANCEL ended a meter");
+    // Keys go to the foreground window: a real click on the top meter's bar makes
+    // it so. Esc then does nothing; the space bar presses the focused "x".
+    HWND top = second;
+    // The keys as the meter's modal loop receives them, posted to its focused
+    // "x": real keys from xdotool reach a plug-in's dialog only now and then
+    // under Wine without a window manager. Esc does nothing; the space bar
+    // presses the button.
+    HWND x = GetDlgItem(top, kCloseId);
+    PostMessageA(x, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageA(x, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+    PumpFor(800);
+    CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc ended a meter");
+    PostMessageA(x, WM_KEYDOWN, VK_SPACE, 1);
+    PostMessageA(x, WM_KEYUP, VK_SPACE, 0xC0000001);
+    const bool ended = WaitUntil(3000, [&] { return !IsWindow(top); });
+    CHECK_MSG(ended, "the space bar on the top meter's x did not end it");
+    CHECK_MSG(IsWindow(first), "keys on the top meter ended the other");
+    second = OpenMeter(s, row);
+    REQUIRE_MSG(second != nullptr, "no meter on a third start");
+
+    // Each "x" ends its own meter only; the library stays for the other one.
+    ClickDialogButton(first, kCloseId);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first meter's x did not end it");
+    PumpFor(500);
+    CHECK_MSG(IsWindow(second), "the first meter's x ended the second");
+    CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi unloaded while a meter still runs");
+    CHECK_MSG(Reading(second) > 0, "the second meter stopped reading");
+
+    // A real click on the second meter's x, where it is not covered, once the
+    // pointer's glide to the new meter (a new target) is over.
+    PumpFor(1500);
+    HWND button = GetDlgItem(second, kCloseId);
+    RECT b = WindowRect(button);
+    POINT centre = {(b.left + b.right) / 2, (b.top + b.bottom) / 2};
+    if (WindowFromPoint(centre) == button)
+        CHECK(Xdotool(Format("mousemove %ld %ld sleep 0.3 click 1", centre.x, centre.y)));
+    else
+        ClickDialogButton(second, kCloseId);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(second); }), "the second meter's x did not end it");
+    CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); }),
+              "Tachel.ppi is still loaded after the last meter closed");
+    CHECK(s.pelto.Running());
+}
+
+E2E_TEST(Tachel_ReadingFollowsTheProcessorLoad) {
+    PeltoSession s("tachelload");
+    s.Start();
+    const int row = TachelRow(s);
+    REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
+    HWND meter = OpenMeter(s, row);
+    REQUIRE_MSG(meter != nullptr, "no meter: %s", s.pelto.Describe().c_str());
+
+    PumpFor(1000);
+    const std::vector<int> quiet = Readings(meter, 3000);
+    std::vector<int> loaded;
+    {
+        BusyProcessors busy;
+        PumpFor(1000);
+        loaded = Readings(meter, 3000);
+    }
+    Trace("quiet readings %s, busy readings %s", Listed(quiet).c_str(), Listed(loaded).c_str());
+    const int quietMedian = Median(quiet);
+    const int loadedMedian = Median(loaded);
+    // Every processor busy: the whole machine near full load, on either family
+    // (the Windows 98 setting falls back to the processor times under Wine).
+    CHECK_MSG(loadedMedian >= 80, "with every processor busy the bar read %s (%s reported)", Listed(loaded).c_str(),
+              ReportedWindows().empty() ? "default" : ReportedWindows().c_str());
+    // Other work on a shared machine can hold the quiet reading high too; when
+    // it does not, the rise must show.
+    if (quietMedian < 60)
+        CHECK_MSG(loadedMedian >= quietMedian + 20, "quiet %s, busy %s: no clear rise", Listed(quiet).c_str(),
+                  Listed(loaded).c_str());
+    ClickDialogButton(meter, kCloseId);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(meter); }), "the x did not end the meter");
+}
+
+}  // namespace
