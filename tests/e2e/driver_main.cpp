@@ -17,6 +17,7 @@
 
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "target_support.h"
 
 namespace e2e {
 namespace {
@@ -133,6 +134,9 @@ int RunTests(const std::vector<std::string>& filters) {
     }
     for (const e2e::TestEntry& test : e2e::Registry()) {
         if (!Selected(test.name, filters)) continue;
+        // A key release that Wine missed in an earlier test would hold a
+        // modifier down for this one.
+        e2e::ReleaseModifierKeys();
         std::vector<std::string> failures;
         e2e::currentFailures = &failures;
         DWORD start = GetTickCount();

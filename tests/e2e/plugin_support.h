@@ -1,6 +1,6 @@
 // Helpers for the plug-in tests: the fixture plug-ins built beside the driver,
-// choosing from the plug-in popup with real keys, a process's loaded modules,
-// dialog templates read from a built module's resources, and busy processors.
+// choosing from the plug-in popup with real keys, a process's loaded modules
+// and busy processors.
 #pragma once
 #include <windows.h>
 
@@ -44,28 +44,6 @@ bool ModuleLoaded(DWORD pid, const char* fileName);
 
 // The text of a file ("" when it cannot be read).
 std::string ReadFileText(const std::string& path);
-
-// A dialog template (DIALOG, not DIALOGEX) as its module holds it.
-struct DialogItemLayout {
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    WORD id = 0;
-    WORD classAtom = 0;      // 0x80 button, 0x81 edit, 0x82 static; 0 when named
-    std::string className;   // when named
-    std::string text;        // CP932
-    int textOrdinal = -1;    // a resource ordinal instead of text (a picture), else -1
-};
-struct DialogLayout {
-    bool ok = false;
-    DWORD style = 0;
-    short x = 0, y = 0, cx = 0, cy = 0;
-    std::string caption;
-    WORD pointSize = 0;
-    std::string font;
-    WORD language = 0;
-    std::vector<DialogItemLayout> items;
-};
-DialogLayout ReadDialogLayout(const std::string& modulePath, int dialogId);
 
 // Threads of the driver that keep every processor busy while the object lives.
 class BusyProcessors {

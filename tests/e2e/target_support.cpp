@@ -129,6 +129,22 @@ bool TypeKeysOnWindowTitled(const std::string& title, const std::string& keys) {
                    keys);
 }
 
+void ReleaseModifierKeys() {
+    // In X first: Wine takes the key state from X again when a window of it
+    // gets the focus.
+    Xdotool("keyup Control_L Control_R Shift_L Shift_R Alt_L Alt_R");
+    for (WORD key : {VK_CONTROL, VK_SHIFT, VK_MENU, VK_LCONTROL, VK_RCONTROL, VK_LSHIFT, VK_RSHIFT, VK_LMENU,
+                     VK_RMENU}) {
+        if (!(GetAsyncKeyState(key) & 0x8000)) continue;
+        INPUT up;
+        ZeroMemory(&up, sizeof up);
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(1, &up, sizeof up);
+    }
+}
+
 bool TypeKeysOnSkin(const std::string& keys) { return TypeKeysOnWindowTitled("Quorval Pelto", keys); }
 
 std::string ShellQuotedUnixPath(const std::string& windowsPath) {

@@ -64,6 +64,10 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs = 10000);
 
 // xdotool: keys typed on the X window of the skin window (it takes the focus),
 // and mouse actions, each run to completion.
+// Releases Ctrl, Shift and Alt, in X (xdotool keyup) and in Wine's key state
+// (SendInput key-ups where Wine still holds one down). An xdotool run that
+// "restores" modifiers with --clearmodifiers can leave them pressed for good.
+void ReleaseModifierKeys();
 bool TypeKeysOnSkin(const std::string& keys);
 bool TypeKeysOnWindowTitled(const std::string& title, const std::string& keys);
 bool Xdotool(const std::string& arguments);
