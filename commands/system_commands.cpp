@@ -1,10 +1,10 @@
 #include "commands/system_commands.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <string>
 
+#include "common/open_file_dialog.h"
 #include "core/app_state.h"
 
 namespace {
@@ -71,16 +71,7 @@ void SetWallpaperByDialog(HWND skinWindow) {
     static const char kFilter[] = "ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ(*.bmp)\0*.bmp\0";  // the literal adds the last zero
     char file[kTextSize];
     file[0] = '\0';
-    OPENFILENAMEA ofn;
-    ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = skinWindow;
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = "C:\\Windows\\";
-    ofn.Flags = OFN_EXPLORER;
-    if (!GetOpenFileNameA(&ofn)) return;
+    if (!AskOpenFileName(skinWindow, kFilter, "C:\\Windows\\", file, sizeof file)) return;
     SetWallpaper(file);
 }
 

@@ -27,3 +27,8 @@ private:
 };
 
 bool IsFieldSpace(char c);
+
+// The number at the start of text as C's atoi reads it (leading white space, an
+// optional sign, digits; anything else ends it, and no digits give 0), with
+// values beyond the int range clamped instead of undefined.
+int LeadingInt(const char* text);

@@ -67,8 +67,9 @@ HWND CreateSkinWindow(HINSTANCE instance) {
     wc.hInstance = instance;
     wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PELTO));
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    // The picture reaches the screen only through this brush; a null bitmap
-    // gives no brush and the system's default background.
+    // The class keeps the skin as its brush; WM_ERASEBKGND paints the bitmap
+    // itself over it. A null bitmap gives no brush and the system's default
+    // background.
     wc.hbrBackground = Skin.SkinBitmap ? CreatePatternBrush(Skin.SkinBitmap) : nullptr;
     wc.lpszClassName = kSkinClassName;
     wc.hIconSm = LoadIconA(nullptr, IDI_APPLICATION);

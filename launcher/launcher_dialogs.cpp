@@ -1,9 +1,8 @@
 #include "launcher/launcher_dialogs.h"
 
-#include <commdlg.h>
-
 #include <cstring>
 
+#include "common/open_file_dialog.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
 #include "launcher/launcher_format.h"
@@ -36,15 +35,7 @@ int SelectedLine(HWND dialog) {
 void BrowseForPath(HWND dialog) {
     static const char kFilter[] = "すべてのファイル(*.*)\0*.*\0";
     char file[kTextSize] = "";
-    OPENFILENAMEA ofn;
-    ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.Flags = OFN_EXPLORER;
-    if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, IDC_ENTRY_PATH, file);
+    if (AskOpenFileName(dialog, kFilter, nullptr, file, sizeof file)) SetDlgItemTextA(dialog, IDC_ENTRY_PATH, file);
 }
 
 // OK: checks the path, stores the entry in WorkingList and has the settings

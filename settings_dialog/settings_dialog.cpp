@@ -1,10 +1,10 @@
 #include "settings_dialog/settings_dialog.h"
 
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <cstdio>
 
+#include "common/open_file_dialog.h"
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
@@ -60,16 +60,7 @@ void OnBrowse(HWND dialog) {
     file[0] = '\0';
     char folder[kTextSize];
     if (!JoinText(folder, sizeof folder, ProgramDir, "skin\\")) folder[0] = '\0';
-    OPENFILENAMEA ofn;
-    ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = kFilter;
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrInitialDir = folder[0] ? folder : nullptr;
-    ofn.Flags = OFN_EXPLORER;
-    if (!GetOpenFileNameA(&ofn)) return;
+    if (!AskOpenFileName(dialog, kFilter, folder[0] ? folder : nullptr, file, sizeof file)) return;
     file[sizeof file - 1] = '\0';
 
     // Only the name is kept: definitions are always looked up in skin\.

@@ -1,9 +1,8 @@
 #include "plugins/skin_maker/skin_maker_dialog.h"
 
-#include <commdlg.h>
-
 #include <cstdio>
 
+#include "common/open_file_dialog.h"
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
 #include "plugins/skin_maker/skin_maker_rules.h"
@@ -29,16 +28,9 @@ void SetAnchorState(HWND dialog, int state) {
 }
 
 void Browse(HWND dialog) {
+    static const char kFilter[] = "ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ(*.bmp)\0*.bmp\0";  // the literal adds the last zero
     char file[kTextSize] = "";
-    OPENFILENAMEA ofn;
-    ZeroMemory(&ofn, sizeof ofn);
-    ofn.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    ofn.hwndOwner = dialog;
-    ofn.lpstrFilter = "ﾋﾞｯﾄﾏｯﾌﾟﾌｧｲﾙ(*.bmp)\0*.bmp\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.Flags = OFN_EXPLORER;
-    if (GetOpenFileNameA(&ofn)) SetDlgItemTextA(dialog, IDC_BITMAP_PATH, file);
+    if (AskOpenFileName(dialog, kFilter, nullptr, file, sizeof file)) SetDlgItemTextA(dialog, IDC_BITMAP_PATH, file);
 }
 
 int ReadNumber(HWND dialog, int id) {

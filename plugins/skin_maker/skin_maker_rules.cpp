@@ -1,10 +1,10 @@
 #include "plugins/skin_maker/skin_maker_rules.h"
 
-#include <climits>
 #include <cstdio>
 
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
+#include "common/text_scan.h"
 
 int NextAnchorState(int state) {
     const int next = state + 1;
@@ -21,19 +21,7 @@ const char* AnchorCornerText(int state) {
     }
 }
 
-int ReadNumberField(const char* text) {
-    const char* p = text;
-    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\v' || *p == '\f') ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') negative = *p++ == '-';
-    long long value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p) {
-        value = value * 10 + (*p - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
-    }
-    if (negative) return static_cast<int>(-value);
-    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
-}
+int ReadNumberField(const char* text) { return LeadingInt(text); }
 
 bool BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
                     char* definitionPath, char* bitmapTarget, std::size_t size) {
