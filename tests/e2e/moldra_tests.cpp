@@ -179,11 +179,8 @@ E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
     CHECK_EQ_STR(AnchorText(second), "左上");
     CHECK_EQ_STR(AnchorText(first), "左下");
 
-    // Esc and Enter typed in a field, and the close box, end neither dialog.
-    // Keys go to the foreground window: a real click in the top dialog's first
-    // field makes it so. The k typed after Esc and Enter shows that they
-    // reached that field.
-    // The keys as the dialog's modal loop receives them, posted to a field:
+    // Esc and Enter in a field, and the close box, end neither dialog. The keys
+    // go as the dialog's modal loop receives them, posted to a field:
     // real keys from xdotool reach a plug-in's dialog only now and then under
     // Wine without a window manager. The k after Esc and Enter shows that the
     // loop got them.

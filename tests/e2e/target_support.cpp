@@ -182,6 +182,19 @@ POINT CursorPos() {
     return p;
 }
 
+bool WaitForPointerToRest(DWORD quietMs, DWORD timeoutMs) {
+    POINT last = CursorPos();
+    DWORD still = GetTickCount();
+    return WaitUntil(timeoutMs, [&] {
+        POINT now = CursorPos();
+        if (now.x != last.x || now.y != last.y) {
+            last = now;
+            still = GetTickCount();
+        }
+        return GetTickCount() - still >= quietMs;
+    }, 50);
+}
+
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
     return WaitUntil(timeoutMs, [&] {
         RECT r = WindowRect(window);
@@ -273,16 +286,19 @@ bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
 
 bool ClickAt(int x, int y) { return Xdotool(Format("mousemove %d %d click 1", x, y)); }
 
+namespace {
+
+UINT_PTR HitTest(HWND window, POINT p) {
+    DWORD_PTR hit = 0;
+    if (!SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, 2000, &hit)) return HTNOWHERE;
+    return hit;
+}
+
+}  // namespace
+
 bool ClickCloseBox(HWND window) {
-    RECT r = WindowRect(window);
-    for (int y = r.top + 2; y < r.top + 40; y += 2)
-        for (int x = r.right - 2; x > r.right - 60; x -= 2) {
-            DWORD_PTR hit = 0;
-            if (SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 2000, &hit) &&
-                hit == HTCLOSE)
-                return ClickAt(x, y);
-        }
-    return false;
+    const POINT box = CloseBoxPoint(window);
+    return HitTest(window, box) == HTCLOSE && ClickAt(box.x, box.y);
 }
 
 bool ClickControl(HWND dialog, int id) {
@@ -481,8 +497,11 @@ bool ClickAt(HWND window, POINT point) {
 
 POINT CloseBoxPoint(HWND window) {
     RECT r = WindowRect(window);
-    // The caption buttons are SM_CXSIZE wide and sit inside the frame, the close
-    // box rightmost.
+    // The first point from the top right that the window itself calls its close box.
+    for (int y = r.top + 2; y < r.top + 40; y += 2)
+        for (int x = r.right - 2; x > r.right - 60; x -= 2)
+            if (HitTest(window, POINT{x, y}) == HTCLOSE) return POINT{x, y};
+    // None: where a fixed frame's close box would be, for the caller's message.
     return POINT{r.right - GetSystemMetrics(SM_CXFIXEDFRAME) - GetSystemMetrics(SM_CXSIZE) / 2,
                  r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
 }

@@ -83,6 +83,10 @@ void CloseMenu(DWORD pid);
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
 POINT CursorPos();
+// Waits (up to timeoutMs) until the pointer has not moved for quietMs: Pelto's
+// glide to a new target moves it for a while after the target changed, and a
+// click made meanwhile lands elsewhere. False when it never stood still.
+bool WaitForPointerToRest(DWORD quietMs = 700, DWORD timeoutMs = 4000);
 
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
@@ -157,8 +161,8 @@ bool PressKeys(std::initializer_list<WORD> chord);
 // A real left click (xdotool) at a screen point; false unless the point lies on
 // window (or one of its children), so nothing else can take the click.
 bool ClickAt(HWND window, POINT point);
-// The centre of the title bar's close box of a window with a fixed (dialog)
-// frame, from its window rect and the system metrics.
+// A point of the window's close box, as its own hit test (WM_NCHITTEST) says;
+// when none is found, where a fixed frame's close box would be.
 POINT CloseBoxPoint(HWND window);
 
 }  // namespace e2e

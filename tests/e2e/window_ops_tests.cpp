@@ -345,6 +345,78 @@ E2E_TEST(Tray_FailedAddHidesNothingAndSaysSo) {
     }
 }
 
+// Titled windows of the driver's own for Pelto to store, one above another.
+class DriverWindows {
+public:
+    explicit DriverWindows(int count) {
+        for (int i = 0; i < count; ++i) {
+            HWND w = CreateWindowExA(0, "Static", Format("Stored %02d", i + 1).c_str(), WS_OVERLAPPEDWINDOW, 200, 150,
+                                     300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+            if (!w) break;
+            ShowWindow(w, SW_SHOWNORMAL);
+            windows.push_back(w);
+        }
+        PumpMessages();
+    }
+    ~DriverWindows() {
+        for (HWND w : windows) DestroyWindow(w);
+        PumpMessages();
+    }
+    std::vector<HWND> windows;
+};
+
+// 64 windows fill the table of stored windows: the 65th store says so and
+// hides nothing, and one press on the icon brings all 64 back.
+E2E_TEST(Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
+    PeltoSession s("trayfull");
+    REQUIRE_MSG(s.folder.WriteSetting("10 0 nothing"), "cannot write the setting file");  // a tick every 10 ms
+    s.Start();
+    DriverWindows targets(65);
+    REQUIRE_MSG(targets.windows.size() == 65, "cannot make 65 windows");
+    HWND icon = nullptr;
+    for (int i = 0; i < 65; ++i) {
+        HWND w = targets.windows[i];
+        if (i > 0) {
+            // The stored skin window's tracking restarts as the main-menu hotkey
+            // restarts it: a button release without a press, which opens the menu.
+            PostMessageA(s.skin, WM_LBUTTONUP, 0, 0);
+            REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+                        "store %d: no menu to restart tracking", i + 1);
+            CloseMenu(s.pelto.pid());
+        }
+        REQUIRE_MSG(BringToForeground(w), "store %d: the window did not come to the foreground", i + 1);
+        PumpFor(300);  // ticks record it as the target
+        std::vector<HWND> before = TrayIconWindows();
+        s.Command(40032);
+        if (i < 64) {
+            REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(w); }), "store %d did not hide its window", i + 1);
+            if (i == 0) {
+                icon = WaitForNewTrayIcon(before);
+                REQUIRE_MSG(icon != nullptr, "no icon after the first store");
+            }
+            continue;
+        }
+        HWND box = WaitForBoxWithText(s.pelto, "これ以上ウインドウを格納できません。");
+        REQUIRE_MSG(box != nullptr, "no message for the 65th store: %s", DescribeBoxes(s.pelto).c_str());
+        MessageBoxContent content = ReadMessageBox(box);
+        CHECK_EQ_STR(content.caption, "Pelto");
+        CHECK_MSG(content.owner == s.skin, "the message is not owned by the skin window");
+        CHECK_MSG(IsWindowVisible(w), "the 65th store hid its window");
+        CHECK(DismissMessageBox(box));
+        PumpFor(300);
+        CHECK_MSG(IsWindowVisible(w), "the 65th window was hidden after the message");
+    }
+    REQUIRE_MSG(ClickWindowCentre(icon, 1), "xdotool left click failed");
+    int shown = 0;
+    WaitUntil(5000, [&] {
+        shown = 0;
+        for (HWND w : targets.windows) shown += IsWindowVisible(w) ? 1 : 0;
+        return shown == 65;
+    });
+    CHECK_MSG(shown == 65, "only %d of the 65 windows are visible after the restore", shown);
+    CHECK_MSG(WaitForTrayIconGone(icon), "the icon is still there after the restore");
+}
+
 HWND OpenRenameDialog(PeltoSession& s, TargetProcess& target, const char* title) {
     REQUIRE_MSG(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title), "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
