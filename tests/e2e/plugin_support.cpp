@@ -49,31 +49,13 @@ int RowOf(const std::vector<std::string>& rows, const std::string& name) {
     return -1;
 }
 
-namespace {
-
-// A small titled window of the driver's, far from everything, that xdotool can
-// always focus: hotkeys are global, so keys typed on it reach Pelto's.
-bool TypeHotkeyOnDriverWindow(const char* keys) {
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW, "STATIC", "Pelto E2E Keys", WS_POPUP | WS_VISIBLE, 1260, 1004,
-                                  16, 16, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!window) return false;
-    PumpFor(100);
-    const bool typed = TypeKeysOnWindowTitled("Pelto E2E Keys", keys);
-    DestroyWindow(window);
-    PumpFor(100);
-    return typed;
-}
-
-}  // namespace
-
 HWND OpenPluginPopup(const PeltoSession& s) {
-    // Attached to a plug-in window at the top of the screen, the skin window can
-    // lie wholly above it, where X cannot focus it; the driver's own window then
-    // takes the hotkey. Either way the keys that follow go to the foreground
-    // window, which the hotkey makes the skin window.
-    if (!TypeKeysOnSkin("ctrl+shift+x")) {
-        if (!TypeHotkeyOnDriverWindow("ctrl+shift+x")) return nullptr;
-    }
+    // The hotkey through the system's input queue, where Wine checks hotkeys
+    // whichever window holds the X focus. Typed with xdotool it reaches Pelto
+    // only when Wine has taken the focus in on the window that xdotool focused,
+    // which fails now and then with a plug-in's window in front or the skin
+    // window above the screen.
+    if (!PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) return nullptr;
     HWND menu = nullptr;
     WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
     return menu;
@@ -83,16 +65,7 @@ bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
     if (row < 0 || row >= rowCount) return false;
     // A glide of the pointer to a new target would carry the click off the row:
     // wait until the pointer has stood still for a moment.
-    POINT last = CursorPos();
-    DWORD still = GetTickCount();
-    WaitUntil(4000, [&] {
-        POINT now = CursorPos();
-        if (now.x != last.x || now.y != last.y) {
-            last = now;
-            still = GetTickCount();
-        }
-        return GetTickCount() - still >= 700;
-    }, 50);
+    WaitForPointerToRest();
     HWND menu = OpenPluginPopup(s);
     Trace("plug-in popup %p for row %d", static_cast<void*>(menu), row);
     if (!menu) return false;

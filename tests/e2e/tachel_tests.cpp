@@ -134,8 +134,10 @@ E2E_TEST(Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     CHECK_MSG(Reading(second) > 0, "the second meter stopped reading");
 
     // A real click on the second meter's x, where it is not covered, once the
-    // pointer's glide to the new meter (a new target) is over.
+    // pointer's glide to the new meter (a new target) is over: a glide during
+    // the click carries the release off the button.
     PumpFor(1500);
+    WaitForPointerToRest();
     HWND button = GetDlgItem(second, kCloseId);
     RECT b = WindowRect(button);
     POINT centre = {(b.left + b.right) / 2, (b.top + b.bottom) / 2};
