@@ -7,6 +7,7 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "pelto_session.h"
+#include "plugin_support.h"
 #include "target_support.h"
 
 namespace {
@@ -228,6 +229,19 @@ E2E_TEST(Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     PumpFor(800);
     CHECK(VisibleMenuWindow(s.pelto.pid()) == nullptr);
     CHECK(s.pelto.Running());
+
+    // Positive control: with an entry in each list the same keys open each popup.
+    s.Command(40060);  // registers the skin window's own program
+    REQUIRE_MSG(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); }), "no launcher entry");
+    REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
+    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    s.Command(40064);
+    for (const char* keys : {"ctrl+shift+z", "ctrl+shift+x"}) {
+        REQUIRE_MSG(TypeKeysOnSkin(keys), "xdotool key %s failed", keys);
+        CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+                  "%s opened no popup with an entry in its list", keys);
+        CloseMenu(s.pelto.pid());
+    }
 }
 
 }  // namespace

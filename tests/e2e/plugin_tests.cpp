@@ -293,7 +293,7 @@ E2E_TEST(Plugins_NoPluginsShowNoPopup) {
     RemoveTree(s.folder.File("plugins"));
     s.Start();
     // No folder at all: nothing opens, no message.
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool failed");
+    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
     PumpFor(1500);
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with no plugins folder");
     s.Command(kPluginListCommand);
@@ -305,7 +305,7 @@ E2E_TEST(Plugins_NoPluginsShowNoPopup) {
     // and the same keys open the popup.
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
     s.Command(kRefreshCommand);
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool failed");
+    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
     PumpFor(1500);
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with an empty plugins folder");
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
