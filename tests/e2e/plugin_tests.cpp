@@ -248,6 +248,13 @@ E2E_TEST(Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
     const DWORD skinThread = GetWindowThreadProcessId(s.skin, nullptr);
     CHECK_MSG(thread != 0 && thread != skinThread, "PpiStart ran on thread %lu, the skin window's is %lu", thread,
               static_cast<unsigned long>(skinThread));
+    // A PpiStart that returns at once: its thread ends and the library goes.
+    if (HANDLE handle = OpenThread(SYNCHRONIZE, FALSE, static_cast<DWORD>(thread))) {
+        CHECK_MSG(WaitForSingleObject(handle, 5000) == WAIT_OBJECT_0, "the plug-in thread %lu did not end", thread);
+        CloseHandle(handle);
+    }
+    CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "quick.ppi"); }),
+              "quick.ppi is still loaded after its PpiStart returned");
     CHECK(s.pelto.Running());
 }
 
