@@ -7,12 +7,12 @@
 #include "common/open_file_dialog.h"
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
+#include "common/text_scan.h"
 #include "core/app_state.h"
 #include "core/settings_store.h"
 #include "core/skin_loader.h"
 #include "core/tracking.h"
 #include "resources/resource_ids.h"
-#include "settings_dialog/interval_text.h"
 
 namespace {
 
@@ -78,7 +78,7 @@ void OnOk(HWND dialog) {
     char interval[128];
     interval[0] = '\0';
     GetDlgItemTextA(dialog, IDC_SETTINGS_INTERVAL, interval, sizeof interval);
-    Settings.TimerInterval = IntervalFromText(interval);
+    Settings.TimerInterval = LeadingInt(interval);  // as atoi reads it, clamped
     StopTracking(DialogOwner);
     StartTracking(DialogOwner);
 

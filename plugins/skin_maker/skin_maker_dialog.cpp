@@ -5,6 +5,7 @@
 #include "common/open_file_dialog.h"
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
+#include "common/text_scan.h"
 #include "plugins/skin_maker/skin_maker_rules.h"
 #include "resources/moldra_ids.h"
 
@@ -36,7 +37,7 @@ void Browse(HWND dialog) {
 int ReadNumber(HWND dialog, int id) {
     char text[kTextSize];
     GetDlgItemTextA(dialog, id, text, sizeof text);
-    return ReadNumberField(text);
+    return LeadingInt(text);
 }
 
 void CreateSkin(HWND dialog) {

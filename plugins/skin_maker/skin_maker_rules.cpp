@@ -4,7 +4,6 @@
 
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
-#include "common/text_scan.h"
 
 int NextAnchorState(int state) {
     const int next = state + 1;
@@ -20,8 +19,6 @@ const char* AnchorCornerText(int state) {
     default: return "";
     }
 }
-
-int ReadNumberField(const char* text) { return LeadingInt(text); }
 
 bool BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
                     char* definitionPath, char* bitmapTarget, std::size_t size) {

@@ -11,11 +11,6 @@ int NextAnchorState(int state);
 // any other state.
 const char* AnchorCornerText(int state);
 
-// A number field read by the rules of atoi: leading blanks, an optional sign and
-// the decimal digits that follow; 0 when there are none. Values beyond the range
-// of int stop at its limits.
-int ReadNumberField(const char* text);
-
 // From the host's module path: the skin folder (its folder + "skin\"), the
 // definition file (folder + skinName + ".skn") and the bitmap's place in the skin
 // folder (folder + bitmapFileName). Each buffer holds size bytes. Returns false,

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <string>
 
 TEST(SkinMakerRules, AnchorCyclesClockwiseFromTopRight) {
@@ -21,22 +20,6 @@ TEST(SkinMakerRules, AnchorCyclesClockwiseFromTopRight) {
     EXPECT_EQ(state, 2);  // four presses bring it back
     EXPECT_STREQ(AnchorCornerText(0), "");
     EXPECT_STREQ(AnchorCornerText(5), "");
-}
-
-TEST(SkinMakerRules, NumberFieldsFollowAtoi) {
-    EXPECT_EQ(ReadNumberField("-265"), -265);
-    EXPECT_EQ(ReadNumberField("4"), 4);
-    EXPECT_EQ(ReadNumberField("+18"), 18);
-    EXPECT_EQ(ReadNumberField("  -18"), -18);
-    EXPECT_EQ(ReadNumberField("12px"), 12);
-    EXPECT_EQ(ReadNumberField(""), 0);
-    EXPECT_EQ(ReadNumberField("abc"), 0);
-    EXPECT_EQ(ReadNumberField("-"), 0);
-    EXPECT_EQ(ReadNumberField("- 5"), 0);
-    EXPECT_EQ(ReadNumberField("2147483647"), INT_MAX);
-    EXPECT_EQ(ReadNumberField("-2147483648"), INT_MIN);
-    EXPECT_EQ(ReadNumberField("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(ReadNumberField("-99999999999999999999"), INT_MIN);
 }
 
 TEST(SkinMakerRules, PathsComeFromTheHostFolder) {
