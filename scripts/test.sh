@@ -11,7 +11,7 @@ cd "$root"
 fuzz_seconds=${PELTO_FUZZ_SECONDS:-30}
 
 bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
-bash scripts/build.sh all || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+PELTO_WERROR=ON bash scripts/build.sh all || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
