@@ -67,6 +67,7 @@ unit_tests() {
 
 section unit unit_tests
 section fuzz bash tests/fuzz/run_fuzzers.sh build/fuzz "$fuzz_seconds"
+section art python3 tools/art/make_art.py --check
 section imports bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe
 section imports-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi
 section imports-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi
