@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "commands/archive_command.h"
+#include "common/library_lookup.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
 
@@ -64,7 +65,7 @@ void ExtractDroppedArchive(HWND skinWindow, const char* archivePath, ArchiveKind
         MessageBoxA(skinWindow, library.missingLibrary, kMessageCaption, MB_OK);
         return;
     }
-    ArchiveProc extract = reinterpret_cast<ArchiveProc>(reinterpret_cast<void*>(GetProcAddress(module, library.function)));
+    auto extract = LibraryFunction<ArchiveProc>(module, library.function);
     if (!extract) {
         MessageBoxA(skinWindow, library.missingFunction, kMessageCaption, MB_OK);
         FreeLibrary(module);

@@ -11,10 +11,10 @@ bool SweepQualifies(bool visible, bool hasOwner, const char* title, const char* 
 SweepRect MovedBy100(const SweepRect& r, int direction) {
     int dx = 0, dy = 0;
     switch (direction) {
-    case 24: dy = -100; break;
-    case 25: dy = 100; break;
-    case 26: dx = -100; break;
-    case 27: dx = 100; break;
+    case kSweepUp: dy = -100; break;
+    case kSweepDown: dy = 100; break;
+    case kSweepLeft: dx = -100; break;
+    case kSweepRight: dx = 100; break;
     default: break;
     }
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};

@@ -12,6 +12,13 @@ struct SweepRect {
     int left, top, right, bottom;
 };
 
-// The rectangle moved 100 pixels by a move hotkey id: 24 up, 25 down, 26 left,
-// 27 right; any other id leaves it where it is. Nothing keeps it on the screen.
+// The directions of a move sweep. Their values are the ids of the hotkeys that
+// ask for them (Ctrl+Shift+arrow), which hand their id on as the direction.
+constexpr int kSweepUp = 24;
+constexpr int kSweepDown = 25;
+constexpr int kSweepLeft = 26;
+constexpr int kSweepRight = 27;
+
+// The rectangle moved 100 pixels in a direction; any other value leaves it where
+// it is. Nothing keeps it on the screen.
 SweepRect MovedBy100(const SweepRect& r, int direction);

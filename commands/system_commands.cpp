@@ -5,6 +5,8 @@
 #include <string>
 
 #include "common/open_file_dialog.h"
+#include "common/library_lookup.h"
+#include "common/windows_family.h"
 #include "core/app_state.h"
 
 namespace {
@@ -13,19 +15,12 @@ namespace {
 // privilege. The token functions are looked up so that nothing changes on the
 // Windows 95/98 family, where there is no such privilege.
 void EnableShutdownPrivilege() {
-    OSVERSIONINFOA version;
-    ZeroMemory(&version, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version) || version.dwPlatformId != VER_PLATFORM_WIN32_NT) return;
-
-    typedef BOOL(WINAPI * OpenTokenProc)(HANDLE, DWORD, PHANDLE);
-    typedef BOOL(WINAPI * LookupProc)(LPCSTR, LPCSTR, PLUID);
-    typedef BOOL(WINAPI * AdjustProc)(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD);
-    HMODULE advapi = LoadLibraryA("ADVAPI32.DLL");
+    if (RunningWindowsFamily() != WindowsFamily::WindowsNt) return;
+    HMODULE advapi = LoadSystemLibrary("ADVAPI32.DLL");
     if (!advapi) return;
-    auto openToken = reinterpret_cast<OpenTokenProc>(reinterpret_cast<void*>(GetProcAddress(advapi, "OpenProcessToken")));
-    auto lookup = reinterpret_cast<LookupProc>(reinterpret_cast<void*>(GetProcAddress(advapi, "LookupPrivilegeValueA")));
-    auto adjust = reinterpret_cast<AdjustProc>(reinterpret_cast<void*>(GetProcAddress(advapi, "AdjustTokenPrivileges")));
+    auto openToken = LibraryFunction<decltype(::OpenProcessToken)>(advapi, "OpenProcessToken");
+    auto lookup = LibraryFunction<decltype(::LookupPrivilegeValueA)>(advapi, "LookupPrivilegeValueA");
+    auto adjust = LibraryFunction<decltype(::AdjustTokenPrivileges)>(advapi, "AdjustTokenPrivileges");
     HANDLE token;
     if (openToken && lookup && adjust &&
         openToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {

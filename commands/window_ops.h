@@ -3,9 +3,11 @@
 #pragma once
 #include <windows.h>
 
+#include "commands/sweep_rules.h"
+
 void MinimizeAllWindows();
 void CloseAllWindows();
-// direction: the hotkey id, 24 up, 25 down, 26 left, 27 right; 100 pixels.
+// direction: kSweepUp, kSweepDown, kSweepLeft or kSweepRight; 100 pixels.
 void MoveAllWindows(int direction);
 
 // ShowWindow on the target (SW_MAXIMIZE or SW_MINIMIZE), and WM_CLOSE to it.

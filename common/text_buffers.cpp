@@ -26,3 +26,20 @@ bool JoinText(char* dst, std::size_t dstSize, const char* a, const char* b, cons
     dst[la + lb + lc] = '\0';
     return true;
 }
+
+namespace {
+
+bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+}  // namespace
+
+std::size_t Cp932FitLength(const char* text, std::size_t maxBytes) {
+    std::size_t i = 0;
+    for (;;) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c == 0) return i;
+        const std::size_t width = (IsCp932LeadByte(c) && text[i + 1] != '\0') ? 2 : 1;
+        if (i + width > maxBytes) return i;
+        i += width;
+    }
+}

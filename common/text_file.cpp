@@ -6,6 +6,9 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include "common/library_lookup.h"
+#include "common/windows_family.h"
 #endif
 
 namespace {
@@ -13,24 +16,13 @@ namespace {
 constexpr std::size_t kMaxTextFile = 1u << 20;
 
 #ifdef _WIN32
-bool IsWindowsNt() {
-    OSVERSIONINFOA version;
-    ZeroMemory(&version, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_NT;
-}
-
 // The Windows NT family replaces the file in one step. Windows 95/98 export
 // MoveFileExA only as a stub that fails, so there the old file is moved aside
 // (not deleted) until the new one is in place; the NT function is looked up,
 // never imported.
 bool ReplaceFileWith(const char* from, const char* to) {
-    if (IsWindowsNt()) {
-        typedef BOOL(WINAPI * MoveFileExProc)(LPCSTR, LPCSTR, DWORD);
-        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-        MoveFileExProc moveEx =
-            kernel ? reinterpret_cast<MoveFileExProc>(reinterpret_cast<void*>(GetProcAddress(kernel, "MoveFileExA")))
-                   : nullptr;
+    if (RunningWindowsFamily() == WindowsFamily::WindowsNt) {
+        auto moveEx = LibraryFunction<decltype(::MoveFileExA)>(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA");
         return moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     }
     if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return MoveFileA(from, to) != 0;

@@ -6,23 +6,46 @@
 
 namespace {
 
+enum class HotkeyAction { LauncherPopup, PluginPopup, MainMenu, AttachToggle, MoveAll };
+
+// One row a hotkey: its id, keys, what it does, and what the user is told when
+// another program holds the keys already.
 struct HotkeyRow {
     int id;
     UINT modifiers;
     UINT key;
+    HotkeyAction action;
     const char* failure;
 };
 
 const HotkeyRow kHotkeys[] = {
-    {20, MOD_CONTROL | MOD_SHIFT, 'Z', "ホットキーの設定に失敗しました。\n失敗したホットキー：ランチャ一覧表示"},
-    {21, MOD_CONTROL | MOD_SHIFT, 'X', "ホットキーの設定に失敗しました。\n失敗したホットキー：プラグイン一覧表示"},
-    {22, MOD_CONTROL | MOD_SHIFT, 'A', "ホットキーの設定に失敗しました。\n失敗したホットキー：メインメニュー表示"},
-    {23, MOD_SHIFT, VK_RETURN, "ホットキーの設定に失敗しました。\n失敗したホットキー：寄生のON / OFF"},
-    {24, MOD_CONTROL | MOD_SHIFT, VK_UP, "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊤"},
-    {25, MOD_CONTROL | MOD_SHIFT, VK_DOWN, "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊦"},
-    {26, MOD_CONTROL | MOD_SHIFT, VK_LEFT, "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊧"},
-    {27, MOD_CONTROL | MOD_SHIFT, VK_RIGHT, "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊨"},
+    {kHotkeyLauncherPopup, MOD_CONTROL | MOD_SHIFT, 'Z', HotkeyAction::LauncherPopup,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：ランチャ一覧表示"},
+    {kHotkeyPluginPopup, MOD_CONTROL | MOD_SHIFT, 'X', HotkeyAction::PluginPopup,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：プラグイン一覧表示"},
+    {kHotkeyMainMenu, MOD_CONTROL | MOD_SHIFT, 'A', HotkeyAction::MainMenu,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：メインメニュー表示"},
+    {kHotkeyAttachToggle, MOD_SHIFT, VK_RETURN, HotkeyAction::AttachToggle,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：寄生のON / OFF"},
+    {kHotkeyMoveUp, MOD_CONTROL | MOD_SHIFT, VK_UP, HotkeyAction::MoveAll,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊤"},
+    {kHotkeyMoveDown, MOD_CONTROL | MOD_SHIFT, VK_DOWN, HotkeyAction::MoveAll,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊦"},
+    {kHotkeyMoveLeft, MOD_CONTROL | MOD_SHIFT, VK_LEFT, HotkeyAction::MoveAll,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊧"},
+    {kHotkeyMoveRight, MOD_CONTROL | MOD_SHIFT, VK_RIGHT, HotkeyAction::MoveAll,
+     "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊨"},
 };
+
+static_assert(kHotkeyMoveUp == kSweepUp && kHotkeyMoveDown == kSweepDown && kHotkeyMoveLeft == kSweepLeft &&
+                  kHotkeyMoveRight == kSweepRight,
+              "a move hotkey's id is its sweep direction");
+
+const HotkeyRow* FindHotkey(int id) {
+    for (const HotkeyRow& row : kHotkeys)
+        if (row.id == id) return &row;
+    return nullptr;
+}
 
 }  // namespace
 
@@ -37,27 +60,24 @@ void UnregisterSkinHotkeys(HWND skinWindow) {
 }
 
 LRESULT OnSkinHotkey(HWND skinWindow, WPARAM wParam) {
-    const int id = LOWORD(wParam);
-    switch (id) {
-    case 20:
+    const HotkeyRow* row = FindHotkey(LOWORD(wParam));
+    if (!row) return 0;
+    switch (row->action) {
+    case HotkeyAction::LauncherPopup:
         SetForegroundWindow(skinWindow);
         SendMessageA(skinWindow, WM_COMMAND, IDM_LAUNCHER_LIST, 0);
         break;
-    case 21:
+    case HotkeyAction::PluginPopup:
         SetForegroundWindow(skinWindow);
         SendMessageA(skinWindow, WM_COMMAND, IDM_PLUGIN_LIST, 0);
         break;
-    case 22:
+    case HotkeyAction::MainMenu:
         // As if the skin window had been clicked: tracking restarts, menu opens.
         SetForegroundWindow(skinWindow);
         SendMessageA(skinWindow, WM_LBUTTONUP, 0, 0);
         break;
-    case 23: SendMessageA(skinWindow, WM_COMMAND, IDM_ATTACH_TOGGLE, 0); break;
-    case 24:
-    case 25:
-    case 26:
-    case 27: MoveAllWindows(id); break;
-    default: break;
+    case HotkeyAction::AttachToggle: SendMessageA(skinWindow, WM_COMMAND, IDM_ATTACH_TOGGLE, 0); break;
+    case HotkeyAction::MoveAll: MoveAllWindows(row->id); break;
     }
     return 0;
 }

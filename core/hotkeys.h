@@ -2,14 +2,24 @@
 #pragma once
 #include <windows.h>
 
-constexpr int kFirstHotkeyId = 20;
-constexpr int kLastHotkeyId = 27;
+// Their ids, registered on the skin window in this order. The four move keys
+// hand their id on as the sweep's direction (kSweepUp ... kSweepRight).
+constexpr int kHotkeyLauncherPopup = 20;  // Ctrl+Shift+Z
+constexpr int kHotkeyPluginPopup = 21;    // Ctrl+Shift+X
+constexpr int kHotkeyMainMenu = 22;       // Ctrl+Shift+A
+constexpr int kHotkeyAttachToggle = 23;   // Shift+Enter
+constexpr int kHotkeyMoveUp = 24;         // Ctrl+Shift+arrow keys
+constexpr int kHotkeyMoveDown = 25;
+constexpr int kHotkeyMoveLeft = 26;
+constexpr int kHotkeyMoveRight = 27;
+constexpr int kFirstHotkeyId = kHotkeyLauncherPopup;
+constexpr int kLastHotkeyId = kHotkeyMoveRight;
 
-// Registers hotkeys 20 to 27 on the skin window in order; each one that fails
-// shows its message (owned by the skin window) and the rest go on.
+// Registers the hotkeys on the skin window in order of their ids; each one that
+// fails shows its message (owned by the skin window) and the rest go on.
 void RegisterSkinHotkeys(HWND skinWindow);
 
-// Unregisters hotkeys 20 to 27 in increasing order.
+// Unregisters them in increasing order of their ids.
 void UnregisterSkinHotkeys(HWND skinWindow);
 
 // WM_HOTKEY: what each of the eight hotkeys does. Other ids are ignored.

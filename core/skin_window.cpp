@@ -90,6 +90,8 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_ENDSESSION: return OnEndSession(hwnd, wParam);
     case WM_CAPTURECHANGED: return OnSkinCaptureChanged(hwnd, lParam);
     case WM_COMMAND: return RouteCommand(hwnd, wParam, lParam);
+    // The tracking timer is the host's only timer: any WM_TIMER, whatever its
+    // id, is a tick.
     case WM_TIMER: return TrackingTick(hwnd);
     case WM_MOUSEMOVE: return OnSkinMouseMove(hwnd, wParam, lParam);
     case WM_LBUTTONDOWN: return OnSkinLButtonDown(hwnd, lParam);

@@ -13,8 +13,6 @@ int CountForUse(int count) {
     return count > kLauncherCapacity ? kLauncherCapacity : count;
 }
 
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // The word as a text: question marks back to blanks, a lone one to nothing.
 void WordToText(char* word) {
     if (std::strcmp(word, "?") == 0) {
@@ -50,17 +48,6 @@ int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip)
         if (std::strcmp(list.Entries[i].Path, text) == 0) return 1;
     }
     return 0;
-}
-
-std::size_t Cp932FitLength(const char* text, std::size_t maxBytes) {
-    std::size_t i = 0;
-    for (;;) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c == 0) return i;
-        const std::size_t width = (IsLeadByte(c) && text[i + 1] != '\0') ? 2 : 1;
-        if (i + width > maxBytes) return i;
-        i += width;
-    }
 }
 
 void FillLauncherTitle(char* field, const char* text) {

@@ -26,10 +26,6 @@ void ParseLauncherText(const char* data, std::size_t size, LauncherListRecord* l
 // back as written. White space becomes question marks, an empty text a lone one.
 std::string FormatLauncherText(const LauncherListRecord& list);
 
-// Length in bytes of the longest start of text that has at most maxBytes bytes
-// and does not end inside a code page 932 double-byte character.
-std::size_t Cp932FitLength(const char* text, std::size_t maxBytes);
-
 // Puts text into a 101-byte title field: tabs and line breaks become blanks (the
 // file would split the title at them) and an over-long title is cut on a
 // character boundary.

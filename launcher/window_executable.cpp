@@ -1,29 +1,22 @@
 #include "launcher/window_executable.h"
 
+#include <psapi.h>
 #include <tlhelp32.h>
 
+#include "common/library_lookup.h"
 #include "common/text_buffers.h"
+#include "common/windows_family.h"
 
 namespace {
-
-typedef BOOL(WINAPI* EnumProcessModulesProc)(HANDLE, HMODULE*, DWORD, LPDWORD);
-typedef DWORD(WINAPI* GetModuleFileNameExProc)(HANDLE, HMODULE, LPSTR, DWORD);
-typedef HANDLE(WINAPI* SnapshotProc)(DWORD, DWORD);
-typedef BOOL(WINAPI* ProcessWalkProc)(HANDLE, PROCESSENTRY32*);
-
-template <class Proc>
-Proc Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Proc>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
-}
 
 // Neither function set is linked: Windows 98 has no PSAPI and Windows NT 4 no
 // tool-help, and the program must start on both.
 int FindThroughPsapi(DWORD processId, char* buffer, int size) {
-    HMODULE psapi = LoadLibraryA("PSAPI.DLL");
+    HMODULE psapi = LoadSystemLibrary("PSAPI.DLL");
     if (!psapi) return 0;
     int result = 0;
-    auto enumModules = Lookup<EnumProcessModulesProc>(psapi, "EnumProcessModules");
-    auto moduleName = Lookup<GetModuleFileNameExProc>(psapi, "GetModuleFileNameExA");
+    auto enumModules = LibraryFunction<decltype(::EnumProcessModules)>(psapi, "EnumProcessModules");
+    auto moduleName = LibraryFunction<decltype(::GetModuleFileNameExA)>(psapi, "GetModuleFileNameExA");
     if (enumModules && moduleName && size > 0) {
         HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
         if (process) {
@@ -41,9 +34,10 @@ int FindThroughPsapi(DWORD processId, char* buffer, int size) {
 }
 
 int FindThroughToolhelp(DWORD processId, char* buffer, int size) {
-    auto snapshot = Lookup<SnapshotProc>(GetModuleHandleA("kernel32.dll"), "CreateToolhelp32Snapshot");
-    auto first = Lookup<ProcessWalkProc>(GetModuleHandleA("kernel32.dll"), "Process32First");
-    auto next = Lookup<ProcessWalkProc>(GetModuleHandleA("kernel32.dll"), "Process32Next");
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto snapshot = LibraryFunction<decltype(::CreateToolhelp32Snapshot)>(kernel, "CreateToolhelp32Snapshot");
+    auto first = LibraryFunction<decltype(::Process32First)>(kernel, "Process32First");
+    auto next = LibraryFunction<decltype(::Process32Next)>(kernel, "Process32Next");
     if (!snapshot || !first || !next || size <= 0) return 0;
     HANDLE processes = snapshot(TH32CS_SNAPPROCESS, 0);
     if (processes == INVALID_HANDLE_VALUE) return 0;
@@ -68,11 +62,9 @@ int FindThroughToolhelp(DWORD processId, char* buffer, int size) {
 int FindWindowExecutable(HWND window, char* buffer, int size) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    OSVERSIONINFOA version;
-    ZeroMemory(&version, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) return 0;
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) return FindThroughPsapi(processId, buffer, size);
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return FindThroughToolhelp(processId, buffer, size);
-    return 0;
+    switch (RunningWindowsFamily()) {
+    case WindowsFamily::WindowsNt: return FindThroughPsapi(processId, buffer, size);
+    case WindowsFamily::Windows9x: return FindThroughToolhelp(processId, buffer, size);
+    default: return 0;
+    }
 }

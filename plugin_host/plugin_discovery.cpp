@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/library_lookup.h"
 #include "core/app_state.h"
 #include "plugin_host/plugin_contract.h"
 #include "plugin_host/plugin_list.h"
@@ -21,12 +22,12 @@ bool AskDisplayName(PluginEntry& row) {
     HMODULE library = LoadLibraryExA(row.FileName, nullptr, 0);
     if (!library) return false;
     bool found = false;
-    if (FARPROC proc = GetProcAddress(library, kPpiGetDataName)) {
+    if (auto getData = LibraryFunction<PpiGetDataFunction>(library, kPpiGetDataName)) {
         // A roomier buffer than the row, so a name longer than the contract
         // allows lands here and is cut, not over the next row.
         char written[512];
         ZeroMemory(written, sizeof written);
-        reinterpret_cast<PpiGetDataFunction>(reinterpret_cast<void*>(proc))(written);
+        getData(written);
         written[sizeof written - 1] = '\0';
         CopyDisplayName(row.DisplayName, sizeof row.DisplayName, written);
         found = true;

@@ -1,5 +1,6 @@
 #include "plugin_host/plugin_launch.h"
 
+#include "common/library_lookup.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
 #include "launcher/window_executable.h"
@@ -27,9 +28,8 @@ DWORD WINAPI PluginThread(void* parameter) {
     HMODULE library = LoadLibraryExA(launch->PluginPath, nullptr, 0);
     if (!library) {
         MessageBoxA(launch->HostWindow, kMissingPluginText, kMessageCaption, MB_OK);
-    } else if (FARPROC proc = GetProcAddress(library, kPpiStartName)) {
-        reinterpret_cast<PpiStartFunction>(reinterpret_cast<void*>(proc))(launch->HostWindow, launch->TargetHandle,
-                                                                          ModulePath, launch->TargetExePath);
+    } else if (auto start = LibraryFunction<PpiStartFunction>(library, kPpiStartName)) {
+        start(launch->HostWindow, launch->TargetHandle, ModulePath, launch->TargetExePath);
         FreeLibrary(library);
     } else {
         MessageBoxA(launch->HostWindow, kNotAPluginText, kMessageCaption, MB_OK);

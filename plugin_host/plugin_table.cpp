@@ -2,11 +2,7 @@
 
 #include <cstring>
 
-namespace {
-
-bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-}  // namespace
+#include "common/text_buffers.h"
 
 bool IsFolderAttribute(unsigned long attributes) { return (attributes & 0x10UL) != 0; }
 
@@ -28,12 +24,7 @@ bool FormPluginFileName(char* out, std::size_t outSize, const char* programDir, 
 
 void CopyDisplayName(char* row, std::size_t rowSize, const char* written) {
     if (rowSize == 0) return;
-    std::size_t i = 0;
-    while (written[i] != '\0') {
-        const std::size_t step = IsCp932LeadByte(static_cast<unsigned char>(written[i])) && written[i + 1] != '\0' ? 2 : 1;
-        if (i + step > rowSize - 1) break;
-        i += step;
-    }
+    const std::size_t i = Cp932FitLength(written, rowSize - 1);
     std::memcpy(row, written, i);
     row[i] = '\0';
 }

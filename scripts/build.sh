@@ -10,15 +10,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build"
 jobs=$(nproc)
 what=${1:-all}
+# The test command builds with warnings as errors (PELTO_WERROR=ON).
+werror="-DPELTO_WARNINGS_AS_ERRORS=${PELTO_WERROR:-OFF}"
 
 native() {
-    cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release "$werror" >/dev/null
     cmake --build "$out/native" -j"$jobs"
 }
 
 windows() {  # $1: i686 or x86_64
     local arch=$1
-    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release \
+    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release "$werror" \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
     cmake --build "$out/$arch" -j"$jobs"
     rm -rf "$out/install-$arch"
@@ -27,7 +29,7 @@ windows() {  # $1: i686 or x86_64
 }
 
 fuzz() {
-    CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELTO_FUZZ=ON >/dev/null
+    CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELTO_FUZZ=ON "$werror" >/dev/null
     cmake --build "$out/fuzz" -j"$jobs"
 }
 

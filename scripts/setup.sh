@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake make g++ googletest libx11-dev
+    cmake make g++ googletest libgtest-dev libx11-dev
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
     clang libclang-rt-14-dev
     wine wine64 wine32:i386 xvfb xdotool x11-utils imagemagick

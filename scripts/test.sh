@@ -11,7 +11,7 @@ cd "$root"
 fuzz_seconds=${PELTO_FUZZ_SECONDS:-30}
 
 bash scripts/setup.sh || { echo "setup failed"; echo "0 passed, 1 failed"; exit 1; }
-bash scripts/build.sh all || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
+PELTO_WERROR=ON bash scripts/build.sh all || { echo "build failed"; echo "0 passed, 1 failed"; exit 1; }
 
 passed=0
 failed=0
@@ -67,6 +67,7 @@ unit_tests() {
 
 section unit unit_tests
 section fuzz bash tests/fuzz/run_fuzzers.sh build/fuzz "$fuzz_seconds"
+section art python3 tools/art/make_art.py --check
 section imports bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe
 section imports-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi
 section imports-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi

@@ -1,6 +1,10 @@
 #include "plugins/cpu_meter/cpu_usage.h"
 
 #include <windows.h>
+#include <winternl.h>
+
+#include "common/library_lookup.h"
+#include "common/windows_family.h"
 
 namespace {
 
@@ -28,13 +32,6 @@ bool ReadPerformanceStatistic(DWORD* reading) {
     return result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof *reading;
 }
 
-bool IsWindows9xFamily() {
-    OSVERSIONINFOA version;
-    ZeroMemory(&version, sizeof version);
-    version.dwOSVersionInfoSize = sizeof version;
-    return GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
-}
-
 // The record of system information class 8 (processor performance), one per
 // processor; the same layout on 32 and 64 bits.
 struct ProcessorPerformance {
@@ -46,19 +43,15 @@ struct ProcessorPerformance {
     ULONG InterruptCount;
 };
 
-typedef LONG(WINAPI* QuerySystemInformation)(ULONG infoClass, void* buffer, ULONG length, ULONG* returned);
-
 // The processor times of the whole machine from ntdll, looked up here because
 // Windows 95/98 has no such function.
 bool ReadProcessorTimes(ProcessorTimes* times) {
-    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
-    if (!ntdll) return false;
-    QuerySystemInformation query = reinterpret_cast<QuerySystemInformation>(
-        reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQuerySystemInformation")));
+    auto query = LibraryFunction<decltype(::NtQuerySystemInformation)>(GetModuleHandleA("ntdll.dll"),
+                                                                      "NtQuerySystemInformation");
     if (!query) return false;
     ProcessorPerformance processors[64];
     ULONG returned = 0;
-    if (query(8, processors, sizeof processors, &returned) != 0) return false;
+    if (query(SystemProcessorPerformanceInformation, processors, sizeof processors, &returned) != 0) return false;
     const ULONG count = returned / sizeof(ProcessorPerformance);
     if (count == 0 || count > 64) return false;
     times->idle = 0;
@@ -76,7 +69,7 @@ bool ReadProcessorTimes(ProcessorTimes* times) {
 void StartCpuSampling(MeterSample* sample) { sample->valid = ReadProcessorTimes(&sample->times); }
 
 unsigned ReadCpuUsage(MeterSample* sample) {
-    if (IsWindows9xFamily()) {
+    if (RunningWindowsFamily() == WindowsFamily::Windows9x) {
         DWORD reading = 0;
         if (ReadPerformanceStatistic(&reading)) return reading;
     }

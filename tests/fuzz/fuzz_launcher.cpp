@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/text_buffers.h"
 #include "launcher/launcher_format.h"
 #include "tests/fuzz/fuzz_check.h"
 

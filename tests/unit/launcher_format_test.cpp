@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/text_buffers.h"
 #include "launcher/launcher_format.h"
 
 namespace {
