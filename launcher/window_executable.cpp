@@ -10,6 +10,7 @@ typedef BOOL(WINAPI* EnumProcessModulesProc)(HANDLE, HMODULE*, DWORD, LPDWORD);
 typedef DWORD(WINAPI* GetModuleFileNameExProc)(HANDLE, HMODULE, LPSTR, DWORD);
 typedef HANDLE(WINAPI* SnapshotProc)(DWORD, DWORD);
 typedef BOOL(WINAPI* ProcessWalkProc)(HANDLE, PROCESSENTRY32*);
+typedef BOOL(WINAPI* QueryImageNameProc)(HANDLE, DWORD, LPSTR, PDWORD);
 
 template <class Proc>
 Proc Lookup(HMODULE module, const char* name) {
@@ -37,6 +38,20 @@ int FindThroughPsapi(DWORD processId, char* buffer, int size) {
         }
     }
     FreeLibrary(psapi);
+    return result;
+}
+
+// A 32-bit process cannot list the modules of a 64-bit one, so PSAPI finds
+// nothing for most programs on 64-bit Windows; Vista and later answer across the
+// two. Looked up, so that Windows 2000 and 98 still start.
+int FindThroughImageName(DWORD processId, char* buffer, int size) {
+    auto query = Lookup<QueryImageNameProc>(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA");
+    if (!query || size <= 0) return 0;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return 0;
+    DWORD length = static_cast<DWORD>(size);
+    const int result = query(process, 0, buffer, &length) && length > 0 ? 1 : 0;
+    CloseHandle(process);
     return result;
 }
 
@@ -72,7 +87,8 @@ int FindWindowExecutable(HWND window, char* buffer, int size) {
     ZeroMemory(&version, sizeof version);
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version)) return 0;
-    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT) return FindThroughPsapi(processId, buffer, size);
+    if (version.dwPlatformId == VER_PLATFORM_WIN32_NT)
+        return FindThroughPsapi(processId, buffer, size) || FindThroughImageName(processId, buffer, size);
     if (version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) return FindThroughToolhelp(processId, buffer, size);
     return 0;
 }
