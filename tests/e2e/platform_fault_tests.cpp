@@ -123,6 +123,10 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
     return differing;
 }
 
+// Without a window manager X raises an activated window above the topmost skin
+// window, which Wine still keeps above it: put X's order back before a capture.
+bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"); }
+
 E2E_TEST(PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     PeltoSession s("faultpicture");
     REQUIRE_MSG(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
@@ -131,11 +135,19 @@ E2E_TEST(PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     s.Start();
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Picture Target", {200, 150, 800, 550}), "no target");
+    REQUIRE_MSG(BringToForeground(target.window()), "the target did not come to the front");
     REQUIRE_MSG(WaitForWindowAt(s.skin, 800 - 265, 154), "the skin did not attach: %s",
                 RectText(WindowRect(s.skin)).c_str());
     WaitForPointerToRest();
+    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
     const Image before = CaptureScreen(WindowRect(s.skin));
     REQUIRE_MSG(before.ok(), "no capture");
+    // The capture shows the skin: the default picture inside the window's shape.
+    const Image shown = LoadBmpPixels(s.folder.File("skin\\default.bmp"));
+    std::string first;
+    int differing = DifferingPixels(s.skin, shown, before, &first);
+    REQUIRE_MSG(differing == 0, "%d pixels of the skin window do not show the default skin: %s", differing,
+                first.c_str());
 
     s.Command(40039);
     HWND dialog = WaitForDialog(s.pelto.pid(), "■　Peltoの設定");
@@ -162,9 +174,11 @@ E2E_TEST(PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     // ... and painted again once more on purpose; the picture is the old one.
     RedrawWindow(s.skin, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     PumpFor(300);
-    std::string first;
+    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
     const Image after = CaptureScreen(WindowRect(s.skin));
-    const int differing = DifferingPixels(s.skin, before, after, &first);
+    differing = DifferingPixels(s.skin, before, after, &first);
+    Trace("at (10, 5): before %s, after %s; %d pixels differ", ColourText(before.At(10, 5)).c_str(),
+          ColourText(after.At(10, 5)).c_str(), differing);
     CHECK_MSG(differing == 0, "%d pixels inside the window changed after the browse: %s", differing, first.c_str());
     // The capture does see the new skin's colours where they would be painted:
     // a pixel of the new bitmap differs from the old picture at the same place.
