@@ -77,7 +77,8 @@ void CreateSkin(HWND dialog) {
         DeleteFileA(definitionPath);
         return;
     }
-    if (!fits.bitmap || !CopyFileA(copySource, bitmapTarget, FALSE)) MessageBoxA(dialog, kCopyFailedText, kCaption, MB_OK);
+    if (!fits.bitmap || !CopyFileA(copySource, bitmapTarget, FALSE))
+        MessageBoxA(dialog, kCopyFailedText, kCaption, MB_OK);
     MessageBoxA(dialog, kDoneText, kCaption, MB_OK);
     EndDialog(dialog, 0);
 }

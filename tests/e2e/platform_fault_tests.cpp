@@ -130,7 +130,8 @@ bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' 
 E2E_TEST(PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     PeltoSession s("faultpicture");
     REQUIRE_MSG(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
-                    s.folder.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) && s.folder.WriteSetting("300 0 nothing"),
+                    s.folder.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) &&
+                    s.folder.WriteSetting("300 0 nothing"),
                 "cannot write the skin files");
     s.Start();
     TargetProcess target;
