@@ -165,5 +165,10 @@ void RunRenameDialog(HWND skinWindow) {
 
 void ApplyNewTitle(HWND skinWindow) {
     StartTracking(skinWindow);
-    SetWindowTextA(FindTarget(), NewTitle);
+    HWND target = FindTarget();
+    SetWindowTextA(target, NewTitle);
+    // The commands find the target by its title, and no tick refreshes it while
+    // the skin window is in front: the record takes the title the window now
+    // has (the old one if the rename did not take).
+    if (target) GetWindowTextA(target, TargetWindow.Title, sizeof TargetWindow.Title);
 }

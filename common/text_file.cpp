@@ -5,15 +5,19 @@
 #include "common/text_buffers.h"
 
 #ifdef _WIN32
+#include <io.h>
 #include <windows.h>
 
 #include "common/library_lookup.h"
 #include "common/windows_family.h"
+#else
+#include <unistd.h>
 #endif
 
 namespace {
 
 constexpr std::size_t kMaxTextFile = 1u << 20;
+const char kSetAsideSuffix[] = ".old";
 
 #ifdef _WIN32
 // The Windows NT family replaces the file in one step. Windows 95/98 export
@@ -27,7 +31,7 @@ bool ReplaceFileWith(const char* from, const char* to) {
     }
     if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return MoveFileA(from, to) != 0;
     char aside[kTextSize];
-    if (!JoinText(aside, sizeof aside, to, ".old")) return false;
+    if (!JoinText(aside, sizeof aside, to, kSetAsideSuffix)) return false;
     DeleteFileA(aside);
     if (!MoveFileA(to, aside)) return false;
     if (!MoveFileA(from, to)) {
@@ -38,9 +42,17 @@ bool ReplaceFileWith(const char* from, const char* to) {
     return true;
 }
 void RemoveFile(const char* path) { DeleteFileA(path); }
+bool Exists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+bool MoveBack(const char* from, const char* to) { return MoveFileA(from, to) != 0; }
+// The written bytes reach the disk before the file is put in place, so a power
+// loss just after the replace cannot leave an empty file.
+bool CommitToDisk(std::FILE* f) { return _commit(_fileno(f)) == 0; }
 #else
 bool ReplaceFileWith(const char* from, const char* to) { return std::rename(from, to) == 0; }
 void RemoveFile(const char* path) { std::remove(path); }
+bool Exists(const char* path) { return access(path, F_OK) == 0; }
+bool MoveBack(const char* from, const char* to) { return std::rename(from, to) == 0; }
+bool CommitToDisk(std::FILE* f) { return fsync(fileno(f)) == 0; }
 #endif
 
 }  // namespace
@@ -63,11 +75,18 @@ int WriteTextFileReplacing(const char* path, const std::string& content) {
     std::FILE* f = std::fopen(temp, "wb");
     if (!f) return 1;
     bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    if (std::fflush(f) != 0) ok = false;
+    if (std::fflush(f) != 0 || !CommitToDisk(f)) ok = false;
     if (std::fclose(f) != 0) ok = false;
     if (!ok || !ReplaceFileWith(temp, path)) {
         RemoveFile(temp);
         return 1;
     }
     return 0;
+}
+
+bool RestoreSetAsideFile(const char* path) {
+    char aside[kTextSize];
+    if (!JoinText(aside, sizeof aside, path, kSetAsideSuffix)) return false;
+    if (Exists(path) || !Exists(aside)) return false;
+    return MoveBack(aside, path);
 }

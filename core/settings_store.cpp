@@ -17,7 +17,10 @@ int LoadSettings() {
     char path[kTextSize];
     std::string text;
     ReadResult read = ReadResult::NotOpened;
-    if (JoinText(path, sizeof path, ProgramDir, kSettingFile)) read = ReadTextFile(path, &text);
+    if (JoinText(path, sizeof path, ProgramDir, kSettingFile)) {
+        RestoreSetAsideFile(path);  // a save cut short on Windows 95/98
+        read = ReadTextFile(path, &text);
+    }
     if (read == ReadResult::NotOpened) {
         Settings.TimerInterval = -1;
         return 1;

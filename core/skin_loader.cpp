@@ -43,6 +43,7 @@ int LoadSkinFile() {
     CopyText(Skin.Author, sizeof Skin.Author, f.Author);
     if (read == ReadResult::NotClosed) return 1;
 
+    // The earlier bitmap stays: the skin window paints the one it was created with.
     Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName);
     BITMAP info;
     if (!Skin.SkinBitmap || GetObjectA(Skin.SkinBitmap, sizeof info, &info) == 0) return 1;

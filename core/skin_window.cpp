@@ -13,6 +13,17 @@
 
 namespace {
 
+// The picture the window was created with, and its size. Its region and class
+// brush are made from it and stay until a restart, so the picture must too: a
+// skin loaded later (the settings dialog's browse) replaces Skin.SkinBitmap
+// without deleting this handle.
+struct CreationPicture {
+    HBITMAP Bitmap;
+    int Width;
+    int Height;
+};
+CreationPicture WindowPicture = {nullptr, 0, 0};
+
 LRESULT OnCreate(HWND hwnd) {
     HRGN region = BuildSkinRegion(Skin.SkinBitmap, kSkinColourKey);
     SetWindowRgn(hwnd, region, TRUE);
@@ -47,10 +58,10 @@ LRESULT OnEndSession(HWND hwnd, WPARAM ending) {
 // top-left 8 x 8 pixels of a larger pattern brush, so the class brush alone
 // would show a tiled corner there.
 LRESULT OnEraseBackground(HWND hwnd, HDC dc, WPARAM wParam, LPARAM lParam) {
-    if (!Skin.SkinBitmap) return DefWindowProcA(hwnd, WM_ERASEBKGND, wParam, lParam);
+    if (!WindowPicture.Bitmap) return DefWindowProcA(hwnd, WM_ERASEBKGND, wParam, lParam);
     HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, Skin.SkinBitmap);
-    BitBlt(dc, 0, 0, Skin.SkinWidth, Skin.SkinHeight, source, 0, 0, SRCCOPY);
+    HGDIOBJ old = SelectObject(source, WindowPicture.Bitmap);
+    BitBlt(dc, 0, 0, WindowPicture.Width, WindowPicture.Height, source, 0, 0, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
     return 1;
@@ -59,6 +70,7 @@ LRESULT OnEraseBackground(HWND hwnd, HDC dc, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 HWND CreateSkinWindow(HINSTANCE instance) {
+    WindowPicture = {Skin.SkinBitmap, Skin.SkinWidth, Skin.SkinHeight};
     WNDCLASSEXA wc;
     ZeroMemory(&wc, sizeof wc);
     wc.cbSize = sizeof wc;

@@ -17,6 +17,7 @@ const char kLauncherFile[] = "launch_data";
 int LoadLauncherList() {
     char path[kTextSize];
     if (!JoinText(path, sizeof path, ProgramDir, kLauncherFile)) return 1;
+    RestoreSetAsideFile(path);  // a save cut short on Windows 95/98
     std::string text;
     ReadResult read = ReadTextFile(path, &text);
     if (read == ReadResult::NotOpened) return 1;

@@ -33,6 +33,24 @@ int FindThroughPsapi(DWORD processId, char* buffer, int size) {
     return result;
 }
 
+// The headers declare it only for Vista and later builds.
+using QueryFullProcessImageNameFunction = BOOL WINAPI(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+
+// A 32-bit process cannot list the modules of a 64-bit one, so PSAPI finds
+// nothing for most programs on 64-bit Windows; Vista and later answer across the
+// two. Looked up, so that Windows 2000 and 98 still start.
+int FindThroughImageName(DWORD processId, char* buffer, int size) {
+    auto query = LibraryFunction<QueryFullProcessImageNameFunction>(GetModuleHandleA("kernel32.dll"),
+                                                                    "QueryFullProcessImageNameA");
+    if (!query || size <= 0) return 0;
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process) return 0;
+    DWORD length = static_cast<DWORD>(size);
+    const int result = query(process, 0, buffer, &length) && length > 0 ? 1 : 0;
+    CloseHandle(process);
+    return result;
+}
+
 int FindThroughToolhelp(DWORD processId, char* buffer, int size) {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
     auto snapshot = LibraryFunction<decltype(::CreateToolhelp32Snapshot)>(kernel, "CreateToolhelp32Snapshot");
@@ -63,7 +81,8 @@ int FindWindowExecutable(HWND window, char* buffer, int size) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     switch (RunningWindowsFamily()) {
-    case WindowsFamily::WindowsNt: return FindThroughPsapi(processId, buffer, size);
+    case WindowsFamily::WindowsNt:
+        return FindThroughPsapi(processId, buffer, size) || FindThroughImageName(processId, buffer, size);
     case WindowsFamily::Windows9x: return FindThroughToolhelp(processId, buffer, size);
     default: return 0;
     }

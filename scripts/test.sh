@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test of Pelto: native unit tests, fuzzing of the file parsers, the
-# Windows 2000 imports check of the 32-bit build, and the end-to-end tests under
-# Wine, three times: the 64-bit program, and the 32-bit program (the Windows
-# 98/2000 deliverable) once told it runs on Windows 2000 and once on Windows 98.
+# Windows 2000 and Windows 98 imports checks of the 32-bit build, and the
+# end-to-end tests under Wine, three times: the 64-bit program, and the 32-bit
+# program (the Windows 98/2000 deliverable) once told it runs on Windows 2000
+# and once on Windows 98.
 # Installs and builds what is missing first. Ends with one line
 # "N passed, N failed" covering every test that ran.
 set -uo pipefail
@@ -71,6 +72,11 @@ section art python3 tools/art/make_art.py --check
 section imports bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe
 section imports-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi
 section imports-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi
+# The same three against what Windows 98 SE's system DLLs really implement.
+w98=tests/imports/win98_allowlist.txt
+section imports-w98 bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe "$w98"
+section imports-w98-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi "$w98"
+section imports-w98-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi "$w98"
 section exports bash tests/exports/check_exports.sh build/install-i686/Pelto/plugins/*.ppi \
     build/install-x86_64/Pelto/plugins/*.ppi
 # Each run has its own display, prefix and install copies; the 32-bit runs use

@@ -10,3 +10,5 @@ unsigned LoadPercent(const ProcessorTimes& before, const ProcessorTimes& after) 
     // hundred-nanosecond ticks is over 5000 processor-years).
     return static_cast<unsigned>((busy * 100 + total / 2) / total);
 }
+
+bool StatisticReadGaveReading(long result, unsigned long size) { return result == 0 && size == 4; }

@@ -11,7 +11,8 @@ namespace {
 const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
 
 // Windows 95/98: reading StartStat asks the system to collect the statistic,
-// StatData holds it. Returns false when the value could not be read.
+// StatData holds it (a 4-byte binary value there). Returns false when the value
+// could not be read.
 bool ReadPerformanceStatistic(DWORD* reading) {
     HKEY key = nullptr;
     DWORD type = REG_DWORD;
@@ -29,7 +30,7 @@ bool ReadPerformanceStatistic(DWORD* reading) {
     const LONG result =
         RegQueryValueExA(key, "KERNEL\\CPUUsage", nullptr, &type, reinterpret_cast<BYTE*>(reading), &size);
     RegCloseKey(key);
-    return result == ERROR_SUCCESS && type == REG_DWORD && size == sizeof *reading;
+    return StatisticReadGaveReading(result, size);
 }
 
 // The record of system information class 8 (processor performance), one per

@@ -59,12 +59,14 @@ void CreateSkin(HWND dialog) {
     char definitionPath[kTextSize];
     char bitmapTarget[kTextSize];
     char line[1024];
-    // A path that does not fit cannot be opened either: the same message.
-    const bool fits =
+    // A definition path that does not fit cannot be opened either: the same
+    // message. A bitmap path that does not fit is a failed copy, after the
+    // definition has been written.
+    const SkinPathsFit fits =
         BuildSkinPaths(HostPath, skinName, bitmapName, skinFolder, definitionPath, bitmapTarget, kTextSize);
     const int length = FormatSkinDefinition(line, sizeof line, bitmapName, AnchorState(dialog), normalX, normalY,
                                             smallX, smallY, author);
-    FILE* file = fits && length >= 0 ? std::fopen(definitionPath, "wb") : nullptr;
+    FILE* file = fits.definition && length >= 0 ? std::fopen(definitionPath, "wb") : nullptr;
     if (!file) {
         MessageBoxA(dialog, kOpenFailedText, kCaption, MB_OK);
         return;
@@ -75,7 +77,8 @@ void CreateSkin(HWND dialog) {
         DeleteFileA(definitionPath);
         return;
     }
-    if (!CopyFileA(copySource, bitmapTarget, FALSE)) MessageBoxA(dialog, kCopyFailedText, kCaption, MB_OK);
+    if (!fits.bitmap || !CopyFileA(copySource, bitmapTarget, FALSE))
+        MessageBoxA(dialog, kCopyFailedText, kCaption, MB_OK);
     MessageBoxA(dialog, kDoneText, kCaption, MB_OK);
     EndDialog(dialog, 0);
 }

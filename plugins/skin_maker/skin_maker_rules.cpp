@@ -20,20 +20,23 @@ const char* AnchorCornerText(int state) {
     }
 }
 
-bool BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
-                    char* definitionPath, char* bitmapTarget, std::size_t size) {
+SkinPathsFit BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
+                            char* definitionPath, char* bitmapTarget, std::size_t size) {
+    SkinPathsFit fit = {false, false};
+    if (size == 0) return fit;
+    skinFolder[0] = definitionPath[0] = bitmapTarget[0] = '\0';
     char programDir[kTextSize];
-    bool ok = CopyText(programDir, sizeof programDir, hostPath);
+    if (!CopyText(programDir, sizeof programDir, hostPath)) return fit;
     DirectoryPart(programDir);
-    ok = ok && JoinText(skinFolder, size, programDir, "skin\\") &&
-         JoinText(definitionPath, size, skinFolder, skinName, ".skn") &&
-         JoinText(bitmapTarget, size, skinFolder, bitmapFileName);
-    if (!ok && size > 0) {
-        skinFolder[0] = '\0';
-        definitionPath[0] = '\0';
-        bitmapTarget[0] = '\0';
+    fit.definition = JoinText(skinFolder, size, programDir, "skin\\") &&
+                     JoinText(definitionPath, size, skinFolder, skinName, ".skn");
+    if (!fit.definition) {
+        skinFolder[0] = definitionPath[0] = '\0';
+        return fit;
     }
-    return ok;
+    fit.bitmap = JoinText(bitmapTarget, size, skinFolder, bitmapFileName);
+    if (!fit.bitmap) bitmapTarget[0] = '\0';
+    return fit;
 }
 
 int FormatSkinDefinition(char* out, std::size_t size, const char* bitmapFileName, int anchor, int normalX,

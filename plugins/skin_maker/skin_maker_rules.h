@@ -11,12 +11,21 @@ int NextAnchorState(int state);
 // any other state.
 const char* AnchorCornerText(int state);
 
+// Which of the paths BuildSkinPaths made fit their buffers.
+struct SkinPathsFit {
+    bool definition;  // the skin folder and the definition file
+    bool bitmap;      // the bitmap's place in the skin folder
+};
+
 // From the host's module path: the skin folder (its folder + "skin\"), the
 // definition file (folder + skinName + ".skn") and the bitmap's place in the skin
-// folder (folder + bitmapFileName). Each buffer holds size bytes. Returns false,
-// leaving all three empty, when one does not fit.
-bool BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
-                    char* definitionPath, char* bitmapTarget, std::size_t size);
+// folder (folder + bitmapFileName). Each buffer holds size bytes. A path that
+// does not fit is left empty, and says so in the result; when the skin folder
+// or the definition does not fit, all three are empty. The bitmap's place is
+// told apart because the definition is still written without it (the copy
+// then fails).
+SkinPathsFit BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
+                            char* definitionPath, char* bitmapTarget, std::size_t size);
 
 // The definition line "%s %d %d %d %d %d %s", no line end. Returns its length, or
 // -1 when it does not fit in out (size bytes).

@@ -196,6 +196,17 @@ if [ "$acp_status" != 0 ]; then
     abort "the ANSI code page under Wine is not 932 (is the ja_JP.UTF-8 locale generated?)"
 fi
 
+# The test program of the other bitness, for the lookup of a program across the
+# two (a 32-bit Pelto and a 64-bit target, or the other way round).
+case "$pelto_bits" in
+    32) other_build="$build_dir/../x86_64" ;;
+    *) other_build="$build_dir/../i686" ;;
+esac
+if [ -f "$other_build/PeltoTarget.exe" ]; then
+    PELTO_E2E_OTHER_TARGET=$(timeout 60 winepath -w "$(realpath "$other_build/PeltoTarget.exe")" 2>>"$work/wine.log" | tr -d '\r')
+    export PELTO_E2E_OTHER_TARGET
+fi
+
 install_windows=$(timeout 60 winepath -w "$install_dir" 2>>"$work/wine.log" | tr -d '\r')
 [ -n "$install_windows" ] || abort "winepath could not convert $install_dir"
 

@@ -30,3 +30,12 @@ TEST(CpuLoad, LargeCountersDoNotOverflow) {
     const ProcessorTimes before = {year / 2, year};
     EXPECT_EQ(LoadPercent(before, {year / 2 + 10000000ULL, year + 40000000ULL}), 75u);
 }
+
+TEST(CpuLoad, AStatisticReadCountsWhenItGaveFourBytes) {
+    EXPECT_TRUE(StatisticReadGaveReading(0, 4));
+    EXPECT_FALSE(StatisticReadGaveReading(2, 4));   // no such value
+    EXPECT_FALSE(StatisticReadGaveReading(6, 4));   // no key (invalid handle)
+    EXPECT_FALSE(StatisticReadGaveReading(234, 8)); // longer than the reading
+    EXPECT_FALSE(StatisticReadGaveReading(0, 2));   // shorter: part of a reading
+    EXPECT_FALSE(StatisticReadGaveReading(0, 0));
+}

@@ -24,12 +24,16 @@ TEST(SkinMakerRules, AnchorCyclesClockwiseFromTopRight) {
 
 TEST(SkinMakerRules, PathsComeFromTheHostFolder) {
     char folder[260], definition[260], bitmap[260];
-    ASSERT_TRUE(BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", "mint.bmp", folder, definition, bitmap, 260));
+    SkinPathsFit fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", "mint.bmp", folder, definition, bitmap, 260);
+    EXPECT_TRUE(fit.definition);
+    EXPECT_TRUE(fit.bitmap);
     EXPECT_STREQ(folder, "C:\\Tools\\skin\\");
     EXPECT_STREQ(definition, "C:\\Tools\\skin\\mint.skn");
     EXPECT_STREQ(bitmap, "C:\\Tools\\skin\\mint.bmp");
     // No name at all still names a file in the skin folder.
-    ASSERT_TRUE(BuildSkinPaths("C:\\Tools\\Pelto.exe", "", "", folder, definition, bitmap, 260));
+    fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", "", "", folder, definition, bitmap, 260);
+    EXPECT_TRUE(fit.definition);
+    EXPECT_TRUE(fit.bitmap);
     EXPECT_STREQ(definition, "C:\\Tools\\skin\\.skn");
     EXPECT_STREQ(bitmap, "C:\\Tools\\skin\\");
 }
@@ -37,10 +41,29 @@ TEST(SkinMakerRules, PathsComeFromTheHostFolder) {
 TEST(SkinMakerRules, PathsThatDoNotFitAreRefused) {
     char folder[260], definition[260], bitmap[260];
     const std::string name(250, 'n');
-    EXPECT_FALSE(BuildSkinPaths("C:\\Tools\\Pelto.exe", name.c_str(), "a.bmp", folder, definition, bitmap, 260));
+    SkinPathsFit fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", name.c_str(), "a.bmp", folder, definition, bitmap, 260);
+    EXPECT_FALSE(fit.definition);
+    EXPECT_FALSE(fit.bitmap);
     EXPECT_STREQ(folder, "");
     EXPECT_STREQ(definition, "");
     EXPECT_STREQ(bitmap, "");
+}
+
+TEST(SkinMakerRules, ABitmapPathThatDoesNotFitStillLeavesTheDefinition) {
+    char folder[260], definition[260], bitmap[260];
+    // "C:\Tools\skin\" is 14 bytes: a 246-byte bitmap name needs 261.
+    const std::string longBitmap(246, 'b');
+    SkinPathsFit fit =
+        BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", longBitmap.c_str(), folder, definition, bitmap, 260);
+    EXPECT_TRUE(fit.definition);
+    EXPECT_FALSE(fit.bitmap);
+    EXPECT_STREQ(folder, "C:\\Tools\\skin\\");
+    EXPECT_STREQ(definition, "C:\\Tools\\skin\\mint.skn");
+    EXPECT_STREQ(bitmap, "");
+    // One byte shorter fits exactly (259 bytes and the terminator).
+    fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", longBitmap.substr(1).c_str(), folder, definition, bitmap, 260);
+    EXPECT_TRUE(fit.bitmap);
+    EXPECT_EQ(std::string(bitmap).size(), 259u);
 }
 
 TEST(SkinMakerRules, DefinitionLineHasNoLineEnd) {

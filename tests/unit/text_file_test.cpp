@@ -95,4 +95,27 @@ TEST_F(TextFileTest, PathTooLongForATemporaryIsRefused) {
     EXPECT_EQ(WriteTextFileReplacing(longPath.c_str(), "x"), 1);
 }
 
+TEST_F(TextFileTest, ASetAsideFileComesBackWhenTheFileIsMissing) {
+    Put(path_ + ".old", "1000 1 saved.skn");
+    EXPECT_TRUE(RestoreSetAsideFile(path_.c_str()));
+    EXPECT_EQ(Contents(path_), "1000 1 saved.skn");
+    EXPECT_FALSE(Exists(path_ + ".old"));
+}
+
+TEST_F(TextFileTest, ASetAsideFileNeverReplacesAnExistingOne) {
+    Put(path_, "500 0 new.skn");
+    Put(path_ + ".old", "1000 1 old.skn");
+    EXPECT_FALSE(RestoreSetAsideFile(path_.c_str()));
+    EXPECT_EQ(Contents(path_), "500 0 new.skn");
+    EXPECT_EQ(Contents(path_ + ".old"), "1000 1 old.skn");
+}
+
+TEST_F(TextFileTest, NothingSetAsideOrOnlyATemporaryRestoresNothing) {
+    EXPECT_FALSE(RestoreSetAsideFile(path_.c_str()));
+    EXPECT_FALSE(Exists(path_));
+    Put(path_ + ".tmp", "500 0 half.skn");
+    EXPECT_FALSE(RestoreSetAsideFile(path_.c_str()));
+    EXPECT_FALSE(Exists(path_));
+}
+
 }  // namespace

@@ -1,0 +1,346 @@
+// Faults that Wine hides unless a test sets the scene: the Windows 98 CPU
+// statistic as a binary value, the skin picture after a browse in the settings
+// dialog, a target of the other bitness, a save cut short between its two
+// moves, the window commands right after a rename, and Moldra with a bitmap
+// path too long for the skin folder.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "launcher_support.h"
+#include "pelto_session.h"
+#include "plugin_support.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
+const char kStartStat[] = "PerfStats\\StartStat";
+const char kStatData[] = "PerfStats\\StatData";
+const char kCpuUsage[] = "KERNEL\\CPUUsage";
+
+// The CPU statistic as Windows 95/98 keeps it: a 4-byte binary value under
+// both keys. Wine has neither value (and no StartStat key): the object puts
+// that state back when it goes.
+class NineXStatistic {
+public:
+    NineXStatistic() {
+        HKEY key = nullptr;
+        hadStartStat_ = RegOpenKeyExA(kDynData, kStartStat, 0, KEY_READ, &key) == ERROR_SUCCESS;
+        if (key) RegCloseKey(key);
+    }
+    ~NineXStatistic() {
+        for (const char* name : {kStartStat, kStatData}) {
+            HKEY key = nullptr;
+            if (RegOpenKeyExA(kDynData, name, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
+                RegDeleteValueA(key, kCpuUsage);
+                RegCloseKey(key);
+            }
+        }
+        if (!hadStartStat_) RegDeleteKeyA(kDynData, kStartStat);
+    }
+    NineXStatistic(const NineXStatistic&) = delete;
+    NineXStatistic& operator=(const NineXStatistic&) = delete;
+
+    bool Set(DWORD percent) const { return Write(kStartStat, 0) && Write(kStatData, percent); }
+
+private:
+    static bool Write(const char* name, DWORD value) {
+        HKEY key = nullptr;
+        DWORD disposition = 0;
+        if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, &disposition) !=
+            ERROR_SUCCESS)
+            return false;
+        const bool ok = RegSetValueExA(key, kCpuUsage, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&value),
+                                       sizeof value) == ERROR_SUCCESS;
+        RegCloseKey(key);
+        return ok;
+    }
+    bool hadStartStat_ = false;
+};
+
+HWND OpenMeter(const PeltoSession& s) {
+    const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Tachel.ppi");
+    if (row < 0 || !ChooseFromPluginPopup(s, row, 2)) return nullptr;
+    return WaitForDialog(s.pelto.pid(), "Quorval Tachel", 8000);
+}
+
+int BarReading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, 1000), PBM_GETPOS, 0, 0)); }
+
+E2E_TEST(PlatformFault_TachelShowsTheWindows98StatisticStoredAsBinary) {
+    PeltoSession s("faulttachel");
+    NineXStatistic statistic;
+    REQUIRE_MSG(statistic.Set(37), "cannot write the statistic under HKEY_DYN_DATA");
+    s.Start();
+    HWND meter = OpenMeter(s);
+    REQUIRE_MSG(meter != nullptr, "no meter: %s", s.pelto.Describe().c_str());
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
+        CHECK_MSG(WaitUntil(3000, [&] { return BarReading(meter) == 37; }), "the bar reads %d, not the statistic's 37",
+                  BarReading(meter));
+        REQUIRE_MSG(statistic.Set(64), "cannot change the statistic");
+        CHECK_MSG(WaitUntil(3000, [&] { return BarReading(meter) == 64; }), "the bar reads %d, not the new 64",
+                  BarReading(meter));
+    } else {
+        // The NT family has no such statistic: the bar shows the machine's
+        // load, whatever the registry holds.
+        BusyProcessors busy;
+        CHECK_MSG(WaitUntil(4000, [&] { return BarReading(meter) >= 80; }),
+                  "with every processor busy the bar reads %d", BarReading(meter));
+    }
+    ClickDialogButton(meter, 1001);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(meter); }), "the x did not end the meter");
+}
+
+// ------------------------------------------------------------ the skin picture
+
+COLORREF NewSkinPixel(int x, int y) { return RGB(30 + x, 200, 90 + y); }
+
+// The screen inside the window's region, against an earlier capture of the
+// same window; out of both, only the rows and columns both captures hold.
+int DifferingPixels(HWND window, const Image& before, const Image& now, std::string* first) {
+    int type = ERROR;
+    HRGN region = CopyWindowRegion(window, &type);
+    if (!region) {
+        *first = "no region";
+        return -1;
+    }
+    int differing = 0;
+    for (int y = 0; y < std::min(before.height, now.height); ++y)
+        for (int x = 0; x < std::min(before.width, now.width); ++x) {
+            if (!PtInRegion(region, x, y) || SameColour(before.At(x, y), now.At(x, y))) continue;
+            if (differing++ == 0)
+                *first = Format("(%d, %d) was %s, is %s", x, y, ColourText(before.At(x, y)).c_str(),
+                                ColourText(now.At(x, y)).c_str());
+        }
+    DeleteObject(region);
+    return differing;
+}
+
+// Without a window manager X raises an activated window above the topmost skin
+// window, which Wine still keeps above it: put X's order back before a capture.
+bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"); }
+
+E2E_TEST(PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
+    PeltoSession s("faultpicture");
+    REQUIRE_MSG(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
+                    s.folder.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) &&
+                    s.folder.WriteSetting("300 0 nothing"),
+                "cannot write the skin files");
+    s.Start();
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Picture Target", {200, 150, 800, 550}), "no target");
+    REQUIRE_MSG(BringToForeground(target.window()), "the target did not come to the front");
+    REQUIRE_MSG(WaitForWindowAt(s.skin, 800 - 265, 154), "the skin did not attach: %s",
+                RectText(WindowRect(s.skin)).c_str());
+    WaitForPointerToRest();
+    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
+    const Image before = CaptureScreen(WindowRect(s.skin));
+    REQUIRE_MSG(before.ok(), "no capture");
+    // The capture shows the skin: the default picture inside the window's shape.
+    const Image shown = LoadBmpPixels(s.folder.File("skin\\default.bmp"));
+    std::string first;
+    int differing = DifferingPixels(s.skin, shown, before, &first);
+    REQUIRE_MSG(differing == 0, "%d pixels of the skin window do not show the default skin: %s", differing,
+                first.c_str());
+
+    s.Command(40039);
+    HWND dialog = WaitForDialog(s.pelto.pid(), "■　Peltoの設定");
+    REQUIRE_MSG(dialog != nullptr, "no settings dialog: %s", s.pelto.Describe().c_str());
+    ClickDialogButton(dialog, 1007);
+    HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
+    REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
+    SetWindowTextA(FileNameEdit(chooser), s.folder.File("skin\\green.skn").c_str());
+    ClickDialogButton(chooser, IDOK);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(chooser); }), "the open-file dialog stayed open");
+    ClickDialogButton(dialog, 1012);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
+
+    // Back on the target the new offsets and size are in force at once (the
+    // window is resized, so repainted)...
+    REQUIRE_MSG(BringToForeground(target.window()), "the target did not come to the front");
+    CHECK_MSG(WaitUntil(5000, [&] {
+                  const RECT r = WindowRect(s.skin);
+                  return r.left == 700 && r.top == 154 && r.right - r.left == 80 && r.bottom - r.top == 30;
+              }),
+              "the skin is at %s, expected the browsed skin's place and size (700, 154) 80 x 30",
+              RectText(WindowRect(s.skin)).c_str());
+    WaitForPointerToRest();
+    // ... and painted again once more on purpose; the picture is the old one.
+    RedrawWindow(s.skin, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    PumpFor(300);
+    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
+    const Image after = CaptureScreen(WindowRect(s.skin));
+    differing = DifferingPixels(s.skin, before, after, &first);
+    Trace("at (10, 5): before %s, after %s; %d pixels differ", ColourText(before.At(10, 5)).c_str(),
+          ColourText(after.At(10, 5)).c_str(), differing);
+    CHECK_MSG(differing == 0, "%d pixels inside the window changed after the browse: %s", differing, first.c_str());
+    // The capture does see the new skin's colours where they would be painted:
+    // a pixel of the new bitmap differs from the old picture at the same place.
+    CHECK_MSG(!SameColour(before.At(10, 5), NewSkinPixel(10, 5)), "the two skins share a colour at (10, 5)");
+}
+
+// ------------------------------------------------------------ the other bitness
+
+// PeltoTarget.exe of the other build (32-bit for the 64-bit run and the other
+// way round), staged by the test command; "" when it gave none.
+std::string OtherBitnessTarget() {
+    char path[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("PELTO_E2E_OTHER_TARGET", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return "";
+    return path;
+}
+
+E2E_TEST(PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) {
+    const std::string other = OtherBitnessTarget();
+    REQUIRE_MSG(!other.empty() && FileExists(other), "no PeltoTarget.exe of the other bitness (\"%s\")", other.c_str());
+    PeltoSession s("faultbitness");
+    s.Start();
+    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture plug-in");
+    s.Command(40064);  // the plug-in list again, now with the fixture
+    const std::string exe = s.folder.File("other bits\\PeltoTarget.exe");
+    CreateDirectoryA(s.folder.File("other bits").c_str(), nullptr);
+    REQUIRE_MSG(CopyFileA(other.c_str(), exe.c_str(), FALSE), "cannot copy the other target");
+    TargetProcess target;
+    const RECT before = WindowRect(s.skin);
+    REQUIRE_MSG(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits"),
+                "no target window of the other bitness");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not attach");
+    PumpFor(700);  // a tick has recorded the target
+
+    s.Command(40060);
+    std::string expectedPath = ExpectedProgramPath(exe);
+    std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
+    const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
+              "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
+              Printable(expected).c_str());
+
+    std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
+    const int row = RowOf(rows, "quick.ppi");
+    REQUIRE_MSG(row >= 0 && rows.size() == 3, "quick.ppi is not listed");
+    DeleteFileA(s.folder.File("quick.txt").c_str());
+    REQUIRE_MSG(ChooseFromPluginPopup(s, row, 3), "no plug-in popup");
+    REQUIRE_MSG(WaitUntil(8000, [&] { return FileExists(s.folder.File("quick.txt")); }), "the plug-in did not start");
+    const std::string marker = ReadFileText(s.folder.File("quick.txt"));
+    const std::string line = "\nexe=" + ExpectedProgramPath(exe) + "\n";
+    CHECK_MSG(marker.find(line) != std::string::npos, "the plug-in was given \"%s\", expected the line \"%s\"",
+              Printable(marker).c_str(), Printable(line).c_str());
+}
+
+// ------------------------------------------------------------ a save cut short
+
+COLORREF SavedSkinPixel(int x, int y) { return RGB(90, 60 + x, 150 + y); }
+
+E2E_TEST(PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
+    PeltoSession s("faultold");
+    // The state a crash between the two moves of a save leaves: the old files
+    // set aside, a new text that never got into place.
+    REQUIRE_MSG(s.folder.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
+                    s.folder.WriteSkinBitmap("saved.bmp", 70, 26, SavedSkinPixel) &&
+                    WriteFileBytes(s.folder.File("setting.old"), "800 0 saved.skn") &&
+                    WriteFileBytes(s.folder.File("setting.tmp"), "300 0 nothing") &&
+                    WriteFileBytes(s.folder.File("launch_data.old"), LauncherFileText({{"C:\\kept.exe", "Kept"}})),
+                "cannot write the files");
+    REQUIRE_MSG(!FileExists(s.folder.File("setting")) && !FileExists(s.folder.File("launch_data")),
+                "the install folder already holds setting or launch_data");
+    s.Start();
+    const RECT r = WindowRect(s.skin);
+    CHECK_MSG(r.right - r.left == 70 && r.bottom - r.top == 26, "the skin window is %s, not the saved 70 x 26 skin",
+              RectText(r).c_str());
+    std::string setting;
+    CHECK_MSG(ReadFileBytes(s.folder.File("setting"), &setting) && setting == "800 0 saved.skn",
+              "setting holds \"%s\"", Printable(setting).c_str());
+    CHECK_MSG(!FileExists(s.folder.File("setting.old")), "setting.old is still there");
+    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{"C:\\kept.exe", "Kept"}}));
+    CHECK_MSG(!FileExists(s.folder.File("launch_data.old")), "launch_data.old is still there");
+
+    // The kept list is the one in use: the launcher popup opens with its entry
+    // (an empty list opens none).
+    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
+    CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+              "no launcher popup: the list set aside was not read");
+    CloseMenu(s.pelto.pid());
+}
+
+// ------------------------------------------------------------ after a rename
+
+// The main menu by its hotkey, then its keys: down to the third entry (the
+// active-window pop-up), into it, down `steps` entries and Enter.
+bool ChooseActiveWindowCommand(const PeltoSession& s, int steps) {
+    if (!TypeKeysOnSkin("ctrl+shift+a")) return false;
+    if (!WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; })) return false;
+    std::string keys = "key Down key Down key Down key Right";
+    for (int i = 0; i < steps; ++i) keys += " key Down";
+    if (!Xdotool(keys + " key Return")) return false;
+    return WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+}
+
+E2E_TEST(PlatformFault_WindowCommandsActOnTheTargetRightAfterARename) {
+    PeltoSession s("faultrename");
+    s.Start();
+    TargetProcess target;
+    REQUIRE_MSG(target.Start("--title \"Before Rename\" --rect 200 150 500 350", "Before Rename"), "no target");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "the skin never attached");
+    PumpFor(700);
+    s.Command(40036);
+    HWND dialog = WaitForDialog(s.pelto.pid(), "■　アクティブウインドウの名前の変更");
+    REQUIRE_MSG(dialog != nullptr, "no rename dialog: %s", s.pelto.Describe().c_str());
+    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("After Rename"));
+    ClickDialogButton(dialog, 1001);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "After Rename"; }),
+                "the target is titled \"%s\"", WindowText(target.window()).c_str());
+
+    // Without touching the target: 最大化, then 終了, from the menu.
+    REQUIRE_MSG(ChooseActiveWindowCommand(s, 1), "could not choose the maximize command");
+    CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; }),
+              "the renamed target was not maximized");
+    REQUIRE_MSG(ChooseActiveWindowCommand(s, 3), "could not choose the close command");
+    CHECK_MSG(WaitUntil(5000, [&] { return !target.Running(); }), "the renamed target was not closed");
+    CHECK(s.pelto.Running());
+}
+
+// ------------------------------------------------------------ Moldra
+
+const char kMoldraCaption[] = "■　Quorval Moldra";
+
+// The next "Moldra" message box: its text, then OK.
+std::string NextMoldraMessage(const PeltoSession& s) {
+    HWND box = WaitForDialog(s.pelto.pid(), "Moldra", 8000);
+    if (!box) return "(none)";
+    const std::string text = ReadMessageBox(box).text;
+    DismissMessageBox(box);
+    return text;
+}
+
+E2E_TEST(PlatformFault_MoldraWritesTheDefinitionWhenOnlyTheBitmapPathIsTooLong) {
+    PeltoSession s("faultmoldra");
+    s.Start();
+    const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Moldra.ppi");
+    REQUIRE_MSG(row >= 0 && ChooseFromPluginPopup(s, row, 2), "no plug-in popup");
+    HWND dialog = WaitForDialog(s.pelto.pid(), kMoldraCaption, 8000);
+    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    // A 254-byte file name: the bitmap field holds 259 bytes, but the skin
+    // folder and the name together are longer than a path may be.
+    const std::string name = std::string(250, 'b') + ".bmp";
+    const std::string source = "C:\\b\\" + name;
+    REQUIRE_MSG(s.folder.File("skin\\").size() + name.size() > 259, "the install folder's path is too short");
+    SendMessageA(GetDlgItem(dialog, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("longbitmap"));
+    SendMessageA(GetDlgItem(dialog, 1001), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
+    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Tester"));
+    ClickDialogButton(dialog, 1004);
+    CHECK_EQ_STR(NextMoldraMessage(s),
+                 "ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。");
+    CHECK_EQ_STR(NextMoldraMessage(s), "貴方のスキンは正常に作成・インストールされました。");
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
+    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
+}
+
+}  // namespace
