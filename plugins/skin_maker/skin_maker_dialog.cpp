@@ -1,6 +1,7 @@
 #include "plugins/skin_maker/skin_maker_dialog.h"
 
 #include <cstdio>
+#include <string>
 
 #include "common/open_file_dialog.h"
 #include "common/path_ops.h"
@@ -58,20 +59,19 @@ void CreateSkin(HWND dialog) {
     char skinFolder[kTextSize];
     char definitionPath[kTextSize];
     char bitmapTarget[kTextSize];
-    char line[1024];
     // A definition path that does not fit cannot be opened either: the same
     // message. A bitmap path that does not fit is a failed copy, after the
     // definition has been written.
     const SkinPathsFit fits =
         BuildSkinPaths(HostPath, skinName, bitmapName, skinFolder, definitionPath, bitmapTarget, kTextSize);
-    const int length = FormatSkinDefinition(line, sizeof line, bitmapName, AnchorState(dialog), normalX, normalY,
-                                            smallX, smallY, author);
-    FILE* file = fits.definition && length >= 0 ? std::fopen(definitionPath, "wb") : nullptr;
+    const std::string line = FormatSkinText(
+        NewSkinDefinition(bitmapName, AnchorState(dialog), normalX, normalY, smallX, smallY, author));
+    FILE* file = fits.definition ? std::fopen(definitionPath, "wb") : nullptr;
     if (!file) {
         MessageBoxA(dialog, kOpenFailedText, kCaption, MB_OK);
         return;
     }
-    const bool written = std::fwrite(line, 1, static_cast<std::size_t>(length), file) == static_cast<std::size_t>(length);
+    const bool written = std::fwrite(line.data(), 1, line.size(), file) == line.size();
     if (std::fclose(file) != 0 || !written) {
         MessageBoxA(dialog, kCloseFailedText, kCaption, MB_OK);
         DeleteFileA(definitionPath);

@@ -39,13 +39,15 @@ SkinPathsFit BuildSkinPaths(const char* hostPath, const char* skinName, const ch
     return fit;
 }
 
-int FormatSkinDefinition(char* out, std::size_t size, const char* bitmapFileName, int anchor, int normalX,
-                         int normalY, int smallX, int smallY, const char* author) {
-    const int n =
-        std::snprintf(out, size, "%s %d %d %d %d %d %s", bitmapFileName, anchor, normalX, normalY, smallX, smallY, author);
-    if (n < 0 || static_cast<std::size_t>(n) >= size) {
-        if (size > 0) out[0] = '\0';
-        return -1;
-    }
-    return n;
+SkinFileFields NewSkinDefinition(const char* bitmapFileName, int anchor, int normalX, int normalY, int smallX,
+                                 int smallY, const char* author) {
+    SkinFileFields f;
+    CopyText(f.BitmapFileName, sizeof f.BitmapFileName, bitmapFileName);
+    f.AnchorCorner = anchor;
+    f.NormalX = normalX;
+    f.NormalY = normalY;
+    f.SmallX = smallX;
+    f.SmallY = smallY;
+    CopyText(f.Author, sizeof f.Author, author);
+    return f;
 }

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstddef>
 
+#include "core/skin_format.h"
+
 // The anchor state after one press of the anchor button: top-right (2),
 // bottom-right (3), bottom-left (4), top-left (1), top-right again.
 int NextAnchorState(int state);
@@ -27,7 +29,7 @@ struct SkinPathsFit {
 SkinPathsFit BuildSkinPaths(const char* hostPath, const char* skinName, const char* bitmapFileName, char* skinFolder,
                             char* definitionPath, char* bitmapTarget, std::size_t size);
 
-// The definition line "%s %d %d %d %d %d %s", no line end. Returns its length, or
-// -1 when it does not fit in out (size bytes).
-int FormatSkinDefinition(char* out, std::size_t size, const char* bitmapFileName, int anchor, int normalX,
-                         int normalY, int smallX, int smallY, const char* author);
+// The fields of a new skin's definition, for the shared skin file writer
+// (FormatSkinText). Texts longer than a field are cut to its 259 bytes.
+SkinFileFields NewSkinDefinition(const char* bitmapFileName, int anchor, int normalX, int normalY, int smallX,
+                                 int smallY, const char* author);

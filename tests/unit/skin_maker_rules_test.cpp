@@ -67,12 +67,13 @@ TEST(SkinMakerRules, ABitmapPathThatDoesNotFitStillLeavesTheDefinition) {
 }
 
 TEST(SkinMakerRules, DefinitionLineHasNoLineEnd) {
-    char line[1024];
-    const int n = FormatSkinDefinition(line, sizeof line, "mint.bmp", 3, -265, 4, -200, -18, "Quorval");
-    EXPECT_STREQ(line, "mint.bmp 3 -265 4 -200 -18 Quorval");
-    EXPECT_EQ(n, 34);
-    FormatSkinDefinition(line, sizeof line, "", 2, 0, 0, 0, 0, "");
-    EXPECT_STREQ(line, " 2 0 0 0 0 ");
-    EXPECT_EQ(FormatSkinDefinition(line, 10, "mint.bmp", 3, -265, 4, -200, -18, "Quorval"), -1);
-    EXPECT_STREQ(line, "");
+    std::string line = FormatSkinText(NewSkinDefinition("mint.bmp", 3, -265, 4, -200, -18, "Quorval"));
+    EXPECT_EQ(line, "mint.bmp 3 -265 4 -200 -18 Quorval");
+    EXPECT_EQ(line.size(), 34u);
+    line = FormatSkinText(NewSkinDefinition("", 2, 0, 0, 0, 0, ""));
+    EXPECT_EQ(line, " 2 0 0 0 0 ");
+    // A text longer than a field keeps its first 259 bytes, as the reader would.
+    const std::string longAuthor(300, 'a');
+    line = FormatSkinText(NewSkinDefinition("mint.bmp", 3, -265, 4, -200, -18, longAuthor.c_str()));
+    EXPECT_EQ(line, "mint.bmp 3 -265 4 -200 -18 " + std::string(259, 'a'));
 }
