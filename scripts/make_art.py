@@ -310,11 +310,7 @@ def render_skin(w=200, h=18, emblem=True, grip=True):
                 img[gy + 1][gx] = lerp(img[gy + 1][gx], OUTLINE, 0.45)
                 img[gy + 1][gx + 1] = lerp(img[gy + 1][gx + 1], HIGHLIGHT, 0.35)
 
-    # a painted pixel must never be exactly the cut-away colour
-    for y in range(h):
-        for x in range(w):
-            if mask[y][x] and img[y][x] == MAGENTA:
-                img[y][x] = (254, 0, 255)
+    no_key_colour(img, mask)
     return img
 
 
