@@ -4,7 +4,8 @@
 #   x86_64   64-bit Windows build, installed to build/install-x86_64/Pelto
 #   i686     32-bit Windows build (Windows 98/2000), build/install-i686/Pelto
 #   fuzz     the libFuzzer targets, built with clang (build/fuzz)
-# Each Windows build also leaves a zip of its installation folder in build/.
+# Each Windows build also leaves a zip of its installation folder in build/, and
+# build/SHA256SUMS lists the zips there (check with: cd build && sha256sum -c SHA256SUMS).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/build"
@@ -26,6 +27,16 @@ windows() {  # $1: i686 or x86_64
     rm -rf "$out/install-$arch"
     cmake --install "$out/$arch" --prefix "$out/install-$arch/Pelto" >/dev/null
     (cd "$out/install-$arch" && rm -f "../Pelto-$arch.zip" && cmake -E tar cf "../Pelto-$arch.zip" --format=zip Pelto)
+    checksums
+}
+
+# The checksums of the zips in build/, rewritten after each Windows build.
+checksums() {
+    local zips=()
+    for zip in Pelto-i686.zip Pelto-x86_64.zip; do
+        [ -f "$out/$zip" ] && zips+=("$zip")
+    done
+    (cd "$out" && sha256sum "${zips[@]}" > SHA256SUMS)
 }
 
 fuzz() {

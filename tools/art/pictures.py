@@ -1,12 +1,13 @@
 """Pelto's pictures: the default skin, the program and plug-in icons, the
-About box pictures and Moldra's banner, each drawn from code. PICTURES lists
+About box pictures, Moldra's banner and the two sample skins, each drawn from
+code. PICTURES lists
 every shipped file with the function that writes it."""
 
 import math
 
 from primitives import (MAGENTA, Leaf, coverage, dist_to_segment, draw_text, draw_word,
-                        in_rounded_rect, lerp, outline_of, paint_leaf)
-from writers import median_cut, write_bmp24, write_bmp8, write_ico
+                        in_rounded_rect, lerp, no_key_colour, outline_of, paint_leaf)
+from writers import median_cut, write_bmp24, write_bmp8, write_definition, write_ico
 
 # Palette shared by the skin and the icons.
 TEAL_TOP = (104, 176, 170)
@@ -77,11 +78,7 @@ def render_skin(w=200, h=18, emblem=True, grip=True):
                 img[gy + 1][gx] = lerp(img[gy + 1][gx], OUTLINE, 0.45)
                 img[gy + 1][gx + 1] = lerp(img[gy + 1][gx + 1], HIGHLIGHT, 0.35)
 
-    # a painted pixel must never be exactly the cut-away colour
-    for y in range(h):
-        for x in range(w):
-            if mask[y][x] and img[y][x] == MAGENTA:
-                img[y][x] = (254, 0, 255)
+    no_key_colour(img, mask)
     return img
 
 
@@ -319,6 +316,94 @@ def render_moldra_banner(w=400, h=60):
 # ---------------------------------------------------------------------------
 
 
+# ---------------------------------------------------------------------------
+# the sample skins shipped in skin\: a bitmap and its one-line definition each
+# ---------------------------------------------------------------------------
+
+MINT_TOP = (190, 238, 214)
+MINT_BOTTOM = (96, 184, 150)
+MINT_OUTLINE = (30, 96, 72)
+MINT_LEAF = (246, 252, 240)
+MINT_LEAF_SHADE = (206, 234, 214)
+
+SAKURA_LIGHT = (255, 232, 240)
+SAKURA_DEEP = (240, 150, 182)
+SAKURA_OUTLINE = (150, 54, 96)
+SAKURA_HEART = (226, 64, 110)
+SAKURA_STAMEN = (250, 214, 96)
+
+
+def render_mint_skin(w=160, h=22):
+    """A mint tab with rounded corners and a sprig of two leaves at its left."""
+    def inside(px, py):
+        return in_rounded_rect(px, py, 0.0, 0.0, w, h, 7.0)
+
+    mask = [[inside(x + 0.5, y + 0.5) for x in range(w)] for y in range(h)]
+    edge = outline_of(mask, w, h)
+    img = [[MAGENTA] * w for _ in range(h)]
+    for y in range(h):
+        row = lerp(MINT_TOP, MINT_BOTTOM, y / float(h - 1))
+        for x in range(w):
+            if edge[y][x]:
+                img[y][x] = MINT_OUTLINE
+            elif mask[y][x]:
+                img[y][x] = lerp(row, MINT_TOP, 0.5) if y == 1 else row
+    for leaf in (Leaf(cx=10.0, cy=12.0, length=12.0, width=3.2, stem=2.0, rib=0.7,
+                      pixel_rib=True),
+                 Leaf(cx=19.0, cy=11.0, length=11.0, width=3.0, stem=2.0, rib=0.7,
+                      angle=-135.0, pixel_rib=True)):
+        paint_leaf(img, leaf, 2, 2, 28, h - 2, MINT_LEAF, MINT_LEAF_SHADE,
+                   lerp(MINT_BOTTOM, MINT_OUTLINE, 0.4), ss=6,
+                   shadow=(0.7, 0.9, MINT_OUTLINE, 0.3))
+    # a thin engraved line under the sprig's right, as on the default skin
+    for y in range(6, h - 6):
+        img[y][31] = lerp(img[y][31], MINT_OUTLINE, 0.5)
+    no_key_colour(img, mask)
+    return img
+
+
+def render_sakura_skin(size=48):
+    """A five-petal cherry blossom; everything around it is cut away."""
+    c = size / 2.0
+    petal_r = size * 0.2
+    petals = [(c + size * 0.26 * math.cos(math.radians(-90 + 72 * i)),
+               c + size * 0.26 * math.sin(math.radians(-90 + 72 * i))) for i in range(5)]
+
+    def petal_of(px, py):
+        for i, (qx, qy) in enumerate(petals):
+            if math.hypot(px - qx, py - qy) <= petal_r:
+                # the notch at each petal's tip
+                a = math.radians(-90 + 72 * i)
+                tx, ty = c + size * 0.46 * math.cos(a), c + size * 0.46 * math.sin(a)
+                if math.hypot(px - tx, py - ty) > size * 0.075:
+                    return True
+        return math.hypot(px - c, py - c) <= size * 0.16
+
+    mask = [[petal_of(x + 0.5, y + 0.5) for x in range(size)] for y in range(size)]
+    edge = outline_of(mask, size, size)
+    img = [[MAGENTA] * size for _ in range(size)]
+    for y in range(size):
+        for x in range(size):
+            if not mask[y][x]:
+                continue
+            if edge[y][x]:
+                img[y][x] = SAKURA_OUTLINE
+                continue
+            d = math.hypot(x + 0.5 - c, y + 0.5 - c) / (size / 2.0)
+            img[y][x] = lerp(SAKURA_DEEP, SAKURA_LIGHT, min(1.0, d * 1.6))
+            if d < 0.16:
+                img[y][x] = SAKURA_HEART
+    # stamens: short strokes with yellow tips around the heart
+    for i in range(5):
+        a = math.radians(-54 + 72 * i)
+        for step in range(2, 6):
+            x = int(c + step * math.cos(a))
+            y = int(c + step * math.sin(a))
+            img[y][x] = SAKURA_HEART if step < 5 else SAKURA_STAMEN
+    no_key_colour(img, mask)
+    return img
+
+
 # Every shipped picture: its path in the repository and what writes it there.
 PICTURES = [
     ("resources/skin/default.bmp", lambda p: write_bmp24(p, render_skin())),
@@ -327,4 +412,11 @@ PICTURES = [
     ("resources/bitmaps/about_banner.bmp", lambda p: write_bmp8(p, render_about_banner())),
     ("resources/bitmaps/about_mascot.bmp", lambda p: write_bmp8(p, render_about_mascot())),
     ("resources/banner/moldra_banner.bmp", lambda p: write_bmp8(p, render_moldra_banner())),
+    # The definitions follow the skin file format: bitmap, anchor corner
+    # (1 top-left .. 4 bottom-left), normal X and Y, small X and Y, author.
+    # mint.skn is the README's example.
+    ("resources/skin/mint.bmp", lambda p: write_bmp24(p, render_mint_skin())),
+    ("resources/skin/mint.skn", lambda p: write_definition(p, "mint.bmp 2 -265 4 -200 -18 Quorval")),
+    ("resources/skin/sakura.bmp", lambda p: write_bmp24(p, render_sakura_skin())),
+    ("resources/skin/sakura.skn", lambda p: write_definition(p, "sakura.bmp 3 -56 -56 -52 -52 Quorval")),
 ]

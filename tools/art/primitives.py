@@ -241,3 +241,11 @@ def draw_text(img, text, x, y, scale, ink, shadow=None, spacing=1):
                             img[py][px] = ink
         x += (5 + spacing) * scale
     return x
+
+
+def no_key_colour(img, mask):
+    """A painted pixel must never be exactly the cut-away colour."""
+    for y in range(len(img)):
+        for x in range(len(img[0])):
+            if mask[y][x] and img[y][x] == MAGENTA:
+                img[y][x] = (254, 0, 255)

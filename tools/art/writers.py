@@ -134,3 +134,10 @@ def write_bmp8(path, pixels):
     os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
     with open(path, "wb") as f:
         f.write(file_header + info_header + pal + bytes(data))
+
+
+def write_definition(path, line):
+    """A skin definition: one line, no line end, as the skin maker writes it."""
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(line.encode("ascii"))
