@@ -38,11 +38,8 @@ void MoveToRecycleBin(HWND owner, const char* path) {
     ZeroMemory(&op, sizeof op);
     op.hwnd = owner;
     op.wFunc = FO_DELETE;
-    op.pFrom = from;
-    op.pTo = nullptr;
+    op.pFrom = from;  // no target, no name mappings, no progress title: zero
     op.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI;
-    op.hNameMappings = nullptr;
-    op.lpszProgressTitle = nullptr;
     SHFileOperationA(&op);
 }
 

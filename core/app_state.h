@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "common/text_buffers.h"
+#include "core/skin_format.h"
 
 struct SettingsRecord {
     int TimerInterval;                // tracking timer period, ms; -1 marks "none read"
@@ -11,15 +12,14 @@ struct SettingsRecord {
     char SkinFileName[kTextSize];     // definition file in skin\, "デフォルト" for the default
 };
 
-struct SkinRecord {
+// The skin: what its definition file gives (BitmapFileName, AnchorCorner 1
+// top-left to 4 bottom-left, NormalX/NormalY while the target is wide,
+// SmallX/SmallY while it is not wider than the skin + 200, Author), and the
+// bitmap loaded from it with its size.
+struct SkinRecord : SkinFileFields {
     HBITMAP SkinBitmap;
     int SkinWidth;
     int SkinHeight;
-    char BitmapFileName[kTextSize];
-    int AnchorCorner;                 // 1 top-left, 2 top-right, 3 bottom-right, 4 bottom-left
-    int NormalX, NormalY;             // offsets while the target is wide
-    int SmallX, SmallY;               // offsets while it is not wider than the skin + 200
-    char Author[kTextSize];
 };
 
 struct TargetWindowRecord {

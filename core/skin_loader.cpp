@@ -25,22 +25,8 @@ int LoadSkinFile() {
     ReadResult read = ReadTextFile(path, &text);
     if (read == ReadResult::NotOpened) return 1;
 
-    SkinFileFields f;
-    CopyText(f.BitmapFileName, sizeof f.BitmapFileName, Skin.BitmapFileName);
-    f.AnchorCorner = Skin.AnchorCorner;
-    f.NormalX = Skin.NormalX;
-    f.NormalY = Skin.NormalY;
-    f.SmallX = Skin.SmallX;
-    f.SmallY = Skin.SmallY;
-    CopyText(f.Author, sizeof f.Author, Skin.Author);
-    ParseSkinText(text.data(), text.size(), &f);
-    CopyText(Skin.BitmapFileName, sizeof Skin.BitmapFileName, f.BitmapFileName);
-    Skin.AnchorCorner = f.AnchorCorner;
-    Skin.NormalX = f.NormalX;
-    Skin.NormalY = f.NormalY;
-    Skin.SmallX = f.SmallX;
-    Skin.SmallY = f.SmallY;
-    CopyText(Skin.Author, sizeof Skin.Author, f.Author);
+    // Fields the file does not give keep what the record held.
+    ParseSkinText(text.data(), text.size(), &Skin);
     if (read == ReadResult::NotClosed) return 1;
 
     // The earlier bitmap stays: the skin window paints the one it was created with.
