@@ -69,7 +69,9 @@ private:
 HWND OpenMeter(const PeltoSession& s) {
     const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Tachel.ppi");
     if (row < 0 || !ChooseFromPluginPopup(s, row, 2)) return nullptr;
-    return WaitForDialog(s.pelto.pid(), "Quorval Tachel", 8000);
+    // The first start loads the library and its dialog on a new thread: slow on
+    // a loaded machine.
+    return WaitForDialog(s.pelto.pid(), "Quorval Tachel", 20000);
 }
 
 int BarReading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, 1000), PBM_GETPOS, 0, 0)); }
