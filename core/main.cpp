@@ -8,6 +8,7 @@
 #include "core/settings_store.h"
 #include "core/skin_loader.h"
 #include "core/skin_window.h"
+#include "launcher/launcher_icons.h"
 #include "launcher/launcher_store.h"
 #include "plugin_host/plugin_discovery.h"
 #include "resources/resource_ids.h"
@@ -38,11 +39,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     ProgramInstance = instance;
     MainMenu = LoadMenuA(instance, MAKEINTRESOURCEA(IDR_MAIN_MENU));
     TrayIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PELTO));
+    // The icons come once the window shows, where nobody waits for them.
+    RefreshLauncherIcons(skinWindow);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+    ShutDownLauncherIcons();
     return static_cast<int>(msg.wParam);
 }
