@@ -1,7 +1,6 @@
 // Start-up: find the program's folder, load settings and skin, create the skin
 // window and run the message loop.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "common/path_ops.h"
 #include "core/app_state.h"
@@ -14,9 +13,6 @@
 #include "resources/resource_ids.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-    // The plug-ins create common controls (the CPU meter's progress bar) and
-    // register none themselves.
-    InitCommonControls();
     DWORD len = GetModuleFileNameA(nullptr, ProgramDir, sizeof ProgramDir);
     if (len >= sizeof ProgramDir) ProgramDir[sizeof ProgramDir - 1] = '\0';
     CopyText(ModulePath, sizeof ModulePath, ProgramDir);
