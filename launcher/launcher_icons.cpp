@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <new>
+
 #include "launcher/icon_slots.h"
 #include "launcher/launcher_store.h"
 
@@ -79,9 +81,16 @@ DWORD WINAPI IconWorker(LPVOID) {
     const HRESULT com = CoInitialize(nullptr);
     for (;;) {
         WaitForSingleObject(Icons.Wake, INFINITE);
-        IconBatch* batch = new IconBatch;
+        IconBatch* batch = new (std::nothrow) IconBatch;
         HWND owner;
         EnterCriticalSection(&Request.Lock);
+        if (!batch) {
+            // No memory for the icons: the popups ask the shell as they draw.
+            const bool stopping = Request.Stopping;
+            LeaveCriticalSection(&Request.Lock);
+            if (stopping) break;
+            continue;
+        }
         const bool stopping = Request.Stopping;
         const bool pending = Request.Pending;
         Request.Pending = false;

@@ -251,6 +251,7 @@ void ConfirmDelete(PeltoSession& s, HWND settings) {
     });
     REQUIRE_MSG(box != nullptr, "no delete question: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(ReadMessageBox(box).text, kDeleteQuestion);
+    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
     CHECK_MSG(ClickControl(box, IDYES), "cannot click Yes");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(box); }), "the question stayed open");
 }
