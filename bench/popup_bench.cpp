@@ -10,7 +10,8 @@
 // the private message. A popup's first open also pays the menu's first drawing of
 // its titles, so first opens are compared first open with first open: each in a
 // fresh copy of this program (--first launcher|plain), after the icons arrived
-// (the time they took is printed). Later opens are the median of N.
+// (the time they took is printed). Later opens: the best of N alternated runs of
+// each (the medians are printed too).
 // "Fully drawn" is the menu loop's first WM_ENTERIDLE: the popup is shown and
 // painted and no message waits any more. The popup is then closed with EndMenu.
 #include <windows.h>
@@ -268,8 +269,12 @@ int main(int argc, char** argv) {
                     *std::min_element(c.times.begin(), c.times.end()), c.drawn);
     const double plain = Median(cases[2].times);
     if (plain > 0) {
-        std::printf("launcher popup (later opens) / plain popup: %.2f x (target: within 1.3x)\n",
-                    Median(cases[0].times) / plain);
+        // Other work on the shared cores only ever adds time: the best of the
+        // alternated runs is the headline, as for first opens and start-up.
+        const double plainBest = *std::min_element(cases[2].times.begin(), cases[2].times.end());
+        std::printf("launcher popup (later opens) / plain popup: %.2f x (target: within 1.3x; best of %d each)\n",
+                    *std::min_element(cases[0].times.begin(), cases[0].times.end()) / plainBest, runs);
+        std::printf("launcher popup (later opens) / plain popup, medians: %.2f x\n", Median(cases[0].times) / plain);
         std::printf("owner-drawn with one resource icon / plain popup: %.2f x\n", Median(cases[1].times) / plain);
     }
     const int drawn = cases[0].drawn > 0 ? cases[0].drawn : kEntries;
