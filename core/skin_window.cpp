@@ -8,6 +8,7 @@
 #include "core/pointer_input.h"
 #include "core/skin_region.h"
 #include "core/tracking.h"
+#include "launcher/launcher_icons.h"
 #include "launcher/popup_menus.h"
 #include "resources/resource_ids.h"
 
@@ -112,6 +113,7 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DROPFILES: return OnSkinDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
     case WM_HOTKEY: return OnSkinHotkey(hwnd, wParam);
     case kTrayCallbackMessage: return OnTrayCallback(hwnd, wParam, lParam);
+    case kLauncherIconsMessage: return OnLauncherIconsReady(wParam, lParam);
     default:
         if (IsTaskbarCreated(message)) return OnTaskbarCreated(hwnd);
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -6,6 +6,7 @@
 #include "common/text_buffers.h"
 #include "core/app_state.h"
 #include "launcher/launcher_format.h"
+#include "launcher/launcher_icons.h"
 #include "launcher/launcher_store.h"
 #include "resources/resource_ids.h"
 
@@ -14,6 +15,8 @@ int EntryMode = 0;
 int EditIndex = 0;
 
 namespace {
+
+bool ListApplied = false;  // set by apply: the icons are fetched again once the dialog has closed
 
 HINSTANCE InstanceOf(HWND window) { return reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)); }
 
@@ -142,6 +145,7 @@ void Apply(HWND dialog) {
     LauncherList.Count = count;
     // An empty list is written too, so that deleted entries stay deleted.
     SaveLauncherList(dialog);
+    ListApplied = true;
 }
 
 INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -185,6 +189,8 @@ INT_PTR CALLBACK SettingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
 }  // namespace
 
 void RunLauncherSettingsDialog(HWND skinWindow) {
+    ListApplied = false;
     DialogBoxParamA(InstanceOf(skinWindow), MAKEINTRESOURCEA(IDD_LAUNCHER_SETTINGS), skinWindow, SettingsDialogProc,
                     0);
+    if (ListApplied) RefreshLauncherIcons(skinWindow);
 }

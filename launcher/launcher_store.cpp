@@ -6,6 +6,7 @@
 #include "common/text_file.h"
 #include "core/app_state.h"
 #include "launcher/launcher_format.h"
+#include "launcher/launcher_icons.h"
 #include "launcher/window_executable.h"
 
 LauncherListRecord LauncherList = {};
@@ -67,4 +68,5 @@ void AddTargetToLauncher(HWND skinWindow) {
     FillLauncherTitle(entry.Title, TargetWindow.Title);
     ++LauncherList.Count;
     SaveLauncherList(skinWindow);
+    RefreshLauncherIcons(skinWindow);
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/app_state.h"
+#include "launcher/launcher_icons.h"
 #include "launcher/launcher_store.h"
 #include "plugin_host/plugin_launch.h"
 #include "plugin_host/plugin_list.h"
@@ -43,6 +44,7 @@ const char* ItemText(ULONG_PTR position) {
 void ShowListPopup(HWND skinWindow, int kind) {
     if (ListCount(kind) == 0) return;
     PopupKind = kind;
+    if (kind == 1) PrepareLauncherIcons();
     HMENU popup = CreatePopupMenu();
     BuildListPopup(popup);
     RefreshMenuMetrics();
@@ -135,23 +137,14 @@ void DrawListItem(const DRAWITEMSTRUCT* draw) {
     FillRect(dc, &draw->rcItem, brush);
     DeleteObject(brush);
 
-    HICON icon = nullptr;
-    bool shellIcon = false;
     const ULONG_PTR position = draw->itemData;
+    const int iconX = draw->rcItem.left;
+    const int iconY = draw->rcItem.top + 2;
     if (PopupKind == 1 && position < static_cast<ULONG_PTR>(ListCount(1))) {
-        SHFILEINFOA info;
-        ZeroMemory(&info, sizeof info);
-        if (SHGetFileInfoA(LauncherList.Entries[position].Path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON)) {
-            icon = info.hIcon;
-            shellIcon = true;
-        }
+        DrawLauncherIcon(dc, static_cast<int>(position), iconX, iconY, SmallIconWidth, SmallIconHeight);
     } else if (PopupKind == 2) {
-        icon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PLUGIN_ITEM));
-    }
-    if (icon) {
-        DrawIconEx(dc, draw->rcItem.left, draw->rcItem.top + 2, icon, SmallIconWidth, SmallIconHeight, 0, nullptr,
-                   DI_NORMAL);
-        if (shellIcon) DestroyIcon(icon);
+        HICON icon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PLUGIN_ITEM));
+        if (icon) DrawIconEx(dc, iconX, iconY, icon, SmallIconWidth, SmallIconHeight, 0, nullptr, DI_NORMAL);
     }
 
     SetTextAlign(dc, TA_LEFT | TA_BOTTOM);

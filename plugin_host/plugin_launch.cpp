@@ -1,5 +1,7 @@
 #include "plugin_host/plugin_launch.h"
 
+#include <commctrl.h>
+
 #include "common/library_lookup.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
@@ -43,6 +45,10 @@ DWORD WINAPI PluginThread(void* parameter) {
 
 void StartPlugin(HWND skinWindow, int position) {
     if (position < 0 || position >= PluginList.Count || position >= kPluginUsableRows) return;
+    // The plug-ins create common controls (the CPU meter's progress bar) and
+    // register none themselves. Done here, not at start-up, so that start-up
+    // does not load the library.
+    InitCommonControls();
     LaunchRecord* launch =
         static_cast<LaunchRecord*>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(LaunchRecord)));
     if (!launch) return;

@@ -2,23 +2,33 @@
 # Checks that a Windows program imports only functions on the allow-list
 # (by default win2000_allowlist.txt next to this script).
 #
-#   bash tests/imports/check_imports.sh <file.exe|file.dll> [allowlist]
+#   bash tests/imports/check_imports.sh [--delayed DLL,...] <file.exe|file.dll> [allowlist]
 #
 # Prints every import that is not on the list as "NOT ALLOWED: DLL!Function"
 # (imports by ordinal as "DLL!#ordinal"), then "imports: N passed, N failed"
 # (one check per file). Exit status: 0 all allowed, 1 something not allowed or
 # the file could not be read.
 #
+# Delay-loaded imports (read by delay_imports.py beside this script, since
+# objdump does not list them) are checked against the same list. With
+# --delayed, each named DLL must be delay-loaded only: an ordinary import from
+# it would load it at start after all, and is reported as "NOT DELAYED". An
+# allow-list given as "-" checks nothing but that (for the 64-bit build, which
+# no Windows 2000 list covers).
+#
 # OBJDUMP may name the objdump to use (default i686-w64-mingw32-objdump, with
-# x86_64-w64-mingw32-objdump as a fall-back for 64-bit files).
-# Only the ordinary import table is read; delay-loaded imports are not listed
-# by objdump and the program does not use them.
+# x86_64-w64-mingw32-objdump as a fall-back for 64-bit files); NM likewise.
 set -u
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+delayed_only=
+if [ "${1:-}" = "--delayed" ]; then
+    delayed_only=${2:-}
+    shift 2 || true
+fi
 if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "usage: $0 <file.exe|file.dll> [allowlist]" >&2
+    echo "usage: $0 [--delayed DLL,...] <file.exe|file.dll> [allowlist]" >&2
     exit 1
 fi
 pe=$1
@@ -31,7 +41,7 @@ fail() {
 }
 
 [ -f "$pe" ] || fail "no such file: $pe"
-[ -f "$allowlist" ] || fail "no allow-list: $allowlist"
+[ "$allowlist" = "-" ] || [ -f "$allowlist" ] || fail "no allow-list: $allowlist"
 
 dump=
 for tool in ${OBJDUMP:-i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump}; do
@@ -64,9 +74,19 @@ imports=$(printf '%s\n' "$dump" | awk '
 
 [ -n "$imports" ] || fail "no imports found in $pe (not a PE file, or the dump format changed)"
 
+# shellcheck disable=SC2086  # NM may name several programs
+delay_imports=$(python3 "$here/delay_imports.py" "$pe" ${NM:-i686-w64-mingw32-nm x86_64-w64-mingw32-nm}) ||
+    fail "cannot read the delay imports of $pe"
+ordinary_imports=$imports
+if [ -n "$delay_imports" ]; then
+    echo "$(basename "$pe"): delay-loaded: $(printf '%s\n' "$delay_imports" | cut -d'!' -f1 | sort -fu | tr '\n' ' ')"
+    imports=$(printf '%s\n%s\n' "$imports" "$delay_imports")
+fi
+
 # The allow-list as lower-case DLL name, "!", function. A comment starts with a
 # "#" at the start of a line or after white space, so "DLL!#17" stays an entry.
-allowed=$(sed -E -e 's/^[[:space:]]*#.*$//' -e 's/[[:space:]]+#.*$//' -e 's/[[:space:]]+//g' "$allowlist" |
+allowed=
+[ "$allowlist" = "-" ] || allowed=$(sed -E -e 's/^[[:space:]]*#.*$//' -e 's/[[:space:]]+#.*$//' -e 's/[[:space:]]+//g' "$allowlist" |
     awk -F'!' 'NF == 2 && $1 != "" && $2 != "" { print tolower($1) "!" $2 }')
 
 dlls=$(printf '%s\n' "$imports" | cut -d'!' -f1 | sort -fu | tr '\n' ' ')
@@ -78,7 +98,7 @@ if [ "$ordinals" -gt 0 ]; then
 fi
 
 bad=0
-while IFS= read -r imp; do
+while [ "$allowlist" != "-" ] && IFS= read -r imp; do
     dll=${imp%%!*}
     fn=${imp#*!}
     key="$(printf '%s' "$dll" | tr '[:upper:]' '[:lower:]')!$fn"
@@ -89,11 +109,33 @@ while IFS= read -r imp; do
     bad=$((bad + 1))
 done <<<"$imports"
 
+# A DLL that must be delay-loaded only: no ordinary import from it, and at least
+# one delayed one (else the name is wrong or the delay-load library is gone).
+for want in ${delayed_only//,/ }; do
+    lower=$(printf '%s' "$want" | tr '[:upper:]' '[:lower:]')
+    while IFS= read -r imp; do
+        [ -n "$imp" ] || continue
+        dll=$(printf '%s' "${imp%%!*}" | tr '[:upper:]' '[:lower:]')
+        if [ "$dll" = "$lower" ]; then
+            echo "NOT DELAYED: $imp"
+            bad=$((bad + 1))
+        fi
+    done <<<"$ordinary_imports"
+    if ! printf '%s\n' "$delay_imports" | cut -d'!' -f1 | tr '[:upper:]' '[:lower:]' | grep -qxF -- "$lower"; then
+        echo "NOT DELAYED: nothing of $want is delay-loaded"
+        bad=$((bad + 1))
+    fi
+done
+
 if [ "$bad" -eq 0 ]; then
-    echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist")"
+    if [ "$allowlist" = "-" ]; then
+        echo "PASS $(basename "$pe"): ${delayed_only:-no DLL} delay-loaded only"
+    else
+        echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist")"
+    fi
     echo "imports: 1 passed, 0 failed"
     exit 0
 fi
-echo "FAIL $(basename "$pe"): $bad of $count imports are not on $(basename "$allowlist")"
+echo "FAIL $(basename "$pe"): $bad problems among $count imports (list: $(basename "$allowlist"))"
 echo "imports: 0 passed, 1 failed"
 exit 1
