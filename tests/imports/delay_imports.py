@@ -11,9 +11,29 @@ symbol table (GNU ld leaves the directory empty); NM names the nm programs to
 ask, in turn, until one reads the file.
 Exit status 0 with the list (possibly empty), 2 when the file cannot be read.
 """
+import os
 import struct
 import subprocess
 import sys
+
+
+def symbols(path, nms):
+    """nm's listing of path from the first of nms that reads it, or ""."""
+    for nm in nms:
+        try:
+            run = subprocess.run([nm, path], capture_output=True, text=True, check=False)
+        except OSError:
+            continue
+        if run.returncode == 0:
+            return run.stdout
+    return ""
+
+
+def debug_file(path):
+    """The debug file beside a stripped image, as the build names it (NAME.debug,
+    the name its .gnu_debuglink section carries); None when there is none."""
+    candidate = path + ".debug"
+    return candidate if os.path.exists(candidate) else None
 
 
 def main():
@@ -65,15 +85,13 @@ def main():
         for i in range(n):
             descriptors.append(delay_rva + 32 * i)
     else:
-        out = ""
-        for nm in nms:
-            try:
-                run = subprocess.run([nm, path], capture_output=True, text=True, check=False)
-            except OSError:
-                continue
-            if run.returncode == 0:
-                out = run.stdout
-                break
+        out = symbols(path, nms)
+        if "__DELAY_IMPORT_DESCRIPTOR_" not in out:
+            # A stripped program: its symbols are in the debug file its debug
+            # link names, beside it (the image's addresses are unchanged).
+            debug = debug_file(path)
+            if debug:
+                out = symbols(debug, nms)
         for line in out.splitlines():
             parts = line.split()
             if len(parts) == 3 and parts[2].startswith("__DELAY_IMPORT_DESCRIPTOR_"):
