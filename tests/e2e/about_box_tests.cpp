@@ -187,7 +187,7 @@ void CheckPeltoShortcut(const PeltoSession& s, const std::string& path) {
     CHECK_EQ_INT(link.showCommand, SW_SHOWNORMAL);
 }
 
-E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
+TEST(AboutBox, About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     StartupLinks links;
     REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
     PeltoSession s("about");
@@ -242,7 +242,7 @@ E2E_TEST(About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(About_MissingStartupFolderIsCreatedWhenTheBoxOpens) {
+TEST(AboutBox, About_MissingStartupFolderIsCreatedWhenTheBoxOpens) {
     StartupLinks links;
     REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
     PeltoSession s("aboutfolder");
@@ -290,7 +290,7 @@ std::vector<HWND> BoxesOver(const PeltoSession& s, HWND about) {
     return boxes;
 }
 
-E2E_TEST(About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
+TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     HttpHandler http;
     PeltoSession s("abouthome");
     s.Start();
@@ -349,7 +349,7 @@ bool BitmapResourceInfo(int id, int* width, int* height, int* bits) {
     return ok;
 }
 
-E2E_TEST(Layout_AboutBoxMatchesItsTable) {
+TEST(AboutBox, Layout_AboutBoxMatchesItsTable) {
     DialogLayout dialog;
     std::string error;
     REQUIRE_MSG(LoadDialogLayout(JoinPath(StagedInstall(), "Pelto.exe"), 115, &dialog, &error), "dialog 115: %s",

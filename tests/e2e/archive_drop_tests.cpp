@@ -169,7 +169,7 @@ struct ExampleFolder {
     ~ExampleFolder() { RemoveTree("C:\\dl"); }
 };
 
-E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
+TEST(ArchiveDrop, Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     PeltoSession s("lzhyes");
     StartWithLibraries(s, {"lzh"});
     ExampleFolder dl;
@@ -195,7 +195,7 @@ E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Archive_ZipPathWithBlanksAnsweredNoStays) {
+TEST(ArchiveDrop, Archive_ZipPathWithBlanksAnsweredNoStays) {
     PeltoSession s("zipno");
     StartWithLibraries(s, {"zip"});
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("my files").c_str(), nullptr), "no folder");
@@ -212,7 +212,7 @@ E2E_TEST(Archive_ZipPathWithBlanksAnsweredNoStays) {
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "after No: %s", DescribeBoxes(s.pelto).c_str());
 }
 
-E2E_TEST(Archive_MissingLibraryOrFunctionShowsOneMessage) {
+TEST(ArchiveDrop, Archive_MissingLibraryOrFunctionShowsOneMessage) {
     PeltoSession s("nolibrary");
     StartWithLibraries(s, {});
     std::string lzh = s.folder.File("a.lzh"), zip = s.folder.File("a.zip");
@@ -234,7 +234,7 @@ E2E_TEST(Archive_MissingLibraryOrFunctionShowsOneMessage) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Archive_ReportedFailureAsksNothing) {
+TEST(ArchiveDrop, Archive_ReportedFailureAsksNothing) {
     PeltoSession s("failed");
     StartWithLibraries(s, {"zip"});
     std::string broken = s.folder.File("broken.zip"), good = s.folder.File("good.zip");
@@ -253,7 +253,7 @@ E2E_TEST(Archive_ReportedFailureAsksNothing) {
     if (box) DismissMessageBox(box, IDNO);
 }
 
-E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
+TEST(ArchiveDrop, Archive_OnlyTheFirstDroppedFileCounts) {
     PeltoSession s("firstonly");
     StartWithLibraries(s, {"lzh", "zip"});
     ExampleFolder dl;
@@ -272,7 +272,7 @@ E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());
 }
 
-E2E_TEST(Archive_PathTooLongForTheCommandLineIsRefused) {
+TEST(ArchiveDrop, Archive_PathTooLongForTheCommandLineIsRefused) {
     PeltoSession s("longpath");
     StartWithLibraries(s, {"lzh"});
     // The LZH line is the path and its folder plus 11 bytes. In a folder of 121

@@ -3,8 +3,10 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "driver_framework.h"
+#include "watchdog.h"
 
 namespace e2e {
 
@@ -21,6 +23,9 @@ void PumpMessages() {
 void PumpFor(DWORD ms) {
     DWORD start = GetTickCount();
     for (;;) {
+        // Past its time limit a test stops at its next wait (never while a
+        // destructor runs during a stop already under way).
+        if (TestTimeIsUp() && std::uncaught_exceptions() == 0) throw TestAbort();
         PumpMessages();
         DWORD spent = GetTickCount() - start;
         if (spent >= ms) break;
@@ -533,6 +538,7 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
     std::memset(info, 0, sizeof *info);
     if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info))
         return false;
+    NoteStartedProcess(info->dwProcessId);
     // For a Unix program Wine returns no process handle and leaves garbage in
     // hThread; closing that closed whatever handle happened to have its value
     // (once the driver's cached HKEY_CURRENT_USER key).

@@ -80,9 +80,7 @@ COLORREF MintPixel(int x, int y) {
     return RGB(120 + x, 220, 180 - y);
 }
 
-E2E_TEST(Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
-    PeltoSession s("moldra");
-    s.Start();
+TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("pics").c_str(), nullptr), "cannot make pics");
     const std::string source = s.folder.File("pics\\mint.bmp");
     REQUIRE_MSG(WriteBmp24(source, 48, 24, MintPixel), "cannot write mint.bmp");
@@ -133,9 +131,7 @@ E2E_TEST(Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
     if (region) DeleteObject(region);
 }
 
-E2E_TEST(Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
-    PeltoSession s("moldrafail");
-    s.Start();
+TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     HWND dialog = OpenMaker(s);
     REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
 
@@ -162,9 +158,7 @@ E2E_TEST(Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
-    PeltoSession s("moldratwo");
-    s.Start();
+TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
     HWND first = OpenMaker(s);
     REQUIRE_MSG(first != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
     HWND second = OpenMaker(s);
@@ -223,9 +217,7 @@ E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
               "Moldra.ppi is still loaded after its dialogs closed");
 }
 
-E2E_TEST(Moldra_BrowsePutsThePickedPathInTheBitmapField) {
-    PeltoSession s("moldrabrowse");
-    s.Start();
+TEST_F(StartedPelto, Moldra_BrowsePutsThePickedPathInTheBitmapField) {
     const std::string picked = s.folder.File("skin\\default.bmp");
     HWND dialog = OpenMaker(s);
     REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());

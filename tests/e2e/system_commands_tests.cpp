@@ -19,9 +19,7 @@ const char kWallpaperQuestionTail[] = "\nこのファイルを壁紙に設定し
 
 std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
 
-E2E_TEST(System_ExitQuestionsAnsweredNoChangeNothing) {
-    PeltoSession s("exitno");
-    s.Start();
+TEST_F(StartedPelto, System_ExitQuestionsAnsweredNoChangeNothing) {
     struct Question {
         unsigned command;
         const char* text;
@@ -78,9 +76,7 @@ struct ControlPanelSwap {
     static constexpr const char* kDllOverrides = "Software\\Wine\\DllOverrides";
 };
 
-E2E_TEST(System_AppletThatCannotStartSaysSo) {
-    PeltoSession s("applets");
-    s.Start();
+TEST_F(StartedPelto, System_AppletThatCannotStartSaysSo) {
     ControlPanelSwap hidden(false);
     REQUIRE_MSG(hidden.ok, "cannot hide %s", hidden.real.c_str());
     for (unsigned command : {40054u, 40051u, 40059u, 40056u, 40055u}) {
@@ -102,7 +98,7 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 // Each applet command starts control.exe with its own applet, and no message.
-E2E_TEST(System_AppletsStartControlWithTheirApplet) {
+TEST(SystemCommands, System_AppletsStartControlWithTheirApplet) {
     ControlPanelSwap standIn(true);
     REQUIRE_MSG(standIn.ok, "cannot put the stand-in at %s", standIn.real.c_str());
     PeltoSession s("appletok");
@@ -139,9 +135,7 @@ HWND DropBitmapForQuestion(PeltoSession& s, const std::string& bmp, int x) {
     return box;
 }
 
-E2E_TEST(Drop_BitmapAnsweredYesBecomesTheWallpaper) {
-    PeltoSession s("dropyes");
-    s.Start();
+TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
     std::string bmp = s.folder.File("wall.bmp");
     HWND box = DropBitmapForQuestion(s, bmp, 100);
     MessageBoxContent c = ReadMessageBox(box);
@@ -153,18 +147,14 @@ E2E_TEST(Drop_BitmapAnsweredYesBecomesTheWallpaper) {
               Wallpaper().c_str(), bmp.c_str());
 }
 
-E2E_TEST(Drop_BitmapAnsweredNoChangesNothing) {
-    PeltoSession s("dropno");
-    s.Start();
+TEST_F(StartedPelto, Drop_BitmapAnsweredNoChangesNothing) {
     HWND box = DropBitmapForQuestion(s, s.folder.File("other.bmp"), 30);
     CHECK(DismissMessageBox(box, IDNO));
     PumpFor(800);
     CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
 }
 
-E2E_TEST(Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
-    PeltoSession s("dropkinds");
-    s.Start();
+TEST_F(StartedPelto, Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"),
                 zip = s.folder.File("pack.Zip"), second = s.folder.File("second.bmp");
@@ -190,9 +180,7 @@ E2E_TEST(Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     if (box) DismissMessageBox(box, IDNO);
 }
 
-E2E_TEST(Wallpaper_ChosenInTheDialogIsSetAtOnce) {
-    PeltoSession s("wallpaper");
-    s.Start();
+TEST_F(StartedPelto, Wallpaper_ChosenInTheDialogIsSetAtOnce) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string bmp = s.folder.File("chosen.bmp");
     REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");

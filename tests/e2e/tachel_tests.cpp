@@ -63,9 +63,7 @@ std::vector<int> Readings(HWND meter, DWORD ms) {
     return values;
 }
 
-E2E_TEST(Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
-    PeltoSession s("tachel");
-    s.Start();
+TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     const int row = TachelRow(s);
     REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
     CHECK_MSG(!ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi is loaded before any start");
@@ -151,9 +149,7 @@ E2E_TEST(Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Tachel_ReadingFollowsTheProcessorLoad) {
-    PeltoSession s("tachelload");
-    s.Start();
+TEST_F(StartedPelto, Tachel_ReadingFollowsTheProcessorLoad) {
     const int row = TachelRow(s);
     REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
     HWND meter = OpenMeter(s, row);

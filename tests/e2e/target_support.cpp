@@ -102,12 +102,14 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
         if (c == '/') c = '\\';
     DeleteFileA(windowsStatus.c_str());
     // Wine splits the command line into arguments the Windows way: the script is
-    // one double-quoted argument, so it must not hold double quotes itself.
-    std::string line = "/bin/sh -c \"" + shellCommand + "; echo $? > " + unixStatus + "\"";
+    // one double-quoted argument, so it must not hold double quotes itself. The
+    // status goes to a temp name first and is renamed into place, so the file,
+    // once it appears, already holds the whole line.
+    std::string line = "/bin/sh -c \"" + shellCommand + "; echo $? > " + unixStatus + ".part && mv -f " +
+                       unixStatus + ".part " + unixStatus + "\"";
     if (!RunUnixCommand(line)) return false;
     bool done = WaitUntil(timeoutMs, [&] { return FileExists(windowsStatus); });
     if (!done) return false;
-    PumpFor(50);  // the status is written; let the line reach the file
     HANDLE f = CreateFileA(windowsStatus.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, 0, nullptr);
     char status[16] = "";

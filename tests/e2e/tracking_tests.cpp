@@ -52,7 +52,7 @@ bool ParkPointer() {
     return XdotoolMouseMove(kParkX, kParkY);
 }
 
-E2E_TEST(Tracking_DefaultSkinOnWideAndNarrowTargets) {
+TEST(Tracking, Tracking_DefaultSkinOnWideAndNarrowTargets) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
@@ -73,7 +73,7 @@ E2E_TEST(Tracking_DefaultSkinOnWideAndNarrowTargets) {
     }
 }
 
-E2E_TEST(Tracking_EachAnchorCorner) {
+TEST(Tracking, Tracking_EachAnchorCorner) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     struct Case {
         const char* numbers;
@@ -97,7 +97,7 @@ E2E_TEST(Tracking_EachAnchorCorner) {
     }
 }
 
-E2E_TEST(Tracking_CornerOutsideOneToFourMovesNothing) {
+TEST(Tracking, Tracking_CornerOutsideOneToFourMovesNothing) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartPeltoWithSkin(p, "7 5 6 -7 -8");
@@ -115,7 +115,7 @@ E2E_TEST(Tracking_CornerOutsideOneToFourMovesNothing) {
               RectText(r).c_str());
 }
 
-E2E_TEST(Tracking_NewTargetPullsThePointerToItsCentre) {
+TEST(Tracking, Tracking_NewTargetPullsThePointerToItsCentre) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
@@ -134,7 +134,7 @@ E2E_TEST(Tracking_NewTargetPullsThePointerToItsCentre) {
               RectString(p.skin).c_str());
 }
 
-E2E_TEST(Tracking_PointerInsideTheTargetStays) {
+TEST(Tracking, Tracking_PointerInsideTheTargetStays) {
     RunningPelto p;
     StartDefaultPelto(p);
     // On the very edge: the left edge of the new target.
@@ -147,7 +147,7 @@ E2E_TEST(Tracking_PointerInsideTheTargetStays) {
     CHECK_MSG(c.x == 300 && c.y == 250, "pointer moved to (%ld, %ld)", c.x, c.y);
 }
 
-E2E_TEST(Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
+TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
     RunningPelto p;
     StartDefaultPelto(p);
     {
@@ -173,7 +173,7 @@ E2E_TEST(Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
     }
 }
 
-E2E_TEST(Tracking_UntitledForegroundWindowChangesNothing) {
+TEST(Tracking, Tracking_UntitledForegroundWindowChangesNothing) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
@@ -193,7 +193,7 @@ E2E_TEST(Tracking_UntitledForegroundWindowChangesNothing) {
               RectString(p.skin).c_str());
 }
 
-E2E_TEST(Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
+TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     RunningPelto p;
     StartDefaultPelto(p);
