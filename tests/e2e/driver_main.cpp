@@ -115,6 +115,43 @@ public:
     }
 };
 
+// The bench's check of its own watchdog, registered only with
+// PELTO_E2E_WATCHDOG_CHECK=1: a test that starts Pelto and a target and then
+// waits for ever (it must fail by name after its 10 s, with both processes
+// ended), and a test after it that must run and pass.
+class HangsPastItsLimit : public ::testing::Test {
+public:
+    void TestBody() override {
+        SetTestTimeLimit(10);
+        InstallFolder folder("watchdog");
+        PeltoProcess pelto;
+        REQUIRE_MSG(folder.ok() && pelto.Start(folder), "Pelto did not start");
+        TargetProcess target;
+        REQUIRE_MSG(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300}), "no target");
+        std::printf("watchdog check: Pelto %lu, target %lu\n", static_cast<unsigned long>(pelto.pid()),
+                    static_cast<unsigned long>(target.pid()));
+        std::fflush(stdout);
+        WaitUntil(1000000, [] { return false; });
+    }
+};
+
+class RunsAfterTheHang : public ::testing::Test {
+public:
+    void TestBody() override {
+        CHECK_MSG(OtherPeltoProcesses(GetCurrentProcessId()).empty(), "a Pelto of the hung test still runs");
+        CHECK_MSG(FindWindowA(nullptr, "Watchdog Target") == nullptr, "the hung test's target still runs");
+    }
+};
+
+void RegisterWatchdogCheck() {
+    const char* wanted = std::getenv("PELTO_E2E_WATCHDOG_CHECK");
+    if (!wanted || *wanted != '1') return;
+    ::testing::RegisterTest("WatchdogCheck", "HangsPastItsLimit", nullptr, nullptr, __FILE__, __LINE__,
+                            []() -> ::testing::Test* { return new HangsPastItsLimit; });
+    ::testing::RegisterTest("WatchdogCheck", "RunsAfterTheHang", nullptr, nullptr, __FILE__, __LINE__,
+                            []() -> ::testing::Test* { return new RunsAfterTheHang; });
+}
+
 int RunAcp() {
     UINT acp = GetACP();
     std::printf("ANSI code page: %u\n", acp);
@@ -168,6 +205,7 @@ int main(int argc, char** argv) {
     for (std::string& a : gtestArgs) gtestArgv.push_back(&a[0]);
     int gtestArgc = static_cast<int>(gtestArgv.size());
     gtestArgv.push_back(nullptr);
+    e2e::RegisterWatchdogCheck();
     ::testing::InitGoogleTest(&gtestArgc, gtestArgv.data());
     if (gtestArgc > 1) {
         std::printf("unknown option %s\n", gtestArgv[1]);

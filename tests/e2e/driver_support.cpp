@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "driver_framework.h"
+#include "target_support.h"
 #include "watchdog.h"
 
 namespace e2e {
@@ -521,8 +522,7 @@ MessageBoxContent ReadMessageBox(HWND box) {
 
 bool DismissMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
     if (!IsWindow(box)) return true;
-    HWND button = GetDlgItem(box, buttonId);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    if (!ClickDialogButton(box, buttonId)) return false;
     return WaitUntil(timeoutMs, [&] { return !IsWindow(box); });
 }
 
@@ -538,7 +538,8 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
     std::memset(info, 0, sizeof *info);
     if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info))
         return false;
-    NoteStartedProcess(info->dwProcessId);
+    // Wine gives a Unix program no process of its own to end.
+    if (info->hProcess) NoteStartedProcess(info->dwProcessId);
     // For a Unix program Wine returns no process handle and leaves garbage in
     // hThread; closing that closed whatever handle happened to have its value
     // (once the driver's cached HKEY_CURRENT_USER key).
@@ -651,6 +652,14 @@ std::string PeltoProcess::Describe() const {
         }
     }
     return state;
+}
+
+bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs) {
+    std::vector<HWND> windows = pelto.SkinWindows();
+    if (!pelto.Running() || windows.empty()) return false;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(windows.front(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0 &&
+           pelto.Running();
 }
 
 std::vector<DWORD> OtherPeltoProcesses(DWORD except) {

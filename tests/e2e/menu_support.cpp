@@ -167,8 +167,8 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
         CloseMenu(pelto.pid());
         return false;
     }
+    HWND sub = nullptr;
     if (place.sub >= 0) {
-        HWND sub = nullptr;
         WaitUntil(3000, [&] {
             for (HWND m : TopLevelWindowsOf(pelto.pid(), "#32768"))
                 if (m != menu && IsWindowVisible(m)) sub = m;
@@ -186,7 +186,13 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
             return false;
         }
     }
-    if (!WaitUntil(5000, [&] { return VisibleMenuWindow(pelto.pid()) == nullptr; })) {
+    // The menu's own windows go (a command may open a popup of its own at once).
+    const RECT menuRect = WindowRect(menu);
+    auto gone = [&](HWND w, const RECT& was) {
+        return !w || !IsWindow(w) || !IsWindowVisible(w) || !SameRect(WindowRect(w), was);
+    };
+    const RECT subRect = sub ? WindowRect(sub) : RECT{0, 0, 0, 0};
+    if (!WaitUntil(5000, [&] { return gone(menu, menuRect) && gone(sub, subRect); })) {
         *why = Format("the main menu stayed open after command %u was clicked", commandId);
         CloseMenu(pelto.pid());
         return false;

@@ -108,7 +108,10 @@ bool SkinSizeIs(HWND skin, int width, int height) {
 TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
     PeltoSession s("settingsopen");
     StartWith(s, [](const InstallFolder& f) {
-        return WriteTwoSkins(f) && f.WriteSetting("700 0 mint.skn") && WriteFileBytes(f.File("setting.old"), "stale");
+        // Written with a CR LF that a save does not write: the file's bytes tell
+        // whether a save happened, on either family.
+        return WriteTwoSkins(f) && f.WriteSetting("700 0 mint.skn\r\n") &&
+               WriteFileBytes(f.File("setting.old"), "stale");
     });
     HWND dialog = OpenSettings(s);
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
@@ -123,15 +126,17 @@ TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem)
     CHECK_MSG(!(GetWindowLongPtrA(GetDlgItem(dialog, kSkinFile), GWL_STYLE) & ES_READONLY),
               "the file name field is read-only");
 
-    // Enter (IDOK), Esc (IDCANCEL) and the close box end nothing.
+    // The commands Enter (IDOK), Esc (IDCANCEL) and the close box give end
+    // nothing (the messages themselves; the real keys and click have a test of
+    // their own), each sent and so handled when the send returns.
     ClickDialogButton(dialog, IDOK);
     ClickDialogButton(dialog, IDCANCEL);
-    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PumpFor(800);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_ABORTIFHUNG, 5000, &result);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn");
+    CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn\r\n");
 
-    ClickDialogButton(dialog, kOk);
+    CHECK(ClickDialogButton(dialog, kOk));
     REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn");
     CHECK_MSG(!FileExists(s.folder.File("setting.tmp")), "the save left setting.tmp");
@@ -215,6 +220,8 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
     PeltoSession s("settingsfollow");
     StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
     HWND dialog = OpenSettings(s);
+    // The menu was chosen with the pointer: park it again.
+    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
     HWND button = GetDlgItem(dialog, kFollowing);
     CHECK_EQ_STR(WindowText(button), "OFF");
     {

@@ -73,29 +73,35 @@ TEST(Tracking, Tracking_DefaultSkinOnWideAndNarrowTargets) {
     }
 }
 
-TEST(Tracking, Tracking_EachAnchorCorner) {
+struct CornerCase {
+    const char* name;
+    const char* numbers;
+    RECT target;
+    int x, y;
+};
+
+class EachAnchorCorner : public ::testing::TestWithParam<CornerCase> {};
+
+TEST_P(EachAnchorCorner, Tracking_EachAnchorCorner) {
+    const CornerCase& c = GetParam();
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    struct Case {
-        const char* numbers;
-        RECT target;
-        int x, y;
-    } cases[] = {
-        {"1 5 6 -7 -8", {100, 200, 900, 700}, 105, 206},
-        {"3 -100 -30 0 0", {100, 200, 900, 700}, 800, 670},
-        {"4 5 6 -7 -8", {100, 200, 200, 700}, 93, 692},  // narrow: small offsets
-    };
-    for (const Case& c : cases) {
-        RunningPelto p;
-        StartPeltoWithSkin(p, c.numbers);
-        TargetProcess target;
-        REQUIRE_MSG(StartPopupTarget(target, "Corner Target", c.target), "no target");
-        CHECK_MSG(WaitForWindowAt(p.skin, c.x, c.y), "skin \"%s\" at %s, expected (%d, %d)", c.numbers,
-                  RectString(p.skin).c_str(), c.x, c.y);
-        RECT r = WindowRect(p.skin);
-        CHECK_EQ_INT(r.right - r.left, 64);
-        CHECK_EQ_INT(r.bottom - r.top, 32);
-    }
+    RunningPelto p;
+    StartPeltoWithSkin(p, c.numbers);
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Corner Target", c.target), "no target");
+    CHECK_MSG(WaitForWindowAt(p.skin, c.x, c.y), "skin \"%s\" at %s, expected (%d, %d)", c.numbers,
+              RectString(p.skin).c_str(), c.x, c.y);
+    RECT r = WindowRect(p.skin);
+    CHECK_EQ_INT(r.right - r.left, 64);
+    CHECK_EQ_INT(r.bottom - r.top, 32);
 }
+
+INSTANTIATE_TEST_SUITE_P(Tracking, EachAnchorCorner,
+                         ::testing::Values(CornerCase{"TopLeft", "1 5 6 -7 -8", {100, 200, 900, 700}, 105, 206},
+                                           CornerCase{"BottomRight", "3 -100 -30 0 0", {100, 200, 900, 700}, 800, 670},
+                                           // narrow: small offsets
+                                           CornerCase{"BottomLeftNarrow", "4 5 6 -7 -8", {100, 200, 200, 700}, 93, 692}),
+                         [](const ::testing::TestParamInfo<CornerCase>& info) { return std::string(info.param.name); });
 
 TEST(Tracking, Tracking_CornerOutsideOneToFourMovesNothing) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");

@@ -17,6 +17,7 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -53,7 +54,7 @@ void AddDescendants(std::vector<DWORD>* pids) {
                 parentKnown = parentKnown || p == entry.th32ParentProcessID;
                 known = known || p == entry.th32ProcessID;
             }
-            if (parentKnown && !known && entry.th32ProcessID != GetCurrentProcessId()) {
+            if (parentKnown && !known && entry.th32ProcessID != 0 && entry.th32ProcessID != GetCurrentProcessId()) {
                 pids->push_back(entry.th32ProcessID);
                 grew = true;
             }
@@ -64,6 +65,8 @@ void AddDescendants(std::vector<DWORD>* pids) {
 
 void EndTestProcesses(std::vector<DWORD> pids) {
     for (DWORD pid : OtherPeltoProcesses(GetCurrentProcessId())) pids.push_back(pid);
+    // A process id of 0 would make every system process a "child".
+    pids.erase(std::remove(pids.begin(), pids.end(), 0ul), pids.end());
     AddDescendants(&pids);
     for (DWORD pid : pids) {
         if (pid == 0 || pid == GetCurrentProcessId()) continue;
@@ -147,7 +150,7 @@ bool DisarmWatchdog(bool passed) {
 }
 
 void NoteStartedProcess(DWORD pid) {
-    if (!wake) return;
+    if (!wake || pid == 0 || pid == GetCurrentProcessId()) return;
     EnterCriticalSection(&lock);
     started.push_back(pid);
     LeaveCriticalSection(&lock);

@@ -358,6 +358,7 @@ public:
 // 64 windows fill the table of stored windows: the 65th store says so and
 // hides nothing, and one press on the icon brings all 64 back.
 TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
+    SetTestTimeLimit(150);
     PeltoSession s("trayfull");
     REQUIRE_MSG(s.folder.WriteSetting("10 0 nothing"), "cannot write the setting file");  // a tick every 10 ms
     s.Start();
@@ -377,7 +378,12 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
         REQUIRE_MSG(BringToForeground(w), "store %d: the window did not come to the foreground", i + 1);
         PumpFor(300);  // ticks record it as the target
         std::vector<HWND> before = TrayIconWindows();
-        s.Command(40032);
+        // The first and the 65th store through the menu; the 63 that only fill
+        // the table in between are the command itself, posted.
+        if (i == 0 || i == 64)
+            s.Command(40032);
+        else
+            s.PostCommand(40032);
         if (i < 64) {
             REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(w); }), "store %d did not hide its window", i + 1);
             if (i == 0) {
