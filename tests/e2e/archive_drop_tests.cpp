@@ -142,7 +142,7 @@ void CheckSingleMessage(PeltoSession& s, const char* text) {
     CHECK_MSG(c.buttonIds.size() == 1 && c.buttonIds[0] == IDOK, "the message has other buttons than OK");
     CHECK_EQ_INT(s.pelto.MessageBoxes().size(), 1);
     CHECK(DismissMessageBox(box, IDOK));
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "after the message: %s", DescribeBoxes(s.pelto).c_str());
 }
 
@@ -185,7 +185,7 @@ TEST(ArchiveDrop, Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
 
     CHECK(DismissMessageBox(box, IDYES));
     CHECK_MSG(WaitUntil(5000, [&] { return !FileExists(archive); }), "the archive is still there after Yes");
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty(),
               "a further confirmation: %s", DescribeBoxes(s.pelto).c_str());
     std::string trashed = TrashedFile("mint.lzh");
@@ -207,7 +207,7 @@ TEST(ArchiveDrop, Archive_ZipPathWithBlanksAnsweredNoStays) {
     CHECK_EQ_STR(CallLog(s), "\"" + archive + "\" \"" + folder + "\"\n");
     CHECK_MSG(HoldsMembers(folder), "the members are not in %s", folder.c_str());
     CHECK(DismissMessageBox(box, IDNO));
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(FileExists(archive), "No moved the archive");
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "after No: %s", DescribeBoxes(s.pelto).c_str());
 }
@@ -266,7 +266,7 @@ TEST(ArchiveDrop, Archive_OnlyTheFirstDroppedFileCounts) {
     HWND box = WaitForQuestion(s, zip);
     REQUIRE_MSG(box != nullptr, "no question for the first file: %s", DescribeBoxes(s.pelto).c_str());
     CHECK(DismissMessageBox(box, IDNO));
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(CallLog(s), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"\n");  // the UNZIP32.DLL call only
     CHECK_MSG(HoldsMembers(dl.path) && !HoldsMembers(s.folder.path()), "the wrong archive was unpacked");
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());

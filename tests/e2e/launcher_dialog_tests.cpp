@@ -234,7 +234,7 @@ TEST(LauncherDialog, LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
     CHECK_MSG(ClickControl(settings, kCancel), "cannot click cancel of the settings dialog");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "a real click on cancel did not end the settings dialog");
-    PumpFor(300);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(LauncherFileOf(s.folder), before);
 }
 
@@ -253,7 +253,7 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
     ClickDialogButton(settings, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "cancel did not close the dialog");
-    PumpFor(500);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(LauncherFileOf(s.folder), before);
     settings = OpenSettings(s);
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "after cancel");
@@ -304,7 +304,7 @@ TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     REQUIRE_MSG(files != nullptr, "browse opened no file dialog");
     ClickDialogButton(files, IDCANCEL);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close");
-    PumpFor(300);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(ControlText(entry, kPath), "C:\\typed.exe");
 
     ClickDialogButton(entry, kBrowse);

@@ -168,7 +168,7 @@ TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
 TEST_F(StartedPelto, Drop_BitmapAnsweredNoChangesNothing) {
     HWND box = DropBitmapForQuestion(s, s.folder.File("other.bmp"), 30);
     CHECK(DismissMessageBox(box, IDNO));
-    PumpFor(800);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
 }
 

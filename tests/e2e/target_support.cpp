@@ -417,27 +417,52 @@ bool ClickDialogButton(HWND dialog, int id) {
     // The system finds no disabled control under a point, only its dialog.
     const HWND expected = IsWindowEnabled(button) ? button : dialog;
     POINT at;
-    if (!UncoveredPoint(button, expected, &at)) {
+    bool free = UncoveredPoint(button, expected, &at);
+    if (!free && BringToForeground(dialog)) {
+        // Wholly under another window (plug-in dialogs all open at (0, 0)): a
+        // user brings it to the front first, from the task bar.
+        WaitForPointerToRest();
+        free = UncoveredPoint(button, expected, &at);
+    }
+    if (!free) {
         RECT r = WindowRect(button);
         const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ADD_FAILURE() << Format("button %d of \"%s\" cannot be clicked: %p covers it (at its middle, %ld, %ld)", id,
-                                Printable(WindowText(dialog)).c_str(), static_cast<void*>(WindowFromPoint(centre)),
-                                centre.x, centre.y);
+        const HWND cover = WindowFromPoint(centre);
+        ADD_FAILURE() << Format("button %d of \"%s\" cannot be clicked: %p (%s \"%s\" at %s) covers it (at its middle, "
+                                "%ld, %ld)",
+                                id, Printable(WindowText(dialog)).c_str(), static_cast<void*>(cover),
+                                ClassNameOf(cover).c_str(), Printable(WindowText(cover)).c_str(),
+                                RectText(WindowRect(cover)).c_str(), centre.x, centre.y);
         return false;
     }
     return Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", at.x, at.y));
 }
+
+namespace {
+
+// Whether a click at the point reaches expectedHit. Seen from another process,
+// Wine's WindowFromPoint cannot ask a group box for its hit test, so it names
+// a group box around a control; the box is transparent to clicks.
+bool ClickReaches(POINT point, HWND expectedHit) {
+    const HWND hit = WindowFromPoint(point);
+    if (hit == expectedHit) return true;
+    const HWND parent = GetParent(expectedHit);
+    return hit && parent && GetParent(hit) == parent && ClassNameOf(hit) == "Button" &&
+           (GetWindowLongPtrA(hit, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+}  // namespace
 
 bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point) {
     RECT r = WindowRect(window);
     if (r.right - r.left < 5 || r.bottom - r.top < 5) return false;
     // The middle first, then a grid over the inside, 2 pixels in from the edges.
     *point = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    if (WindowFromPoint(*point) == expectedHit) return true;
+    if (ClickReaches(*point, expectedHit)) return true;
     for (int step = 0; step < 5; ++step)
         for (int across = 0; across < 9; ++across) {
             *point = {r.left + 2 + (r.right - r.left - 5) * across / 8, r.top + 2 + (r.bottom - r.top - 5) * step / 4};
-            if (WindowFromPoint(*point) == expectedHit) return true;
+            if (ClickReaches(*point, expectedHit)) return true;
         }
     return false;
 }
