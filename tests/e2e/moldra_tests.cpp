@@ -55,10 +55,13 @@ std::string FieldText(HWND dialog, int id) {
 
 std::string AnchorText(HWND dialog) { return FieldText(dialog, kAnchor); }
 
+// Real clicks on the anchor button, each seen to change its text.
 void PressAnchor(HWND dialog, int times) {
     for (int i = 0; i < times; ++i) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAnchor, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, kAnchor)));
+        const std::string before = AnchorText(dialog);
+        REQUIRE_MSG(ClickDialogButton(dialog, kAnchor), "cannot click the anchor button");
+        REQUIRE_MSG(WaitUntil(3000, [&] { return AnchorText(dialog) != before; }),
+                    "a click on the anchor button left it at \"%s\"", Printable(before).c_str());
     }
 }
 

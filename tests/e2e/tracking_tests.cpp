@@ -6,6 +6,7 @@
 
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "menu_support.h"
 #include "target_support.h"
 
 namespace {
@@ -41,6 +42,11 @@ void StartPeltoWithSkin(RunningPelto& p, const std::string& numbers) {
         return f.WriteSetting("500 0 corner.skn") && f.WriteSkinDefinition("corner.skn", "corner.bmp " + numbers + " T") &&
                f.WriteSkinBitmap("corner.bmp", 64, 32, [](int x, int) { return RGB(200, x * 3, 40); });
     });
+}
+
+void ChooseFromMenu(const RunningPelto& p, unsigned command) {
+    std::string why;
+    REQUIRE_MSG(ChooseFromMainMenu(p.pelto, command, &why), "main menu command %u: %s", command, why.c_str());
 }
 
 std::string RectString(HWND w) { return RectText(WindowRect(w)); }
@@ -207,7 +213,7 @@ TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
     REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 100, 700, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(p.skin, 435, 104), "skin never attached: %s", RectString(p.skin).c_str());
 
-    SendMessageA(p.skin, WM_COMMAND, 40023, 0);  // attachment off
+    ChooseFromMenu(p, 40023);  // attachment off
     MoveWindow(first.window(), 200, 300, 600, 400, TRUE);
     PumpFor(1500);
     CHECK_MSG(SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}), "skin moved with attachment off: %s",
@@ -217,11 +223,11 @@ TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
     TargetProcess second;
     REQUIRE_MSG(second.Start("--title \"Second Target\" --rect 150 150 500 400", "Second Target"), "no second target");
     PumpFor(1500);
-    PostMessageA(p.skin, WM_COMMAND, 40033, 0);
+    ChooseFromMenu(p, 40033);
     CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(second.window()) != FALSE; }), "second target not maximised");
     CHECK(!IsZoomed(first.window()));
 
-    SendMessageA(p.skin, WM_COMMAND, 40023, 0);  // on again: the next tick places it
+    ChooseFromMenu(p, 40023);  // on again: the next tick places it
     CHECK_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}); }),
               "skin did not move after attachment came back on");
 }

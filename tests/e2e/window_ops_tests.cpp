@@ -90,7 +90,7 @@ TEST_F(StartedPelto, Sweep_CloseAllActsOnExactlyTheQualifyingWindows) {
 
 TEST_F(StartedPelto, Sweep_MoveHotkeysMoveQualifyingWindowsBy100) {
     // Attachment off, so that the skin window stays put unless the sweep moves it.
-    SendMessageA(s.skin, WM_COMMAND, 40023, 0);
+    s.Command(40023);
     SweepScene scene;
     scene.Start();
     RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
