@@ -695,6 +695,12 @@ bool XdotoolMouseMove(int x, int y, DWORD timeoutMs) {
 bool DriverToolsWork(std::string* why) {
     // Over a window of the driver's own, so that Wine hears of each move.
     Backdrop under({800, 600, 1100, 900}, RGB(0, 0, 160));
+    // On a busy machine the window may not be on the screen yet: a move over
+    // no Wine window is not heard of.
+    if (!under.WaitPainted(10000)) {
+        *why = "the driver's own window never showed on the screen";
+        return false;
+    }
     for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
         if (!XdotoolMouseMove(p.x, p.y)) {
             POINT now = {0, 0};
