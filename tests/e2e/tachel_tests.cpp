@@ -45,6 +45,13 @@ int Median(std::vector<int> values) {
     return values[values.size() / 2];
 }
 
+int Mean(const std::vector<int>& values) {
+    if (values.empty()) return -1;
+    long sum = 0;
+    for (int v : values) sum += v;
+    return static_cast<int>(sum / static_cast<long>(values.size()));
+}
+
 std::string Listed(const std::vector<int>& values) {
     std::string text;
     for (int v : values) text += Format("%s%d", text.empty() ? "" : " ", v);
@@ -244,12 +251,14 @@ TEST_F(StartedPelto, Tachel_ReadingFollowsTheProcessorLoad) {
     }
     Trace("quiet readings %s (machine %d%%), busy readings %s (machine %d%%)", Listed(quiet.readings).c_str(),
           quiet.machine, Listed(loaded.readings).c_str(), loaded.machine);
-    const int quietMedian = Median(quiet.readings);
+    // The machine's figure is an average over the span, and so is the bar's
+    // here: a burst of other work in the span moves both alike.
+    const int quietMean = Mean(quiet.readings);
     const int loadedMedian = Median(loaded.readings);
     // The agreement tells a bar stuck high from a working one whenever the
     // machine ran below about 75%; the Windows 9x run above tells it always.
     REQUIRE_MSG(quiet.machine >= 0, "the driver cannot measure the machine's load");
-    CHECK_MSG(std::abs(quietMedian - quiet.machine) <= 25, "quiet: the bar read %s while the machine ran at %d%%",
+    CHECK_MSG(std::abs(quietMean - quiet.machine) <= 25, "quiet: the bar read %s while the machine ran at %d%%",
               Listed(quiet.readings).c_str(), quiet.machine);
     // Every processor busy: the whole machine near full load, on either family
     // (the Windows 98 setting falls back to the processor times under Wine).
