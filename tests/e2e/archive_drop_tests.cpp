@@ -142,7 +142,7 @@ void CheckSingleMessage(PeltoSession& s, const char* text) {
     CHECK_MSG(c.buttonIds.size() == 1 && c.buttonIds[0] == IDOK, "the message has other buttons than OK");
     CHECK_EQ_INT(s.pelto.MessageBoxes().size(), 1);
     CHECK(DismissMessageBox(box, IDOK));
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "after the message: %s", DescribeBoxes(s.pelto).c_str());
 }
 
@@ -169,7 +169,7 @@ struct ExampleFolder {
     ~ExampleFolder() { RemoveTree("C:\\dl"); }
 };
 
-E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
+TEST(ArchiveDrop, Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     PeltoSession s("lzhyes");
     StartWithLibraries(s, {"lzh"});
     ExampleFolder dl;
@@ -185,7 +185,7 @@ E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
 
     CHECK(DismissMessageBox(box, IDYES));
     CHECK_MSG(WaitUntil(5000, [&] { return !FileExists(archive); }), "the archive is still there after Yes");
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty(),
               "a further confirmation: %s", DescribeBoxes(s.pelto).c_str());
     std::string trashed = TrashedFile("mint.lzh");
@@ -195,7 +195,7 @@ E2E_TEST(Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Archive_ZipPathWithBlanksAnsweredNoStays) {
+TEST(ArchiveDrop, Archive_ZipPathWithBlanksAnsweredNoStays) {
     PeltoSession s("zipno");
     StartWithLibraries(s, {"zip"});
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("my files").c_str(), nullptr), "no folder");
@@ -207,12 +207,12 @@ E2E_TEST(Archive_ZipPathWithBlanksAnsweredNoStays) {
     CHECK_EQ_STR(CallLog(s), "\"" + archive + "\" \"" + folder + "\"\n");
     CHECK_MSG(HoldsMembers(folder), "the members are not in %s", folder.c_str());
     CHECK(DismissMessageBox(box, IDNO));
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(FileExists(archive), "No moved the archive");
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "after No: %s", DescribeBoxes(s.pelto).c_str());
 }
 
-E2E_TEST(Archive_MissingLibraryOrFunctionShowsOneMessage) {
+TEST(ArchiveDrop, Archive_MissingLibraryOrFunctionShowsOneMessage) {
     PeltoSession s("nolibrary");
     StartWithLibraries(s, {});
     std::string lzh = s.folder.File("a.lzh"), zip = s.folder.File("a.zip");
@@ -234,7 +234,7 @@ E2E_TEST(Archive_MissingLibraryOrFunctionShowsOneMessage) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Archive_ReportedFailureAsksNothing) {
+TEST(ArchiveDrop, Archive_ReportedFailureAsksNothing) {
     PeltoSession s("failed");
     StartWithLibraries(s, {"zip"});
     std::string broken = s.folder.File("broken.zip"), good = s.folder.File("good.zip");
@@ -253,7 +253,7 @@ E2E_TEST(Archive_ReportedFailureAsksNothing) {
     if (box) DismissMessageBox(box, IDNO);
 }
 
-E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
+TEST(ArchiveDrop, Archive_OnlyTheFirstDroppedFileCounts) {
     PeltoSession s("firstonly");
     StartWithLibraries(s, {"lzh", "zip"});
     ExampleFolder dl;
@@ -266,13 +266,13 @@ E2E_TEST(Archive_OnlyTheFirstDroppedFileCounts) {
     HWND box = WaitForQuestion(s, zip);
     REQUIRE_MSG(box != nullptr, "no question for the first file: %s", DescribeBoxes(s.pelto).c_str());
     CHECK(DismissMessageBox(box, IDNO));
-    PumpFor(1200);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(CallLog(s), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"\n");  // the UNZIP32.DLL call only
     CHECK_MSG(HoldsMembers(dl.path) && !HoldsMembers(s.folder.path()), "the wrong archive was unpacked");
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());
 }
 
-E2E_TEST(Archive_PathTooLongForTheCommandLineIsRefused) {
+TEST(ArchiveDrop, Archive_PathTooLongForTheCommandLineIsRefused) {
     PeltoSession s("longpath");
     StartWithLibraries(s, {"lzh"});
     // The LZH line is the path and its folder plus 11 bytes. In a folder of 121

@@ -1,6 +1,12 @@
-// A very small test framework for the end-to-end driver: named test functions,
-// checks that record a failure and go on, and checks that end the test.
+// The end-to-end driver's test framework: GoogleTest, with a few shims that keep
+// the driver's older check macros working (CHECK, CHECK_MSG, CHECK_EQ_INT,
+// CHECK_EQ_STR: a failure that lets the test go on; REQUIRE_MSG: a failure that
+// ends the test, also from inside a helper function), a per-test time limit and
+// a trace.
 #pragma once
+#include <gtest/gtest.h>
+
+#include <exception>
 #include <string>
 
 #ifdef __MINGW_PRINTF_FORMAT
@@ -11,21 +17,15 @@
 
 namespace e2e {
 
-using TestFunction = void (*)();
-
-// Adds a test to the list the driver runs, in the order of registration.
-struct TestRegistration {
-    TestRegistration(const char* name, TestFunction function);
+// Thrown by REQUIRE_MSG (and by a wait once the test's time is up): ends the
+// running test. GoogleTest catches it and counts the test as failed; the failure
+// that stopped it is recorded before the throw.
+struct TestAbort : std::exception {
+    const char* what() const noexcept override { return "the test stopped at the failure above"; }
 };
 
-// Thrown by REQUIRE checks: ends the running test, which then counts as failed.
-struct TestAbort {};
-
-// Notes a failure of the running test ("file:line: message").
-void RecordFailure(const char* file, int line, const std::string& message);
-
 // Whether the running test has recorded a failure so far.
-bool CurrentTestFailed();
+inline bool CurrentTestFailed() { return ::testing::Test::HasFailure(); }
 
 // With PELTO_E2E_TRACE=1 in the environment, prints a line with the milliseconds
 // since the running test began; otherwise does nothing.
@@ -38,47 +38,51 @@ std::string Format(const char* format, ...) E2E_PRINTF(1, 2);
 // so that CP932 texts can be shown in ASCII output.
 std::string Printable(const std::string& text);
 
+// The running test's time limit, in seconds (60 unless a test sets more at its
+// start). Past it the test fails with its name, the processes it started are
+// ended, and its next wait stops it.
+void SetTestTimeLimit(unsigned seconds);
+constexpr unsigned kDefaultTestTimeLimit = 60;
+
+// Whether the running test has run past its time limit (the first call that
+// finds it so records the failure).
+bool TestTimeIsUp();
+
+// "Group.Name" of the running test ("" outside a test).
+std::string CurrentTestName();
+
 }  // namespace e2e
 
-#define E2E_TEST(name)                                                              \
-    static void name();                                                             \
-    static const ::e2e::TestRegistration name##_registration(#name, name);          \
-    static void name()
+// A test in the older form: converts by replacing E2E_TEST(name) with
+// TEST(Group, name). Until then it runs in the group "E2E".
+#define E2E_TEST(name) TEST(E2E, name)
 
-#define CHECK(cond)                                                                 \
-    do {                                                                            \
-        if (!(cond)) ::e2e::RecordFailure(__FILE__, __LINE__, "CHECK(" #cond ")"); \
+// Each shim is one statement, so that "if (x) CHECK(y); else ..." means what it says.
+#define CHECK(cond)          \
+    do {                     \
+        EXPECT_TRUE(cond);   \
     } while (0)
 
-#define CHECK_MSG(cond, ...)                                                            \
+#define CHECK_MSG(cond, ...)                                   \
+    do {                                                       \
+        EXPECT_TRUE(cond) << ::e2e::Format(__VA_ARGS__);       \
+    } while (0)
+
+#define REQUIRE_MSG(cond, ...)                                                       \
+    do {                                                                             \
+        if (!(cond)) {                                                               \
+            ADD_FAILURE() << "REQUIRE(" #cond "): " << ::e2e::Format(__VA_ARGS__);   \
+            throw ::e2e::TestAbort();                                                \
+        }                                                                            \
+    } while (0)
+
+#define CHECK_EQ_INT(actual, expected)                                                  \
     do {                                                                                \
-        if (!(cond)) ::e2e::RecordFailure(__FILE__, __LINE__, ::e2e::Format(__VA_ARGS__)); \
+        EXPECT_EQ(static_cast<long long>(actual), static_cast<long long>(expected));    \
     } while (0)
 
-#define REQUIRE_MSG(cond, ...)                                                          \
-    do {                                                                                \
-        if (!(cond)) {                                                                  \
-            ::e2e::RecordFailure(__FILE__, __LINE__, ::e2e::Format(__VA_ARGS__));       \
-            throw ::e2e::TestAbort();                                                   \
-        }                                                                               \
-    } while (0)
-
-#define CHECK_EQ_INT(actual, expected)                                                        \
-    do {                                                                                      \
-        long long e2e_a_ = static_cast<long long>(actual);                                    \
-        long long e2e_e_ = static_cast<long long>(expected);                                  \
-        if (e2e_a_ != e2e_e_)                                                                 \
-            ::e2e::RecordFailure(__FILE__, __LINE__,                                          \
-                                 ::e2e::Format("%s is %lld, expected %lld", #actual, e2e_a_, e2e_e_)); \
-    } while (0)
-
-#define CHECK_EQ_STR(actual, expected)                                                        \
-    do {                                                                                      \
-        std::string e2e_a_ = (actual);                                                        \
-        std::string e2e_e_ = (expected);                                                      \
-        if (e2e_a_ != e2e_e_)                                                                 \
-            ::e2e::RecordFailure(__FILE__, __LINE__,                                          \
-                                 ::e2e::Format("%s is \"%s\", expected \"%s\"", #actual,       \
-                                               ::e2e::Printable(e2e_a_).c_str(),              \
-                                               ::e2e::Printable(e2e_e_).c_str()));            \
+// Compared as printable text, so CP932 bytes show as \xNN in a failure.
+#define CHECK_EQ_STR(actual, expected)                                                                 \
+    do {                                                                                               \
+        EXPECT_EQ(::e2e::Printable(std::string(actual)), ::e2e::Printable(std::string(expected)));    \
     } while (0)

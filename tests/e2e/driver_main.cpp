@@ -1,60 +1,41 @@
 // PeltoDriver: starts Pelto.exe from fresh copies of an installed folder and
-// checks what it does, from the outside, as another Win32 process.
+// checks what it does, from the outside, as another Win32 process. The tests are
+// GoogleTest tests.
 //
 //   PeltoDriver.exe acp                          prints the ANSI code page; 0 only for 932
-//   PeltoDriver.exe <install-dir> [filter ...]   runs every test whose name contains a filter
-//                                                (all tests when none is given)
+//   PeltoDriver.exe <install-dir> [filter ...]   runs every test whose full name
+//                                                ("Group.Name") contains a filter (all
+//                                                tests when none is given)
 //
+// Arguments that begin with --gtest_ go to GoogleTest as they are (--gtest_repeat,
+// --gtest_shuffle, --gtest_output=xml:..., --gtest_filter=... in its own patterns).
 // The install folder may also come from the environment variable PELTO_E2E_INSTALL;
-// then every argument is a filter.
+// then every other argument is a filter.
+//
+// Besides GoogleTest's own output the driver prints, for the test command, one
+// line "PASS name (N s)" or "FAIL name (N s)" per test and, at the end,
+// "e2e: N passed, N failed" (over every repeat).
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "target_support.h"
+#include "watchdog.h"
 
 namespace e2e {
 namespace {
 
-struct TestEntry {
-    const char* name;
-    TestFunction function;
-};
-
-std::vector<TestEntry>& Registry() {
-    static std::vector<TestEntry> registry;
-    return registry;
-}
-
-std::vector<std::string>* currentFailures = nullptr;
 DWORD testStart = 0;
-
-const char* BaseName(const char* path) {
-    const char* base = path;
-    for (const char* p = path; *p; ++p)
-        if (*p == '/' || *p == '\\') base = p + 1;
-    return base;
-}
+std::string currentTest;
 
 }  // namespace
-
-TestRegistration::TestRegistration(const char* name, TestFunction function) {
-    Registry().push_back({name, function});
-}
-
-void RecordFailure(const char* file, int line, const std::string& message) {
-    std::string entry = Format("%s:%d: %s", BaseName(file), line, message.c_str());
-    if (currentFailures)
-        currentFailures->push_back(entry);
-    else
-        std::printf("failure outside a test: %s\n", entry.c_str());
-}
 
 void Trace(const char* format, ...) {
     static const bool enabled = [] {
@@ -71,7 +52,7 @@ void Trace(const char* format, ...) {
     va_end(args);
 }
 
-bool CurrentTestFailed() { return currentFailures && !currentFailures->empty(); }
+std::string CurrentTestName() { return currentTest; }
 
 std::string Format(const char* format, ...) {
     va_list args;
@@ -105,9 +86,71 @@ std::string Printable(const std::string& text) {
     return out;
 }
 
-}  // namespace e2e
-
 namespace {
+
+// Starts each test from a clean key state with the watchdog armed, and prints
+// the lines the test command reads.
+class RunLines : public ::testing::EmptyTestEventListener {
+public:
+    int passed = 0;
+    int failed = 0;
+
+    void OnTestStart(const ::testing::TestInfo& info) override {
+        currentTest = std::string(info.test_suite_name()) + "." + info.name();
+        testStart = GetTickCount();
+        ArmWatchdog(currentTest);
+        // A key release that Wine missed in an earlier test would hold a
+        // modifier down for this one.
+        ReleaseModifierKeys();
+    }
+
+    void OnTestEnd(const ::testing::TestInfo& info) override {
+        bool ok = !info.result()->Failed();
+        if (DisarmWatchdog(ok)) ok = false;
+        double seconds = (GetTickCount() - testStart) / 1000.0;
+        ++(ok ? passed : failed);
+        std::printf("%s %s (%.1f s)\n", ok ? "PASS" : "FAIL", currentTest.c_str(), seconds);
+        std::fflush(stdout);
+        currentTest.clear();
+    }
+};
+
+// The bench's check of its own watchdog, registered only with
+// PELTO_E2E_WATCHDOG_CHECK=1: a test that starts Pelto and a target and then
+// waits for ever (it must fail by name after its 10 s, with both processes
+// ended), and a test after it that must run and pass.
+class HangsPastItsLimit : public ::testing::Test {
+public:
+    void TestBody() override {
+        SetTestTimeLimit(10);
+        InstallFolder folder("watchdog");
+        PeltoProcess pelto;
+        REQUIRE_MSG(folder.ok() && pelto.Start(folder), "Pelto did not start");
+        TargetProcess target;
+        REQUIRE_MSG(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300}), "no target");
+        std::printf("watchdog check: Pelto %lu, target %lu\n", static_cast<unsigned long>(pelto.pid()),
+                    static_cast<unsigned long>(target.pid()));
+        std::fflush(stdout);
+        WaitUntil(1000000, [] { return false; });
+    }
+};
+
+class RunsAfterTheHang : public ::testing::Test {
+public:
+    void TestBody() override {
+        CHECK_MSG(OtherPeltoProcesses(GetCurrentProcessId()).empty(), "a Pelto of the hung test still runs");
+        CHECK_MSG(FindWindowA(nullptr, "Watchdog Target") == nullptr, "the hung test's target still runs");
+    }
+};
+
+void RegisterWatchdogCheck() {
+    const char* wanted = std::getenv("PELTO_E2E_WATCHDOG_CHECK");
+    if (!wanted || *wanted != '1') return;
+    ::testing::RegisterTest("WatchdogCheck", "HangsPastItsLimit", nullptr, nullptr, __FILE__, __LINE__,
+                            []() -> ::testing::Test* { return new HangsPastItsLimit; });
+    ::testing::RegisterTest("WatchdogCheck", "RunsAfterTheHang", nullptr, nullptr, __FILE__, __LINE__,
+                            []() -> ::testing::Test* { return new RunsAfterTheHang; });
+}
 
 int RunAcp() {
     UINT acp = GetACP();
@@ -116,86 +159,76 @@ int RunAcp() {
     return acp == 932 ? 0 : 1;
 }
 
-bool Selected(const char* name, const std::vector<std::string>& filters) {
-    if (filters.empty()) return true;
-    for (const std::string& f : filters)
-        if (std::strstr(name, f.c_str())) return true;
-    return false;
-}
-
-int RunTests(const std::vector<std::string>& filters) {
-    int passed = 0, failed = 0;
-    std::string why;
-    if (!e2e::DriverToolsWork(&why)) {
-        std::printf("e2e run aborted: the driver's tools do not work: %s\n", why.c_str());
-        std::printf("e2e: 0 passed, 1 failed\n");
-        std::fflush(stdout);
-        return 1;
-    }
-    for (const e2e::TestEntry& test : e2e::Registry()) {
-        if (!Selected(test.name, filters)) continue;
-        // A key release that Wine missed in an earlier test would hold a
-        // modifier down for this one.
-        e2e::ReleaseModifierKeys();
-        std::vector<std::string> failures;
-        e2e::currentFailures = &failures;
-        DWORD start = GetTickCount();
-        e2e::testStart = start;
-        try {
-            test.function();
-        } catch (const e2e::TestAbort&) {
-            // The failure that ended the test is already recorded.
-        } catch (const std::exception& ex) {
-            failures.push_back(e2e::Format("exception: %s", ex.what()));
-        }
-        e2e::currentFailures = nullptr;
-        double seconds = (GetTickCount() - start) / 1000.0;
-        if (failures.empty()) {
-            ++passed;
-            std::printf("PASS %s\n", test.name);
-        } else {
-            ++failed;
-            std::string reasons;
-            for (const std::string& f : failures) reasons += (reasons.empty() ? "" : "; ") + f;
-            std::printf("FAIL %s: %s\n", test.name, reasons.c_str());
-        }
-        std::printf("  (%s took %.1f s)\n", test.name, seconds);
-        std::fflush(stdout);
-    }
-    if (passed + failed == 0) {
-        std::printf("no test matches the filter\n");
-        ++failed;
-    }
+int Summary(int passed, int failed) {
     std::printf("e2e: %d passed, %d failed\n", passed, failed);
     std::fflush(stdout);
     return failed ? 1 : 0;
 }
 
+// "name contains filter" for each plain argument, as GoogleTest patterns.
+std::string FilterFrom(const std::vector<std::string>& filters) {
+    std::string pattern;
+    for (const std::string& f : filters) pattern += (pattern.empty() ? "*" : ":*") + f + "*";
+    return pattern;
+}
+
 }  // namespace
+}  // namespace e2e
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "acp") == 0) return RunAcp();
+    if (argc >= 2 && std::strcmp(argv[1], "acp") == 0) return e2e::RunAcp();
 
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> filters, gtestArgs;
     std::string install;
     const char* fromEnvironment = std::getenv("PELTO_E2E_INSTALL");
-    if (fromEnvironment && *fromEnvironment) {
-        install = fromEnvironment;
-    } else if (!args.empty()) {
-        install = args.front();
-        args.erase(args.begin());
+    if (fromEnvironment && *fromEnvironment) install = fromEnvironment;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a.rfind("--gtest_", 0) == 0)
+            gtestArgs.push_back(a);
+        else if (install.empty())
+            install = a;
+        else
+            filters.push_back(a);
     }
     if (install.empty()) {
         std::printf("usage: PeltoDriver.exe acp | PeltoDriver.exe <install-dir> [test-name-filter ...]\n");
-        std::printf("e2e: 0 passed, 1 failed\n");
-        return 1;
+        return e2e::Summary(0, 1);
     }
     if (!e2e::SetStagedInstall(install)) {
         std::printf("no Pelto.exe in the install folder %s\n", install.c_str());
-        std::printf("e2e: 0 passed, 1 failed\n");
-        return 1;
+        return e2e::Summary(0, 1);
     }
+    if (!filters.empty()) gtestArgs.push_back("--gtest_filter=" + e2e::FilterFrom(filters));
+
+    std::vector<char*> gtestArgv = {argv[0]};
+    for (std::string& a : gtestArgs) gtestArgv.push_back(&a[0]);
+    int gtestArgc = static_cast<int>(gtestArgv.size());
+    gtestArgv.push_back(nullptr);
+    e2e::RegisterWatchdogCheck();
+    ::testing::InitGoogleTest(&gtestArgc, gtestArgv.data());
+    if (gtestArgc > 1) {
+        std::printf("unknown option %s\n", gtestArgv[1]);
+        return e2e::Summary(0, 1);
+    }
+
     std::printf("install folder: %s (ANSI code page %u)\n", e2e::StagedInstall().c_str(), GetACP());
     std::fflush(stdout);
-    return RunTests(args);
+    std::string why;
+    if (!e2e::DriverToolsWork(&why)) {
+        std::printf("e2e run aborted: the driver's tools do not work: %s\n", why.c_str());
+        return e2e::Summary(0, 1);
+    }
+
+    auto* lines = new e2e::RunLines;  // the listener list owns it
+    ::testing::UnitTest::GetInstance()->listeners().Append(lines);
+    e2e::StartWatchdog();
+    // The driver's own counts (which include the watchdog's verdicts) decide.
+    const int gtestStatus = RUN_ALL_TESTS();
+    (void)gtestStatus;
+    if (lines->passed + lines->failed == 0) {
+        std::printf("no test matches the filter\n");
+        return e2e::Summary(0, 1);
+    }
+    return e2e::Summary(lines->passed, lines->failed);
 }

@@ -3,8 +3,11 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 
 #include "driver_framework.h"
+#include "target_support.h"
+#include "watchdog.h"
 
 namespace e2e {
 
@@ -21,6 +24,9 @@ void PumpMessages() {
 void PumpFor(DWORD ms) {
     DWORD start = GetTickCount();
     for (;;) {
+        // Past its time limit a test stops at its next wait (never while a
+        // destructor runs during a stop already under way).
+        if (TestTimeIsUp() && std::uncaught_exceptions() == 0) throw TestAbort();
         PumpMessages();
         DWORD spent = GetTickCount() - start;
         if (spent >= ms) break;
@@ -516,8 +522,7 @@ MessageBoxContent ReadMessageBox(HWND box) {
 
 bool DismissMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
     if (!IsWindow(box)) return true;
-    HWND button = GetDlgItem(box, buttonId);
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    if (!ClickDialogButton(box, buttonId)) return false;
     return WaitUntil(timeoutMs, [&] { return !IsWindow(box); });
 }
 
@@ -533,6 +538,8 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
     std::memset(info, 0, sizeof *info);
     if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info))
         return false;
+    // Wine gives a Unix program no process of its own to end.
+    if (info->hProcess) NoteStartedProcess(info->dwProcessId);
     // For a Unix program Wine returns no process handle and leaves garbage in
     // hThread; closing that closed whatever handle happened to have its value
     // (once the driver's cached HKEY_CURRENT_USER key).
@@ -647,6 +654,14 @@ std::string PeltoProcess::Describe() const {
     return state;
 }
 
+bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs) {
+    std::vector<HWND> windows = pelto.SkinWindows();
+    if (!pelto.Running() || windows.empty()) return false;
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(windows.front(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0 &&
+           pelto.Running();
+}
+
 std::vector<DWORD> OtherPeltoProcesses(DWORD except) {
     std::vector<DWORD> pids;
     HWND w = nullptr;
@@ -680,6 +695,12 @@ bool XdotoolMouseMove(int x, int y, DWORD timeoutMs) {
 bool DriverToolsWork(std::string* why) {
     // Over a window of the driver's own, so that Wine hears of each move.
     Backdrop under({800, 600, 1100, 900}, RGB(0, 0, 160));
+    // On a busy machine the window may not be on the screen yet: a move over
+    // no Wine window is not heard of.
+    if (!under.WaitPainted(10000)) {
+        *why = "the driver's own window never showed on the screen";
+        return false;
+    }
     for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
         if (!XdotoolMouseMove(p.x, p.y)) {
             POINT now = {0, 0};

@@ -169,8 +169,8 @@ struct MessageBoxContent {
 // Visible top-level dialog windows ("#32770") of a process.
 std::vector<HWND> MessageBoxesOf(DWORD pid);
 MessageBoxContent ReadMessageBox(HWND box);
-// Presses a button of the box (posts WM_COMMAND with its id) and waits until the
-// box is gone. Returns false when it is still there after timeoutMs.
+// Presses a button of the box with a real click (ClickDialogButton) and waits
+// until the box is gone. Returns false when it is still there after timeoutMs.
 bool DismissMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
 
 // ---------------------------------------------------------------- processes
@@ -229,6 +229,10 @@ private:
     DWORD pid_ = 0;
     DWORD startError_ = 0;
 };
+
+// Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:
+// its message loop is free again (no modal loop or glide holds it).
+bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs = 2000);
 
 // Processes other than `except` that show a "PeltoClass" window.
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);

@@ -101,7 +101,7 @@ void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
 
 const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
 
-E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
+TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     PeltoSession s("dialogs");
     REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
     s.Start();
@@ -198,7 +198,7 @@ E2E_TEST(LauncherDialogs_AddEditDeleteAndApply) {
 
 // Esc, Enter and the close box end neither dialog; the keys demonstrably reach
 // each dialog, and each dialog's own button, pressed for real, does end it.
-E2E_TEST(LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
+TEST(LauncherDialog, LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
     PeltoSession s("dialogkeys");
     REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
     const std::string before = LauncherFileOf(s.folder);
@@ -234,11 +234,11 @@ E2E_TEST(LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
     CHECK_MSG(ClickControl(settings, kCancel), "cannot click cancel of the settings dialog");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "a real click on cancel did not end the settings dialog");
-    PumpFor(300);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(LauncherFileOf(s.folder), before);
 }
 
-E2E_TEST(LauncherDialogs_CancelChangesNeitherListNorFile) {
+TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     PeltoSession s("dialogcancel");
     REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
     const std::string before = LauncherFileOf(s.folder);
@@ -253,7 +253,7 @@ E2E_TEST(LauncherDialogs_CancelChangesNeitherListNorFile) {
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
     ClickDialogButton(settings, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "cancel did not close the dialog");
-    PumpFor(500);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(LauncherFileOf(s.folder), before);
     settings = OpenSettings(s);
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "after cancel");
@@ -292,9 +292,7 @@ BOOL CALLBACK FindFileNameEdit(HWND child, LPARAM lParam) {
     return TRUE;
 }
 
-E2E_TEST(LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
-    PeltoSession s("dialogbrowse");
-    s.Start();
+TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     const std::string chosen = s.folder.File("Pelto.exe");
     HWND settings = OpenSettings(s);
     HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
@@ -306,7 +304,7 @@ E2E_TEST(LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     REQUIRE_MSG(files != nullptr, "browse opened no file dialog");
     ClickDialogButton(files, IDCANCEL);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close");
-    PumpFor(300);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(ControlText(entry, kPath), "C:\\typed.exe");
 
     ClickDialogButton(entry, kBrowse);
@@ -328,7 +326,7 @@ E2E_TEST(LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
               Printable(LauncherFileOf(s.folder)).c_str());
 }
 
-E2E_TEST(LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
+TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
     PeltoSession s("dialoglimits");
     std::vector<LauncherItem> items;
     for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\p%d.exe", i), Format("P %d", i)});
@@ -381,7 +379,7 @@ namespace {
 using namespace e2e;
 
 // What start-up reads from launch_data, as the settings dialog then shows it.
-E2E_TEST(LauncherDialogs_ShowTheListAsStartUpReadIt) {
+TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
     {
         // CR LF line ends, and more entries than the list holds: the first 100.
         PeltoSession s("startupcrlf");

@@ -27,7 +27,7 @@ void CheckAtOrigin(const DialogLayout& dialog, int id) {
     CHECK_MSG(dialog.x == 0 && dialog.y == 0, "dialog %d at (%d, %d), expected (0, 0)", id, dialog.x, dialog.y);
 }
 
-E2E_TEST(Layout_LauncherSettingsDialogMatchesItsTable) {
+TEST(LauncherLayout, Layout_LauncherSettingsDialogMatchesItsTable) {
     DialogLayout dialog;
     std::string error;
     REQUIRE_MSG(LoadDialogLayout(PeltoPath(), 128, &dialog, &error), "dialog 128: %s", error.c_str());
@@ -51,7 +51,7 @@ E2E_TEST(Layout_LauncherSettingsDialogMatchesItsTable) {
     for (const DialogControl& c : dialog.controls) CHECK_MSG(c.id != 1017, "dialog 128 has a control 1017");
 }
 
-E2E_TEST(Layout_LauncherEntryDialogMatchesItsTable) {
+TEST(LauncherLayout, Layout_LauncherEntryDialogMatchesItsTable) {
     DialogLayout dialog;
     std::string error;
     REQUIRE_MSG(LoadDialogLayout(PeltoPath(), 129, &dialog, &error), "dialog 129: %s", error.c_str());

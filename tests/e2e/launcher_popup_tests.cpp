@@ -9,37 +9,13 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "launcher_support.h"
+#include "menu_support.h"
 #include "pelto_session.h"
 #include "target_support.h"
 
 namespace {
 
 using namespace e2e;
-
-// Where the selected item lies in a screen capture of the popup: the box of
-// its highlight fill (the fill reaches every corner of the item).
-struct Highlight {
-    bool found = false;
-    RECT box = {0, 0, 0, 0};  // screen coordinates, right and bottom exclusive
-};
-
-Highlight FindHighlight(const Image& shot, POINT origin, COLORREF colour) {
-    Highlight h;
-    for (int y = 0; y < shot.height; ++y)
-        for (int x = 0; x < shot.width; ++x) {
-            if (!SameColour(shot.At(x, y), colour)) continue;
-            if (!h.found) {
-                h.found = true;
-                h.box = {x, y, x + 1, y + 1};
-            }
-            if (x < h.box.left) h.box.left = x;
-            if (y < h.box.top) h.box.top = y;
-            if (x + 1 > h.box.right) h.box.right = x + 1;
-            if (y + 1 > h.box.bottom) h.box.bottom = y + 1;
-        }
-    OffsetRect(&h.box, origin.x, origin.y);
-    return h;
-}
 
 struct ItemPicture {
     Highlight highlight;
@@ -134,7 +110,7 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
                   which, ColourText(p.nextItem).c_str(), ColourText(GetSysColor(COLOR_MENU)).c_str());
 }
 
-E2E_TEST(LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
+TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
     PeltoSession s("popupkeys");
     ThreeEntries entries(s);
     s.Start();
@@ -170,17 +146,19 @@ E2E_TEST(LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
     CHECK(s.pelto.MessageBoxes().empty());
 }
 
-E2E_TEST(LauncherPopup_ChosenWithTheMouse) {
+TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     PeltoSession s("popupmouse");
     ThreeEntries entries(s);
     s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(420, 320), "cannot move the pointer");
     s.Command(40061);
+    // Chosen from the main menu: the pointer is where the item was clicked.
+    const POINT at = CursorPos();
     HWND menu = WaitForPopup(s);
     REQUIRE_MSG(menu != nullptr, "command 40061 opened no popup");
     RECT r = WindowRect(menu);
-    CHECK_MSG(r.left == 420 && r.top == 320, "popup at %s, expected (420, 320)", RectText(r).c_str());
+    CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
     // Over the second item (items are 20 pixels high under a thin border).
     REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 30, r.top + 30)), "xdotool failed");
     PumpFor(400);
@@ -192,7 +170,7 @@ E2E_TEST(LauncherPopup_ChosenWithTheMouse) {
     entries.CheckOnlyStarted(1);
 }
 
-E2E_TEST(LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
+TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     PeltoSession s("popupgone");
     const std::string here = s.folder.File("present\\here.exe");
     REQUIRE_MSG(PlaceMarker(here), "cannot place a marker");
@@ -224,7 +202,7 @@ E2E_TEST(LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     CHECK(!MarkerRan(here));
 }
 
-E2E_TEST(LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
+TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     PeltoSession s("popupflags");
     ThreeEntries entries(s);
     s.Start();
@@ -235,7 +213,7 @@ E2E_TEST(LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     s.Command(40061);
     REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup");
     CloseMenu(s.pelto.pid());
-    s.Command(1);
+    s.PostCommand(1);
     entries.CheckOnlyStarted(1);
     DeleteFileA((entries.paths[1] + ".ran").c_str());
 
@@ -251,7 +229,7 @@ E2E_TEST(LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
         ClickDialogButton(dialog, 1018);
         CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
     }
-    s.Command(1);
+    s.PostCommand(1);
     PumpFor(1500);
     for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);
     CHECK(s.pelto.MessageBoxes().empty());

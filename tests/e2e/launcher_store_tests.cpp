@@ -41,9 +41,7 @@ void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& 
     PumpFor(700);  // a tick has recorded its title
 }
 
-E2E_TEST(Launcher_AddThisWindowRegistersItsProgramOnce) {
-    PeltoSession s("launcheradd");
-    s.Start();
+TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "a launch_data before anything was added");
     const std::string first = s.folder.File("my apps\\PeltoTarget.exe");
     TargetProcess target;
@@ -98,9 +96,7 @@ E2E_TEST(Launcher_AddThisWindowRegistersItsProgramOnce) {
 // Before any target was found the target is the skin window itself: the
 // program registered is Pelto, under the skin window's empty recorded title,
 // which the file keeps as a lone question mark.
-E2E_TEST(Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
-    PeltoSession s("launcherself");
-    s.Start();
+TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
     PumpFor(1200);
     s.Command(40060);
     const std::string expected = "1\n" + FileForm(ExpectedProgramPath(s.folder.File("Pelto.exe"))) + "\n?\n";
@@ -129,7 +125,7 @@ E2E_TEST(Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
     CHECK(s.pelto.MessageBoxes().empty());
 }
 
-E2E_TEST(Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
+TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
     PeltoSession s("launcherfull");
     std::vector<LauncherItem> items;
     for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\program%d.exe", i), Format("Program %d", i)});
@@ -149,9 +145,7 @@ E2E_TEST(Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
               Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
 }
 
-E2E_TEST(Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
-    PeltoSession s("launcherlong");
-    s.Start();
+TEST_F(StartedPelto, Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
     std::string folder = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes");
     const std::string exe = folder + "\\PeltoTarget.exe";
     REQUIRE_MSG(exe.size() > 100, "test path only %u bytes", static_cast<unsigned>(exe.size()));
@@ -177,9 +171,7 @@ E2E_TEST(Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
 
 // A window title longer than an entry holds is cut at 100 bytes, here before
 // a double-byte character that would end at byte 101.
-E2E_TEST(Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
-    PeltoSession s("launchertitle");
-    s.Start();
+TEST_F(StartedPelto, Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
     const std::string title = std::string(99, 'T') + "あい";
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), title, 100);
@@ -190,7 +182,7 @@ E2E_TEST(Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
               Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
 }
 
-E2E_TEST(Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
+TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     PeltoSession s("launchersave");
     REQUIRE_MSG(WriteLauncherFile(s.folder, {{"C:\\old.exe", "Old"}}), "cannot write launch_data");
     const std::string before = LauncherFileOf(s.folder);

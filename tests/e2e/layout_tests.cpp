@@ -15,7 +15,7 @@ using namespace e2e;
 
 std::string PeltoPath() { return JoinPath(StagedInstall(), "Pelto.exe"); }
 
-E2E_TEST(Layout_MainMenuHoldsEveryItemInOrder) {
+TEST(Layout, Layout_MainMenuHoldsEveryItemInOrder) {
     MenuLayout menu;
     std::string error;
     REQUIRE_MSG(LoadMenuLayout(PeltoPath(), 119, &menu, &error), "menu 119: %s", error.c_str());
@@ -80,7 +80,7 @@ E2E_TEST(Layout_MainMenuHoldsEveryItemInOrder) {
     }
 }
 
-E2E_TEST(Layout_RenameDialogMatchesItsTable) {
+TEST(Layout, Layout_RenameDialogMatchesItsTable) {
     DialogLayout dialog;
     std::string error;
     REQUIRE_MSG(LoadDialogLayout(PeltoPath(), 120, &dialog, &error), "dialog 120: %s", error.c_str());

@@ -55,10 +55,13 @@ std::string FieldText(HWND dialog, int id) {
 
 std::string AnchorText(HWND dialog) { return FieldText(dialog, kAnchor); }
 
+// Real clicks on the anchor button, each seen to change its text.
 void PressAnchor(HWND dialog, int times) {
     for (int i = 0; i < times; ++i) {
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kAnchor, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, kAnchor)));
+        const std::string before = AnchorText(dialog);
+        REQUIRE_MSG(ClickDialogButton(dialog, kAnchor), "cannot click the anchor button");
+        REQUIRE_MSG(WaitUntil(3000, [&] { return AnchorText(dialog) != before; }),
+                    "a click on the anchor button left it at \"%s\"", Printable(before).c_str());
     }
 }
 
@@ -80,9 +83,7 @@ COLORREF MintPixel(int x, int y) {
     return RGB(120 + x, 220, 180 - y);
 }
 
-E2E_TEST(Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
-    PeltoSession s("moldra");
-    s.Start();
+TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("pics").c_str(), nullptr), "cannot make pics");
     const std::string source = s.folder.File("pics\\mint.bmp");
     REQUIRE_MSG(WriteBmp24(source, 48, 24, MintPixel), "cannot write mint.bmp");
@@ -133,9 +134,7 @@ E2E_TEST(Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
     if (region) DeleteObject(region);
 }
 
-E2E_TEST(Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
-    PeltoSession s("moldrafail");
-    s.Start();
+TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     HWND dialog = OpenMaker(s);
     REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
 
@@ -162,9 +161,7 @@ E2E_TEST(Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
-    PeltoSession s("moldratwo");
-    s.Start();
+TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
     HWND first = OpenMaker(s);
     REQUIRE_MSG(first != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
     HWND second = OpenMaker(s);
@@ -223,9 +220,7 @@ E2E_TEST(Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
               "Moldra.ppi is still loaded after its dialogs closed");
 }
 
-E2E_TEST(Moldra_BrowsePutsThePickedPathInTheBitmapField) {
-    PeltoSession s("moldrabrowse");
-    s.Start();
+TEST_F(StartedPelto, Moldra_BrowsePutsThePickedPathInTheBitmapField) {
     const std::string picked = s.folder.File("skin\\default.bmp");
     HWND dialog = OpenMaker(s);
     REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());

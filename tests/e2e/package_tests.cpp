@@ -96,7 +96,7 @@ std::string AboutVersionLine() {
     return "(no version text)";
 }
 
-E2E_TEST(Package_EveryBinaryCarriesItsVersionInformation) {
+TEST(Package, Package_EveryBinaryCarriesItsVersionInformation) {
     std::string fileVersion;
     for (const Binary& b : kBinaries) {
         const std::string path = JoinPath(StagedInstall(), b.relative);
@@ -192,7 +192,7 @@ bool SystemAcceptsManifest(const std::string& modulePath, std::string* why) {
 
 bool Holds(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-E2E_TEST(Package_PeltoCarriesItsManifest) {
+TEST(Package, Package_PeltoCarriesItsManifest) {
     const std::string pelto = JoinPath(StagedInstall(), "Pelto.exe");
     std::string error;
     const std::string manifest = ManifestOf(pelto, &error);
@@ -275,7 +275,7 @@ void CollectItems(const std::vector<MenuItemLayout>& items, std::vector<std::str
 constexpr std::size_t kNotepadLimit = 65535;
 constexpr std::size_t kLongestLine = 80;
 
-E2E_TEST(Package_GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
+TEST(Package, Package_GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
     std::string bytes;
     REQUIRE_MSG(ReadFileBytes(JoinPath(StagedInstall(), "readme.txt"), &bytes), "no readme.txt beside Pelto.exe");
     CHECK_MSG(bytes.size() > 0 && bytes.size() <= kNotepadLimit, "the guide is %u bytes",
@@ -374,7 +374,7 @@ std::vector<WORD> KeysOf(const char* name) {
     return keys;
 }
 
-E2E_TEST(Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
+TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     PeltoSession s("sampleskin");
     REQUIRE_MSG(s.folder.ok() && FileExists(s.folder.File("skin\\sakura.skn")) &&
                     FileExists(s.folder.File("skin\\sakura.bmp")),
@@ -428,7 +428,7 @@ E2E_TEST(Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
 }
 
-E2E_TEST(Package_ReadmeMintExampleIsShippedAndLoads) {
+TEST(Package, Package_ReadmeMintExampleIsShippedAndLoads) {
     PeltoSession s("mintskin");
     std::string definition;
     REQUIRE_MSG(s.folder.ok() && ReadFileBytes(s.folder.File("skin\\mint.skn"), &definition),

@@ -4,6 +4,7 @@
 
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "menu_support.h"
 
 namespace e2e {
 
@@ -22,9 +23,26 @@ struct PeltoSession {
         REQUIRE_MSG(skin != nullptr, "no skin window: %s", pelto.Describe().c_str());
     }
 
-    // Posts a command as the menu would (posted: a modal box it opens must not
-    // block the driver).
-    void Command(unsigned id) const { PostMessageA(skin, WM_COMMAND, id, 0); }
+    // Chooses a command of the main menu as a user does (Ctrl+Shift+A, then real
+    // clicks on the submenu and the item); aborts the test when the menu does
+    // not open or a row cannot be chosen.
+    void Command(unsigned id) const {
+        std::string why;
+        REQUIRE_MSG(ChooseFromMainMenu(pelto, id, &why), "main menu command %u: %s", id, why.c_str());
+    }
+
+    // Posts a command id to the skin window. Only for ids that no menu row
+    // carries (the launcher popup's positions, ids that must do nothing): the
+    // message itself is what such a test is about.
+    void PostCommand(unsigned id) const { PostMessageA(skin, WM_COMMAND, id, 0); }
+};
+
+// The fixture of a test that begins with Pelto started from a fresh copy of the
+// installation (default setting and skin); the copy is named after the test.
+class StartedPelto : public ::testing::Test {
+protected:
+    PeltoSession s{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+    void SetUp() override { s.Start(); }
 };
 
 }  // namespace e2e

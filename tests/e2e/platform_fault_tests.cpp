@@ -76,7 +76,7 @@ HWND OpenMeter(const PeltoSession& s) {
 
 int BarReading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, 1000), PBM_GETPOS, 0, 0)); }
 
-E2E_TEST(PlatformFault_TachelShowsTheWindows98StatisticStoredAsBinary) {
+TEST(PlatformFault, PlatformFault_TachelShowsTheWindows98StatisticStoredAsBinary) {
     PeltoSession s("faulttachel");
     NineXStatistic statistic;
     REQUIRE_MSG(statistic.Set(37), "cannot write the statistic under HKEY_DYN_DATA");
@@ -129,7 +129,7 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
 // window, which Wine still keeps above it: put X's order back before a capture.
 bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"); }
 
-E2E_TEST(PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
+TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     PeltoSession s("faultpicture");
     REQUIRE_MSG(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
                     s.folder.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) &&
@@ -199,7 +199,7 @@ std::string OtherBitnessTarget() {
     return path;
 }
 
-E2E_TEST(PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) {
+TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) {
     const std::string other = OtherBitnessTarget();
     REQUIRE_MSG(!other.empty() && FileExists(other), "no PeltoTarget.exe of the other bitness (\"%s\")", other.c_str());
     PeltoSession s("faultbitness");
@@ -240,7 +240,7 @@ E2E_TEST(PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) 
 
 COLORREF SavedSkinPixel(int x, int y) { return RGB(90, 60 + x, 150 + y); }
 
-E2E_TEST(PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
+TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
     PeltoSession s("faultold");
     // The state a crash between the two moves of a save leaves: the old files
     // set aside, a new text that never got into place.
@@ -284,7 +284,7 @@ bool ChooseActiveWindowCommand(const PeltoSession& s, int steps) {
     return WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
 }
 
-E2E_TEST(PlatformFault_WindowCommandsActOnTheTargetRightAfterARename) {
+TEST(PlatformFault, PlatformFault_WindowCommandsActOnTheTargetRightAfterARename) {
     PeltoSession s("faultrename");
     s.Start();
     TargetProcess target;
@@ -322,7 +322,7 @@ std::string NextMoldraMessage(const PeltoSession& s) {
     return text;
 }
 
-E2E_TEST(PlatformFault_MoldraWritesTheDefinitionWhenOnlyTheBitmapPathIsTooLong) {
+TEST(PlatformFault, PlatformFault_MoldraWritesTheDefinitionWhenOnlyTheBitmapPathIsTooLong) {
     PeltoSession s("faultmoldra");
     s.Start();
     const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Moldra.ppi");

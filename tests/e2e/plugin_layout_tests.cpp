@@ -28,7 +28,7 @@ bool JapaneseDialog(const std::string& modulePath, int id) {
     return found;
 }
 
-E2E_TEST(PluginDialogs_LayoutsFromTheirOwnResources) {
+TEST(PluginLayout, PluginDialogs_LayoutsFromTheirOwnResources) {
     const DWORD button = kChild | 0x0F;  // the low four bits: the button type
     {
         DialogLayout d;

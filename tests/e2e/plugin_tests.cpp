@@ -63,7 +63,7 @@ bool RowOpensDialog(const PeltoSession& s, int row, int rowCount, const char* ca
     return WaitUntil(5000, [&] { return !IsWindow(dialog); });
 }
 
-E2E_TEST(Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefresh) {
+TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefresh) {
     PeltoSession s("discovery");
     REQUIRE_MSG(s.folder.ok(), "no install folder");
     REQUIRE_MSG(InstallFixture(s.folder, "no_getdata"), "cannot copy the fixture");
@@ -165,7 +165,7 @@ std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
 }
 
 // Each delivered plug-in has a row with icon 130 at its left, one row under another.
-E2E_TEST(Plugins_PopupRowsShowThePlugInIcon) {
+TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
     const Image icon = PluginItemIcon();
     REQUIRE_MSG(icon.ok(), "cannot read icon 130 from Pelto.exe");
     int drawn = 0;
@@ -191,9 +191,7 @@ E2E_TEST(Plugins_PopupRowsShowThePlugInIcon) {
               at[0].x, at[0].y, at[1].x, at[1].y);
 }
 
-E2E_TEST(Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
-    PeltoSession s("refresh");
-    s.Start();
+TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Plugin Target", {300, 300, 700, 600}), "no target window");
     PumpFor(1500);  // a tracking tick takes it as the target
@@ -258,7 +256,7 @@ E2E_TEST(Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
+TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     PeltoSession s("startfail");
     REQUIRE_MSG(s.folder.ok(), "no install folder");
     const std::vector<std::string> fixtures = {"quick", "second", "no_start", "decorated", "name100", "name150"};
@@ -294,7 +292,7 @@ E2E_TEST(Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     CHECK(s.pelto.Running());
 }
 
-E2E_TEST(Plugins_NoPluginsShowNoPopup) {
+TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
     PeltoSession s("noplugins");
     REQUIRE_MSG(s.folder.ok(), "no install folder");
     RemoveTree(s.folder.File("plugins"));
@@ -321,7 +319,7 @@ E2E_TEST(Plugins_NoPluginsShowNoPopup) {
     CloseMenu(s.pelto.pid());
 }
 
-E2E_TEST(Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
+TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     PeltoSession s("toomany");
     REQUIRE_MSG(s.folder.ok(), "no install folder");
     // 98 copies and the two delivered plug-ins fill the 100 rows; two more do not fit.

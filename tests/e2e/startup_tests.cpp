@@ -175,7 +175,7 @@ void RequireFolder(const InstallFolder& folder) {
 
 // ---------------------------------------------------------------- tests
 
-E2E_TEST(default_skin_at_start) {
+TEST(Startup, default_skin_at_start) {
     InstallFolder folder("default_skin");
     RequireFolder(folder);
     Backdrop backdrop(kBackdropArea, kBackdropColour);
@@ -206,7 +206,7 @@ E2E_TEST(default_skin_at_start) {
               ColourText(beyond).c_str());
 }
 
-E2E_TEST(default_skin_window_is_200_by_18) {
+TEST(Startup, default_skin_window_is_200_by_18) {
     InstallFolder folder("default_size");
     RequireFolder(folder);
     REQUIRE_MSG(folder.WriteSkinBitmap("default.bmp", 50, 40,
@@ -220,7 +220,7 @@ E2E_TEST(default_skin_window_is_200_by_18) {
     CheckSkinWindow(window, 200, 18);
 }
 
-E2E_TEST(named_skin_from_setting) {
+TEST(Startup, named_skin_from_setting) {
     InstallFolder folder("named_skin");
     RequireFolder(folder);
     REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
@@ -246,7 +246,7 @@ E2E_TEST(named_skin_from_setting) {
     CheckScreenPoint(skin, 60, 20, false);
 }
 
-E2E_TEST(named_skin_needs_no_default_bitmap) {
+TEST(Startup, named_skin_needs_no_default_bitmap) {
     InstallFolder folder("named_no_default");
     RequireFolder(folder);
     REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
@@ -259,7 +259,7 @@ E2E_TEST(named_skin_needs_no_default_bitmap) {
     CheckRegionMatches(window, LoadBmpPixels(folder.File("skin\\test.bmp")));
 }
 
-E2E_TEST(missing_files_message) {
+TEST(Startup, missing_files_message) {
     InstallFolder folder("missing_files");
     RequireFolder(folder);
     REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
@@ -289,7 +289,7 @@ E2E_TEST(missing_files_message) {
     if (ended) CHECK_MSG(code == 0, "exit code %lu, expected 0", static_cast<unsigned long>(code));
 }
 
-E2E_TEST(second_copy_reports_each_hotkey) {
+TEST(Startup, second_copy_reports_each_hotkey) {
     InstallFolder firstFolder("second_copy_a");
     RequireFolder(firstFolder);
     InstallFolder secondFolder("second_copy_b");
@@ -336,7 +336,7 @@ E2E_TEST(second_copy_reports_each_hotkey) {
     CloseAndCheckExit(first, "the first copy");
 }
 
-E2E_TEST(close_command_ends_and_frees_hotkeys) {
+TEST(Startup, close_command_ends_and_frees_hotkeys) {
     InstallFolder folder("close_command");
     RequireFolder(folder);
     PeltoProcess pelto;
@@ -429,32 +429,32 @@ void CheckTrackingSettings(const char* tag, const std::string& setting, bool sam
 // "nothing" gives the default skin, the file's interval, and following on
 // whatever the code says; the same line naming a skin that loads turns
 // following off, with the same interval.
-E2E_TEST(setting_nothing_uses_default_skin) {
+TEST(Startup, setting_nothing_uses_default_skin) {
     ExpectDefaultSkinAfter("setting_nothing", [](const InstallFolder& f) { return f.WriteSetting("1000 1 nothing"); });
     CheckTrackingSettings("nothing_ticks", "1000 1 nothing", false, {true, 850, 1600});
     CheckTrackingSettings("named_ticks", "1000 1 same.skn", true, {false, 850, 1600});
 }
 
-E2E_TEST(long_skin_name_in_setting) {
+TEST(Startup, long_skin_name_in_setting) {
     ExpectDefaultSkinAfter("long_skin_name",
                            [](const InstallFolder& f) { return f.WriteSetting("500 0 " + std::string(400, 's')); });
 }
 
 // An empty file gives no interval: 0, a tick as often as the system allows,
 // not the 500 ms of a missing file; following is on.
-E2E_TEST(empty_setting_file) {
+TEST(Startup, empty_setting_file) {
     ExpectDefaultSkinAfter("empty_setting", [](const InstallFolder& f) { return f.WriteSetting(""); });
     CheckTrackingSettings("empty_ticks", "", false, {true, 0, 250});
 }
 
-E2E_TEST(long_bitmap_name_in_skin_file) {
+TEST(Startup, long_bitmap_name_in_skin_file) {
     ExpectDefaultSkinAfter("long_bitmap_name", [](const InstallFolder& f) {
         return f.WriteSetting("500 0 long.skn") &&
                f.WriteSkinDefinition("long.skn", std::string(400, 'b') + " 2 -265 4 -200 -18 Tester");
     });
 }
 
-E2E_TEST(skin_naming_missing_bitmap) {
+TEST(Startup, skin_naming_missing_bitmap) {
     ExpectDefaultSkinAfter("missing_bitmap", [](const InstallFolder& f) {
         return f.WriteSetting("500 0 gone.skn") && f.WriteSkinDefinition("gone.skn", "gone.bmp 2 -265 4 -200 -18 Tester");
     });

@@ -19,36 +19,39 @@ const char kWallpaperQuestionTail[] = "\nこのファイルを壁紙に設定し
 
 std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
 
-E2E_TEST(System_ExitQuestionsAnsweredNoChangeNothing) {
-    PeltoSession s("exitno");
-    s.Start();
-    struct Question {
-        unsigned command;
-        const char* text;
-    } questions[] = {{40024, "Windowsを終了してよろしいですか"},
-                     {40025, "Windowsを再起動してよろしいですか"},
-                     {40026, "ログオフしてよろしいですか"}};
-    for (const Question& q : questions) {
-        s.Command(q.command);
-        HWND box = WaitForBoxWithText(s.pelto, q.text);
-        CHECK_MSG(box != nullptr, "command %u: %s", q.command, DescribeBoxes(s.pelto).c_str());
-        if (!box) continue;
-        MessageBoxContent c = ReadMessageBox(box);
-        CHECK_EQ_STR(c.caption, "Pelto");
-        CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
-        CHECK_MSG(c.buttonIds.size() == 2 && ((c.buttonIds[0] == IDYES && c.buttonIds[1] == IDNO) ||
-                                              (c.buttonIds[0] == IDNO && c.buttonIds[1] == IDYES)),
-                  "command %u: the buttons are not Yes and No", q.command);
-        CHECK(DismissMessageBox(box, IDNO));
-        PumpFor(500);
-        CHECK_MSG(s.pelto.Running(), "Pelto ended after No");
-        CHECK(s.pelto.MessageBoxes().empty());
-    }
+struct ExitQuestion {
+    const char* name;
+    unsigned command;
+    const char* text;
+};
+
+class ExitQuestions : public StartedPelto, public ::testing::WithParamInterface<ExitQuestion> {};
+
+TEST_P(ExitQuestions, System_ExitQuestionsAnsweredNoChangeNothing) {
+    const ExitQuestion& q = GetParam();
+    s.Command(q.command);
+    HWND box = WaitForBoxWithText(s.pelto, q.text);
+    REQUIRE_MSG(box != nullptr, "command %u: %s", q.command, DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
+    CHECK_MSG(c.buttonIds.size() == 2 && ((c.buttonIds[0] == IDYES && c.buttonIds[1] == IDNO) ||
+                                          (c.buttonIds[0] == IDNO && c.buttonIds[1] == IDYES)),
+              "command %u: the buttons are not Yes and No", q.command);
+    CHECK(DismissMessageBox(box, IDNO));
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer after No: %s", s.pelto.Describe().c_str());
+    CHECK(s.pelto.MessageBoxes().empty());
     // Windows (here, the Wine session) is still there: a new process starts.
     TargetProcess probe;
     CHECK_MSG(probe.Start("--title \"Still Here\" --rect 10 400 100 100 --no-activate", "Still Here"),
               "the session ended");
 }
+
+INSTANTIATE_TEST_SUITE_P(System, ExitQuestions,
+                         ::testing::Values(ExitQuestion{"ShutDown", 40024, "Windowsを終了してよろしいですか"},
+                                           ExitQuestion{"Restart", 40025, "Windowsを再起動してよろしいですか"},
+                                           ExitQuestion{"LogOff", 40026, "ログオフしてよろしいですか"}),
+                         [](const ::testing::TestParamInfo<ExitQuestion>& info) { return std::string(info.param.name); });
 
 // Takes control.exe out of the system folder that Pelto's shell searches, for
 // the life of the object; with a stand-in, puts the test's recording
@@ -78,22 +81,36 @@ struct ControlPanelSwap {
     static constexpr const char* kDllOverrides = "Software\\Wine\\DllOverrides";
 };
 
-E2E_TEST(System_AppletThatCannotStartSaysSo) {
-    PeltoSession s("applets");
-    s.Start();
+struct Applet {
+    const char* name;
+    unsigned command;
+    const char* arguments;
+};
+
+const Applet kApplets[] = {{"System", 40054, "sysdm.cpl,,0"},
+                           {"AddRemove", 40051, "appwiz.cpl"},
+                           {"Display", 40059, "desk.cpl"},
+                           {"Multimedia", 40056, "mmsys.cpl,,0"},
+                           {"Mouse", 40055, "main.cpl,,0"}};
+
+std::string AppletName(const ::testing::TestParamInfo<Applet>& info) { return info.param.name; }
+
+class AppletThatCannotStart : public StartedPelto, public ::testing::WithParamInterface<Applet> {};
+
+TEST_P(AppletThatCannotStart, System_AppletThatCannotStartSaysSo) {
+    const Applet& a = GetParam();
     ControlPanelSwap hidden(false);
     REQUIRE_MSG(hidden.ok, "cannot hide %s", hidden.real.c_str());
-    for (unsigned command : {40054u, 40051u, 40059u, 40056u, 40055u}) {
-        s.Command(command);
-        HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
-        CHECK_MSG(box != nullptr, "command %u: %s", command, DescribeBoxes(s.pelto).c_str());
-        if (!box) continue;
-        MessageBoxContent c = ReadMessageBox(box);
-        CHECK_EQ_STR(c.caption, "Pelto");
-        CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
-        CHECK(DismissMessageBox(box, IDOK));
-    }
+    s.Command(a.command);
+    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
+    REQUIRE_MSG(box != nullptr, "command %u: %s", a.command, DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
+    CHECK(DismissMessageBox(box, IDOK));
 }
+
+INSTANTIATE_TEST_SUITE_P(System, AppletThatCannotStart, ::testing::ValuesIn(kApplets), AppletName);
 
 std::string ReadWholeFile(const std::string& path) {
     std::string text;
@@ -102,7 +119,10 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 // Each applet command starts control.exe with its own applet, and no message.
-E2E_TEST(System_AppletsStartControlWithTheirApplet) {
+class AppletStarts : public ::testing::TestWithParam<Applet> {};
+
+TEST_P(AppletStarts, System_AppletsStartControlWithTheirApplet) {
+    const Applet& a = GetParam();
     ControlPanelSwap standIn(true);
     REQUIRE_MSG(standIn.ok, "cannot put the stand-in at %s", standIn.real.c_str());
     PeltoSession s("appletok");
@@ -110,21 +130,15 @@ E2E_TEST(System_AppletsStartControlWithTheirApplet) {
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
     s.Start();
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
-    struct Applet {
-        unsigned command;
-        const char* arguments;
-    } applets[] = {{40054, "sysdm.cpl,,0"}, {40051, "appwiz.cpl"}, {40059, "desk.cpl"}, {40056, "mmsys.cpl,,0"},
-                   {40055, "main.cpl,,0"}};
-    std::string expected;
-    for (const Applet& a : applets) {
-        expected += std::string(a.arguments) + "\n";
-        s.Command(a.command);
-        CHECK_MSG(WaitUntil(5000, [&] { return ReadWholeFile(log) == expected; }),
-                  "after command %u control.exe was started with \"%s\", expected \"%s\"", a.command,
-                  Printable(ReadWholeFile(log)).c_str(), Printable(expected).c_str());
-        CHECK_MSG(s.pelto.MessageBoxes().empty(), "a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
-    }
+    const std::string expected = std::string(a.arguments) + "\n";
+    s.Command(a.command);
+    CHECK_MSG(WaitUntil(5000, [&] { return ReadWholeFile(log) == expected; }),
+              "after command %u control.exe was started with \"%s\", expected \"%s\"", a.command,
+              Printable(ReadWholeFile(log)).c_str(), Printable(expected).c_str());
+    CHECK_MSG(s.pelto.MessageBoxes().empty(), "a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
 }
+
+INSTANTIATE_TEST_SUITE_P(System, AppletStarts, ::testing::ValuesIn(kApplets), AppletName);
 
 COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
 
@@ -139,9 +153,7 @@ HWND DropBitmapForQuestion(PeltoSession& s, const std::string& bmp, int x) {
     return box;
 }
 
-E2E_TEST(Drop_BitmapAnsweredYesBecomesTheWallpaper) {
-    PeltoSession s("dropyes");
-    s.Start();
+TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
     std::string bmp = s.folder.File("wall.bmp");
     HWND box = DropBitmapForQuestion(s, bmp, 100);
     MessageBoxContent c = ReadMessageBox(box);
@@ -153,18 +165,14 @@ E2E_TEST(Drop_BitmapAnsweredYesBecomesTheWallpaper) {
               Wallpaper().c_str(), bmp.c_str());
 }
 
-E2E_TEST(Drop_BitmapAnsweredNoChangesNothing) {
-    PeltoSession s("dropno");
-    s.Start();
+TEST_F(StartedPelto, Drop_BitmapAnsweredNoChangesNothing) {
     HWND box = DropBitmapForQuestion(s, s.folder.File("other.bmp"), 30);
     CHECK(DismissMessageBox(box, IDNO));
-    PumpFor(800);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
 }
 
-E2E_TEST(Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
-    PeltoSession s("dropkinds");
-    s.Start();
+TEST_F(StartedPelto, Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"),
                 zip = s.folder.File("pack.Zip"), second = s.folder.File("second.bmp");
@@ -190,9 +198,7 @@ E2E_TEST(Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     if (box) DismissMessageBox(box, IDNO);
 }
 
-E2E_TEST(Wallpaper_ChosenInTheDialogIsSetAtOnce) {
-    PeltoSession s("wallpaper");
-    s.Start();
+TEST_F(StartedPelto, Wallpaper_ChosenInTheDialogIsSetAtOnce) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string bmp = s.folder.File("chosen.bmp");
     REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");

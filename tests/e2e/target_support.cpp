@@ -102,12 +102,14 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
         if (c == '/') c = '\\';
     DeleteFileA(windowsStatus.c_str());
     // Wine splits the command line into arguments the Windows way: the script is
-    // one double-quoted argument, so it must not hold double quotes itself.
-    std::string line = "/bin/sh -c \"" + shellCommand + "; echo $? > " + unixStatus + "\"";
+    // one double-quoted argument, so it must not hold double quotes itself. The
+    // status goes to a temp name first and is renamed into place, so the file,
+    // once it appears, already holds the whole line.
+    std::string line = "/bin/sh -c \"" + shellCommand + "; echo $? > " + unixStatus + ".part && mv -f " +
+                       unixStatus + ".part " + unixStatus + "\"";
     if (!RunUnixCommand(line)) return false;
     bool done = WaitUntil(timeoutMs, [&] { return FileExists(windowsStatus); });
     if (!done) return false;
-    PumpFor(50);  // the status is written; let the line reach the file
     HANDLE f = CreateFileA(windowsStatus.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, 0, nullptr);
     char status[16] = "";
@@ -286,6 +288,22 @@ bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
 
 bool ClickAt(int x, int y) { return Xdotool(Format("mousemove %d %d click 1", x, y)); }
 
+HWND FocusOfThreadOf(HWND window) {
+    GUITHREADINFO info;
+    ZeroMemory(&info, sizeof info);
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+bool TabMovesFocus(HWND dialog) {
+    const HWND before = FocusOfThreadOf(dialog);
+    if (!before || !PressKeysOn(dialog, {VK_TAB})) return false;
+    return WaitUntil(2000, [&] {
+        const HWND now = FocusOfThreadOf(dialog);
+        return now && now != before;
+    });
+}
+
 namespace {
 
 UINT_PTR HitTest(HWND window, POINT p) {
@@ -298,12 +316,15 @@ UINT_PTR HitTest(HWND window, POINT p) {
 
 bool ClickCloseBox(HWND window) {
     const POINT box = CloseBoxPoint(window);
-    return HitTest(window, box) == HTCLOSE && ClickAt(box.x, box.y);
+    return HitTest(window, box) == HTCLOSE && ClickAt(window, box);
 }
 
 bool ClickControl(HWND dialog, int id) {
-    RECT r = WindowRect(GetDlgItem(dialog, id));
-    return r.right > r.left && ClickAt((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    HWND control = GetDlgItem(dialog, id);
+    WaitForPointerToRest();
+    POINT at;
+    return control && UncoveredPoint(control, IsWindowEnabled(control) ? control : dialog, &at) &&
+           Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", at.x, at.y));
 }
 
 void DeleteUserRegistryValue(const char* key, const char* value) {
@@ -380,8 +401,70 @@ bool ClickWindowCentre(HWND window, int button) {
     return Xdotool(Format("mousemove %ld %ld click %d", (r.left + r.right) / 2, (r.top + r.bottom) / 2, button));
 }
 
-void ClickDialogButton(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+bool ClickDialogButton(HWND dialog, int id) {
+    HWND button = GetDlgItem(dialog, id);
+    if (!button || !IsWindowVisible(button)) {
+        // No button carries the id (IDOK and IDCANCEL, as Enter and Esc send
+        // them): the command message is the input. Sent, so that it has been
+        // handled on return; with a limit, so that a modal box it opens cannot
+        // hold the driver.
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
+                            SMTO_ABORTIFHUNG, 5000, &result);
+        return true;
+    }
+    WaitForPointerToRest();
+    // The system finds no disabled control under a point, only its dialog.
+    const HWND expected = IsWindowEnabled(button) ? button : dialog;
+    POINT at;
+    bool free = UncoveredPoint(button, expected, &at);
+    if (!free && BringToForeground(dialog)) {
+        // Wholly under another window (plug-in dialogs all open at (0, 0)): a
+        // user brings it to the front first, from the task bar.
+        WaitForPointerToRest();
+        free = UncoveredPoint(button, expected, &at);
+    }
+    if (!free) {
+        RECT r = WindowRect(button);
+        const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        const HWND cover = WindowFromPoint(centre);
+        ADD_FAILURE() << Format("button %d of \"%s\" cannot be clicked: %p (%s \"%s\" at %s) covers it (at its middle, "
+                                "%ld, %ld)",
+                                id, Printable(WindowText(dialog)).c_str(), static_cast<void*>(cover),
+                                ClassNameOf(cover).c_str(), Printable(WindowText(cover)).c_str(),
+                                RectText(WindowRect(cover)).c_str(), centre.x, centre.y);
+        return false;
+    }
+    return Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", at.x, at.y));
+}
+
+namespace {
+
+// Whether a click at the point reaches expectedHit. Seen from another process,
+// Wine's WindowFromPoint cannot ask a group box for its hit test, so it names
+// a group box around a control; the box is transparent to clicks.
+bool ClickReaches(POINT point, HWND expectedHit) {
+    const HWND hit = WindowFromPoint(point);
+    if (hit == expectedHit) return true;
+    const HWND parent = GetParent(expectedHit);
+    return hit && parent && GetParent(hit) == parent && ClassNameOf(hit) == "Button" &&
+           (GetWindowLongPtrA(hit, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+}  // namespace
+
+bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point) {
+    RECT r = WindowRect(window);
+    if (r.right - r.left < 5 || r.bottom - r.top < 5) return false;
+    // The middle first, then a grid over the inside, 2 pixels in from the edges.
+    *point = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (ClickReaches(*point, expectedHit)) return true;
+    for (int step = 0; step < 5; ++step)
+        for (int across = 0; across < 9; ++across) {
+            *point = {r.left + 2 + (r.right - r.left - 5) * across / 8, r.top + 2 + (r.bottom - r.top - 5) * step / 4};
+            if (ClickReaches(*point, expectedHit)) return true;
+        }
+    return false;
 }
 
 HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs) {
@@ -490,9 +573,11 @@ bool PressKeys(std::initializer_list<WORD> chord) {
 }
 
 bool ClickAt(HWND window, POINT point) {
+    // A glide of the pointer under way would carry the release elsewhere.
+    WaitForPointerToRest();
     HWND hit = WindowFromPoint(point);
     if (hit != window && !IsChild(window, hit)) return false;
-    return Xdotool(Format("mousemove %ld %ld click 1", point.x, point.y));
+    return Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", point.x, point.y));
 }
 
 POINT CloseBoxPoint(HWND window) {

@@ -112,10 +112,20 @@ void DeleteUserRegistryValue(const char* key, const char* value);
 // Real input to another process's window: keys (virtual-key codes) pressed with
 // SendInput once the window is in the foreground, and clicks with xdotool.
 bool PressKeysOn(HWND window, const std::vector<WORD>& keys);
+// The control that has the keyboard focus in the window's thread (null if none).
+HWND FocusOfThreadOf(HWND window);
+// A positive control for keys sent to a dialog: Tab, pressed with PressKeysOn,
+// moves the focus of the dialog's thread to another control.
+bool TabMovesFocus(HWND dialog);
 bool ClickAt(int x, int y);
-// Clicks the window's close box (a point that hit-tests as HTCLOSE).
+// Clicks the window's close box (a point that hit-tests as HTCLOSE and that no
+// other window covers).
 bool ClickCloseBox(HWND window);
-// Clicks the middle of a dialog's control.
+// A point of the window (its middle when free) where WindowFromPoint finds
+// expectedHit, not a window covering it; false when there is none.
+bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point);
+// Clicks a dialog's control: its middle, or where another window leaves it
+// free (false when nothing of it is).
 bool ClickControl(HWND dialog, int id);
 
 // The top-level dialog ("#32770") of the process that has the given caption.
@@ -133,9 +143,14 @@ bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs = 5000);
 // A real click (xdotool) at the centre of a window; button 1 left, 3 right.
 bool ClickWindowCentre(HWND window, int button);
 
-// Posts a button's click (WM_COMMAND with BN_CLICKED) to a dialog: posted, so a
-// modal loop in the other process cannot block the driver.
-void ClickDialogButton(HWND dialog, int id);
+// Presses a dialog's button as a user does: a real click on its middle (or on
+// a part no other window covers) once the pointer stands still. When another
+// window covers all of it, nothing is clicked: the running test fails with the
+// reason and false comes back. An id
+// that no visible button of the dialog carries (IDOK and IDCANCEL, as Enter and
+// Esc give them) is sent as the command message itself (handled on return, or
+// after 5 s when it opened a modal box).
+bool ClickDialogButton(HWND dialog, int id);
 
 // The message box of the process with exactly this text, or null after a wait;
 // and every box of the process, for failure messages.

@@ -1,0 +1,29 @@
+// Forced into every file of the driver that sees GoogleTest: GoogleTest's
+// Notification (used only by its own thread helpers) is written with std::mutex
+// and std::condition_variable, which MinGW-w64's win32 thread model does not
+// have. This one is a Win32 manual-reset event.
+#pragma once
+#ifdef _WIN32
+#include <windows.h>
+
+#define GTEST_HAS_NOTIFICATION_ 1
+
+namespace testing {
+namespace internal {
+
+class Notification {
+public:
+    Notification() : event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Notification() { CloseHandle(event_); }
+    Notification(const Notification&) = delete;
+    Notification& operator=(const Notification&) = delete;
+    void Notify() { SetEvent(event_); }
+    void WaitForNotification() { WaitForSingleObject(event_, INFINITE); }
+
+private:
+    HANDLE event_;
+};
+
+}  // namespace internal
+}  // namespace testing
+#endif

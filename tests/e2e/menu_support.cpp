@@ -1,0 +1,205 @@
+#include "menu_support.h"
+
+#include <map>
+#include <vector>
+
+#include "driver_framework.h"
+#include "resource_layout.h"
+#include "target_support.h"
+
+namespace e2e {
+
+Highlight FindHighlight(const Image& shot, POINT origin, COLORREF colour) {
+    Highlight h;
+    for (int y = 0; y < shot.height; ++y)
+        for (int x = 0; x < shot.width; ++x) {
+            if (!SameColour(shot.At(x, y), colour)) continue;
+            if (!h.found) {
+                h.found = true;
+                h.box = {x, y, x + 1, y + 1};
+            }
+            if (x < h.box.left) h.box.left = x;
+            if (y < h.box.top) h.box.top = y;
+            if (x + 1 > h.box.right) h.box.right = x + 1;
+            if (y + 1 > h.box.bottom) h.box.bottom = y + 1;
+        }
+    OffsetRect(&h.box, origin.x, origin.y);
+    return h;
+}
+
+Highlight MenuHighlight(HWND menu) {
+    RECT area = WindowRect(menu);
+    Image shot = CaptureScreen(area);
+    if (!shot.ok()) return Highlight();
+    return FindHighlight(shot, {area.left, area.top}, GetSysColor(COLOR_HIGHLIGHT));
+}
+
+namespace {
+
+const std::vector<MenuItemLayout>* MainMenuRows() {
+    static MenuLayout menu;
+    static bool loaded = false;
+    if (!loaded) {
+        std::string error;
+        loaded = LoadMenuLayout(JoinPath(StagedInstall(), "Pelto.exe"), 119, &menu, &error) && menu.items.size() == 1;
+        if (!loaded) return nullptr;
+    }
+    return &menu.items[0].items;
+}
+
+// The rows' vertical extents, relative to the menu window's top, learnt once
+// for each menu and window size by moving the pointer down the menu and reading
+// where the highlight appears. Separators never highlight: their rows stay empty.
+using RowSpans = std::vector<std::pair<int, int>>;
+std::map<std::string, RowSpans> learnt;
+
+// Moves the pointer to (x, y) and waits for a highlight whose top is at or
+// below minTop; false when none comes (the pointer is on a separator).
+bool HoverHighlight(HWND menu, int x, int y, int minTop, Highlight* out, DWORD timeoutMs) {
+    if (!Xdotool(Format("mousemove %d %d", x, y))) return false;
+    return WaitUntil(timeoutMs, [&] {
+        *out = MenuHighlight(menu);
+        return out->found && out->box.top >= minTop && out->box.top <= y && out->box.bottom > y;
+    });
+}
+
+bool LearnRows(HWND menu, const std::vector<MenuItemLayout>& rows, RowSpans* spans) {
+    RECT w = WindowRect(menu);
+    RECT client;
+    GetClientRect(menu, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(menu, &origin);
+    const int x = origin.x + client.right / 2;
+    int y = origin.y + 1;
+    const int bottom = origin.y + client.bottom;
+    spans->assign(rows.size(), {0, 0});
+    DWORD patience = 1500;  // the first move also waits for the menu's first paint
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (rows[r].separator) continue;
+        Highlight h;
+        bool found = false;
+        // After a separator (or the menu's top margin) the next row lies a few
+        // pixels further on.
+        for (; y < bottom && !found; y += 2, patience = 400) found = HoverHighlight(menu, x, y, y - 40, &h, patience);
+        if (!found) return false;
+        (*spans)[r] = {h.box.top - w.top, h.box.bottom - w.top};
+        y = h.box.bottom;
+    }
+    return true;
+}
+
+// Hovers the row, checks that it is the one highlighted, then clicks it.
+bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuItemLayout>& rows, int row, std::string* why) {
+    RECT w = WindowRect(menu);
+    std::string fullKey = key + Format(":%ld:%ld", w.right - w.left, w.bottom - w.top);
+    auto it = learnt.find(fullKey);
+    if (it == learnt.end()) {
+        RowSpans spans;
+        if (!LearnRows(menu, rows, &spans)) {
+            *why = "the rows of menu " + key + " did not highlight under the pointer";
+            return false;
+        }
+        it = learnt.emplace(fullKey, spans).first;
+    }
+    const std::pair<int, int>& span = it->second[static_cast<std::size_t>(row)];
+    RECT client;
+    GetClientRect(menu, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(menu, &origin);
+    const int x = origin.x + client.right / 2;
+    const int y = w.top + (span.first + span.second) / 2;
+    Highlight h;
+    // A busy machine can be slow to repaint: one more move onto the row.
+    auto onRow = [&] { return HoverHighlight(menu, x, y, w.top + span.first, &h, 2000) && h.box.top == w.top + span.first; };
+    if (!onRow() && !(Xdotool(Format("mousemove %d %d", x, y - 3)) && onRow())) {
+        *why = Format("row %d of menu %s did not highlight at y %d", row, key.c_str(), y);
+        return false;
+    }
+    if (!Xdotool("click 1")) {
+        *why = "xdotool click failed";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
+    const std::vector<MenuItemLayout>* rows = MainMenuRows();
+    if (!rows) return false;
+    for (std::size_t t = 0; t < rows->size(); ++t) {
+        const MenuItemLayout& item = (*rows)[t];
+        if (!item.popup && !item.separator && static_cast<unsigned>(item.id) == commandId) {
+            *place = {static_cast<int>(t), -1};
+            return true;
+        }
+        for (std::size_t s = 0; s < item.items.size(); ++s)
+            if (!item.items[s].separator && static_cast<unsigned>(item.items[s].id) == commandId) {
+                *place = {static_cast<int>(t), static_cast<int>(s)};
+                return true;
+            }
+    }
+    return false;
+}
+
+HWND OpenMainMenu(const PeltoProcess& pelto) {
+    if (!PressKeys({VK_CONTROL, VK_SHIFT, 'A'})) return nullptr;
+    HWND menu = nullptr;
+    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(pelto.pid())) != nullptr; });
+    return menu;
+}
+
+bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why) {
+    std::string reason;
+    if (!why) why = &reason;
+    MainMenuPlace place;
+    if (!FindMainMenuItem(commandId, &place)) {
+        *why = Format("command %u is not in the main menu", commandId);
+        return false;
+    }
+    // A pointer glide to a new target would carry the pointer off the rows.
+    WaitForPointerToRest();
+    HWND menu = OpenMainMenu(pelto);
+    if (!menu) {
+        *why = "Ctrl+Shift+A opened no main menu: " + pelto.Describe();
+        return false;
+    }
+    const std::vector<MenuItemLayout>& rows = *MainMenuRows();
+    if (!ClickRow(menu, "main", rows, place.top, why)) {
+        CloseMenu(pelto.pid());
+        return false;
+    }
+    HWND sub = nullptr;
+    if (place.sub >= 0) {
+        WaitUntil(3000, [&] {
+            for (HWND m : TopLevelWindowsOf(pelto.pid(), "#32768"))
+                if (m != menu && IsWindowVisible(m)) sub = m;
+            return sub != nullptr;
+        });
+        if (!sub) {
+            *why = Format("row %d of the main menu opened no submenu", place.top);
+            CloseMenu(pelto.pid());
+            return false;
+        }
+        if (!ClickRow(sub, Format("sub%d", place.top), rows[static_cast<std::size_t>(place.top)].items, place.sub,
+                      why)) {
+            CloseMenu(pelto.pid());
+            CloseMenu(pelto.pid());
+            return false;
+        }
+    }
+    // The menu's own windows go (a command may open a popup of its own at once).
+    const RECT menuRect = WindowRect(menu);
+    auto gone = [&](HWND w, const RECT& was) {
+        return !w || !IsWindow(w) || !IsWindowVisible(w) || !SameRect(WindowRect(w), was);
+    };
+    const RECT subRect = sub ? WindowRect(sub) : RECT{0, 0, 0, 0};
+    if (!WaitUntil(5000, [&] { return gone(menu, menuRect) && gone(sub, subRect); })) {
+        *why = Format("the main menu stayed open after command %u was clicked", commandId);
+        CloseMenu(pelto.pid());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace e2e

@@ -1,0 +1,181 @@
+// The watchdog runs on a thread of its own. When a test's time is up it sets
+// the flag the driver's waits look at and terminates the test's processes:
+// those it started, their children, and every process showing a skin window
+// (Pelto restarts itself as a new process). A test blocked in a wait on one of
+// them then returns at once, and its next wait records the failure and stops it
+// (the failure is recorded on the test's own thread: GoogleTest is built here
+// without its thread support, which MinGW's win32 thread model lacks). A test
+// that ends on its own after its time was up counts as failed too. A test that
+// still has not returned after a grace period cannot be stopped from outside its
+// thread: the driver then prints the summary so far and ends, rather than hang
+// the run.
+//
+// Chosen over a child driver process per test: under Wine each extra process
+// start costs time and the child would have to re-check the run's tools; the
+// tests' waits all pass through PumpFor, which makes the in-process stop cheap.
+#include "watchdog.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+
+namespace e2e {
+namespace {
+
+constexpr DWORD kGraceMs = 30000;
+
+CRITICAL_SECTION lock;
+HANDLE wake = nullptr;
+bool armed = false;
+bool timeUp = false;
+DWORD startTick = 0;
+DWORD limitMs = kDefaultTestTimeLimit * 1000;
+std::string running;
+std::vector<DWORD> started;
+bool reported = false;
+int passedSoFar = 0, failedSoFar = 0;
+
+// Every process whose parent is in pids, added to pids, until none is new.
+void AddDescendants(std::vector<DWORD>* pids) {
+    for (bool grew = true; grew;) {
+        grew = false;
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE) return;
+        PROCESSENTRY32 entry;
+        entry.dwSize = sizeof entry;
+        for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+            bool parentKnown = false, known = false;
+            for (DWORD p : *pids) {
+                parentKnown = parentKnown || p == entry.th32ParentProcessID;
+                known = known || p == entry.th32ProcessID;
+            }
+            if (parentKnown && !known && entry.th32ProcessID != 0 && entry.th32ProcessID != GetCurrentProcessId()) {
+                pids->push_back(entry.th32ProcessID);
+                grew = true;
+            }
+        }
+        CloseHandle(snapshot);
+    }
+}
+
+void EndTestProcesses(std::vector<DWORD> pids) {
+    for (DWORD pid : OtherPeltoProcesses(GetCurrentProcessId())) pids.push_back(pid);
+    // A process id of 0 would make every system process a "child".
+    pids.erase(std::remove(pids.begin(), pids.end(), 0ul), pids.end());
+    AddDescendants(&pids);
+    for (DWORD pid : pids) {
+        if (pid == 0 || pid == GetCurrentProcessId()) continue;
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        TerminateProcess(process, 0xDEAD);
+        WaitForSingleObject(process, 5000);
+        CloseHandle(process);
+    }
+}
+
+DWORD WINAPI Watch(LPVOID) {
+    for (;;) {
+        EnterCriticalSection(&lock);
+        DWORD wait = INFINITE;
+        bool expired = false;
+        if (armed) {
+            DWORD spent = GetTickCount() - startTick;
+            DWORD allowed = timeUp ? limitMs + kGraceMs : limitMs;
+            if (spent >= allowed)
+                expired = true;
+            else
+                wait = allowed - spent;
+        }
+        if (expired && !timeUp) {
+            timeUp = true;
+            std::string name = running;
+            unsigned seconds = limitMs / 1000;
+            std::vector<DWORD> pids = started;
+            LeaveCriticalSection(&lock);
+            std::printf("WATCHDOG %s ran past %u s: ending its processes\n", name.c_str(), seconds);
+            std::fflush(stdout);
+            EndTestProcesses(pids);
+            continue;
+        }
+        if (expired) {
+            // The test did not return even with its processes gone.
+            std::printf("FAIL %s (did not return %lu s after its time limit)\n", running.c_str(),
+                        static_cast<unsigned long>(kGraceMs / 1000));
+            std::printf("e2e run stopped: %s is stuck; the tests after it did not run\n", running.c_str());
+            std::printf("e2e: %d passed, %d failed\n", passedSoFar, failedSoFar + 1);
+            std::fflush(stdout);
+            LeaveCriticalSection(&lock);
+            ExitProcess(3);
+        }
+        LeaveCriticalSection(&lock);
+        WaitForSingleObject(wake, wait);
+    }
+}
+
+}  // namespace
+
+void StartWatchdog() {
+    InitializeCriticalSection(&lock);
+    wake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE thread = CreateThread(nullptr, 0, Watch, nullptr, 0, nullptr);
+    if (thread) CloseHandle(thread);
+}
+
+void ArmWatchdog(const std::string& testName) {
+    EnterCriticalSection(&lock);
+    armed = true;
+    timeUp = false;
+    reported = false;
+    startTick = GetTickCount();
+    limitMs = kDefaultTestTimeLimit * 1000;
+    running = testName;
+    started.clear();
+    LeaveCriticalSection(&lock);
+    SetEvent(wake);
+}
+
+bool DisarmWatchdog(bool passed) {
+    EnterCriticalSection(&lock);
+    armed = false;
+    bool up = timeUp;
+    ++((passed && !up) ? passedSoFar : failedSoFar);
+    LeaveCriticalSection(&lock);
+    SetEvent(wake);
+    return up;
+}
+
+void NoteStartedProcess(DWORD pid) {
+    if (!wake || pid == 0 || pid == GetCurrentProcessId()) return;
+    EnterCriticalSection(&lock);
+    started.push_back(pid);
+    LeaveCriticalSection(&lock);
+}
+
+void SetTestTimeLimit(unsigned seconds) {
+    if (!wake) return;
+    EnterCriticalSection(&lock);
+    limitMs = seconds * 1000;
+    LeaveCriticalSection(&lock);
+    SetEvent(wake);
+}
+
+bool TestTimeIsUp() {
+    if (!wake) return false;
+    EnterCriticalSection(&lock);
+    bool up = armed && timeUp;
+    bool first = up && !reported;
+    reported = reported || up;
+    unsigned seconds = limitMs / 1000;
+    LeaveCriticalSection(&lock);
+    if (first)
+        ADD_FAILURE() << CurrentTestName() << " ran past its time limit of " << seconds
+                      << " s; its processes were ended";
+    return up;
+}
+
+}  // namespace e2e
