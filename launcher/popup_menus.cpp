@@ -11,13 +11,14 @@
 #include "plugin_host/plugin_list.h"
 #include "resources/resource_ids.h"
 
-int PopupKind = 0;
+PopupList PopupKind = PopupList::None;
 unsigned char LauncherMenuShown = 0;
 unsigned char PluginMenuShown = 0;
 
 namespace {
 
-constexpr WPARAM kFirstMenuCommand = 100;  // ids below this are list positions
+// How many rows a popup lists: its item ids are the positions 0 to 99.
+constexpr int kPopupRows = IDM_POPUP_ROW_LAST - IDM_POPUP_ROW_FIRST + 1;
 
 LOGFONTA MenuFont;
 int SmallIconWidth = 16;
@@ -25,26 +26,29 @@ int SmallIconHeight = 16;
 COLORREF HighlightColour;
 COLORREF HighlightTextColour;
 
-int ListCount(int kind) {
+int ListCount(PopupList kind) {
     int count = 0;
-    if (kind == 1) count = LauncherList.Count;
-    if (kind == 2) count = PluginList.Count;
+    if (kind == PopupList::Launcher) count = LauncherList.Count;
+    if (kind == PopupList::Plugins) count = PluginList.Count;
     if (count < 0) return 0;
-    return count > static_cast<int>(kFirstMenuCommand) ? static_cast<int>(kFirstMenuCommand) : count;
+    return count > kPopupRows ? kPopupRows : count;
 }
+
+// Whether a command's id is a popup row rather than a main-menu command.
+bool IsPopupRow(WPARAM wParam) { return wParam <= static_cast<WPARAM>(IDM_POPUP_ROW_LAST); }
 
 // The item's text by its position; empty for a position outside the list.
 const char* ItemText(ULONG_PTR position) {
     if (position >= static_cast<ULONG_PTR>(ListCount(PopupKind))) return "";
-    if (PopupKind == 1) return LauncherList.Entries[position].Title;
-    if (PopupKind == 2) return PluginList.Entries[position].DisplayName;
+    if (PopupKind == PopupList::Launcher) return LauncherList.Entries[position].Title;
+    if (PopupKind == PopupList::Plugins) return PluginList.Entries[position].DisplayName;
     return "";
 }
 
-void ShowListPopup(HWND skinWindow, int kind) {
+void ShowListPopup(HWND skinWindow, PopupList kind) {
     if (ListCount(kind) == 0) return;
     PopupKind = kind;
-    if (kind == 1) PrepareLauncherIcons();
+    if (kind == PopupList::Launcher) PrepareLauncherIcons();
     HMENU popup = CreatePopupMenu();
     BuildListPopup(popup);
     RefreshMenuMetrics();
@@ -54,9 +58,9 @@ void ShowListPopup(HWND skinWindow, int kind) {
     DestroyMenu(popup);
     // The chosen item arrives later, as a posted command: this flag tells it
     // which list it came from.
-    if (kind == 1) LauncherMenuShown = 1;
-    if (kind == 2) PluginMenuShown = 1;
-    PopupKind = 0;
+    if (kind == PopupList::Launcher) LauncherMenuShown = 1;
+    if (kind == PopupList::Plugins) PluginMenuShown = 1;
+    PopupKind = PopupList::None;
 }
 
 }  // namespace
@@ -68,7 +72,7 @@ void ClearPopupFlags() {
 
 bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam) {
     bool item = false;
-    if (LauncherMenuShown == 1 && PluginMenuShown == 0 && wParam < kFirstMenuCommand) {
+    if (LauncherMenuShown == 1 && PluginMenuShown == 0 && IsPopupRow(wParam)) {
         item = true;
         const int position = static_cast<int>(wParam);
         // Position 100 and beyond cannot be chosen: the popup lists 0 to 99 only.
@@ -78,7 +82,7 @@ bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam) {
                                    SW_SHOWNORMAL);
         if (reinterpret_cast<INT_PTR>(result) < 32)
             MessageBoxA(skinWindow, "起動に失敗しました。", kMessageCaption, MB_OK);
-    } else if (PluginMenuShown == 1 && LauncherMenuShown == 0 && wParam < kFirstMenuCommand) {
+    } else if (PluginMenuShown == 1 && LauncherMenuShown == 0 && IsPopupRow(wParam)) {
         item = true;
         StartPlugin(skinWindow, static_cast<int>(wParam));
     }
@@ -86,12 +90,12 @@ bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam) {
     return item;
 }
 
-void ShowLauncherPopup(HWND skinWindow) { ShowListPopup(skinWindow, 1); }
+void ShowLauncherPopup(HWND skinWindow) { ShowListPopup(skinWindow, PopupList::Launcher); }
 
-void ShowPluginPopup(HWND skinWindow) { ShowListPopup(skinWindow, 2); }
+void ShowPluginPopup(HWND skinWindow) { ShowListPopup(skinWindow, PopupList::Plugins); }
 
 void BuildListPopup(HMENU menu) {
-    const int count = (PopupKind == 1 || PopupKind == 2) ? ListCount(PopupKind) : 0;
+    const int count = ListCount(PopupKind);
     for (int i = 0; i < count; ++i)
         AppendMenuA(menu, MF_OWNERDRAW, static_cast<UINT_PTR>(i), reinterpret_cast<LPCSTR>(static_cast<ULONG_PTR>(i)));
 }
@@ -140,9 +144,9 @@ void DrawListItem(const DRAWITEMSTRUCT* draw) {
     const ULONG_PTR position = draw->itemData;
     const int iconX = draw->rcItem.left;
     const int iconY = draw->rcItem.top + 2;
-    if (PopupKind == 1 && position < static_cast<ULONG_PTR>(ListCount(1))) {
+    if (PopupKind == PopupList::Launcher && position < static_cast<ULONG_PTR>(ListCount(PopupList::Launcher))) {
         DrawLauncherIcon(dc, static_cast<int>(position), iconX, iconY, SmallIconWidth, SmallIconHeight);
-    } else if (PopupKind == 2) {
+    } else if (PopupKind == PopupList::Plugins) {
         HICON icon = LoadIconA(ProgramInstance, MAKEINTRESOURCEA(IDI_PLUGIN_ITEM));
         if (icon) DrawIconEx(dc, iconX, iconY, icon, SmallIconWidth, SmallIconHeight, 0, nullptr, DI_NORMAL);
     }

@@ -3,8 +3,9 @@
 #pragma once
 #include <windows.h>
 
-// Which list the popup being built and shown holds: 0 none, 1 launcher, 2 plug-ins.
-extern int PopupKind;
+// Which list the popup being built and shown holds.
+enum class PopupList { None, Launcher, Plugins };
+extern PopupList PopupKind;
 // Set when their popup has closed, so that the next command knows that an id
 // below 100 is a position in that list.
 extern unsigned char LauncherMenuShown;
@@ -13,8 +14,8 @@ extern unsigned char PluginMenuShown;
 // Clears both popup flags (a right click, lost focus, any command).
 void ClearPopupFlags();
 
-// Runs before the command table: while a popup's flag is set, a wParam below 100
-// is the position of the chosen entry, which is opened or started. Clears both
+// Runs before the command table: while a popup's flag is set, a wParam from
+// IDM_POPUP_ROW_FIRST to IDM_POPUP_ROW_LAST is the position of the chosen entry, which is opened or started. Clears both
 // flags whatever the command. Returns true when the command was a popup item.
 bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam);
 

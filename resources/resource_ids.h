@@ -33,6 +33,11 @@
 #define IDC_ENTRY_OK 1017
 #define IDC_ENTRY_BROWSE 1018
 
+/* The launcher and plug-in popups: an item's id is its position in the list,
+   0 to 99; the main menu's commands all lie above. */
+#define IDM_POPUP_ROW_FIRST 0
+#define IDM_POPUP_ROW_LAST 99
+
 /* Main menu commands. */
 #define IDM_ATTACH_TOGGLE 40023
 #define IDM_SHUTDOWN 40024
