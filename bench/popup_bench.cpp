@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/system_files.h"
 #include "core/app_state.h"
 #include "launcher/launcher_icons.h"
 #include "launcher/launcher_store.h"
@@ -84,19 +85,7 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 // 100 existing files, so that every item gets the shell's icon.
 void FillLists() {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    std::vector<std::string> files;
-    for (const char* pattern : {"\\*.exe", "\\*.dll"}) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((std::string(system) + pattern).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) continue;
-        do {
-            std::string path = std::string(system) + "\\" + found.cFileName;
-            if (path.size() < kLauncherTextSize) files.push_back(path);
-        } while (files.size() < kEntries && FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    const std::vector<std::string> files = SystemFiles(kEntries);
     LauncherList.Count = kEntries;
     PluginList.Count = kEntries;
     for (int i = 0; i < kEntries; ++i) {

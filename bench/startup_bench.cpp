@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "bench/bench_clock.h"
+#include "bench/system_files.h"
 
 namespace {
 
@@ -28,19 +29,7 @@ std::string FolderOf(const std::string& path) {
 }
 
 bool WriteLaunchData(const std::string& peltoExe) {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    std::vector<std::string> files;
-    for (const char* pattern : {"\\*.exe", "\\*.dll"}) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA((std::string(system) + pattern).c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) continue;
-        do {
-            std::string path = std::string(system) + "\\" + found.cFileName;
-            if (path.size() <= 100 && path.find(' ') == std::string::npos) files.push_back(path);
-        } while (files.size() < kEntries && FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    const std::vector<std::string> files = SystemFiles(kEntries);
     if (files.empty()) return false;
     std::string text = std::to_string(kEntries) + "\n";
     for (int i = 0; i < kEntries; ++i)

@@ -213,6 +213,8 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     s.Command(40061);
     REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup");
     CloseMenu(s.pelto.pid());
+    // The message itself is under test: a command id 1 arriving while the
+    // closed popup's flag stands (no user input gives it without a popup).
     s.PostCommand(1);
     entries.CheckOnlyStarted(1);
     DeleteFileA((entries.paths[1] + ".ran").c_str());
@@ -229,7 +231,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
         ClickDialogButton(dialog, 1018);
         CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
     }
-    s.PostCommand(1);
+    s.PostCommand(1);  // the same message, now after the flag was cleared
     PumpFor(1500);
     for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);
     CHECK(s.pelto.MessageBoxes().empty());
