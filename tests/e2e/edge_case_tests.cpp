@@ -394,4 +394,107 @@ TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
     CHECK(DismissMessageBox(box));
 }
 
+
+// ---------------------------------------------------------------- leaving Windows
+
+// Leaving Windows ends the whole Wine session, driver and all, so Pelto runs
+// in a session of its own: its own prefix and wineserver on the same X display,
+// with a recorder there. Nothing of the driver's Win32 view reaches that
+// session, so the script gives the user's input with xdotool: the main-menu
+// hotkey, the menu's keys, and Enter on the question (Yes is its default
+// button). Each step waits for what the recorder has seen.
+const char kLeaveSessionScript[] = R"SH(#!/bin/bash
+# session-prefix pelto.exe recorder.exe log keys windows-version
+set -u
+export PATH=/usr/bin:/bin WINEPREFIX=$1 WINEDEBUG=-all
+pelto=$2 recorder=$3 log=$4 keys=$5 winver=$6
+winlog="Z:${log//\//\\}"
+fail() { echo "fail $1" >> "$log"; WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null; exit 1; }
+seen() { for _ in $(seq 200); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
+if [ ! -d "$WINEPREFIX" ]; then
+    timeout 150 wine wineboot -i >/dev/null 2>&1 || fail "the session's prefix was not made"
+    if [ -n "$winver" ]; then
+        wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /d "$winver" /f >/dev/null 2>&1 ||
+            fail "no Windows version for Pelto.exe"
+    fi
+    timeout 60 wineserver -w || fail "the new session did not settle"
+fi
+rm -f "$log"
+# Pelto runs from a short path: the plug-in paths under the driver's prefix
+# would be too long for it.
+app=$WINEPREFIX-app
+rm -rf "$app" && cp -a "$(dirname "$pelto")" "$app" || fail "cannot copy Pelto"
+wine "$recorder" "$winlog" >/dev/null 2>&1 &
+wine "$app/Pelto.exe" >/dev/null 2>&1 &
+rw=$(timeout 60 xdotool search --sync --name '^Session Recorder$' | head -1)
+[ -n "$rw" ] || fail "no recorder window"
+pw=$(timeout 60 xdotool search --sync --name '^Quorval Pelto$' | head -1)
+[ -n "$pw" ] || fail "no skin window"
+seen '^started' || fail "the recorder did not start"
+xdotool windowfocus --sync "$rw" || fail "cannot focus the recorder"
+xdotool key ctrl+shift+a
+seen '^menu' || fail "Ctrl+Shift+A opened no menu"
+xdotool windowfocus --sync "$pw" || fail "cannot focus the skin window"
+xdotool key $keys
+seen '^box' || fail "no question after the keys $keys"
+bw=$(timeout 10 xdotool search --sync --name '^Pelto$' | head -1)
+[ -n "$bw" ] || fail "no X window for the question"
+xdotool windowfocus --sync "$bw" || fail "cannot focus the question"
+xdotool key Return
+seen '^end' || fail "the session did not end after Yes"
+timeout 60 wineserver -w || fail "the session's processes did not end"
+)SH";
+
+struct LeaveCase {
+    unsigned command;
+    const char* keys;  // after the menu opens: the first Down lights "■　Windows"
+    const char* question;
+};
+
+// The session's prefix and log, removed at the end whatever happened.
+struct OwnSession {
+    std::string prefix = Format("/tmp/pelto-e2e-session-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+    std::string log = prefix + ".log";
+    ~OwnSession() {
+        RunUnixAndWait("WINEPREFIX='" + prefix + "' /usr/bin/wineserver -k; rm -rf '" + prefix + "' '" + prefix + "-app' '" + log + "'",
+                       60000);
+    }
+};
+
+std::string UnixFileText(const std::string& unixPath) {
+    std::string windowsPath = "Z:" + unixPath, text;
+    for (char& c : windowsPath)
+        if (c == '/') c = '\\';
+    ReadFileBytes(windowsPath, &text);
+    return text;
+}
+
+TEST_F(EdgeCase, ShutDownRestartAndLogOffAfterYesEndTheSession) {
+    SetTestTimeLimit(420);
+    const LeaveCase cases[] = {{40024, "Down Right Return", "Windowsを終了してよろしいですか"},
+                               {40025, "Down Right Down Return", "Windowsを再起動してよろしいですか"},
+                               // the separator before log off takes no key
+                               {40026, "Down Right Down Down Return", "ログオフしてよろしいですか"}};
+    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    const std::string script = s.folder.File("leave_session.sh");
+    REQUIRE_MSG(WriteFileBytes(script, kLeaveSessionScript), "cannot write the script");
+    const std::string pelto = UnixPathOf(s.folder.File("Pelto.exe")), recorder = UnixPathOf(TestProgramPath("PeltoSessionRecorder.exe"));
+    REQUIRE_MSG(!pelto.empty() && !recorder.empty(), "no Unix paths for the programs");
+    OwnSession session;
+    for (const LeaveCase& c : cases) {
+        const bool ran = RunUnixAndWait(Format("/bin/bash '%s' '%s' '%s' '%s' '%s' '%s' '%s'", UnixPathOf(script).c_str(),
+                                               session.prefix.c_str(), pelto.c_str(), recorder.c_str(),
+                                               session.log.c_str(), c.keys, ReportedWindows().c_str()),
+                                        240000);
+        const std::string log = UnixFileText(session.log);
+        CHECK_MSG(ran, "command %u: the session script failed; its log: \"%s\"", c.command, Printable(log).c_str());
+        CHECK_MSG(log.find(std::string("\nbox ") + c.question + "\n") != std::string::npos,
+                  "command %u: the question was not \"%s\"; log \"%s\"", c.command, Printable(c.question).c_str(),
+                  Printable(log).c_str());
+        CHECK_MSG(log.find("\nquery ") != std::string::npos && log.find("\nend 1 ") != std::string::npos,
+                  "command %u: the recorder saw no end of the session after Yes; log \"%s\"", c.command,
+                  Printable(log).c_str());
+    }
+}
+
 }  // namespace
