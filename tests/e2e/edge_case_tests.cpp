@@ -146,7 +146,7 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
               Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
 
     // The file reads back whole: a new start lists every entry in order.
-    s.pelto.PostClose();
+    s.Command(40040);
     DWORD code = 1;
     REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not end: %s", s.pelto.Describe().c_str());
     PeltoProcess again;
@@ -409,7 +409,7 @@ set -u
 export PATH=/usr/bin:/bin WINEPREFIX=$1 WINEDEBUG=-all
 pelto=$2 recorder=$3 log=$4 keys=$5 winver=$6
 winlog="Z:${log//\//\\}"
-fail() { echo "fail $1" >> "$log"; WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null; exit 1; }
+fail() { echo "fail $1" >> "$log"; wineserver -k 2>/dev/null; timeout 30 wineserver -w; exit 1; }
 seen() { for _ in $(seq 200); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 if [ ! -d "$WINEPREFIX" ]; then
     timeout 150 wine wineboot -i >/dev/null 2>&1 || fail "the session's prefix was not made"
