@@ -1,0 +1,500 @@
+// Edge cases of what a user does: a launcher path with a tab or a line break,
+// a rename to an empty title, a dropped bitmap with the longest path, where the
+// wallpaper dialog opens, a dragged skin going back, the glide with attachment
+// off and for a target beyond the screen, and a notification area that refuses
+// the icon again after "TaskbarCreated".
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver_framework.h"
+#include "driver_support.h"
+#include "launcher_support.h"
+#include "pelto_session.h"
+#include "target_support.h"
+
+namespace {
+
+using namespace e2e;
+
+// A spot no target covers, for the pointer to wait on.
+constexpr int kParkX = 1250, kParkY = 1000;
+
+// Parks the pointer over an untitled window of the driver, so that Wine hears
+// of the move even when no other window lies there.
+bool ParkPointer() {
+    Backdrop under({kParkX - 20, kParkY - 20, kParkX + 20, kParkY + 20}, RGB(0, 0, 160));
+    return XdotoolMouseMove(kParkX, kParkY);
+}
+
+// Every test here begins with a fresh copy of the installation; each one
+// prepares what it needs and then starts Pelto itself.
+class EdgeCase : public ::testing::Test {
+protected:
+    PeltoSession s{::testing::UnitTest::GetInstance()->current_test_info()->name()};
+};
+
+bool PointerAt(int x, int y) {
+    POINT c = CursorPos();
+    return c.x == x && c.y == y;
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+// Puts text on the clipboard, as a user copies it from somewhere else.
+bool CopyToClipboard(const std::string& text) {
+    if (!OpenClipboard(nullptr)) return false;
+    EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool ok = false;
+    if (memory) {
+        if (void* p = GlobalLock(memory)) {
+            std::memcpy(p, text.c_str(), text.size() + 1);
+            GlobalUnlock(memory);
+            ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+        }
+        if (!ok) GlobalFree(memory);
+    }
+    CloseClipboard();
+    return ok;
+}
+
+std::string EditText(HWND edit) {
+    char text[1024] = "";
+    DWORD_PTR length = 0;
+    SendMessageTimeoutA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000, &length);
+    return std::string(text, length < sizeof text ? static_cast<std::size_t>(length) : 0);
+}
+
+// A user's paste into an edit box of a dialog: a real click into the box, then
+// End, Shift+Home and Delete to empty it, and Ctrl+V. Returns what the box
+// then holds, once it has stopped changing.
+std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
+    REQUIRE_MSG(CopyToClipboard(text), "cannot put the text on the clipboard");
+    REQUIRE_MSG(BringToForeground(dialog), "the dialog did not come to the foreground");
+    WaitForPointerToRest();
+    POINT at;
+    REQUIRE_MSG(UncoveredPoint(edit, edit, &at), "no free point of the edit box");
+    REQUIRE_MSG(ClickAt(edit, at), "cannot click into the edit box");
+    REQUIRE_MSG(WaitUntil(3000, [&] { return FocusOfThreadOf(dialog) == edit; }), "the click did not focus the box");
+    PressKeys({VK_END});
+    PressKeys({VK_SHIFT, VK_HOME});
+    PressKeys({VK_DELETE});
+    REQUIRE_MSG(WaitUntil(3000, [&] { return EditText(edit).empty(); }), "the keys did not empty the box: \"%s\"",
+                Printable(EditText(edit)).c_str());
+    PressKeys({VK_CONTROL, 'V'});
+    REQUIRE_MSG(WaitUntil(3000, [&] { return !EditText(edit).empty(); }), "Ctrl+V pasted nothing");
+    return EditText(edit);
+}
+
+// ---------------------------------------------------------------- launcher path
+
+constexpr int kLauncherPathBox = 1015, kLauncherTitleBox = 1016, kEntryOk = 1017;
+constexpr int kLauncherList = 1013, kLauncherAdd = 1014, kLauncherApply = 1019, kLauncherCancel = 1018;
+
+HWND OpenLauncherSettings(const PeltoProcess& pelto) {
+    std::string why;
+    REQUIRE_MSG(ChooseFromMainMenu(pelto, 40062, &why), "launcher settings: %s", why.c_str());
+    HWND dialog = WaitForDialog(pelto.pid(), kLauncherSettingsCaption);
+    REQUIRE_MSG(dialog != nullptr, "no launcher settings dialog: %s", pelto.Describe().c_str());
+    return dialog;
+}
+
+TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
+    const std::vector<LauncherItem> before = {{"C:\\first.exe", "First Entry"}, {"C:\\second.exe", "Second"}};
+    REQUIRE_MSG(WriteLauncherFile(s.folder, before), "cannot write launch_data");
+    s.Start();
+    HWND settings = OpenLauncherSettings(s.pelto);
+    ClickDialogButton(settings, kLauncherAdd);
+    HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
+    REQUIRE_MSG(entry != nullptr, "no entry dialog: %s", s.pelto.Describe().c_str());
+    HWND pathBox = GetDlgItem(entry, kLauncherPathBox), titleBox = GetDlgItem(entry, kLauncherTitleBox);
+
+    // A path with a tab, pasted: the box takes it whole, and OK refuses it.
+    const std::string tabbed = "C:\\tab\there.exe";
+    CHECK_EQ_STR(PasteInto(entry, titleBox, "Pasted Entry"), "Pasted Entry");
+    CHECK_EQ_STR(PasteInto(entry, pathBox, tabbed), tabbed);
+    ClickDialogButton(entry, kEntryOk);
+    HWND box = WaitForBoxWithText(s.pelto, "ファイルの場所にタブや改行は使えません。");
+    REQUIRE_MSG(box != nullptr, "no refusal of a path with a tab: %s", DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent refusal = ReadMessageBox(box);
+    CHECK_EQ_STR(refusal.caption, "Pelto");
+    CHECK_MSG(refusal.owner == entry, "the refusal is not owned by the entry dialog");
+    CHECK(DismissMessageBox(box));
+    CHECK_MSG(IsWindow(entry), "the entry dialog closed on a path with a tab");
+    CHECK_EQ_INT(ListBoxLines(settings, kLauncherList).size(), 2);
+
+    // A path with a line break, pasted: the one-line box keeps the first line,
+    // which is what OK stores.
+    CHECK_EQ_STR(PasteInto(entry, pathBox, "C:\\line\r\nbreak.exe"), "C:\\line");
+    ClickDialogButton(entry, kEntryOk);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "OK did not close the entry dialog: %s",
+              DescribeBoxes(s.pelto).c_str());
+    ClickDialogButton(settings, kLauncherApply);
+    std::vector<LauncherItem> after = before;
+    after.push_back({"C:\\line", "Pasted Entry"});
+    const std::string expected = LauncherFileText(after);
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
+              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+
+    // The file reads back whole: a new start lists every entry in order.
+    s.Command(40040);
+    DWORD code = 1;
+    REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not end: %s", s.pelto.Describe().c_str());
+    PeltoProcess again;
+    REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");
+    REQUIRE_MSG(again.WaitForSkinWindow() != nullptr, "no skin window: %s", again.Describe().c_str());
+    settings = OpenLauncherSettings(again);
+    std::vector<std::string> lines = ListBoxLines(settings, kLauncherList);
+    CHECK_MSG((lines == std::vector<std::string>{"C:\\first.exe", "C:\\second.exe", "C:\\line"}),
+              "the list read back holds %u lines", static_cast<unsigned>(lines.size()));
+    ClickDialogButton(settings, kLauncherCancel);
+}
+
+// ---------------------------------------------------------------- rename
+
+TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesIt) {
+    s.Start();
+    TargetProcess target;
+    REQUIRE_MSG(target.Start("--title \"Named Target\" --rect 200 150 500 350", "Named Target"), "no target");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+    s.Command(40036);
+    HWND dialog = WaitForDialog(s.pelto.pid(), "■　アクティブウインドウの名前の変更");
+    REQUIRE_MSG(dialog != nullptr, "no rename dialog: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_STR(EditText(GetDlgItem(dialog, 1003)), "");
+    CHECK_EQ_STR(WindowText(target.window()), "Named Target");
+    ClickDialogButton(dialog, 1001);
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
+    CHECK_MSG(WaitUntil(5000, [&] { return WindowText(target.window()).empty(); }), "the target's title is \"%s\"",
+              WindowText(target.window()).c_str());
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+}
+
+// ---------------------------------------------------------------- dropped bitmap
+
+const char kDesktopKey[] = "Control Panel\\Desktop";
+const char kWallpaperQuestionTail[] = "\nこのファイルを壁紙に設定しますか？";
+
+std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
+
+TEST_F(EdgeCase, DroppedBitmapPathOf259BytesAsksTheWholeQuestion) {
+    s.Start();
+    // The bitmap's name fills its full path up to 259 bytes.
+    std::string folder = s.folder.File("long");
+    REQUIRE_MSG(CreateDirectoryA(folder.c_str(), nullptr), "cannot make %s", folder.c_str());
+    const std::size_t nameLength = 259 - folder.size() - 1;
+    REQUIRE_MSG(nameLength > 4 && nameLength <= 255, "the install folder's path is %u bytes long",
+                static_cast<unsigned>(folder.size()));
+    const std::string bmp = JoinPath(folder, std::string(nameLength - 4, 'w') + ".bmp");
+    REQUIRE_MSG(bmp.size() == 259, "the path is %u bytes long", static_cast<unsigned>(bmp.size()));
+    REQUIRE_MSG(WriteBmp24(bmp, 16, 16, [](int x, int y) { return RGB(x * 8, y * 8, 64); }), "cannot write the bitmap");
+
+    REQUIRE_MSG(DropOnSkin(100, 9, {bmp}), "the drop was not accepted");
+    HWND box = WaitForBoxWithText(s.pelto, bmp + kWallpaperQuestionTail);
+    REQUIRE_MSG(box != nullptr, "no whole question for the 259-byte path: %s", DescribeBoxes(s.pelto).c_str());
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
+    // No: Wine keeps at most 255 characters of a wallpaper's path, so a Yes
+    // would prove nothing more about Pelto here.
+    CHECK(DismissMessageBox(box, IDNO));
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+}
+
+// ---------------------------------------------------------------- wallpaper dialog
+
+TEST_F(EdgeCase, WallpaperDialogOpensInCWindows) {
+    s.Start();
+    // A bitmap that lies only in C:\Windows\: its bare name, typed in the
+    // dialog, names it only when the dialog's folder is that one.
+    const std::string name = Format("pelto-edge-%lu.bmp", static_cast<unsigned long>(GetCurrentProcessId()));
+    const std::string inWindows = "C:\\Windows\\" + name;
+    REQUIRE_MSG(WriteBmp24(inWindows, 16, 16, [](int x, int y) { return RGB(x * 8, 64, y * 8); }),
+                "cannot write %s", inWindows.c_str());
+    struct Remove {
+        std::string path;
+        ~Remove() { DeleteFileA(path.c_str()); }
+    } removeAfter{inWindows};
+    WriteUserRegistryString(kDesktopKey, "Wallpaper", "C:\\before-the-test.bmp");
+
+    s.Command(40041);
+    HWND dialog = WaitForOpenDialog(s.pelto.pid());
+    REQUIRE_MSG(dialog != nullptr, "no open-file dialog: %s", DescribeBoxes(s.pelto).c_str());
+    HWND nameBox = FileNameEdit(dialog);
+    REQUIRE_MSG(nameBox != nullptr, "no file name box");
+    CHECK_EQ_STR(PasteInto(dialog, nameBox, name), name);
+    ClickDialogButton(dialog, IDOK);
+    CHECK_MSG(WaitUntil(8000, [&] { return Lower(Wallpaper()) == Lower(inWindows); }),
+              "wallpaper is \"%s\", expected \"%s\": the dialog did not open in C:\\Windows\\", Wallpaper().c_str(),
+              inWindows.c_str());
+    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog is still open");
+}
+
+// ---------------------------------------------------------------- dragged skin
+
+TEST_F(EdgeCase, SkinDraggedAwayGoesBackAtTheNextTick) {
+    s.Start();
+    // The drag ends over an untitled window of the driver, below the target,
+    // where Wine sees the motion.
+    Backdrop under({0, 600, 1280, 1024}, RGB(0, 0, 160));
+    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Drag Home", {100, 100, 700, 500}), "no target");
+    REQUIRE_MSG(WaitForWindowAt(s.skin, 435, 104), "skin never attached: %s", RectText(WindowRect(s.skin)).c_str());
+    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
+    // With no window manager Wine leaves the activated target above the topmost
+    // skin in X, where the press would land; put the skin back on top.
+    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
+
+    REQUIRE_MSG(XdotoolMouseMove(485, 113), "cannot move the pointer onto the skin");
+    REQUIRE_MSG(Xdotool("mousedown 1 sleep 0.2 mousemove 485 400 sleep 0.2 mousemove 300 809 sleep 0.3"),
+                "xdotool drag failed");
+    CHECK_MSG(WaitForWindowAt(s.skin, 250, 800), "skin at %s during the drag, expected (250, 800)",
+              RectText(WindowRect(s.skin)).c_str());
+    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no menu after the drag");
+    CloseMenu(s.pelto.pid());
+    REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "the menu stayed open");
+    RECT away = WindowRect(s.skin);
+    CHECK_MSG(away.left == 250 && away.top == 800, "the skin is at %s right after the drag", RectText(away).c_str());
+
+    // The user clicks the target: with it in the foreground again, the next
+    // tick puts the skin back at its corner.
+    POINT inside = {400, 300};
+    REQUIRE_MSG(ClickAt(target.window(), inside), "cannot click the target");
+    CHECK_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == target.window(); }),
+              "the click did not bring the target to the foreground");
+    CHECK_MSG(WaitForWindowAt(s.skin, 435, 104), "the skin stayed at %s, expected back at (435, 104)",
+              RectText(WindowRect(s.skin)).c_str());
+}
+
+// ---------------------------------------------------------------- glide
+
+TEST_F(EdgeCase, GlideWorksWithAttachmentOff) {
+    s.Start();
+    s.Command(40023);  // attachment off
+    const RECT skinBefore = WindowRect(s.skin);
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
+    TargetProcess target;
+    REQUIRE_MSG(StartPopupTarget(target, "Glide Unattached", {300, 200, 701, 501}), "no target");
+    CHECK_MSG(WaitUntil(5000, [] { return PointerAt(500, 350); }), "pointer at (%ld, %ld), expected the centre (500, 350)",
+              CursorPos().x, CursorPos().y);
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(SameRect(WindowRect(s.skin), skinBefore), "the skin moved with attachment off: %s",
+              RectText(WindowRect(s.skin)).c_str());
+}
+
+TEST_F(EdgeCase, NoGlideForATargetBeyondTheScreenWidth) {
+    s.Start();
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    // Positive control: a target on the screen draws the pointer to its centre.
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
+    {
+        TargetProcess onScreen;
+        REQUIRE_MSG(StartPopupTarget(onScreen, "On The Screen", {300, 200, 701, 501}), "no target");
+        CHECK_MSG(WaitUntil(5000, [] { return PointerAt(500, 350); }), "no glide to a target on the screen: (%ld, %ld)",
+                  CursorPos().x, CursorPos().y);
+    }
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
+    TargetProcess beyond;
+    const RECT r = {width + 10, 100, width + 610, 500};
+    REQUIRE_MSG(StartPopupTarget(beyond, "Beyond The Screen", r), "no target");
+    // The skin attaches, so the tick reached the target; once Pelto answers,
+    // that tick (and any glide in it) is over.
+    CHECK_MSG(WaitForWindowAt(s.skin, r.right - 265, 104), "skin did not attach: %s", RectText(WindowRect(s.skin)).c_str());
+    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(PointerAt(kParkX, kParkY), "the pointer glided toward a target beyond the screen: (%ld, %ld)", CursorPos().x,
+              CursorPos().y);
+}
+
+// ---------------------------------------------------------------- notification area
+
+// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
+// driver, in front of the shell's, answering every request with failure. The
+// shell's icon calls go to the first window of that class, as a notification
+// area restarted without room would answer them.
+struct RefusingTray {
+    static int requests;
+    static HWND lastOwner;
+    HWND window = nullptr;
+
+    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_COPYDATA) {
+            ++requests;
+            lastOwner = reinterpret_cast<HWND>(wParam);
+            return FALSE;
+        }
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+    RefusingTray() {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = "Shell_TrayWnd";
+        RegisterClassA(&wc);
+        requests = 0;
+        lastOwner = nullptr;
+        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                 nullptr, GetModuleHandleA(nullptr), nullptr);
+    }
+    ~RefusingTray() {
+        if (window) DestroyWindow(window);
+        PumpMessages();
+    }
+};
+int RefusingTray::requests = 0;
+HWND RefusingTray::lastOwner = nullptr;
+
+TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
+    s.Start();
+    TargetProcess target;
+    REQUIRE_MSG(target.Start("--title \"Stored Then Refused\" --rect 200 150 500 350", "Stored Then Refused"),
+                "no target");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+    std::vector<HWND> before = TrayIconWindows();
+    s.Command(40032);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }),
+                "target or skin still visible after the store");
+    HWND icon = WaitForNewTrayIcon(before);
+    REQUIRE_MSG(icon != nullptr, "no icon after the store");
+
+    // The notification area starts afresh without the icon and refuses it.
+    NOTIFYICONDATAA record;
+    ZeroMemory(&record, sizeof record);
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = s.skin;
+    record.uID = 1291;
+    REQUIRE_MSG(Shell_NotifyIconA(NIM_DELETE, &record), "the driver could not remove the icon");
+    REQUIRE_MSG(WaitForTrayIconGone(icon), "the icon did not go");
+    RefusingTray tray;
+    REQUIRE_MSG(tray.window != nullptr, "no refusing notification area");
+    REQUIRE_MSG(FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr) == tray.window,
+                "the refusing notification area is not the first one");
+
+    // The shell's own broadcast is the behaviour under test: posted.
+    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    HWND box = WaitForBoxWithText(s.pelto, "通知領域にアイコンを戻せませんでした。\n格納していたウインドウを元に戻します。");
+    REQUIRE_MSG(box != nullptr, "no message after the refused re-add: %s", DescribeBoxes(s.pelto).c_str());
+    CHECK_MSG(RefusingTray::requests >= 1 && RefusingTray::lastOwner == s.skin,
+              "the refusing notification area heard nothing from Pelto (%d requests)", RefusingTray::requests);
+    MessageBoxContent c = ReadMessageBox(box);
+    CHECK_EQ_STR(c.caption, "Pelto");
+    CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
+    CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin),
+              "not every window came back (target %d, skin %d)", IsWindowVisible(target.window()) != 0,
+              IsWindowVisible(s.skin) != 0);
+    CHECK(DismissMessageBox(box));
+}
+
+
+// ---------------------------------------------------------------- leaving Windows
+
+// Leaving Windows ends the whole Wine session, driver and all, so Pelto runs
+// in a session of its own: its own prefix and wineserver on the same X display,
+// with a recorder there. Nothing of the driver's Win32 view reaches that
+// session, so the script gives the user's input with xdotool: the main-menu
+// hotkey, the menu's keys, and Enter on the question (Yes is its default
+// button). Each step waits for what the recorder has seen.
+const char kLeaveSessionScript[] = R"SH(#!/bin/bash
+# session-prefix pelto.exe recorder.exe log keys windows-version
+set -u
+export PATH=/usr/bin:/bin WINEPREFIX=$1 WINEDEBUG=-all
+pelto=$2 recorder=$3 log=$4 keys=$5 winver=$6
+winlog="Z:${log//\//\\}"
+fail() { echo "fail $1" >> "$log"; wineserver -k 2>/dev/null; timeout 30 wineserver -w; exit 1; }
+seen() { for _ in $(seq 200); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
+if [ ! -d "$WINEPREFIX" ]; then
+    timeout 150 wine wineboot -i >/dev/null 2>&1 || fail "the session's prefix was not made"
+    if [ -n "$winver" ]; then
+        wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /d "$winver" /f >/dev/null 2>&1 ||
+            fail "no Windows version for Pelto.exe"
+    fi
+    timeout 60 wineserver -w || fail "the new session did not settle"
+fi
+rm -f "$log"
+# Pelto runs from a short path: the plug-in paths under the driver's prefix
+# would be too long for it.
+app=$WINEPREFIX-app
+rm -rf "$app" && cp -a "$(dirname "$pelto")" "$app" || fail "cannot copy Pelto"
+wine "$recorder" "$winlog" >/dev/null 2>&1 &
+wine "$app/Pelto.exe" >/dev/null 2>&1 &
+rw=$(timeout 60 xdotool search --sync --name '^Session Recorder$' | head -1)
+[ -n "$rw" ] || fail "no recorder window"
+pw=$(timeout 60 xdotool search --sync --name '^Quorval Pelto$' | head -1)
+[ -n "$pw" ] || fail "no skin window"
+seen '^started' || fail "the recorder did not start"
+xdotool windowfocus --sync "$rw" || fail "cannot focus the recorder"
+xdotool key ctrl+shift+a
+seen '^menu' || fail "Ctrl+Shift+A opened no menu"
+xdotool windowfocus --sync "$pw" || fail "cannot focus the skin window"
+xdotool key $keys
+seen '^box' || fail "no question after the keys $keys"
+bw=$(timeout 10 xdotool search --sync --name '^Pelto$' | head -1)
+[ -n "$bw" ] || fail "no X window for the question"
+xdotool windowfocus --sync "$bw" || fail "cannot focus the question"
+xdotool key Return
+seen '^end' || fail "the session did not end after Yes"
+timeout 60 wineserver -w || fail "the session's processes did not end"
+)SH";
+
+struct LeaveCase {
+    unsigned command;
+    const char* keys;  // after the menu opens: the first Down lights "■　Windows"
+    const char* question;
+};
+
+// The session's prefix and log, removed at the end whatever happened.
+struct OwnSession {
+    std::string prefix = Format("/tmp/pelto-e2e-session-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+    std::string log = prefix + ".log";
+    ~OwnSession() {
+        RunUnixAndWait("WINEPREFIX='" + prefix + "' /usr/bin/wineserver -k; rm -rf '" + prefix + "' '" + prefix + "-app' '" + log + "'",
+                       60000);
+    }
+};
+
+std::string UnixFileText(const std::string& unixPath) {
+    std::string windowsPath = "Z:" + unixPath, text;
+    for (char& c : windowsPath)
+        if (c == '/') c = '\\';
+    ReadFileBytes(windowsPath, &text);
+    return text;
+}
+
+TEST_F(EdgeCase, ShutDownRestartAndLogOffAfterYesEndTheSession) {
+    SetTestTimeLimit(420);
+    const LeaveCase cases[] = {{40024, "Down Right Return", "Windowsを終了してよろしいですか"},
+                               {40025, "Down Right Down Return", "Windowsを再起動してよろしいですか"},
+                               // the separator before log off takes no key
+                               {40026, "Down Right Down Down Return", "ログオフしてよろしいですか"}};
+    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    const std::string script = s.folder.File("leave_session.sh");
+    REQUIRE_MSG(WriteFileBytes(script, kLeaveSessionScript), "cannot write the script");
+    const std::string pelto = UnixPathOf(s.folder.File("Pelto.exe")), recorder = UnixPathOf(TestProgramPath("PeltoSessionRecorder.exe"));
+    REQUIRE_MSG(!pelto.empty() && !recorder.empty(), "no Unix paths for the programs");
+    OwnSession session;
+    for (const LeaveCase& c : cases) {
+        const bool ran = RunUnixAndWait(Format("/bin/bash '%s' '%s' '%s' '%s' '%s' '%s' '%s'", UnixPathOf(script).c_str(),
+                                               session.prefix.c_str(), pelto.c_str(), recorder.c_str(),
+                                               session.log.c_str(), c.keys, ReportedWindows().c_str()),
+                                        240000);
+        const std::string log = UnixFileText(session.log);
+        CHECK_MSG(ran, "command %u: the session script failed; its log: \"%s\"", c.command, Printable(log).c_str());
+        CHECK_MSG(log.find(std::string("\nbox ") + c.question + "\n") != std::string::npos,
+                  "command %u: the question was not \"%s\"; log \"%s\"", c.command, Printable(c.question).c_str(),
+                  Printable(log).c_str());
+        CHECK_MSG(log.find("\nquery ") != std::string::npos && log.find("\nend 1 ") != std::string::npos,
+                  "command %u: the recorder saw no end of the session after Yes; log \"%s\"", c.command,
+                  Printable(log).c_str());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,95 @@
+// Watches a Wine session of its own for the end-to-end test of leaving Windows:
+// a top-level window that records, one line each, to the file named on its
+// command line (Windows path):
+//   "menu"                 when a popup menu of the session first shows,
+//   "box <text>"           the text of each new message box captioned "Pelto",
+//   "query <lParam>"       WM_QUERYENDSESSION (answered TRUE),
+//   "end <wParam> <lParam>" WM_ENDSESSION.
+// It never acts on other windows; the test's keys do that.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+char LogPath[MAX_PATH] = "";
+HWND LastBox = nullptr;
+bool MenuSeen = false;
+
+void Record(const char* line) {
+    HANDLE f = CreateFileA(LogPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(f, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
+    WriteFile(f, "\n", 1, &written, nullptr);
+    CloseHandle(f);
+}
+
+BOOL CALLBACK TakeStaticText(HWND child, LPARAM lParam) {
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (lstrcmpiA(cls, "Static") != 0) return TRUE;
+    char* text = reinterpret_cast<char*>(lParam);
+    GetWindowTextA(child, text, 512);
+    return text[0] == '\0';
+}
+
+void LookAround() {
+    HWND menu = FindWindowA("#32768", nullptr);
+    if (menu && IsWindowVisible(menu) && !MenuSeen) {
+        MenuSeen = true;
+        Record("menu");
+    }
+    HWND box = FindWindowA("#32770", "Pelto");
+    if (box && box != LastBox && IsWindowVisible(box)) {
+        LastBox = box;
+        char text[512] = "";
+        EnumChildWindows(box, TakeStaticText, reinterpret_cast<LPARAM>(text));
+        char line[600];
+        std::snprintf(line, sizeof line, "box %s", text);
+        Record(line);
+    }
+}
+
+LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    char line[64];
+    switch (message) {
+    case WM_QUERYENDSESSION:
+        std::snprintf(line, sizeof line, "query %ld", static_cast<long>(lParam));
+        Record(line);
+        return TRUE;
+    case WM_ENDSESSION:
+        std::snprintf(line, sizeof line, "end %d %ld", static_cast<int>(wParam), static_cast<long>(lParam));
+        Record(line);
+        return 0;
+    case WM_TIMER: LookAround(); return 0;
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+    if (std::strlen(commandLine) >= sizeof LogPath) return 1;
+    std::strcpy(LogPath, commandLine);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = RecorderProc;
+    wc.hInstance = instance;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = "PeltoSessionRecorder";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowA("PeltoSessionRecorder", "Session Recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 600,
+                                300, 200, nullptr, nullptr, instance, nullptr);
+    if (!window) return 1;
+    SetTimer(window, 1, 50, nullptr);
+    Record("started");
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 0;
+}
