@@ -279,9 +279,7 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
 
     // Delete "Folder", then move "Program" to the end (deleted and added
     // again): the list becomes Second, Program, and each row's icon changes.
-    s.Command(40062);
-    HWND settings = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
-    REQUIRE_MSG(settings != nullptr, "no launcher settings dialog");
+    HWND settings = s.OpenDialog(40062, kLauncherSettingsCaption);
     DeleteLine(s, settings, 1);
     DeleteLine(s, settings, 0);
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");

@@ -66,10 +66,22 @@ ItemPicture ReadSelectedItem(HWND menu) {
     return p;
 }
 
+// The selected item once the selection has moved off the row at previousTop (-1:
+// once any row is selected) and the menu's thread has drawn what it was given.
+ItemPicture WaitForSelectedItem(HWND menu, LONG previousTop = -1) {
+    WaitUntil(3000, [&] {
+        ItemPicture p = ReadSelectedItem(menu);
+        return p.highlight.found && p.highlight.box.top != previousTop;
+    });
+    WaitForWindowIdle(menu);
+    return ReadSelectedItem(menu);
+}
+
 // Three marker programs registered as Alpha, Bravo and Charlie.
 struct ThreeEntries {
+    const PeltoProcess& pelto;
     std::vector<std::string> paths;
-    explicit ThreeEntries(PeltoSession& s) {
+    explicit ThreeEntries(PeltoSession& s) : pelto(s.pelto) {
         const char* names[] = {"alpha.exe", "bravo.exe", "charlie.exe"};
         const char* titles[] = {"Alpha", "Bravo", "Charlie"};
         std::vector<LauncherItem> items;
@@ -83,7 +95,7 @@ struct ThreeEntries {
     // Waits for the marker of `started` and checks no other one ran.
     void CheckOnlyStarted(int started) const {
         CHECK_MSG(WaitUntil(8000, [&] { return MarkerRan(paths[started]); }), "entry %d was not started", started);
-        PumpFor(1000);
+        CHECK_MSG(WaitForMarkersDone(pelto, paths), "a started entry still runs");
         for (int i = 0; i < 3; ++i)
             if (i != started) CHECK_MSG(!MarkerRan(paths[i]), "entry %d was started too", i);
     }
@@ -126,16 +138,14 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
               RectText(r).c_str());
 
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture first = ReadSelectedItem(menu);
+    ItemPicture first = WaitForSelectedItem(menu);
     CheckItemDrawing(first, "first item");
     CHECK_MSG(first.iconPixels > 0, "no icon drawn in the first item");
     CHECK_MSG(first.highlight.box.top - r.top <= 5, "the first item starts %ld pixels below the popup's top",
               first.highlight.box.top - r.top);
 
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture second = ReadSelectedItem(menu);
+    ItemPicture second = WaitForSelectedItem(menu, first.highlight.box.top);
     CheckItemDrawing(second, "second item");
     CHECK_MSG(second.highlight.box.top == first.highlight.box.top + 20, "the second item starts at %ld, expected %ld",
               second.highlight.box.top, first.highlight.box.top + 20);
@@ -161,8 +171,7 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
     // Over the second item (items are 20 pixels high under a thin border).
     REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 30, r.top + 30)), "xdotool failed");
-    PumpFor(400);
-    ItemPicture hovered = ReadSelectedItem(menu);
+    ItemPicture hovered = WaitForSelectedItem(menu);
     REQUIRE_MSG(hovered.highlight.found, "the item under the pointer is not highlighted");
     CHECK_MSG(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30,
               "highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
@@ -183,22 +192,15 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     HWND menu = WaitForPopup(s);
     REQUIRE_MSG(menu != nullptr, "no popup");
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture gone = ReadSelectedItem(menu);
+    ItemPicture gone = WaitForSelectedItem(menu);
     CheckItemDrawing(gone, "missing file");
     CHECK_MSG(gone.iconPixels == 0, "an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture present = ReadSelectedItem(menu);
+    ItemPicture present = WaitForSelectedItem(menu, gone.highlight.box.top);
     CHECK_MSG(present.iconPixels > 0, "no icon for the file that is there");
 
     REQUIRE_MSG(Xdotool("key Up key Return"), "xdotool key failed");
-    HWND box = nullptr;
-    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
-    CHECK_EQ_STR(m.caption, "Pelto");
-    CHECK_EQ_STR(m.text, kLaunchFailedText);
-    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
-    DismissMessageBox(box);
+    AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
     CHECK(!MarkerRan(here));
 }
 
@@ -232,7 +234,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
         CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
     }
     s.PostCommand(1);  // the same message, now after the flag was cleared
-    PumpFor(1500);
+    CHECK_MSG(WaitForMarkersDone(s.pelto, entries.paths), "a started entry still runs");
     for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);
     CHECK(s.pelto.MessageBoxes().empty());
 }
