@@ -370,7 +370,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
         s.Start();
         s.Command(40061);
-        CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no popup for two entries");
+        CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup for two entries");
         CloseMenu(s.pelto.pid());
     }
 }

@@ -101,12 +101,6 @@ struct ThreeEntries {
     }
 };
 
-HWND WaitForPopup(PeltoSession& s) {
-    HWND menu = nullptr;
-    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
-    return menu;
-}
-
 void CheckItemDrawing(const ItemPicture& p, const char* which) {
     REQUIRE_MSG(p.highlight.found, "%s: no item in the highlight colour", which);
     const RECT& b = p.highlight.box;
@@ -129,7 +123,7 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForPopup(s);
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == 400 && r.top == 300, "popup at %s, expected its corner at the pointer (400, 300)",
@@ -165,7 +159,7 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     s.Command(40061);
     // Chosen from the main menu: the pointer is where the item was clicked.
     const POINT at = CursorPos();
-    HWND menu = WaitForPopup(s);
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "command 40061 opened no popup");
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
@@ -189,7 +183,7 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForPopup(s);
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "no popup");
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
     ItemPicture gone = WaitForSelectedItem(menu);
@@ -213,7 +207,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
 
     // While the closed popup's flag stands, position 1 is read as its entry.
     s.Command(40061);
-    REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup");
+    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup");
     CloseMenu(s.pelto.pid());
     // The message itself is under test: a command id 1 arriving while the
     // closed popup's flag stands (no user input gives it without a popup).
@@ -224,7 +218,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     // Closed again, then a main-menu command: it runs, and clears the flag, so
     // a later position 1 starts nothing.
     s.Command(40061);
-    REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup the second time");
+    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup the second time");
     CloseMenu(s.pelto.pid());
     s.Command(40062);
     HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);

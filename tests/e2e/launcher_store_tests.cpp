@@ -75,7 +75,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     // The first entry, whose path holds a blank, starts from the popup at once.
     REQUIRE_MSG(FindWindowA(nullptr, "Pelto Target") == nullptr, "a window titled Pelto Target is open already");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no launcher popup");
+    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup");
     REQUIRE_MSG(Xdotool("key Down key Return"), "xdotool key failed");
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // Under Wine the process list gave the bare file name, which the shell

@@ -17,7 +17,7 @@ using namespace e2e;
 TEST_F(StartedPelto, Menu_ClickOpensTheMainMenuAtThePointer) {
     REQUIRE_MSG(Xdotool("mousemove 60 9 click 1"), "xdotool click failed");
     HWND menu = nullptr;
-    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after a click");
+    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "no menu after a click");
     if (menu) {
         RECT r = WindowRect(menu);
         CHECK_MSG(r.left == 60 && r.top == 9, "menu at %s, expected its corner at the pointer (60, 9)",
@@ -75,7 +75,7 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
     // takes the press for its own, so the popup here belongs to the driver.
     DriverPopupMenu popup;
     popup.Open();
-    REQUIRE_MSG(WaitUntil(5000, [] { return VisibleMenuWindow(GetCurrentProcessId()) != nullptr; }),
+    REQUIRE_MSG(WaitForMenuWindow(GetCurrentProcessId()) != nullptr,
                 "the driver's popup did not open");
     // Posted: under Wine the open menu's own loop takes a real press (on any
     // window) for itself, so the press message itself is what is tested here.
@@ -98,7 +98,7 @@ HWND DragSkinFrom50x9(PeltoSession& s, const char* moves, int x, int y) {
               RectText(WindowRect(s.skin)).c_str(), x, y);
     REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
     HWND menu = nullptr;
-    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after the drag");
+    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "no menu after the drag");
     return menu;
 }
 
@@ -187,7 +187,7 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
     REQUIRE_MSG(XdotoolMouseMove(700, 600), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+a"), "xdotool key failed");
     HWND menu = nullptr;
-    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "Ctrl+Shift+A opened no menu");
+    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "Ctrl+Shift+A opened no menu");
     if (menu) {
         RECT r = WindowRect(menu);
         CHECK_MSG(r.left == 700 && r.top == 600, "menu at %s, expected (700, 600)", RectText(r).c_str());
@@ -242,7 +242,7 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     s.Command(40064);
     for (const char* keys : {"ctrl+shift+z", "ctrl+shift+x"}) {
         REQUIRE_MSG(TypeKeysOnSkin(keys), "xdotool key %s failed", keys);
-        CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+        CHECK_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
                   "%s opened no popup with an entry in its list", keys);
         CloseMenu(s.pelto.pid());
     }

@@ -262,7 +262,7 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
     // The kept list is the one in use: the launcher popup opens with its entry
     // (an empty list opens none).
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+    CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr,
               "no launcher popup: the list set aside was not read");
     CloseMenu(s.pelto.pid());
 }
@@ -273,7 +273,7 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
 // active-window pop-up), into it, down `steps` entries and Enter.
 bool ChooseActiveWindowCommand(const PeltoSession& s, int steps) {
     if (!TypeKeysOnSkin("ctrl+shift+a")) return false;
-    if (!WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; })) return false;
+    if (!WaitForMenuWindow(s.pelto.pid())) return false;
     std::string keys = "key Down key Down key Down key Right";
     for (int i = 0; i < steps; ++i) keys += " key Down";
     if (!Xdotool(keys + " key Return")) return false;

@@ -156,6 +156,16 @@ HWND VisibleMenuWindow(DWORD pid) {
     return nullptr;
 }
 
+HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs) {
+    HWND menu = nullptr;
+    WaitUntil(timeoutMs, [&] { return (menu = VisibleMenuWindow(pid)) != nullptr; });
+    return menu;
+}
+
+HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
+    return PressKeys({VK_CONTROL, VK_SHIFT, key}) ? WaitForMenuWindow(pid) : nullptr;
+}
+
 void CloseMenu(DWORD pid) {
     if (HWND menu = VisibleMenuWindow(pid)) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });

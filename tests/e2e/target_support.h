@@ -79,6 +79,11 @@ std::string ShellQuotedUnixPath(const std::string& windowsPath);
 // The visible popup menu window ("#32768") of a process, or null; and closing
 // it with Esc (the key posted to the menu, as the program's right click does).
 HWND VisibleMenuWindow(DWORD pid);
+// The same, waiting up to timeoutMs for one to show (null when none does).
+HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
+// Ctrl+Shift+key pressed with SendInput (Wine checks hotkeys in its input
+// queue, whichever window holds the X focus), then WaitForMenuWindow.
+HWND OpenMenuWithHotkey(DWORD pid, WORD key);
 void CloseMenu(DWORD pid);
 
 RECT WindowRect(HWND window);

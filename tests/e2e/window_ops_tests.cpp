@@ -192,7 +192,7 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
     // The main-menu hotkey restarts tracking while the skin window is hidden.
     REQUIRE_MSG(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored"), "no second target");
     REQUIRE_MSG(TypeKeysOnWindowTitled("Second Stored", "ctrl+shift+a"), "xdotool key failed");
-    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; });
+    WaitForMenuWindow(s.pelto.pid(), 3000);
     CloseMenu(s.pelto.pid());
     SetForegroundWindow(second.window());
     REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); }), "second not in front");
@@ -229,7 +229,7 @@ TEST(WindowOps, Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
     // that pop-up's last item, the close command.
     REQUIRE_MSG(TypeKeysOnWindowTitled("Keys Here", "ctrl+shift+a"), "xdotool key failed");
     HWND menu = nullptr;
-    REQUIRE_MSG(WaitUntil(3000, [&] { return (menu = VisibleMenuWindow(scene.s.pelto.pid())) != nullptr; }),
+    REQUIRE_MSG((menu = WaitForMenuWindow(scene.s.pelto.pid(), 3000)) != nullptr,
                 "no main menu");
     RECT m = WindowRect(menu);
     REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", m.left + 30, m.bottom - 8)), "xdotool click failed");
@@ -370,7 +370,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
             // The stored skin window's tracking restarts as the main-menu hotkey
             // restarts it: a button release without a press, which opens the menu.
             PostMessageA(s.skin, WM_LBUTTONUP, 0, 0);
-            REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+            REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
                         "store %d: no menu to restart tracking", i + 1);
             CloseMenu(s.pelto.pid());
         }
