@@ -374,9 +374,14 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
             REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
                         "store %d: no menu to restart tracking", i + 1);
             CloseMenu(s.pelto.pid());
+            // The menu's end (and the activation it hands back) is over.
+            REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "store %d: Pelto does not answer", i + 1);
         }
         REQUIRE_MSG(BringToForeground(w), "store %d: the window did not come to the foreground", i + 1);
-        REQUIRE_MSG(WaitForTick(s.skin), "store %d: no tick recorded the window", i + 1);
+        // Two ticks: the second surely ran with the window in front.
+        REQUIRE_MSG(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w,
+                    "store %d: no tick recorded the window (foreground \"%s\")", i + 1,
+                    WindowText(GetForegroundWindow()).c_str());
         std::vector<HWND> before = TrayIconWindows();
         // The first and the 65th store through the menu; the 63 that only fill
         // the table in between are the command itself, posted.
