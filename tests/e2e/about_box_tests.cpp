@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -108,9 +109,9 @@ struct StartupLinks {
 // Bitmap resource `id` of the installed Pelto.exe, read as pixels.
 Image ResourceBitmap(int id) {
     Image image;
-    HMODULE module = LoadLibraryExA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return image;
-    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
+    if (!pelto.get()) return image;
+    HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     BITMAP info;
     if (bitmap && GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
         BITMAPINFO bmi;
@@ -130,7 +131,6 @@ Image ResourceBitmap(int id) {
         ReleaseDC(nullptr, screen);
     }
     if (bitmap) DeleteObject(bitmap);
-    FreeLibrary(module);
     return image;
 }
 
@@ -152,27 +152,13 @@ int PictureMismatches(HWND control, const Image& bitmap, const RECT& part, std::
 }
 
 HWND OpenAbout(PeltoSession& s) {
-    s.Command(40038);
-    HWND box = WaitForDialog(s.pelto.pid(), kAboutCaption);
-    REQUIRE_MSG(box != nullptr, "no About box: %s", s.pelto.Describe().c_str());
-    return box;
+    return s.OpenDialog(40038, kAboutCaption);
 }
 
 // Presses the register button and returns the message it shows, dismissed.
 std::string PressRegister(PeltoSession& s, HWND about) {
     ClickDialogButton(about, 1003);
-    HWND box = nullptr;
-    WaitUntil(8000, [&] {
-        for (HWND w : s.pelto.MessageBoxes())
-            if (w != about) box = w;
-        return box != nullptr;
-    });
-    if (!box) return "(no message)";
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == about, "the message is not owned by the About box");
-    DismissMessageBox(box, IDOK);
-    return c.text;
+    return AnswerBox(s.pelto, {"", "Pelto", about}).text;
 }
 
 void CheckPeltoShortcut(const PeltoSession& s, const std::string& path) {
@@ -201,7 +187,7 @@ TEST(AboutBox, About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     // pixel. (Wine draws the 256-colour banner with many colours a step off, so
     // it is not compared.)
     int seen = 0;
-    PumpFor(500);
+    REQUIRE_MSG(WaitForWindowIdle(about), "the About box does not answer");
     for (HWND c = GetWindow(about, GW_CHILD); c && seen < 2; c = GetWindow(c, GW_HWNDNEXT)) {
         if ((GetWindowLongPtrA(c, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
         ++seen;
@@ -210,7 +196,12 @@ TEST(AboutBox, About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
         Image bitmap = ResourceBitmap(125);
         REQUIRE_MSG(bitmap.ok(), "bitmap 125 cannot be read from Pelto.exe");
         std::string detail;
-        int wrong = PictureMismatches(c, bitmap, {0, 0, bitmap.width, bitmap.height}, &detail);
+        int wrong = 0;
+        WaitUntil(3000, [&] {
+            detail.clear();
+            wrong = PictureMismatches(c, bitmap, {0, 0, bitmap.width, bitmap.height}, &detail);
+            return wrong == 0;
+        });
         CHECK_MSG(wrong == 0, "the sprout: %d pixels differ on the screen:%s", wrong, detail.c_str());
     }
     CHECK_EQ_INT(seen, 2);
@@ -303,16 +294,17 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     REQUIRE_MSG(PlaceMarker(recorder), "cannot place %s", recorder.c_str());
     REQUIRE_MSG(http.Use(recorder), "cannot register the recorder for http");
     HWND about = OpenAbout(s);
-    PumpFor(1500);
+    REQUIRE_MSG(WaitForMarkersDone(s.pelto, {recorder}), "the recorder still runs");
     CHECK_MSG(!MarkerRan(recorder), "an address was opened before the button was clicked");
 
     REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
     REQUIRE_MSG(WaitUntil(10000, [&] { return MarkerRan(recorder); }), "the click opened nothing: %s",
                 DescribeBoxes(s.pelto).c_str());
+    // The recorder has ended, so its file holds the whole line.
+    REQUIRE_MSG(WaitForMarkersDone(s.pelto, {recorder}), "the recorder still runs");
     std::string line;
-    WaitUntil(3000, [&] { return ReadFileBytes(recorder + ".ran", &line) && !line.empty(); });
+    ReadFileBytes(recorder + ".ran", &line);
     CHECK_EQ_STR(line, "\"" + recorder + "\" \"" + kHomePage + "\"");
-    PumpFor(800);
     CHECK_MSG(BoxesOver(s, about).empty(), "a message after the address was opened: %s",
               DescribeBoxes(s.pelto).c_str());
     CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "the home-page button ended the About box");
@@ -321,13 +313,7 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     REQUIRE_MSG(DeleteFileA((recorder + ".ran").c_str()), "cannot remove the recorder's marker");
     REQUIRE_MSG(http.Use(s.folder.File("browser\\missing.exe")), "cannot register the missing handler");
     REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
-    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
-    REQUIRE_MSG(box != nullptr, "no failure message: %s", DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == about, "the message is not owned by the About box");
-    CHECK_MSG(c.buttonIds.size() == 1 && c.buttonIds[0] == IDOK, "the message has other buttons than OK");
-    CHECK(DismissMessageBox(box, IDOK));
+    AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", about, false, {IDOK}});
     CHECK_MSG(!MarkerRan(recorder), "the recorder ran for the missing handler");
     CHECK_MSG(IsWindow(about), "the failure ended the About box");
     ClickDialogButton(about, 1001);
@@ -337,20 +323,15 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
 
 // Bitmap resource `id` of the built program: its size and colour depth.
 bool BitmapResourceInfo(int id, int* width, int* height, int* bits) {
-    HMODULE module = LoadLibraryExA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return false;
-    bool ok = false;
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(2));  // RT_BITMAP
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const BITMAPINFOHEADER* header = loaded ? static_cast<const BITMAPINFOHEADER*>(LockResource(loaded)) : nullptr;
-    if (header && SizeofResource(module, found) >= sizeof *header) {
-        *width = header->biWidth;
-        *height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
-        *bits = header->biBitCount;
-        ok = true;
-    }
-    FreeLibrary(module);
-    return ok;
+    const std::string bytes =
+        DataModule(JoinPath(StagedInstall(), "Pelto.exe")).Resource(MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(id));  // RT_BITMAP
+    BITMAPINFOHEADER header;
+    if (bytes.size() < sizeof header) return false;
+    std::memcpy(&header, bytes.data(), sizeof header);
+    *width = header.biWidth;
+    *height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+    *bits = header.biBitCount;
+    return true;
 }
 
 TEST(AboutBox, Layout_AboutBoxMatchesItsTable) {

@@ -89,13 +89,15 @@ const std::vector<Member> kMembers = {{"alpha.txt", "first member\r\n"}, {"beta.
 // Pelto with a minute between tracking ticks, so that its message boxes do not
 // pull the skin window away, and with the given library doubles beside it.
 void StartWithLibraries(PeltoSession& s, std::initializer_list<const char*> doubles) {
-    REQUIRE_MSG(s.folder.ok() && s.folder.WriteSetting("60000 0 nothing"), "cannot write the setting");
-    for (const char* kind : doubles) {
-        std::string name = std::string(kind) == "lzh" ? "UNLHA32.DLL" : "UNZIP32.DLL";
-        std::string from = JoinPath(DriverFolder(), std::string("archive_doubles\\") + kind + "\\" + name);
-        REQUIRE_MSG(CopyFileA(from.c_str(), s.folder.File(name).c_str(), FALSE), "cannot copy %s", from.c_str());
-    }
-    s.Start();
+    s.Start([&](const InstallFolder& f) {
+        bool copied = f.WriteSetting("60000 0 nothing");
+        for (const char* kind : doubles) {
+            std::string name = std::string(kind) == "lzh" ? "UNLHA32.DLL" : "UNZIP32.DLL";
+            std::string from = JoinPath(DriverFolder(), std::string("archive_doubles\\") + kind + "\\" + name);
+            copied = copied && CopyFileA(from.c_str(), f.File(name).c_str(), FALSE);
+        }
+        return copied;
+    });
 }
 
 void Drop(PeltoSession& s, const std::vector<std::string>& files) {
@@ -120,28 +122,15 @@ bool HoldsMembers(const std::string& folder) {
 
 // The question for the archive, checked for caption, owner and buttons.
 HWND WaitForQuestion(PeltoSession& s, const std::string& archive) {
-    HWND box = WaitForBoxWithText(s.pelto, archive + kQuestionTail);
-    if (!box) return nullptr;
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
-    CHECK_MSG(c.buttonIds.size() == 2 && ((c.buttonIds[0] == IDYES && c.buttonIds[1] == IDNO) ||
-                                          (c.buttonIds[0] == IDNO && c.buttonIds[1] == IDYES)),
-              "the question's buttons are not Yes and No");
-    return box;
+    return ExpectBox(s.pelto, {archive + kQuestionTail, "Pelto", s.skin, false, {IDYES, IDNO}});
 }
 
 // Exactly one box with this text comes, owned by the skin window; after it is
 // dismissed nothing else follows.
 void CheckSingleMessage(PeltoSession& s, const char* text) {
-    HWND box = WaitForBoxWithText(s.pelto, text);
-    REQUIRE_MSG(box != nullptr, "no message \"%s\": %s", Printable(text).c_str(), DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
-    CHECK_MSG(c.buttonIds.size() == 1 && c.buttonIds[0] == IDOK, "the message has other buttons than OK");
+    ExpectBox(s.pelto, {text, "Pelto", s.skin, false, {IDOK}});
     CHECK_EQ_INT(s.pelto.MessageBoxes().size(), 1);
-    CHECK(DismissMessageBox(box, IDOK));
+    AnswerBox(s.pelto, {text, "Pelto", s.skin});
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "after the message: %s", DescribeBoxes(s.pelto).c_str());
 }
@@ -242,7 +231,7 @@ TEST(ArchiveDrop, Archive_ReportedFailureAsksNothing) {
                 "cannot write the archives");
     Drop(s, {broken});
     CHECK_MSG(WaitUntil(5000, [&] { return !CallLog(s).empty(); }), "the library was not called");
-    PumpFor(1500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "a failed extraction gave %s", DescribeBoxes(s.pelto).c_str());
     CHECK(FileExists(broken));
 

@@ -654,12 +654,51 @@ std::string PeltoProcess::Describe() const {
     return state;
 }
 
+std::string ControlText(HWND control) {
+    char text[1024] = "";
+    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+std::string ControlText(HWND dialog, int id) { return ControlText(GetDlgItem(dialog, id)); }
+
+void SetControlText(HWND control, const std::string& text) {
+    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void SetControlText(HWND dialog, int id, const std::string& text) { SetControlText(GetDlgItem(dialog, id), text); }
+
+bool WindowAnswers(HWND window, DWORD timeoutMs) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+}
+
 bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs) {
     std::vector<HWND> windows = pelto.SkinWindows();
     if (!pelto.Running() || windows.empty()) return false;
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(windows.front(), WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0 &&
-           pelto.Running();
+    return WindowAnswers(windows.front(), timeoutMs) && pelto.Running();
+}
+
+DataModule::DataModule(const std::string& path)
+    : module_(LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+
+DataModule::~DataModule() {
+    if (module_) FreeLibrary(module_);
+}
+
+std::string DataModule::Resource(LPCSTR type, LPCSTR name) const {
+    HRSRC found = module_ ? FindResourceA(module_, name, type) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
+    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
+    return bytes ? std::string(bytes, SizeofResource(module_, found)) : std::string();
+}
+
+bool WaitForWindowIdle(HWND window, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] { return WindowAnswers(window, timeoutMs) && WindowAnswers(window, timeoutMs); });
+}
+
+bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] { return PeltoAnswers(pelto, timeoutMs) && PeltoAnswers(pelto, timeoutMs); });
 }
 
 std::vector<DWORD> OtherPeltoProcesses(DWORD except) {

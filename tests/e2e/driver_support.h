@@ -83,6 +83,22 @@ private:
     bool ok_ = false;
 };
 
+// A program or library loaded as data, for its resources; freed when the object goes.
+class DataModule {
+public:
+    explicit DataModule(const std::string& path);
+    ~DataModule();
+    DataModule(const DataModule&) = delete;
+    DataModule& operator=(const DataModule&) = delete;
+
+    HMODULE get() const { return module_; }
+    // The bytes of a resource (empty when the module has none such).
+    std::string Resource(LPCSTR type, LPCSTR name) const;
+
+private:
+    HMODULE module_ = nullptr;
+};
+
 // ---------------------------------------------------------------- images and regions
 
 struct Image {
@@ -154,6 +170,19 @@ private:
 // ---------------------------------------------------------------- windows and message boxes
 
 std::string WindowText(HWND window);    // GetWindowTextA
+// A control's text through WM_GETTEXT (GetWindowTextA does not ask a window of
+// another process), and setting it with WM_SETTEXT; by handle or by dialog and id.
+std::string ControlText(HWND control);
+std::string ControlText(HWND dialog, int id);
+void SetControlText(HWND control, const std::string& text);
+void SetControlText(HWND dialog, int id, const std::string& text);
+// Whether the window's thread answers WM_NULL within timeoutMs.
+bool WindowAnswers(HWND window, DWORD timeoutMs = 2000);
+// Waits until the window's thread has dealt with everything posted to it before
+// the call: it answers WM_NULL twice in a row. A sent message is handled at the
+// next message retrieval, so the second answer comes only after whatever the
+// first retrieval dispatched has returned (or entered a modal loop).
+bool WaitForWindowIdle(HWND window, DWORD timeoutMs = 8000);
 std::string ClassNameOf(HWND window);   // GetClassNameA
 
 // Top-level windows of a process with the given class (all classes for null).
@@ -233,6 +262,10 @@ private:
 // Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:
 // its message loop is free again (no modal loop or glide holds it).
 bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs = 2000);
+
+// WaitForWindowIdle for Pelto's skin window: a glide, which holds its message
+// loop, is over too. False when Pelto ends or does not answer in time.
+bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs = 8000);
 
 // Processes other than `except` that show a "PeltoClass" window.
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);

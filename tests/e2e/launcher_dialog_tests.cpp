@@ -21,10 +21,7 @@ constexpr int kPath = 1015, kTitle = 1016, kOk = 1017, kBrowse = 1018;
 const char kPathTooLongText[] = "ファイルの場所が長すぎます。\n登録できるのは100バイトまでです。";
 
 HWND OpenSettings(PeltoSession& s) {
-    s.Command(40062);
-    HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
-    REQUIRE_MSG(dialog != nullptr, "no launcher settings dialog: %s", s.pelto.Describe().c_str());
-    return dialog;
+    return s.OpenDialog(40062, kLauncherSettingsCaption);
 }
 
 // Opens the entry dialog with a settings button: posted, or clicked for real.
@@ -47,23 +44,6 @@ void AcceptEntry(HWND entry) {
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "OK did not close the entry dialog");
 }
 
-// A box owned by owner, read and answered.
-MessageBoxContent AnswerBox(PeltoSession& s, HWND owner, int button) {
-    HWND box = nullptr;
-    WaitUntil(8000, [&] {
-        for (HWND w : s.pelto.MessageBoxes())
-            if (GetWindow(w, GW_OWNER) == owner && GetDlgItem(w, kList) == nullptr && GetDlgItem(w, kTitle) == nullptr) {
-                box = w;
-                return true;
-            }
-        return false;
-    });
-    REQUIRE_MSG(box != nullptr, "no message box over the dialog: %s", s.pelto.Describe().c_str());
-    MessageBoxContent m = ReadMessageBox(box);
-    CHECK_MSG(DismissMessageBox(box, button), "the message box did not close");
-    return m;
-}
-
 std::vector<std::string> Lines(HWND dialog) { return ListBoxLines(dialog, kList); }
 
 std::string Joined(const std::vector<std::string>& lines) {
@@ -79,13 +59,15 @@ void CheckLines(HWND dialog, const std::vector<std::string>& expected, const cha
 }
 
 // Esc and Enter typed for real, then a real click on the close box: the dialog
-// stays open. The click point is first confirmed as the close box by the dialog's
-// own hit test, so a click that misses cannot pass for one that was ignored.
+// stays open. Tab typed after the keys moves the focus, so they arrived. The
+// click point is first confirmed as the close box by the dialog's own hit test,
+// so a click that misses cannot pass for one that was ignored.
 void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
     REQUIRE_MSG(BringToForeground(dialog), "the %s did not come to the foreground", which);
     CHECK_MSG(PressKeys({VK_ESCAPE}), "cannot type Esc");
     CHECK_MSG(PressKeys({VK_RETURN}), "cannot type Enter");
-    PumpFor(600);
+    CHECK_MSG(IsWindow(dialog) && TabMovesFocus(dialog), "Tab typed after Esc and Enter did not move the %s's focus",
+              which);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Esc or Enter ended the %s", which);
     if (!IsWindow(dialog)) return;
     const POINT box = CloseBoxPoint(dialog);
@@ -95,7 +77,7 @@ void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
               which);
     CHECK_MSG(ClickAt(dialog, box), "cannot click the close box of the %s at %ld,%ld (window there: \"%s\")", which,
               box.x, box.y, Printable(WindowText(WindowFromPoint(box))).c_str());
-    PumpFor(800);
+    WaitForWindowIdle(dialog);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the %s", which);
 }
 
@@ -122,7 +104,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     SetControlText(entry, kPath, "C:\\new one.exe");
     SetControlText(entry, kTitle, "Again");
     ClickDialogButton(entry, kOk);
-    MessageBoxContent dup = AnswerBox(s, entry, IDOK);
+    MessageBoxContent dup = AnswerBox(s.pelto, {"", "Pelto", entry}, IDOK);
     CHECK_EQ_STR(dup.caption, "Pelto");
     CHECK_EQ_STR(dup.text, kDuplicateText);
     CHECK_MSG(IsWindow(entry), "the entry dialog closed on a duplicate");
@@ -136,7 +118,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
     Select(settings, -1);
     ClickDialogButton(settings, kDelete);
-    MessageBoxContent q = AnswerBox(s, settings, IDYES);
+    MessageBoxContent q = AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
     CHECK_EQ_STR(q.caption, "Pelto");
     CHECK_EQ_STR(q.text, kDeleteQuestion);
     CHECK_MSG(std::count(q.buttonIds.begin(), q.buttonIds.end(), IDYES) == 1 &&
@@ -145,17 +127,17 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     CHECK_EQ_INT(Lines(settings).size(), 5);
     Select(settings, 0);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s, settings, IDNO);
+    AnswerBox(s.pelto, {"", "Pelto", settings}, IDNO);
     CHECK_EQ_INT(Lines(settings).size(), 5);
     Select(settings, 0);
     CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
-    AnswerBox(s, settings, IDYES);
+    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
     // Edit with no line selected opens nothing; with one, the entry's own texts.
     Select(settings, -1);
     ClickDialogButton(settings, kEdit);
-    PumpFor(800);
+    REQUIRE_MSG(WaitForWindowIdle(settings), "the dialog does not answer");
     CHECK_MSG(WaitForDialog(s.pelto.pid(), kEditEntryCaption, 100) == nullptr, "edit opened with no line selected");
     Select(settings, 1);
     entry = OpenEntry(s, settings, kEdit, kEditEntryCaption);
@@ -163,7 +145,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     CHECK_EQ_STR(ControlText(entry, kTitle), "Title C");
     SetControlText(entry, kPath, "C:\\b.exe");  // another entry's path: refused
     ClickDialogButton(entry, kOk);
-    CHECK_EQ_STR(AnswerBox(s, entry, IDOK).text, kDuplicateText);
+    CHECK_EQ_STR(AnswerBox(s.pelto, {"", "Pelto", entry}, IDOK).text, kDuplicateText);
     SetControlText(entry, kPath, "C:\\c.exe");  // its own path: accepted
     SetControlText(entry, kTitle, "Title C edited");
     AcceptEntry(entry);
@@ -176,7 +158,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     // Deleting an entry and adding its path again is accepted.
     Select(settings, 0);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s, settings, IDYES);
+    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
     entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
     SetControlText(entry, kPath, "C:\\b.exe");
     SetControlText(entry, kTitle, "B back");
@@ -249,7 +231,7 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     AcceptEntry(entry);
     Select(settings, 0);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s, settings, IDYES);
+    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
     ClickDialogButton(settings, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "cancel did not close the dialog");
@@ -262,7 +244,7 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     for (int i = 0; i < 3; ++i) {
         Select(settings, 0);
         ClickDialogButton(settings, kDelete);
-        AnswerBox(s, settings, IDYES);
+        AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
     }
     CheckLines(settings, {}, "after deleting all");
     ClickDialogButton(settings, kApply);
@@ -270,27 +252,6 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
               Printable(LauncherFileOf(s.folder)).c_str());
 }
 
-// The open-file dialog of the process owned by entry.
-HWND WaitForFileDialog(PeltoSession& s, HWND entry) {
-    HWND found = nullptr;
-    WaitUntil(8000, [&] {
-        for (HWND w : s.pelto.MessageBoxes())
-            if (w != entry && GetWindow(w, GW_OWNER) == entry) {
-                found = w;
-                return true;
-            }
-        return false;
-    });
-    return found;
-}
-
-BOOL CALLBACK FindFileNameEdit(HWND child, LPARAM lParam) {
-    if (ClassNameOf(child) == "Edit" && IsWindowVisible(child)) {
-        *reinterpret_cast<HWND*>(lParam) = child;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     const std::string chosen = s.folder.File("Pelto.exe");
@@ -300,7 +261,7 @@ TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     SetControlText(entry, kTitle, "Kept Title");
 
     ClickDialogButton(entry, kBrowse);
-    HWND files = WaitForFileDialog(s, entry);
+    HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, entry);
     REQUIRE_MSG(files != nullptr, "browse opened no file dialog");
     ClickDialogButton(files, IDCANCEL);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close");
@@ -308,14 +269,9 @@ TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     CHECK_EQ_STR(ControlText(entry, kPath), "C:\\typed.exe");
 
     ClickDialogButton(entry, kBrowse);
-    files = WaitForFileDialog(s, entry);
+    files = WaitForOpenDialog(s.pelto.pid(), nullptr, entry);
     REQUIRE_MSG(files != nullptr, "browse opened no file dialog the second time");
-    HWND name = nullptr;
-    EnumChildWindows(files, FindFileNameEdit, reinterpret_cast<LPARAM>(&name));
-    REQUIRE_MSG(name != nullptr, "no file name field in the file dialog");
-    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chosen.c_str()));
-    ClickDialogButton(files, IDOK);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close on OK");
+    CHECK_MSG(ChooseInOpenDialog(files, chosen), "the file dialog did not take the path and close on OK");
     CHECK_MSG(WaitUntil(3000, [&] { return ControlText(entry, kPath) == chosen; }), "the path field holds \"%s\"",
               Printable(ControlText(entry, kPath)).c_str());
     CHECK_EQ_STR(ControlText(entry, kTitle), "Kept Title");
@@ -337,7 +293,7 @@ TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
 
     // A 101st entry is refused before the entry dialog opens.
     ClickDialogButton(settings, kAdd);
-    MessageBoxContent full = AnswerBox(s, settings, IDOK);
+    MessageBoxContent full = AnswerBox(s.pelto, {"", "Pelto", settings}, IDOK);
     CHECK_EQ_STR(full.caption, "Pelto");
     CHECK_EQ_STR(full.text, kLauncherFullText);
     CHECK_MSG(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300) == nullptr, "the entry dialog opened at 100 entries");
@@ -345,14 +301,14 @@ TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
     // With one deleted, add works again; both fields hold 100 bytes.
     Select(settings, 99);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s, settings, IDYES);
+    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
     HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
     CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kPath), EM_GETLIMITTEXT, 0, 0), 100);
     CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kTitle), EM_GETLIMITTEXT, 0, 0), 100);
     // A path that does not fit is refused (a cut path names another file)...
     SetControlText(entry, kPath, "C:\\" + std::string(98, 'p'));
     ClickDialogButton(entry, kOk);
-    MessageBoxContent tooLong = AnswerBox(s, entry, IDOK);
+    MessageBoxContent tooLong = AnswerBox(s.pelto, {"", "Pelto", entry}, IDOK);
     CHECK_EQ_STR(tooLong.caption, "Pelto");
     CHECK_EQ_STR(tooLong.text, kPathTooLongText);
     CHECK_MSG(IsWindow(entry), "the entry dialog closed on a path that does not fit");
@@ -402,7 +358,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "-2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
         s.Start();
         s.Command(40061);
-        PumpFor(800);
+        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for a negative count");
         HWND settings = OpenSettings(s);
         CheckLines(settings, {}, "with a negative count");
@@ -414,7 +370,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
         s.Start();
         s.Command(40061);
-        CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no popup for two entries");
+        CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup for two entries");
         CloseMenu(s.pelto.pid());
     }
 }

@@ -112,12 +112,9 @@ std::vector<Row> RowsFor(const std::vector<std::string>& paths) {
 
 HWND OpenPopupByHotkey(PeltoSession& s) {
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    // Through Wine's input queue, where hotkeys are checked whatever window holds
-    // the X focus: after the dialogs the skin may sit above the screen's top edge,
-    // where its X window cannot take the focus that xdotool's keys need.
-    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'}), "cannot send Ctrl+Shift+Z");
-    HWND menu = nullptr;
-    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
+    // Through Wine's input queue: after the dialogs the skin may sit above the
+    // screen's top edge, where its X window cannot take the focus xdotool needs.
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
     REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
     return menu;
 }
@@ -279,9 +276,7 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
 
     // Delete "Folder", then move "Program" to the end (deleted and added
     // again): the list becomes Second, Program, and each row's icon changes.
-    s.Command(40062);
-    HWND settings = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
-    REQUIRE_MSG(settings != nullptr, "no launcher settings dialog");
+    HWND settings = s.OpenDialog(40062, kLauncherSettingsCaption);
     DeleteLine(s, settings, 1);
     DeleteLine(s, settings, 0);
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");

@@ -66,10 +66,22 @@ ItemPicture ReadSelectedItem(HWND menu) {
     return p;
 }
 
+// The selected item once the selection has moved off the row at previousTop (-1:
+// once any row is selected) and the menu's thread has drawn what it was given.
+ItemPicture WaitForSelectedItem(HWND menu, LONG previousTop = -1) {
+    WaitUntil(3000, [&] {
+        ItemPicture p = ReadSelectedItem(menu);
+        return p.highlight.found && p.highlight.box.top != previousTop;
+    });
+    WaitForWindowIdle(menu);
+    return ReadSelectedItem(menu);
+}
+
 // Three marker programs registered as Alpha, Bravo and Charlie.
 struct ThreeEntries {
+    const PeltoProcess& pelto;
     std::vector<std::string> paths;
-    explicit ThreeEntries(PeltoSession& s) {
+    explicit ThreeEntries(PeltoSession& s) : pelto(s.pelto) {
         const char* names[] = {"alpha.exe", "bravo.exe", "charlie.exe"};
         const char* titles[] = {"Alpha", "Bravo", "Charlie"};
         std::vector<LauncherItem> items;
@@ -83,17 +95,11 @@ struct ThreeEntries {
     // Waits for the marker of `started` and checks no other one ran.
     void CheckOnlyStarted(int started) const {
         CHECK_MSG(WaitUntil(8000, [&] { return MarkerRan(paths[started]); }), "entry %d was not started", started);
-        PumpFor(1000);
+        CHECK_MSG(WaitForMarkersDone(pelto, paths), "a started entry still runs");
         for (int i = 0; i < 3; ++i)
             if (i != started) CHECK_MSG(!MarkerRan(paths[i]), "entry %d was started too", i);
     }
 };
-
-HWND WaitForPopup(PeltoSession& s) {
-    HWND menu = nullptr;
-    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
-    return menu;
-}
 
 void CheckItemDrawing(const ItemPicture& p, const char* which) {
     REQUIRE_MSG(p.highlight.found, "%s: no item in the highlight colour", which);
@@ -117,7 +123,7 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForPopup(s);
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == 400 && r.top == 300, "popup at %s, expected its corner at the pointer (400, 300)",
@@ -126,16 +132,14 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
               RectText(r).c_str());
 
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture first = ReadSelectedItem(menu);
+    ItemPicture first = WaitForSelectedItem(menu);
     CheckItemDrawing(first, "first item");
     CHECK_MSG(first.iconPixels > 0, "no icon drawn in the first item");
     CHECK_MSG(first.highlight.box.top - r.top <= 5, "the first item starts %ld pixels below the popup's top",
               first.highlight.box.top - r.top);
 
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture second = ReadSelectedItem(menu);
+    ItemPicture second = WaitForSelectedItem(menu, first.highlight.box.top);
     CheckItemDrawing(second, "second item");
     CHECK_MSG(second.highlight.box.top == first.highlight.box.top + 20, "the second item starts at %ld, expected %ld",
               second.highlight.box.top, first.highlight.box.top + 20);
@@ -155,14 +159,13 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     s.Command(40061);
     // Chosen from the main menu: the pointer is where the item was clicked.
     const POINT at = CursorPos();
-    HWND menu = WaitForPopup(s);
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "command 40061 opened no popup");
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
     // Over the second item (items are 20 pixels high under a thin border).
     REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 30, r.top + 30)), "xdotool failed");
-    PumpFor(400);
-    ItemPicture hovered = ReadSelectedItem(menu);
+    ItemPicture hovered = WaitForSelectedItem(menu);
     REQUIRE_MSG(hovered.highlight.found, "the item under the pointer is not highlighted");
     CHECK_MSG(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30,
               "highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
@@ -180,25 +183,18 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForPopup(s);
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "no popup");
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture gone = ReadSelectedItem(menu);
+    ItemPicture gone = WaitForSelectedItem(menu);
     CheckItemDrawing(gone, "missing file");
     CHECK_MSG(gone.iconPixels == 0, "an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
     REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    PumpFor(400);
-    ItemPicture present = ReadSelectedItem(menu);
+    ItemPicture present = WaitForSelectedItem(menu, gone.highlight.box.top);
     CHECK_MSG(present.iconPixels > 0, "no icon for the file that is there");
 
     REQUIRE_MSG(Xdotool("key Up key Return"), "xdotool key failed");
-    HWND box = nullptr;
-    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
-    CHECK_EQ_STR(m.caption, "Pelto");
-    CHECK_EQ_STR(m.text, kLaunchFailedText);
-    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
-    DismissMessageBox(box);
+    AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
     CHECK(!MarkerRan(here));
 }
 
@@ -211,7 +207,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
 
     // While the closed popup's flag stands, position 1 is read as its entry.
     s.Command(40061);
-    REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup");
+    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup");
     CloseMenu(s.pelto.pid());
     // The message itself is under test: a command id 1 arriving while the
     // closed popup's flag stands (no user input gives it without a popup).
@@ -222,7 +218,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     // Closed again, then a main-menu command: it runs, and clears the flag, so
     // a later position 1 starts nothing.
     s.Command(40061);
-    REQUIRE_MSG(WaitForPopup(s) != nullptr, "no popup the second time");
+    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup the second time");
     CloseMenu(s.pelto.pid());
     s.Command(40062);
     HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
@@ -232,7 +228,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
         CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
     }
     s.PostCommand(1);  // the same message, now after the flag was cleared
-    PumpFor(1500);
+    CHECK_MSG(WaitForMarkersDone(s.pelto, entries.paths), "a started entry still runs");
     for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);
     CHECK(s.pelto.MessageBoxes().empty());
 }

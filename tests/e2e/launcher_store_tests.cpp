@@ -38,7 +38,7 @@ void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& 
                 "no target window");
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }),
                 "the skin did not attach to %s: %s", title.c_str(), RectText(WindowRect(s.skin)).c_str());
-    PumpFor(700);  // a tick has recorded its title
+    REQUIRE_MSG(WaitForTick(s.skin), "no tick after %s was found", title.c_str());
 }
 
 TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
@@ -56,7 +56,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     // stays away) and nothing is shown.
     REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
     s.Command(40060);
-    PumpFor(1500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second add of the same program wrote the file");
     CHECK(s.pelto.MessageBoxes().empty());
 
@@ -75,15 +75,12 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     // The first entry, whose path holds a blank, starts from the popup at once.
     REQUIRE_MSG(FindWindowA(nullptr, "Pelto Target") == nullptr, "a window titled Pelto Target is open already");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no launcher popup");
+    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup");
     REQUIRE_MSG(Xdotool("key Down key Return"), "xdotool key failed");
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // Under Wine the process list gave the bare file name, which the shell
         // does not find from Pelto's folder.
-        HWND box = nullptr;
-        MessageBoxContent m = RequireMessageBox(s.pelto, &box);
-        CHECK_EQ_STR(m.text, kLaunchFailedText);
-        DismissMessageBox(box);
+        AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", nullptr, true});
     } else {
         HWND started = nullptr;
         CHECK_MSG(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; }),
@@ -97,7 +94,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
 // program registered is Pelto, under the skin window's empty recorded title,
 // which the file keeps as a lone question mark.
 TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
-    PumpFor(1200);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     s.Command(40060);
     const std::string expected = "1\n" + FileForm(ExpectedProgramPath(s.folder.File("Pelto.exe"))) + "\n?\n";
     CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
@@ -117,10 +114,10 @@ TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) 
     const RECT before = WindowRect(s.skin);
     SetForegroundWindow(owner);
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not move to the owner");
-    PumpFor(700);
+    REQUIRE_MSG(WaitForTick(s.skin), "no tick after the owner was found");
     REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
     s.Command(40060);
-    PumpFor(1500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second window of the same process was added again");
     CHECK(s.pelto.MessageBoxes().empty());
 }
@@ -135,12 +132,7 @@ TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
     s.Command(40060);
-    HWND box = nullptr;
-    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
-    CHECK_EQ_STR(m.caption, "Pelto");
-    CHECK_EQ_STR(m.text, kLauncherFullText);
-    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
-    DismissMessageBox(box);
+    AnswerBox(s.pelto, {kLauncherFullText, "Pelto", s.skin});
     CHECK_MSG(LauncherFileOf(s.folder) == before, "launch_data changed: \"%s\"",
               Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
 }
@@ -161,11 +153,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
         return;
     }
     // A cut path would name another file: the program is refused, and told so.
-    HWND box = nullptr;
-    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
-    CHECK_EQ_STR(m.caption, "Pelto");
-    CHECK_EQ_STR(m.text, kPathTooLongText);
-    DismissMessageBox(box);
+    AnswerBox(s.pelto, {kPathTooLongText, "Pelto", nullptr, true});
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "launch_data written for a refused program");
 }
 
@@ -193,12 +181,7 @@ TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), "Unsaved Target", 100);
     s.Command(40060);
-    HWND box = nullptr;
-    MessageBoxContent m = RequireMessageBox(s.pelto, &box);
-    CHECK_EQ_STR(m.caption, "Pelto");
-    CHECK_EQ_STR(m.text, kSaveFailedText);
-    CHECK_MSG(m.owner == s.skin, "the message is not owned by the skin window");
-    DismissMessageBox(box);
+    AnswerBox(s.pelto, {kSaveFailedText, "Pelto", s.skin});
     CHECK_EQ_STR(LauncherFileOf(s.folder), before);
 
     // Once the file can be written again, the next change saves the whole list.

@@ -1,5 +1,8 @@
 #include "launcher_support.h"
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include "driver_framework.h"
 #include "target_support.h"
 
@@ -47,21 +50,25 @@ bool PlaceMarker(const std::string& path) {
 
 bool MarkerRan(const std::string& path) { return FileExists(path + ".ran"); }
 
-MessageBoxContent RequireMessageBox(PeltoProcess& pelto, HWND* box) {
-    HWND found = pelto.WaitForMessageBox(8000);
-    REQUIRE_MSG(found != nullptr, "no message box: %s", pelto.Describe().c_str());
-    if (box) *box = found;
-    return ReadMessageBox(found);
+namespace {
+
+bool AnyProcessNamed(const std::vector<std::string>& paths) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return true;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+        for (const std::string& path : paths)
+            if (lstrcmpiA(entry.szExeFile, path.substr(path.find_last_of('\\') + 1).c_str()) == 0) found = true;
+    CloseHandle(snapshot);
+    return found;
 }
 
-std::string ControlText(HWND dialog, int id) {
-    char text[1024] = "";
-    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
+}  // namespace
 
-void SetControlText(HWND dialog, int id, const std::string& text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+bool WaitForMarkersDone(const PeltoProcess& pelto, const std::vector<std::string>& paths, DWORD timeoutMs) {
+    return WaitForPeltoIdle(pelto, timeoutMs) && WaitUntil(timeoutMs, [&] { return !AnyProcessNamed(paths); });
 }
 
 std::vector<std::string> ListBoxLines(HWND dialog, int id) {

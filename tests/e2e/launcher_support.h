@@ -26,6 +26,10 @@ std::string LauncherFileOf(const InstallFolder& folder);  // "" when there is no
 // that copy has been started since.
 bool PlaceMarker(const std::string& path);
 bool MarkerRan(const std::string& path);
+// Waits until Pelto has dealt with what it was given (every start it made is
+// under way) and no copy of the marker at these paths still runs (each one
+// started has left its file). False when that does not come within timeoutMs.
+bool WaitForMarkersDone(const PeltoProcess& pelto, const std::vector<std::string>& paths, DWORD timeoutMs = 10000);
 
 // The texts of the program's own messages.
 extern const char kLaunchFailedText[];
@@ -36,12 +40,8 @@ extern const char kEditEntryCaption[];
 extern const char kDeleteQuestion[];
 extern const char kDuplicateText[];
 
-// The only visible message box of the process, read; REQUIREs one.
-MessageBoxContent RequireMessageBox(PeltoProcess& pelto, HWND* box = nullptr);
 
 // A control's text by WM_GETTEXT, and the lines of a list box (LB_GETTEXT).
-std::string ControlText(HWND dialog, int id);
-void SetControlText(HWND dialog, int id, const std::string& text);
 std::vector<std::string> ListBoxLines(HWND dialog, int id);
 
 }  // namespace e2e

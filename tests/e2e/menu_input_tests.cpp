@@ -17,7 +17,7 @@ using namespace e2e;
 TEST_F(StartedPelto, Menu_ClickOpensTheMainMenuAtThePointer) {
     REQUIRE_MSG(Xdotool("mousemove 60 9 click 1"), "xdotool click failed");
     HWND menu = nullptr;
-    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after a click");
+    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "no menu after a click");
     if (menu) {
         RECT r = WindowRect(menu);
         CHECK_MSG(r.left == 60 && r.top == 9, "menu at %s, expected its corner at the pointer (60, 9)",
@@ -75,7 +75,7 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
     // takes the press for its own, so the popup here belongs to the driver.
     DriverPopupMenu popup;
     popup.Open();
-    REQUIRE_MSG(WaitUntil(5000, [] { return VisibleMenuWindow(GetCurrentProcessId()) != nullptr; }),
+    REQUIRE_MSG(WaitForMenuWindow(GetCurrentProcessId()) != nullptr,
                 "the driver's popup did not open");
     // Posted: under Wine the open menu's own loop takes a real press (on any
     // window) for itself, so the press message itself is what is tested here.
@@ -98,7 +98,7 @@ HWND DragSkinFrom50x9(PeltoSession& s, const char* moves, int x, int y) {
               RectText(WindowRect(s.skin)).c_str(), x, y);
     REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
     HWND menu = nullptr;
-    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "no menu after the drag");
+    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "no menu after the drag");
     return menu;
 }
 
@@ -123,7 +123,7 @@ TEST_F(StartedPelto, Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
 TEST_F(StartedPelto, Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
     PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 9));
     PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 12));
-    PumpFor(500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     RECT r = WindowRect(s.skin);
     CHECK_MSG(r.left == 0 && r.top == 0, "the skin moved to %s with no press on it", RectText(r).c_str());
 
@@ -162,8 +162,10 @@ TEST_F(StartedPelto, Menu_DragThatLosesTheCaptureResumesTracking) {
                 "the press did not give the skin the capture");
 
     // Held: tracking is stopped, a new window in front is not followed.
+    // No tick runs, so none can be seen: the wait is for the skin to move, which
+    // must not come; the resumed tracking below is the positive control.
     SetForegroundWindow(other.window());
-    PumpFor(1500);
+    WaitUntil(1500, [&] { return WindowRect(s.skin).left != 800 - 265; });
     RECT held = WindowRect(s.skin);
     CHECK_MSG(held.left == 800 - 265 && held.top == 104, "tracking ran during the press: skin at %s",
               RectText(held).c_str());
@@ -185,7 +187,7 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
     REQUIRE_MSG(XdotoolMouseMove(700, 600), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+a"), "xdotool key failed");
     HWND menu = nullptr;
-    CHECK_MSG(WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; }), "Ctrl+Shift+A opened no menu");
+    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "Ctrl+Shift+A opened no menu");
     if (menu) {
         RECT r = WindowRect(menu);
         CHECK_MSG(r.left == 700 && r.top == 600, "menu at %s, expected (700, 600)", RectText(r).c_str());
@@ -194,11 +196,14 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
 
     // Shift+Enter switches attachment off: a target no longer takes the skin.
     REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
-    PumpFor(300);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     {
+        // A tick has taken the target once the pointer glided to its centre.
         TargetProcess target;
         REQUIRE_MSG(StartPopupTarget(target, "Hotkey Target", {100, 100, 700, 500}), "no target");
-        PumpFor(1500);
+        CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 400 && c.y == 300; }),
+                  "no tick took the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         RECT r = WindowRect(s.skin);
         CHECK_MSG(r.left == 0 && r.top == 0, "skin moved with attachment off: %s", RectText(r).c_str());
     }
@@ -211,12 +216,13 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
 
 TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     PeltoSession s("emptylists");
-    REQUIRE_MSG(s.folder.ok(), "no install folder");
-    RemoveTree(s.folder.File("plugins"));  // the delivered plug-ins would fill the plug-in list
-    s.Start();
+    s.Start([](const InstallFolder& f) {
+        RemoveTree(f.File("plugins"));  // the delivered plug-ins would fill the plug-in list
+        return true;
+    });
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool key failed");
-    PumpFor(1000);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for an empty list");
     CHECK(s.pelto.MessageBoxes().empty());
     CHECK(s.pelto.Running());
@@ -224,7 +230,7 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     s.Command(40061);
     s.Command(40063);
     s.PostCommand(5);
-    PumpFor(800);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK(VisibleMenuWindow(s.pelto.pid()) == nullptr);
     CHECK(s.pelto.Running());
 
@@ -236,7 +242,7 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     s.Command(40064);
     for (const char* keys : {"ctrl+shift+z", "ctrl+shift+x"}) {
         REQUIRE_MSG(TypeKeysOnSkin(keys), "xdotool key %s failed", keys);
-        CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+        CHECK_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
                   "%s opened no popup with an entry in its list", keys);
         CloseMenu(s.pelto.pid());
     }

@@ -143,10 +143,7 @@ bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
 }
 
 HWND OpenMainMenu(const PeltoProcess& pelto) {
-    if (!PressKeys({VK_CONTROL, VK_SHIFT, 'A'})) return nullptr;
-    HWND menu = nullptr;
-    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(pelto.pid())) != nullptr; });
-    return menu;
+    return OpenMenuWithHotkey(pelto.pid(), 'A');
 }
 
 bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why) {

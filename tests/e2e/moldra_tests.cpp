@@ -41,19 +41,7 @@ HWND OpenMaker(const PeltoSession& s) {
     return dialog;
 }
 
-void SetField(HWND dialog, int id, const std::string& text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
-// A control's text through WM_GETTEXT: GetWindowTextA does not ask a window of
-// another process.
-std::string FieldText(HWND dialog, int id) {
-    char text[512] = "";
-    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-std::string AnchorText(HWND dialog) { return FieldText(dialog, kAnchor); }
+std::string AnchorText(HWND dialog) { return ControlText(dialog, kAnchor); }
 
 // Real clicks on the anchor button, each seen to change its text.
 void PressAnchor(HWND dialog, int times) {
@@ -63,19 +51,6 @@ void PressAnchor(HWND dialog, int times) {
         REQUIRE_MSG(WaitUntil(3000, [&] { return AnchorText(dialog) != before; }),
                     "a click on the anchor button left it at \"%s\"", Printable(before).c_str());
     }
-}
-
-// The next "Moldra" message box of the process: checks its text and owner and
-// presses OK.
-void ExpectMoldraMessage(const PeltoSession& s, HWND dialog, const char* text) {
-    HWND box = WaitForDialog(s.pelto.pid(), "Moldra", 8000);
-    CHECK_MSG(box != nullptr, "no Moldra message \"%s\"", Printable(text).c_str());
-    if (!box) return;
-    MessageBoxContent content = ReadMessageBox(box);
-    CHECK_EQ_STR(content.text, text);
-    CHECK_MSG(content.owner == dialog, "the message is owned by %p, not the dialog %p",
-              static_cast<void*>(content.owner), static_cast<void*>(dialog));
-    CHECK(DismissMessageBox(box));
 }
 
 COLORREF MintPixel(int x, int y) {
@@ -95,19 +70,19 @@ TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPelt
               "the dialog runs on the skin window's thread");
     CHECK_EQ_STR(AnchorText(dialog), "右上");
     for (int id : {kSkinName, kBitmapPath, kAuthor, kNormalX, kNormalY, kSmallX, kSmallY})
-        CHECK_MSG(FieldText(dialog, id).empty(), "field %d does not start empty", id);
+        CHECK_MSG(ControlText(dialog, id).empty(), "field %d does not start empty", id);
 
-    SetField(dialog, kSkinName, "mint");
-    SetField(dialog, kBitmapPath, source);
-    SetField(dialog, kAuthor, "Quorval");
-    SetField(dialog, kNormalX, "-265");
-    SetField(dialog, kNormalY, "4");
-    SetField(dialog, kSmallX, "-200");
-    SetField(dialog, kSmallY, "-18");
+    SetControlText(dialog, kSkinName, "mint");
+    SetControlText(dialog, kBitmapPath, source);
+    SetControlText(dialog, kAuthor, "Quorval");
+    SetControlText(dialog, kNormalX, "-265");
+    SetControlText(dialog, kNormalY, "4");
+    SetControlText(dialog, kSmallX, "-200");
+    SetControlText(dialog, kSmallY, "-18");
     PressAnchor(dialog, 1);
     CHECK_EQ_STR(AnchorText(dialog), "右下");
     ClickDialogButton(dialog, kCreate);
-    ExpectMoldraMessage(s, dialog, kDoneText);
+    AnswerBox(s.pelto, {kDoneText, "Moldra", dialog});
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open after the skin was made");
 
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 3 -265 4 -200 -18 Quorval");
@@ -139,22 +114,22 @@ TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
 
     // A name no file can have: the open fails, nothing is written, the form stays.
-    SetField(dialog, kSkinName, "bad?name");
-    SetField(dialog, kBitmapPath, "C:\\nowhere\\none.bmp");
-    SetField(dialog, kNormalX, "12px");
-    SetField(dialog, kSmallY, "abc");
+    SetControlText(dialog, kSkinName, "bad?name");
+    SetControlText(dialog, kBitmapPath, "C:\\nowhere\\none.bmp");
+    SetControlText(dialog, kNormalX, "12px");
+    SetControlText(dialog, kSmallY, "abc");
     ClickDialogButton(dialog, kCreate);
-    ExpectMoldraMessage(s, dialog, kOpenFailedText);
-    PumpFor(300);
+    AnswerBox(s.pelto, {kOpenFailedText, "Moldra", dialog});
+    REQUIRE_MSG(WaitForWindowIdle(dialog), "the dialog does not answer");
     CHECK_MSG(IsWindow(dialog), "the dialog closed after the failed create");
-    CHECK_EQ_STR(FieldText(dialog, kSkinName), "bad?name");
+    CHECK_EQ_STR(ControlText(dialog, kSkinName), "bad?name");
 
     // Corrected: written to the same skin folder. The bitmap cannot be copied:
     // that message, then the completion all the same, and the dialog closes.
-    SetField(dialog, kSkinName, "fixed");
+    SetControlText(dialog, kSkinName, "fixed");
     ClickDialogButton(dialog, kCreate);
-    ExpectMoldraMessage(s, dialog, kCopyFailedText);
-    ExpectMoldraMessage(s, dialog, kDoneText);
+    AnswerBox(s.pelto, {kCopyFailedText, "Moldra", dialog});
+    AnswerBox(s.pelto, {kDoneText, "Moldra", dialog});
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\fixed.skn")), "none.bmp 2 12 0 0 0 ");
     CHECK_MSG(!FileExists(s.folder.File("skin\\none.bmp")), "a bitmap appeared from nowhere");
@@ -182,37 +157,37 @@ TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndTh
     // Wine without a window manager. The k after Esc and Enter shows that the
     // loop got them.
     HWND field = GetDlgItem(second, kSkinName);
-    SetField(second, kSkinName, "");
+    SetControlText(second, kSkinName, "");
     for (WPARAM key : {static_cast<WPARAM>(VK_ESCAPE), static_cast<WPARAM>(VK_RETURN)}) {
         PostMessageA(field, WM_KEYDOWN, key, 1);
         PostMessageA(field, WM_KEYUP, key, 0xC0000001);
     }
     PostMessageA(field, WM_CHAR, 'k', 1);
-    CHECK_MSG(WaitUntil(3000, [&] { return FieldText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");
+    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");
     PostMessageA(first, WM_SYSCOMMAND, SC_CLOSE, 0);
     PostMessageA(second, WM_SYSCOMMAND, SC_CLOSE, 0);
     ClickDialogButton(second, IDOK);
-    PumpFor(800);
+    REQUIRE_MSG(WaitForWindowIdle(first) && WaitForWindowIdle(second), "a dialog does not answer");
     CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc, Enter or the close box ended a dialog");
 
     // Each writes its own anchor.
-    SetField(first, kSkinName, "one");
-    SetField(second, kSkinName, "two");
+    SetControlText(first, kSkinName, "one");
+    SetControlText(second, kSkinName, "two");
     ClickDialogButton(first, kCreate);
-    ExpectMoldraMessage(s, first, kCopyFailedText);  // no bitmap named
-    ExpectMoldraMessage(s, first, kDoneText);
+    AnswerBox(s.pelto, {kCopyFailedText, "Moldra", first});  // no bitmap named
+    AnswerBox(s.pelto, {kDoneText, "Moldra", first});
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first dialog stayed open");
     CHECK_MSG(IsWindow(second), "the first dialog's create closed the second");
     ClickDialogButton(second, kCreate);
-    ExpectMoldraMessage(s, second, kCopyFailedText);
-    ExpectMoldraMessage(s, second, kDoneText);
+    AnswerBox(s.pelto, {kCopyFailedText, "Moldra", second});
+    AnswerBox(s.pelto, {kDoneText, "Moldra", second});
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\two.skn")), " 1 0 0 0 0 ");
 
     // Cancel ends a dialog and writes nothing.
     HWND third = OpenMaker(s);
     REQUIRE_MSG(third != nullptr, "no third Moldra dialog");
-    SetField(third, kSkinName, "three");
+    SetControlText(third, kSkinName, "three");
     ClickDialogButton(third, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(third); }), "cancel did not end the dialog");
     CHECK_MSG(!FileExists(s.folder.File("skin\\three.skn")), "cancel wrote a definition");
@@ -224,35 +199,24 @@ TEST_F(StartedPelto, Moldra_BrowsePutsThePickedPathInTheBitmapField) {
     const std::string picked = s.folder.File("skin\\default.bmp");
     HWND dialog = OpenMaker(s);
     REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
-    SetField(dialog, kBitmapPath, "C:\\before.bmp");
-    auto openDialog = [&] {
-        HWND found = nullptr;
-        WaitUntil(10000, [&] {
-            for (HWND w : s.pelto.MessageBoxes())
-                if (GetWindow(w, GW_OWNER) == dialog && FileNameEdit(w)) found = w;
-            return found != nullptr;
-        });
-        return found;
-    };
+    SetControlText(dialog, kBitmapPath, "C:\\before.bmp");
 
     // Cancelled: the field keeps what it held.
     ClickDialogButton(dialog, 1002);
-    HWND files = openDialog();
+    HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, dialog);
     REQUIRE_MSG(files != nullptr, "no open-file dialog owned by Moldra's");
     ClickDialogButton(files, IDCANCEL);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "cancel did not close the open-file dialog");
-    PumpFor(300);
-    CHECK_EQ_STR(FieldText(dialog, kBitmapPath), "C:\\before.bmp");
+    REQUIRE_MSG(WaitForWindowIdle(dialog), "the dialog does not answer");
+    CHECK_EQ_STR(ControlText(dialog, kBitmapPath), "C:\\before.bmp");
 
     // Picked: its full path goes into the field.
     ClickDialogButton(dialog, 1002);
-    files = openDialog();
+    files = WaitForOpenDialog(s.pelto.pid(), nullptr, dialog);
     REQUIRE_MSG(files != nullptr, "no open-file dialog the second time");
-    SendMessageA(FileNameEdit(files), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(picked.c_str()));
-    ClickDialogButton(files, IDOK);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "OK did not close the open-file dialog");
-    CHECK_MSG(WaitUntil(3000, [&] { return FieldText(dialog, kBitmapPath) == picked; }), "the field holds \"%s\"",
-              FieldText(dialog, kBitmapPath).c_str());
+    CHECK_MSG(ChooseInOpenDialog(files, picked), "OK did not close the open-file dialog");
+    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, kBitmapPath) == picked; }), "the field holds \"%s\"",
+              ControlText(dialog, kBitmapPath).c_str());
     ClickDialogButton(dialog, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
 }

@@ -145,21 +145,14 @@ struct ActivationContextRequest {
 constexpr DWORD kActCtxResourceNameValid = 0x008;
 
 std::string ManifestOf(const std::string& modulePath, std::string* error) {
-    HMODULE module = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) {
+    DataModule module(modulePath);
+    if (!module.get()) {
         *error = Format("cannot load %s as data (error %lu)", modulePath.c_str(),
                         static_cast<unsigned long>(GetLastError()));
         return "";
     }
-    std::string text;
-    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(kManifestId), MAKEINTRESOURCEA(kManifestType));
-    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
-    const char* bytes = loaded ? static_cast<const char*>(LockResource(loaded)) : nullptr;
-    if (bytes)
-        text.assign(bytes, SizeofResource(module, found));
-    else
-        *error = "no resource of type RT_MANIFEST with id 1";
-    FreeLibrary(module);
+    std::string text = module.Resource(MAKEINTRESOURCEA(kManifestType), MAKEINTRESOURCEA(kManifestId));
+    if (text.empty()) *error = "no resource of type RT_MANIFEST with id 1";
     return text;
 }
 
@@ -329,12 +322,6 @@ constexpr int kBrowse = 1007, kOk = 1001, kSkinFile = 1006, kBitmap = 1008, kAut
 const char kSettingsCaption[] = "■　Peltoの設定";
 const COLORREF kTargetColour = RGB(40, 90, 160);  // PeltoTarget.exe's window
 
-std::string DialogItemText(HWND dialog, int id) {
-    char text[512] = "";
-    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
 void CheckSkinShape(HWND skin, const Image& bitmap) {
     const RECT r = WindowRect(skin);
     CHECK_MSG(r.right - r.left == bitmap.width && r.bottom - r.top == bitmap.height,
@@ -382,24 +369,21 @@ TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     const Image bitmap = LoadBmpPixels(s.folder.File("skin\\sakura.bmp"));
     REQUIRE_MSG(bitmap.ok(), "cannot read skin\\sakura.bmp");
     s.Start();
-    s.Command(40039);
-    HWND dialog = WaitForDialog(s.pelto.pid(), kSettingsCaption);
-    REQUIRE_MSG(dialog != nullptr, "no settings dialog: %s", s.pelto.Describe().c_str());
+    HWND dialog = s.OpenDialog(40039, kSettingsCaption);
 
     // 参照, the name typed where the chooser opens (skin\), Enter.
     REQUIRE_MSG(ClickControl(dialog, kBrowse), "cannot click 参照");
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
     REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
     REQUIRE_MSG(PressKeysOn(chooser, KeysOf("sakura.skn")), "the open-file dialog did not come to the foreground");
-    char typed[64] = "";
-    SendMessageA(FileNameEdit(chooser), WM_GETTEXT, sizeof typed, reinterpret_cast<LPARAM>(typed));
-    CHECK_EQ_STR(std::string(typed), "sakura.skn");
+    WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; });
+    CHECK_EQ_STR(ControlText(FileNameEdit(chooser)), "sakura.skn");
     REQUIRE_MSG(PressKeysOn(chooser, {VK_RETURN}), "the open-file dialog left the foreground");
     REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(chooser); }), "the open-file dialog stayed open");
-    CHECK_EQ_STR(DialogItemText(dialog, kSkinFile), "sakura.skn");
-    CHECK_EQ_STR(DialogItemText(dialog, kBitmap), "sakura.bmp");
-    CHECK_EQ_STR(DialogItemText(dialog, kSize), Format("%d x %d", bitmap.width, bitmap.height));
-    CHECK_EQ_STR(DialogItemText(dialog, kAuthor), "Quorval");
+    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "sakura.skn");
+    CHECK_EQ_STR(ControlText(dialog, kBitmap), "sakura.bmp");
+    CHECK_EQ_STR(ControlText(dialog, kSize), Format("%d x %d", bitmap.width, bitmap.height));
+    CHECK_EQ_STR(ControlText(dialog, kAuthor), "Quorval");
 
     REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
     REQUIRE_MSG(s.pelto.WaitForExit(20000, nullptr), "the first Pelto did not end: %s", s.pelto.Describe().c_str());

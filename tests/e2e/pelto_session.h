@@ -5,6 +5,7 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "menu_support.h"
+#include "target_support.h"
 
 namespace e2e {
 
@@ -23,12 +24,29 @@ struct PeltoSession {
         REQUIRE_MSG(skin != nullptr, "no skin window: %s", pelto.Describe().c_str());
     }
 
+    // The same after prepare(folder) has written the test's files into the copy.
+    template <class Prepare>
+    void Start(Prepare prepare) {
+        REQUIRE_MSG(folder.ok() && prepare(static_cast<const InstallFolder&>(folder)), "cannot write the test files");
+        Start();
+    }
+
     // Chooses a command of the main menu as a user does (Ctrl+Shift+A, then real
     // clicks on the submenu and the item); aborts the test when the menu does
     // not open or a row cannot be chosen.
     void Command(unsigned id) const {
         std::string why;
         REQUIRE_MSG(ChooseFromMainMenu(pelto, id, &why), "main menu command %u: %s", id, why.c_str());
+    }
+
+    // Chooses a main-menu command that opens a dialog and waits for the dialog
+    // with that caption; aborts the test when none comes.
+    HWND OpenDialog(unsigned id, const std::string& caption) const {
+        Command(id);
+        HWND dialog = WaitForDialog(pelto.pid(), caption);
+        REQUIRE_MSG(dialog != nullptr, "command %u opened no dialog \"%s\": %s", id, Printable(caption).c_str(),
+                    pelto.Describe().c_str());
+        return dialog;
     }
 
     // Posts a command id to the skin window. Only for ids that no menu row

@@ -152,15 +152,11 @@ TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) 
     REQUIRE_MSG(differing == 0, "%d pixels of the skin window do not show the default skin: %s", differing,
                 first.c_str());
 
-    s.Command(40039);
-    HWND dialog = WaitForDialog(s.pelto.pid(), "■　Peltoの設定");
-    REQUIRE_MSG(dialog != nullptr, "no settings dialog: %s", s.pelto.Describe().c_str());
+    HWND dialog = s.OpenDialog(40039, "■　Peltoの設定");
     ClickDialogButton(dialog, 1007);
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
     REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
-    SetWindowTextA(FileNameEdit(chooser), s.folder.File("skin\\green.skn").c_str());
-    ClickDialogButton(chooser, IDOK);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(chooser); }), "the open-file dialog stayed open");
+    REQUIRE_MSG(ChooseInOpenDialog(chooser, s.folder.File("skin\\green.skn")), "the open-file dialog stayed open");
     ClickDialogButton(dialog, 1012);
     REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
 
@@ -176,7 +172,7 @@ TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) 
     WaitForPointerToRest();
     // ... and painted again once more on purpose; the picture is the old one.
     RedrawWindow(s.skin, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    PumpFor(300);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
     const Image after = CaptureScreen(WindowRect(s.skin));
     differing = DifferingPixels(s.skin, before, after, &first);
@@ -214,7 +210,7 @@ TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherA
     REQUIRE_MSG(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits"),
                 "no target window of the other bitness");
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not attach");
-    PumpFor(700);  // a tick has recorded the target
+    REQUIRE_MSG(WaitForTick(s.skin), "no tick after the target was found");
 
     s.Command(40060);
     std::string expectedPath = ExpectedProgramPath(exe);
@@ -266,7 +262,7 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
     // The kept list is the one in use: the launcher popup opens with its entry
     // (an empty list opens none).
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    CHECK_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+    CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr,
               "no launcher popup: the list set aside was not read");
     CloseMenu(s.pelto.pid());
 }
@@ -277,7 +273,7 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
 // active-window pop-up), into it, down `steps` entries and Enter.
 bool ChooseActiveWindowCommand(const PeltoSession& s, int steps) {
     if (!TypeKeysOnSkin("ctrl+shift+a")) return false;
-    if (!WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; })) return false;
+    if (!WaitForMenuWindow(s.pelto.pid())) return false;
     std::string keys = "key Down key Down key Down key Right";
     for (int i = 0; i < steps; ++i) keys += " key Down";
     if (!Xdotool(keys + " key Return")) return false;
@@ -290,11 +286,9 @@ TEST(PlatformFault, PlatformFault_WindowCommandsActOnTheTargetRightAfterARename)
     TargetProcess target;
     REQUIRE_MSG(target.Start("--title \"Before Rename\" --rect 200 150 500 350", "Before Rename"), "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "the skin never attached");
-    PumpFor(700);
-    s.Command(40036);
-    HWND dialog = WaitForDialog(s.pelto.pid(), "■　アクティブウインドウの名前の変更");
-    REQUIRE_MSG(dialog != nullptr, "no rename dialog: %s", s.pelto.Describe().c_str());
-    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("After Rename"));
+    REQUIRE_MSG(WaitForTick(s.skin), "no tick after the target was found");
+    HWND dialog = s.OpenDialog(40036, "■　アクティブウインドウの名前の変更");
+    SetControlText(dialog, 1003, "After Rename");
     ClickDialogButton(dialog, 1001);
     REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "After Rename"; }),
@@ -313,15 +307,6 @@ TEST(PlatformFault, PlatformFault_WindowCommandsActOnTheTargetRightAfterARename)
 
 const char kMoldraCaption[] = "■　Quorval Moldra";
 
-// The next "Moldra" message box: its text, then OK.
-std::string NextMoldraMessage(const PeltoSession& s) {
-    HWND box = WaitForDialog(s.pelto.pid(), "Moldra", 8000);
-    if (!box) return "(none)";
-    const std::string text = ReadMessageBox(box).text;
-    DismissMessageBox(box);
-    return text;
-}
-
 TEST(PlatformFault, PlatformFault_MoldraWritesTheDefinitionWhenOnlyTheBitmapPathIsTooLong) {
     PeltoSession s("faultmoldra");
     s.Start();
@@ -334,13 +319,12 @@ TEST(PlatformFault, PlatformFault_MoldraWritesTheDefinitionWhenOnlyTheBitmapPath
     const std::string name = std::string(250, 'b') + ".bmp";
     const std::string source = "C:\\b\\" + name;
     REQUIRE_MSG(s.folder.File("skin\\").size() + name.size() > 259, "the install folder's path is too short");
-    SendMessageA(GetDlgItem(dialog, 1000), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("longbitmap"));
-    SendMessageA(GetDlgItem(dialog, 1001), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(source.c_str()));
-    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Tester"));
+    SetControlText(dialog, 1000, "longbitmap");
+    SetControlText(dialog, 1001, source);
+    SetControlText(dialog, 1003, "Tester");
     ClickDialogButton(dialog, 1004);
-    CHECK_EQ_STR(NextMoldraMessage(s),
-                 "ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。");
-    CHECK_EQ_STR(NextMoldraMessage(s), "貴方のスキンは正常に作成・インストールされました。");
+    AnswerBox(s.pelto, {"ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。", "Moldra", dialog});
+    AnswerBox(s.pelto, {"貴方のスキンは正常に作成・インストールされました。", "Moldra", dialog});
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
 }

@@ -2,6 +2,7 @@
 // Tachel.ppi and Moldra.ppi in the installed plugins folder.
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -20,12 +21,9 @@ std::string PluginPath(const char* file) { return JoinPath(StagedInstall(), std:
 
 // Whether the module holds the dialog in the Japanese language.
 bool JapaneseDialog(const std::string& modulePath, int id) {
-    HMODULE module = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return false;
-    const bool found = FindResourceExA(module, reinterpret_cast<LPCSTR>(RT_DIALOG), MAKEINTRESOURCEA(id),
-                                       MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)) != nullptr;
-    FreeLibrary(module);
-    return found;
+    DataModule module(modulePath);
+    return module.get() && FindResourceExA(module.get(), reinterpret_cast<LPCSTR>(RT_DIALOG), MAKEINTRESOURCEA(id),
+                                           MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)) != nullptr;
 }
 
 TEST(PluginLayout, PluginDialogs_LayoutsFromTheirOwnResources) {
@@ -92,14 +90,13 @@ TEST(PluginLayout, PluginDialogs_LayoutsFromTheirOwnResources) {
         CHECK_MSG(!d.controls.empty() && d.controls[0].textIsOrdinal, "the banner names no bitmap resource");
     }
     // The banner itself: bitmap 102, 400 x 60, 256 colours.
-    HMODULE moldra = LoadLibraryExA(PluginPath("Moldra.ppi").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    REQUIRE_MSG(moldra != nullptr, "cannot load Moldra.ppi as data");
-    HRSRC found = FindResourceA(moldra, MAKEINTRESOURCEA(102), reinterpret_cast<LPCSTR>(RT_BITMAP));
-    const BITMAPINFOHEADER* header =
-        found ? static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(moldra, found))) : nullptr;
-    CHECK_MSG(header && header->biWidth == 400 && header->biHeight == 60 && header->biBitCount == 8,
+    DataModule moldra(PluginPath("Moldra.ppi"));
+    REQUIRE_MSG(moldra.get() != nullptr, "cannot load Moldra.ppi as data");
+    const std::string bytes = moldra.Resource(reinterpret_cast<LPCSTR>(RT_BITMAP), MAKEINTRESOURCEA(102));
+    BITMAPINFOHEADER header = {};
+    if (bytes.size() >= sizeof header) std::memcpy(&header, bytes.data(), sizeof header);
+    CHECK_MSG(header.biWidth == 400 && header.biHeight == 60 && header.biBitCount == 8,
               "bitmap 102 is not 400 x 60 at 8 bits a pixel");
-    FreeLibrary(moldra);
 }
 
 }  // namespace

@@ -50,15 +50,10 @@ int RowOf(const std::vector<std::string>& rows, const std::string& name) {
 }
 
 HWND OpenPluginPopup(const PeltoSession& s) {
-    // The hotkey through the system's input queue, where Wine checks hotkeys
-    // whichever window holds the X focus. Typed with xdotool it reaches Pelto
-    // only when Wine has taken the focus in on the window that xdotool focused,
-    // which fails now and then with a plug-in's window in front or the skin
-    // window above the screen.
-    if (!PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) return nullptr;
-    HWND menu = nullptr;
-    WaitUntil(5000, [&] { return (menu = VisibleMenuWindow(s.pelto.pid())) != nullptr; });
-    return menu;
+    // Through Wine's input queue: typed with xdotool the hotkey reaches Pelto only
+    // when Wine has taken the focus in on the window xdotool focused, which fails
+    // now and then with a plug-in's window in front or the skin above the screen.
+    return OpenMenuWithHotkey(s.pelto.pid(), 'X');
 }
 
 bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {

@@ -21,21 +21,6 @@ constexpr unsigned kPluginListCommand = 40063;
 constexpr unsigned kRefreshCommand = 40064;
 const std::vector<std::string> kDelivered = {"Moldra.ppi", "Tachel.ppi"};
 
-// Checks the next message box: Pelto's caption, the text, the owner; then
-// presses OK. Returns false when none came.
-bool ExpectMessage(const PeltoProcess& pelto, const char* text, HWND owner, const char* when) {
-    HWND box = WaitForPeltoMessage(pelto, 10000);
-    CHECK_MSG(box != nullptr, "no message %s: %s", when, pelto.Describe().c_str());
-    if (!box) return false;
-    MessageBoxContent content = ReadMessageBox(box);
-    CHECK_EQ_STR(content.text, text);
-    CHECK_MSG(content.owner == owner, "the message %s is owned by %p, expected %p", when,
-              static_cast<void*>(content.owner), static_cast<void*>(owner));
-    CHECK_MSG(content.buttonIds.size() == 1 && content.buttonIds[0] == IDOK, "the message %s is not MB_OK", when);
-    CHECK(DismissMessageBox(box));
-    return true;
-}
-
 // Starts a plug-in that writes `marker` and waits for the file.
 bool StartsAndWrites(const PeltoSession& s, int row, int rowCount, const std::string& marker) {
     DeleteFileA(s.folder.File(marker).c_str());
@@ -84,15 +69,15 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
     }
     s.skin = s.pelto.WaitForSkinWindow(15000, false);
     REQUIRE_MSG(s.skin != nullptr, "no skin window after discovery: %s", s.pelto.Describe().c_str());
-    PumpFor(500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third discovery message (the folder x.ppi?)");
 
     // Each refresh reports them again, once each, still with no owner.
     for (int pass = 0; pass < 2; ++pass) {
         s.Command(kRefreshCommand);
-        ExpectMessage(s.pelto, kNotAPluginText, nullptr, "of a refresh");
-        ExpectMessage(s.pelto, kNotAPluginText, nullptr, "of a refresh");
-        PumpFor(500);
+        AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
+        AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
+        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third message in refresh %d", pass + 1);
     }
 
@@ -110,7 +95,7 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
                     DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str()),
                 "cannot delete the non-plug-ins");
     s.Command(kRefreshCommand);
-    PumpFor(800);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message without the non-plug-ins");
     const int without = PopupHeight(s);
     CHECK_MSG(withOthers > 0 && without == withOthers, "the popup is %d pixels tall with the non-plug-ins, %d without",
@@ -126,9 +111,9 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
 // drawn 16 x 16 over the menu colour. Empty when it cannot be read.
 Image PluginItemIcon() {
     Image icon;
-    HMODULE module = LoadLibraryExA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module) return icon;
-    HICON handle = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(130), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
+    DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
+    if (!pelto.get()) return icon;
+    HICON handle = static_cast<HICON>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(130), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
     if (handle) {
         HDC screen = GetDC(nullptr);
         HDC dc = CreateCompatibleDC(screen);
@@ -146,7 +131,6 @@ Image PluginItemIcon() {
         ReleaseDC(nullptr, screen);
         DestroyIcon(handle);
     }
-    FreeLibrary(module);
     return icon;
 }
 
@@ -178,12 +162,17 @@ TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     HWND popup = OpenPluginPopup(s);
     REQUIRE_MSG(popup != nullptr, "no plug-in popup");
-    PumpFor(400);
     const RECT r = WindowRect(popup);
-    const Image shot = CaptureScreen(r);
+    // The popup is drawn once both icons show on the screen.
+    Image shot;
+    std::vector<POINT> at;
+    WaitUntil(3000, [&] {
+        shot = CaptureScreen(r);
+        at = shot.ok() ? FindPicture(shot, icon) : std::vector<POINT>();
+        return at.size() == kDelivered.size();
+    });
     CloseMenu(s.pelto.pid());
     REQUIRE_MSG(shot.ok(), "cannot capture the popup");
-    const std::vector<POINT> at = FindPicture(shot, icon);
     REQUIRE_MSG(at.size() == kDelivered.size(), "icon 130 appears %d times in the popup %s, expected %d",
                 static_cast<int>(at.size()), RectText(r).c_str(), static_cast<int>(kDelivered.size()));
     CHECK_MSG(at[0].x == at[1].x && at[1].y - at[0].y == 20 && at[0].x <= 5 && at[0].y <= 7,
@@ -192,9 +181,11 @@ TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
 }
 
 TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
+    const RECT skinAtStart = WindowRect(s.skin);
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Plugin Target", {300, 300, 700, 600}), "no target window");
-    PumpFor(1500);  // a tracking tick takes it as the target
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), skinAtStart); }),
+                "no tick took the target: skin at %s", RectText(WindowRect(s.skin)).c_str());
 
     HWND popup = OpenPluginPopup(s);
     REQUIRE_MSG(popup != nullptr, "no plug-in popup");
@@ -273,12 +264,12 @@ TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\quick.ppi").c_str()), "cannot delete quick.ppi");
     const int count = static_cast<int>(rows.size());
     REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi"), count), "cannot choose from the popup");
-    ExpectMessage(s.pelto, kMissingPluginText, s.skin, "for a deleted plug-in");
+    AnswerBox(s.pelto, {kMissingPluginText, "Pelto", s.skin, false, {IDOK}});
 
     // No PpiStart, or only a decorated _PpiStart@16: not a plug-in, at the start.
     for (const char* name : {"no_start", "decorated"}) {
         REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi"), count), "cannot choose %s", name);
-        ExpectMessage(s.pelto, kNotAPluginText, s.skin, name);
+        AnswerBox(s.pelto, {kNotAPluginText, "Pelto", s.skin, false, {IDOK}});
         CHECK_MSG(!FileExists(s.folder.File(std::string(name) + ".txt")), "%s was started", name);
     }
 
@@ -294,15 +285,16 @@ TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
 
 TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
     PeltoSession s("noplugins");
-    REQUIRE_MSG(s.folder.ok(), "no install folder");
-    RemoveTree(s.folder.File("plugins"));
-    s.Start();
+    s.Start([](const InstallFolder& f) {
+        RemoveTree(f.File("plugins"));
+        return true;
+    });
     // No folder at all: nothing opens, no message.
     REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
-    PumpFor(1500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with no plugins folder");
     s.Command(kPluginListCommand);
-    PumpFor(1000);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "command 40063 opened a popup with no plug-ins");
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message with no plug-ins");
 
@@ -311,7 +303,7 @@ TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
     s.Command(kRefreshCommand);
     REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
-    PumpFor(1500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with an empty plugins folder");
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
     s.Command(kRefreshCommand);
@@ -333,12 +325,9 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     REQUIRE_MSG(CopyFileA(source.c_str(), (prefix + longName).c_str(), FALSE), "cannot copy the long name");
     REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start");
 
-    ExpectMessage(s.pelto, "プラグインが多すぎます。\n最初に見つかった100個だけを一覧に載せました。", nullptr,
-                  "for too many plug-ins");
-    ExpectMessage(s.pelto,
-                  "パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\n"
-                  "Peltoを短いパスのフォルダに置いてください。",
-                  nullptr, "for a path too long");
+    AnswerBox(s.pelto, {"プラグインが多すぎます。\n最初に見つかった100個だけを一覧に載せました。", "Pelto", nullptr, false, {IDOK}});
+    AnswerBox(s.pelto, {"パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\n"
+                  "Peltoを短いパスのフォルダに置いてください。", "Pelto", nullptr, false, {IDOK}});
     s.skin = s.pelto.WaitForSkinWindow(30000, false);
     REQUIRE_MSG(s.skin != nullptr, "no skin window: %s", s.pelto.Describe().c_str());
     CHECK(s.pelto.Running());

@@ -48,28 +48,9 @@ std::string Setting(const InstallFolder& f) {
     return bytes;
 }
 
-std::string ItemText(HWND dialog, int id) {
-    char text[512] = "";
-    SendMessageA(GetDlgItem(dialog, id), WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
-    return text;
-}
-
-void SetItemText(HWND dialog, int id, const std::string& text) {
-    SendMessageA(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-}
-
 // Starts Pelto after prepare has written its files.
-template <class Prepare>
-void StartWith(PeltoSession& s, Prepare prepare) {
-    REQUIRE_MSG(s.folder.ok() && prepare(s.folder), "cannot write the test files");
-    s.Start();
-}
-
 HWND OpenSettings(PeltoSession& s) {
-    s.Command(40039);
-    HWND dialog = WaitForDialog(s.pelto.pid(), kSettingsCaption);
-    REQUIRE_MSG(dialog != nullptr, "no settings dialog: %s", s.pelto.Describe().c_str());
-    return dialog;
+    return s.OpenDialog(40039, kSettingsCaption);
 }
 
 bool Closed(HWND dialog) {
@@ -79,12 +60,9 @@ bool Closed(HWND dialog) {
 // Browses to path in the open-file dialog of the settings dialog.
 void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
     ClickDialogButton(settings, kBrowse);
-    HWND chooser = WaitForOpenDialog(s.pelto.pid(), settings);
-    REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(GetWindow(chooser, GW_OWNER) == settings, "the open-file dialog is not owned by the settings dialog");
-    SetWindowTextA(FileNameEdit(chooser), path.c_str());
-    ClickDialogButton(chooser, IDOK);
-    REQUIRE_MSG(Closed(chooser), "the open-file dialog stayed open");
+    HWND chooser = WaitForOpenDialog(s.pelto.pid(), settings, settings);
+    REQUIRE_MSG(chooser != nullptr, "no open-file dialog owned by the settings dialog: %s", s.pelto.Describe().c_str());
+    REQUIRE_MSG(ChooseInOpenDialog(chooser, path), "the open-file dialog stayed open");
 }
 
 // The one other Pelto process that a restart started, adopted for clean-up.
@@ -107,7 +85,7 @@ bool SkinSizeIs(HWND skin, int width, int height) {
 
 TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
     PeltoSession s("settingsopen");
-    StartWith(s, [](const InstallFolder& f) {
+    s.Start([](const InstallFolder& f) {
         // Written with a CR LF that a save does not write: the file's bytes tell
         // whether a save happened, on either family.
         return WriteTwoSkins(f) && f.WriteSetting("700 0 mint.skn\r\n") &&
@@ -115,12 +93,12 @@ TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem)
     });
     HWND dialog = OpenSettings(s);
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
-    CHECK_EQ_STR(ItemText(dialog, kInterval), "700");
-    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "mint.skn");
-    CHECK_EQ_STR(ItemText(dialog, kBitmap), "mint.bmp");
-    CHECK_EQ_STR(ItemText(dialog, kSize), "64 x 32");
-    CHECK_EQ_STR(ItemText(dialog, kAuthor), "Tester");
-    CHECK_EQ_STR(ItemText(dialog, kFollowing), "ON");
+    CHECK_EQ_STR(ControlText(dialog, kInterval), "700");
+    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "mint.skn");
+    CHECK_EQ_STR(ControlText(dialog, kBitmap), "mint.bmp");
+    CHECK_EQ_STR(ControlText(dialog, kSize), "64 x 32");
+    CHECK_EQ_STR(ControlText(dialog, kAuthor), "Tester");
+    CHECK_EQ_STR(ControlText(dialog, kFollowing), "ON");
     for (int id : {kBitmap, kSize, kAuthor})
         CHECK_MSG(GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY, "field %d is not read-only", id);
     CHECK_MSG(!(GetWindowLongPtrA(GetDlgItem(dialog, kSkinFile), GWL_STYLE) & ES_READONLY),
@@ -149,25 +127,26 @@ TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem)
     else
         CHECK_MSG(oldThere && old == "stale", "the NT save touched setting.old");
 
-    PumpFor(1500);
+    // A restart would end this Pelto: it still answers once OK has been dealt with.
+    CHECK_MSG(WaitForPeltoIdle(s.pelto), "after OK: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.Running() && s.pelto.MessageBoxes().empty(), "after OK: %s", s.pelto.Describe().c_str());
     CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "OK without changes started another Pelto");
 }
 
 TEST(SettingsDialog, Settings_RealEscEnterAndCloseBoxDoNothing) {
     PeltoSession s("settingskeys");
-    StartWith(s, [](const InstallFolder& f) { return f.WriteSetting("60000 0 nothing"); });
+    s.Start([](const InstallFolder& f) { return f.WriteSetting("60000 0 nothing"); });
     HWND dialog = OpenSettings(s);
     // The keys reach the dialog: typed digits land in the interval field, which
     // has the focus; Enter there and Esc end nothing.
     REQUIRE_MSG(PressKeysOn(dialog, {'4', '2', VK_RETURN, VK_ESCAPE}), "the dialog did not come to the foreground");
-    PumpFor(800);
+    WaitForWindowIdle(dialog);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter or Esc ended the dialog");
-    std::string typed = ItemText(dialog, kInterval);
+    std::string typed = ControlText(dialog, kInterval);
     CHECK_MSG(typed.size() >= 2 && typed.compare(typed.size() - 2, 2, "42") == 0, "the field reads \"%s\"",
               typed.c_str());
     REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
-    PumpFor(800);
+    WaitForWindowIdle(dialog);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
     // A real click on OK does end it, and saves what was typed.
     REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
@@ -180,18 +159,20 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
     PeltoSession s("settingsinterval");
     // A minute between ticks: the skin does not attach within the test unless
     // the timer is restarted with the new period.
-    StartWith(s, [](const InstallFolder& f) { return f.WriteSetting("60000 1 nothing"); });
+    s.Start([](const InstallFolder& f) { return f.WriteSetting("60000 1 nothing"); });
     {
         TargetProcess first;
         REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 50, 700, 500}), "no target");
-        PumpFor(1500);
+        // No tick comes within a minute, so none can be seen: the wait is for the
+        // skin to move, which must not come; the new period below is the control.
+        WaitUntil(1500, [&] { return !SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18}); });
         CHECK_MSG(SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18}), "the skin moved within the old period: %s",
                   RectText(WindowRect(s.skin)).c_str());
     }
     HWND dialog = OpenSettings(s);
-    CHECK_EQ_STR(ItemText(dialog, kInterval), "60000");
-    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "デフォルト");
-    SetItemText(dialog, kInterval, "2s");
+    CHECK_EQ_STR(ControlText(dialog, kInterval), "60000");
+    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "デフォルト");
+    SetControlText(dialog, kInterval, "2s");
     ClickDialogButton(dialog, kOk);
     REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "2 0 デフォルト");
@@ -206,8 +187,8 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
 
     // Text without digits gives 0 (the system then ticks as fast as it can).
     dialog = OpenSettings(s);
-    CHECK_EQ_STR(ItemText(dialog, kInterval), "2");
-    SetItemText(dialog, kInterval, "abc");
+    CHECK_EQ_STR(ControlText(dialog, kInterval), "2");
+    SetControlText(dialog, kInterval, "abc");
     ClickDialogButton(dialog, kOk);
     REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "0 0 デフォルト");
@@ -218,16 +199,20 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
 TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
     REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
     PeltoSession s("settingsfollow");
-    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
+    s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
     HWND dialog = OpenSettings(s);
     // The menu was chosen with the pointer: park it again.
     REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
     HWND button = GetDlgItem(dialog, kFollowing);
     CHECK_EQ_STR(WindowText(button), "OFF");
     {
-        TargetProcess off;  // following is off: no glide
+        // Following is off: no glide in the tick that moves the skin to the
+        // target, which is over once Pelto (in the dialog's loop) answers.
+        const RECT before = WindowRect(s.skin);
+        TargetProcess off;
         REQUIRE_MSG(StartPopupTarget(off, "Off Target", {300, 200, 701, 501}), "no target");
-        PumpFor(1500);
+        CHECK_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "no tick took the target");
+        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         POINT c = CursorPos();
         CHECK_MSG(c.x == kParkX && c.y == kParkY, "the pointer glided with FollowingMouse off: (%ld, %ld)", c.x, c.y);
     }
@@ -248,36 +233,36 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
     REQUIRE_MSG(Closed(dialog), "cancel did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "200 1 mint.skn");
     dialog = OpenSettings(s);
-    CHECK_EQ_STR(ItemText(dialog, kFollowing), "ON");
+    CHECK_EQ_STR(ControlText(dialog, kFollowing), "ON");
     ClickDialogButton(dialog, kCancel);
     CHECK(Closed(dialog));
 }
 
 TEST(SettingsDialog, Settings_TypedNameIsSavedButNotLoaded) {
     PeltoSession s("settingstyped");
-    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
     HWND dialog = OpenSettings(s);
-    SetItemText(dialog, kSkinFile, "other.skn");
+    SetControlText(dialog, kSkinFile, "other.skn");
     ClickDialogButton(dialog, kOk);
     REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "500 0 other.skn");
-    PumpFor(1500);
+    CHECK_MSG(WaitForPeltoIdle(s.pelto), "after OK: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "a typed name restarted Pelto: %s",
               s.pelto.Describe().c_str());
     dialog = OpenSettings(s);  // the loaded skin is still the old one
-    CHECK_EQ_STR(ItemText(dialog, kBitmap), "mint.bmp");
-    CHECK_EQ_STR(ItemText(dialog, kSize), "64 x 32");
-    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "other.skn");
+    CHECK_EQ_STR(ControlText(dialog, kBitmap), "mint.bmp");
+    CHECK_EQ_STR(ControlText(dialog, kSize), "64 x 32");
+    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "other.skn");
     ClickDialogButton(dialog, kCancel);
     CHECK(Closed(dialog));
 }
 
 TEST(SettingsDialog, Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSkin) {
     PeltoSession s("settingsclear");
-    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
     REQUIRE_MSG(SkinSizeIs(s.skin, 64, 32), "the mint skin is not shown");
     HWND dialog = OpenSettings(s);
-    SetItemText(dialog, kSkinFile, "");
+    SetControlText(dialog, kSkinFile, "");
     ClickDialogButton(dialog, kOk);
     PeltoProcess restarted;
     HWND skin = WaitForRestartedPelto(s, restarted);
@@ -287,20 +272,20 @@ TEST(SettingsDialog, Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSk
     CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");
     CHECK_MSG(SkinSizeIs(skin, 200, 18), "the new Pelto shows %s, not the default skin",
               RectText(WindowRect(skin)).c_str());
-    PumpFor(1000);
+    CHECK_MSG(WaitForPeltoIdle(restarted), "the new Pelto: %s", restarted.Describe().c_str());
     CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
     CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
 }
 
 TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
     PeltoSession s("settingsbrowse");
-    StartWith(s, WriteTwoSkins);
+    s.Start(WriteTwoSkins);
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
-    CHECK_EQ_STR(ItemText(dialog, kSkinFile), "other.skn");
-    CHECK_EQ_STR(ItemText(dialog, kBitmap), "other.bmp");
-    CHECK_EQ_STR(ItemText(dialog, kSize), "40 x 20");
-    CHECK_EQ_STR(ItemText(dialog, kAuthor), "Other");
+    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "other.skn");
+    CHECK_EQ_STR(ControlText(dialog, kBitmap), "other.bmp");
+    CHECK_EQ_STR(ControlText(dialog, kSize), "40 x 20");
+    CHECK_EQ_STR(ControlText(dialog, kAuthor), "Other");
     CHECK_EQ_STR(Setting(s.folder), "(no file)");  // nothing saved before OK
     ClickDialogButton(dialog, kOk);
     PeltoProcess restarted;
@@ -316,10 +301,10 @@ TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
 TEST(SettingsDialog, Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOffsets) {
     REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
     PeltoSession s("settingsbrowsecancel");
-    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("300 0 nothing"); });
+    s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("300 0 nothing"); });
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
-    CHECK_EQ_STR(ItemText(dialog, kSize), "40 x 20");
+    CHECK_EQ_STR(ControlText(dialog, kSize), "40 x 20");
     ClickDialogButton(dialog, kCancel);
     REQUIRE_MSG(Closed(dialog), "cancel did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "300 0 nothing");
@@ -341,18 +326,13 @@ TEST(SettingsDialog, Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOff
 
 TEST(SettingsDialog, Settings_DefinitionFromAnotherFolderEndsTheProgram) {
     PeltoSession s("settingsstray");
-    StartWith(s, [](const InstallFolder& f) {
+    s.Start([](const InstallFolder& f) {
         return WriteTwoSkins(f) && CreateDirectoryA(f.File("elsewhere").c_str(), nullptr) &&
                WriteFileBytes(f.File("elsewhere\\stray.skn"), "other.bmp 1 0 0 0 0 Stray");
     });
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("elsewhere\\stray.skn"));
-    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
-    REQUIRE_MSG(box != nullptr, "no error message: %s", DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
-    CHECK(DismissMessageBox(box, IDOK));
+    AnswerBox(s.pelto, {kUnexpectedError, "Pelto", dialog});
     DWORD code = 1;
     CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
               s.pelto.Describe().c_str());
@@ -364,7 +344,7 @@ TEST(SettingsDialog, Settings_DefinitionFromAnotherFolderEndsTheProgram) {
 // message box, or null when the save went through.
 HWND SaveWithInterval800(PeltoSession& s) {
     HWND dialog = OpenSettings(s);
-    SetItemText(dialog, kInterval, "800");
+    SetControlText(dialog, kInterval, "800");
     ClickDialogButton(dialog, kOk);
     HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError, 3000);
     if (box) {
@@ -388,7 +368,7 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
     {
         // The new copy cannot be created: a folder holds its name.
         PeltoSession s("settingsnosave");
-        StartWith(s, [](const InstallFolder& f) {
+        s.Start([](const InstallFolder& f) {
             return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
                    CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
         });
@@ -400,7 +380,7 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
         // A folder named setting.old blocks only the Windows 9x replace step,
         // which moves the old file aside to that name.
         PeltoSession s("settingsaside");
-        StartWith(s, [](const InstallFolder& f) {
+        s.Start([](const InstallFolder& f) {
             return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
                    CreateDirectoryA(f.File("setting.old").c_str(), nullptr) &&
                    WriteFileBytes(f.File("setting.old\\keep"), "x");
@@ -420,12 +400,12 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
 
 TEST(SettingsDialog, Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
     PeltoSession s("settingsnosaverestart");
-    StartWith(s, [](const InstallFolder& f) {
+    s.Start([](const InstallFolder& f) {
         return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
                CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
     });
     HWND dialog = OpenSettings(s);
-    SetItemText(dialog, kSkinFile, "");
+    SetControlText(dialog, kSkinFile, "");
     ClickDialogButton(dialog, kOk);
     HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
     REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
@@ -443,18 +423,14 @@ TEST(SettingsDialog, Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
 
 TEST(SettingsDialog, Settings_RestartThatCannotStartSaysSoAndStillEnds) {
     PeltoSession s("settingsnostart");
-    StartWith(s, [](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
+    s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
     // The program file goes away while it runs: the restart finds nothing to start.
     REQUIRE_MSG(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str()),
                 "cannot move Pelto.exe aside");
     HWND dialog = OpenSettings(s);
-    SetItemText(dialog, kSkinFile, "");
+    SetControlText(dialog, kSkinFile, "");
     ClickDialogButton(dialog, kOk);
-    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
-    REQUIRE_MSG(box != nullptr, "no message: %s", s.pelto.Describe().c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
+    HWND box = ExpectBox(s.pelto, {"起動に失敗しました。", "Pelto", dialog});
     CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
     CHECK(DismissMessageBox(box, IDOK));
     DWORD code = 1;

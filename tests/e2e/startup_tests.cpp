@@ -127,8 +127,9 @@ void CheckScreenPoint(const Image& skin, int x, int y, bool cut) {
               ColourText(want).c_str(), cut ? "cut away: the backdrop" : "the skin's colour");
 }
 
-void CheckNoMessageBox(const PeltoProcess& pelto, DWORD settleMs = 300) {
-    PumpFor(settleMs);
+void CheckNoMessageBox(const PeltoProcess& pelto) {
+    // A box would be up by the time Pelto has dealt with its start.
+    WaitForPeltoIdle(pelto);
     CHECK_MSG(pelto.MessageBoxes().empty(), "unexpected message box: %s", pelto.Describe().c_str());
 }
 
@@ -325,7 +326,7 @@ TEST(Startup, second_copy_reports_each_hotkey) {
         CHECK_MSG(owners[i] == window, "message %d is owned by %p (class \"%s\"), not by the skin window %p",
                   static_cast<int>(i) + 1, static_cast<void*>(owners[i]), ClassNameOf(owners[i]).c_str(),
                   static_cast<void*>(window));
-    PumpFor(1000);
+    CHECK_MSG(WaitForPeltoIdle(second), "the second copy: %s", second.Describe().c_str());
     CHECK_MSG(second.MessageBoxes().empty(), "a ninth message came: %s", second.Describe().c_str());
     CHECK_MSG(second.Running(), "the second copy ended: %s", second.Describe().c_str());
     CheckExactlyOneSkinWindow(second);
@@ -410,7 +411,8 @@ void CheckTrackingSettings(const char* tag, const std::string& setting, bool sam
                   "\"%s\": the pointer did not glide to the new target, it is at (%ld, %ld)", setting.c_str(),
                   CursorPos().x, CursorPos().y);
     } else {
-        PumpFor(1000);
+        // The glide would come in the tick that placed the skin; it is over once Pelto answers.
+        REQUIRE_MSG(WaitForPeltoIdle(pelto), "Pelto does not answer: %s", pelto.Describe().c_str());
         POINT c = CursorPos();
         CHECK_MSG(c.x == parkX && c.y == parkY, "\"%s\": the pointer glided to (%ld, %ld) with following off",
                   setting.c_str(), c.x, c.y);

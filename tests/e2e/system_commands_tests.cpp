@@ -30,15 +30,7 @@ class ExitQuestions : public StartedPelto, public ::testing::WithParamInterface<
 TEST_P(ExitQuestions, System_ExitQuestionsAnsweredNoChangeNothing) {
     const ExitQuestion& q = GetParam();
     s.Command(q.command);
-    HWND box = WaitForBoxWithText(s.pelto, q.text);
-    REQUIRE_MSG(box != nullptr, "command %u: %s", q.command, DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
-    CHECK_MSG(c.buttonIds.size() == 2 && ((c.buttonIds[0] == IDYES && c.buttonIds[1] == IDNO) ||
-                                          (c.buttonIds[0] == IDNO && c.buttonIds[1] == IDYES)),
-              "command %u: the buttons are not Yes and No", q.command);
-    CHECK(DismissMessageBox(box, IDNO));
+    AnswerBox(s.pelto, {q.text, "Pelto", s.skin, false, {IDYES, IDNO}}, IDNO);
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer after No: %s", s.pelto.Describe().c_str());
     CHECK(s.pelto.MessageBoxes().empty());
     // Windows (here, the Wine session) is still there: a new process starts.
@@ -102,12 +94,7 @@ TEST_P(AppletThatCannotStart, System_AppletThatCannotStartSaysSo) {
     ControlPanelSwap hidden(false);
     REQUIRE_MSG(hidden.ok, "cannot hide %s", hidden.real.c_str());
     s.Command(a.command);
-    HWND box = WaitForBoxWithText(s.pelto, "起動に失敗しました。");
-    REQUIRE_MSG(box != nullptr, "command %u: %s", a.command, DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
-    CHECK(DismissMessageBox(box, IDOK));
+    AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
 }
 
 INSTANTIATE_TEST_SUITE_P(System, AppletThatCannotStart, ::testing::ValuesIn(kApplets), AppletName);
@@ -185,7 +172,7 @@ TEST_F(StartedPelto, Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     for (const std::vector<std::string>& drop :
          {std::vector<std::string>{upper}, {text}, {lzh}, {zip}, {text, second}}) {
         REQUIRE_MSG(DropOnSkin(100, 9, drop), "the drop of %s was not accepted", drop[0].c_str());
-        PumpFor(1000);
+        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(s.pelto.MessageBoxes().empty(), "dropping %s gave %s", drop[0].c_str(), DescribeBoxes(s.pelto).c_str());
         for (HWND box : s.pelto.MessageBoxes()) DismissMessageBox(box, IDNO);
     }
@@ -210,16 +197,15 @@ TEST_F(StartedPelto, Wallpaper_ChosenInTheDialogIsSetAtOnce) {
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
     ClickDialogButton(dialog, IDCANCEL);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "Cancel did not close the dialog");
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
 
     s.Command(40041);
     dialog = WaitForOpenDialog(s.pelto.pid());
     REQUIRE_MSG(dialog != nullptr, "no open-file dialog the second time");
-    char name[MAX_PATH] = "x";
-    SendMessageA(FileNameEdit(dialog), WM_GETTEXT, sizeof name, reinterpret_cast<LPARAM>(name));
-    CHECK_MSG(name[0] == '\0', "the file name box starts with \"%s\"", name);
-    SendMessageA(FileNameEdit(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(bmp.c_str()));
-    ClickDialogButton(dialog, IDOK);
+    const std::string name = ControlText(FileNameEdit(dialog));
+    CHECK_MSG(name.empty(), "the file name box starts with \"%s\"", name.c_str());
+    CHECK_MSG(ChooseInOpenDialog(dialog, bmp), "OK did not close the open-file dialog");
     CHECK_MSG(WaitUntil(8000, [&] { return Wallpaper() == bmp; }), "wallpaper is \"%s\", expected \"%s\"",
               Wallpaper().c_str(), bmp.c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "something is still open: %s", DescribeBoxes(s.pelto).c_str());

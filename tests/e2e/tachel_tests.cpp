@@ -110,7 +110,8 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     ClickDialogButton(first, IDOK);
     ClickDialogButton(first, IDCANCEL);
     ClickDialogButton(second, IDCANCEL);
-    PumpFor(800);
+    WaitForWindowIdle(first);
+    WaitForWindowIdle(second);
     CHECK_MSG(IsWindow(first) && IsWindow(second), "IDOK or IDCANCEL ended a meter");
     // Keys go to the foreground window: a real click on the top meter's bar makes
     // it so. Esc then does nothing; the space bar presses the focused "x".
@@ -122,7 +123,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     HWND x = GetDlgItem(top, kCloseId);
     PostMessageA(x, WM_KEYDOWN, VK_ESCAPE, 1);
     PostMessageA(x, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-    PumpFor(800);
+    WaitForWindowIdle(x);
     CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc ended a meter");
     PostMessageA(x, WM_KEYDOWN, VK_SPACE, 1);
     PostMessageA(x, WM_KEYUP, VK_SPACE, 0xC0000001);
@@ -133,9 +134,16 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     REQUIRE_MSG(second != nullptr, "no meter on a third start");
 
     // Each "x" ends its own meter only; the library stays for the other one.
+    // Checked once the first meter's thread has ended and Pelto has dealt with
+    // what that gave it.
+    HANDLE firstEnds = OpenThread(SYNCHRONIZE, FALSE, GetWindowThreadProcessId(first, nullptr));
     ClickDialogButton(first, kCloseId);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first meter's x did not end it");
-    PumpFor(500);
+    if (firstEnds) {
+        CHECK_MSG(WaitForSingleObject(firstEnds, 5000) == WAIT_OBJECT_0, "the first meter's thread did not end");
+        CloseHandle(firstEnds);
+    }
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(IsWindow(second), "the first meter's x ended the second");
     CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi unloaded while a meter still runs");
     CHECK_MSG(Reading(second) > 0, "the second meter stopped reading");
@@ -143,7 +151,8 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     // A real click on the second meter's x, where it is not covered, once the
     // pointer's glide to the new meter (a new target) is over: a glide during
     // the click carries the release off the button.
-    PumpFor(1500);
+    CHECK_MSG(WaitForTick(s.skin), "no tick after the new meter came");
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     WaitForPointerToRest();
     CHECK_MSG(ClickDialogButton(second, kCloseId), "the second meter's x cannot be clicked");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(second); }), "the second meter's x did not end it");

@@ -108,18 +108,11 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
     std::string line = "/bin/sh -c \"" + shellCommand + "; echo $? > " + unixStatus + ".part && mv -f " +
                        unixStatus + ".part " + unixStatus + "\"";
     if (!RunUnixCommand(line)) return false;
-    bool done = WaitUntil(timeoutMs, [&] { return FileExists(windowsStatus); });
-    if (!done) return false;
-    HANDLE f = CreateFileA(windowsStatus.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
-    char status[16] = "";
-    DWORD got = 0;
-    if (f != INVALID_HANDLE_VALUE) {
-        ReadFile(f, status, sizeof status - 1, &got, nullptr);
-        CloseHandle(f);
-    }
+    // Read only whole: the status line ends with the line feed echo wrote.
+    std::string status;
+    bool done = WaitUntil(timeoutMs, [&] { return ReadFileBytes(windowsStatus, &status) && !status.empty() && status.back() == '\n'; });
     DeleteFileA(windowsStatus.c_str());
-    return got > 0 && status[0] == '0';
+    return done && status == "0\n";
 }
 
 bool Xdotool(const std::string& arguments) { return RunUnixAndWait("/usr/bin/xdotool " + arguments); }
@@ -163,6 +156,16 @@ HWND VisibleMenuWindow(DWORD pid) {
     return nullptr;
 }
 
+HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs) {
+    HWND menu = nullptr;
+    WaitUntil(timeoutMs, [&] { return (menu = VisibleMenuWindow(pid)) != nullptr; });
+    return menu;
+}
+
+HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
+    return PressKeys({VK_CONTROL, VK_SHIFT, key}) ? WaitForMenuWindow(pid) : nullptr;
+}
+
 void CloseMenu(DWORD pid) {
     if (HWND menu = VisibleMenuWindow(pid)) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });
@@ -201,6 +204,18 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
     return WaitUntil(timeoutMs, [&] {
         RECT r = WindowRect(window);
         return r.left == x && r.top == y;
+    });
+}
+
+bool WaitForTick(HWND skin, DWORD timeoutMs) {
+    const RECT placed = WindowRect(skin);
+    const int asideX = placed.left + 7, asideY = placed.top + 5;
+    // Synchronous: once it returns the skin stands aside, so only a tick can move it again.
+    if (!SetWindowPos(skin, nullptr, asideX, asideY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER))
+        return false;
+    return WaitUntil(timeoutMs, [&] {
+        RECT r = WindowRect(skin);
+        return r.left != asideX || r.top != asideY;
     });
 }
 
@@ -281,7 +296,8 @@ bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
         input[1] = input[0];
         input[1].ki.dwFlags = KEYEVENTF_KEYUP;
         if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
-        PumpFor(60);
+        // The window's thread has taken the key before the next one comes.
+        WaitForWindowIdle(window);
     }
     return true;
 }
@@ -480,6 +496,36 @@ HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWOR
     return found;
 }
 
+HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND w : pelto.MessageBoxes())
+            if (WindowText(w) == expected.caption && (expected.text.empty() || ReadMessageBox(w).text == expected.text))
+                box = w;
+        return box != nullptr;
+    });
+    REQUIRE_MSG(box != nullptr, "no message box \"%s\" saying \"%s\": %s", Printable(expected.caption).c_str(),
+                Printable(expected.text).c_str(), DescribeBoxes(pelto).c_str());
+    MessageBoxContent content = ReadMessageBox(box);
+    if (!expected.anyOwner)
+        CHECK_MSG(content.owner == expected.owner, "the message \"%s\" is owned by %p, expected %p",
+                  Printable(content.text).c_str(), static_cast<void*>(content.owner), static_cast<void*>(expected.owner));
+    if (!expected.buttons.empty()) {
+        std::vector<int> want = expected.buttons, got = content.buttonIds;
+        std::sort(want.begin(), want.end());
+        std::sort(got.begin(), got.end());
+        CHECK_MSG(got == want, "the message \"%s\" has other buttons", Printable(content.text).c_str());
+    }
+    return box;
+}
+
+MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer, DWORD timeoutMs) {
+    HWND box = ExpectBox(pelto, expected, timeoutMs);
+    MessageBoxContent content = ReadMessageBox(box);
+    CHECK_MSG(DismissMessageBox(box, answer), "the message \"%s\" did not close", Printable(content.text).c_str());
+    return content;
+}
+
 std::string DescribeBoxes(const PeltoProcess& pelto) {
     std::string out;
     for (HWND box : pelto.MessageBoxes()) {
@@ -534,17 +580,25 @@ HWND FileNameEdit(HWND dialog) {
     return edit;
 }
 
-HWND WaitForOpenDialog(DWORD pid, HWND except) {
+HWND WaitForOpenDialog(DWORD pid, HWND except, HWND owner) {
     HWND found = nullptr;
     WaitUntil(10000, [&] {
         for (HWND w : MessageBoxesOf(pid))
-            if (w != except && FileNameEdit(w)) {
+            if (w != except && (!owner || GetWindow(w, GW_OWNER) == owner) && FileNameEdit(w)) {
                 found = w;
                 return true;
             }
         return false;
     });
     return found;
+}
+
+bool ChooseInOpenDialog(HWND dialog, const std::string& path) {
+    HWND name = FileNameEdit(dialog);
+    if (!name) return false;
+    SetControlText(name, path);
+    if (!ClickDialogButton(dialog, IDOK)) return false;
+    return WaitUntil(8000, [&] { return !IsWindow(dialog); });
 }
 
 bool BringToForeground(HWND window, DWORD timeoutMs) {
@@ -568,7 +622,8 @@ bool PressKeys(std::initializer_list<WORD> chord) {
         inputs.push_back(in);
     }
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    PumpFor(100);
+    // The foreground window's thread has taken the chord.
+    WaitForWindowIdle(GetForegroundWindow());
     return sent == inputs.size();
 }
 

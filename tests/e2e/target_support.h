@@ -6,6 +6,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver_support.h"
@@ -78,6 +79,11 @@ std::string ShellQuotedUnixPath(const std::string& windowsPath);
 // The visible popup menu window ("#32768") of a process, or null; and closing
 // it with Esc (the key posted to the menu, as the program's right click does).
 HWND VisibleMenuWindow(DWORD pid);
+// The same, waiting up to timeoutMs for one to show (null when none does).
+HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
+// Ctrl+Shift+key pressed with SendInput (Wine checks hotkeys in its input
+// queue, whichever window holds the X focus), then WaitForMenuWindow.
+HWND OpenMenuWithHotkey(DWORD pid, WORD key);
 void CloseMenu(DWORD pid);
 
 RECT WindowRect(HWND window);
@@ -90,6 +96,11 @@ bool WaitForPointerToRest(DWORD quietMs = 700, DWORD timeoutMs = 4000);
 
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
+
+// A tracking tick seen from outside: the skin window is moved aside here, and
+// the wait is until a tick has placed it again (on the corner of the titled
+// foreground window, attachment on). False when no tick does so within timeoutMs.
+bool WaitForTick(HWND skin, DWORD timeoutMs = 5000);
 
 // The tracking timer's period seen from outside. The target (a wide window,
 // so the default skin sits 265 pixels left of its right edge and 4 below its
@@ -152,6 +163,28 @@ bool ClickWindowCentre(HWND window, int button);
 // after 5 s when it opened a modal box).
 bool ClickDialogButton(HWND dialog, int id);
 
+// A message box as a test expects it. An empty text, no buttons, or anyOwner
+// leave that part unchecked.
+struct ExpectedBox {
+    std::string text;
+    std::string caption;
+    HWND owner;
+    bool anyOwner;
+    std::vector<int> buttons;
+    ExpectedBox(std::string text_, std::string caption_, HWND owner_, bool anyOwner_ = false,
+                std::vector<int> buttons_ = {})
+        : text(std::move(text_)), caption(std::move(caption_)), owner(owner_), anyOwner(anyOwner_),
+          buttons(std::move(buttons_)) {}
+};
+// Waits for a message box of the process with the expected caption (and text,
+// when one is given) and checks its owner and buttons (in any order); the box
+// comes back, still open. No such box stops the running test.
+HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs = 10000);
+// ExpectBox, then `answer` pressed with a real click and the box gone; what it
+// showed comes back.
+MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer = IDOK,
+                            DWORD timeoutMs = 10000);
+
 // The message box of the process with exactly this text, or null after a wait;
 // and every box of the process, for failure messages.
 HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs = 8000);
@@ -163,10 +196,14 @@ std::string UnixPathOf(const std::string& windowsPath);
 // Drops files on the skin window at (x, y) with the XDND tool, as a file manager would.
 bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths);
 
-// An open-file dialog of the process (other than `except`): a dialog whose file
-// name box, the one visible, writable edit box, is found. FileNameEdit gives it.
-HWND WaitForOpenDialog(DWORD pid, HWND except = nullptr);
+// An open-file dialog of the process (other than `except`; owned by `owner`
+// when one is given): a dialog whose file name box, the one visible, writable
+// edit box, is found. FileNameEdit gives it.
+HWND WaitForOpenDialog(DWORD pid, HWND except = nullptr, HWND owner = nullptr);
 HWND FileNameEdit(HWND dialog);
+// Chooses a file in an open-file dialog as a user does: its path typed into the
+// file name box, then a real click on OK; true once the dialog has gone.
+bool ChooseInOpenDialog(HWND dialog, const std::string& path);
 // Real input, as a user gives it. BringToForeground makes a window of another
 // process the foreground window and waits until it is. PressKeys types one chord
 // with SendInput (keys pressed in order, released in reverse: {VK_MENU, 'A'} is

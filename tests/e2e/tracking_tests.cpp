@@ -7,6 +7,7 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "menu_support.h"
+#include "pelto_session.h"
 #include "target_support.h"
 
 namespace {
@@ -16,37 +17,12 @@ using namespace e2e;
 // A spot no target covers, for the pointer to wait on.
 constexpr int kParkX = 1250, kParkY = 1000;
 
-struct RunningPelto {
-    InstallFolder folder{"tracking"};
-    PeltoProcess pelto;
-    HWND skin = nullptr;
-};
-
-// Starts Pelto from a fresh folder (after prepare has written its files).
-template <class Prepare>
-void StartPelto(RunningPelto& p, Prepare prepare) {
-    REQUIRE_MSG(p.folder.ok(), "no install folder");
-    REQUIRE_MSG(prepare(p.folder), "cannot write the test files");
-    REQUIRE_MSG(p.pelto.Start(p.folder), "Pelto did not start");
-    p.skin = p.pelto.WaitForSkinWindow();
-    REQUIRE_MSG(p.skin != nullptr, "no skin window: %s", p.pelto.Describe().c_str());
-}
-
-void StartDefaultPelto(RunningPelto& p) {
-    StartPelto(p, [](const InstallFolder&) { return true; });
-}
-
 // A 64 x 32 skin with the given definition numbers.
-void StartPeltoWithSkin(RunningPelto& p, const std::string& numbers) {
-    StartPelto(p, [&](const InstallFolder& f) {
+void StartPeltoWithSkin(PeltoSession& p, const std::string& numbers) {
+    p.Start([&](const InstallFolder& f) {
         return f.WriteSetting("500 0 corner.skn") && f.WriteSkinDefinition("corner.skn", "corner.bmp " + numbers + " T") &&
                f.WriteSkinBitmap("corner.bmp", 64, 32, [](int x, int) { return RGB(200, x * 3, 40); });
     });
-}
-
-void ChooseFromMenu(const RunningPelto& p, unsigned command) {
-    std::string why;
-    REQUIRE_MSG(ChooseFromMainMenu(p.pelto, command, &why), "main menu command %u: %s", command, why.c_str());
 }
 
 std::string RectString(HWND w) { return RectText(WindowRect(w)); }
@@ -60,8 +36,8 @@ bool ParkPointer() {
 
 TEST(Tracking, Tracking_DefaultSkinOnWideAndNarrowTargets) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    RunningPelto p;
-    StartDefaultPelto(p);
+    PeltoSession p{"tracking"};
+    p.Start();
     {
         TargetProcess wide;
         REQUIRE_MSG(StartPopupTarget(wide, "Wide Target", {100, 50, 700, 500}), "no wide target");
@@ -91,7 +67,7 @@ class EachAnchorCorner : public ::testing::TestWithParam<CornerCase> {};
 TEST_P(EachAnchorCorner, Tracking_EachAnchorCorner) {
     const CornerCase& c = GetParam();
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    RunningPelto p;
+    PeltoSession p{"tracking"};
     StartPeltoWithSkin(p, c.numbers);
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Corner Target", c.target), "no target");
@@ -111,7 +87,7 @@ INSTANTIATE_TEST_SUITE_P(Tracking, EachAnchorCorner,
 
 TEST(Tracking, Tracking_CornerOutsideOneToFourMovesNothing) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    RunningPelto p;
+    PeltoSession p{"tracking"};
     StartPeltoWithSkin(p, "7 5 6 -7 -8");
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Any Target", {300, 300, 900, 700}), "no target");
@@ -120,7 +96,13 @@ TEST(Tracking, Tracking_CornerOutsideOneToFourMovesNothing) {
     CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 600 && c.y == 500; }),
               "the tracking never found the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
     MoveWindow(target.window(), 200, 250, 600, 400, TRUE);
-    PumpFor(1500);  // three ticks
+    // Ticks have run since the move once a newly found window takes the glide
+    // (the pointer, at the first target's centre, lies outside it).
+    TargetProcess later;
+    REQUIRE_MSG(StartPopupTarget(later, "Later Target", {100, 100, 301, 301}), "no later target");
+    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 200 && c.y == 200; }),
+              "no tick took the later target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+    REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
     // ... but a corner outside 1 to 4 places the skin nowhere.
     RECT r = WindowRect(p.skin);
     CHECK_MSG(r.left == 0 && r.top == 0 && r.right == 64 && r.bottom == 32, "skin moved to %s",
@@ -129,8 +111,8 @@ TEST(Tracking, Tracking_CornerOutsideOneToFourMovesNothing) {
 
 TEST(Tracking, Tracking_NewTargetPullsThePointerToItsCentre) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    RunningPelto p;
-    StartDefaultPelto(p);
+    PeltoSession p{"tracking"};
+    p.Start();
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Glide Target", {300, 200, 701, 501}), "no target");
     CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 500 && c.y == 350; }),
@@ -139,7 +121,9 @@ TEST(Tracking, Tracking_NewTargetPullsThePointerToItsCentre) {
     // The same window with a new title is not newly found: no glide.
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     SetWindowTextA(target.window(), "Glide Target renamed");
-    PumpFor(1500);
+    CHECK_MSG(WaitForTick(p.skin), "no tick after the title change: skin at %s", RectString(p.skin).c_str());
+    CHECK_MSG(WaitForTick(p.skin), "no second tick after the title change: skin at %s", RectString(p.skin).c_str());
+    REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
     POINT c = CursorPos();
     CHECK_MSG(c.x == kParkX && c.y == kParkY, "a title change moved the pointer to (%ld, %ld)", c.x, c.y);
     CHECK_MSG(WaitForWindowAt(p.skin, 701 - 265, 204), "skin not placed after the title change: %s",
@@ -147,21 +131,22 @@ TEST(Tracking, Tracking_NewTargetPullsThePointerToItsCentre) {
 }
 
 TEST(Tracking, Tracking_PointerInsideTheTargetStays) {
-    RunningPelto p;
-    StartDefaultPelto(p);
+    PeltoSession p{"tracking"};
+    p.Start();
     // On the very edge: the left edge of the new target.
     REQUIRE_MSG(XdotoolMouseMove(300, 250), "cannot move the pointer");
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Edge Target", {300, 200, 800, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(p.skin, 800 - 265, 204), "skin never attached: %s", RectString(p.skin).c_str());
-    PumpFor(1000);
+    // The glide would come in the tick that placed the skin; it is over once Pelto answers.
+    REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
     POINT c = CursorPos();
     CHECK_MSG(c.x == 300 && c.y == 250, "pointer moved to (%ld, %ld)", c.x, c.y);
 }
 
 TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
-    RunningPelto p;
-    StartDefaultPelto(p);
+    PeltoSession p{"tracking"};
+    p.Start();
     {
         REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
         TargetProcess desktop;
@@ -170,7 +155,7 @@ TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
                     "no Progman target");
         CHECK_MSG(WaitForWindowAt(p.skin, 800 - 265, 104), "skin did not attach to Progman: %s",
                   RectString(p.skin).c_str());
-        PumpFor(1000);
+        REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
         POINT c = CursorPos();
         CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to Progman: (%ld, %ld)", c.x, c.y);
     }
@@ -179,7 +164,7 @@ TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
         TargetProcess offScreen;  // left edge negative, like a maximised frame
         REQUIRE_MSG(StartPopupTarget(offScreen, "Off Screen", {-20, 100, 780, 600}), "no target");
         CHECK_MSG(WaitForWindowAt(p.skin, 780 - 265, 104), "skin did not attach: %s", RectString(p.skin).c_str());
-        PumpFor(1000);
+        REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
         POINT c = CursorPos();
         CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to an off-screen target: (%ld, %ld)", c.x, c.y);
     }
@@ -187,17 +172,27 @@ TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
 
 TEST(Tracking, Tracking_UntitledForegroundWindowChangesNothing) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    RunningPelto p;
-    StartDefaultPelto(p);
+    PeltoSession p{"tracking"};
+    p.Start();
     TargetProcess untitled;
     REQUIRE_MSG(untitled.Start("--title \"\" --popup --rect 300 300 500 300", ""), "no untitled window");
     REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == untitled.window(); }),
                 "the untitled window is not in front");
-    PumpFor(1500);
+    // A tick does nothing at all with an untitled window, so none can be seen:
+    // the wait is for the skin to move or the pointer to glide, which must not
+    // come; the positive control below shows that ticks run meanwhile.
+    WaitUntil(1500, [&] {
+        POINT c = CursorPos();
+        return WindowRect(p.skin).left != 0 || c.x != kParkX || c.y != kParkY;
+    });
     RECT r = WindowRect(p.skin);
     CHECK_MSG(r.left == 0 && r.top == 0, "skin moved to %s for an untitled window", RectText(r).c_str());
     POINT c = CursorPos();
     CHECK_MSG(c.x == kParkX && c.y == kParkY, "the pointer glided to an untitled window: (%ld, %ld)", c.x, c.y);
+    // Positive control: the same window with a title is taken at a tick.
+    SetWindowTextA(untitled.window(), "Titled Now");
+    CHECK_MSG(WaitForWindowAt(p.skin, 800 - 265, 304), "the titled window was not taken: skin at %s",
+              RectString(p.skin).c_str());
 
     // The same window, once titled, is a target: tracking was running all along.
     SetWindowTextA(untitled.window(), "Titled Now");
@@ -207,27 +202,36 @@ TEST(Tracking, Tracking_UntitledForegroundWindowChangesNothing) {
 
 TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
-    RunningPelto p;
-    StartDefaultPelto(p);
+    PeltoSession p{"tracking"};
+    p.Start();
     TargetProcess first;
     REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 100, 700, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(p.skin, 435, 104), "skin never attached: %s", RectString(p.skin).c_str());
 
-    ChooseFromMenu(p, 40023);  // attachment off
+    p.Command(40023);  // attachment off
     MoveWindow(first.window(), 200, 300, 600, 400, TRUE);
-    PumpFor(1500);
-    CHECK_MSG(SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}), "skin moved with attachment off: %s",
-              RectString(p.skin).c_str());
 
     // The record still follows the foreground: maximize acts on the new window.
+    // A tick has taken it once the pointer, parked outside it, glided to its
+    // centre; the skin, which that tick and those after the move would have
+    // placed, stays.
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     TargetProcess second;
     REQUIRE_MSG(second.Start("--title \"Second Target\" --rect 150 150 500 400", "Second Target"), "no second target");
-    PumpFor(1500);
-    ChooseFromMenu(p, 40033);
+    const RECT sr = WindowRect(second.window());
+    CHECK_MSG(WaitUntil(5000, [&] {
+                  POINT c = CursorPos();
+                  return c.x == (sr.left + sr.right) / 2 && c.y == (sr.top + sr.bottom) / 2;
+              }),
+              "no tick took the second target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+    REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
+    CHECK_MSG(SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}), "skin moved with attachment off: %s",
+              RectString(p.skin).c_str());
+    p.Command(40033);
     CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(second.window()) != FALSE; }), "second target not maximised");
     CHECK(!IsZoomed(first.window()));
 
-    ChooseFromMenu(p, 40023);  // on again
+    p.Command(40023);  // on again
     // The menu left the skin window in the foreground, which moves nothing; the
     // user goes back to the target, and a tick places the skin there.
     REQUIRE_MSG(BringToForeground(second.window()), "the second target did not come to the foreground");

@@ -68,7 +68,7 @@ TEST_F(StartedPelto, Sweep_MinimizeAllActsOnExactlyTheQualifyingWindows) {
     CHECK_MSG(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); }),
               "not every qualifying window was minimised (A %d, B %d, owner %d)", IsIconic(scene.a.window()) != 0,
               IsIconic(scene.b.window()) != 0, IsIconic(scene.owner) != 0);
-    PumpFor(500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CheckLeftAlone(scene, s.skin);
 }
 
@@ -79,7 +79,7 @@ TEST_F(StartedPelto, Sweep_CloseAllActsOnExactlyTheQualifyingWindows) {
     CHECK_MSG(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); }),
               "A and B were not closed");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(scene.owner); }), "the owner window was not closed");
-    PumpFor(500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK(scene.untitled.Running());
     CHECK(scene.desktop.Running());
     CHECK(scene.hidden.Running());
@@ -168,7 +168,10 @@ TEST(WindowOps, Tray_StoreAndRestoreOnALeftButtonPressOnly) {
     RECT r = WindowRect(scene.icon);
     REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 2, r.top + 2)), "xdotool mousemove failed");
     REQUIRE_MSG(ClickWindowCentre(scene.icon, 3), "xdotool right click failed");
-    PumpFor(800);
+    // The shell (its tray window) has passed the click on, and Pelto has handled
+    // what it was given.
+    WaitForWindowIdle(GetAncestor(scene.icon, GA_ROOT));
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(!IsWindowVisible(scene.target.window()) && !IsWindowVisible(s.skin),
               "a move or a right click on the icon restored");
     CHECK_MSG(!WaitForTrayIconGone(scene.icon, 0), "the icon went after a move or a right click");
@@ -190,10 +193,11 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
     // The main-menu hotkey restarts tracking while the skin window is hidden.
     REQUIRE_MSG(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored"), "no second target");
     REQUIRE_MSG(TypeKeysOnWindowTitled("Second Stored", "ctrl+shift+a"), "xdotool key failed");
-    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; });
+    WaitForMenuWindow(s.pelto.pid(), 3000);
     CloseMenu(s.pelto.pid());
     SetForegroundWindow(second.window());
-    PumpFor(1500);  // a tick records the second window
+    REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); }), "second not in front");
+    REQUIRE_MSG(WaitForTick(s.skin), "no tick recorded the second window");
     std::vector<HWND> before = TrayIconWindows();
     s.Command(40032);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); }), "second not stored");
@@ -226,7 +230,7 @@ TEST(WindowOps, Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
     // that pop-up's last item, the close command.
     REQUIRE_MSG(TypeKeysOnWindowTitled("Keys Here", "ctrl+shift+a"), "xdotool key failed");
     HWND menu = nullptr;
-    REQUIRE_MSG(WaitUntil(3000, [&] { return (menu = VisibleMenuWindow(scene.s.pelto.pid())) != nullptr; }),
+    REQUIRE_MSG((menu = WaitForMenuWindow(scene.s.pelto.pid(), 3000)) != nullptr,
                 "no main menu");
     RECT m = WindowRect(menu);
     REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", m.left + 30, m.bottom - 8)), "xdotool click failed");
@@ -311,14 +315,10 @@ TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
     REQUIRE_MSG(!Shell_NotifyIconA(NIM_ADD, &taken), "the notification area takes the same icon twice");
 
     s.Command(40032);
-    HWND box = s.pelto.WaitForMessageBox(5000);
-    REQUIRE_MSG(box != nullptr, "no message after the failed add: %s", s.pelto.Describe().c_str());
-    MessageBoxContent content = ReadMessageBox(box);
-    CHECK_EQ_STR(content.caption, "Pelto");
-    CHECK_EQ_STR(content.text, "通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。");
+    HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
     CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
     CHECK(DismissMessageBox(box));
-    PumpFor(500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
     CheckTrackingFollows(s, target.window(), "the failed store");
 
@@ -371,12 +371,17 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
             // The stored skin window's tracking restarts as the main-menu hotkey
             // restarts it: a button release without a press, which opens the menu.
             PostMessageA(s.skin, WM_LBUTTONUP, 0, 0);
-            REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }),
+            REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
                         "store %d: no menu to restart tracking", i + 1);
             CloseMenu(s.pelto.pid());
+            // The menu's end (and the activation it hands back) is over.
+            REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "store %d: Pelto does not answer", i + 1);
         }
         REQUIRE_MSG(BringToForeground(w), "store %d: the window did not come to the foreground", i + 1);
-        PumpFor(300);  // ticks record it as the target
+        // Two ticks: the second surely ran with the window in front.
+        REQUIRE_MSG(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w,
+                    "store %d: no tick recorded the window (foreground \"%s\")", i + 1,
+                    WindowText(GetForegroundWindow()).c_str());
         std::vector<HWND> before = TrayIconWindows();
         // The first and the 65th store through the menu; the 63 that only fill
         // the table in between are the command itself, posted.
@@ -392,14 +397,10 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
             }
             continue;
         }
-        HWND box = WaitForBoxWithText(s.pelto, "これ以上ウインドウを格納できません。");
-        REQUIRE_MSG(box != nullptr, "no message for the 65th store: %s", DescribeBoxes(s.pelto).c_str());
-        MessageBoxContent content = ReadMessageBox(box);
-        CHECK_EQ_STR(content.caption, "Pelto");
-        CHECK_MSG(content.owner == s.skin, "the message is not owned by the skin window");
+        HWND box = ExpectBox(s.pelto, {"これ以上ウインドウを格納できません。", "Pelto", s.skin});
         CHECK_MSG(IsWindowVisible(w), "the 65th store hid its window");
         CHECK(DismissMessageBox(box));
-        PumpFor(300);
+        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(IsWindowVisible(w), "the 65th window was hidden after the message");
     }
     REQUIRE_MSG(ClickWindowCentre(icon, 1), "xdotool left click failed");
@@ -416,23 +417,16 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
 HWND OpenRenameDialog(PeltoSession& s, TargetProcess& target, const char* title) {
     REQUIRE_MSG(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title), "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
-    s.Command(40036);
-    HWND dialog = WaitForDialog(s.pelto.pid(), kRenameCaption);
-    REQUIRE_MSG(dialog != nullptr, "no rename dialog: %s", s.pelto.Describe().c_str());
-    return dialog;
+    return s.OpenDialog(40036, kRenameCaption);
 }
 
 TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
     TargetProcess target;
     HWND dialog = OpenRenameDialog(s, target, "Old Title");
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
-    char current[300] = "";
-    SendMessageA(GetDlgItem(dialog, 1002), WM_GETTEXT, sizeof current, reinterpret_cast<LPARAM>(current));
-    CHECK_EQ_STR(std::string(current), "Old Title");
+    CHECK_EQ_STR(ControlText(dialog, 1002), "Old Title");
     CHECK_MSG(GetWindowLongPtrA(GetDlgItem(dialog, 1002), GWL_STYLE) & ES_READONLY, "current-name box is not read-only");
-    char empty[16] = "x";
-    SendMessageA(GetDlgItem(dialog, 1003), WM_GETTEXT, sizeof empty, reinterpret_cast<LPARAM>(empty));
-    CHECK_EQ_STR(std::string(empty), "");
+    CHECK_EQ_STR(ControlText(dialog, 1003), "");
 
     // Real keys in the new-name box: the typed text arrives there, and Enter
     // and Esc after it end nothing (no button is the default one).
@@ -441,20 +435,22 @@ TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
                                "type --delay 30 'New Title'",
                                (box.left + box.right) / 2, (box.top + box.bottom) / 2)),
                 "xdotool typing failed");
-    char typed[64] = "";
-    WaitUntil(3000, [&] {
-        SendMessageA(GetDlgItem(dialog, 1003), WM_GETTEXT, sizeof typed, reinterpret_cast<LPARAM>(typed));
-        return std::string(typed) == "New Title";
-    });
-    REQUIRE_MSG(std::string(typed) == "New Title", "the typed keys did not reach the new-name box: \"%s\"", typed);
-    REQUIRE_MSG(Xdotool("key --clearmodifiers Return sleep 0.3 key --clearmodifiers Escape"), "xdotool key failed");
-    PumpFor(800);
+    REQUIRE_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; }),
+                "the typed keys did not reach the new-name box: \"%s\"", ControlText(dialog, 1003).c_str());
+    // A letter typed after the two keys shows they have been dealt with.
+    REQUIRE_MSG(Xdotool("key --clearmodifiers Return sleep 0.3 key --clearmodifiers Escape sleep 0.3 type x"),
+                "xdotool key failed");
+    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Titlex"; }),
+              "the key typed after Enter and Esc did not arrive: \"%s\"", ControlText(dialog, 1003).c_str());
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the Enter or the Esc key ended the dialog");
     CHECK_EQ_STR(WindowText(target.window()), "Old Title");
     // The close box (the caption's close command) ends nothing either.
     PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PumpFor(800);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
+    REQUIRE_MSG(Xdotool("key --clearmodifiers BackSpace"), "xdotool key failed");
+    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; }), "the box reads \"%s\"",
+              ControlText(dialog, 1003).c_str());
 
     ClickDialogButton(dialog, 1001);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
@@ -466,10 +462,10 @@ TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
 TEST_F(StartedPelto, Rename_CancelLeavesTheTitle) {
     TargetProcess target;
     HWND dialog = OpenRenameDialog(s, target, "Keep This Title");
-    SendMessageA(GetDlgItem(dialog, 1003), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("Never Applied"));
+    SetControlText(dialog, 1003, "Never Applied");
     ClickDialogButton(dialog, 1005);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "Cancel did not end the dialog");
-    PumpFor(500);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(WindowText(target.window()), "Keep This Title");
     CheckTrackingFollows(s, target.window(), "Cancel");
 }
