@@ -67,13 +67,6 @@ bool CopyToClipboard(const std::string& text) {
     return ok;
 }
 
-std::string EditText(HWND edit) {
-    char text[1024] = "";
-    DWORD_PTR length = 0;
-    SendMessageTimeoutA(edit, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 3000, &length);
-    return std::string(text, length < sizeof text ? static_cast<std::size_t>(length) : 0);
-}
-
 // A user's paste into an edit box of a dialog: a real click into the box, then
 // End, Shift+Home and Delete to empty it, and Ctrl+V. Returns what the box
 // then holds, once it has stopped changing.
@@ -88,11 +81,11 @@ std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
     PressKeys({VK_END});
     PressKeys({VK_SHIFT, VK_HOME});
     PressKeys({VK_DELETE});
-    REQUIRE_MSG(WaitUntil(3000, [&] { return EditText(edit).empty(); }), "the keys did not empty the box: \"%s\"",
-                Printable(EditText(edit)).c_str());
+    REQUIRE_MSG(WaitUntil(3000, [&] { return ControlText(edit).empty(); }), "the keys did not empty the box: \"%s\"",
+                Printable(ControlText(edit)).c_str());
     PressKeys({VK_CONTROL, 'V'});
-    REQUIRE_MSG(WaitUntil(3000, [&] { return !EditText(edit).empty(); }), "Ctrl+V pasted nothing");
-    return EditText(edit);
+    REQUIRE_MSG(WaitUntil(3000, [&] { return !ControlText(edit).empty(); }), "Ctrl+V pasted nothing");
+    return ControlText(edit);
 }
 
 // ---------------------------------------------------------------- launcher path
@@ -100,19 +93,11 @@ std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
 constexpr int kLauncherPathBox = 1015, kLauncherTitleBox = 1016, kEntryOk = 1017;
 constexpr int kLauncherList = 1013, kLauncherAdd = 1014, kLauncherApply = 1019, kLauncherCancel = 1018;
 
-HWND OpenLauncherSettings(const PeltoProcess& pelto) {
-    std::string why;
-    REQUIRE_MSG(ChooseFromMainMenu(pelto, 40062, &why), "launcher settings: %s", why.c_str());
-    HWND dialog = WaitForDialog(pelto.pid(), kLauncherSettingsCaption);
-    REQUIRE_MSG(dialog != nullptr, "no launcher settings dialog: %s", pelto.Describe().c_str());
-    return dialog;
-}
-
 TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
     const std::vector<LauncherItem> before = {{"C:\\first.exe", "First Entry"}, {"C:\\second.exe", "Second"}};
     REQUIRE_MSG(WriteLauncherFile(s.folder, before), "cannot write launch_data");
     s.Start();
-    HWND settings = OpenLauncherSettings(s.pelto);
+    HWND settings = s.OpenDialog(40062, kLauncherSettingsCaption);
     ClickDialogButton(settings, kLauncherAdd);
     HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
     REQUIRE_MSG(entry != nullptr, "no entry dialog: %s", s.pelto.Describe().c_str());
@@ -123,12 +108,7 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
     CHECK_EQ_STR(PasteInto(entry, titleBox, "Pasted Entry"), "Pasted Entry");
     CHECK_EQ_STR(PasteInto(entry, pathBox, tabbed), tabbed);
     ClickDialogButton(entry, kEntryOk);
-    HWND box = WaitForBoxWithText(s.pelto, "ファイルの場所にタブや改行は使えません。");
-    REQUIRE_MSG(box != nullptr, "no refusal of a path with a tab: %s", DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent refusal = ReadMessageBox(box);
-    CHECK_EQ_STR(refusal.caption, "Pelto");
-    CHECK_MSG(refusal.owner == entry, "the refusal is not owned by the entry dialog");
-    CHECK(DismissMessageBox(box));
+    AnswerBox(s.pelto, {"ファイルの場所にタブや改行は使えません。", "Pelto", entry});
     CHECK_MSG(IsWindow(entry), "the entry dialog closed on a path with a tab");
     CHECK_EQ_INT(ListBoxLines(settings, kLauncherList).size(), 2);
 
@@ -152,7 +132,10 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
     PeltoProcess again;
     REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");
     REQUIRE_MSG(again.WaitForSkinWindow() != nullptr, "no skin window: %s", again.Describe().c_str());
-    settings = OpenLauncherSettings(again);
+    std::string why;
+    REQUIRE_MSG(ChooseFromMainMenu(again, 40062, &why), "launcher settings: %s", why.c_str());
+    settings = WaitForDialog(again.pid(), kLauncherSettingsCaption);
+    REQUIRE_MSG(settings != nullptr, "no launcher settings dialog: %s", again.Describe().c_str());
     std::vector<std::string> lines = ListBoxLines(settings, kLauncherList);
     CHECK_MSG((lines == std::vector<std::string>{"C:\\first.exe", "C:\\second.exe", "C:\\line"}),
               "the list read back holds %u lines", static_cast<unsigned>(lines.size()));
@@ -166,10 +149,8 @@ TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesIt) {
     TargetProcess target;
     REQUIRE_MSG(target.Start("--title \"Named Target\" --rect 200 150 500 350", "Named Target"), "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
-    s.Command(40036);
-    HWND dialog = WaitForDialog(s.pelto.pid(), "■　アクティブウインドウの名前の変更");
-    REQUIRE_MSG(dialog != nullptr, "no rename dialog: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(EditText(GetDlgItem(dialog, 1003)), "");
+    HWND dialog = s.OpenDialog(40036, "■　アクティブウインドウの名前の変更");
+    CHECK_EQ_STR(ControlText(GetDlgItem(dialog, 1003)), "");
     CHECK_EQ_STR(WindowText(target.window()), "Named Target");
     ClickDialogButton(dialog, 1001);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
@@ -198,14 +179,9 @@ TEST_F(EdgeCase, DroppedBitmapPathOf259BytesAsksTheWholeQuestion) {
     REQUIRE_MSG(WriteBmp24(bmp, 16, 16, [](int x, int y) { return RGB(x * 8, y * 8, 64); }), "cannot write the bitmap");
 
     REQUIRE_MSG(DropOnSkin(100, 9, {bmp}), "the drop was not accepted");
-    HWND box = WaitForBoxWithText(s.pelto, bmp + kWallpaperQuestionTail);
-    REQUIRE_MSG(box != nullptr, "no whole question for the 259-byte path: %s", DescribeBoxes(s.pelto).c_str());
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
     // No: Wine keeps at most 255 characters of a wallpaper's path, so a Yes
     // would prove nothing more about Pelto here.
-    CHECK(DismissMessageBox(box, IDNO));
+    AnswerBox(s.pelto, {bmp + kWallpaperQuestionTail, "Pelto", s.skin}, IDNO);
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
 }
 
@@ -381,13 +357,9 @@ TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
 
     // The shell's own broadcast is the behaviour under test: posted.
     PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    HWND box = WaitForBoxWithText(s.pelto, "通知領域にアイコンを戻せませんでした。\n格納していたウインドウを元に戻します。");
-    REQUIRE_MSG(box != nullptr, "no message after the refused re-add: %s", DescribeBoxes(s.pelto).c_str());
+    HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを戻せませんでした。\n格納していたウインドウを元に戻します。", "Pelto", s.skin});
     CHECK_MSG(RefusingTray::requests >= 1 && RefusingTray::lastOwner == s.skin,
               "the refusing notification area heard nothing from Pelto (%d requests)", RefusingTray::requests);
-    MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the message is not owned by the skin window");
     CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin),
               "not every window came back (target %d, skin %d)", IsWindowVisible(target.window()) != 0,
               IsWindowVisible(s.skin) != 0);
