@@ -43,7 +43,9 @@ void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& 
 
 TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "a launch_data before anything was added");
-    const std::string first = s.folder.File("my apps\\PeltoTarget.exe");
+    // A folder with a blank, kept short: the test's own folder name grows with
+    // the run's test count, and an entry's path may hold only 100 bytes.
+    const std::string first = s.folder.File("a b\\PeltoTarget.exe");
     TargetProcess target;
     StartTargetCopy(s, target, first, "Add Me Target", 100);
     s.Command(40060);
