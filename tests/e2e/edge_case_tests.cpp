@@ -126,7 +126,7 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
               Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
 
     // The file reads back whole: a new start lists every entry in order.
-    s.Command(40040);
+    s.ChooseFromMenu(40040);
     DWORD code = 1;
     REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not end: %s", s.pelto.Describe().c_str());
     PeltoProcess again;
@@ -201,7 +201,7 @@ TEST_F(EdgeCase, WallpaperDialogOpensInCWindows) {
     } removeAfter{inWindows};
     WriteUserRegistryString(kDesktopKey, "Wallpaper", "C:\\before-the-test.bmp");
 
-    s.Command(40041);
+    s.ChooseFromMenu(40041);
     HWND dialog = WaitForOpenDialog(s.pelto.pid());
     REQUIRE_MSG(dialog != nullptr, "no open-file dialog: %s", DescribeBoxes(s.pelto).c_str());
     HWND nameBox = FileNameEdit(dialog);
@@ -256,7 +256,7 @@ TEST_F(EdgeCase, SkinDraggedAwayGoesBackAtTheNextTick) {
 
 TEST_F(EdgeCase, GlideWorksWithAttachmentOff) {
     s.Start();
-    s.Command(40023);  // attachment off
+    s.ChooseFromMenu(40023);  // attachment off
     const RECT skinBefore = WindowRect(s.skin);
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     TargetProcess target;
@@ -336,7 +336,7 @@ TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
                 "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
     std::vector<HWND> before = TrayIconWindows();
-    s.Command(40032);
+    s.ChooseFromMenu(40032);
     REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }),
                 "target or skin still visible after the store");
     HWND icon = WaitForNewTrayIcon(before);

@@ -357,7 +357,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         PeltoSession s("startupnegative");
         REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "-2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
         s.Start();
-        s.Command(40061);
+        s.ChooseFromMenu(40061);
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for a negative count");
         HWND settings = OpenSettings(s);
@@ -369,7 +369,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         PeltoSession s("startuppositive");
         REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
         s.Start();
-        s.Command(40061);
+        s.ChooseFromMenu(40061);
         CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup for two entries");
         CloseMenu(s.pelto.pid());
     }

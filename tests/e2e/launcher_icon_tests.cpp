@@ -221,7 +221,7 @@ TEST(LauncherIcons, LauncherIcons_AnEntryAddedByCommand40060ShowsItsIcon) {
     const std::string listed = ExpectedProgramPath(exe);
     const std::string expected = LauncherFileText({{known.folder, "Folder"}, {listed, "Icon Target"}});
     // The title comes from a tracking tick: add until the file says so.
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     REQUIRE_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
                 "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
                 Printable(expected).c_str());

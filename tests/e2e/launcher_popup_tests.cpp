@@ -156,7 +156,7 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(420, 320), "cannot move the pointer");
-    s.Command(40061);
+    s.ChooseFromMenu(40061);
     // Chosen from the main menu: the pointer is where the item was clicked.
     const POINT at = CursorPos();
     HWND menu = WaitForMenuWindow(s.pelto.pid());
@@ -206,7 +206,7 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
 
     // While the closed popup's flag stands, position 1 is read as its entry.
-    s.Command(40061);
+    s.ChooseFromMenu(40061);
     REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup");
     CloseMenu(s.pelto.pid());
     // The message itself is under test: a command id 1 arriving while the
@@ -217,10 +217,10 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
 
     // Closed again, then a main-menu command: it runs, and clears the flag, so
     // a later position 1 starts nothing.
-    s.Command(40061);
+    s.ChooseFromMenu(40061);
     REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup the second time");
     CloseMenu(s.pelto.pid());
-    s.Command(40062);
+    s.ChooseFromMenu(40062);
     HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
     CHECK_MSG(dialog != nullptr, "command 40062 after the closed popup opened no dialog");
     if (dialog) {

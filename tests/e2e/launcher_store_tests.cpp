@@ -48,7 +48,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     const std::string first = s.folder.File("a b\\PeltoTarget.exe");
     TargetProcess target;
     StartTargetCopy(s, target, first, "Add Me Target", 100);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     const std::string expected = "1\n" + FileForm(ExpectedProgramPath(first)) + "\nAdd?Me?Target\n";
     CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
               Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
@@ -57,7 +57,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     // The same program again: nothing is written (the file, removed here,
     // stays away) and nothing is shown.
     REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second add of the same program wrote the file");
     CHECK(s.pelto.MessageBoxes().empty());
@@ -67,7 +67,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     const std::string second = s.folder.File("SecondTarget.exe");
     TargetProcess other;
     StartTargetCopy(s, other, second, "Second Target", 300);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     const std::string both = "2\n" + FileForm(ExpectedProgramPath(first)) + "\nAdd?Me?Target\n" +
                              FileForm(ExpectedProgramPath(second)) + "\nSecond?Target\n";
     CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == both; }), "launch_data is \"%s\", expected \"%s\"",
@@ -97,7 +97,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
 // which the file keeps as a lone question mark.
 TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     const std::string expected = "1\n" + FileForm(ExpectedProgramPath(s.folder.File("Pelto.exe"))) + "\n?\n";
     CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
               Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
@@ -106,7 +106,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) 
     // target adds nothing after the target itself was added.
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("pair\\PeltoTarget.exe"), "Owned Pair", 100, "--owned");
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     const std::string two = "2\n" + expected.substr(2) + FileForm(ExpectedProgramPath(s.folder.File("pair\\PeltoTarget.exe"))) +
                             "\nOwned?Pair\n";
     CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == two; }), "launch_data is \"%s\", expected \"%s\"",
@@ -118,7 +118,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) 
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not move to the owner");
     REQUIRE_MSG(WaitForTick(s.skin), "no tick after the owner was found");
     REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second window of the same process was added again");
     CHECK(s.pelto.MessageBoxes().empty());
@@ -133,7 +133,7 @@ TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
     s.Start();
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     AnswerBox(s.pelto, {kLauncherFullText, "Pelto", s.skin});
     CHECK_MSG(LauncherFileOf(s.folder) == before, "launch_data changed: \"%s\"",
               Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
@@ -145,7 +145,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
     REQUIRE_MSG(exe.size() > 100, "test path only %u bytes", static_cast<unsigned>(exe.size()));
     TargetProcess target;
     StartTargetCopy(s, target, exe, "Far Away Target", 100);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // The process list names the program by its file name alone: it fits.
         const std::string expected = "1\nPeltoTarget.exe\nFar?Away?Target\n";
@@ -165,7 +165,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
     const std::string title = std::string(99, 'T') + "あい";
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), title, 100);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     const std::string expected =
         "1\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) + "\n" + std::string(99, 'T') + "\n";
     CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
@@ -182,7 +182,7 @@ TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     s.Start();
     TargetProcess target;
     StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), "Unsaved Target", 100);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     AnswerBox(s.pelto, {kSaveFailedText, "Pelto", s.skin});
     CHECK_EQ_STR(LauncherFileOf(s.folder), before);
 
@@ -190,7 +190,7 @@ TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     RemoveDirectoryA(s.folder.File("launch_data.tmp").c_str());
     TargetProcess second;
     StartTargetCopy(s, second, s.folder.File("u\\OtherTarget.exe"), "Saved Target", 300);
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     const std::string expected = "3\nC:\\old.exe\nOld\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) +
                                  "\nUnsaved?Target\n" + FileForm(ExpectedProgramPath(s.folder.File("u\\OtherTarget.exe"))) +
                                  "\nSaved?Target\n";

@@ -227,19 +227,19 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     CHECK(s.pelto.MessageBoxes().empty());
     CHECK(s.pelto.Running());
     // Commands 40061 and 40063, and a small id with no popup shown, do nothing either.
-    s.Command(40061);
-    s.Command(40063);
+    s.ChooseFromMenu(40061);
+    s.ChooseFromMenu(40063);
     s.PostCommand(5);
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK(VisibleMenuWindow(s.pelto.pid()) == nullptr);
     CHECK(s.pelto.Running());
 
     // Positive control: with an entry in each list the same keys open each popup.
-    s.Command(40060);  // registers the skin window's own program
+    s.ChooseFromMenu(40060);  // registers the skin window's own program
     REQUIRE_MSG(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); }), "no launcher entry");
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
-    s.Command(40064);
+    s.ChooseFromMenu(40064);
     for (const char* keys : {"ctrl+shift+z", "ctrl+shift+x"}) {
         REQUIRE_MSG(TypeKeysOnSkin(keys), "xdotool key %s failed", keys);
         CHECK_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,

@@ -34,7 +34,7 @@ struct PeltoSession {
     // Chooses a command of the main menu as a user does (Ctrl+Shift+A, then real
     // clicks on the submenu and the item); aborts the test when the menu does
     // not open or a row cannot be chosen.
-    void Command(unsigned id) const {
+    void ChooseFromMenu(unsigned id) const {
         std::string why;
         REQUIRE_MSG(ChooseFromMainMenu(pelto, id, &why), "main menu command %u: %s", id, why.c_str());
     }
@@ -42,7 +42,7 @@ struct PeltoSession {
     // Chooses a main-menu command that opens a dialog and waits for the dialog
     // with that caption; aborts the test when none comes.
     HWND OpenDialog(unsigned id, const std::string& caption) const {
-        Command(id);
+        ChooseFromMenu(id);
         HWND dialog = WaitForDialog(pelto.pid(), caption);
         REQUIRE_MSG(dialog != nullptr, "command %u opened no dialog \"%s\": %s", id, Printable(caption).c_str(),
                     pelto.Describe().c_str());

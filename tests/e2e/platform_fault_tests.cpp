@@ -201,7 +201,7 @@ TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherA
     PeltoSession s("faultbitness");
     s.Start();
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture plug-in");
-    s.Command(40064);  // the plug-in list again, now with the fixture
+    s.ChooseFromMenu(40064);  // the plug-in list again, now with the fixture
     const std::string exe = s.folder.File("other bits\\PeltoTarget.exe");
     CreateDirectoryA(s.folder.File("other bits").c_str(), nullptr);
     REQUIRE_MSG(CopyFileA(other.c_str(), exe.c_str(), FALSE), "cannot copy the other target");
@@ -212,7 +212,7 @@ TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherA
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not attach");
     REQUIRE_MSG(WaitForTick(s.skin), "no tick after the target was found");
 
-    s.Command(40060);
+    s.ChooseFromMenu(40060);
     std::string expectedPath = ExpectedProgramPath(exe);
     std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
     const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";

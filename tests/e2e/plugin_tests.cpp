@@ -74,7 +74,7 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
 
     // Each refresh reports them again, once each, still with no owner.
     for (int pass = 0; pass < 2; ++pass) {
-        s.Command(kRefreshCommand);
+        s.ChooseFromMenu(kRefreshCommand);
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
@@ -94,14 +94,14 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
     REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
                     DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str()),
                 "cannot delete the non-plug-ins");
-    s.Command(kRefreshCommand);
+    s.ChooseFromMenu(kRefreshCommand);
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message without the non-plug-ins");
     const int without = PopupHeight(s);
     CHECK_MSG(withOthers > 0 && without == withOthers, "the popup is %d pixels tall with the non-plug-ins, %d without",
               withOthers, without);
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
-    s.Command(kRefreshCommand);
+    s.ChooseFromMenu(kRefreshCommand);
     const int withThird = PopupHeight(s);
     CHECK_MSG(withThird > without, "a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
     CHECK(s.pelto.Running());
@@ -203,7 +203,7 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
     CHECK_MSG(unchanged.bottom - unchanged.top == before.bottom - before.top,
               "the popup changed without a refresh: %s, then %s", RectText(before).c_str(), RectText(unchanged).c_str());
 
-    s.Command(kRefreshCommand);
+    s.ChooseFromMenu(kRefreshCommand);
     popup = OpenPluginPopup(s);
     REQUIRE_MSG(popup != nullptr, "no plug-in popup after the refresh");
     const RECT after = WindowRect(popup);
@@ -293,7 +293,7 @@ TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
     REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with no plugins folder");
-    s.Command(kPluginListCommand);
+    s.ChooseFromMenu(kPluginListCommand);
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "command 40063 opened a popup with no plug-ins");
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message with no plug-ins");
@@ -301,12 +301,12 @@ TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
     // An empty folder: the same. Positive control: one plug-in and a refresh,
     // and the same keys open the popup.
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
-    s.Command(kRefreshCommand);
+    s.ChooseFromMenu(kRefreshCommand);
     REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with an empty plugins folder");
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
-    s.Command(kRefreshCommand);
+    s.ChooseFromMenu(kRefreshCommand);
     CHECK_MSG(OpenPluginPopup(s) != nullptr, "no popup with one plug-in");
     CloseMenu(s.pelto.pid());
 }
@@ -333,7 +333,7 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     CHECK(s.pelto.Running());
 
     // Positive control for both notes: without the extra files, neither shows.
-    s.Command(static_cast<unsigned>(kCloseCommand));
+    s.ChooseFromMenu(static_cast<unsigned>(kCloseCommand));
     DWORD code = 0;
     REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not close");
     for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());

@@ -29,7 +29,7 @@ class ExitQuestions : public StartedPelto, public ::testing::WithParamInterface<
 
 TEST_P(ExitQuestions, System_ExitQuestionsAnsweredNoChangeNothing) {
     const ExitQuestion& q = GetParam();
-    s.Command(q.command);
+    s.ChooseFromMenu(q.command);
     AnswerBox(s.pelto, {q.text, "Pelto", s.skin, false, {IDYES, IDNO}}, IDNO);
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer after No: %s", s.pelto.Describe().c_str());
     CHECK(s.pelto.MessageBoxes().empty());
@@ -93,7 +93,7 @@ TEST_P(AppletThatCannotStart, System_AppletThatCannotStartSaysSo) {
     const Applet& a = GetParam();
     ControlPanelSwap hidden(false);
     REQUIRE_MSG(hidden.ok, "cannot hide %s", hidden.real.c_str());
-    s.Command(a.command);
+    s.ChooseFromMenu(a.command);
     AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
 }
 
@@ -118,7 +118,7 @@ TEST_P(AppletStarts, System_AppletsStartControlWithTheirApplet) {
     s.Start();
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
     const std::string expected = std::string(a.arguments) + "\n";
-    s.Command(a.command);
+    s.ChooseFromMenu(a.command);
     CHECK_MSG(WaitUntil(5000, [&] { return ReadWholeFile(log) == expected; }),
               "after command %u control.exe was started with \"%s\", expected \"%s\"", a.command,
               Printable(ReadWholeFile(log)).c_str(), Printable(expected).c_str());
@@ -191,7 +191,7 @@ TEST_F(StartedPelto, Wallpaper_ChosenInTheDialogIsSetAtOnce) {
     REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");
 
     // Cancel first: nothing changes.
-    s.Command(40041);
+    s.ChooseFromMenu(40041);
     HWND dialog = WaitForOpenDialog(s.pelto.pid());
     REQUIRE_MSG(dialog != nullptr, "no open-file dialog: %s", DescribeBoxes(s.pelto).c_str());
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
@@ -200,7 +200,7 @@ TEST_F(StartedPelto, Wallpaper_ChosenInTheDialogIsSetAtOnce) {
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
 
-    s.Command(40041);
+    s.ChooseFromMenu(40041);
     dialog = WaitForOpenDialog(s.pelto.pid());
     REQUIRE_MSG(dialog != nullptr, "no open-file dialog the second time");
     const std::string name = ControlText(FileNameEdit(dialog));

@@ -208,7 +208,7 @@ TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
     REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 100, 700, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(p.skin, 435, 104), "skin never attached: %s", RectString(p.skin).c_str());
 
-    p.Command(40023);  // attachment off
+    p.ChooseFromMenu(40023);  // attachment off
     MoveWindow(first.window(), 200, 300, 600, 400, TRUE);
 
     // The record still follows the foreground: maximize acts on the new window.
@@ -227,11 +227,11 @@ TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
     REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
     CHECK_MSG(SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}), "skin moved with attachment off: %s",
               RectString(p.skin).c_str());
-    p.Command(40033);
+    p.ChooseFromMenu(40033);
     CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(second.window()) != FALSE; }), "second target not maximised");
     CHECK(!IsZoomed(first.window()));
 
-    p.Command(40023);  // on again
+    p.ChooseFromMenu(40023);  // on again
     // The menu left the skin window in the foreground, which moves nothing; the
     // user goes back to the target, and a tick places the skin there.
     REQUIRE_MSG(BringToForeground(second.window()), "the second target did not come to the foreground");

@@ -64,7 +64,7 @@ void CheckTrackingFollows(PeltoSession& s, HWND target, const char* after) {
 TEST_F(StartedPelto, Sweep_MinimizeAllActsOnExactlyTheQualifyingWindows) {
     SweepScene scene;
     scene.Start();
-    s.Command(40030);
+    s.ChooseFromMenu(40030);
     CHECK_MSG(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); }),
               "not every qualifying window was minimised (A %d, B %d, owner %d)", IsIconic(scene.a.window()) != 0,
               IsIconic(scene.b.window()) != 0, IsIconic(scene.owner) != 0);
@@ -75,7 +75,7 @@ TEST_F(StartedPelto, Sweep_MinimizeAllActsOnExactlyTheQualifyingWindows) {
 TEST_F(StartedPelto, Sweep_CloseAllActsOnExactlyTheQualifyingWindows) {
     SweepScene scene;
     scene.Start();
-    s.Command(40031);
+    s.ChooseFromMenu(40031);
     CHECK_MSG(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); }),
               "A and B were not closed");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(scene.owner); }), "the owner window was not closed");
@@ -90,7 +90,7 @@ TEST_F(StartedPelto, Sweep_CloseAllActsOnExactlyTheQualifyingWindows) {
 
 TEST_F(StartedPelto, Sweep_MoveHotkeysMoveQualifyingWindowsBy100) {
     // Attachment off, so that the skin window stays put unless the sweep moves it.
-    s.Command(40023);
+    s.ChooseFromMenu(40023);
     SweepScene scene;
     scene.Start();
     RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
@@ -127,11 +127,11 @@ TEST_F(StartedPelto, Target_MaximizeMinimizeClose) {
     TargetProcess target;
     REQUIRE_MSG(target.Start("--title \"Active Target\" --rect 200 150 500 350", "Active Target"), "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
-    s.Command(40033);
+    s.ChooseFromMenu(40033);
     CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; }), "target not maximised");
-    s.Command(40034);
+    s.ChooseFromMenu(40034);
     CHECK_MSG(WaitUntil(5000, [&] { return IsIconic(target.window()) != FALSE; }), "target not minimised");
-    s.Command(40035);
+    s.ChooseFromMenu(40035);
     CHECK_MSG(WaitUntil(5000, [&] { return !target.Running(); }), "target not closed");
     CHECK(s.pelto.Running());
 }
@@ -150,7 +150,7 @@ struct StoredScene {
         REQUIRE_MSG(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title), "no target");
         REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
         std::vector<HWND> before = TrayIconWindows();
-        s.Command(40032);
+        s.ChooseFromMenu(40032);
         REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }),
                     "target or skin still visible after the store");
         icon = WaitForNewTrayIcon(before);
@@ -199,7 +199,7 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
     REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); }), "second not in front");
     REQUIRE_MSG(WaitForTick(s.skin), "no tick recorded the second window");
     std::vector<HWND> before = TrayIconWindows();
-    s.Command(40032);
+    s.ChooseFromMenu(40032);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); }), "second not stored");
     CHECK(!IsWindowVisible(first.window()));
     CHECK_MSG(WaitForNewTrayIcon(before, 1000) == nullptr, "the second store added a second icon");
@@ -314,7 +314,7 @@ TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
     REQUIRE_MSG(Shell_NotifyIconA(NIM_ADD, &taken), "the driver could not add the blocking icon");
     REQUIRE_MSG(!Shell_NotifyIconA(NIM_ADD, &taken), "the notification area takes the same icon twice");
 
-    s.Command(40032);
+    s.ChooseFromMenu(40032);
     HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
     CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
     CHECK(DismissMessageBox(box));
@@ -325,7 +325,7 @@ TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
     // Positive control: with the id free again the same store hides the target.
     Shell_NotifyIconA(NIM_DELETE, &taken);
     std::vector<HWND> before = TrayIconWindows();
-    s.Command(40032);
+    s.ChooseFromMenu(40032);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()); }), "the store failed with the id free");
     HWND icon = WaitForNewTrayIcon(before);
     CHECK_MSG(icon != nullptr, "no icon after the store");
@@ -386,7 +386,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
         // The first and the 65th store through the menu; the 63 that only fill
         // the table in between are the command itself, posted.
         if (i == 0 || i == 64)
-            s.Command(40032);
+            s.ChooseFromMenu(40032);
         else
             s.PostCommand(40032);
         if (i < 64) {
