@@ -167,7 +167,8 @@ HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
 }
 
 void CloseMenu(DWORD pid) {
-    if (HWND menu = VisibleMenuWindow(pid)) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    // Esc pressed as the user presses it: the open menu's loop takes the key.
+    if (VisibleMenuWindow(pid)) PressKeys({VK_ESCAPE});
     WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });
 }
 

@@ -77,7 +77,7 @@ bool Xdotool(const std::string& arguments);
 std::string ShellQuotedUnixPath(const std::string& windowsPath);
 
 // The visible popup menu window ("#32768") of a process, or null; and closing
-// it with Esc (the key posted to the menu, as the program's right click does).
+// it with Esc, pressed with SendInput (the open menu's loop takes the key).
 HWND VisibleMenuWindow(DWORD pid);
 // The same, waiting up to timeoutMs for one to show (null when none does).
 HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
