@@ -39,58 +39,54 @@ struct Shortcut {
     int showCommand = -1;
 };
 
-// Reads a .lnk file back through the shell-link object.
-Shortcut ReadShortcut(const std::string& path) {
-    Shortcut s;
-    if (FAILED(CoInitialize(nullptr))) return s;
+// Runs use(link, file) on a new shell-link object and its file interface; false
+// when COM or the object cannot be had, or use fails.
+template <class Use>
+bool WithShellLink(Use use) {
+    if (FAILED(CoInitialize(nullptr))) return false;
     IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
-    WCHAR wide[MAX_PATH];
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Load(wide, STGM_READ))) {
-        char text[1024];
-        text[0] = '\0';
-        link->GetPath(text, sizeof text, nullptr, 0);
-        s.target = text;
-        text[0] = '\0';
-        link->GetArguments(text, sizeof text);
-        s.arguments = text;
-        text[0] = '\0';
-        link->GetDescription(text, sizeof text);
-        s.description = text;
-        text[0] = '\0';
-        link->GetWorkingDirectory(text, sizeof text);
-        s.workingDirectory = text;
-        text[0] = '\0';
-        link->GetIconLocation(text, sizeof text, &s.iconIndex);
-        s.iconFile = text;
-        link->GetShowCmd(&s.showCommand);
-        s.ok = true;
-    }
+    const bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                               reinterpret_cast<void**>(&link))) &&
+                    SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+                    use(link, file);
     if (file) file->Release();
     if (link) link->Release();
     CoUninitialize();
+    return ok;
+}
+
+// Reads a .lnk file back through the shell-link object.
+Shortcut ReadShortcut(const std::string& path) {
+    Shortcut s;
+    s.ok = WithShellLink([&](IShellLinkA* link, IPersistFile* file) {
+        WCHAR wide[MAX_PATH];
+        if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) || FAILED(file->Load(wide, STGM_READ)))
+            return false;
+        char text[1024];
+        auto read = [&](auto get) {
+            text[0] = '\0';
+            get();
+            return std::string(text);
+        };
+        s.target = read([&] { link->GetPath(text, sizeof text, nullptr, 0); });
+        s.arguments = read([&] { link->GetArguments(text, sizeof text); });
+        s.description = read([&] { link->GetDescription(text, sizeof text); });
+        s.workingDirectory = read([&] { link->GetWorkingDirectory(text, sizeof text); });
+        s.iconFile = read([&] { link->GetIconLocation(text, sizeof text, &s.iconIndex); });
+        link->GetShowCmd(&s.showCommand);
+        return true;
+    });
     return s;
 }
 
 // Writes a shortcut to target through the shell-link object.
 bool WriteShortcut(const std::string& path, const std::string& target) {
-    if (FAILED(CoInitialize(nullptr))) return false;
-    bool ok = false;
-    IShellLinkA* link = nullptr;
-    IPersistFile* file = nullptr;
-    WCHAR wide[MAX_PATH];
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                   reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(link->SetPath(target.c_str())) && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH))
-        ok = SUCCEEDED(file->Save(wide, TRUE));
-    if (file) file->Release();
-    if (link) link->Release();
-    CoUninitialize();
-    return ok;
+    return WithShellLink([&](IShellLinkA* link, IPersistFile* file) {
+        WCHAR wide[MAX_PATH];
+        return SUCCEEDED(link->SetPath(target.c_str())) &&
+               MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Save(wide, TRUE));
+    });
 }
 
 // Keeps the shared Startup folder of the prefix free of the tests' links.

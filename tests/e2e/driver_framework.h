@@ -53,10 +53,6 @@ std::string CurrentTestName();
 
 }  // namespace e2e
 
-// A test in the older form: converts by replacing E2E_TEST(name) with
-// TEST(Group, name). Until then it runs in the group "E2E".
-#define E2E_TEST(name) TEST(E2E, name)
-
 // Each shim is one statement, so that "if (x) CHECK(y); else ..." means what it says.
 #define CHECK(cond)          \
     do {                     \

@@ -117,14 +117,17 @@ void CheckScreenShowsSkin(const Image& skin) {
     CHECK_MSG(mismatches == 0, "the screen does not show the skin over the backdrop: %s", detail.c_str());
 }
 
-// Single screen pixels read with GetPixel. cut: the point must show the backdrop.
-void CheckScreenPoint(const Image& skin, int x, int y, bool cut) {
-    CHECK_MSG(SameColour(skin.At(x, y), kMagenta) == cut, "test setup: bitmap pixel (%d,%d) is %s", x, y,
-              ColourText(skin.At(x, y)).c_str());
-    COLORREF want = cut ? kBackdropColour : skin.At(x, y);
-    COLORREF got = ScreenPixel(x, y);
-    CHECK_MSG(SameColour(got, want), "screen pixel (%d,%d) is %s, expected %s (%s)", x, y, ColourText(got).c_str(),
-              ColourText(want).c_str(), cut ? "cut away: the backdrop" : "the skin's colour");
+// Single screen pixels read with GetPixel. cut: the points must show the backdrop.
+void CheckScreenPoints(const Image& skin, std::initializer_list<POINT> points, bool cut) {
+    for (const POINT& p : points) {
+        const int x = p.x, y = p.y;
+        CHECK_MSG(SameColour(skin.At(x, y), kMagenta) == cut, "test setup: bitmap pixel (%d,%d) is %s", x, y,
+                  ColourText(skin.At(x, y)).c_str());
+        COLORREF want = cut ? kBackdropColour : skin.At(x, y);
+        COLORREF got = ScreenPixel(x, y);
+        CHECK_MSG(SameColour(got, want), "screen pixel (%d,%d) is %s, expected %s (%s)", x, y,
+                  ColourText(got).c_str(), ColourText(want).c_str(), cut ? "cut away: the backdrop" : "the skin's colour");
+    }
 }
 
 void CheckNoMessageBox(const PeltoProcess& pelto) {
@@ -136,6 +139,18 @@ void CheckNoMessageBox(const PeltoProcess& pelto) {
 HWND RequireSkinWindow(const PeltoProcess& pelto) {
     HWND window = pelto.WaitForSkinWindow();
     REQUIRE_MSG(window != nullptr, "no visible skin window: %s", pelto.Describe().c_str());
+    return window;
+}
+
+void StartPelto(PeltoProcess& pelto, const InstallFolder& folder) {
+    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+}
+
+// Pelto started in the folder, showing its skin window and no message box.
+HWND StartShowingSkin(PeltoProcess& pelto, const InstallFolder& folder) {
+    StartPelto(pelto, folder);
+    HWND window = RequireSkinWindow(pelto);
+    CheckNoMessageBox(pelto);
     return window;
 }
 
@@ -182,25 +197,15 @@ TEST(Startup, default_skin_at_start) {
     Backdrop backdrop(kBackdropArea, kBackdropColour);
     RequireBackdrop(backdrop);
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    StartPelto(pelto, folder);
     CheckDefaultSkinShown(folder, pelto);
 
     Image skin = LoadBmpPixels(folder.File("skin\\default.bmp"));
     REQUIRE_MSG(skin.width == 200 && skin.height == 18, "the installed default.bmp is %d x %d", skin.width,
                 skin.height);
-    // Cut-away corners show the backdrop.
-    CheckScreenPoint(skin, 0, 0, true);
-    CheckScreenPoint(skin, 199, 0, true);
-    CheckScreenPoint(skin, 0, 17, true);
-    CheckScreenPoint(skin, 199, 17, true);
-    // Points inside show the picture.
-    CheckScreenPoint(skin, 100, 9, false);
-    CheckScreenPoint(skin, 6, 0, false);
-    CheckScreenPoint(skin, 0, 6, false);
-    CheckScreenPoint(skin, 199, 6, false);
-    CheckScreenPoint(skin, 193, 17, false);
-    CheckScreenPoint(skin, 50, 5, false);
-    CheckScreenPoint(skin, 150, 12, false);
+    // Cut-away corners show the backdrop; points inside show the picture.
+    CheckScreenPoints(skin, {{0, 0}, {199, 0}, {0, 17}, {199, 17}}, true);
+    CheckScreenPoints(skin, {{100, 9}, {6, 0}, {0, 6}, {199, 6}, {193, 17}, {50, 5}, {150, 12}}, false);
     // Beyond the window: the backdrop.
     COLORREF beyond = ScreenPixel(210, 9);
     CHECK_MSG(SameColour(beyond, kBackdropColour), "screen pixel (210,9) right of the window is %s",
@@ -214,9 +219,7 @@ TEST(Startup, default_skin_window_is_200_by_18) {
                                        [](int x, int y) { return (x + y) % 7 == 0 ? kMagenta : RGB(10, 20, 30 + y); }),
                 "cannot write the 50 x 40 default.bmp");
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    HWND window = RequireSkinWindow(pelto);
-    CheckNoMessageBox(pelto);
+    HWND window = StartShowingSkin(pelto, folder);
     CheckExactlyOneSkinWindow(pelto);
     CheckSkinWindow(window, 200, 18);
 }
@@ -231,20 +234,15 @@ TEST(Startup, named_skin_from_setting) {
     Backdrop backdrop(kBackdropArea, kBackdropColour);
     RequireBackdrop(backdrop);
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    HWND window = RequireSkinWindow(pelto);
-    CheckNoMessageBox(pelto);
+    HWND window = StartShowingSkin(pelto, folder);
     CheckExactlyOneSkinWindow(pelto);
     CheckSkinWindow(window, kTestSkinWidth, kTestSkinHeight);
     CheckRegionMatches(window, skin);
     CheckScreenShowsSkin(skin);
-    CheckScreenPoint(skin, 0, 0, true);
-    CheckScreenPoint(skin, 40, 16, true);       // the hole
-    CheckScreenPoint(skin, 12, 15, true);       // the slit
-    CheckScreenPoint(skin, 52, 5, true);        // the single cut pixel
-    CheckScreenPoint(skin, 25, 28, false);      // nearly the key colour: shown
-    CheckScreenPoint(skin, 25, 3, false);
-    CheckScreenPoint(skin, 60, 20, false);
+    // A corner, the hole, the slit and the single cut pixel; then the two stripes
+    // of nearly the key colour, shown, and a plain point.
+    CheckScreenPoints(skin, {{0, 0}, {40, 16}, {12, 15}, {52, 5}}, true);
+    CheckScreenPoints(skin, {{25, 28}, {25, 3}, {60, 20}}, false);
 }
 
 TEST(Startup, named_skin_needs_no_default_bitmap) {
@@ -253,9 +251,7 @@ TEST(Startup, named_skin_needs_no_default_bitmap) {
     REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
     REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    HWND window = RequireSkinWindow(pelto);
-    CheckNoMessageBox(pelto);
+    HWND window = StartShowingSkin(pelto, folder);
     CheckSkinWindow(window, kTestSkinWidth, kTestSkinHeight);
     CheckRegionMatches(window, LoadBmpPixels(folder.File("skin\\test.bmp")));
 }
@@ -265,17 +261,10 @@ TEST(Startup, missing_files_message) {
     RequireFolder(folder);
     REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    HWND box = pelto.WaitForMessageBox();
-    REQUIRE_MSG(box != nullptr, "no message box: %s", pelto.Describe().c_str());
+    StartPelto(pelto, folder);
+    // An OK box of its own, owned by no window.
+    HWND box = ExpectBox(pelto, {kMissingFilesText, "Pelto", nullptr, false, {IDOK}});
     CHECK_EQ_INT(pelto.MessageBoxes().size(), 1);
-    MessageBoxContent content = ReadMessageBox(box);
-    CHECK_EQ_STR(content.caption, "Pelto");
-    CHECK_EQ_STR(content.text, kMissingFilesText);
-    CHECK_MSG(content.owner == nullptr, "the message box is owned by a window of class %s",
-              ClassNameOf(content.owner).c_str());
-    CHECK_MSG(content.buttonIds.size() == 1 && content.buttonIds[0] == IDOK, "the box has %d buttons, expected OK only",
-              static_cast<int>(content.buttonIds.size()));
     REQUIRE_MSG(DismissMessageBox(box), "the message box does not go away after OK");
 
     bool another = false;
@@ -305,21 +294,11 @@ TEST(Startup, second_copy_reports_each_hotkey) {
     REQUIRE_MSG(second.Start(secondFolder), "cannot start the second Pelto.exe: %s", second.Describe().c_str());
     Trace("second copy started");
     std::vector<HWND> owners;
+    // One OK box a hotkey, in order; their owner is checked once the skin window shows.
     for (int i = 0; i < 8; ++i) {
-        HWND box = second.WaitForMessageBox(10000);
-        Trace("message %d shown", i + 1);
-        REQUIRE_MSG(box != nullptr, "message %d of 8 did not come: %s", i + 1, second.Describe().c_str());
-        MessageBoxContent content = ReadMessageBox(box);
-        Trace("message %d read", i + 1);
-        CHECK_MSG(content.caption == "Pelto", "message %d has the caption \"%s\"", i + 1,
-                  Printable(content.caption).c_str());
-        CHECK_MSG(content.text == kHotkeyFailureTexts[i], "message %d reads \"%s\", expected \"%s\"", i + 1,
-                  Printable(content.text).c_str(), Printable(kHotkeyFailureTexts[i]).c_str());
-        owners.push_back(content.owner);
-        CHECK_MSG(content.buttonIds.size() == 1 && content.buttonIds[0] == IDOK,
-                  "message %d has %d buttons, expected OK only", i + 1, static_cast<int>(content.buttonIds.size()));
+        HWND box = ExpectBox(second, {kHotkeyFailureTexts[i], "Pelto", nullptr, true, {IDOK}});
+        owners.push_back(ReadMessageBox(box).owner);
         REQUIRE_MSG(DismissMessageBox(box), "message %d does not go away after OK", i + 1);
-        Trace("message %d dismissed", i + 1);
     }
     HWND window = RequireSkinWindow(second);
     for (std::size_t i = 0; i < owners.size(); ++i)
@@ -341,28 +320,21 @@ TEST(Startup, close_command_ends_and_frees_hotkeys) {
     InstallFolder folder("close_command");
     RequireFolder(folder);
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
-    RequireSkinWindow(pelto);
-    CheckNoMessageBox(pelto);
-    // While Pelto runs, it holds all eight.
-    for (int i = 0; i < 8; ++i) {
-        const HotkeyCombination& h = kHotkeyCombinations[i];
-        int id = 0xB000 + i;
-        bool registered = RegisterHotKey(nullptr, id, h.modifiers, h.key) != 0;
-        CHECK_MSG(!registered, "the driver could register %s while Pelto runs", h.name);
-        if (registered) UnregisterHotKey(nullptr, id);
-    }
+    StartShowingSkin(pelto, folder);
+    // While Pelto runs, it holds all eight; once it has ended, the driver can take each.
+    auto checkHotkeys = [](bool free, const char* when) {
+        for (int i = 0; i < 8; ++i) {
+            const HotkeyCombination& h = kHotkeyCombinations[i];
+            const bool registered = RegisterHotKey(nullptr, 0xB000 + i, h.modifiers, h.key) != 0;
+            CHECK_MSG(registered == free, "%s, the driver %s register %s (error %lu)", when,
+                      registered ? "could" : "cannot", h.name, static_cast<unsigned long>(GetLastError()));
+            if (registered) UnregisterHotKey(nullptr, 0xB000 + i);
+        }
+    };
+    checkHotkeys(false, "while Pelto runs");
     CloseAndCheckExit(pelto, "Pelto");
     REQUIRE_MSG(!pelto.Running(), "Pelto still runs");
-
-    for (int i = 0; i < 8; ++i) {
-        const HotkeyCombination& h = kHotkeyCombinations[i];
-        int id = 0xB000 + i;
-        bool registered = RegisterHotKey(nullptr, id, h.modifiers, h.key) != 0;
-        CHECK_MSG(registered, "the driver cannot register %s after Pelto ended (error %lu)", h.name,
-                  static_cast<unsigned long>(GetLastError()));
-        if (registered) UnregisterHotKey(nullptr, id);
-    }
+    checkHotkeys(true, "after Pelto ended");
 }
 
 // Starts Pelto in a fresh folder prepared by write, and checks that it shows the
@@ -375,7 +347,7 @@ void ExpectDefaultSkinAfter(const char* tag, Write write) {
     Backdrop backdrop(kBackdropArea, kBackdropColour);
     RequireBackdrop(backdrop);
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    StartPelto(pelto, folder);
     CheckDefaultSkinShown(folder, pelto);
 }
 
@@ -401,7 +373,7 @@ void CheckTrackingSettings(const char* tag, const std::string& setting, bool sam
         REQUIRE_MSG(XdotoolMouseMove(parkX, parkY), "cannot park the pointer");
     }
     PeltoProcess pelto;
-    REQUIRE_MSG(pelto.Start(folder), "cannot start Pelto.exe: %s", pelto.Describe().c_str());
+    StartPelto(pelto, folder);
     HWND skin = RequireSkinWindow(pelto);
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Interval Target", {100, 100, 700, 500}), "no target");
