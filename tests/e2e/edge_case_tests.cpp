@@ -423,22 +423,9 @@ struct LeaveCase {
     const char* question;
 };
 
-// The driver's X display, as a name part: runs side by side each have their own
-// display, while their drivers' Windows process ids often agree (each
-// wineserver counts from the same start).
-std::string DisplayTag() {
-    char display[64] = "";
-    const DWORD length = GetEnvironmentVariableA("DISPLAY", display, sizeof display);
-    std::string tag;
-    if (length == 0 || length >= sizeof display) return "nodisplay";
-    for (const char* p = display; *p; ++p) tag += (*p >= '0' && *p <= '9') ? *p : '_';
-    return tag;
-}
-
 // The session's prefix and log, removed at the end whatever happened.
 struct OwnSession {
-    std::string prefix = Format("/tmp/pelto-e2e-session-%s-%lu", DisplayTag().c_str(),
-                                static_cast<unsigned long>(GetCurrentProcessId()));
+    std::string prefix = "/tmp/pelto-e2e-session-" + RunTag();
     std::string log = prefix + ".log";
     ~OwnSession() {
         RunUnixAndWait("WINEPREFIX='" + prefix + "' /usr/bin/wineserver -k; rm -rf '" + prefix + "' '" + prefix + "-app' '" + log + "'",

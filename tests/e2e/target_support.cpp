@@ -94,9 +94,18 @@ bool StartPopupTarget(TargetProcess& target, const std::string& title, const REC
                         title);
 }
 
+std::string RunTag() {
+    char display[64] = "";
+    const DWORD length = GetEnvironmentVariableA("DISPLAY", display, sizeof display);
+    std::string tag;
+    if (length == 0 || length >= sizeof display) tag = "nodisplay";
+    for (const char* p = display; length < sizeof display && *p; ++p) tag += (*p >= '0' && *p <= '9') ? *p : '_';
+    return tag + Format("-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+}
+
 bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
     static int counter = 0;
-    std::string unixStatus = Format("/tmp/pelto-e2e-status-%lu-%d", GetCurrentProcessId(), ++counter);
+    std::string unixStatus = Format("/tmp/pelto-e2e-status-%s-%d", RunTag().c_str(), ++counter);
     std::string windowsStatus = "Z:" + unixStatus;
     for (char& c : windowsStatus)
         if (c == '/') c = '\\';

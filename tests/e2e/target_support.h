@@ -62,6 +62,11 @@ bool StartPopupTarget(TargetProcess& target, const std::string& title, const REC
 // exit status to a file the driver polls). Returns false on a time-out or when
 // the command failed.
 bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs = 10000);
+// A name part for the Unix files of this run (status files, a Wine session of
+// its own): the X display and the driver's process id. Runs side by side each
+// have their own display, while their drivers' Windows process ids often agree
+// (each wineserver counts from the same start).
+std::string RunTag();
 
 // xdotool: keys typed on the X window of the skin window (it takes the focus),
 // and mouse actions, each run to completion.
