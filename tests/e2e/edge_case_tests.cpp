@@ -21,27 +21,12 @@ namespace {
 
 using namespace e2e;
 
-// A spot no target covers, for the pointer to wait on.
-constexpr int kParkX = 1250, kParkY = 1000;
-
-// Parks the pointer over an untitled window of the driver, so that Wine hears
-// of the move even when no other window lies there.
-bool ParkPointer() {
-    Backdrop under({kParkX - 20, kParkY - 20, kParkX + 20, kParkY + 20}, RGB(0, 0, 160));
-    return XdotoolMouseMove(kParkX, kParkY);
-}
-
 // Every test here begins with a fresh copy of the installation; each one
 // prepares what it needs and then starts Pelto itself.
 class EdgeCase : public ::testing::Test {
 protected:
     PeltoSession s{::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
-
-bool PointerAt(int x, int y) {
-    POINT c = CursorPos();
-    return c.x == x && c.y == y;
-}
 
 std::string Lower(std::string text) {
     for (char& c : text)
@@ -261,7 +246,7 @@ TEST_F(EdgeCase, GlideWorksWithAttachmentOff) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Glide Unattached", {300, 200, 701, 501}), "no target");
-    CHECK_MSG(WaitUntil(5000, [] { return PointerAt(500, 350); }), "pointer at (%ld, %ld), expected the centre (500, 350)",
+    CHECK_MSG(WaitForPointerAt(500, 350), "pointer at (%ld, %ld), expected the centre (500, 350)",
               CursorPos().x, CursorPos().y);
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(SameRect(WindowRect(s.skin), skinBefore), "the skin moved with attachment off: %s",
@@ -276,7 +261,7 @@ TEST_F(EdgeCase, NoGlideForATargetBeyondTheScreenWidth) {
     {
         TargetProcess onScreen;
         REQUIRE_MSG(StartPopupTarget(onScreen, "On The Screen", {300, 200, 701, 501}), "no target");
-        CHECK_MSG(WaitUntil(5000, [] { return PointerAt(500, 350); }), "no glide to a target on the screen: (%ld, %ld)",
+        CHECK_MSG(WaitForPointerAt(500, 350), "no glide to a target on the screen: (%ld, %ld)",
                   CursorPos().x, CursorPos().y);
     }
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");

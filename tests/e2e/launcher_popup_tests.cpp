@@ -3,6 +3,7 @@
 // tells a chosen position from other commands.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -40,25 +41,20 @@ ItemPicture ReadSelectedItem(HWND menu) {
     if (!p.highlight.found) return p;
     const RECT& b = p.highlight.box;
     auto at = [&](int sx, int sy) { return shot.At(sx - area.left, sy - area.top); };
-    for (int y = b.top + 2; y < b.top + 18 && y < b.bottom; ++y)
-        for (int x = b.left; x < b.left + 16; ++x)
-            if (!SameColour(at(x, y), fill)) ++p.iconPixels;
-    for (int y = b.top; y < b.bottom; ++y)
-        for (int x = b.left + 16; x < b.left + 18; ++x)
-            if (!SameColour(at(x, y), fill)) ++p.gapPixels;
+    // Pixels of the screen box [x0, x1) x [y0, y1) that are (or are not) the colour.
+    auto count = [&](int x0, int y0, int x1, int y1, COLORREF colour, bool same) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                if (SameColour(at(x, y), colour) == same) ++n;
+        return n;
+    };
+    p.iconPixels = count(b.left, b.top + 2, b.left + 16, std::min<LONG>(b.top + 18, b.bottom), fill, false);
+    p.gapPixels = count(b.left + 16, b.top, b.left + 18, b.bottom, fill, false);
     for (int x = b.left + 18; x < b.right && p.firstTextX < 0; ++x)
-        for (int y = b.top; y < b.bottom; ++y)
-            if (!SameColour(at(x, y), fill)) {
-                p.firstTextX = x - b.left;
-                break;
-            }
-    for (int y = b.bottom - 4; y < b.bottom; ++y)
-        for (int x = b.left + 16; x < b.right; ++x)
-            if (!SameColour(at(x, y), fill)) ++p.textBelowCell;
-    const COLORREF text = GetSysColor(COLOR_HIGHLIGHTTEXT);
-    for (int y = b.top; y < b.bottom; ++y)
-        for (int x = b.left + 18; x < b.right; ++x)
-            if (SameColour(at(x, y), text)) ++p.highlightText;
+        if (count(x, b.top, x + 1, b.bottom, fill, false) > 0) p.firstTextX = x - b.left;
+    p.textBelowCell = count(b.left + 16, b.bottom - 4, b.right, b.bottom, fill, false);
+    p.highlightText = count(b.left + 18, b.top, b.right, b.bottom, GetSysColor(COLOR_HIGHLIGHTTEXT), true);
     if (b.bottom + 10 < area.bottom) {
         p.hasNextItem = true;
         p.nextItem = at(b.left + 17, b.bottom + 10);

@@ -201,7 +201,7 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
         // A tick has taken the target once the pointer glided to its centre.
         TargetProcess target;
         REQUIRE_MSG(StartPopupTarget(target, "Hotkey Target", {100, 100, 700, 500}), "no target");
-        CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 400 && c.y == 300; }),
+        CHECK_MSG(WaitForPointerAt(400, 300),
                   "no tick took the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         RECT r = WindowRect(s.skin);

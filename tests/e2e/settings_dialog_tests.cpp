@@ -16,7 +16,6 @@ using namespace e2e;
 
 const char kSettingsCaption[] = "■　Peltoの設定";
 const char kUnexpectedError[] = "予期せぬエラーが発生しました。";
-constexpr int kParkX = 1250, kParkY = 1000;
 
 enum : int {
     kOk = 1001,
@@ -213,8 +212,7 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
         REQUIRE_MSG(StartPopupTarget(off, "Off Target", {300, 200, 701, 501}), "no target");
         CHECK_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "no tick took the target");
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-        POINT c = CursorPos();
-        CHECK_MSG(c.x == kParkX && c.y == kParkY, "the pointer glided with FollowingMouse off: (%ld, %ld)", c.x, c.y);
+        CHECK_MSG(PointerAt(kParkX, kParkY), "the pointer glided with FollowingMouse off: (%ld, %ld)", CursorPos().x, CursorPos().y);
     }
     const char* expected[] = {"ON", "OFF", "ON"};
     for (const char* text : expected) {
@@ -225,7 +223,7 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
     REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
     TargetProcess on;
     REQUIRE_MSG(StartPopupTarget(on, "On Target", {300, 200, 701, 501}), "no target");
-    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 500 && c.y == 350; }),
+    CHECK_MSG(WaitForPointerAt(500, 350),
               "no glide with FollowingMouse on again: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
 
     // Cancel keeps the change in force and saves nothing.

@@ -367,11 +367,7 @@ void CheckTrackingSettings(const char* tag, const std::string& setting, bool sam
     if (sameSkin)
         REQUIRE_MSG(folder.WriteSkinDefinition("same.skn", "default.bmp 2 -265 4 -200 -18 Tester"),
                     "cannot write the skin file");
-    const int parkX = 1250, parkY = 1000;
-    {
-        Backdrop under({parkX - 20, parkY - 20, parkX + 20, parkY + 20}, RGB(0, 0, 160));
-        REQUIRE_MSG(XdotoolMouseMove(parkX, parkY), "cannot park the pointer");
-    }
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     PeltoProcess pelto;
     StartPelto(pelto, folder);
     HWND skin = RequireSkinWindow(pelto);
@@ -379,14 +375,14 @@ void CheckTrackingSettings(const char* tag, const std::string& setting, bool sam
     REQUIRE_MSG(StartPopupTarget(target, "Interval Target", {100, 100, 700, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(skin, 700 - 265, 104), "skin never attached: %s", RectText(WindowRect(skin)).c_str());
     if (e.follows) {
-        CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 400 && c.y == 300; }),
+        CHECK_MSG(WaitForPointerAt(400, 300),
                   "\"%s\": the pointer did not glide to the new target, it is at (%ld, %ld)", setting.c_str(),
                   CursorPos().x, CursorPos().y);
     } else {
         // The glide would come in the tick that placed the skin; it is over once Pelto answers.
         REQUIRE_MSG(WaitForPeltoIdle(pelto), "Pelto does not answer: %s", pelto.Describe().c_str());
         POINT c = CursorPos();
-        CHECK_MSG(c.x == parkX && c.y == parkY, "\"%s\": the pointer glided to (%ld, %ld) with following off",
+        CHECK_MSG(c.x == kParkX && c.y == kParkY, "\"%s\": the pointer glided to (%ld, %ld) with following off",
                   setting.c_str(), c.x, c.y);
     }
     std::vector<DWORD> gaps = DefaultSkinFollowGaps(skin, target.window(), 4);

@@ -181,6 +181,20 @@ void CloseMenu(DWORD pid) {
     WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });
 }
 
+bool ParkPointer() {
+    Backdrop under({kParkX - 20, kParkY - 20, kParkX + 20, kParkY + 20}, RGB(0, 0, 160));
+    return XdotoolMouseMove(kParkX, kParkY);
+}
+
+bool PointerAt(int x, int y) {
+    const POINT c = CursorPos();
+    return c.x == x && c.y == y;
+}
+
+bool WaitForPointerAt(int x, int y) {
+    return WaitUntil(5000, [&] { return PointerAt(x, y); });
+}
+
 RECT WindowRect(HWND window) {
     RECT r = {0, 0, 0, 0};
     GetWindowRect(window, &r);

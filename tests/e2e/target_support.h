@@ -91,6 +91,15 @@ HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
 HWND OpenMenuWithHotkey(DWORD pid, WORD key);
 void CloseMenu(DWORD pid);
 
+// A spot no target covers, for the pointer to wait on; ParkPointer moves it
+// there over a window of the driver, so that Wine hears of the move even when
+// no other window lies there.
+constexpr int kParkX = 1250, kParkY = 1000;
+bool ParkPointer();
+bool PointerAt(int x, int y);
+// Waits (up to 5 s) until the pointer is at (x, y), as a glide leaves it.
+bool WaitForPointerAt(int x, int y);
+
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
 POINT CursorPos();

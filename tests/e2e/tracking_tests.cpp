@@ -14,9 +14,6 @@ namespace {
 
 using namespace e2e;
 
-// A spot no target covers, for the pointer to wait on.
-constexpr int kParkX = 1250, kParkY = 1000;
-
 // A 64 x 32 skin with the given definition numbers.
 void StartPeltoWithSkin(PeltoSession& p, const std::string& numbers) {
     p.Start([&](const InstallFolder& f) {
@@ -26,13 +23,6 @@ void StartPeltoWithSkin(PeltoSession& p, const std::string& numbers) {
 }
 
 std::string RectString(HWND w) { return RectText(WindowRect(w)); }
-
-// Parks the pointer over an untitled window of the driver, so that Wine hears
-// of the move even when no other window lies there.
-bool ParkPointer() {
-    Backdrop under({kParkX - 20, kParkY - 20, kParkX + 20, kParkY + 20}, RGB(0, 0, 160));
-    return XdotoolMouseMove(kParkX, kParkY);
-}
 
 TEST(Tracking, Tracking_DefaultSkinOnWideAndNarrowTargets) {
     REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
@@ -93,14 +83,14 @@ TEST(Tracking, Tracking_CornerOutsideOneToFourMovesNothing) {
     REQUIRE_MSG(StartPopupTarget(target, "Any Target", {300, 300, 900, 700}), "no target");
     // Tracking runs and finds the target: the pointer glides to its centre
     // (the glide comes after the placement in the same tick) ...
-    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 600 && c.y == 500; }),
+    CHECK_MSG(WaitForPointerAt(600, 500),
               "the tracking never found the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
     MoveWindow(target.window(), 200, 250, 600, 400, TRUE);
     // Ticks have run since the move once a newly found window takes the glide
     // (the pointer, at the first target's centre, lies outside it).
     TargetProcess later;
     REQUIRE_MSG(StartPopupTarget(later, "Later Target", {100, 100, 301, 301}), "no later target");
-    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 200 && c.y == 200; }),
+    CHECK_MSG(WaitForPointerAt(200, 200),
               "no tick took the later target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
     REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
     // ... but a corner outside 1 to 4 places the skin nowhere.
@@ -115,7 +105,7 @@ TEST(Tracking, Tracking_NewTargetPullsThePointerToItsCentre) {
     p.Start();
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Glide Target", {300, 200, 701, 501}), "no target");
-    CHECK_MSG(WaitUntil(5000, [] { POINT c = CursorPos(); return c.x == 500 && c.y == 350; }),
+    CHECK_MSG(WaitForPointerAt(500, 350),
               "pointer at (%ld, %ld), expected the centre (500, 350)", CursorPos().x, CursorPos().y);
 
     // The same window with a new title is not newly found: no glide.
@@ -124,8 +114,7 @@ TEST(Tracking, Tracking_NewTargetPullsThePointerToItsCentre) {
     CHECK_MSG(WaitForTick(p.skin), "no tick after the title change: skin at %s", RectString(p.skin).c_str());
     CHECK_MSG(WaitForTick(p.skin), "no second tick after the title change: skin at %s", RectString(p.skin).c_str());
     REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
-    POINT c = CursorPos();
-    CHECK_MSG(c.x == kParkX && c.y == kParkY, "a title change moved the pointer to (%ld, %ld)", c.x, c.y);
+    CHECK_MSG(PointerAt(kParkX, kParkY), "a title change moved the pointer to (%ld, %ld)", CursorPos().x, CursorPos().y);
     CHECK_MSG(WaitForWindowAt(p.skin, 701 - 265, 204), "skin not placed after the title change: %s",
               RectString(p.skin).c_str());
 }
@@ -140,8 +129,7 @@ TEST(Tracking, Tracking_PointerInsideTheTargetStays) {
     REQUIRE_MSG(WaitForWindowAt(p.skin, 800 - 265, 204), "skin never attached: %s", RectString(p.skin).c_str());
     // The glide would come in the tick that placed the skin; it is over once Pelto answers.
     REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
-    POINT c = CursorPos();
-    CHECK_MSG(c.x == 300 && c.y == 250, "pointer moved to (%ld, %ld)", c.x, c.y);
+    CHECK_MSG(PointerAt(300, 250), "pointer moved to (%ld, %ld)", CursorPos().x, CursorPos().y);
 }
 
 TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
@@ -156,8 +144,7 @@ TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
         CHECK_MSG(WaitForWindowAt(p.skin, 800 - 265, 104), "skin did not attach to Progman: %s",
                   RectString(p.skin).c_str());
         REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
-        POINT c = CursorPos();
-        CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to Progman: (%ld, %ld)", c.x, c.y);
+        CHECK_MSG(PointerAt(kParkX, kParkY), "pointer glided to Progman: (%ld, %ld)", CursorPos().x, CursorPos().y);
     }
     {
         REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
@@ -165,8 +152,7 @@ TEST(Tracking, Tracking_DesktopAndOffScreenTargetsGetNoGlide) {
         REQUIRE_MSG(StartPopupTarget(offScreen, "Off Screen", {-20, 100, 780, 600}), "no target");
         CHECK_MSG(WaitForWindowAt(p.skin, 780 - 265, 104), "skin did not attach: %s", RectString(p.skin).c_str());
         REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
-        POINT c = CursorPos();
-        CHECK_MSG(c.x == kParkX && c.y == kParkY, "pointer glided to an off-screen target: (%ld, %ld)", c.x, c.y);
+        CHECK_MSG(PointerAt(kParkX, kParkY), "pointer glided to an off-screen target: (%ld, %ld)", CursorPos().x, CursorPos().y);
     }
 }
 
@@ -187,8 +173,7 @@ TEST(Tracking, Tracking_UntitledForegroundWindowChangesNothing) {
     });
     RECT r = WindowRect(p.skin);
     CHECK_MSG(r.left == 0 && r.top == 0, "skin moved to %s for an untitled window", RectText(r).c_str());
-    POINT c = CursorPos();
-    CHECK_MSG(c.x == kParkX && c.y == kParkY, "the pointer glided to an untitled window: (%ld, %ld)", c.x, c.y);
+    CHECK_MSG(PointerAt(kParkX, kParkY), "the pointer glided to an untitled window: (%ld, %ld)", CursorPos().x, CursorPos().y);
     // Positive control: the same window with a title is taken at a tick.
     SetWindowTextA(untitled.window(), "Titled Now");
     CHECK_MSG(WaitForWindowAt(p.skin, 800 - 265, 304), "the titled window was not taken: skin at %s",
