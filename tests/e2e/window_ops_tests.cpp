@@ -444,8 +444,8 @@ TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
               "the key typed after Enter and Esc did not arrive: \"%s\"", ControlText(dialog, 1003).c_str());
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the Enter or the Esc key ended the dialog");
     CHECK_EQ_STR(WindowText(target.window()), "Old Title");
-    // The close box (the caption's close command) ends nothing either.
-    PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // A real click on the close box ends nothing either.
+    REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
     REQUIRE_MSG(Xdotool("key --clearmodifiers BackSpace"), "xdotool key failed");
