@@ -164,8 +164,10 @@ TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndTh
     }
     PostMessageA(field, WM_CHAR, 'k', 1);
     CHECK_MSG(WaitUntil(3000, [&] { return ControlText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");
-    PostMessageA(first, WM_SYSCOMMAND, SC_CLOSE, 0);
-    PostMessageA(second, WM_SYSCOMMAND, SC_CLOSE, 0);
+    // The close boxes by real clicks, each dialog brought to the front first
+    // (both open at (0, 0), one over the other).
+    for (HWND d : {first, second})
+        REQUIRE_MSG(BringToForeground(d) && ClickCloseBox(d), "cannot click a dialog's close box");
     ClickDialogButton(second, IDOK);
     REQUIRE_MSG(WaitForWindowIdle(first) && WaitForWindowIdle(second), "a dialog does not answer");
     CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc, Enter or the close box ended a dialog");
