@@ -113,20 +113,12 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     WaitForWindowIdle(first);
     WaitForWindowIdle(second);
     CHECK_MSG(IsWindow(first) && IsWindow(second), "IDOK or IDCANCEL ended a meter");
-    // Keys go to the foreground window: a real click on the top meter's bar makes
-    // it so. Esc then does nothing; the space bar presses the focused "x".
+    // Real keys (SendInput) on the top meter, brought to the foreground: Esc
+    // does nothing; the space bar, the control, presses its focused "x".
     HWND top = second;
-    // The keys as the meter's modal loop receives them, posted to its focused
-    // "x": real keys from xdotool reach a plug-in's dialog only now and then
-    // under Wine without a window manager. Esc does nothing; the space bar
-    // presses the button.
-    HWND x = GetDlgItem(top, kCloseId);
-    PostMessageA(x, WM_KEYDOWN, VK_ESCAPE, 1);
-    PostMessageA(x, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-    WaitForWindowIdle(x);
+    REQUIRE_MSG(PressKeysOn(top, {VK_ESCAPE}), "the meter did not come to the foreground");
     CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc ended a meter");
-    PostMessageA(x, WM_KEYDOWN, VK_SPACE, 1);
-    PostMessageA(x, WM_KEYUP, VK_SPACE, 0xC0000001);
+    REQUIRE_MSG(PressKeysOn(top, {VK_SPACE}), "the meter did not come to the foreground");
     const bool ended = WaitUntil(3000, [&] { return !IsWindow(top); });
     CHECK_MSG(ended, "the space bar on the top meter's x did not end it");
     CHECK_MSG(IsWindow(first), "keys on the top meter ended the other");
