@@ -175,10 +175,12 @@ HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
     return PressKeys({VK_CONTROL, VK_SHIFT, key}) ? WaitForMenuWindow(pid) : nullptr;
 }
 
-void CloseMenu(DWORD pid) {
+bool CloseMenu(DWORD pid) {
     // Esc pressed as the user presses it: the open menu's loop takes the key.
     if (VisibleMenuWindow(pid)) PressKeys({VK_ESCAPE});
-    WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });
+    const bool closed = WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });
+    if (!closed) Trace("a menu still shows after Esc");
+    return closed;
 }
 
 bool ParkPointer() {

@@ -82,14 +82,15 @@ bool Xdotool(const std::string& arguments);
 std::string ShellQuotedUnixPath(const std::string& windowsPath);
 
 // The visible popup menu window ("#32768") of a process, or null; and closing
-// it with Esc, pressed with SendInput (the open menu's loop takes the key).
+// it with Esc, pressed with SendInput (the open menu's loop takes the key):
+// true once no menu of the process shows (one Esc closes one level).
 HWND VisibleMenuWindow(DWORD pid);
 // The same, waiting up to timeoutMs for one to show (null when none does).
 HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
 // Ctrl+Shift+key pressed with SendInput (Wine checks hotkeys in its input
 // queue, whichever window holds the X focus), then WaitForMenuWindow.
 HWND OpenMenuWithHotkey(DWORD pid, WORD key);
-void CloseMenu(DWORD pid);
+bool CloseMenu(DWORD pid);
 
 // A spot no target covers, for the pointer to wait on; ParkPointer moves it
 // there over a window of the driver, so that Wine hears of the move even when
