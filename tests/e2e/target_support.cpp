@@ -68,10 +68,24 @@ bool TargetProcess::StartProgram(const std::string& exePath, const std::string& 
                                  DWORD timeoutMs) {
     std::string command = "\"" + exePath + "\" " + arguments;
     PROCESS_INFORMATION info;
-    if (!LaunchProcess(command, &info)) return false;
+    if (!LaunchProcess(command, &info)) {
+        std::printf("  cannot start %s (error %lu)\n", command.c_str(), static_cast<unsigned long>(GetLastError()));
+        return false;
+    }
     process_ = info.hProcess;
     pid_ = info.dwProcessId;
     WaitUntil(timeoutMs, [&] { return (window_ = FindWindowTitled(title)) != nullptr || !Running(); });
+    if (!window_) {
+        // Said here, for the caller's "no target": which of the two it was.
+        DWORD code = 0;
+        if (Running() || !GetExitCodeProcess(process_, &code))
+            std::printf("  %s: no window \"%s\" within %lu ms\n", command.c_str(), title.c_str(),
+                        static_cast<unsigned long>(timeoutMs));
+        else
+            std::printf("  %s ended with code %lu before its window showed\n", command.c_str(),
+                        static_cast<unsigned long>(code));
+        std::fflush(stdout);
+    }
     return window_ != nullptr;
 }
 
