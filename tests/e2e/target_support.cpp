@@ -1,6 +1,7 @@
 #include "target_support.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "driver_framework.h"
 
