@@ -70,13 +70,7 @@ void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
               which);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Esc or Enter ended the %s", which);
     if (!IsWindow(dialog)) return;
-    const POINT box = CloseBoxPoint(dialog);
-    DWORD_PTR hit = 0;
-    SendMessageTimeoutA(dialog, WM_NCHITTEST, 0, MAKELPARAM(box.x, box.y), SMTO_ABORTIFHUNG, 3000, &hit);
-    CHECK_MSG(hit == HTCLOSE, "%ld,%ld is hit test %d of the %s, not its close box", box.x, box.y, static_cast<int>(hit),
-              which);
-    CHECK_MSG(ClickAt(dialog, box), "cannot click the close box of the %s at %ld,%ld (window there: \"%s\")", which,
-              box.x, box.y, Printable(WindowText(WindowFromPoint(box))).c_str());
+    CHECK_MSG(ClickCloseBox(dialog), "no close box of the %s to click", which);
     WaitForWindowIdle(dialog);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the %s", which);
 }
@@ -104,9 +98,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     SetControlText(entry, kPath, "C:\\new one.exe");
     SetControlText(entry, kTitle, "Again");
     ClickDialogButton(entry, kOk);
-    MessageBoxContent dup = AnswerBox(s.pelto, {"", "Pelto", entry}, IDOK);
-    CHECK_EQ_STR(dup.caption, "Pelto");
-    CHECK_EQ_STR(dup.text, kDuplicateText);
+    AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
     CHECK_MSG(IsWindow(entry), "the entry dialog closed on a duplicate");
     CHECK_EQ_STR(ControlText(entry, kPath), "C:\\new one.exe");
     CHECK_EQ_STR(ControlText(entry, kTitle), "Again");
@@ -118,20 +110,18 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
     Select(settings, -1);
     ClickDialogButton(settings, kDelete);
-    MessageBoxContent q = AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
-    CHECK_EQ_STR(q.caption, "Pelto");
-    CHECK_EQ_STR(q.text, kDeleteQuestion);
+    MessageBoxContent q = AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
     CHECK_MSG(std::count(q.buttonIds.begin(), q.buttonIds.end(), IDYES) == 1 &&
                   std::count(q.buttonIds.begin(), q.buttonIds.end(), IDNO) == 1,
               "the question has no Yes and No buttons");
     CHECK_EQ_INT(Lines(settings).size(), 5);
     Select(settings, 0);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {"", "Pelto", settings}, IDNO);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDNO);
     CHECK_EQ_INT(Lines(settings).size(), 5);
     Select(settings, 0);
     CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
-    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
     // Edit with no line selected opens nothing; with one, the entry's own texts.
@@ -145,7 +135,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     CHECK_EQ_STR(ControlText(entry, kTitle), "Title C");
     SetControlText(entry, kPath, "C:\\b.exe");  // another entry's path: refused
     ClickDialogButton(entry, kOk);
-    CHECK_EQ_STR(AnswerBox(s.pelto, {"", "Pelto", entry}, IDOK).text, kDuplicateText);
+    AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
     SetControlText(entry, kPath, "C:\\c.exe");  // its own path: accepted
     SetControlText(entry, kTitle, "Title C edited");
     AcceptEntry(entry);
@@ -158,7 +148,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     // Deleting an entry and adding its path again is accepted.
     Select(settings, 0);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
     entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
     SetControlText(entry, kPath, "C:\\b.exe");
     SetControlText(entry, kTitle, "B back");
@@ -231,7 +221,7 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     AcceptEntry(entry);
     Select(settings, 0);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
     ClickDialogButton(settings, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "cancel did not close the dialog");
@@ -244,7 +234,7 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     for (int i = 0; i < 3; ++i) {
         Select(settings, 0);
         ClickDialogButton(settings, kDelete);
-        AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
+        AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
     }
     CheckLines(settings, {}, "after deleting all");
     ClickDialogButton(settings, kApply);
@@ -293,24 +283,20 @@ TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
 
     // A 101st entry is refused before the entry dialog opens.
     ClickDialogButton(settings, kAdd);
-    MessageBoxContent full = AnswerBox(s.pelto, {"", "Pelto", settings}, IDOK);
-    CHECK_EQ_STR(full.caption, "Pelto");
-    CHECK_EQ_STR(full.text, kLauncherFullText);
+    AnswerBox(s.pelto, {kLauncherFullText, "Pelto", settings}, IDOK);
     CHECK_MSG(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300) == nullptr, "the entry dialog opened at 100 entries");
 
     // With one deleted, add works again; both fields hold 100 bytes.
     Select(settings, 99);
     ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {"", "Pelto", settings}, IDYES);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
     HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
     CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kPath), EM_GETLIMITTEXT, 0, 0), 100);
     CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kTitle), EM_GETLIMITTEXT, 0, 0), 100);
     // A path that does not fit is refused (a cut path names another file)...
     SetControlText(entry, kPath, "C:\\" + std::string(98, 'p'));
     ClickDialogButton(entry, kOk);
-    MessageBoxContent tooLong = AnswerBox(s.pelto, {"", "Pelto", entry}, IDOK);
-    CHECK_EQ_STR(tooLong.caption, "Pelto");
-    CHECK_EQ_STR(tooLong.text, kPathTooLongText);
+    AnswerBox(s.pelto, {kPathTooLongText, "Pelto", entry}, IDOK);
     CHECK_MSG(IsWindow(entry), "the entry dialog closed on a path that does not fit");
     // ... one of 100 bytes is taken; an over-long title is cut on a character
     // boundary, and a tab in it becomes a blank.
