@@ -155,8 +155,7 @@ void CheckRows(HWND menu, const std::vector<Row>& rows, const char* when) {
 }
 
 void ClosePopup(PeltoSession& s) {
-    CloseMenu(s.pelto.pid());
-    CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "the popup did not close");
+    CHECK_MSG(CloseMenu(s.pelto.pid()), "the popup did not close");
 }
 
 // Two entries whose shell icons differ under Wine and Windows alike: a folder
@@ -235,30 +234,12 @@ TEST(LauncherIcons, LauncherIcons_AnEntryAddedByCommand40060ShowsItsIcon) {
     CHECK(s.pelto.MessageBoxes().empty());
 }
 
-// Answers the delete question of the launcher dialog with a real click on Yes.
-void ConfirmDelete(PeltoSession& s, HWND settings) {
-    HWND box = nullptr;
-    WaitUntil(8000, [&] {
-        for (HWND w : s.pelto.MessageBoxes())
-            if (GetWindow(w, GW_OWNER) == settings && GetDlgItem(w, kList) == nullptr) {
-                box = w;
-                return true;
-            }
-        return false;
-    });
-    REQUIRE_MSG(box != nullptr, "no delete question: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(ReadMessageBox(box).text, kDeleteQuestion);
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(box, IDYES), "cannot click Yes");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(box); }), "the question stayed open");
-}
-
 void DeleteLine(PeltoSession& s, HWND settings, int line) {
     SendMessageA(GetDlgItem(settings, kList), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     // A click made while the pointer still glides to a new foreground window loses its release.
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
     CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
-    ConfirmDelete(s, settings);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);  // Yes by a real click
 }
 
 TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithItsEntry) {
