@@ -618,6 +618,11 @@ bool PeltoProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
     return true;
 }
 
+bool PeltoProcess::EndsWithCode0() const {
+    DWORD code = 1;
+    return WaitForExit(10000, &code) && code == 0;
+}
+
 bool PeltoProcess::PostClose() const {
     std::vector<HWND> windows = SkinWindows();
     if (windows.empty()) return false;

@@ -246,6 +246,8 @@ public:
 
     // Waits for the process to end; exitCode receives its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
+    // Waits (up to 10 s) for the process to end; true when it ended with code 0.
+    bool EndsWithCode0() const;
     // Posts WM_COMMAND 40040 (the menu's close) to its skin window.
     bool PostClose() const;
     void Kill();

@@ -92,8 +92,7 @@ TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPelt
 
     // The new skin, named in the settings, is what Pelto shows at its next start.
     s.ChooseFromMenu(static_cast<unsigned>(kCloseCommand));
-    DWORD code = 1;
-    REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not close");
+    REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not close");
     REQUIRE_MSG(s.folder.WriteSetting("500 0 mint.skn"), "cannot write the setting");
     PeltoProcess again;
     REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");

@@ -334,8 +334,7 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
 
     // Positive control for both notes: without the extra files, neither shows.
     s.ChooseFromMenu(static_cast<unsigned>(kCloseCommand));
-    DWORD code = 0;
-    REQUIRE_MSG(s.pelto.WaitForExit(10000, &code), "Pelto did not close");
+    REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not close");
     for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());
     DeleteFileA((prefix + longName).c_str());
     PeltoProcess again;

@@ -265,8 +265,7 @@ TEST(SettingsDialog, Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSk
     PeltoProcess restarted;
     HWND skin = WaitForRestartedPelto(s, restarted);
     REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
-    DWORD code = 1;
-    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the old Pelto: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(s.pelto.EndsWithCode0(), "the old Pelto: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");
     CHECK_MSG(SkinSizeIs(skin, 200, 18), "the new Pelto shows %s, not the default skin",
               RectText(WindowRect(skin)).c_str());
@@ -331,9 +330,7 @@ TEST(SettingsDialog, Settings_DefinitionFromAnotherFolderEndsTheProgram) {
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("elsewhere\\stray.skn"));
     AnswerBox(s.pelto, {kUnexpectedError, "Pelto", dialog});
-    DWORD code = 1;
-    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
-              s.pelto.Describe().c_str());
+    CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Setting(s.folder), "(no file)");
     CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "another Pelto was started");
 }
@@ -355,9 +352,7 @@ HWND SaveWithInterval800(PeltoSession& s) {
 
 void CheckFailedSaveEnds(PeltoSession& s, HWND box) {
     CHECK(DismissMessageBox(box, IDOK));
-    DWORD code = 1;
-    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
-              s.pelto.Describe().c_str());
+    CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(Setting(s.folder), "500 0 mint.skn");
     CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "a failed save restarted Pelto");
 }
@@ -431,9 +426,7 @@ TEST(SettingsDialog, Settings_RestartThatCannotStartSaysSoAndStillEnds) {
     HWND box = ExpectBox(s.pelto, {"起動に失敗しました。", "Pelto", dialog});
     CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
     CHECK(DismissMessageBox(box, IDOK));
-    DWORD code = 1;
-    CHECK_MSG(s.pelto.WaitForExit(10000, &code) && code == 0, "the program did not end: %s",
-              s.pelto.Describe().c_str());
+    CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
     CHECK(OtherPeltoProcesses(s.pelto.pid()).empty());
 }
 
