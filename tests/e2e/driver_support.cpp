@@ -354,6 +354,30 @@ Image CaptureScreen(const RECT& area) {
     return image;
 }
 
+Image DrawnIcon(HICON icon, int size, COLORREF background) {
+    Image image;
+    BITMAPINFO bmi = TopDown32(size, size);
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc && dib && bits) {
+        HGDIOBJ old = SelectObject(dc, dib);
+        HBRUSH brush = CreateSolidBrush(background);
+        RECT all = {0, 0, size, size};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        GdiFlush();
+        image.width = image.height = size;
+        const DWORD* words = static_cast<const DWORD*>(bits);
+        for (int i = 0; i < size * size; ++i) image.pixels.push_back(FromDibWord(words[i]));
+        SelectObject(dc, old);
+    }
+    if (dib) DeleteObject(dib);
+    if (dc) DeleteDC(dc);
+    return image;
+}
+
 int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, std::string* detail, COLORREF key) {
     RECT area = {origin.x, origin.y, origin.x + skin.width, origin.y + skin.height};
     Image shot = CaptureScreen(area);

@@ -139,6 +139,9 @@ COLORREF ScreenPixel(int x, int y);
 
 // The screen's pixels in area (one BitBlt from the screen DC).
 Image CaptureScreen(const RECT& area);
+// An icon drawn size x size over a plain background, as a menu item draws it;
+// empty when it cannot be drawn.
+Image DrawnIcon(HICON icon, int size, COLORREF background);
 
 // Compares the screen at origin (screen coordinates of the skin's top-left) with
 // what a skin must show: the skin's colour at every pixel that is not key, the

@@ -44,33 +44,8 @@ IconPicture ShellIconPicture(const std::string& path, COLORREF background) {
     SHFILEINFOA info;
     ZeroMemory(&info, sizeof info);
     if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon) return p;
-    BITMAPINFO bi;
-    ZeroMemory(&bi, sizeof bi);
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kIconSize;
-    bi.bmiHeader.biHeight = -kIconSize;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc && bitmap && bits) {
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        HBRUSH brush = CreateSolidBrush(background);
-        RECT all = {0, 0, kIconSize, kIconSize};
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
-        DrawIconEx(dc, 0, 0, info.hIcon, kIconSize, kIconSize, 0, nullptr, DI_NORMAL);
-        GdiFlush();
-        p.has = true;
-        p.image.width = p.image.height = kIconSize;
-        const unsigned char* px = static_cast<const unsigned char*>(bits);
-        for (int i = 0; i < kIconSize * kIconSize; ++i)
-            p.image.pixels.push_back(RGB(px[4 * i + 2], px[4 * i + 1], px[4 * i]));
-        SelectObject(dc, old);
-    }
-    if (bitmap) DeleteObject(bitmap);
-    if (dc) DeleteDC(dc);
+    p.image = DrawnIcon(info.hIcon, kIconSize, background);
+    p.has = p.image.ok();
     DestroyIcon(info.hIcon);
     return p;
 }

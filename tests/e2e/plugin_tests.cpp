@@ -110,27 +110,13 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
 // Icon 130 of the built Pelto.exe as the popup draws it: loaded as an icon and
 // drawn 16 x 16 over the menu colour. Empty when it cannot be read.
 Image PluginItemIcon() {
-    Image icon;
     DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
-    if (!pelto.get()) return icon;
-    HICON handle = static_cast<HICON>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(130), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE));
-    if (handle) {
-        HDC screen = GetDC(nullptr);
-        HDC dc = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateCompatibleBitmap(screen, 16, 16);
-        HGDIOBJ old = SelectObject(dc, bitmap);
-        RECT all = {0, 0, 16, 16};
-        FillRect(dc, &all, GetSysColorBrush(COLOR_MENU));
-        DrawIconEx(dc, 0, 0, handle, 16, 16, 0, nullptr, DI_NORMAL);
-        icon.width = icon.height = 16;
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) icon.pixels.push_back(GetPixel(dc, x, y));
-        SelectObject(dc, old);
-        DeleteObject(bitmap);
-        DeleteDC(dc);
-        ReleaseDC(nullptr, screen);
-        DestroyIcon(handle);
-    }
+    HICON handle = pelto.get() ? static_cast<HICON>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(130), IMAGE_ICON, 0, 0,
+                                                                LR_DEFAULTSIZE))
+                               : nullptr;
+    if (!handle) return Image();
+    Image icon = DrawnIcon(handle, 16, GetSysColor(COLOR_MENU));
+    DestroyIcon(handle);
     return icon;
 }
 
