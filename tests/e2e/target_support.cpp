@@ -110,12 +110,16 @@ bool StartPopupTarget(TargetProcess& target, const std::string& title, const REC
 }
 
 std::string RunTag() {
-    char display[64] = "";
-    const DWORD length = GetEnvironmentVariableA("DISPLAY", display, sizeof display);
-    std::string tag;
-    if (length == 0 || length >= sizeof display) tag = "nodisplay";
-    for (const char* p = display; length < sizeof display && *p; ++p) tag += (*p >= '0' && *p <= '9') ? *p : '_';
-    return tag + Format("-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+    // Neither the display nor the process changes while the driver runs.
+    static const std::string tag = [] {
+        char display[64] = "";
+        const DWORD length = GetEnvironmentVariableA("DISPLAY", display, sizeof display);
+        std::string t;
+        if (length == 0 || length >= sizeof display) t = "nodisplay";
+        for (const char* p = display; length < sizeof display && *p; ++p) t += (*p >= '0' && *p <= '9') ? *p : '_';
+        return t + Format("-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
+    }();
+    return tag;
 }
 
 bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
@@ -663,8 +667,10 @@ bool PressKeys(std::initializer_list<WORD> chord) {
         inputs.push_back(in);
     }
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    // The foreground window's thread has taken the chord.
-    WaitForWindowIdle(GetForegroundWindow());
+    // The foreground window's thread has taken the chord. With none in front
+    // (a hidden window's activation passes on to nothing under Wine) there is
+    // no thread to wait for.
+    if (HWND front = GetForegroundWindow()) WaitForWindowIdle(front);
     return sent == inputs.size();
 }
 
