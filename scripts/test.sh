@@ -88,8 +88,12 @@ section exports bash tests/exports/check_exports.sh build/install-i686/Pelto/plu
     build/install-x86_64/Pelto/plugins/*.ppi
 # Each run has its own display, prefix and install copies; the 32-bit runs use
 # the 32-bit build's own driver and test programs.
+# PELTO_E2E_REPEAT=N runs each of them N times in a row (a flakiness count),
+# with N times the time limit of one run.
 e2e_run() {  # label, build tree, install folder, Windows version for Pelto.exe
-    PELTO_E2E_LABEL=$1 PELTO_E2E_WINVER=$4 bash tests/e2e/run_e2e.sh "$2" "$3"
+    local repeat=${PELTO_E2E_REPEAT:-1}
+    PELTO_E2E_TIMEOUT=${PELTO_E2E_TIMEOUT:-$((2400 * repeat))} PELTO_E2E_LABEL=$1 PELTO_E2E_WINVER=$4 \
+        bash tests/e2e/run_e2e.sh "$2" "$3" --gtest_repeat="$repeat"
 }
 e2e_runs=(
     "e2e-x86_64 build/x86_64 build/install-x86_64/Pelto"

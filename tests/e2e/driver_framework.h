@@ -24,9 +24,6 @@ struct TestAbort : std::exception {
     const char* what() const noexcept override { return "the test stopped at the failure above"; }
 };
 
-// Whether the running test has recorded a failure so far.
-inline bool CurrentTestFailed() { return ::testing::Test::HasFailure(); }
-
 // With PELTO_E2E_TRACE=1 in the environment, prints a line with the milliseconds
 // since the running test began; otherwise does nothing.
 void Trace(const char* format, ...) E2E_PRINTF(1, 2);

@@ -481,49 +481,33 @@ std::string ClassNameOf(HWND window) {
 
 namespace {
 
-struct WindowSearch {
-    DWORD pid;
-    const char* className;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTopLevel(HWND window, LPARAM lParam) {
-    WindowSearch* search = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid != search->pid) return TRUE;
-    if (search->className && ClassNameOf(window) != search->className) return TRUE;
-    search->found.push_back(window);
-    return TRUE;
-}
-
-struct ChildSearch {
-    std::string text;
-    std::vector<int> buttonIds;
-};
-
-BOOL CALLBACK InspectChild(HWND child, LPARAM lParam) {
-    ChildSearch* search = reinterpret_cast<ChildSearch*>(lParam);
-    std::string cls = ClassNameOf(child);
-    if (lstrcmpiA(cls.c_str(), "Static") == 0 && search->text.empty()) {
-        char text[2048];
-        DWORD_PTR length = 0;
-        if (SendMessageTimeoutA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                                5000, &length) &&
-            length > 0 && length < sizeof text)
-            search->text.assign(text, static_cast<std::size_t>(length));
-    } else if (lstrcmpiA(cls.c_str(), "Button") == 0 && IsWindowVisible(child)) {
-        search->buttonIds.push_back(GetDlgCtrlID(child));
-    }
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
     return TRUE;
 }
 
 }  // namespace
 
+std::vector<HWND> TopLevelWindows() {
+    std::vector<HWND> all;
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
+std::vector<HWND> ChildWindowsOf(HWND parent) {
+    std::vector<HWND> all;
+    EnumChildWindows(parent, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    return all;
+}
+
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className) {
-    WindowSearch search = {pid, className, {}};
-    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> found;
+    for (HWND w : TopLevelWindows()) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && (!className || ClassNameOf(w) == className)) found.push_back(w);
+    }
+    return found;
 }
 
 std::vector<HWND> MessageBoxesOf(DWORD pid) {
@@ -537,10 +521,13 @@ MessageBoxContent ReadMessageBox(HWND box) {
     MessageBoxContent content;
     content.caption = WindowText(box);
     content.owner = GetWindow(box, GW_OWNER);
-    ChildSearch search;
-    EnumChildWindows(box, InspectChild, reinterpret_cast<LPARAM>(&search));
-    content.text = search.text;
-    content.buttonIds = search.buttonIds;
+    for (HWND child : ChildWindowsOf(box)) {
+        const std::string cls = ClassNameOf(child);
+        if (lstrcmpiA(cls.c_str(), "Static") == 0 && content.text.empty())
+            content.text = ControlText(child);
+        else if (lstrcmpiA(cls.c_str(), "Button") == 0 && IsWindowVisible(child))
+            content.buttonIds.push_back(GetDlgCtrlID(child));
+    }
     return content;
 }
 

@@ -188,6 +188,9 @@ bool WindowAnswers(HWND window, DWORD timeoutMs = 2000);
 bool WaitForWindowIdle(HWND window, DWORD timeoutMs = 8000);
 std::string ClassNameOf(HWND window);   // GetClassNameA
 
+// Every top-level window; every descendant of a window.
+std::vector<HWND> TopLevelWindows();
+std::vector<HWND> ChildWindowsOf(HWND parent);
 // Top-level windows of a process with the given class (all classes for null).
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className);
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver_framework.h"
+
 namespace e2e {
 namespace {
 
@@ -27,10 +29,6 @@ public:
         return lo | (hi << 16);
     }
     int Short() { return static_cast<short>(static_cast<unsigned short>(Word())); }
-    unsigned Byte() {
-        if (!Need(1)) return 0;
-        return data_[pos_++];
-    }
     // A zero-terminated UTF-16 string.
     std::wstring WideString() {
         std::wstring s;
@@ -78,12 +76,6 @@ std::string ToCp932(const std::wstring& wide) {
     return out;
 }
 
-std::string Number(unsigned n) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "#%u", n);
-    return buffer;
-}
-
 // sz_Or_Ord: 0x0000 none, 0xFFFF and an ordinal, or a string.
 std::string NameOrOrdinal(Reader& r, bool* isOrdinal, unsigned* ordinal) {
     if (isOrdinal) *isOrdinal = false;
@@ -93,7 +85,7 @@ std::string NameOrOrdinal(Reader& r, bool* isOrdinal, unsigned* ordinal) {
         unsigned value = r.Word();
         if (isOrdinal) *isOrdinal = true;
         if (ordinal) *ordinal = value;
-        return Number(value);
+        return "#" + std::to_string(value);
     }
     std::wstring s(1, static_cast<wchar_t>(first));
     s += r.WideString();
@@ -116,45 +108,30 @@ std::string ControlClass(Reader& r) {
     }
 }
 
-std::string LayoutText(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        char buffer[8];
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            out += static_cast<char>(c);
-        } else {
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
-            out += buffer;
-        }
-    }
-    return out;
-}
-
 void SetError(std::string* error, const std::string& text) {
     if (error) *error = text;
 }
 
-// Finds and locks a resource of the module loaded as a data file. The module
-// stays loaded until the caller frees it.
-bool LockModuleResource(const std::string& modulePath, LPCSTR type, int id, HMODULE* module, const unsigned char** data,
-                  std::size_t* size, std::string* error) {
-    *module = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!*module) {
+// Parses a resource of the module, loaded as a data file for the parse.
+template <typename Layout>
+bool ParseModuleResource(const std::string& modulePath, LPCSTR type, int id,
+                         bool (*parse)(const unsigned char*, std::size_t, Layout*, std::string*), Layout* out,
+                         std::string* error) {
+    HMODULE module = LoadLibraryExA(modulePath.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!module) {
         SetError(error, "cannot load " + modulePath + " as a data file (error " + std::to_string(GetLastError()) + ")");
         return false;
     }
-    HRSRC found = FindResourceA(*module, MAKEINTRESOURCEA(id), type);
-    HGLOBAL loaded = found ? LoadResource(*module, found) : nullptr;
-    const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-    if (!bytes) {
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    bool ok = false;
+    if (!bytes)
         SetError(error, "resource " + std::to_string(id) + " not found in " + modulePath);
-        FreeLibrary(*module);
-        *module = nullptr;
-        return false;
-    }
-    *data = static_cast<const unsigned char*>(bytes);
-    *size = SizeofResource(*module, found);
-    return true;
+    else
+        ok = parse(static_cast<const unsigned char*>(bytes), SizeofResource(module, found), out, error);
+    FreeLibrary(module);
+    return ok;
 }
 
 bool ParseMenuItems(Reader& r, bool extended, int depth, std::vector<MenuItemLayout>* items) {
@@ -213,7 +190,7 @@ std::string MenuRowText(const ExpectedMenuItem& row) {
     std::string s = "depth " + std::to_string(row.depth) + " ";
     if (row.separator) return s + "separator";
     s += row.popup ? "pop-up \"" : "item " + std::to_string(row.id) + " \"";
-    return s + LayoutText(row.text) + "\"";
+    return s + Printable(row.text) + "\"";
 }
 
 void Append(std::string* all, const std::string& part) {
@@ -221,57 +198,51 @@ void Append(std::string* all, const std::string& part) {
     *all += part;
 }
 
-}  // namespace
-
 bool ParseDialogTemplate(const unsigned char* data, std::size_t size, DialogLayout* out, std::string* error) {
     *out = DialogLayout();
     Reader r(data, size);
     unsigned first = r.Word();
     unsigned second = r.Word();
     unsigned count = 0;
-    if (first == 1 && second == 0xFFFF) {
-        out->extended = true;
+    const bool extended = first == 1 && second == 0xFFFF;  // DLGTEMPLATEEX
+    if (extended) {
         r.Dword();  // help id
-        out->exStyle = r.Dword();
+        r.Dword();  // extended style
         out->style = r.Dword();
     } else {
         out->style = first | (second << 16);
-        out->exStyle = r.Dword();
+        r.Dword();  // extended style
     }
     count = r.Word();
     out->x = r.Short();
     out->y = r.Short();
     out->cx = r.Short();
     out->cy = r.Short();
-    out->menu = NameOrOrdinal(r, nullptr, nullptr);
-    out->windowClass = NameOrOrdinal(r, nullptr, nullptr);
+    NameOrOrdinal(r, nullptr, nullptr);  // menu
+    NameOrOrdinal(r, nullptr, nullptr);  // window class
     out->caption = ToCp932(r.WideString());
     if (out->style & (DS_SETFONT | DS_SHELLFONT)) {
         out->hasFont = true;
         out->fontPointSize = static_cast<int>(r.Word());
-        if (out->extended) {
-            out->fontWeight = static_cast<int>(r.Word());
-            out->fontItalic = r.Byte() != 0;
-            out->fontCharset = static_cast<int>(r.Byte());
-        }
+        if (extended) r.Skip(4);  // weight, italic, character set
         out->fontName = ToCp932(r.WideString());
     }
     for (unsigned i = 0; i < count && r.ok(); ++i) {
         DialogControl c;
         r.AlignDword();
-        if (out->extended) {
+        if (extended) {
             r.Dword();  // help id
-            c.exStyle = r.Dword();
+            r.Dword();  // extended style
             c.style = r.Dword();
         } else {
             c.style = r.Dword();
-            c.exStyle = r.Dword();
+            r.Dword();  // extended style
         }
         c.x = r.Short();
         c.y = r.Short();
         c.cx = r.Short();
         c.cy = r.Short();
-        if (out->extended)
+        if (extended)
             c.id = static_cast<int>(r.Dword());
         else
             c.id = static_cast<short>(static_cast<unsigned short>(r.Word()));
@@ -311,33 +282,22 @@ bool ParseMenuTemplate(const unsigned char* data, std::size_t size, MenuLayout* 
     return true;
 }
 
+}  // namespace
+
 bool LoadDialogLayout(const std::string& modulePath, int dialogId, DialogLayout* out, std::string* error) {
-    HMODULE module = nullptr;
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    if (!LockModuleResource(modulePath, MAKEINTRESOURCEA(5) /* RT_DIALOG */, dialogId, &module, &data, &size, error))
-        return false;
-    bool ok = ParseDialogTemplate(data, size, out, error);
-    FreeLibrary(module);
-    return ok;
+    return ParseModuleResource(modulePath, MAKEINTRESOURCEA(5) /* RT_DIALOG */, dialogId, ParseDialogTemplate, out,
+                               error);
 }
 
 bool LoadMenuLayout(const std::string& modulePath, int menuId, MenuLayout* out, std::string* error) {
-    HMODULE module = nullptr;
-    const unsigned char* data = nullptr;
-    std::size_t size = 0;
-    if (!LockModuleResource(modulePath, MAKEINTRESOURCEA(4) /* RT_MENU */, menuId, &module, &data, &size, error))
-        return false;
-    bool ok = ParseMenuTemplate(data, size, out, error);
-    FreeLibrary(module);
-    return ok;
+    return ParseModuleResource(modulePath, MAKEINTRESOURCEA(4) /* RT_MENU */, menuId, ParseMenuTemplate, out, error);
 }
 
 std::string CompareDialogLayout(const DialogLayout& actual, const ExpectedDialog& expected) {
     std::string all;
     char buffer[160];
     if (actual.caption != expected.caption)
-        Append(&all, "caption \"" + LayoutText(actual.caption) + "\", expected \"" + LayoutText(expected.caption) + "\"");
+        Append(&all, "caption \"" + Printable(actual.caption) + "\", expected \"" + Printable(expected.caption) + "\"");
     if (actual.cx != expected.cx || actual.cy != expected.cy) {
         std::snprintf(buffer, sizeof buffer, "size %d x %d, expected %d x %d", actual.cx, actual.cy, expected.cx,
                       expected.cy);
@@ -346,8 +306,8 @@ std::string CompareDialogLayout(const DialogLayout& actual, const ExpectedDialog
     if (!actual.hasFont)
         Append(&all, "no font (DS_SETFONT not set)");
     else if (actual.fontName != expected.fontName || actual.fontPointSize != expected.fontPointSize)
-        Append(&all, "font \"" + LayoutText(actual.fontName) + "\" " + std::to_string(actual.fontPointSize) +
-                         " pt, expected \"" + LayoutText(expected.fontName) + "\" " +
+        Append(&all, "font \"" + Printable(actual.fontName) + "\" " + std::to_string(actual.fontPointSize) +
+                         " pt, expected \"" + Printable(expected.fontName) + "\" " +
                          std::to_string(expected.fontPointSize) + " pt");
     if ((actual.style & expected.styleMask) != expected.styleValue) {
         std::snprintf(buffer, sizeof buffer, "style 0x%08lX (masked 0x%08lX), expected 0x%08lX under mask 0x%08lX",
@@ -367,9 +327,9 @@ std::string CompareDialogLayout(const DialogLayout& actual, const ExpectedDialog
         std::string where = "control " + std::to_string(i) + " (id " + std::to_string(e.id) + "): ";
         if (a.id != e.id) Append(&all, where + "id " + std::to_string(a.id));
         if (a.className != e.className)
-            Append(&all, where + "class \"" + LayoutText(a.className) + "\", expected \"" + e.className + "\"");
+            Append(&all, where + "class \"" + Printable(a.className) + "\", expected \"" + e.className + "\"");
         if (a.text != e.text)
-            Append(&all, where + "text \"" + LayoutText(a.text) + "\", expected \"" + LayoutText(e.text) + "\"");
+            Append(&all, where + "text \"" + Printable(a.text) + "\", expected \"" + Printable(e.text) + "\"");
         if (a.x != e.x || a.y != e.y || a.cx != e.cx || a.cy != e.cy) {
             std::snprintf(buffer, sizeof buffer, "at %d, %d, %d x %d, expected %d, %d, %d x %d", a.x, a.y, a.cx, a.cy,
                           e.x, e.y, e.cx, e.cy);
@@ -386,8 +346,17 @@ std::string CompareDialogLayout(const DialogLayout& actual, const ExpectedDialog
         Append(&all, "missing control " + std::to_string(i) + " (id " + std::to_string(expected.controls[i].id) + ")");
     for (std::size_t i = n; i < actual.controls.size(); ++i)
         Append(&all, "extra control " + std::to_string(i) + " (id " + std::to_string(actual.controls[i].id) + ", \"" +
-                         LayoutText(actual.controls[i].text) + "\")");
+                         Printable(actual.controls[i].text) + "\")");
     return all;
+}
+
+DialogLayout ExpectDialogLayout(const std::string& modulePath, int id, const ExpectedDialog& expected) {
+    DialogLayout dialog;
+    std::string error;
+    REQUIRE_MSG(LoadDialogLayout(modulePath, id, &dialog, &error), "dialog %d: %s", id, error.c_str());
+    const std::string differences = CompareDialogLayout(dialog, expected);
+    CHECK_MSG(differences.empty(), "dialog %d of %s differs: %s", id, modulePath.c_str(), differences.c_str());
+    return dialog;
 }
 
 std::string CompareMenuLayout(const MenuLayout& actual, const std::vector<ExpectedMenuItem>& expected) {

@@ -21,22 +21,15 @@ struct DialogControl {
     bool textIsOrdinal = false;
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
     DWORD style = 0;
-    DWORD exStyle = 0;
 };
 
+// A dialog template (plain or DLGTEMPLATEEX), as far as the tests compare it.
 struct DialogLayout {
-    bool extended = false;  // DLGTEMPLATEEX
     DWORD style = 0;
-    DWORD exStyle = 0;
     int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
-    std::string menu;                   // "" for none, "#<number>" for an ordinal
-    std::string windowClass;            // "" for the standard dialog class
     std::string caption;
-    bool hasFont = false;               // DS_SETFONT (or DS_SHELLFONT)
+    bool hasFont = false;  // DS_SETFONT (or DS_SHELLFONT)
     int fontPointSize = 0;
-    int fontWeight = 0;                 // DLGTEMPLATEEX only
-    bool fontItalic = false;            // DLGTEMPLATEEX only
-    int fontCharset = 0;                // DLGTEMPLATEEX only
     std::string fontName;
     std::vector<DialogControl> controls;
 };
@@ -62,10 +55,6 @@ struct MenuLayout {
 bool LoadDialogLayout(const std::string& modulePath, int dialogId, DialogLayout* out,
                       std::string* error = nullptr);
 bool LoadMenuLayout(const std::string& modulePath, int menuId, MenuLayout* out, std::string* error = nullptr);
-
-// Parsers of the raw templates, for callers that hold the bytes already.
-bool ParseDialogTemplate(const unsigned char* data, std::size_t size, DialogLayout* out, std::string* error);
-bool ParseMenuTemplate(const unsigned char* data, std::size_t size, MenuLayout* out, std::string* error);
 
 // ---------------------------------------------------------------- comparing
 
@@ -94,6 +83,11 @@ struct ExpectedDialog {
 // Every difference between the layout and the table, one per "; "-separated
 // part, or "" when they agree. Controls are matched by position in the template.
 std::string CompareDialogLayout(const DialogLayout& actual, const ExpectedDialog& expected);
+
+// Dialog `id` of the module checked against the table: one failure naming every
+// difference; the running test stops when the dialog cannot be read. The layout
+// comes back for further checks.
+DialogLayout ExpectDialogLayout(const std::string& modulePath, int id, const ExpectedDialog& expected);
 
 // One row of a menu table, in the order the items appear, walking each pop-up's
 // items right after it. depth 0 is the template's top level.

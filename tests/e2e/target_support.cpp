@@ -28,27 +28,6 @@ std::string PeltoSystemFolder() {
     return path;
 }
 
-namespace {
-
-struct FindData {
-    DWORD pid;
-    const std::string* title;
-    HWND found;
-};
-
-BOOL CALLBACK FindTitled(HWND w, LPARAM lParam) {
-    FindData* d = reinterpret_cast<FindData*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(w, &pid);
-    if (pid == d->pid && WindowText(w) == *d->title) {
-        d->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 TargetProcess::~TargetProcess() {
     if (process_) {
         if (Running()) {
@@ -93,9 +72,9 @@ bool TargetProcess::StartProgram(const std::string& exePath, const std::string& 
 bool TargetProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 HWND TargetProcess::FindWindowTitled(const std::string& title) const {
-    FindData d = {pid_, &title, nullptr};
-    EnumWindows(FindTitled, reinterpret_cast<LPARAM>(&d));
-    return d.found;
+    for (HWND w : TopLevelWindowsOf(pid_, nullptr))
+        if (WindowText(w) == title) return w;
+    return nullptr;
 }
 
 std::string ExpectedProgramPath(const std::string& exePath) {
@@ -152,6 +131,18 @@ bool TypeKeysOnWindowTitled(const std::string& title, const std::string& keys) {
                    keys);
 }
 
+namespace {
+
+INPUT KeyInput(WORD vk, DWORD flags) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = flags;
+    return in;
+}
+
+}  // namespace
+
 void ReleaseModifierKeys() {
     // In X first: Wine takes the key state from X again when a window of it
     // gets the focus.
@@ -159,11 +150,7 @@ void ReleaseModifierKeys() {
     for (WORD key : {VK_CONTROL, VK_SHIFT, VK_MENU, VK_LCONTROL, VK_RCONTROL, VK_LSHIFT, VK_RSHIFT, VK_LMENU,
                      VK_RMENU}) {
         if (!(GetAsyncKeyState(key) & 0x8000)) continue;
-        INPUT up;
-        ZeroMemory(&up, sizeof up);
-        up.type = INPUT_KEYBOARD;
-        up.ki.wVk = key;
-        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        INPUT up = KeyInput(key, KEYEVENTF_KEYUP);
         SendInput(1, &up, sizeof up);
     }
 }
@@ -334,12 +321,7 @@ bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
     if (GetForegroundWindow() != window) SetForegroundWindow(window);
     if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
     for (WORD key : keys) {
-        INPUT input[2];
-        ZeroMemory(input, sizeof input);
-        input[0].type = INPUT_KEYBOARD;
-        input[0].ki.wVk = key;
-        input[1] = input[0];
-        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        INPUT input[2] = {KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)};
         if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
         // The window's thread has taken the key before the next one comes.
         WaitForWindowIdle(window);
@@ -408,43 +390,23 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     return found;
 }
 
-namespace {
-
-const char* const kTrayWindowClasses[] = {"__winex11_standalone_tray", "Shell_TrayWnd"};
-
-BOOL CALLBACK CollectTrayIcon(HWND w, LPARAM lParam) {
-    if (IsWindowVisible(w) && ClassNameOf(w).find("tray_icon") != std::string::npos)
-        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(w);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectTrayWindow(HWND w, LPARAM lParam) {
-    std::string name = ClassNameOf(w);
-    for (const char* tray : kTrayWindowClasses)
-        if (name == tray) EnumChildWindows(w, CollectTrayIcon, lParam);
-    return TRUE;
-}
-
-}  // namespace
-
 std::vector<HWND> TrayIconWindows() {
     std::vector<HWND> icons;
-    EnumWindows(CollectTrayWindow, reinterpret_cast<LPARAM>(&icons));
+    for (HWND tray : TopLevelWindows()) {
+        const std::string name = ClassNameOf(tray);
+        if (name != "__winex11_standalone_tray" && name != "Shell_TrayWnd") continue;
+        for (HWND w : ChildWindowsOf(tray))
+            if (IsWindowVisible(w) && ClassNameOf(w).find("tray_icon") != std::string::npos) icons.push_back(w);
+    }
     return icons;
 }
 
 HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&] {
-        for (HWND icon : TrayIconWindows()) {
-            bool old = false;
-            for (HWND b : before) old = old || b == icon;
-            if (!old) {
-                found = icon;
-                return true;
-            }
-        }
-        return false;
+        for (HWND icon : TrayIconWindows())
+            if (std::find(before.begin(), before.end(), icon) == before.end()) found = icon;
+        return found != nullptr;
     });
     return found;
 }
@@ -607,22 +569,10 @@ bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths) {
     return RunUnixAndWait(command);
 }
 
-namespace {
-
-BOOL CALLBACK FindNameEdit(HWND w, LPARAM lParam) {
-    if (ClassNameOf(w) == "Edit" && IsWindowVisible(w) && !(GetWindowLongPtrA(w, GWL_STYLE) & ES_READONLY)) {
-        *reinterpret_cast<HWND*>(lParam) = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND FileNameEdit(HWND dialog) {
-    HWND edit = nullptr;
-    EnumChildWindows(dialog, FindNameEdit, reinterpret_cast<LPARAM>(&edit));
-    return edit;
+    for (HWND w : ChildWindowsOf(dialog))
+        if (ClassNameOf(w) == "Edit" && IsWindowVisible(w) && !(GetWindowLongPtrA(w, GWL_STYLE) & ES_READONLY)) return w;
+    return nullptr;
 }
 
 HWND WaitForOpenDialog(DWORD pid, HWND except, HWND owner) {
@@ -653,19 +603,8 @@ bool BringToForeground(HWND window, DWORD timeoutMs) {
 
 bool PressKeys(std::initializer_list<WORD> chord) {
     std::vector<INPUT> inputs;
-    for (WORD vk : chord) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = vk;
-        inputs.push_back(in);
-    }
-    for (auto it = chord.end(); it != chord.begin();) {
-        INPUT in = {};
-        in.type = INPUT_KEYBOARD;
-        in.ki.wVk = *--it;
-        in.ki.dwFlags = KEYEVENTF_KEYUP;
-        inputs.push_back(in);
-    }
+    for (WORD vk : chord) inputs.push_back(KeyInput(vk, 0));
+    for (auto it = chord.end(); it != chord.begin();) inputs.push_back(KeyInput(*--it, KEYEVENTF_KEYUP));
     UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
     // The foreground window's thread has taken the chord. With none in front
     // (a hidden window's activation passes on to nothing under Wine) there is
