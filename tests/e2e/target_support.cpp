@@ -318,9 +318,19 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
 }
 
 bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
-    if (GetForegroundWindow() != window) SetForegroundWindow(window);
-    if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
-    for (WORD key : keys) {
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        const WORD key = keys[i];
+        // Each key goes to the window in front when it is pressed. Wine may hand
+        // the foreground on as it follows the X focus after an earlier click: the
+        // window is brought back first (and the log says so), as a user clicks
+        // back into it.
+        if (GetForegroundWindow() != window) {
+            if (i > 0)
+                std::printf("  before key 0x%02X \"%s\" was in front, not \"%s\"\n", key,
+                            WindowText(GetForegroundWindow()).c_str(), WindowText(window).c_str());
+            SetForegroundWindow(window);
+        }
+        if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
         INPUT input[2] = {KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)};
         if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
         // The window's thread has taken the key before the next one comes.
