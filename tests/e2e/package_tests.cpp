@@ -22,8 +22,6 @@ constexpr WORD kManifestType = 24;  // RT_MANIFEST
 constexpr WORD kJapanese = 0x0411;
 constexpr WORD kCodePage932 = 932;
 
-// ---------------------------------------------------------------- version information
-
 struct Binary {
     const char* relative;     // in the installation
     const char* fileName;     // OriginalFilename
@@ -127,8 +125,6 @@ TEST(Package, Package_EveryBinaryCarriesItsVersionInformation) {
     CHECK_EQ_STR(AboutVersionLine(), "Quorval Pelto ver " + fileVersion);
 }
 
-// ---------------------------------------------------------------- manifest
-
 // ACTCTXA as Windows XP declares it; the driver is built against the Windows
 // 2000 headers, which lack it.
 struct ActivationContextRequest {
@@ -143,18 +139,6 @@ struct ActivationContextRequest {
     HMODULE hModule;
 };
 constexpr DWORD kActCtxResourceNameValid = 0x008;
-
-std::string ManifestOf(const std::string& modulePath, std::string* error) {
-    DataModule module(modulePath);
-    if (!module.get()) {
-        *error = Format("cannot load %s as data (error %lu)", modulePath.c_str(),
-                        static_cast<unsigned long>(GetLastError()));
-        return "";
-    }
-    std::string text = module.Resource(MAKEINTRESOURCEA(kManifestType), MAKEINTRESOURCEA(kManifestId));
-    if (text.empty()) *error = "no resource of type RT_MANIFEST with id 1";
-    return text;
-}
 
 // Whether the system accepts the program's manifest: an activation context made
 // from it (as the loader makes one when the program starts).
@@ -187,9 +171,14 @@ bool Holds(const std::string& text, const char* part) { return text.find(part) !
 
 TEST(Package, Package_PeltoCarriesItsManifest) {
     const std::string pelto = JoinPath(StagedInstall(), "Pelto.exe");
-    std::string error;
-    const std::string manifest = ManifestOf(pelto, &error);
-    REQUIRE_MSG(!manifest.empty(), "Pelto.exe: %s", error.c_str());
+    std::string manifest;
+    {
+        DataModule module(pelto);
+        REQUIRE_MSG(module.get(), "cannot load Pelto.exe as data (error %lu)",
+                    static_cast<unsigned long>(GetLastError()));
+        manifest = module.Resource(MAKEINTRESOURCEA(kManifestType), MAKEINTRESOURCEA(kManifestId));
+    }
+    REQUIRE_MSG(!manifest.empty(), "Pelto.exe: no resource of type RT_MANIFEST with id 1");
     const char* const parts[] = {
         // its own identity, with the build's version
         "name=\"Quorval.Pelto\" version=\"0.10.0.0\"",
@@ -222,8 +211,6 @@ TEST(Package, Package_PeltoCarriesItsManifest) {
     CHECK_MSG(!SystemAcceptsManifest(JoinPath(StagedInstall(), "plugins\\Tachel.ppi"), &why),
               "an activation context came from a library without a manifest");
 }
-
-// ---------------------------------------------------------------- the guide
 
 // The whole text as UTF-16, or "" when it is not valid code page 932.
 std::wstring FromCp932(const std::string& bytes) {
@@ -316,13 +303,14 @@ TEST(Package, Package_GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
                   Printable(topic).c_str());
 }
 
-// ---------------------------------------------------------------- sample skins
-
 constexpr int kBrowse = 1007, kOk = 1001, kSkinFile = 1006, kBitmap = 1008, kAuthor = 1009, kSize = 1010;
 const char kSettingsCaption[] = "■　Peltoの設定";
 const COLORREF kTargetColour = RGB(40, 90, 160);  // PeltoTarget.exe's window
 
-void CheckSkinShape(HWND skin, const Image& bitmap) {
+// The skin window is shaped like bitmap; on a target started at area, it goes
+// to `at` and shows the bitmap's pixels there, the target where it is cut away.
+void CheckSkinOnTarget(HWND skin, const Image& bitmap, TargetProcess& target, const char* title, const RECT& area,
+                       POINT at) {
     const RECT r = WindowRect(skin);
     CHECK_MSG(r.right - r.left == bitmap.width && r.bottom - r.top == bitmap.height,
               "the skin window is %s, the bitmap %d x %d", RectText(r).c_str(), bitmap.width, bitmap.height);
@@ -334,23 +322,16 @@ void CheckSkinShape(HWND skin, const Image& bitmap) {
               DescribeRegionDifference(actual, expected).c_str());
     DeleteObject(expected);
     DeleteObject(actual);
-}
-
-// The skin's pixels where the target lies below it, and the target where the
-// bitmap is cut away.
-void CheckSkinOnTarget(const Image& bitmap, POINT origin) {
+    REQUIRE_MSG(StartPopupTarget(target, title, area), "no target window");
+    CHECK_MSG(WaitForWindowAt(skin, at.x, at.y), "the skin window is at %s, not at the target's corner",
+              RectText(WindowRect(skin)).c_str());
     // With no window manager, X keeps the activated target above the topmost
     // skin window that Wine keeps above it: put X's stacking back in Wine's order.
     REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
     std::string detail;
     int mismatches = 0;
-    WaitUntil(
-        5000,
-        [&] {
-            mismatches = CompareScreenWithSkin(bitmap, origin, kTargetColour, &detail);
-            return mismatches == 0;
-        },
-        50);
+    auto shown = [&] { return (mismatches = CompareScreenWithSkin(bitmap, at, kTargetColour, &detail)) == 0; };
+    WaitUntil(5000, shown, 50);
     CHECK_MSG(mismatches == 0, "the screen does not show the skin over the target: %s", detail.c_str());
 }
 
@@ -390,25 +371,16 @@ TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     std::string setting;
     CHECK_MSG(ReadFileBytes(s.folder.File("setting"), &setting) && setting == "500 0 sakura.skn",
               "setting holds \"%s\"", Printable(setting).c_str());
-    DWORD restartedPid = 0;
-    WaitUntil(20000, [&] {
-        std::vector<DWORD> others = OtherPeltoProcesses(s.pelto.pid());
-        if (!others.empty()) restartedPid = others.front();
-        return restartedPid != 0;
-    });
+    std::vector<DWORD> others;
+    WaitUntil(20000, [&] { return !(others = OtherPeltoProcesses(s.pelto.pid())).empty(); });
     PeltoProcess restarted;
-    REQUIRE_MSG(restartedPid && restarted.Adopt(restartedPid), "no Pelto came back after OK");
+    REQUIRE_MSG(!others.empty() && restarted.Adopt(others.front()), "no Pelto came back after OK");
     HWND skin = restarted.WaitForSkinWindow(20000, false);
     REQUIRE_MSG(skin != nullptr, "the new Pelto shows no skin window: %s", restarted.Describe().c_str());
-    CheckSkinShape(skin, bitmap);
-
     // On a target 400 x 300 at (300, 300) the blossom sits inside its
     // bottom-right corner: sakura.skn says corner 3, offsets (-56, -56).
     TargetProcess target;
-    REQUIRE_MSG(StartPopupTarget(target, "Sakura Target", {300, 300, 700, 600}), "no target window");
-    CHECK_MSG(WaitForWindowAt(skin, 700 - 56, 600 - 56), "the skin window is at %s, not at the target's corner",
-              RectText(WindowRect(skin)).c_str());
-    CheckSkinOnTarget(bitmap, POINT{700 - 56, 600 - 56});
+    CheckSkinOnTarget(skin, bitmap, target, "Sakura Target", {300, 300, 700, 600}, POINT{700 - 56, 600 - 56});
     CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
 }
 
@@ -425,13 +397,9 @@ TEST(Package, Package_ReadmeMintExampleIsShippedAndLoads) {
               bitmap.width, bitmap.height);
     REQUIRE_MSG(s.folder.WriteSetting("500 0 mint.skn"), "cannot write setting");
     s.Start();
-    CheckSkinShape(s.skin, bitmap);
     // A wide target: top-right corner, 265 left of its right edge, 4 below its top.
     TargetProcess target;
-    REQUIRE_MSG(StartPopupTarget(target, "Mint Target", {300, 300, 900, 600}), "no target window");
-    CHECK_MSG(WaitForWindowAt(s.skin, 900 - 265, 300 + 4), "the skin window is at %s, not at the target's corner",
-              RectText(WindowRect(s.skin)).c_str());
-    CheckSkinOnTarget(bitmap, POINT{900 - 265, 300 + 4});
+    CheckSkinOnTarget(s.skin, bitmap, target, "Mint Target", {300, 300, 900, 600}, POINT{900 - 265, 300 + 4});
 }
 
 }  // namespace

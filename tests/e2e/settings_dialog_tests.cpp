@@ -17,46 +17,56 @@ using namespace e2e;
 const char kSettingsCaption[] = "■　Peltoの設定";
 const char kUnexpectedError[] = "予期せぬエラーが発生しました。";
 
-enum : int {
-    kOk = 1001,
-    kInterval = 1005,
-    kSkinFile = 1006,
-    kBrowse = 1007,
-    kBitmap = 1008,
-    kAuthor = 1009,
-    kSize = 1010,
-    kCancel = 1012,
-    kFollowing = 1031
-};
-
-COLORREF MintPixel(int x, int) { return RGB(40, 160 + x, 120); }
-COLORREF OtherPixel(int, int y) { return RGB(200, 60 + y * 4, 30); }
+constexpr int kOk = 1001, kInterval = 1005, kSkinFile = 1006, kBrowse = 1007, kBitmap = 1008, kAuthor = 1009,
+              kSize = 1010, kCancel = 1012, kFollowing = 1031;
 
 // skin\mint.skn (64 x 32, "Tester") and skin\other.skn (40 x 20, top-left corner
 // with offsets 10, 20, "Other") beside the default skin.
 bool WriteTwoSkins(const InstallFolder& f) {
     return f.WriteSkinDefinition("mint.skn", "mint.bmp 2 -80 4 -70 -18 Tester") &&
-           f.WriteSkinBitmap("mint.bmp", 64, 32, MintPixel) &&
+           f.WriteSkinBitmap("mint.bmp", 64, 32, [](int x, int) { return RGB(40, 160 + x, 120); }) &&
            f.WriteSkinDefinition("other.skn", "other.bmp 1 10 20 10 20 Other") &&
-           f.WriteSkinBitmap("other.bmp", 40, 20, OtherPixel);
+           f.WriteSkinBitmap("other.bmp", 40, 20, [](int, int y) { return RGB(200, 60 + y * 4, 30); });
+}
+
+// The two skins, the setting "500 0 mint.skn", and a folder named folder.
+bool WriteMintWithFolder(const InstallFolder& f, const char* folder) {
+    return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") && CreateDirectoryA(f.File(folder).c_str(), nullptr);
 }
 
 std::string Setting(const InstallFolder& f) {
     std::string bytes;
-    if (!ReadFileBytes(f.File("setting"), &bytes)) return "(no file)";
-    return bytes;
+    return ReadFileBytes(f.File("setting"), &bytes) ? bytes : "(no file)";
 }
 
-// Starts Pelto after prepare has written its files.
-HWND OpenSettings(PeltoSession& s) {
-    return s.OpenDialog(40039, kSettingsCaption);
+HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(40039, kSettingsCaption); }
+
+// What each field (by control id) of the dialog reads.
+void CheckFields(HWND dialog, std::initializer_list<std::pair<int, const char*>> fields) {
+    for (const auto& f : fields)
+        CHECK_MSG(ControlText(dialog, f.first) == f.second, "field %d reads \"%s\", expected \"%s\"", f.first,
+                  Printable(ControlText(dialog, f.first)).c_str(), Printable(f.second).c_str());
 }
 
 bool Closed(HWND dialog) {
     return WaitUntil(5000, [&] { return !IsWindow(dialog); });
 }
 
-// Browses to path in the open-file dialog of the settings dialog.
+// Opens the dialog, sets field id to text and presses OK; the dialog comes back.
+HWND SetAndPressOk(PeltoSession& s, int id, const char* text) {
+    HWND dialog = OpenSettings(s);
+    SetControlText(dialog, id, text);
+    ClickDialogButton(dialog, kOk);
+    return dialog;
+}
+
+// Presses OK or cancel: the dialog ends, the setting file holds saved.
+void EndWith(const PeltoSession& s, HWND dialog, int button, const char* saved) {
+    ClickDialogButton(dialog, button);
+    REQUIRE_MSG(Closed(dialog), "%s did not end the dialog", button == kOk ? "OK" : "cancel");
+    CHECK_EQ_STR(Setting(s.folder), saved);
+}
+
 void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
     ClickDialogButton(settings, kBrowse);
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), settings, settings);
@@ -64,22 +74,38 @@ void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
     REQUIRE_MSG(ChooseInOpenDialog(chooser, path), "the open-file dialog stayed open");
 }
 
-// The one other Pelto process that a restart started, adopted for clean-up.
-HWND WaitForRestartedPelto(const PeltoSession& s, PeltoProcess& restarted) {
-    DWORD pid = 0;
-    WaitUntil(20000, [&] {
-        std::vector<DWORD> others = OtherPeltoProcesses(s.pelto.pid());
-        if (others.empty()) return false;
-        pid = others.front();
-        return true;
-    });
-    if (!pid || !restarted.Adopt(pid)) return nullptr;
-    return restarted.WaitForSkinWindow(20000, false);
-}
-
 bool SkinSizeIs(HWND skin, int width, int height) {
     RECT r = WindowRect(skin);
     return r.right - r.left == width && r.bottom - r.top == height;
+}
+
+// The one other Pelto process that a restart started, adopted: it shows a width
+// x height skin (what: which one), the old Pelto has ended, the setting file
+// holds setting; then it is closed. strict: the old one ended with code 0, and
+// the new one answers and shows no message box.
+void CheckRestartedPelto(const PeltoSession& s, const char* setting, int width, int height, const char* what,
+                         bool strict) {
+    DWORD pid = 0;
+    WaitUntil(20000, [&] {
+        std::vector<DWORD> others = OtherPeltoProcesses(s.pelto.pid());
+        if (!others.empty()) pid = others.front();
+        return pid != 0;
+    });
+    PeltoProcess restarted;
+    HWND skin = pid && restarted.Adopt(pid) ? restarted.WaitForSkinWindow(20000, false) : nullptr;
+    REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
+    if (strict)
+        CHECK_MSG(s.pelto.EndsWithCode0(), "the old Pelto: %s", s.pelto.Describe().c_str());
+    else
+        CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
+    CHECK_EQ_STR(Setting(s.folder), setting);
+    CHECK_MSG(SkinSizeIs(skin, width, height), "the new Pelto shows %s, not %s", RectText(WindowRect(skin)).c_str(),
+              what);
+    if (strict) {
+        CHECK_MSG(WaitForPeltoIdle(restarted), "the new Pelto: %s", restarted.Describe().c_str());
+        CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
+    }
+    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
 }
 
 TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
@@ -92,12 +118,8 @@ TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem)
     });
     HWND dialog = OpenSettings(s);
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
-    CHECK_EQ_STR(ControlText(dialog, kInterval), "700");
-    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "mint.skn");
-    CHECK_EQ_STR(ControlText(dialog, kBitmap), "mint.bmp");
-    CHECK_EQ_STR(ControlText(dialog, kSize), "64 x 32");
-    CHECK_EQ_STR(ControlText(dialog, kAuthor), "Tester");
-    CHECK_EQ_STR(ControlText(dialog, kFollowing), "ON");
+    CheckFields(dialog, {{kInterval, "700"}, {kSkinFile, "mint.skn"}, {kBitmap, "mint.bmp"}});
+    CheckFields(dialog, {{kSize, "64 x 32"}, {kAuthor, "Tester"}, {kFollowing, "ON"}});
     for (int id : {kBitmap, kSize, kAuthor})
         CHECK_MSG(GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY, "field %d is not read-only", id);
     CHECK_MSG(!(GetWindowLongPtrA(GetDlgItem(dialog, kSkinFile), GWL_STYLE) & ES_READONLY),
@@ -169,12 +191,9 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
                   RectText(WindowRect(s.skin)).c_str());
     }
     HWND dialog = OpenSettings(s);
-    CHECK_EQ_STR(ControlText(dialog, kInterval), "60000");
-    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "デフォルト");
+    CheckFields(dialog, {{kInterval, "60000"}, {kSkinFile, "デフォルト"}});
     SetControlText(dialog, kInterval, "2s");
-    ClickDialogButton(dialog, kOk);
-    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "2 0 デフォルト");
+    EndWith(s, dialog, kOk, "2 0 デフォルト");
 
     TargetProcess second;
     REQUIRE_MSG(StartPopupTarget(second, "Second Target", {100, 50, 700, 500}), "no target");
@@ -188,9 +207,7 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
     dialog = OpenSettings(s);
     CHECK_EQ_STR(ControlText(dialog, kInterval), "2");
     SetControlText(dialog, kInterval, "abc");
-    ClickDialogButton(dialog, kOk);
-    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "0 0 デフォルト");
+    EndWith(s, dialog, kOk, "0 0 デフォルト");
     CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "the program restarted: %s",
               s.pelto.Describe().c_str());
 }
@@ -214,8 +231,7 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(PointerAt(kParkX, kParkY), "the pointer glided with FollowingMouse off: (%ld, %ld)", CursorPos().x, CursorPos().y);
     }
-    const char* expected[] = {"ON", "OFF", "ON"};
-    for (const char* text : expected) {
+    for (const char* text : {"ON", "OFF", "ON"}) {
         ClickDialogButton(dialog, kFollowing);
         CHECK_MSG(WaitUntil(3000, [&] { return WindowText(button) == text; }), "the button reads \"%s\", expected %s",
                   WindowText(button).c_str(), text);
@@ -227,9 +243,7 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
               "no glide with FollowingMouse on again: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
 
     // Cancel keeps the change in force and saves nothing.
-    ClickDialogButton(dialog, kCancel);
-    REQUIRE_MSG(Closed(dialog), "cancel did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "200 1 mint.skn");
+    EndWith(s, dialog, kCancel, "200 1 mint.skn");
     dialog = OpenSettings(s);
     CHECK_EQ_STR(ControlText(dialog, kFollowing), "ON");
     ClickDialogButton(dialog, kCancel);
@@ -239,18 +253,14 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
 TEST(SettingsDialog, Settings_TypedNameIsSavedButNotLoaded) {
     PeltoSession s("settingstyped");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
-    HWND dialog = OpenSettings(s);
-    SetControlText(dialog, kSkinFile, "other.skn");
-    ClickDialogButton(dialog, kOk);
+    HWND dialog = SetAndPressOk(s, kSkinFile, "other.skn");
     REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), "500 0 other.skn");
     CHECK_MSG(WaitForPeltoIdle(s.pelto), "after OK: %s", s.pelto.Describe().c_str());
     CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "a typed name restarted Pelto: %s",
               s.pelto.Describe().c_str());
     dialog = OpenSettings(s);  // the loaded skin is still the old one
-    CHECK_EQ_STR(ControlText(dialog, kBitmap), "mint.bmp");
-    CHECK_EQ_STR(ControlText(dialog, kSize), "64 x 32");
-    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "other.skn");
+    CheckFields(dialog, {{kBitmap, "mint.bmp"}, {kSize, "64 x 32"}, {kSkinFile, "other.skn"}});
     ClickDialogButton(dialog, kCancel);
     CHECK(Closed(dialog));
 }
@@ -259,19 +269,8 @@ TEST(SettingsDialog, Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSk
     PeltoSession s("settingsclear");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
     REQUIRE_MSG(SkinSizeIs(s.skin, 64, 32), "the mint skin is not shown");
-    HWND dialog = OpenSettings(s);
-    SetControlText(dialog, kSkinFile, "");
-    ClickDialogButton(dialog, kOk);
-    PeltoProcess restarted;
-    HWND skin = WaitForRestartedPelto(s, restarted);
-    REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
-    CHECK_MSG(s.pelto.EndsWithCode0(), "the old Pelto: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");
-    CHECK_MSG(SkinSizeIs(skin, 200, 18), "the new Pelto shows %s, not the default skin",
-              RectText(WindowRect(skin)).c_str());
-    CHECK_MSG(WaitForPeltoIdle(restarted), "the new Pelto: %s", restarted.Describe().c_str());
-    CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
-    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+    SetAndPressOk(s, kSkinFile, "");
+    CheckRestartedPelto(s, "500 0 nothing", 200, 18, "the default skin", true);
 }
 
 TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
@@ -279,20 +278,10 @@ TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
     s.Start(WriteTwoSkins);
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
-    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "other.skn");
-    CHECK_EQ_STR(ControlText(dialog, kBitmap), "other.bmp");
-    CHECK_EQ_STR(ControlText(dialog, kSize), "40 x 20");
-    CHECK_EQ_STR(ControlText(dialog, kAuthor), "Other");
+    CheckFields(dialog, {{kSkinFile, "other.skn"}, {kBitmap, "other.bmp"}, {kSize, "40 x 20"}, {kAuthor, "Other"}});
     CHECK_EQ_STR(Setting(s.folder), "(no file)");  // nothing saved before OK
     ClickDialogButton(dialog, kOk);
-    PeltoProcess restarted;
-    HWND skin = WaitForRestartedPelto(s, restarted);
-    REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
-    CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Setting(s.folder), "500 0 other.skn");
-    CHECK_MSG(SkinSizeIs(skin, 40, 20), "the new Pelto shows %s, not the browsed skin",
-              RectText(WindowRect(skin)).c_str());
-    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+    CheckRestartedPelto(s, "500 0 other.skn", 40, 20, "the browsed skin", false);
 }
 
 TEST(SettingsDialog, Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOffsets) {
@@ -302,18 +291,15 @@ TEST(SettingsDialog, Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOff
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
     CHECK_EQ_STR(ControlText(dialog, kSize), "40 x 20");
-    ClickDialogButton(dialog, kCancel);
-    REQUIRE_MSG(Closed(dialog), "cancel did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "300 0 nothing");
+    EndWith(s, dialog, kCancel, "300 0 nothing");
 
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450}), "no target");
     CHECK_MSG(WaitForWindowAt(s.skin, 210, 170), "skin at %s, expected the new skin's (210, 170)",
               RectText(WindowRect(s.skin)).c_str());
     int type = 0;
-    HRGN region = CopyWindowRegion(s.skin, &type);
     RECT box = {0, 0, 0, 0};
-    if (region) {
+    if (HRGN region = CopyWindowRegion(s.skin, &type)) {
         GetRgnBox(region, &box);
         DeleteObject(region);
     }
@@ -338,9 +324,7 @@ TEST(SettingsDialog, Settings_DefinitionFromAnotherFolderEndsTheProgram) {
 // Opens the dialog, sets the interval to 800 and presses OK; returns the error
 // message box, or null when the save went through.
 HWND SaveWithInterval800(PeltoSession& s) {
-    HWND dialog = OpenSettings(s);
-    SetControlText(dialog, kInterval, "800");
-    ClickDialogButton(dialog, kOk);
+    HWND dialog = SetAndPressOk(s, kInterval, "800");
     HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError, 3000);
     if (box) {
         MessageBoxContent c = ReadMessageBox(box);
@@ -361,10 +345,7 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
     {
         // The new copy cannot be created: a folder holds its name.
         PeltoSession s("settingsnosave");
-        s.Start([](const InstallFolder& f) {
-            return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
-                   CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
-        });
+        s.Start([](const InstallFolder& f) { return WriteMintWithFolder(f, "setting.tmp"); });
         HWND box = SaveWithInterval800(s);
         REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
         CheckFailedSaveEnds(s, box);
@@ -374,9 +355,7 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
         // which moves the old file aside to that name.
         PeltoSession s("settingsaside");
         s.Start([](const InstallFolder& f) {
-            return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
-                   CreateDirectoryA(f.File("setting.old").c_str(), nullptr) &&
-                   WriteFileBytes(f.File("setting.old\\keep"), "x");
+            return WriteMintWithFolder(f, "setting.old") && WriteFileBytes(f.File("setting.old\\keep"), "x");
         });
         HWND box = SaveWithInterval800(s);
         if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
@@ -393,25 +372,13 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
 
 TEST(SettingsDialog, Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
     PeltoSession s("settingsnosaverestart");
-    s.Start([](const InstallFolder& f) {
-        return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
-               CreateDirectoryA(f.File("setting.tmp").c_str(), nullptr);
-    });
-    HWND dialog = OpenSettings(s);
-    SetControlText(dialog, kSkinFile, "");
-    ClickDialogButton(dialog, kOk);
+    s.Start([](const InstallFolder& f) { return WriteMintWithFolder(f, "setting.tmp"); });
+    SetAndPressOk(s, kSkinFile, "");
     HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
     REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
     CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "the new instance started before the message was read");
     CHECK(DismissMessageBox(box, IDOK));
-    PeltoProcess restarted;
-    HWND skin = WaitForRestartedPelto(s, restarted);
-    REQUIRE_MSG(skin != nullptr, "no new Pelto after the failed save");
-    CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Setting(s.folder), "500 0 mint.skn");
-    CHECK_MSG(SkinSizeIs(skin, 64, 32), "the new Pelto does not show the skin of the old setting: %s",
-              RectText(WindowRect(skin)).c_str());
-    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+    CheckRestartedPelto(s, "500 0 mint.skn", 64, 32, "the skin of the old setting", false);
 }
 
 TEST(SettingsDialog, Settings_RestartThatCannotStartSaysSoAndStillEnds) {
@@ -420,9 +387,7 @@ TEST(SettingsDialog, Settings_RestartThatCannotStartSaysSoAndStillEnds) {
     // The program file goes away while it runs: the restart finds nothing to start.
     REQUIRE_MSG(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str()),
                 "cannot move Pelto.exe aside");
-    HWND dialog = OpenSettings(s);
-    SetControlText(dialog, kSkinFile, "");
-    ClickDialogButton(dialog, kOk);
+    HWND dialog = SetAndPressOk(s, kSkinFile, "");
     HWND box = ExpectBox(s.pelto, {"起動に失敗しました。", "Pelto", dialog});
     CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
     CHECK(DismissMessageBox(box, IDOK));

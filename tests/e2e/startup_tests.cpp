@@ -19,28 +19,25 @@ const RECT kBackdropArea = {0, 0, 320, 120};
 
 const char kMissingFilesText[] = "あるはずのファイルがありません。\nもう一度インストールし直してください。";
 
-const char* const kHotkeyFailureTexts[8] = {
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：ランチャ一覧表示",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：プラグイン一覧表示",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：メインメニュー表示",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：寄生のON / OFF",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊤",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊦",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊧",
-    "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊨",
-};
+// A second copy's message for a hotkey it cannot take: this line, then the hotkey's purpose.
+const char kHotkeyFailure[] = "ホットキーの設定に失敗しました。\n失敗したホットキー：";
 
-struct HotkeyCombination {
+struct Hotkey {
     UINT modifiers;
     UINT key;
     const char* name;
+    const char* purpose;
 };
 
-const HotkeyCombination kHotkeyCombinations[8] = {
-    {MOD_CONTROL | MOD_SHIFT, 'Z', "Ctrl+Shift+Z"},     {MOD_CONTROL | MOD_SHIFT, 'X', "Ctrl+Shift+X"},
-    {MOD_CONTROL | MOD_SHIFT, 'A', "Ctrl+Shift+A"},     {MOD_SHIFT, VK_RETURN, "Shift+Enter"},
-    {MOD_CONTROL | MOD_SHIFT, VK_UP, "Ctrl+Shift+Up"},  {MOD_CONTROL | MOD_SHIFT, VK_DOWN, "Ctrl+Shift+Down"},
-    {MOD_CONTROL | MOD_SHIFT, VK_LEFT, "Ctrl+Shift+Left"}, {MOD_CONTROL | MOD_SHIFT, VK_RIGHT, "Ctrl+Shift+Right"},
+const Hotkey kHotkeys[8] = {
+    {MOD_CONTROL | MOD_SHIFT, 'Z', "Ctrl+Shift+Z", "ランチャ一覧表示"},
+    {MOD_CONTROL | MOD_SHIFT, 'X', "Ctrl+Shift+X", "プラグイン一覧表示"},
+    {MOD_CONTROL | MOD_SHIFT, 'A', "Ctrl+Shift+A", "メインメニュー表示"},
+    {MOD_SHIFT, VK_RETURN, "Shift+Enter", "寄生のON / OFF"},
+    {MOD_CONTROL | MOD_SHIFT, VK_UP, "Ctrl+Shift+Up", "全ウインドウを㊤"},
+    {MOD_CONTROL | MOD_SHIFT, VK_DOWN, "Ctrl+Shift+Down", "全ウインドウを㊦"},
+    {MOD_CONTROL | MOD_SHIFT, VK_LEFT, "Ctrl+Shift+Left", "全ウインドウを㊧"},
+    {MOD_CONTROL | MOD_SHIFT, VK_RIGHT, "Ctrl+Shift+Right", "全ウインドウを㊨"},
 };
 
 constexpr DWORD kProgramExStyles = WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST;  // 0x98
@@ -62,14 +59,11 @@ COLORREF TestSkinPixel(int x, int y) {
     return RGB(x * 4, y * 8, 0x80);
 }
 
-const char kTestSkinDefinition[] = "test.bmp 2 -265 4 -200 -18 Tester";
-
 bool WriteTestSkin(const InstallFolder& folder) {
-    return folder.WriteSetting("500 0 test.skn") && folder.WriteSkinDefinition("test.skn", kTestSkinDefinition) &&
+    return folder.WriteSetting("500 0 test.skn") &&
+           folder.WriteSkinDefinition("test.skn", "test.bmp 2 -265 4 -200 -18 Tester") &&
            folder.WriteSkinBitmap("test.bmp", kTestSkinWidth, kTestSkinHeight, TestSkinPixel);
 }
-
-// ---------------------------------------------------------------- checks
 
 void CheckSkinWindow(HWND window, int width, int height) {
     CHECK_EQ_STR(ClassNameOf(window), kSkinClass);
@@ -107,13 +101,8 @@ void CheckRegionMatches(HWND window, const Image& skin) {
 void CheckScreenShowsSkin(const Image& skin) {
     std::string detail;
     int mismatches = 0;
-    WaitUntil(
-        5000,
-        [&] {
-            mismatches = CompareScreenWithSkin(skin, POINT{0, 0}, kBackdropColour, &detail);
-            return mismatches == 0;
-        },
-        50);
+    auto shown = [&] { return (mismatches = CompareScreenWithSkin(skin, POINT{0, 0}, kBackdropColour, &detail)) == 0; };
+    WaitUntil(5000, shown, 50);
     CHECK_MSG(mismatches == 0, "the screen does not show the skin over the backdrop: %s", detail.c_str());
 }
 
@@ -159,62 +148,59 @@ void CheckExactlyOneSkinWindow(const PeltoProcess& pelto) {
               static_cast<int>(pelto.SkinWindows().size()));
 }
 
-void RequireBackdrop(const Backdrop& backdrop) {
-    REQUIRE_MSG(backdrop.WaitPainted(), "the driver's backdrop does not show on the screen");
-}
-
-// The whole default-skin picture: one window, 200 x 18 at the origin, shaped and
-// painted like skin\default.bmp of the folder, no message box.
-void CheckDefaultSkinShown(const InstallFolder& folder, const PeltoProcess& pelto) {
+// Pelto started in the folder, showing the whole default-skin picture: one window,
+// 200 x 18 at the origin, shaped and painted like skin\default.bmp of the folder
+// (which comes back), no message box.
+Image StartShowingDefaultSkin(PeltoProcess& pelto, const InstallFolder& folder) {
     Image skin = LoadBmpPixels(folder.File("skin\\default.bmp"));
     REQUIRE_MSG(skin.ok(), "cannot read the folder's skin\\default.bmp");
-    HWND window = RequireSkinWindow(pelto);
-    CheckNoMessageBox(pelto);
+    HWND window = StartShowingSkin(pelto, folder);
     CheckExactlyOneSkinWindow(pelto);
     CheckSkinWindow(window, 200, 18);
     CheckRegionMatches(window, skin);
     if (skin.width == 200 && skin.height == 18) CheckScreenShowsSkin(skin);
     CHECK_MSG(pelto.Running(), "Pelto ended: %s", pelto.Describe().c_str());
+    return skin;
+}
+
+// Waits up to 5 s for which to end after `after`; it must end with code 0.
+void CheckEndsWithCode0(const PeltoProcess& pelto, const char* which, const char* after) {
+    DWORD code = 0xFFFFFFFF;
+    bool ended = pelto.WaitForExit(5000, &code);
+    CHECK_MSG(ended, "%s did not end within 5 s after %s: %s", which, after, pelto.Describe().c_str());
+    if (ended) CHECK_MSG(code == 0, "%s ended with code %lu, expected 0", which, static_cast<unsigned long>(code));
 }
 
 void CloseAndCheckExit(const PeltoProcess& pelto, const char* which) {
     CHECK_MSG(pelto.PostClose(), "%s: cannot post the close command", which);
-    DWORD code = 0xFFFFFFFF;
-    bool ended = pelto.WaitForExit(5000, &code);
-    CHECK_MSG(ended, "%s did not end within 5 s after the close command: %s", which, pelto.Describe().c_str());
-    if (ended) CHECK_MSG(code == 0, "%s ended with code %lu, expected 0", which, static_cast<unsigned long>(code));
+    CheckEndsWithCode0(pelto, which, "the close command");
 }
 
-void RequireFolder(const InstallFolder& folder) {
-    REQUIRE_MSG(folder.ok(), "cannot make a fresh install folder at %s", folder.path().c_str());
-}
-
-// ---------------------------------------------------------------- tests
+// A fresh install folder, which the test cannot do without.
+struct Folder : InstallFolder {
+    explicit Folder(const char* tag) : InstallFolder(tag) {
+        REQUIRE_MSG(ok(), "cannot make a fresh install folder at %s", path().c_str());
+    }
+};
 
 TEST(Startup, default_skin_at_start) {
-    InstallFolder folder("default_skin");
-    RequireFolder(folder);
+    Folder folder("default_skin");
     Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
+    REQUIRE_MSG(backdrop.WaitPainted(), "the driver's backdrop does not show on the screen");
     PeltoProcess pelto;
-    StartPelto(pelto, folder);
-    CheckDefaultSkinShown(folder, pelto);
-
-    Image skin = LoadBmpPixels(folder.File("skin\\default.bmp"));
+    const Image skin = StartShowingDefaultSkin(pelto, folder);
     REQUIRE_MSG(skin.width == 200 && skin.height == 18, "the installed default.bmp is %d x %d", skin.width,
                 skin.height);
     // Cut-away corners show the backdrop; points inside show the picture.
     CheckScreenPoints(skin, {{0, 0}, {199, 0}, {0, 17}, {199, 17}}, true);
     CheckScreenPoints(skin, {{100, 9}, {6, 0}, {0, 6}, {199, 6}, {193, 17}, {50, 5}, {150, 12}}, false);
-    // Beyond the window: the backdrop.
     COLORREF beyond = ScreenPixel(210, 9);
     CHECK_MSG(SameColour(beyond, kBackdropColour), "screen pixel (210,9) right of the window is %s",
               ColourText(beyond).c_str());
 }
 
 TEST(Startup, default_skin_window_is_200_by_18) {
-    InstallFolder folder("default_size");
-    RequireFolder(folder);
+    Folder folder("default_size");
     REQUIRE_MSG(folder.WriteSkinBitmap("default.bmp", 50, 40,
                                        [](int x, int y) { return (x + y) % 7 == 0 ? kMagenta : RGB(10, 20, 30 + y); }),
                 "cannot write the 50 x 40 default.bmp");
@@ -225,14 +211,13 @@ TEST(Startup, default_skin_window_is_200_by_18) {
 }
 
 TEST(Startup, named_skin_from_setting) {
-    InstallFolder folder("named_skin");
-    RequireFolder(folder);
+    Folder folder("named_skin");
     REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
     Image skin = LoadBmpPixels(folder.File("skin\\test.bmp"));
     REQUIRE_MSG(skin.width == kTestSkinWidth && skin.height == kTestSkinHeight, "test.bmp reads back as %d x %d",
                 skin.width, skin.height);
     Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
+    REQUIRE_MSG(backdrop.WaitPainted(), "the driver's backdrop does not show on the screen");
     PeltoProcess pelto;
     HWND window = StartShowingSkin(pelto, folder);
     CheckExactlyOneSkinWindow(pelto);
@@ -246,8 +231,7 @@ TEST(Startup, named_skin_from_setting) {
 }
 
 TEST(Startup, named_skin_needs_no_default_bitmap) {
-    InstallFolder folder("named_no_default");
-    RequireFolder(folder);
+    Folder folder("named_no_default");
     REQUIRE_MSG(WriteTestSkin(folder), "cannot write the setting and skin files");
     REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
     PeltoProcess pelto;
@@ -257,8 +241,7 @@ TEST(Startup, named_skin_needs_no_default_bitmap) {
 }
 
 TEST(Startup, missing_files_message) {
-    InstallFolder folder("missing_files");
-    RequireFolder(folder);
+    Folder folder("missing_files");
     REQUIRE_MSG(folder.RemoveFile("skin\\default.bmp"), "cannot remove skin\\default.bmp");
     PeltoProcess pelto;
     StartPelto(pelto, folder);
@@ -273,17 +256,12 @@ TEST(Startup, missing_files_message) {
         return another || !pelto.Running();
     });
     CHECK_MSG(!another, "a second message box came: %s", pelto.Describe().c_str());
-    DWORD code = 0xFFFFFFFF;
-    bool ended = pelto.WaitForExit(5000, &code);
-    CHECK_MSG(ended, "Pelto did not end after the message: %s", pelto.Describe().c_str());
-    if (ended) CHECK_MSG(code == 0, "exit code %lu, expected 0", static_cast<unsigned long>(code));
+    CheckEndsWithCode0(pelto, "Pelto", "the message");
 }
 
 TEST(Startup, second_copy_reports_each_hotkey) {
-    InstallFolder firstFolder("second_copy_a");
-    RequireFolder(firstFolder);
-    InstallFolder secondFolder("second_copy_b");
-    RequireFolder(secondFolder);
+    Folder firstFolder("second_copy_a");
+    Folder secondFolder("second_copy_b");
     PeltoProcess first;
     REQUIRE_MSG(first.Start(firstFolder), "cannot start the first Pelto.exe: %s", first.Describe().c_str());
     RequireSkinWindow(first);
@@ -296,7 +274,8 @@ TEST(Startup, second_copy_reports_each_hotkey) {
     std::vector<HWND> owners;
     // One OK box a hotkey, in order; their owner is checked once the skin window shows.
     for (int i = 0; i < 8; ++i) {
-        HWND box = ExpectBox(second, {kHotkeyFailureTexts[i], "Pelto", nullptr, true, {IDOK}});
+        HWND box =
+            ExpectBox(second, {kHotkeyFailure + std::string(kHotkeys[i].purpose), "Pelto", nullptr, true, {IDOK}});
         owners.push_back(ReadMessageBox(box).owner);
         REQUIRE_MSG(DismissMessageBox(box), "message %d does not go away after OK", i + 1);
     }
@@ -317,14 +296,13 @@ TEST(Startup, second_copy_reports_each_hotkey) {
 }
 
 TEST(Startup, close_command_ends_and_frees_hotkeys) {
-    InstallFolder folder("close_command");
-    RequireFolder(folder);
+    Folder folder("close_command");
     PeltoProcess pelto;
     StartShowingSkin(pelto, folder);
     // While Pelto runs, it holds all eight; once it has ended, the driver can take each.
     auto checkHotkeys = [](bool free, const char* when) {
         for (int i = 0; i < 8; ++i) {
-            const HotkeyCombination& h = kHotkeyCombinations[i];
+            const Hotkey& h = kHotkeys[i];
             const bool registered = RegisterHotKey(nullptr, 0xB000 + i, h.modifiers, h.key) != 0;
             CHECK_MSG(registered == free, "%s, the driver %s register %s (error %lu)", when,
                       registered ? "could" : "cannot", h.name, static_cast<unsigned long>(GetLastError()));
@@ -341,14 +319,12 @@ TEST(Startup, close_command_ends_and_frees_hotkeys) {
 // default skin: the fallback for every setting or skin file that cannot be used.
 template <class Write>
 void ExpectDefaultSkinAfter(const char* tag, Write write) {
-    InstallFolder folder(tag);
-    RequireFolder(folder);
+    Folder folder(tag);
     REQUIRE_MSG(write(folder), "cannot write the setting and skin files");
     Backdrop backdrop(kBackdropArea, kBackdropColour);
-    RequireBackdrop(backdrop);
+    REQUIRE_MSG(backdrop.WaitPainted(), "the driver's backdrop does not show on the screen");
     PeltoProcess pelto;
-    StartPelto(pelto, folder);
-    CheckDefaultSkinShown(folder, pelto);
+    StartShowingDefaultSkin(pelto, folder);
 }
 
 // What the setting file gave, seen from outside: whether the pointer glides to
@@ -360,8 +336,7 @@ struct Expected {
 };
 
 void CheckTrackingSettings(const char* tag, const std::string& setting, bool sameSkin, const Expected& e) {
-    InstallFolder folder(tag);
-    RequireFolder(folder);
+    Folder folder(tag);
     REQUIRE_MSG(folder.WriteSetting(setting), "cannot write the setting file");
     // A named skin that loads and places itself as the default one does.
     if (sameSkin)
