@@ -39,30 +39,29 @@ struct Shortcut {
     int showCommand = -1;
 };
 
-// Runs use(link, file) on a new shell-link object and its file interface; false
-// when COM or the object cannot be had, or use fails.
+// Runs use(link, file, widePath) on a new shell-link object and its file
+// interface; false when the path, COM or the object cannot be had, or use fails.
 template <class Use>
-bool WithShellLink(Use use) {
+bool WithShellLink(const std::string& path, Use use) {
+    WCHAR wide[MAX_PATH];
+    if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return false;
     if (FAILED(CoInitialize(nullptr))) return false;
     IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
     const bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                                reinterpret_cast<void**>(&link))) &&
                     SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-                    use(link, file);
+                    use(link, file, wide);
     if (file) file->Release();
     if (link) link->Release();
     CoUninitialize();
     return ok;
 }
 
-// Reads a .lnk file back through the shell-link object.
 Shortcut ReadShortcut(const std::string& path) {
     Shortcut s;
-    s.ok = WithShellLink([&](IShellLinkA* link, IPersistFile* file) {
-        WCHAR wide[MAX_PATH];
-        if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) || FAILED(file->Load(wide, STGM_READ)))
-            return false;
+    s.ok = WithShellLink(path, [&](IShellLinkA* link, IPersistFile* file, const WCHAR* wide) {
+        if (FAILED(file->Load(wide, STGM_READ))) return false;
         char text[1024];
         auto read = [&](auto get) {
             text[0] = '\0';
@@ -80,12 +79,9 @@ Shortcut ReadShortcut(const std::string& path) {
     return s;
 }
 
-// Writes a shortcut to target through the shell-link object.
 bool WriteShortcut(const std::string& path, const std::string& target) {
-    return WithShellLink([&](IShellLinkA* link, IPersistFile* file) {
-        WCHAR wide[MAX_PATH];
-        return SUCCEEDED(link->SetPath(target.c_str())) &&
-               MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH) && SUCCEEDED(file->Save(wide, TRUE));
+    return WithShellLink(path, [&](IShellLinkA* link, IPersistFile* file, const WCHAR* wide) {
+        return SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(file->Save(wide, TRUE));
     });
 }
 
@@ -110,13 +106,7 @@ Image ResourceBitmap(int id) {
     HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     BITMAP info;
     if (bitmap && GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
-        BITMAPINFO bmi;
-        ZeroMemory(&bmi, sizeof bmi);
-        bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        bmi.bmiHeader.biWidth = info.bmWidth;
-        bmi.bmiHeader.biHeight = -info.bmHeight;
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
+        BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
         std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
         HDC screen = GetDC(nullptr);
         if (GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS) == info.bmHeight) {
@@ -131,16 +121,17 @@ Image ResourceBitmap(int id) {
 }
 
 // Pixels of the picture control's client area on screen that differ from the
-// bitmap, within the given part of it.
-int PictureMismatches(HWND control, const Image& bitmap, const RECT& part, std::string* detail) {
+// bitmap; detail gets the first three.
+int PictureMismatches(HWND control, const Image& bitmap, std::string* detail) {
     POINT origin = {0, 0};
     ClientToScreen(control, &origin);
-    Image shot = CaptureScreen({origin.x + part.left, origin.y + part.top, origin.x + part.right, origin.y + part.bottom});
+    detail->clear();
+    Image shot = CaptureScreen({origin.x, origin.y, origin.x + bitmap.width, origin.y + bitmap.height});
     if (!shot.ok()) return -1;
     int mismatches = 0;
-    for (int y = part.top; y < part.bottom; ++y)
-        for (int x = part.left; x < part.right; ++x) {
-            COLORREF got = shot.At(x - part.left, y - part.top), want = bitmap.At(x, y);
+    for (int y = 0; y < bitmap.height; ++y)
+        for (int x = 0; x < bitmap.width; ++x) {
+            COLORREF got = shot.At(x, y), want = bitmap.At(x, y);
             if (!SameColour(got, want) && ++mismatches <= 3)
                 *detail += Format(" (%d,%d) %s, expected %s", x, y, ColourText(got).c_str(), ColourText(want).c_str());
         }
@@ -193,11 +184,7 @@ TEST(AboutBox, About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
         REQUIRE_MSG(bitmap.ok(), "bitmap 125 cannot be read from Pelto.exe");
         std::string detail;
         int wrong = 0;
-        WaitUntil(3000, [&] {
-            detail.clear();
-            wrong = PictureMismatches(c, bitmap, {0, 0, bitmap.width, bitmap.height}, &detail);
-            return wrong == 0;
-        });
+        WaitUntil(3000, [&] { return (wrong = PictureMismatches(c, bitmap, &detail)) == 0; });
         CHECK_MSG(wrong == 0, "the sprout: %d pixels differ on the screen:%s", wrong, detail.c_str());
     }
     CHECK_EQ_INT(seen, 2);
@@ -273,14 +260,6 @@ struct HttpHandler {
     }
 };
 
-// The About box's own message boxes (the box itself is a dialog of the process too).
-std::vector<HWND> BoxesOver(const PeltoSession& s, HWND about) {
-    std::vector<HWND> boxes;
-    for (HWND w : s.pelto.MessageBoxes())
-        if (w != about) boxes.push_back(w);
-    return boxes;
-}
-
 TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     HttpHandler http;
     PeltoSession s("abouthome");
@@ -301,8 +280,9 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     std::string line;
     ReadFileBytes(recorder + ".ran", &line);
     CHECK_EQ_STR(line, "\"" + recorder + "\" \"" + kHomePage + "\"");
-    CHECK_MSG(BoxesOver(s, about).empty(), "a message after the address was opened: %s",
-              DescribeBoxes(s.pelto).c_str());
+    const std::vector<HWND> boxes = s.pelto.MessageBoxes();  // the About box is a dialog of the process too
+    CHECK_MSG(std::all_of(boxes.begin(), boxes.end(), [&](HWND w) { return w == about; }),
+              "a message after the address was opened: %s", DescribeBoxes(s.pelto).c_str());
     CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "the home-page button ended the About box");
 
     // A handler that cannot be started: the failure message, owned by the box.

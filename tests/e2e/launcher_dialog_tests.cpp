@@ -2,7 +2,6 @@
 // copy of the list, add, edit, delete, apply, cancel, browse and the limits.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,7 @@ HWND OpenSettings(PeltoSession& s) {
     return s.OpenDialog(40062, kLauncherSettingsCaption);
 }
 
-// Opens the entry dialog with a settings button: posted, or clicked for real.
+// Opens the entry dialog with a settings button (ClickControl when realClick).
 HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption, bool realClick = false) {
     if (realClick)
         CHECK_MSG(ClickControl(settings, button), "cannot click button %d of the settings dialog", button);
@@ -38,10 +37,41 @@ HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption, 
 
 void Select(HWND dialog, int line) { SendMessageA(GetDlgItem(dialog, kList), LB_SETCURSEL, static_cast<WPARAM>(line), 0); }
 
-// Presses OK in the entry dialog and waits for it to close.
+bool Closes(HWND dialog) {
+    return WaitUntil(5000, [&] { return !IsWindow(dialog); });
+}
+
 void AcceptEntry(HWND entry) {
     ClickDialogButton(entry, kOk);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "OK did not close the entry dialog");
+    CHECK_MSG(Closes(entry), "OK did not close the entry dialog");
+}
+
+// Opens the entry dialog with Add or Edit, fills it (a null title is left
+// untouched) and presses OK.
+void EnterEntry(PeltoSession& s, HWND settings, int button, const std::string& path, const char* title = nullptr) {
+    HWND entry = OpenEntry(s, settings, button, button == kAdd ? kNewEntryCaption : kEditEntryCaption);
+    SetControlText(entry, kPath, path);
+    if (title) SetControlText(entry, kTitle, title);
+    AcceptEntry(entry);
+}
+
+// Selects a line (-1: none), presses Delete (clicked as ClickControl does when
+// realClick) and answers the question, which offers Yes and No.
+void DeleteLine(const PeltoSession& s, HWND settings, int line, int answer, bool realClick = false) {
+    Select(settings, line);
+    if (realClick)
+        CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
+    else
+        ClickDialogButton(settings, kDelete);
+    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings, false, {IDYES, IDNO}}, answer);
+}
+
+// Waits for launch_data to hold expected; a failure shows the last 160 bytes of both.
+void CheckFileBecomes(const PeltoSession& s, const std::string& expected) {
+    auto tail = [](const std::string& t) { return Printable(t.substr(t.size() > 160 ? t.size() - 160 : 0)); };
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
+              "launch_data ends \"%s\", expected \"%s\"", tail(LauncherFileOf(s.folder)).c_str(),
+              tail(expected).c_str());
 }
 
 std::vector<std::string> Lines(HWND dialog) { return ListBoxLines(dialog, kList); }
@@ -79,8 +109,7 @@ const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe"
 
 TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     PeltoSession s("dialogs");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
-    s.Start();
+    s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
     HWND settings = OpenSettings(s);
     CHECK_MSG(GetWindow(settings, GW_OWNER) == s.skin, "the settings dialog is not owned by the skin window");
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "at opening (paths, not titles)");
@@ -108,20 +137,11 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
 
     // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
-    Select(settings, -1);
-    ClickDialogButton(settings, kDelete);
-    MessageBoxContent q = AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
-    CHECK_MSG(std::count(q.buttonIds.begin(), q.buttonIds.end(), IDYES) == 1 &&
-                  std::count(q.buttonIds.begin(), q.buttonIds.end(), IDNO) == 1,
-              "the question has no Yes and No buttons");
+    DeleteLine(s, settings, -1, IDYES);
     CHECK_EQ_INT(Lines(settings).size(), 5);
-    Select(settings, 0);
-    ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDNO);
+    DeleteLine(s, settings, 0, IDNO);
     CHECK_EQ_INT(Lines(settings).size(), 5);
-    Select(settings, 0);
-    CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
-    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
+    DeleteLine(s, settings, 0, IDYES, true);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
     // Edit with no line selected opens nothing; with one, the entry's own texts.
@@ -140,27 +160,18 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     SetControlText(entry, kTitle, "Title C edited");
     AcceptEntry(entry);
     Select(settings, 2);
-    entry = OpenEntry(s, settings, kEdit, kEditEntryCaption);
-    SetControlText(entry, kPath, "C:\\renamed.exe");
-    AcceptEntry(entry);
+    EnterEntry(s, settings, kEdit, "C:\\renamed.exe");
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe"}, "after the edits");
 
     // Deleting an entry and adding its path again is accepted.
-    Select(settings, 0);
-    ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
-    entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
-    SetControlText(entry, kPath, "C:\\b.exe");
-    SetControlText(entry, kTitle, "B back");
-    AcceptEntry(entry);
+    DeleteLine(s, settings, 0, IDYES);
+    EnterEntry(s, settings, kAdd, "C:\\b.exe", "B back");
 
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
     CHECK_MSG(ClickControl(settings, kApply), "cannot click the apply button");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "apply did not close the dialog");
-    const std::string expected =
-        "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+    CHECK_MSG(Closes(settings), "apply did not close the dialog");
+    CheckFileBecomes(s,
+                     "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
 
     // The applied list is the one the program now holds.
     settings = OpenSettings(s);
@@ -172,9 +183,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
 // each dialog, and each dialog's own button, pressed for real, does end it.
 TEST(LauncherDialog, LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
     PeltoSession s("dialogkeys");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
-    const std::string before = LauncherFileOf(s.folder);
-    s.Start();
+    s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
     HWND settings = OpenSettings(s);
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come to the foreground");
     HWND list = GetDlgItem(settings, kList);
@@ -199,49 +208,37 @@ TEST(LauncherDialog, LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
 
     // Its own OK, clicked for real, ends it.
     CHECK_MSG(ClickControl(entry, kOk), "cannot click OK of the entry dialog");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "a real click on OK did not end the entry dialog");
+    CHECK_MSG(Closes(entry), "a real click on OK did not end the entry dialog");
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
 
     // Cancel, clicked for real, ends the settings dialog and keeps the file.
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
     CHECK_MSG(ClickControl(settings, kCancel), "cannot click cancel of the settings dialog");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "a real click on cancel did not end the settings dialog");
+    CHECK_MSG(Closes(settings), "a real click on cancel did not end the settings dialog");
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(LauncherFileOf(s.folder), before);
+    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(kThree));
 }
 
 TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     PeltoSession s("dialogcancel");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, kThree), "cannot write launch_data");
-    const std::string before = LauncherFileOf(s.folder);
-    s.Start();
+    s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
     HWND settings = OpenSettings(s);
-    HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
-    SetControlText(entry, kPath, "C:\\dropped.exe");
-    AcceptEntry(entry);
-    Select(settings, 0);
-    ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
+    EnterEntry(s, settings, kAdd, "C:\\dropped.exe");
+    DeleteLine(s, settings, 0, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
     ClickDialogButton(settings, kCancel);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "cancel did not close the dialog");
+    CHECK_MSG(Closes(settings), "cancel did not close the dialog");
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(LauncherFileOf(s.folder), before);
+    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(kThree));
     settings = OpenSettings(s);
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "after cancel");
 
     // Applying an empty list writes a file of 0, so the entries stay deleted.
-    for (int i = 0; i < 3; ++i) {
-        Select(settings, 0);
-        ClickDialogButton(settings, kDelete);
-        AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
-    }
+    for (int i = 0; i < 3; ++i) DeleteLine(s, settings, 0, IDYES);
     CheckLines(settings, {}, "after deleting all");
     ClickDialogButton(settings, kApply);
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == "0\n"; }), "launch_data is \"%s\" after applying none",
-              Printable(LauncherFileOf(s.folder)).c_str());
+    CheckFileBecomes(s, "0\n");
 }
-
 
 TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     const std::string chosen = s.folder.File("Pelto.exe");
@@ -254,7 +251,7 @@ TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, entry);
     REQUIRE_MSG(files != nullptr, "browse opened no file dialog");
     ClickDialogButton(files, IDCANCEL);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "the file dialog did not close");
+    CHECK_MSG(Closes(files), "the file dialog did not close");
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(ControlText(entry, kPath), "C:\\typed.exe");
 
@@ -267,17 +264,14 @@ TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
     CHECK_EQ_STR(ControlText(entry, kTitle), "Kept Title");
     AcceptEntry(entry);
     ClickDialogButton(settings, kApply);
-    const std::string expected = "1\n" + chosen + "\nKept?Title\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str());
+    CheckFileBecomes(s, "1\n" + chosen + "\nKept?Title\n");
 }
 
 TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
     PeltoSession s("dialoglimits");
     std::vector<LauncherItem> items;
     for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\p%d.exe", i), Format("P %d", i)});
-    REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
-    s.Start();
+    s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
     HWND settings = OpenSettings(s);
     CHECK_EQ_INT(Lines(settings).size(), 100);
 
@@ -287,9 +281,7 @@ TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
     CHECK_MSG(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300) == nullptr, "the entry dialog opened at 100 entries");
 
     // With one deleted, add works again; both fields hold 100 bytes.
-    Select(settings, 99);
-    ClickDialogButton(settings, kDelete);
-    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);
+    DeleteLine(s, settings, 99, IDYES);
     HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
     CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kPath), EM_GETLIMITTEXT, 0, 0), 100);
     CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kTitle), EM_GETLIMITTEXT, 0, 0), 100);
@@ -310,39 +302,28 @@ TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
     std::string expected = LauncherFileText(items);
     expected.replace(0, 2, "100");
     expected += path100 + "\ntab?here" + std::string(91, 'x') + "\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data ends \"%s\"",
-              Printable(LauncherFileOf(s.folder).substr(LauncherFileOf(s.folder).size() > 160 ? LauncherFileOf(s.folder).size() - 160 : 0)).c_str());
+    CheckFileBecomes(s, expected);
 }
-
-}  // namespace
-
-namespace {
-
-using namespace e2e;
 
 // What start-up reads from launch_data, as the settings dialog then shows it.
 TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
+    const std::string pairs = "\nC:\\a.exe\na\nC:\\b.exe\nb\n";
     {
         // CR LF line ends, and more entries than the list holds: the first 100.
         PeltoSession s("startupcrlf");
         std::string text = "150\r\n";
         for (int i = 0; i < 150; ++i) text += Format("C:\\p%d.exe\r\nT?%d\r\n", i, i);
-        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), text), "cannot write launch_data");
-        s.Start();
+        s.Start([&](const InstallFolder& f) { return WriteFileBytes(f.File("launch_data"), text); });
+        std::vector<std::string> first100;
+        for (int i = 0; i < 100; ++i) first100.push_back(Format("C:\\p%d.exe", i));
         HWND settings = OpenSettings(s);
-        std::vector<std::string> lines = Lines(settings);
-        CHECK_EQ_INT(lines.size(), 100);
-        if (lines.size() == 100) {
-            CHECK_EQ_STR(lines[0], "C:\\p0.exe");
-            CHECK_EQ_STR(lines[99], "C:\\p99.exe");
-        }
+        CheckLines(settings, first100, "with 150 entries in a CR LF file");
         ClickDialogButton(settings, kCancel);
     }
     {
         // A negative count is an empty list: no popup opens and the dialog is empty.
         PeltoSession s("startupnegative");
-        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "-2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
-        s.Start();
+        s.Start([&](const InstallFolder& f) { return WriteFileBytes(f.File("launch_data"), "-2" + pairs); });
         s.ChooseFromMenu(40061);
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for a negative count");
@@ -353,8 +334,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
     {
         // The positive control: a count of 2 over the same pairs opens a popup.
         PeltoSession s("startuppositive");
-        REQUIRE_MSG(WriteFileBytes(s.folder.File("launch_data"), "2\nC:\\a.exe\na\nC:\\b.exe\nb\n"), "cannot write");
-        s.Start();
+        s.Start([&](const InstallFolder& f) { return WriteFileBytes(f.File("launch_data"), "2" + pairs); });
         s.ChooseFromMenu(40061);
         CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup for two entries");
         CloseMenu(s.pelto.pid());

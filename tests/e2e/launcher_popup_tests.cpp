@@ -62,9 +62,11 @@ ItemPicture ReadSelectedItem(HWND menu) {
     return p;
 }
 
-// The selected item once the selection has moved off the row at previousTop (-1:
-// once any row is selected) and the menu's thread has drawn what it was given.
-ItemPicture WaitForSelectedItem(HWND menu, LONG previousTop = -1) {
+// Gives the input (xdotool arguments), then reads the selected item once the
+// selection has moved off the row at previousTop (-1: once any row is selected)
+// and the menu's thread has drawn what it was given.
+ItemPicture SelectAndRead(HWND menu, const std::string& input, LONG previousTop = -1) {
+    REQUIRE_MSG(Xdotool(input), "xdotool %s failed", input.c_str());
     WaitUntil(3000, [&] {
         ItemPicture p = ReadSelectedItem(menu);
         return p.highlight.found && p.highlight.box.top != previousTop;
@@ -73,7 +75,8 @@ ItemPicture WaitForSelectedItem(HWND menu, LONG previousTop = -1) {
     return ReadSelectedItem(menu);
 }
 
-// Three marker programs registered as Alpha, Bravo and Charlie.
+// Three marker programs registered as Alpha, Bravo and Charlie, and Pelto
+// started with them.
 struct ThreeEntries {
     const PeltoProcess& pelto;
     std::vector<std::string> paths;
@@ -87,6 +90,7 @@ struct ThreeEntries {
             items.push_back({paths.back(), titles[i]});
         }
         REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
+        s.Start();
     }
     // Waits for the marker of `started` and checks no other one ran.
     void CheckOnlyStarted(int started) const {
@@ -115,7 +119,6 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
 TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
     PeltoSession s("popupkeys");
     ThreeEntries entries(s);
-    s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
@@ -127,15 +130,13 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
     CHECK_MSG(r.bottom - r.top >= 60 && r.bottom - r.top <= 70, "popup %s is not three 20-pixel items high",
               RectText(r).c_str());
 
-    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    ItemPicture first = WaitForSelectedItem(menu);
+    ItemPicture first = SelectAndRead(menu, "key Down");
     CheckItemDrawing(first, "first item");
     CHECK_MSG(first.iconPixels > 0, "no icon drawn in the first item");
     CHECK_MSG(first.highlight.box.top - r.top <= 5, "the first item starts %ld pixels below the popup's top",
               first.highlight.box.top - r.top);
 
-    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    ItemPicture second = WaitForSelectedItem(menu, first.highlight.box.top);
+    ItemPicture second = SelectAndRead(menu, "key Down", first.highlight.box.top);
     CheckItemDrawing(second, "second item");
     CHECK_MSG(second.highlight.box.top == first.highlight.box.top + 20, "the second item starts at %ld, expected %ld",
               second.highlight.box.top, first.highlight.box.top + 20);
@@ -149,7 +150,6 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
 TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     PeltoSession s("popupmouse");
     ThreeEntries entries(s);
-    s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(420, 320), "cannot move the pointer");
     s.ChooseFromMenu(40061);
@@ -160,8 +160,7 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
     // Over the second item (items are 20 pixels high under a thin border).
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 30, r.top + 30)), "xdotool failed");
-    ItemPicture hovered = WaitForSelectedItem(menu);
+    ItemPicture hovered = SelectAndRead(menu, Format("mousemove %ld %ld", r.left + 30, r.top + 30));
     REQUIRE_MSG(hovered.highlight.found, "the item under the pointer is not highlighted");
     CHECK_MSG(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30,
               "highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
@@ -172,21 +171,18 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
 TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     PeltoSession s("popupgone");
     const std::string here = s.folder.File("present\\here.exe");
-    REQUIRE_MSG(PlaceMarker(here), "cannot place a marker");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, {{s.folder.File("absent\\gone.exe"), "Gone"}, {here, "Here"}}),
-                "cannot write launch_data");
-    s.Start();
+    s.Start([&](const InstallFolder& f) {
+        return PlaceMarker(here) && WriteLauncherFile(f, {{f.File("absent\\gone.exe"), "Gone"}, {here, "Here"}});
+    });
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
     HWND menu = WaitForMenuWindow(s.pelto.pid());
     REQUIRE_MSG(menu != nullptr, "no popup");
-    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    ItemPicture gone = WaitForSelectedItem(menu);
+    ItemPicture gone = SelectAndRead(menu, "key Down");
     CheckItemDrawing(gone, "missing file");
     CHECK_MSG(gone.iconPixels == 0, "an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
-    REQUIRE_MSG(Xdotool("key Down"), "xdotool key failed");
-    ItemPicture present = WaitForSelectedItem(menu, gone.highlight.box.top);
+    ItemPicture present = SelectAndRead(menu, "key Down", gone.highlight.box.top);
     CHECK_MSG(present.iconPixels > 0, "no icon for the file that is there");
 
     REQUIRE_MSG(Xdotool("key Up key Return"), "xdotool key failed");
@@ -197,7 +193,6 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
 TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     PeltoSession s("popupflags");
     ThreeEntries entries(s);
-    s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
 
@@ -216,13 +211,9 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     s.ChooseFromMenu(40061);
     REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup the second time");
     CloseMenu(s.pelto.pid());
-    s.ChooseFromMenu(40062);
-    HWND dialog = WaitForDialog(s.pelto.pid(), kLauncherSettingsCaption);
-    CHECK_MSG(dialog != nullptr, "command 40062 after the closed popup opened no dialog");
-    if (dialog) {
-        ClickDialogButton(dialog, 1018);
-        CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
-    }
+    HWND dialog = s.OpenDialog(40062, kLauncherSettingsCaption);
+    ClickDialogButton(dialog, 1018);
+    CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
     s.PostCommand(1);  // the same message, now after the flag was cleared
     CHECK_MSG(WaitForMarkersDone(s.pelto, entries.paths), "a started entry still runs");
     for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);

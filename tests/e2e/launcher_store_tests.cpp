@@ -3,6 +3,7 @@
 // whichever family Wine reports in this run.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 
 #include "driver_framework.h"
@@ -19,16 +20,33 @@ const char kPathTooLongText[] = "このプログラムの場所は100バイト�
 const char kSaveFailedText[] =
     "ランチャの一覧をファイル launch_data に保存できませんでした。\nこの変更は次に起動したときには残っていません。";
 
-std::string FileForm(std::string text) {
-    for (char& c : text)
-        if (c == ' ') c = '?';
+// The program at exePath as launch_data names it, blanks as question marks.
+std::string FileForm(const std::string& exePath) {
+    std::string text = ExpectedProgramPath(exePath);
+    std::replace(text.begin(), text.end(), ' ', '?');
     return text;
 }
 
-// Starts a copy of PeltoTarget.exe at exePath titled title and waits until the
-// skin has attached to it.
-void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title,
-                     int x, const char* options = "") {
+void CheckFileBecomes(const PeltoSession& s, const std::string& expected) {
+    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
+              "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
+              Printable(expected).c_str());
+}
+
+// Adds this window once more after launch_data was removed: once Pelto has dealt
+// with it, the file is still away and nothing is shown.
+void CheckAddingAgainWritesNothing(const PeltoSession& s, const char* why) {
+    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
+    s.ChooseFromMenu(40060);
+    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "%s", why);
+    CHECK(s.pelto.MessageBoxes().empty());
+}
+
+// Starts a copy of PeltoTarget.exe at exePath titled title, waits until the
+// skin has attached to it and chooses "add this window".
+void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title, int x,
+                   const char* options = "") {
     std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
     CreateDirectoryA(folder.c_str(), nullptr);
     REQUIRE_MSG(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE), "cannot copy the target");
@@ -39,6 +57,7 @@ void StartTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& 
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }),
                 "the skin did not attach to %s: %s", title.c_str(), RectText(WindowRect(s.skin)).c_str());
     REQUIRE_MSG(WaitForTick(s.skin), "no tick after %s was found", title.c_str());
+    s.ChooseFromMenu(40060);
 }
 
 TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
@@ -47,31 +66,17 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     // the run's test count, and an entry's path may hold only 100 bytes.
     const std::string first = s.folder.File("a b\\PeltoTarget.exe");
     TargetProcess target;
-    StartTargetCopy(s, target, first, "Add Me Target", 100);
-    s.ChooseFromMenu(40060);
-    const std::string expected = "1\n" + FileForm(ExpectedProgramPath(first)) + "\nAdd?Me?Target\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+    AddTargetCopy(s, target, first, "Add Me Target", 100);
+    CheckFileBecomes(s, "1\n" + FileForm(first) + "\nAdd?Me?Target\n");
     CHECK(s.pelto.MessageBoxes().empty());
-
-    // The same program again: nothing is written (the file, removed here,
-    // stays away) and nothing is shown.
-    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
-    s.ChooseFromMenu(40060);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second add of the same program wrote the file");
-    CHECK(s.pelto.MessageBoxes().empty());
+    CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
 
     // Another program is added after it: the list in memory still holds the
     // first one, once.
     const std::string second = s.folder.File("SecondTarget.exe");
     TargetProcess other;
-    StartTargetCopy(s, other, second, "Second Target", 300);
-    s.ChooseFromMenu(40060);
-    const std::string both = "2\n" + FileForm(ExpectedProgramPath(first)) + "\nAdd?Me?Target\n" +
-                             FileForm(ExpectedProgramPath(second)) + "\nSecond?Target\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == both; }), "launch_data is \"%s\", expected \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str(), Printable(both).c_str());
+    AddTargetCopy(s, other, second, "Second Target", 300);
+    CheckFileBecomes(s, "2\n" + FileForm(first) + "\nAdd?Me?Target\n" + FileForm(second) + "\nSecond?Target\n");
     CHECK(s.pelto.MessageBoxes().empty());
 
     // The first entry, whose path holds a blank, starts from the popup at once.
@@ -98,44 +103,33 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
 TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     s.ChooseFromMenu(40060);
-    const std::string expected = "1\n" + FileForm(ExpectedProgramPath(s.folder.File("Pelto.exe"))) + "\n?\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+    const std::string expected = "1\n" + FileForm(s.folder.File("Pelto.exe")) + "\n?\n";
+    CheckFileBecomes(s, expected);
 
     // Two windows of one process are one program: the owner window of a
     // target adds nothing after the target itself was added.
     TargetProcess target;
-    StartTargetCopy(s, target, s.folder.File("pair\\PeltoTarget.exe"), "Owned Pair", 100, "--owned");
-    s.ChooseFromMenu(40060);
-    const std::string two = "2\n" + expected.substr(2) + FileForm(ExpectedProgramPath(s.folder.File("pair\\PeltoTarget.exe"))) +
-                            "\nOwned?Pair\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == two; }), "launch_data is \"%s\", expected \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str(), Printable(two).c_str());
+    const std::string pair = s.folder.File("pair\\PeltoTarget.exe");
+    AddTargetCopy(s, target, pair, "Owned Pair", 100, "--owned");
+    CheckFileBecomes(s, "2\n" + expected.substr(2) + FileForm(pair) + "\nOwned?Pair\n");
     HWND owner = target.FindWindowTitled("Owner of Owned Pair");
     REQUIRE_MSG(owner != nullptr, "no owner window");
     const RECT before = WindowRect(s.skin);
     SetForegroundWindow(owner);
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not move to the owner");
     REQUIRE_MSG(WaitForTick(s.skin), "no tick after the owner was found");
-    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
-    s.ChooseFromMenu(40060);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "the second window of the same process was added again");
-    CHECK(s.pelto.MessageBoxes().empty());
+    CheckAddingAgainWritesNothing(s, "the second window of the same process was added again");
 }
 
 TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
     PeltoSession s("launcherfull");
     std::vector<LauncherItem> items;
     for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\program%d.exe", i), Format("Program %d", i)});
-    REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
-    const std::string before = LauncherFileOf(s.folder);
-    s.Start();
+    s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
     TargetProcess target;
-    StartTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
-    s.ChooseFromMenu(40060);
+    AddTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
     AnswerBox(s.pelto, {kLauncherFullText, "Pelto", s.skin});
-    CHECK_MSG(LauncherFileOf(s.folder) == before, "launch_data changed: \"%s\"",
+    CHECK_MSG(LauncherFileOf(s.folder) == LauncherFileText(items), "launch_data changed: \"%s\"",
               Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
 }
 
@@ -144,13 +138,10 @@ TEST_F(StartedPelto, Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
     const std::string exe = folder + "\\PeltoTarget.exe";
     REQUIRE_MSG(exe.size() > 100, "test path only %u bytes", static_cast<unsigned>(exe.size()));
     TargetProcess target;
-    StartTargetCopy(s, target, exe, "Far Away Target", 100);
-    s.ChooseFromMenu(40060);
+    AddTargetCopy(s, target, exe, "Far Away Target", 100);
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // The process list names the program by its file name alone: it fits.
-        const std::string expected = "1\nPeltoTarget.exe\nFar?Away?Target\n";
-        CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\"",
-                  Printable(LauncherFileOf(s.folder)).c_str());
+        CheckFileBecomes(s, "1\nPeltoTarget.exe\nFar?Away?Target\n");
         CHECK(s.pelto.MessageBoxes().empty());
         return;
     }
@@ -164,38 +155,28 @@ TEST_F(StartedPelto, Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
 TEST_F(StartedPelto, Launcher_AddThisWindowCutsALongTitleOnACharacterBoundary) {
     const std::string title = std::string(99, 'T') + "あい";
     TargetProcess target;
-    StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), title, 100);
-    s.ChooseFromMenu(40060);
-    const std::string expected =
-        "1\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) + "\n" + std::string(99, 'T') + "\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\", expected \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+    AddTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), title, 100);
+    CheckFileBecomes(s, "1\n" + FileForm(s.folder.File("t\\PeltoTarget.exe")) + "\n" + std::string(99, 'T') + "\n");
 }
 
 TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     PeltoSession s("launchersave");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, {{"C:\\old.exe", "Old"}}), "cannot write launch_data");
-    const std::string before = LauncherFileOf(s.folder);
-    // A folder where the new copy of the file would be written: the save cannot
-    // write it.
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("launch_data.tmp").c_str(), nullptr), "cannot block the save");
-    s.Start();
+    const std::vector<LauncherItem> old = {{"C:\\old.exe", "Old"}};
+    // A folder where the new copy of the file would be written: the save cannot write it.
+    s.Start([&](const InstallFolder& f) {
+        return WriteLauncherFile(f, old) && CreateDirectoryA(f.File("launch_data.tmp").c_str(), nullptr);
+    });
     TargetProcess target;
-    StartTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), "Unsaved Target", 100);
-    s.ChooseFromMenu(40060);
+    AddTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), "Unsaved Target", 100);
     AnswerBox(s.pelto, {kSaveFailedText, "Pelto", s.skin});
-    CHECK_EQ_STR(LauncherFileOf(s.folder), before);
+    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(old));
 
     // Once the file can be written again, the next change saves the whole list.
     RemoveDirectoryA(s.folder.File("launch_data.tmp").c_str());
     TargetProcess second;
-    StartTargetCopy(s, second, s.folder.File("u\\OtherTarget.exe"), "Saved Target", 300);
-    s.ChooseFromMenu(40060);
-    const std::string expected = "3\nC:\\old.exe\nOld\n" + FileForm(ExpectedProgramPath(s.folder.File("t\\PeltoTarget.exe"))) +
-                                 "\nUnsaved?Target\n" + FileForm(ExpectedProgramPath(s.folder.File("u\\OtherTarget.exe"))) +
-                                 "\nSaved?Target\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }), "launch_data is \"%s\"",
-              Printable(LauncherFileOf(s.folder)).c_str());
+    AddTargetCopy(s, second, s.folder.File("u\\OtherTarget.exe"), "Saved Target", 300);
+    CheckFileBecomes(s, "3\nC:\\old.exe\nOld\n" + FileForm(s.folder.File("t\\PeltoTarget.exe")) + "\nUnsaved?Target\n" +
+                            FileForm(s.folder.File("u\\OtherTarget.exe")) + "\nSaved?Target\n");
 }
 
 }  // namespace
