@@ -7,6 +7,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -28,26 +29,18 @@ protected:
     PeltoSession s{::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return text;
-}
-
 // Puts text on the clipboard, as a user copies it from somewhere else.
 bool CopyToClipboard(const std::string& text) {
     if (!OpenClipboard(nullptr)) return false;
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    bool ok = false;
-    if (memory) {
-        if (void* p = GlobalLock(memory)) {
-            std::memcpy(p, text.c_str(), text.size() + 1);
-            GlobalUnlock(memory);
-            ok = SetClipboardData(CF_TEXT, memory) != nullptr;
-        }
-        if (!ok) GlobalFree(memory);
+    void* p = memory ? GlobalLock(memory) : nullptr;
+    if (p) {
+        std::memcpy(p, text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
     }
+    const bool ok = p && SetClipboardData(CF_TEXT, memory) != nullptr;
+    if (memory && !ok) GlobalFree(memory);
     CloseClipboard();
     return ok;
 }
@@ -72,8 +65,6 @@ std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
     REQUIRE_MSG(WaitUntil(3000, [&] { return !ControlText(edit).empty(); }), "Ctrl+V pasted nothing");
     return ControlText(edit);
 }
-
-// ---------------------------------------------------------------- launcher path
 
 constexpr int kLauncherPathBox = 1015, kLauncherTitleBox = 1016, kEntryOk = 1017;
 constexpr int kLauncherList = 1013, kLauncherAdd = 1014, kLauncherApply = 1019, kLauncherCancel = 1018;
@@ -126,8 +117,6 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
     ClickDialogButton(settings, kLauncherCancel);
 }
 
-// ---------------------------------------------------------------- rename
-
 TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesIt) {
     s.Start();
     TargetProcess target;
@@ -143,10 +132,7 @@ TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesIt) {
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
 }
 
-// ---------------------------------------------------------------- dropped bitmap
-
 const char kDesktopKey[] = "Control Panel\\Desktop";
-const char kWallpaperQuestionTail[] = "\nこのファイルを壁紙に設定しますか？";
 
 std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
 
@@ -165,11 +151,9 @@ TEST_F(EdgeCase, DroppedBitmapPathOf259BytesAsksTheWholeQuestion) {
     REQUIRE_MSG(DropOnSkin(100, 9, {bmp}), "the drop was not accepted");
     // No: Wine keeps at most 255 characters of a wallpaper's path, so a Yes
     // would prove nothing more about Pelto here.
-    AnswerBox(s.pelto, {bmp + kWallpaperQuestionTail, "Pelto", s.skin}, IDNO);
+    AnswerBox(s.pelto, {bmp + "\nこのファイルを壁紙に設定しますか？", "Pelto", s.skin}, IDNO);
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
 }
-
-// ---------------------------------------------------------------- wallpaper dialog
 
 TEST_F(EdgeCase, WallpaperDialogOpensInCWindows) {
     s.Start();
@@ -192,13 +176,11 @@ TEST_F(EdgeCase, WallpaperDialogOpensInCWindows) {
     REQUIRE_MSG(nameBox != nullptr, "no file name box");
     CHECK_EQ_STR(PasteInto(dialog, nameBox, name), name);
     ClickDialogButton(dialog, IDOK);
-    CHECK_MSG(WaitUntil(8000, [&] { return Lower(Wallpaper()) == Lower(inWindows); }),
+    CHECK_MSG(WaitUntil(8000, [&] { return _stricmp(Wallpaper().c_str(), inWindows.c_str()) == 0; }),
               "wallpaper is \"%s\", expected \"%s\": the dialog did not open in C:\\Windows\\", Wallpaper().c_str(),
               inWindows.c_str());
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog is still open");
 }
-
-// ---------------------------------------------------------------- dragged skin
 
 TEST_F(EdgeCase, SkinDraggedAwayGoesBackAtTheNextTick) {
     s.Start();
@@ -235,8 +217,6 @@ TEST_F(EdgeCase, SkinDraggedAwayGoesBackAtTheNextTick) {
     CHECK_MSG(WaitForWindowAt(s.skin, 435, 104), "the skin stayed at %s, expected back at (435, 104)",
               RectText(WindowRect(s.skin)).c_str());
 }
-
-// ---------------------------------------------------------------- glide
 
 TEST_F(EdgeCase, GlideWorksWithAttachmentOff) {
     s.Start();
@@ -275,15 +255,13 @@ TEST_F(EdgeCase, NoGlideForATargetBeyondTheScreenWidth) {
               CursorPos().y);
 }
 
-// ---------------------------------------------------------------- notification area
-
 // A notification area that refuses every icon: a "Shell_TrayWnd" window of the
 // driver, in front of the shell's, answering every request with failure. The
 // shell's icon calls go to the first window of that class, as a notification
 // area restarted without room would answer them.
 struct RefusingTray {
-    static int requests;
-    static HWND lastOwner;
+    static inline int requests = 0;
+    static inline HWND lastOwner = nullptr;
     HWND window = nullptr;
 
     static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -310,8 +288,6 @@ struct RefusingTray {
         PumpMessages();
     }
 };
-int RefusingTray::requests = 0;
-HWND RefusingTray::lastOwner = nullptr;
 
 TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
     s.Start();
@@ -327,8 +303,7 @@ TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
     REQUIRE_MSG(icon != nullptr, "no icon after the store");
 
     // The notification area starts afresh without the icon and refuses it.
-    NOTIFYICONDATAA record;
-    ZeroMemory(&record, sizeof record);
+    NOTIFYICONDATAA record = {};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE;
     record.hWnd = s.skin;
     record.uID = 1291;
@@ -349,9 +324,6 @@ TEST_F(EdgeCase, IconReAddFailingAfterTaskbarCreatedRestoresAndSaysSo) {
               IsWindowVisible(s.skin) != 0);
     CHECK(DismissMessageBox(box));
 }
-
-
-// ---------------------------------------------------------------- leaving Windows
 
 // Leaving Windows ends the whole Wine session, driver and all, so Pelto runs
 // in a session of its own: its own prefix and wineserver on the same X display,
@@ -419,8 +391,7 @@ struct OwnSession {
 
 std::string UnixFileText(const std::string& unixPath) {
     std::string windowsPath = "Z:" + unixPath, text;
-    for (char& c : windowsPath)
-        if (c == '/') c = '\\';
+    std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
     ReadFileBytes(windowsPath, &text);
     return text;
 }

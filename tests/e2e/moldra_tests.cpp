@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver_framework.h"
@@ -29,16 +30,29 @@ enum : int {
 
 int MoldraRow(const PeltoSession& s) { return RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Moldra.ppi"); }
 
-HWND OpenMaker(const PeltoSession& s) {
+// Starts Moldra from the popup and returns the dialog that was not there
+// before; `which` names it in the failure that stops the test without one.
+HWND OpenMaker(const PeltoSession& s, const char* which) {
     const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), kMakerCaption);
-    if (!ChooseFromPluginPopup(s, MoldraRow(s), 2)) return nullptr;
     HWND dialog = nullptr;
-    WaitUntil(8000, [&] {
-        for (HWND w : DialogsCaptioned(s.pelto.pid(), kMakerCaption))
-            if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
-        return dialog != nullptr;
-    });
+    if (ChooseFromPluginPopup(s, MoldraRow(s), 2))
+        WaitUntil(8000, [&] {
+            for (HWND w : DialogsCaptioned(s.pelto.pid(), kMakerCaption))
+                if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
+            return dialog != nullptr;
+        });
+    REQUIRE_MSG(dialog != nullptr, "no %s Moldra dialog: %s", which, s.pelto.Describe().c_str());
     return dialog;
+}
+
+void Fill(HWND dialog, std::initializer_list<std::pair<int, std::string>> fields) {
+    for (const auto& field : fields) SetControlText(dialog, field.first, field.second);
+}
+
+// A real click on the create button, then each message it gives answered in turn.
+void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {
+    ClickDialogButton(dialog, kCreate);
+    for (const char* text : messages) AnswerBox(s.pelto, {text, "Moldra", dialog});
 }
 
 std::string AnchorText(HWND dialog) { return ControlText(dialog, kAnchor); }
@@ -53,18 +67,14 @@ void PressAnchor(HWND dialog, int times) {
     }
 }
 
-COLORREF MintPixel(int x, int y) {
-    if (x < 4 && y < 4) return kMagenta;
-    return RGB(120 + x, 220, 180 - y);
-}
+COLORREF MintPixel(int x, int y) { return x < 4 && y < 4 ? kMagenta : RGB(120 + x, 220, 180 - y); }
 
 TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("pics").c_str(), nullptr), "cannot make pics");
     const std::string source = s.folder.File("pics\\mint.bmp");
     REQUIRE_MSG(WriteBmp24(source, 48, 24, MintPixel), "cannot write mint.bmp");
 
-    HWND dialog = OpenMaker(s);
-    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    HWND dialog = OpenMaker(s, "first");
     CHECK_MSG(GetWindow(dialog, GW_OWNER) == nullptr, "the dialog has an owner");
     CHECK_MSG(GetWindowThreadProcessId(dialog, nullptr) != GetWindowThreadProcessId(s.skin, nullptr),
               "the dialog runs on the skin window's thread");
@@ -72,17 +82,11 @@ TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPelt
     for (int id : {kSkinName, kBitmapPath, kAuthor, kNormalX, kNormalY, kSmallX, kSmallY})
         CHECK_MSG(ControlText(dialog, id).empty(), "field %d does not start empty", id);
 
-    SetControlText(dialog, kSkinName, "mint");
-    SetControlText(dialog, kBitmapPath, source);
-    SetControlText(dialog, kAuthor, "Quorval");
-    SetControlText(dialog, kNormalX, "-265");
-    SetControlText(dialog, kNormalY, "4");
-    SetControlText(dialog, kSmallX, "-200");
-    SetControlText(dialog, kSmallY, "-18");
+    Fill(dialog, {{kSkinName, "mint"}, {kBitmapPath, source}, {kAuthor, "Quorval"}, {kNormalX, "-265"}, {kNormalY, "4"},
+                  {kSmallX, "-200"}, {kSmallY, "-18"}});
     PressAnchor(dialog, 1);
     CHECK_EQ_STR(AnchorText(dialog), "右下");
-    ClickDialogButton(dialog, kCreate);
-    AnswerBox(s.pelto, {kDoneText, "Moldra", dialog});
+    Create(s, dialog, {kDoneText});
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open after the skin was made");
 
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 3 -265 4 -200 -18 Quorval");
@@ -109,16 +113,12 @@ TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPelt
 }
 
 TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
-    HWND dialog = OpenMaker(s);
-    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    HWND dialog = OpenMaker(s, "first");
 
     // A name no file can have: the open fails, nothing is written, the form stays.
-    SetControlText(dialog, kSkinName, "bad?name");
-    SetControlText(dialog, kBitmapPath, "C:\\nowhere\\none.bmp");
-    SetControlText(dialog, kNormalX, "12px");
-    SetControlText(dialog, kSmallY, "abc");
-    ClickDialogButton(dialog, kCreate);
-    AnswerBox(s.pelto, {kOpenFailedText, "Moldra", dialog});
+    Fill(dialog,
+         {{kSkinName, "bad?name"}, {kBitmapPath, "C:\\nowhere\\none.bmp"}, {kNormalX, "12px"}, {kSmallY, "abc"}});
+    Create(s, dialog, {kOpenFailedText});
     REQUIRE_MSG(WaitForWindowIdle(dialog), "the dialog does not answer");
     CHECK_MSG(IsWindow(dialog), "the dialog closed after the failed create");
     CHECK_EQ_STR(ControlText(dialog, kSkinName), "bad?name");
@@ -126,9 +126,7 @@ TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     // Corrected: written to the same skin folder. The bitmap cannot be copied:
     // that message, then the completion all the same, and the dialog closes.
     SetControlText(dialog, kSkinName, "fixed");
-    ClickDialogButton(dialog, kCreate);
-    AnswerBox(s.pelto, {kCopyFailedText, "Moldra", dialog});
-    AnswerBox(s.pelto, {kDoneText, "Moldra", dialog});
+    Create(s, dialog, {kCopyFailedText, kDoneText});
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\fixed.skn")), "none.bmp 2 12 0 0 0 ");
     CHECK_MSG(!FileExists(s.folder.File("skin\\none.bmp")), "a bitmap appeared from nowhere");
@@ -136,10 +134,9 @@ TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
 }
 
 TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
-    HWND first = OpenMaker(s);
-    REQUIRE_MSG(first != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
-    HWND second = OpenMaker(s);
-    REQUIRE_MSG(second != nullptr && second != first, "no second Moldra dialog");
+    HWND first = OpenMaker(s, "first");
+    HWND second = OpenMaker(s, "second");
+    REQUIRE_MSG(second != first, "no second Moldra dialog");
 
     PressAnchor(first, 2);
     CHECK_EQ_STR(AnchorText(first), "左下");
@@ -174,20 +171,15 @@ TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndTh
     // Each writes its own anchor.
     SetControlText(first, kSkinName, "one");
     SetControlText(second, kSkinName, "two");
-    ClickDialogButton(first, kCreate);
-    AnswerBox(s.pelto, {kCopyFailedText, "Moldra", first});  // no bitmap named
-    AnswerBox(s.pelto, {kDoneText, "Moldra", first});
+    Create(s, first, {kCopyFailedText, kDoneText});  // no bitmap named
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first dialog stayed open");
     CHECK_MSG(IsWindow(second), "the first dialog's create closed the second");
-    ClickDialogButton(second, kCreate);
-    AnswerBox(s.pelto, {kCopyFailedText, "Moldra", second});
-    AnswerBox(s.pelto, {kDoneText, "Moldra", second});
+    Create(s, second, {kCopyFailedText, kDoneText});
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
     CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\two.skn")), " 1 0 0 0 0 ");
 
     // Cancel ends a dialog and writes nothing.
-    HWND third = OpenMaker(s);
-    REQUIRE_MSG(third != nullptr, "no third Moldra dialog");
+    HWND third = OpenMaker(s, "third");
     SetControlText(third, kSkinName, "three");
     ClickDialogButton(third, kCancel);
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(third); }), "cancel did not end the dialog");
@@ -198,8 +190,7 @@ TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndTh
 
 TEST_F(StartedPelto, Moldra_BrowsePutsThePickedPathInTheBitmapField) {
     const std::string picked = s.folder.File("skin\\default.bmp");
-    HWND dialog = OpenMaker(s);
-    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    HWND dialog = OpenMaker(s, "first");
     SetControlText(dialog, kBitmapPath, "C:\\before.bmp");
 
     // Cancelled: the field keeps what it held.

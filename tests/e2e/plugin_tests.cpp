@@ -21,22 +21,25 @@ constexpr unsigned kPluginListCommand = 40063;
 constexpr unsigned kRefreshCommand = 40064;
 const std::vector<std::string> kDelivered = {"Moldra.ppi", "Tachel.ppi"};
 
-// Starts a plug-in that writes `marker` and waits for the file.
-bool StartsAndWrites(const PeltoSession& s, int row, int rowCount, const std::string& marker) {
-    DeleteFileA(s.folder.File(marker).c_str());
-    if (!ChooseFromPluginPopup(s, row, rowCount)) return false;
-    return WaitUntil(8000, [&] { return FileExists(s.folder.File(marker)); });
+// Starts the fixture plug-in `name` and waits for the file name.txt that it writes.
+bool StartsAndWrites(const PeltoSession& s, const std::vector<std::string>& rows, const std::string& name) {
+    const std::string marker = s.folder.File(name + ".txt");
+    DeleteFileA(marker.c_str());
+    if (!ChooseFromPluginPopup(s, RowOf(rows, name + ".ppi"), static_cast<int>(rows.size()))) return false;
+    return WaitUntil(8000, [&] { return FileExists(marker); });
 }
 
-// The height of the plug-in popup, opened and closed again (0 when none opens).
-int PopupHeight(const PeltoSession& s) {
+// The plug-in popup's rectangle, opened and closed again (empty when none opens).
+RECT PopupRect(const PeltoSession& s) {
     HWND popup = OpenPluginPopup(s);
-    if (!popup) return 0;
+    if (!popup) return RECT{0, 0, 0, 0};
     const RECT r = WindowRect(popup);
     CloseMenu(s.pelto.pid());
     WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
-    return r.bottom - r.top;
+    return r;
 }
+
+int Height(const RECT& r) { return r.bottom - r.top; }
 
 // The rows a meter or skin maker opens from: which delivered plug-in a row starts.
 bool RowOpensDialog(const PeltoSession& s, int row, int rowCount, const char* caption) {
@@ -59,13 +62,9 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
     // Two files are not plug-ins: two messages before the skin window exists.
     // The folder named x.ppi makes none.
     for (int i = 0; i < 2; ++i) {
-        HWND box = WaitForPeltoMessage(s.pelto, 15000);
-        REQUIRE_MSG(box != nullptr, "message %d of discovery missing: %s", i + 1, s.pelto.Describe().c_str());
+        HWND box = ExpectBox(s.pelto, {kNotAPluginText, "Pelto", nullptr}, 15000);  // with no owner
         CHECK_MSG(s.pelto.SkinWindows().empty(), "the skin window exists during discovery");
-        MessageBoxContent content = ReadMessageBox(box);
-        CHECK_EQ_STR(content.text, kNotAPluginText);
-        CHECK_MSG(content.owner == nullptr, "discovery message owned by %p", static_cast<void*>(content.owner));
-        REQUIRE_MSG(DismissMessageBox(box), "the message did not close");
+        REQUIRE_MSG(DismissMessageBox(box), "message %d of discovery did not close", i + 1);
     }
     s.skin = s.pelto.WaitForSkinWindow(15000, false);
     REQUIRE_MSG(s.skin != nullptr, "no skin window after discovery: %s", s.pelto.Describe().c_str());
@@ -90,19 +89,19 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
     }
     // The files that are no plug-ins have no rows: without them the popup is
     // just as tall; one more plug-in makes it taller.
-    const int withOthers = PopupHeight(s);
+    const int withOthers = Height(PopupRect(s));
     REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
                     DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str()),
                 "cannot delete the non-plug-ins");
     s.ChooseFromMenu(kRefreshCommand);
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message without the non-plug-ins");
-    const int without = PopupHeight(s);
+    const int without = Height(PopupRect(s));
     CHECK_MSG(withOthers > 0 && without == withOthers, "the popup is %d pixels tall with the non-plug-ins, %d without",
               withOthers, without);
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
     s.ChooseFromMenu(kRefreshCommand);
-    const int withThird = PopupHeight(s);
+    const int withThird = Height(PopupRect(s));
     CHECK_MSG(withThird > without, "a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
     CHECK(s.pelto.Running());
 }
@@ -173,37 +172,29 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
     REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), skinAtStart); }),
                 "no tick took the target: skin at %s", RectText(WindowRect(s.skin)).c_str());
 
-    HWND popup = OpenPluginPopup(s);
-    REQUIRE_MSG(popup != nullptr, "no plug-in popup");
-    const RECT before = WindowRect(popup);
-    CloseMenu(s.pelto.pid());
-    REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "popup stayed open");
+    const RECT before = PopupRect(s);
+    REQUIRE_MSG(Height(before) > 0, "no plug-in popup");
+    REQUIRE_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "popup stayed open");
 
     // A file copied in now shows only after the refresh.
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
-    popup = OpenPluginPopup(s);
-    REQUIRE_MSG(popup != nullptr, "no plug-in popup");
-    const RECT unchanged = WindowRect(popup);
-    CloseMenu(s.pelto.pid());
-    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
-    CHECK_MSG(unchanged.bottom - unchanged.top == before.bottom - before.top,
-              "the popup changed without a refresh: %s, then %s", RectText(before).c_str(), RectText(unchanged).c_str());
+    const RECT unchanged = PopupRect(s);
+    REQUIRE_MSG(Height(unchanged) > 0, "no plug-in popup");
+    CHECK_MSG(Height(unchanged) == Height(before), "the popup changed without a refresh: %s, then %s",
+              RectText(before).c_str(), RectText(unchanged).c_str());
 
     s.ChooseFromMenu(kRefreshCommand);
-    popup = OpenPluginPopup(s);
-    REQUIRE_MSG(popup != nullptr, "no plug-in popup after the refresh");
-    const RECT after = WindowRect(popup);
-    CloseMenu(s.pelto.pid());
-    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
-    const int itemHeight = (before.bottom - before.top) / 2;
-    CHECK_MSG(after.bottom - after.top > before.bottom - before.top + itemHeight / 2,
+    const RECT after = PopupRect(s);
+    REQUIRE_MSG(Height(after) > 0, "no plug-in popup after the refresh");
+    const int itemHeight = Height(before) / 2;
+    CHECK_MSG(Height(after) > Height(before) + itemHeight / 2,
               "the popup did not grow by an item after the refresh: %s, then %s", RectText(before).c_str(),
               RectText(after).c_str());
 
     std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
     const int row = RowOf(rows, "quick.ppi");
     REQUIRE_MSG(row >= 0 && rows.size() == 3, "quick.ppi is not in the folder");
-    REQUIRE_MSG(StartsAndWrites(s, row, 3, "quick.txt"), "the new plug-in at row %d did not start", row);
+    REQUIRE_MSG(StartsAndWrites(s, rows, "quick"), "the new plug-in at row %d did not start", row);
     // What PpiStart was given, one "name=value" line each.
     const std::string marker = ReadFileText(s.folder.File("quick.txt"));
     auto field = [&](const char* name) {
@@ -262,9 +253,8 @@ TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     // Pelto goes on: the other rows start, the ones with names of exactly 100
     // bytes and of more than the contract allows among them (their rows' file
     // names are intact).
-    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "second.ppi"), count, "second.txt"), "second.ppi did not start");
-    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name100.ppi"), count, "name100.txt"), "name100.ppi did not start");
-    CHECK_MSG(StartsAndWrites(s, RowOf(rows, "name150.ppi"), count, "name150.txt"), "name150.ppi did not start");
+    for (const char* name : {"second", "name100", "name150"})
+        CHECK_MSG(StartsAndWrites(s, rows, name), "%s.ppi did not start", name);
     CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "an unexpected message");
     CHECK(s.pelto.Running());
 }

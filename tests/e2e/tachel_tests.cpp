@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -26,16 +27,18 @@ int TachelRow(const PeltoSession& s) { return RowOf(PluginRowOrder(s.folder, {"M
 
 int Reading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, kBarId), PBM_GETPOS, 0, 0)); }
 
-// Starts Tachel from the popup and returns the meter that was not there before.
-HWND OpenMeter(const PeltoSession& s, int row) {
+// Starts Tachel from the popup and returns the meter that was not there
+// before; `which` names it in the failure that stops the test without one.
+HWND OpenMeter(const PeltoSession& s, int row, const char* which) {
     const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), kMeterCaption);
-    if (!ChooseFromPluginPopup(s, row, 2)) return nullptr;
     HWND meter = nullptr;
-    WaitUntil(8000, [&] {
-        for (HWND w : DialogsCaptioned(s.pelto.pid(), kMeterCaption))
-            if (std::find(before.begin(), before.end(), w) == before.end()) meter = w;
-        return meter != nullptr;
-    }, 5);
+    if (ChooseFromPluginPopup(s, row, 2))
+        WaitUntil(8000, [&] {
+            for (HWND w : DialogsCaptioned(s.pelto.pid(), kMeterCaption))
+                if (std::find(before.begin(), before.end(), w) == before.end()) meter = w;
+            return meter != nullptr;
+        }, 5);
+    REQUIRE_MSG(meter != nullptr, "no %s meter: %s", which, s.pelto.Describe().c_str());
     return meter;
 }
 
@@ -47,9 +50,7 @@ int Median(std::vector<int> values) {
 
 int Mean(const std::vector<int>& values) {
     if (values.empty()) return -1;
-    long sum = 0;
-    for (int v : values) sum += v;
-    return static_cast<int>(sum / static_cast<long>(values.size()));
+    return static_cast<int>(std::accumulate(values.begin(), values.end(), 0L) / static_cast<long>(values.size()));
 }
 
 std::string Listed(const std::vector<int>& values) {
@@ -78,19 +79,15 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Pelto.exe"), "the module list of Pelto cannot be read");
 
     BusyProcessors busy;  // so that the first tick's reading is far from 0
-    HWND first = OpenMeter(s, row);
-    REQUIRE_MSG(first != nullptr, "no meter: %s", s.pelto.Describe().c_str());
+    HWND first = OpenMeter(s, row, "first");
     CHECK_EQ_INT(Reading(first), 0);  // before the first tick, 500 ms after it opened
-    HWND second = OpenMeter(s, row);
-    REQUIRE_MSG(second != nullptr, "no second meter");
+    HWND second = OpenMeter(s, row, "second");
     CHECK_MSG(first != second, "the second start showed no second meter");
 
-    const DWORD skinThread = GetWindowThreadProcessId(s.skin, nullptr);
-    const DWORD firstThread = GetWindowThreadProcessId(first, nullptr);
-    const DWORD secondThread = GetWindowThreadProcessId(second, nullptr);
+    auto threadOf = [](HWND w) { return static_cast<unsigned long>(GetWindowThreadProcessId(w, nullptr)); };
+    const unsigned long skinThread = threadOf(s.skin), firstThread = threadOf(first), secondThread = threadOf(second);
     CHECK_MSG(firstThread != skinThread && secondThread != skinThread && firstThread != secondThread,
-              "threads: skin %lu, meters %lu and %lu", static_cast<unsigned long>(skinThread),
-              static_cast<unsigned long>(firstThread), static_cast<unsigned long>(secondThread));
+              "threads: skin %lu, meters %lu and %lu", skinThread, firstThread, secondThread);
     for (HWND meter : {first, second}) {
         RECT r = WindowRect(meter);
         CHECK_MSG(r.left == 0 && r.top == 0, "a meter at %s, expected at (0, 0)", RectText(r).c_str());
@@ -122,8 +119,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     const bool ended = WaitUntil(3000, [&] { return !IsWindow(top); });
     CHECK_MSG(ended, "the space bar on the top meter's x did not end it");
     CHECK_MSG(IsWindow(first), "keys on the top meter ended the other");
-    second = OpenMeter(s, row);
-    REQUIRE_MSG(second != nullptr, "no meter on a third start");
+    second = OpenMeter(s, row, "third");
 
     // Each "x" ends its own meter only; the library stays for the other one.
     // Checked once the first meter's thread has ended and Pelto has dealt with
@@ -153,20 +149,18 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     CHECK(s.pelto.Running());
 }
 
-// The machine's processor load over a span, measured by the driver itself
-// (GetSystemTimes, looked up: Windows 2000 has none), to hold the meter against.
-struct SystemTimes {
-    unsigned long long idle = 0, kernel = 0, user = 0;
-};
-
-bool ReadSystemTimes(SystemTimes* t) {
+// The machine's processor time so far, busy and in all, measured by the driver
+// itself (GetSystemTimes, looked up: Windows 2000 has none), to hold the meter
+// against. The kernel time includes the idle time.
+bool ReadSystemTimes(unsigned long long* busy, unsigned long long* all) {
     typedef BOOL(WINAPI * GetSystemTimesFunction)(FILETIME*, FILETIME*, FILETIME*);
     static const GetSystemTimesFunction get = reinterpret_cast<GetSystemTimesFunction>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimes")));
     FILETIME idle, kernel, user;
     if (!get || !get(&idle, &kernel, &user)) return false;
     auto value = [](const FILETIME& f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    *t = {value(idle), value(kernel), value(user)};
+    *all = value(kernel) + value(user);
+    *busy = *all - value(idle);
     return true;
 }
 
@@ -178,59 +172,50 @@ struct LoadSpan {
 
 LoadSpan WatchLoad(HWND meter, DWORD ms) {
     LoadSpan span;
-    SystemTimes before, after;
-    const bool measured = ReadSystemTimes(&before);
+    unsigned long long busyBefore = 0, allBefore = 0, busyAfter = 0, allAfter = 0;
+    const bool measured = ReadSystemTimes(&busyBefore, &allBefore);
     span.readings = Readings(meter, ms);
-    if (measured && ReadSystemTimes(&after)) {
-        // The kernel time includes the idle time.
-        const unsigned long long all = (after.kernel - before.kernel) + (after.user - before.user);
-        const unsigned long long idle = after.idle - before.idle;
-        if (all > 0) span.machine = static_cast<int>(100 * (all - idle) / all);
-    }
+    if (measured && ReadSystemTimes(&busyAfter, &allAfter) && allAfter > allBefore)
+        span.machine = static_cast<int>(100 * (busyAfter - busyBefore) / (allAfter - allBefore));
     return span;
 }
 
 const char kDynStatData[] = "PerfStats\\StatData";
 const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
 
-bool WriteCpuUsageStatistic(DWORD percent) {
+// The Windows 9x processor statistic set to percent, or removed with -1.
+bool SetCpuUsageStatistic(long percent) {
     HKEY key;
     if (RegCreateKeyExA(kDynData, kDynStatData, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
         return false;
-    const bool ok = RegSetValueExA(key, "KERNEL\\CPUUsage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&percent),
-                                   sizeof percent) == ERROR_SUCCESS;
+    const DWORD value = static_cast<DWORD>(percent);
+    const LONG result = percent < 0 ? RegDeleteValueA(key, "KERNEL\\CPUUsage")
+                                    : RegSetValueExA(key, "KERNEL\\CPUUsage", 0, REG_DWORD,
+                                                     reinterpret_cast<const BYTE*>(&value), sizeof value);
     RegCloseKey(key);
-    return ok;
-}
-
-void DeleteCpuUsageStatistic() {
-    HKEY key;
-    if (RegOpenKeyExA(kDynData, kDynStatData, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    RegDeleteValueA(key, "KERNEL\\CPUUsage");
-    RegCloseKey(key);
+    return result == ERROR_SUCCESS;
 }
 
 TEST_F(StartedPelto, Tachel_ReadingFollowsTheProcessorLoad) {
     SetTestTimeLimit(120);
     const int row = TachelRow(s);
     REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
-    HWND meter = OpenMeter(s, row);
-    REQUIRE_MSG(meter != nullptr, "no meter: %s", s.pelto.Describe().c_str());
+    HWND meter = OpenMeter(s, row, "first");
 
     // Windows 95/98 keep the load as a statistic of their own: given one, the
     // meter shows exactly it, tick by tick (a stuck bar cannot follow 37 then 4).
     // The NT family never reads it.
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-        for (DWORD percent : {37ul, 4ul}) {
-            REQUIRE_MSG(WriteCpuUsageStatistic(percent), "cannot write the processor statistic");
+        for (long percent : {37L, 4L}) {
+            REQUIRE_MSG(SetCpuUsageStatistic(percent), "cannot write the processor statistic");
             CHECK_MSG(WaitUntil(3000, [&] { return Reading(meter) == static_cast<int>(percent); }),
-                      "with the statistic at %lu the bar reads %d", percent, Reading(meter));
+                      "with the statistic at %ld the bar reads %d", percent, Reading(meter));
         }
-        DeleteCpuUsageStatistic();
+        SetCpuUsageStatistic(-1);
     } else {
-        REQUIRE_MSG(WriteCpuUsageStatistic(4), "cannot write the processor statistic");
+        REQUIRE_MSG(SetCpuUsageStatistic(4), "cannot write the processor statistic");
         const std::vector<int> seen = Readings(meter, 2000);
-        DeleteCpuUsageStatistic();
+        SetCpuUsageStatistic(-1);
         CHECK_MSG(std::count(seen.begin(), seen.end(), 4) < static_cast<int>(seen.size()),
                   "on the NT family the bar followed the Windows 9x statistic: %s", Listed(seen).c_str());
     }
