@@ -129,7 +129,9 @@ void CheckRows(HWND menu, const std::vector<Row>& rows, const char* when) {
                   Printable(rows[i].path).c_str(), bad[i], rows[i].icon.has ? "icon" : "empty icon place");
 }
 
-void ClosePopup(PeltoSession& s) {
+// Opens the popup by its hotkey, checks its rows and closes it.
+void CheckPopup(PeltoSession& s, const std::vector<Row>& rows, const char* when) {
+    CheckRows(OpenPopupByHotkey(s), rows, when);
     CHECK_MSG(CloseMenu(s.pelto.pid()), "the popup did not close");
 }
 
@@ -161,9 +163,7 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpOn) {
                 "cannot write launch_data");
     s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    HWND menu = OpenPopupByHotkey(s);
-    CheckRows(menu, RowsFor({known.program, known.folder, gone}), "after start-up");
-    ClosePopup(s);
+    CheckPopup(s, RowsFor({known.program, known.folder, gone}), "after start-up");
 
     // The icons were fetched once and are kept: with both entries gone (moved
     // away), the popup still shows them, where asking the shell now gives none.
@@ -172,9 +172,7 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpOn) {
     REQUIRE_MSG(!ShellIconPicture(known.folder, GetSysColor(COLOR_MENU)).has, "the shell still finds the moved folder");
     std::vector<Row> kept =
         RowsFor({s.folder.File("icons moved\\plain.exe"), s.folder.File("icons moved\\a folder"), gone});
-    menu = OpenPopupByHotkey(s);
-    CheckRows(menu, kept, "after the programs were moved away");
-    ClosePopup(s);
+    CheckPopup(s, kept, "after the programs were moved away");
     CHECK(s.pelto.MessageBoxes().empty());
 }
 
@@ -201,11 +199,9 @@ TEST(LauncherIcons, LauncherIcons_AnEntryAddedByCommand40060ShowsItsIcon) {
                 Printable(expected).c_str());
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    HWND menu = OpenPopupByHotkey(s);
     std::vector<Row> rows = RowsFor({known.folder, exe});
     REQUIRE_MSG(rows[1].icon.has, "the shell gives the driver no icon for %s", exe.c_str());
-    CheckRows(menu, rows, "after command 40060");
-    ClosePopup(s);
+    CheckPopup(s, rows, "after command 40060");
     CHECK(s.pelto.MessageBoxes().empty());
 }
 
@@ -226,9 +222,7 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
                 "cannot write launch_data");
     s.Start();
     Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    HWND menu = OpenPopupByHotkey(s);
-    CheckRows(menu, RowsFor({known.program, known.folder, second}), "before the changes");
-    ClosePopup(s);
+    CheckPopup(s, RowsFor({known.program, known.folder, second}), "before the changes");
 
     // Delete "Folder", then move "Program" to the end (deleted and added
     // again): the list becomes Second, Program, and each row's icon changes.
@@ -253,11 +247,11 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
     CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{second, "Second"}, {known.program, "Program"}}));
 
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    menu = OpenPopupByHotkey(s);
+    HWND menu = OpenPopupByHotkey(s);
     const RECT r = WindowRect(menu);
     CHECK_MSG(r.bottom - r.top < 3 * kItemHeight, "the popup %s still has three rows", RectText(r).c_str());
     CheckRows(menu, RowsFor({second, known.program}), "after apply");
-    ClosePopup(s);
+    CHECK_MSG(CloseMenu(s.pelto.pid()), "the popup did not close");
     CHECK(s.pelto.MessageBoxes().empty());
 }
 
@@ -297,10 +291,7 @@ TEST(LauncherIcons, LauncherIcons_TwoHundredOpensLeaveNoHandlesBehind) {
         CHECK_MSG(gdiAfter <= gdiBefore + 5, "GDI objects grew from %ld to %ld over 200 opens", gdiBefore, gdiAfter);
         CHECK_MSG(userAfter <= userBefore + 5, "USER objects grew from %ld to %ld over 200 opens", userBefore, userAfter);
     }
-    // And the popup still draws every row's own icon.
-    HWND menu = OpenPopupByHotkey(s);
-    CheckRows(menu, RowsFor({known.program, known.folder, known.program, known.folder}), "after 200 opens");
-    ClosePopup(s);
+    CheckPopup(s, RowsFor({known.program, known.folder, known.program, known.folder}), "after 200 opens");
     CHECK(s.pelto.Running());
 }
 

@@ -14,19 +14,20 @@ namespace {
 
 using namespace e2e;
 
+// A menu opens with its top-left corner where the pointer was, (x, y).
+void CheckMenuCorner(HWND menu, int x, int y) {
+    if (!menu) return;
+    RECT r = WindowRect(menu);
+    CHECK_MSG(r.left == x && r.top == y, "menu at %s, expected its corner at (%d, %d)", RectText(r).c_str(), x, y);
+}
+
 TEST_F(StartedPelto, Menu_ClickOpensTheMainMenuAtThePointer) {
     REQUIRE_MSG(Xdotool("mousemove 60 9 click 1"), "xdotool click failed");
-    HWND menu = nullptr;
-    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "no menu after a click");
-    if (menu) {
-        RECT r = WindowRect(menu);
-        CHECK_MSG(r.left == 60 && r.top == 9, "menu at %s, expected its corner at the pointer (60, 9)",
-                  RectText(r).c_str());
-        RECT skin = WindowRect(s.skin);
-        CHECK_MSG(skin.left == 0 && skin.top == 0, "a click without movement moved the skin: %s",
-                  RectText(skin).c_str());
-    }
-    // A left click elsewhere closes it.
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
+    CHECK_MSG(menu != nullptr, "no menu after a click");
+    CheckMenuCorner(menu, 60, 9);
+    RECT skin = WindowRect(s.skin);
+    CHECK_MSG(skin.left == 0 && skin.top == 0, "a click without movement moved the skin: %s", RectText(skin).c_str());
     REQUIRE_MSG(Xdotool("mousemove 700 700 click 1"), "xdotool click failed");
     CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }),
               "menu still open after a click elsewhere");
@@ -75,8 +76,7 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
     // takes the press for its own, so the popup here belongs to the driver.
     DriverPopupMenu popup;
     popup.Open();
-    REQUIRE_MSG(WaitForMenuWindow(GetCurrentProcessId()) != nullptr,
-                "the driver's popup did not open");
+    REQUIRE_MSG(WaitForMenuWindow(GetCurrentProcessId()) != nullptr, "the driver's popup did not open");
     // Posted: under Wine the open menu's own loop takes a real press (on any
     // window) for itself, so the press message itself is what is tested here.
     PostMessageA(s.skin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 9));
@@ -97,17 +97,13 @@ HWND DragSkinFrom50x9(PeltoSession& s, const char* moves, int x, int y) {
     CHECK_MSG(WaitForWindowAt(s.skin, x, y), "skin at %s during the drag, expected (%d, %d)",
               RectText(WindowRect(s.skin)).c_str(), x, y);
     REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
-    HWND menu = nullptr;
-    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "no menu after the drag");
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
+    CHECK_MSG(menu != nullptr, "no menu after the drag");
     return menu;
 }
 
 TEST_F(StartedPelto, Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
-    HWND menu = DragSkinFrom50x9(s, "mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3", 200, 291);
-    if (menu) {
-        RECT r = WindowRect(menu);
-        CHECK_MSG(r.left == 250 && r.top == 300, "menu at %s, expected (250, 300)", RectText(r).c_str());
-    }
+    CheckMenuCorner(DragSkinFrom50x9(s, "mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3", 200, 291), 250, 300);
     CloseMenu(s.pelto.pid());
     RECT r = WindowRect(s.skin);
     CHECK_MSG(r.left == 200 && r.top == 291 && r.right - r.left == 200 && r.bottom - r.top == 18,
@@ -186,12 +182,9 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
     Backdrop under({600, 500, 900, 800}, RGB(0, 0, 160));
     REQUIRE_MSG(XdotoolMouseMove(700, 600), "cannot move the pointer");
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+a"), "xdotool key failed");
-    HWND menu = nullptr;
-    CHECK_MSG((menu = WaitForMenuWindow(s.pelto.pid())) != nullptr, "Ctrl+Shift+A opened no menu");
-    if (menu) {
-        RECT r = WindowRect(menu);
-        CHECK_MSG(r.left == 700 && r.top == 600, "menu at %s, expected (700, 600)", RectText(r).c_str());
-    }
+    HWND menu = WaitForMenuWindow(s.pelto.pid());
+    CHECK_MSG(menu != nullptr, "Ctrl+Shift+A opened no menu");
+    CheckMenuCorner(menu, 700, 600);
     CloseMenu(s.pelto.pid());
 
     // Shift+Enter switches attachment off: a target no longer takes the skin.

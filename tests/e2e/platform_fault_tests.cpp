@@ -100,8 +100,6 @@ TEST(PlatformFault, PlatformFault_TachelShowsTheWindows98StatisticStoredAsBinary
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(meter); }), "the x did not end the meter");
 }
 
-// ------------------------------------------------------------ the skin picture
-
 COLORREF NewSkinPixel(int x, int y) { return RGB(30 + x, 200, 90 + y); }
 
 // The screen inside the window's region, against an earlier capture of the
@@ -184,8 +182,6 @@ TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) 
     CHECK_MSG(!SameColour(before.At(10, 5), NewSkinPixel(10, 5)), "the two skins share a colour at (10, 5)");
 }
 
-// ------------------------------------------------------------ the other bitness
-
 // PeltoTarget.exe of the other build (32-bit for the 64-bit run and the other
 // way round), staged by the test command; "" when it gave none.
 std::string OtherBitnessTarget() {
@@ -232,8 +228,6 @@ TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherA
               Printable(marker).c_str(), Printable(line).c_str());
 }
 
-// ------------------------------------------------------------ a save cut short
-
 COLORREF SavedSkinPixel(int x, int y) { return RGB(90, 60 + x, 150 + y); }
 
 TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
@@ -252,9 +246,7 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
     const RECT r = WindowRect(s.skin);
     CHECK_MSG(r.right - r.left == 70 && r.bottom - r.top == 26, "the skin window is %s, not the saved 70 x 26 skin",
               RectText(r).c_str());
-    std::string setting;
-    CHECK_MSG(ReadFileBytes(s.folder.File("setting"), &setting) && setting == "800 0 saved.skn",
-              "setting holds \"%s\"", Printable(setting).c_str());
+    CHECK_EQ_STR(ReadFileText(s.folder.File("setting")), "800 0 saved.skn");
     CHECK_MSG(!FileExists(s.folder.File("setting.old")), "setting.old is still there");
     CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{"C:\\kept.exe", "Kept"}}));
     CHECK_MSG(!FileExists(s.folder.File("launch_data.old")), "launch_data.old is still there");
@@ -262,12 +254,9 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
     // The kept list is the one in use: the launcher popup opens with its entry
     // (an empty list opens none).
     REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr,
-              "no launcher popup: the list set aside was not read");
+    CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup: the list set aside was not read");
     CloseMenu(s.pelto.pid());
 }
-
-// ------------------------------------------------------------ after a rename
 
 // The main menu by its hotkey, then its keys: down to the third entry (the
 // active-window pop-up), into it, down `steps` entries and Enter.
@@ -302,8 +291,6 @@ TEST(PlatformFault, PlatformFault_WindowCommandsActOnTheTargetRightAfterARename)
     CHECK_MSG(WaitUntil(5000, [&] { return !target.Running(); }), "the renamed target was not closed");
     CHECK(s.pelto.Running());
 }
-
-// ------------------------------------------------------------ Moldra
 
 const char kMoldraCaption[] = "■　Quorval Moldra";
 

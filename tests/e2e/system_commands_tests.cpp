@@ -7,6 +7,7 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "pelto_session.h"
+#include "plugin_support.h"
 #include "target_support.h"
 
 namespace {
@@ -49,12 +50,9 @@ INSTANTIATE_TEST_SUITE_P(System, ExitQuestions,
 // the life of the object; with a stand-in, puts the test's recording
 // control.exe there instead.
 struct ControlPanelSwap {
-    std::string real, aside;
-    bool moved = false, ok = false;
-    bool overridden = false;
+    std::string real = JoinPath(PeltoSystemFolder(), "control.exe"), aside = real + ".pelto-test";
+    bool moved = false, ok = false, overridden = false;
     explicit ControlPanelSwap(bool standIn) {
-        real = JoinPath(PeltoSystemFolder(), "control.exe");
-        aside = real + ".pelto-test";
         moved = MoveFileA(real.c_str(), aside.c_str()) != 0;
         ok = moved;
         if (ok && standIn) {
@@ -99,12 +97,6 @@ TEST_P(AppletThatCannotStart, System_AppletThatCannotStartSaysSo) {
 
 INSTANTIATE_TEST_SUITE_P(System, AppletThatCannotStart, ::testing::ValuesIn(kApplets), AppletName);
 
-std::string ReadWholeFile(const std::string& path) {
-    std::string text;
-    ReadFileBytes(path, &text);
-    return text;
-}
-
 // Each applet command starts control.exe with its own applet, and no message.
 class AppletStarts : public ::testing::TestWithParam<Applet> {};
 
@@ -119,9 +111,9 @@ TEST_P(AppletStarts, System_AppletsStartControlWithTheirApplet) {
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
     const std::string expected = std::string(a.arguments) + "\n";
     s.ChooseFromMenu(a.command);
-    CHECK_MSG(WaitUntil(5000, [&] { return ReadWholeFile(log) == expected; }),
+    CHECK_MSG(WaitUntil(5000, [&] { return ReadFileText(log) == expected; }),
               "after command %u control.exe was started with \"%s\", expected \"%s\"", a.command,
-              Printable(ReadWholeFile(log)).c_str(), Printable(expected).c_str());
+              Printable(ReadFileText(log)).c_str(), Printable(expected).c_str());
     CHECK_MSG(s.pelto.MessageBoxes().empty(), "a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
 }
 
@@ -178,7 +170,6 @@ TEST_F(StartedPelto, Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     }
     CHECK(s.pelto.Running());
 
-    // The first file of several decides.
     REQUIRE_MSG(DropOnSkin(100, 9, {second, text}), "the drop was not accepted");
     HWND box = WaitForBoxWithText(s.pelto, second + kWallpaperQuestionTail);
     CHECK_MSG(box != nullptr, "no question for the first of two files: %s", DescribeBoxes(s.pelto).c_str());
