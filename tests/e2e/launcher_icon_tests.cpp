@@ -102,8 +102,10 @@ void CheckRows(HWND menu, const std::vector<Row>& rows, const char* when) {
     const COLORREF background = GetSysColor(COLOR_MENU);
     int originX = -1, originY = -1;
     std::vector<int> bad(rows.size(), 0);
-    // The popup paints its rows after it shows: wait until every row is right.
-    WaitUntil(3000, [&] {
+    // The popup paints its rows after it shows, one owner-drawn row after the
+    // other: wait until every row is right (on a loaded machine a row was once
+    // still wrong after 3 s).
+    WaitUntil(10000, [&] {
         Image shot = CaptureScreen(WindowRect(menu));
         if (!shot.ok()) return false;
         originX = originY = -1;
