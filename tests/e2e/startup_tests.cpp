@@ -163,17 +163,10 @@ Image StartShowingDefaultSkin(PeltoProcess& pelto, const InstallFolder& folder) 
     return skin;
 }
 
-// Waits up to 5 s for which to end after `after`; it must end with code 0.
-void CheckEndsWithCode0(const PeltoProcess& pelto, const char* which, const char* after) {
-    DWORD code = 0xFFFFFFFF;
-    bool ended = pelto.WaitForExit(5000, &code);
-    CHECK_MSG(ended, "%s did not end within 5 s after %s: %s", which, after, pelto.Describe().c_str());
-    if (ended) CHECK_MSG(code == 0, "%s ended with code %lu, expected 0", which, static_cast<unsigned long>(code));
-}
-
 void CloseAndCheckExit(const PeltoProcess& pelto, const char* which) {
     CHECK_MSG(pelto.PostClose(), "%s: cannot post the close command", which);
-    CheckEndsWithCode0(pelto, which, "the close command");
+    CHECK_MSG(pelto.EndsWithCode0(), "%s did not end with code 0 after the close command: %s", which,
+              pelto.Describe().c_str());
 }
 
 // A fresh install folder, which the test cannot do without.
@@ -256,7 +249,7 @@ TEST(Startup, missing_files_message) {
         return another || !pelto.Running();
     });
     CHECK_MSG(!another, "a second message box came: %s", pelto.Describe().c_str());
-    CheckEndsWithCode0(pelto, "Pelto", "the message");
+    CHECK_MSG(pelto.EndsWithCode0(), "Pelto did not end with code 0 after the message: %s", pelto.Describe().c_str());
 }
 
 TEST(Startup, second_copy_reports_each_hotkey) {

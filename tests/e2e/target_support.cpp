@@ -178,15 +178,19 @@ HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs) {
 }
 
 HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
-    if (!PressKeys({VK_CONTROL, VK_SHIFT, key})) return nullptr;
-    if (HWND menu = WaitForMenuWindow(pid)) return menu;
     // Right after the foreground has changed (a menu closed, a window hidden),
     // Wine now and then lets the chord reach no hotkey. A user presses it again;
     // the log keeps count.
-    std::printf("  Ctrl+Shift+%c opened no menu (\"%s\" in front): pressed again\n", static_cast<char>(key),
-                WindowText(GetForegroundWindow()).c_str());
-    std::fflush(stdout);
-    return PressKeys({VK_CONTROL, VK_SHIFT, key}) ? WaitForMenuWindow(pid) : nullptr;
+    for (int press = 0; press < 2; ++press) {
+        if (press > 0) {
+            std::printf("  Ctrl+Shift+%c opened no menu (\"%s\" in front): pressed again\n", static_cast<char>(key),
+                        WindowText(GetForegroundWindow()).c_str());
+            std::fflush(stdout);
+        }
+        if (!PressKeys({VK_CONTROL, VK_SHIFT, key})) return nullptr;
+        if (HWND menu = WaitForMenuWindow(pid)) return menu;
+    }
+    return nullptr;
 }
 
 bool CloseMenu(DWORD pid) {
