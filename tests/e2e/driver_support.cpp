@@ -634,12 +634,6 @@ bool PeltoProcess::EndsWithCode0() const {
     return WaitForExit(10000, &code) && code == 0;
 }
 
-bool PeltoProcess::PostClose() const {
-    std::vector<HWND> windows = SkinWindows();
-    if (windows.empty()) return false;
-    return PostMessageA(windows.front(), WM_COMMAND, kCloseCommand, 0) != 0;
-}
-
 void PeltoProcess::Kill() {
     if (!Running()) return;
     TerminateProcess(process_, 0xDEAD);

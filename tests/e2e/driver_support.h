@@ -254,8 +254,6 @@ public:
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
     // Waits (up to 10 s) for the process to end; true when it ended with code 0.
     bool EndsWithCode0() const;
-    // Posts WM_COMMAND 40040 (the menu's close) to its skin window.
-    bool PostClose() const;
     void Kill();
 
     // "running, 1 skin window, message boxes: [...]", for failure messages.

@@ -146,7 +146,7 @@ HWND OpenMainMenu(const PeltoProcess& pelto) {
     return OpenMenuWithHotkey(pelto.pid(), 'A');
 }
 
-bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why) {
+bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why, HWND clickSkin) {
     std::string reason;
     if (!why) why = &reason;
     MainMenuPlace place;
@@ -156,9 +156,15 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
     }
     // A pointer glide to a new target would carry the pointer off the rows.
     WaitForPointerToRest();
-    HWND menu = OpenMainMenu(pelto);
+    POINT at;
+    HWND menu = nullptr;
+    if (!clickSkin)
+        menu = OpenMainMenu(pelto);
+    else if (UncoveredPoint(clickSkin, clickSkin, &at) && ClickAt(clickSkin, at))
+        menu = WaitForMenuWindow(pelto.pid(), 5000);
     if (!menu) {
-        *why = "Ctrl+Shift+A opened no main menu: " + pelto.Describe();
+        *why = std::string(clickSkin ? "a click on the skin" : "Ctrl+Shift+A") + " opened no main menu: " +
+               pelto.Describe();
         return false;
     }
     const std::vector<MenuItemLayout>& rows = *MainMenuRows();

@@ -35,7 +35,10 @@ HWND OpenMainMenu(const PeltoProcess& pelto);
 
 // Chooses the command from the main menu with real clicks and waits until the
 // menu has closed. False, with the reason in why, when the menu did not open,
-// a row did not highlight under the pointer or the menu stayed open.
-bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why = nullptr);
+// a row did not highlight under the pointer or the menu stayed open. With a
+// skin window given, a real click on it opens the menu instead of the hotkey
+// (a second copy of Pelto holds no hotkey).
+bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why = nullptr,
+                        HWND clickSkin = nullptr);
 
 }  // namespace e2e

@@ -148,17 +148,13 @@ TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndTh
     CHECK_EQ_STR(AnchorText(first), "左下");
 
     // Esc and Enter in a field, and the close box, end neither dialog. The keys
-    // go as the dialog's modal loop receives them, posted to a field:
-    // real keys from xdotool reach a plug-in's dialog only now and then under
-    // Wine without a window manager. The k after Esc and Enter shows that the
-    // loop got them.
+    // are a user's: a click into the name field, then Esc, Enter and k through
+    // the input queue. The k after Esc and Enter shows that the keys arrived.
     HWND field = GetDlgItem(second, kSkinName);
     SetControlText(second, kSkinName, "");
-    for (WPARAM key : {static_cast<WPARAM>(VK_ESCAPE), static_cast<WPARAM>(VK_RETURN)}) {
-        PostMessageA(field, WM_KEYDOWN, key, 1);
-        PostMessageA(field, WM_KEYUP, key, 0xC0000001);
-    }
-    PostMessageA(field, WM_CHAR, 'k', 1);
+    REQUIRE_MSG(BringToForeground(second) && ClickControl(second, kSkinName), "cannot click into the name field");
+    REQUIRE_MSG(WaitUntil(3000, [&] { return FocusOfThreadOf(second) == field; }), "the click did not focus the field");
+    REQUIRE_MSG(PressKeysOn(second, {VK_ESCAPE, VK_RETURN, 'K'}), "the second dialog is gone or not in front");
     CHECK_MSG(WaitUntil(3000, [&] { return ControlText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");
     // The close boxes by real clicks, each dialog brought to the front first
     // (both open at (0, 0), one over the other).

@@ -105,7 +105,9 @@ void CheckRestartedPelto(const PeltoSession& s, const char* setting, int width, 
         CHECK_MSG(WaitForPeltoIdle(restarted), "the new Pelto: %s", restarted.Describe().c_str());
         CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
     }
-    CHECK_MSG(restarted.PostClose() && restarted.WaitForExit(10000, nullptr), "the new Pelto did not close");
+    CHECK_MSG(ChooseFromMainMenu(restarted, static_cast<unsigned>(kCloseCommand)) &&
+                  restarted.WaitForExit(10000, nullptr),
+              "the new Pelto did not close");
 }
 
 TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
