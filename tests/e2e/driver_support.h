@@ -220,7 +220,7 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
 
 constexpr char kSkinClass[] = "PeltoClass";
 constexpr char kSkinTitle[] = "Quorval Pelto";
-constexpr WPARAM kCloseCommand = 40040;
+constexpr unsigned kCloseCommand = 40040;
 
 // Pelto.exe started from an install folder. The process is terminated, if still
 // running, when the object goes.

@@ -102,7 +102,7 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
               Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
 
     // The file reads back whole: a new start lists every entry in order.
-    s.ChooseFromMenu(40040);
+    s.ChooseFromMenu(kCloseCommand);
     REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not end: %s", s.pelto.Describe().c_str());
     PeltoProcess again;
     REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");

@@ -142,8 +142,11 @@ bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
     return false;
 }
 
-HWND OpenMainMenu(const PeltoProcess& pelto) {
-    return OpenMenuWithHotkey(pelto.pid(), 'A');
+HWND OpenMainMenu(const PeltoProcess& pelto, HWND clickSkin) {
+    if (!clickSkin) return OpenMenuWithHotkey(pelto.pid(), 'A');
+    POINT at;
+    return UncoveredPoint(clickSkin, clickSkin, &at) && ClickAt(clickSkin, at) ? WaitForMenuWindow(pelto.pid())
+                                                                               : nullptr;
 }
 
 bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why, HWND clickSkin) {
@@ -156,12 +159,7 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
     }
     // A pointer glide to a new target would carry the pointer off the rows.
     WaitForPointerToRest();
-    POINT at;
-    HWND menu = nullptr;
-    if (!clickSkin)
-        menu = OpenMainMenu(pelto);
-    else if (UncoveredPoint(clickSkin, clickSkin, &at) && ClickAt(clickSkin, at))
-        menu = WaitForMenuWindow(pelto.pid(), 5000);
+    HWND menu = OpenMainMenu(pelto, clickSkin);
     if (!menu) {
         *why = std::string(clickSkin ? "a click on the skin" : "Ctrl+Shift+A") + " opened no main menu: " +
                pelto.Describe();

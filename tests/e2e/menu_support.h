@@ -29,15 +29,16 @@ struct MainMenuPlace {
 };
 bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place);
 
-// Opens the main menu with Ctrl+Shift+A (sent through Wine's input queue) and
-// returns its visible "#32768" window, or null when none opens.
-HWND OpenMainMenu(const PeltoProcess& pelto);
+// Opens the main menu with Ctrl+Shift+A (sent through Wine's input queue), or
+// with a real click on the skin window when one is given (a second copy of
+// Pelto holds no hotkey), and returns its visible "#32768" window, or null
+// when none opens.
+HWND OpenMainMenu(const PeltoProcess& pelto, HWND clickSkin = nullptr);
 
 // Chooses the command from the main menu with real clicks and waits until the
 // menu has closed. False, with the reason in why, when the menu did not open,
-// a row did not highlight under the pointer or the menu stayed open. With a
-// skin window given, a real click on it opens the menu instead of the hotkey
-// (a second copy of Pelto holds no hotkey).
+// a row did not highlight under the pointer or the menu stayed open. The menu
+// opens as OpenMainMenu opens it.
 bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why = nullptr,
                         HWND clickSkin = nullptr);
 

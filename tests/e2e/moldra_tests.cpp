@@ -95,7 +95,7 @@ TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPelt
               "skin\\mint.bmp is not a copy of the picked bitmap");
 
     // The new skin, named in the settings, is what Pelto shows at its next start.
-    s.ChooseFromMenu(static_cast<unsigned>(kCloseCommand));
+    s.ChooseFromMenu(kCloseCommand);
     REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not close");
     REQUIRE_MSG(s.folder.WriteSetting("500 0 mint.skn"), "cannot write the setting");
     PeltoProcess again;

@@ -381,8 +381,7 @@ TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     // bottom-right corner: sakura.skn says corner 3, offsets (-56, -56).
     TargetProcess target;
     CheckSkinOnTarget(skin, bitmap, target, "Sakura Target", {300, 300, 700, 600}, POINT{700 - 56, 600 - 56});
-    CHECK_MSG(ChooseFromMainMenu(restarted, static_cast<unsigned>(kCloseCommand)) &&
-                  restarted.WaitForExit(10000, nullptr),
+    CHECK_MSG(ChooseFromMainMenu(restarted, kCloseCommand) && restarted.WaitForExit(10000, nullptr),
               "the new Pelto did not close");
 }
 

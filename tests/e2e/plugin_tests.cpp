@@ -309,7 +309,7 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     CHECK(s.pelto.Running());
 
     // Positive control for both notes: without the extra files, neither shows.
-    s.ChooseFromMenu(static_cast<unsigned>(kCloseCommand));
+    s.ChooseFromMenu(kCloseCommand);
     REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not close");
     for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());
     DeleteFileA((prefix + longName).c_str());

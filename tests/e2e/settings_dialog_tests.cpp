@@ -105,8 +105,7 @@ void CheckRestartedPelto(const PeltoSession& s, const char* setting, int width, 
         CHECK_MSG(WaitForPeltoIdle(restarted), "the new Pelto: %s", restarted.Describe().c_str());
         CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
     }
-    CHECK_MSG(ChooseFromMainMenu(restarted, static_cast<unsigned>(kCloseCommand)) &&
-                  restarted.WaitForExit(10000, nullptr),
+    CHECK_MSG(ChooseFromMainMenu(restarted, kCloseCommand) && restarted.WaitForExit(10000, nullptr),
               "the new Pelto did not close");
 }
 

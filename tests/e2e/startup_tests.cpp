@@ -167,8 +167,7 @@ Image StartShowingDefaultSkin(PeltoProcess& pelto, const InstallFolder& folder) 
 // The main menu's close command, chosen as a user does, ends Pelto with code 0.
 void CloseAndCheckExit(const PeltoProcess& pelto, const char* which, HWND clickSkin = nullptr) {
     std::string why;
-    CHECK_MSG(ChooseFromMainMenu(pelto, static_cast<unsigned>(kCloseCommand), &why, clickSkin), "%s: %s", which,
-              why.c_str());
+    CHECK_MSG(ChooseFromMainMenu(pelto, kCloseCommand, &why, clickSkin), "%s: %s", which, why.c_str());
     CHECK_MSG(pelto.EndsWithCode0(), "%s did not end with code 0 after the close command: %s", which,
               pelto.Describe().c_str());
 }
