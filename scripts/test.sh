@@ -100,8 +100,10 @@ e2e_runs=(
     "e2e-i686-win2k build/i686 build/install-i686/Pelto win2k"
     "e2e-i686-win98 build/i686 build/install-i686/Pelto win98"
 )
-if [ "${PELTO_E2E_SIDE_BY_SIDE:-0}" = 1 ]; then
-    # Side by side: the runs mostly wait on windows, so they share two cores well.
+# The three runs go side by side: they mostly wait on windows, so they share
+# two cores well. PELTO_E2E_SERIAL=1 runs them one after another instead, each
+# shown as it goes (for debugging).
+if [ "${PELTO_E2E_SERIAL:-0}" != 1 ]; then
     # Each log is shown whole when all have ended.
     pids=()
     began=$SECONDS

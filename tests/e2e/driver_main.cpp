@@ -165,11 +165,41 @@ int Summary(int passed, int failed) {
     return failed ? 1 : 0;
 }
 
-// "name contains filter" for each plain argument, as GoogleTest patterns.
-std::string FilterFrom(const std::vector<std::string>& filters) {
+// Tests that need a display of their own are named for it; run_e2e.sh runs
+// them in a pass of their own, with PELTO_E2E_DISPLAY_KIND naming the display.
+const char* const kOwnDisplayKinds[] = {"HighColor", "TwoMonitors"};
+
+bool NeedsDisplay(const std::string& testName, const std::string& kind) {
+    return testName.rfind(kind + "_", 0) == 0;
+}
+
+// Whether a test belongs to this pass: its display is the one named in
+// PELTO_E2E_DISPLAY_KIND, or the main one when none (or "main") is named.
+bool InThisPass(const std::string& testName) {
+    const char* named = std::getenv("PELTO_E2E_DISPLAY_KIND");
+    std::string pass = named && std::strcmp(named, "main") != 0 ? named : "";
+    for (const char* kind : kOwnDisplayKinds)
+        if (NeedsDisplay(testName, kind)) return pass == kind;
+    return pass.empty();
+}
+
+// The tests of this pass whose full name ("Group.Name") contains one of the
+// filters (every test of the pass when none is given), as a GoogleTest filter.
+std::string SelectTests(const std::vector<std::string>& filters) {
     std::string pattern;
-    for (const std::string& f : filters) pattern += (pattern.empty() ? "*" : ":*") + f + "*";
-    return pattern;
+    const ::testing::UnitTest& all = *::testing::UnitTest::GetInstance();
+    for (int i = 0; i < all.total_test_suite_count(); ++i) {
+        const ::testing::TestSuite& suite = *all.GetTestSuite(i);
+        for (int j = 0; j < suite.total_test_count(); ++j) {
+            std::string name = suite.GetTestInfo(j)->name();
+            std::string full = std::string(suite.name()) + "." + name;
+            if (!InThisPass(name)) continue;
+            bool wanted = filters.empty();
+            for (const std::string& f : filters) wanted = wanted || full.find(f) != std::string::npos;
+            if (wanted) pattern += (pattern.empty() ? "" : ":") + full;
+        }
+    }
+    return pattern.empty() ? "-*" : pattern;
 }
 
 }  // namespace
@@ -199,7 +229,8 @@ int main(int argc, char** argv) {
         std::printf("no Pelto.exe in the install folder %s\n", install.c_str());
         return e2e::Summary(0, 1);
     }
-    if (!filters.empty()) gtestArgs.push_back("--gtest_filter=" + e2e::FilterFrom(filters));
+    bool explicitFilter = false;
+    for (const std::string& a : gtestArgs) explicitFilter = explicitFilter || a.rfind("--gtest_filter=", 0) == 0;
 
     std::vector<char*> gtestArgv = {argv[0]};
     for (std::string& a : gtestArgs) gtestArgv.push_back(&a[0]);
@@ -211,6 +242,10 @@ int main(int argc, char** argv) {
         std::printf("unknown option %s\n", gtestArgv[1]);
         return e2e::Summary(0, 1);
     }
+    // A filter given as --gtest_filter= is taken as it is; otherwise the
+    // plain arguments pick among this pass's tests.
+    if (!explicitFilter) ::testing::GTEST_FLAG(filter) = e2e::SelectTests(filters);
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
 
     std::printf("install folder: %s (ANSI code page %u)\n", e2e::StagedInstall().c_str(), GetACP());
     std::fflush(stdout);

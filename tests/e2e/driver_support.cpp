@@ -462,7 +462,25 @@ Backdrop::~Backdrop() {
 
 bool Backdrop::WaitPainted(DWORD timeoutMs) const {
     if (!window_) return false;
-    return WaitUntil(timeoutMs, [&] { return SameColour(ScreenPixel(area_.right - 2, area_.bottom - 2), colour_); });
+    return WaitUntil(timeoutMs,
+                     [&] { return ScreenShowsColour(ScreenPixel(area_.right - 2, area_.bottom - 2), colour_); });
+}
+
+bool ScreenShowsColour(COLORREF screen, COLORREF colour) {
+    static const int bits = [] {
+        HDC dc = GetDC(nullptr);
+        int b = GetDeviceCaps(dc, BITSPIXEL);
+        ReleaseDC(nullptr, dc);
+        return b;
+    }();
+    if (bits > 16) return SameColour(screen, colour);
+    // A High Color display keeps 5 or 6 bits a channel and widens them back in
+    // its own way: the colour is there when each channel is within one step.
+    for (int shift = 0; shift < 24; shift += 8) {
+        int a = (screen >> shift) & 0xFF, b = (colour >> shift) & 0xFF;
+        if (a - b > 7 || b - a > 7) return false;
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------- windows and message boxes

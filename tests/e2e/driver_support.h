@@ -113,6 +113,10 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
 inline bool SameColour(COLORREF a, COLORREF b) { return ((a ^ b) & 0x00FFFFFF) == 0; }
 
+// Whether a screen pixel shows the colour: exactly, or within the steps of a
+// High Color display.
+bool ScreenShowsColour(COLORREF screen, COLORREF colour);
+
 // "#RRGGBB", for messages.
 std::string ColourText(COLORREF c);
 

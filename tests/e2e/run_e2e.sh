@@ -31,7 +31,7 @@ shift 2
 
 started=$(date +%s)
 work=""
-xvfb_pid=""
+x_pids=()
 cleaned=0
 
 cleanup() {
@@ -41,10 +41,11 @@ cleanup() {
         timeout 30 wineserver -k >/dev/null 2>&1
         timeout 30 wineserver -w >/dev/null 2>&1
     fi
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null
-        wait "$xvfb_pid" 2>/dev/null
-    fi
+    local pid
+    for pid in "${x_pids[@]}"; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
     if [ -n "$work" ] && [ -d "$work" ]; then
         rm -rf "$work"
     fi
@@ -109,30 +110,107 @@ fi
 [ -n "${PELTO_XDND_DROP:-}" ] || abort "no pelto-xdnd-drop (scripts/build.sh native builds it)"
 export PELTO_XDND_DROP
 
-# A free display: no lock file and no socket, and the Xvfb that holds the lock is ours.
-display=""
-for n in $(seq 110 199); do
-    [ -e "/tmp/.X$n-lock" ] && continue
-    [ -e "/tmp/.X11-unix/X$n" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 1 100); do
-        kill -0 "$xvfb_pid" 2>/dev/null || break
-        if [ -S "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$xvfb_pid" ]; then
-            display=":$n"
-            break
-        fi
-        sleep 0.1
+# A free display number from 110 up: no lock file and no socket.
+free_display_number() {
+    local n
+    for n in $(seq "${1:-110}" 199); do
+        [ -e "/tmp/.X$n-lock" ] && continue
+        [ -e "/tmp/.X11-unix/X$n" ] && continue
+        echo "$n"
+        return 0
     done
-    [ -n "$display" ] && break
-    kill "$xvfb_pid" 2>/dev/null
-    wait "$xvfb_pid" 2>/dev/null
-    xvfb_pid=""
-done
-[ -n "$display" ] || abort "no free X display in :110 .. :199"
+    return 1
+}
 
-export DISPLAY=$display
-export WINEPREFIX="$work/prefix"
+# Starts an X server program on a free display and waits until the display's
+# socket is there and its lock names our process. Sets server_pid and
+# server_display; the server's output goes to $work/<name>.log.
+start_x_server() {  # name, program, arguments after the display...
+    local name=$1 program=$2
+    shift 2
+    local n first=110
+    server_pid=""
+    server_display=""
+    while n=$(free_display_number "$first"); do
+        "$program" ":$n" "$@" >"$work/$name.log" 2>&1 &
+        server_pid=$!
+        for _ in $(seq 1 100); do
+            kill -0 "$server_pid" 2>/dev/null || break
+            if [ -S "/tmp/.X11-unix/X$n" ] && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$server_pid" ]; then
+                server_display=":$n"
+                x_pids+=("$server_pid")
+                return 0
+            fi
+            sleep 0.1
+        done
+        kill "$server_pid" 2>/dev/null
+        wait "$server_pid" 2>/dev/null
+        server_pid=""
+        first=$((n + 1))
+    done
+    return 1
+}
+
+# The display of a pass:
+#   main          Xvfb, 1280 x 1024 at 24 bits (every test not named below)
+#   HighColor     Xvfb, 1280 x 1024 at 16 bits (tests named HighColor_*)
+#   TwoMonitors   Xephyr with Xinerama and without RandR, nested in an Xvfb:
+#                 two monitors side by side, 1280 x 1024 and 1024 x 768
+#                 (tests named TwoMonitors_*). Wine sees one monitor on Xvfb's
+#                 own Xinerama and on any display with RandR.
+open_display() {  # kind
+    case "$1" in
+        main) start_x_server xvfb Xvfb -screen 0 1280x1024x24 -nolisten tcp || return 1 ;;
+        HighColor) start_x_server xvfb-16 Xvfb -screen 0 1280x1024x16 -nolisten tcp || return 1 ;;
+        TwoMonitors)
+            command -v Xephyr >/dev/null 2>&1 || { echo "Xephyr is not installed (package xserver-xephyr)"; return 1; }
+            start_x_server xvfb-outer Xvfb -screen 0 2400x1100x24 -nolisten tcp || return 1
+            local outer=$server_display
+            DISPLAY=$outer start_x_server xephyr Xephyr +xinerama -extension RANDR \
+                -screen 1280x1024 -screen 1024x768 -nolisten tcp || return 1
+            ;;
+        *) return 1 ;;
+    esac
+    export DISPLAY=$server_display
+}
+
+# A prefix of its own for the pass, ready for the driver: the locale, no
+# managed windows, Pelto's Windows version, checked with the version probe.
+prepare_prefix() {  # kind
+    export WINEPREFIX="$work/prefix-$1"
+    echo "display $DISPLAY, prefix $WINEPREFIX"
+    if ! timeout 300 wine wineboot -i >"$work/wineboot-$1.log" 2>&1; then
+        tail -n 20 "$work/wineboot-$1.log"
+        abort "wineboot failed"
+    fi
+    timeout 120 wineserver -w || abort "wineserver did not settle after wineboot"
+    # With no window manager, Wine waits 2 s for one each time it hides a "managed"
+    # window (every message box, for one). Unmanaged windows skip that wait.
+    # PELTO_E2E_MANAGED=1 keeps Wine's default.
+    if [ "${PELTO_E2E_MANAGED:-0}" != 1 ]; then
+        timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$work/wine.log" 2>&1 ||
+            abort "cannot set the Wine X11 driver's Managed value"
+    fi
+    if [ -n "$winver" ]; then
+        timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /t REG_SZ /d "$winver" /f \
+            >>"$work/wine.log" 2>&1 || abort "cannot set the Windows version for Pelto.exe"
+    fi
+}
+
+# Ends a pass's prefix and its X servers.
+close_pass() {
+    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+        timeout 30 wineserver -k >/dev/null 2>&1
+        timeout 30 wineserver -w >/dev/null 2>&1
+    fi
+    local pid
+    for pid in "${x_pids[@]}"; do
+        kill "$pid" 2>/dev/null
+        wait "$pid" 2>/dev/null
+    done
+    x_pids=()
+}
+
 export WINEARCH=win64
 export WINEDEBUG=-all
 export LANG=ja_JP.UTF-8
@@ -144,24 +222,8 @@ mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
 # No Mono / Gecko install prompts, no menu entries written into the home folder.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
-echo "display $DISPLAY, prefix $WINEPREFIX"
-if ! timeout 300 wine wineboot -i >"$work/wineboot.log" 2>&1; then
-    tail -n 20 "$work/wineboot.log"
-    abort "wineboot failed"
-fi
-timeout 120 wineserver -w || abort "wineserver did not settle after wineboot"
-# With no window manager, Wine waits 2 s for one each time it hides a "managed"
-# window (every message box, for one). Unmanaged windows skip that wait.
-# PELTO_E2E_MANAGED=1 keeps Wine's default.
-if [ "${PELTO_E2E_MANAGED:-0}" != 1 ]; then
-    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$work/wine.log" 2>&1 ||
-        abort "cannot set the Wine X11 driver's Managed value"
-fi
-
-if [ -n "$winver" ]; then
-    timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /t REG_SZ /d "$winver" /f \
-        >>"$work/wine.log" 2>&1 || abort "cannot set the Windows version for Pelto.exe"
-fi
+open_display main || abort "no free X display in :110 .. :199"
+prepare_prefix main
 
 # What a program named Pelto.exe of this bitness is told: the test program, under
 # that name, writes what GetVersionExA gives it. A machine without 32-bit Wine
@@ -210,49 +272,92 @@ fi
 install_windows=$(timeout 60 winepath -w "$install_dir" 2>>"$work/wine.log" | tr -d '\r')
 [ -n "$install_windows" ] || abort "winepath could not convert $install_dir"
 
-timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" "$@" 2>>"$work/wine.log" | tr -d '\r' | tee "$work/driver.out"
-status=${PIPESTATUS[0]}
+# The passes whose display is not the main one, for the tests the filter selects.
+# The driver runs only the tests of the pass named in PELTO_E2E_DISPLAY_KIND.
+extra_passes=()
+for kind in HighColor TwoMonitors; do
+    listed=$(PELTO_E2E_DISPLAY_KIND=$kind timeout 120 wine "$driver" "$install_windows" "$@" --gtest_list_tests \
+        2>>"$work/wine.log" | tr -d '\r' | grep -c "^  ${kind}_")
+    [ "${listed:-0}" -gt 0 ] && extra_passes+=("$kind")
+done
 
-summary=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$work/driver.out" | tail -n 1)
-if [ -z "$summary" ]; then
-    [ "$status" = 124 ] && echo "the driver did not finish within ${PELTO_E2E_TIMEOUT:-2400} s"
-    echo "the driver ended without its summary (status $status); Wine's messages:"
-    tail -n 20 "$work/wine.log"
-    passed=$(grep -c '^PASS ' "$work/driver.out")
-    failed=$(grep -c '^FAIL ' "$work/driver.out")
-    summary="$label: $passed passed, $((failed + 1)) failed"
-    [ "$status" = 0 ] && status=1
-fi
+total_passed=0
+total_failed=0
+status=0
 
-# A few failed tests are run once more, alone, in the same prefix: one that
-# fails again counts as failed; one that passes is named as flaky in the output
-# (and counts as passed), so a timing slip under load does not sink the run but
-# stays visible. PELTO_E2E_RETRY=0 turns this off.
-failed_names=$(grep -E '^FAIL [A-Za-z0-9_]+\.[A-Za-z0-9_/]+' "$work/driver.out" | awk '{print $2}' | sort -u)
-failed_count=$(printf '%s' "$failed_names" | grep -c .)
-if [ -n "$summary" ] && [ "$status" != 0 ] && [ "${PELTO_E2E_RETRY:-1}" != 0 ] &&
-    [ "$failed_count" -ge 1 ] && [ "$failed_count" -le 5 ]; then
-    first_passed=$(sed -E 's/^e2e: ([0-9]+) passed.*/\1/' <<<"$summary")
-    echo "running again, alone: $(tr '\n' ' ' <<<"$failed_names")"
-    timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" \
-        "--gtest_filter=$(tr '\n' ':' <<<"$failed_names" | sed 's/:$//')" 2>>"$work/wine.log" |
-        tr -d '\r' | tee "$work/retry.out"
-    status=${PIPESTATUS[0]}
-    retry=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$work/retry.out" | tail -n 1)
-    if [ -n "$retry" ]; then
-        again_passed=$(sed -E 's/^e2e: ([0-9]+) passed.*/\1/' <<<"$retry")
-        again_failed=$(sed -E 's/^e2e: [0-9]+ passed, ([0-9]+) failed$/\1/' <<<"$retry")
-        for name in $(grep -E '^PASS ' "$work/retry.out" | awk '{print $2}'); do
-            echo "FLAKY $name: failed in the run, passed when run again alone"
-        done
-        summary="e2e: $((first_passed + again_passed)) passed, $again_failed failed"
-    else
-        echo "the second run ended without its summary (status $status)"
-        [ "$status" = 0 ] && status=1
+# Runs the driver for one pass and adds its counts. A few failed tests are run
+# once more, alone, in the same prefix: one that fails again counts as failed;
+# one that passes is named as flaky in the output (and counts as passed), so a
+# timing slip under load does not sink the run but stays visible.
+# PELTO_E2E_RETRY=0 turns this off.
+run_pass() {  # kind, driver arguments...
+    local kind=$1
+    shift
+    local out="$work/driver-$kind.out"
+    PELTO_E2E_DISPLAY_KIND=$kind timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" "$@" \
+        2>>"$work/wine.log" | tr -d '\r' | tee "$out"
+    local pass_status=${PIPESTATUS[0]}
+
+    local summary
+    summary=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$out" | tail -n 1)
+    if [ -z "$summary" ]; then
+        [ "$pass_status" = 124 ] && echo "the driver did not finish within ${PELTO_E2E_TIMEOUT:-2400} s"
+        echo "the driver ended without its summary (status $pass_status); Wine's messages:"
+        tail -n 20 "$work/wine.log"
+        total_passed=$((total_passed + $(grep -c '^PASS ' "$out")))
+        total_failed=$((total_failed + $(grep -c '^FAIL ' "$out") + 1))
+        status=1
+        return
     fi
-fi
+    local passed failed
+    passed=$(sed -E 's/^e2e: ([0-9]+) passed.*/\1/' <<<"$summary")
+    failed=$(sed -E 's/^e2e: [0-9]+ passed, ([0-9]+) failed$/\1/' <<<"$summary")
+
+    local failed_names failed_count
+    failed_names=$(grep -E '^FAIL [A-Za-z0-9_]+\.[A-Za-z0-9_/]+' "$out" | awk '{print $2}' | sort -u)
+    failed_count=$(printf '%s' "$failed_names" | grep -c .)
+    if [ "$pass_status" != 0 ] && [ "${PELTO_E2E_RETRY:-1}" != 0 ] &&
+        [ "$failed_count" -ge 1 ] && [ "$failed_count" -le 5 ]; then
+        echo "running again, alone: $(tr '\n' ' ' <<<"$failed_names")"
+        PELTO_E2E_DISPLAY_KIND=$kind timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" \
+            "--gtest_filter=$(tr '\n' ':' <<<"$failed_names" | sed 's/:$//')" 2>>"$work/wine.log" |
+            tr -d '\r' | tee "$work/retry-$kind.out"
+        pass_status=${PIPESTATUS[0]}
+        local retry
+        retry=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$work/retry-$kind.out" | tail -n 1)
+        if [ -n "$retry" ]; then
+            local name
+            for name in $(grep -E '^PASS ' "$work/retry-$kind.out" | awk '{print $2}'); do
+                echo "FLAKY $name: failed in the run, passed when run again alone"
+            done
+            passed=$((passed + $(sed -E 's/^e2e: ([0-9]+) passed.*/\1/' <<<"$retry")))
+            failed=$(sed -E 's/^e2e: [0-9]+ passed, ([0-9]+) failed$/\1/' <<<"$retry")
+        else
+            echo "the second run ended without its summary (status $pass_status)"
+            [ "$pass_status" = 0 ] && pass_status=1
+        fi
+    fi
+    total_passed=$((total_passed + passed))
+    total_failed=$((total_failed + failed))
+    [ "$pass_status" != 0 ] && status=1
+}
+
+run_pass main "$@"
+for kind in "${extra_passes[@]}"; do
+    close_pass
+    echo "=== the ${kind}_ tests, on a display of their own"
+    if open_display "$kind"; then
+        prepare_prefix "$kind"
+        run_pass "$kind" "$@"
+    else
+        echo "$label: no display for the ${kind}_ tests"
+        total_failed=$((total_failed + 1))
+        status=1
+    fi
+done
+summary="$label: $total_passed passed, $total_failed failed"
 
 cleanup
 echo "driver exit status $status, $label run took $(($(date +%s) - started)) s"
-echo "${summary/#e2e:/$label:}"
+echo "$summary"
 exit "$status"
