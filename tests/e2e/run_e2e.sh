@@ -34,9 +34,8 @@ work=""
 x_pids=()
 cleaned=0
 
-cleanup() {
-    [ "$cleaned" = 1 ] && return
-    cleaned=1
+# Ends a pass's prefix and its X servers.
+close_pass() {
     if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
         timeout 30 wineserver -k >/dev/null 2>&1
         timeout 30 wineserver -w >/dev/null 2>&1
@@ -46,6 +45,13 @@ cleanup() {
         kill "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
+    x_pids=()
+}
+
+cleanup() {
+    [ "$cleaned" = 1 ] && return
+    cleaned=1
+    close_pass
     if [ -n "$work" ] && [ -d "$work" ]; then
         rm -rf "$work"
     fi
@@ -195,20 +201,6 @@ prepare_prefix() {  # kind
         timeout 60 wine reg add 'HKCU\Software\Wine\AppDefaults\Pelto.exe' /v Version /t REG_SZ /d "$winver" /f \
             >>"$work/wine.log" 2>&1 || abort "cannot set the Windows version for Pelto.exe"
     fi
-}
-
-# Ends a pass's prefix and its X servers.
-close_pass() {
-    if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-        timeout 30 wineserver -k >/dev/null 2>&1
-        timeout 30 wineserver -w >/dev/null 2>&1
-    fi
-    local pid
-    for pid in "${x_pids[@]}"; do
-        kill "$pid" 2>/dev/null
-        wait "$pid" 2>/dev/null
-    done
-    x_pids=()
 }
 
 export WINEARCH=win64
