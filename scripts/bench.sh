@@ -62,9 +62,12 @@ pick_wine() {
 build_benchmarks() {
     if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
         log "configuring $BUILD_DIR"
-        cmake -S "$REPO" -B "$BUILD_DIR" \
+        cmake -S "$REPO" -B "$BUILD_DIR" -DBUILD_TESTING=ON \
             -DCMAKE_TOOLCHAIN_FILE="$REPO/cmake/toolchain-x86_64-w64-mingw32.cmake" \
             -DCMAKE_BUILD_TYPE=Release >/dev/null || return 1
+    elif grep -q '^BUILD_TESTING:BOOL=OFF' "$BUILD_DIR/CMakeCache.txt"; then
+        # A tree scripts/run.sh made: the benchmarks come with the tests.
+        cmake -S "$REPO" -B "$BUILD_DIR" -DBUILD_TESTING=ON >/dev/null || return 1
     fi
     local out
     if ! out=$(cmake --build "$BUILD_DIR" -j2 --target "${BENCH_TARGETS[@]}" 2>&1); then
