@@ -21,7 +21,8 @@ native() {
 
 windows() {  # $1: i686 or x86_64
     local arch=$1
-    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release "$werror" \
+    # With the tests, also in a tree scripts/run.sh made without them.
+    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release "$werror" -DBUILD_TESTING=ON \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
     cmake --build "$out/$arch" -j"$jobs"
     rm -rf "$out/install-$arch"
