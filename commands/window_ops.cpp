@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "commands/stored_record.h"
 #include "commands/stored_windows.h"
 #include "commands/sweep_rules.h"
 #include "common/library_lookup.h"
@@ -134,7 +135,12 @@ void StoreTargetInTray(HWND skinWindow) {
         TrayIconShown = true;
     }
     ShowWindow(skinWindow, SW_HIDE);
-    if (AddStored(&StoredWindows, target)) ShowWindow(target, SW_HIDE);
+    if (AddStored(&StoredWindows, target)) {
+        // On the disk before it is hidden: a Pelto killed after the hide still
+        // finds it at its next start.
+        SaveStoredRecord(StoredWindows);
+        ShowWindow(target, SW_HIDE);
+    }
     StopTracking(skinWindow);
 }
 
@@ -142,7 +148,10 @@ bool ShowStoredWindowsAndRemoveIcon() {
     const bool anything = TrayIconShown || StoredWindows.Count > 0;
     for (int i = 0; i < StoredWindows.Count; ++i)
         ShowWindow(static_cast<HWND>(const_cast<void*>(StoredWindows.Windows[i])), SW_SHOW);
-    ClearStored(&StoredWindows);
+    if (StoredWindows.Count > 0) {
+        ClearStored(&StoredWindows);
+        SaveStoredRecord(StoredWindows);
+    }
     if (TrayIconShown) Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
     TrayIconShown = false;
     return anything;
