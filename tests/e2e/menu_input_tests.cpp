@@ -266,8 +266,9 @@ TEST(MenuInput, Hotkeys_FileSwitchesOffAndMovesKeysAndNamesABadLine) {
 
     TargetProcess editor;
     REQUIRE_MSG(editor.Start("--title \"Chat Input\" --rect 200 150 500 350 --edit", "Chat Input"), "no editor");
-    HWND edit = FindWindowExA(editor.window(), nullptr, "Edit", nullptr);
-    REQUIRE_MSG(edit != nullptr, "the editor has no edit box");
+    HWND edit = nullptr;
+    REQUIRE_MSG(WaitUntil(5000, [&] { return (edit = FindWindowExA(editor.window(), nullptr, "Edit", nullptr)) != nullptr; }),
+                "the editor has no edit box");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
     SetControlText(edit, "abc def");
     SendMessageA(edit, EM_SETSEL, 0, 0);
