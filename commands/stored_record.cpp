@@ -59,14 +59,12 @@ void ShowWindowsLeftStored() {
         if (value != r.Handle) continue;  // no handle of this build
         HWND w = reinterpret_cast<HWND>(value);
         // A handle can be reused by a window Pelto never stored: the same
-        // process and class must still own it.
-        if (!IsWindow(w) || IsWindowVisible(w)) continue;
+        // process and class must still own it. No thread owns a handle that
+        // is no window any more.
         DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
+        if (!GetWindowThreadProcessId(w, &pid) || pid != r.ProcessId || IsWindowVisible(w)) continue;
         char className[kTextSize];
-        if (pid != r.ProcessId || !GetClassNameA(w, className, sizeof className) ||
-            std::strcmp(className, r.ClassName) != 0)
-            continue;
+        if (!GetClassNameA(w, className, sizeof className) || std::strcmp(className, r.ClassName) != 0) continue;
         ShowWindow(w, SW_SHOW);
     }
     DeleteFileA(path);
