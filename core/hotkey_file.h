@@ -34,7 +34,8 @@ struct HotkeyChoiceRow {
 // Why a line cannot be read.
 enum class HotkeyLineProblem { NoEquals, UnknownHotkey, UnknownKey, GivenTwice, TooLong };
 
-// A line longer than this (without its line end) is not read.
+// A line longer than this, blanks at its ends and its line end not counted, is
+// not read.
 constexpr std::size_t kHotkeyLineMaxBytes = 200;
 // How much of a bad line the message shows.
 constexpr std::size_t kHotkeyShownLineBytes = 60;

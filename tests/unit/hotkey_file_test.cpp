@@ -165,14 +165,17 @@ TEST(HotkeyFile, AHotkeyNamedTwiceKeepsItsOwnKeys) {
 }
 
 TEST(HotkeyFile, OverLongLines) {
-    const std::string longest = "MoveRight = off" + std::string(kHotkeyLineMaxBytes - 15, ' ');
+    // "MoveRight =", blanks, "off": 200 bytes in all.
+    const std::string longest = "MoveRight =" + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off";
+    ASSERT_EQ(longest.size(), kHotkeyLineMaxBytes);
     HotkeyFileResult r = Parse(longest + "\n");
     EXPECT_EQ(r.BadLines, 0);
     EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
-    // Counted without the line end.
-    r = Parse(longest + "\r\n");
+    // Counted without the line end and the blanks at the line's ends.
+    r = Parse("  " + longest + " \t\r\n");
     EXPECT_EQ(r.BadLines, 0);
-    r = Parse("MoveRight = off" + std::string(kHotkeyLineMaxBytes - 14, ' ') + "x\nAttachment = off\n");
+    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
+    r = Parse("MoveRight = " + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off\nAttachment = off\n");
     EXPECT_EQ(r.BadLines, 1);
     EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::TooLong);
     EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
