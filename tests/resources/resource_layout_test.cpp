@@ -385,7 +385,7 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
     for (const char* topic : {"ver 0.10", "Pelto-i686.zip", "Pelto-x86_64.zip", "Program Files", "setting",
                               "launch_data", "skin\\", "plugins\\", "Moldra", "Tachel", "UNLHA32.DLL", "UNZIP32.DLL",
                               "Pelto.lnk", "アンインストール", "MIT License", "Copyright (c) 2026 Quorval", "更新履歴",
-                              "デフォルト"})
+                              "デフォルト", "hotkeys.txt", "stored_windows"})
         EXPECT_NE(guide.find(Utf8(topic)), std::string::npos) << "the topic " << Utf8(topic);
 }
 
