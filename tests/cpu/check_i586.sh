@@ -12,8 +12,9 @@
 # A binary the build strips carries the name of its debugging file, NAME.debug;
 # it is looked for beside the binary and in each --debug-dir. With it, the check
 # reads only the code (the constructor lists and exception tables GNU ld puts
-# after it in .text are data) and names the function of each finding. A debug
-# file that does not belong to the binary (its CRC differs) is a failure.
+# after it in .text are data) and names the function of each finding (the last
+# function symbol before it: the runtime archives' static functions have none).
+# A debug file that does not belong to the binary (its CRC differs) is a failure.
 #
 # Prints each finding as "NOT I586: address instruction (in function)", then
 # "cpu: N passed, N failed" (one check per file). Exit status 0 when every file
@@ -110,15 +111,23 @@ for pe in "$@"; do
 
     if [ -n "$findings" ]; then
         # Each finding with the function it lies in: symbols and findings sorted
-        # by address together, each finding taking the last symbol before it.
+        # by address together, each finding taking the last symbol before it. An
+        # object's own .text symbol marks where its code starts, so code of an
+        # object without function symbols (the runtime archives' static
+        # functions) is not put down to the function before it.
         {
             if [ -n "$symbols" ]; then
-                "$nm" -C "$symbols" 2>/dev/null | sed -nE 's/^([0-9a-f]{8}) [Tt] ([^.].*)$/\1\t0\t\2/p'
+                "$nm" -C "$symbols" 2>/dev/null | sed -nE \
+                    -e 's/^([0-9a-f]{8}) [Tt] \.text$/\1\t0\t/p' \
+                    -e 's/^([0-9a-f]{8}) [Tt] ([^.].*)$/\1\t1\t\2/p'
             fi
-            printf '%s\n' "$findings" | sed 's/\t/\t1\t/'
-        } | sort -t $'\t' -k1,1 -k2,2n | awk -F'\t' '
-            $2 == 0 { function_name = $3; next }
-            { printf "NOT I586: 0x%s %s%s\n", $1, $3, function_name != "" ? " (in " function_name ")" : "" }'
+            printf '%s\n' "$findings" | sed 's/\t/\t2\t/'
+        } | LC_ALL=C sort -t $'\t' -k1,1 -k2,2n | awk -F'\t' -v named="$symbols" '
+            $2 < 2 { function_name = $3; next }
+            {
+                where = function_name != "" ? " (in " function_name ")" : named != "" ? " (in code without a symbol)" : ""
+                printf "NOT I586: 0x%s %s%s\n", $1, $3, where
+            }'
     fi
     found=0
     [ -z "$findings" ] || found=$(printf '%s\n' "$findings" | wc -l)
