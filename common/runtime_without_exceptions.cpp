@@ -28,8 +28,9 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     return std::malloc(size != 0 ? size : 1);
 }
 
-// Where the library's templates and its string code would throw. All of the
-// library's set in one object, so none of it is taken from the library.
+// Where the library's templates and its string code would throw: all of
+// functexcept.o's set (so none of it is taken from the library), and the one
+// of std::function.
 namespace std {
 void __throw_bad_exception() { abort(); }
 void __throw_bad_alloc() { abort(); }
@@ -46,4 +47,6 @@ void __throw_runtime_error(const char*) { abort(); }
 void __throw_range_error(const char*) { abort(); }
 void __throw_overflow_error(const char*) { abort(); }
 void __throw_underflow_error(const char*) { abort(); }
+// An empty std::function called (functional.o).
+void __throw_bad_function_call() { abort(); }
 }  // namespace std
