@@ -182,15 +182,6 @@ TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) 
     CHECK_MSG(!SameColour(before.At(10, 5), NewSkinPixel(10, 5)), "the two skins share a colour at (10, 5)");
 }
 
-// PeltoTarget.exe of the other build (32-bit for the 64-bit run and the other
-// way round), staged by the test command; "" when it gave none.
-std::string OtherBitnessTarget() {
-    char path[MAX_PATH] = "";
-    const DWORD n = GetEnvironmentVariableA("PELTO_E2E_OTHER_TARGET", path, sizeof path);
-    if (n == 0 || n >= sizeof path) return "";
-    return path;
-}
-
 TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) {
     const std::string other = OtherBitnessTarget();
     REQUIRE_MSG(!other.empty() && FileExists(other), "no PeltoTarget.exe of the other bitness (\"%s\")", other.c_str());
