@@ -1,7 +1,8 @@
 #include "core/missing_library.h"
 
-#include <cstdio>
+#include <string>
 
+#include "common/text_buffers.h"
 #include "core/app_state.h"
 #include "core/delay_load_rules.h"
 
@@ -54,19 +55,20 @@ void ReportMissingLibrary(const char* library, const char* function) {
     }
     char name[64];
     UpperName(name, sizeof name, library ? library : "?");
+    // Joined and cut to the report's size (the function's name comes from a
+    // library's import table); no printf, which the 32-bit build goes without.
+    const std::string joined = function ? std::string(name) + "の中に『 " + function +
+                                              " 』関数を見つけられませんでした。\nこの関数を使う機能は使えません。"
+                                        : std::string(name) + "を読み込めませんでした。\nこのライブラリを使う機能は使えません。";
     char text[sizeof Reports[0].Text];
-    if (function)
-        std::snprintf(text, sizeof text, "%sの中に『 %s 』関数を見つけられませんでした。\nこの関数を使う機能は使えません。",
-                      name, function);
-    else
-        std::snprintf(text, sizeof text, "%sを読み込めませんでした。\nこのライブラリを使う機能は使えません。", name);
+    CopyText(text, sizeof text, joined.c_str());
     HWND owner = Owner;
     const LONG slot = owner ? InterlockedIncrement(&ReportsUsed) - 1 : kReportSlots;
     if (slot >= kReportSlots) {
         if (!owner) MessageBoxA(nullptr, text, kMessageCaption, MB_OK);
         return;
     }
-    std::snprintf(Reports[slot].Text, sizeof Reports[slot].Text, "%s", text);
+    CopyText(Reports[slot].Text, sizeof Reports[slot].Text, text);
     if (!PostMessageA(owner, kMissingLibraryMessage, static_cast<WPARAM>(slot), 0))
         MessageBoxA(nullptr, text, kMessageCaption, MB_OK);
 }
