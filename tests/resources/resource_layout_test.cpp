@@ -381,11 +381,18 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
     for (const char* key : {"Ctrl+Shift+Z", "Ctrl+Shift+X", "Ctrl+Shift+A", "Shift+Enter", "Ctrl+Shift+↑",
                             "Ctrl+Shift+↓", "Ctrl+Shift+←", "Ctrl+Shift+→"})
         EXPECT_NE(guide.find(Utf8(key)), std::string::npos) << "the hotkey " << Utf8(key);
-    // What a user must find in it.
+    // What a user must find in it. The guide opens with plain ASCII, which a
+    // Windows that shows its Japanese garbled still shows: how to make it Japanese.
+    EXPECT_EQ(guide.rfind("Pelto and this guide are written in Japanese", 0), 0u) << "the guide's English opening";
+    const std::size_t banner = bytes.find("━");  // the literal is code page 932, as the file
+    ASSERT_NE(banner, std::string::npos) << "no title banner";
+    EXPECT_TRUE(std::all_of(bytes.begin(), bytes.begin() + banner, [](char c) { return (c & 0x80) == 0; }))
+        << "the English opening is not plain 7-bit ASCII";
     for (const char* topic : {"ver 0.10", "Pelto-i686.zip", "Pelto-x86_64.zip", "Program Files", "setting",
                               "launch_data", "skin\\", "plugins\\", "Moldra", "Tachel", "UNLHA32.DLL", "UNZIP32.DLL",
                               "Pelto.lnk", "アンインストール", "MIT License", "Copyright (c) 2026 Quorval", "更新履歴",
-                              "デフォルト", "hotkeys.txt", "stored_windows"})
+                              "デフォルト", "hotkeys.txt", "stored_windows", "文字化け",
+                              "Language for non-Unicode programs"})
         EXPECT_NE(guide.find(Utf8(topic)), std::string::npos) << "the topic " << Utf8(topic);
 }
 
