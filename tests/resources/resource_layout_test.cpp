@@ -392,7 +392,7 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
                               "launch_data", "skin\\", "plugins\\", "Moldra", "Tachel", "UNLHA32.DLL", "UNZIP32.DLL",
                               "Pelto.lnk", "アンインストール", "MIT License", "Copyright (c) 2026 Quorval", "更新履歴",
                               "デフォルト", "hotkeys.txt", "stored_windows", "文字化け",
-                              "Language for non-Unicode programs"})
+                              "Language for non-Unicode programs", "SysWOW64"})
         EXPECT_NE(guide.find(Utf8(topic)), std::string::npos) << "the topic " << Utf8(topic);
 }
 
