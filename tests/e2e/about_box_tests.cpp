@@ -206,7 +206,7 @@ TEST(AboutBox, About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     CHECK_EQ_STR(PressRegister(s, about), kRegistered);
     CheckPeltoShortcut(s, links.pelto);
 
-    REQUIRE_MSG(ClickControl(about, 1001), "cannot click OK");
+    REQUIRE_MSG(ClickDialogButton(about, 1001), "cannot click OK");
     REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(about); }), "a click on OK did not end the About box");
 
     // Opened again: any file of the name counts, and nothing is written.
@@ -272,7 +272,7 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     REQUIRE_MSG(WaitForMarkersDone(s.pelto, {recorder}), "the recorder still runs");
     CHECK_MSG(!MarkerRan(recorder), "an address was opened before the button was clicked");
 
-    REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
+    REQUIRE_MSG(ClickDialogButton(about, 1002), "cannot click the home-page button");
     REQUIRE_MSG(WaitUntil(10000, [&] { return MarkerRan(recorder); }), "the click opened nothing: %s",
                 DescribeBoxes(s.pelto).c_str());
     // The recorder has ended, so its file holds the whole line.
@@ -288,7 +288,7 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     // A handler that cannot be started: the failure message, owned by the box.
     REQUIRE_MSG(DeleteFileA((recorder + ".ran").c_str()), "cannot remove the recorder's marker");
     REQUIRE_MSG(http.Use(s.folder.File("browser\\missing.exe")), "cannot register the missing handler");
-    REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
+    REQUIRE_MSG(ClickDialogButton(about, 1002), "cannot click the home-page button");
     AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", about, false, {IDOK}});
     CHECK_MSG(!MarkerRan(recorder), "the recorder ran for the missing handler");
     CHECK_MSG(IsWindow(about), "the failure ended the About box");

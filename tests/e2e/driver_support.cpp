@@ -1,5 +1,7 @@
 #include "driver_support.h"
 
+#include "input_support.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -751,28 +753,12 @@ bool RunUnixCommand(const std::string& commandLine) {
     return true;
 }
 
-bool XdotoolMouseMove(int x, int y, DWORD timeoutMs) {
-    if (!RunUnixCommand(Format("/usr/bin/xdotool mousemove %d %d", x, y))) return false;
-    return WaitUntil(timeoutMs, [&] {
-        POINT p;
-        return GetCursorPos(&p) && p.x == x && p.y == y;
-    });
-}
-
 bool DriverToolsWork(std::string* why) {
-    // Over a window of the driver's own, so that Wine hears of each move.
-    Backdrop under({800, 600, 1100, 900}, RGB(0, 0, 160));
-    // On a busy machine the window may not be on the screen yet: a move over
-    // no Wine window is not heard of.
-    if (!under.WaitPainted(10000)) {
-        *why = "the driver's own window never showed on the screen";
-        return false;
-    }
     for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
-        if (!XdotoolMouseMove(p.x, p.y)) {
+        if (!MoveMouse(p)) {
             POINT now = {0, 0};
             GetCursorPos(&now);
-            *why = Format("xdotool mousemove %ld %ld did not move the pointer there (Wine reports %ld, %ld)", p.x, p.y,
+            *why = Format("SendInput did not move the pointer to %ld, %ld (the system reports %ld, %ld)", p.x, p.y,
                           now.x, now.y);
             return false;
         }

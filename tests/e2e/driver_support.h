@@ -280,18 +280,15 @@ bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs = 8000);
 // Processes other than `except` that show a "PeltoClass" window.
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);
 
-// ---------------------------------------------------------------- X tools
+// ---------------------------------------------------------------- Unix tools
 
 // Starts a Unix program from inside Wine, e.g. "/usr/bin/xdotool mousemove 10 10".
 // Wine gives no process handle for it: poll for its effect.
 bool RunUnixCommand(const std::string& commandLine);
 
-// Moves the X pointer with xdotool and waits until GetCursorPos reports it.
-bool XdotoolMouseMove(int x, int y, DWORD timeoutMs = 5000);
-
-// Whether the driver's own tools work here (xdotool moves the pointer that
-// Wine reports). Checked once before the tests: without them no result means
-// anything, so the run is aborted. why receives the reason.
+// Whether the driver's input works here (SendInput moves the pointer that
+// the system reports). Checked once before the tests: without it no result
+// means anything, so the run is aborted. why receives the reason.
 bool DriverToolsWork(std::string* why);
 
 }  // namespace e2e

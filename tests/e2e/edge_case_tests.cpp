@@ -51,10 +51,7 @@ bool CopyToClipboard(const std::string& text) {
 std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
     REQUIRE_MSG(CopyToClipboard(text), "cannot put the text on the clipboard");
     REQUIRE_MSG(BringToForeground(dialog), "the dialog did not come to the foreground");
-    WaitForPointerToRest();
-    POINT at;
-    REQUIRE_MSG(UncoveredPoint(edit, edit, &at), "no free point of the edit box");
-    REQUIRE_MSG(ClickAt(edit, at), "cannot click into the edit box");
+    REQUIRE_MSG(Click(edit), "cannot click into the edit box");
     REQUIRE_MSG(WaitUntil(3000, [&] { return FocusOfThreadOf(dialog) == edit; }), "the click did not focus the box");
     PressKeys({VK_END});
     PressKeys({VK_SHIFT, VK_HOME});
@@ -184,24 +181,15 @@ TEST_F(EdgeCase, WallpaperDialogOpensInCWindows) {
 
 TEST_F(EdgeCase, SkinDraggedAwayGoesBackAtTheNextTick) {
     s.Start();
-    // The drag ends over an untitled window of the driver, below the target,
-    // where Wine sees the motion.
-    Backdrop under({0, 600, 1280, 1024}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Drag Home", {100, 100, 700, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(s.skin, 435, 104), "skin never attached: %s", RectText(WindowRect(s.skin)).c_str());
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    // With no window manager Wine leaves the activated target above the topmost
-    // skin in X, where the press would land; put the skin back on top.
-    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
-
-    REQUIRE_MSG(XdotoolMouseMove(485, 113), "cannot move the pointer onto the skin");
-    REQUIRE_MSG(Xdotool("mousedown 1 sleep 0.2 mousemove 485 400 sleep 0.2 mousemove 300 809 sleep 0.3"),
-                "xdotool drag failed");
+    REQUIRE_MSG(PressOn(s.skin, POINT{485, 113}), "cannot press on the skin");
+    REQUIRE_MSG(MoveMouse(POINT{485, 400}) && MoveMouse(POINT{300, 809}), "cannot drag");
     CHECK_MSG(WaitForWindowAt(s.skin, 250, 800), "skin at %s during the drag, expected (250, 800)",
               RectText(WindowRect(s.skin)).c_str());
-    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
+    REQUIRE_MSG(MouseButton(1, false), "cannot release the button");
     REQUIRE_MSG(WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) != nullptr; }), "no menu after the drag");
     CloseMenu(s.pelto.pid());
     REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "the menu stayed open");
@@ -210,8 +198,7 @@ TEST_F(EdgeCase, SkinDraggedAwayGoesBackAtTheNextTick) {
 
     // The user clicks the target: with it in the foreground again, the next
     // tick puts the skin back at its corner.
-    POINT inside = {400, 300};
-    REQUIRE_MSG(ClickAt(target.window(), inside), "cannot click the target");
+    REQUIRE_MSG(Click(target.window(), POINT{400, 300}), "cannot click the target");
     CHECK_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == target.window(); }),
               "the click did not bring the target to the foreground");
     CHECK_MSG(WaitForWindowAt(s.skin, 435, 104), "the skin stayed at %s, expected back at (435, 104)",

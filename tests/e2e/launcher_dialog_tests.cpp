@@ -23,10 +23,10 @@ HWND OpenSettings(PeltoSession& s) {
     return s.OpenDialog(40062, kLauncherSettingsCaption);
 }
 
-// Opens the entry dialog with a settings button (ClickControl when realClick).
+// Opens the entry dialog with a settings button (with a click when realClick).
 HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption, bool realClick = false) {
     if (realClick)
-        CHECK_MSG(ClickControl(settings, button), "cannot click button %d of the settings dialog", button);
+        CHECK_MSG(ClickDialogButton(settings, button), "cannot click button %d of the settings dialog", button);
     else
         ClickDialogButton(settings, button);
     HWND entry = WaitForDialog(s.pelto.pid(), caption);
@@ -55,12 +55,12 @@ void EnterEntry(PeltoSession& s, HWND settings, int button, const std::string& p
     AcceptEntry(entry);
 }
 
-// Selects a line (-1: none), presses Delete (clicked as ClickControl does when
+// Selects a line (-1: none), presses Delete (clicked as ClickDialogButton does when
 // realClick) and answers the question, which offers Yes and No.
 void DeleteLine(const PeltoSession& s, HWND settings, int line, int answer, bool realClick = false) {
     Select(settings, line);
     if (realClick)
-        CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
+        CHECK_MSG(ClickDialogButton(settings, kDelete), "cannot click the delete button");
     else
         ClickDialogButton(settings, kDelete);
     AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings, false, {IDYES, IDNO}}, answer);
@@ -168,7 +168,7 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     EnterEntry(s, settings, kAdd, "C:\\b.exe", "B back");
 
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
-    CHECK_MSG(ClickControl(settings, kApply), "cannot click the apply button");
+    CHECK_MSG(ClickDialogButton(settings, kApply), "cannot click the apply button");
     CHECK_MSG(Closes(settings), "apply did not close the dialog");
     CheckFileBecomes(s,
                      "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
@@ -207,13 +207,13 @@ TEST(LauncherDialog, LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "while the entry dialog is open");
 
     // Its own OK, clicked for real, ends it.
-    CHECK_MSG(ClickControl(entry, kOk), "cannot click OK of the entry dialog");
+    CHECK_MSG(ClickDialogButton(entry, kOk), "cannot click OK of the entry dialog");
     CHECK_MSG(Closes(entry), "a real click on OK did not end the entry dialog");
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
 
     // Cancel, clicked for real, ends the settings dialog and keeps the file.
     REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
-    CHECK_MSG(ClickControl(settings, kCancel), "cannot click cancel of the settings dialog");
+    CHECK_MSG(ClickDialogButton(settings, kCancel), "cannot click cancel of the settings dialog");
     CHECK_MSG(Closes(settings), "a real click on cancel did not end the settings dialog");
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(kThree));

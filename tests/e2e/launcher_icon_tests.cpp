@@ -86,9 +86,7 @@ std::vector<Row> RowsFor(const std::vector<std::string>& paths) {
 }
 
 HWND OpenPopupByHotkey(PeltoSession& s) {
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    // Through Wine's input queue: after the dialogs the skin may sit above the
-    // screen's top edge, where its X window cannot take the focus xdotool needs.
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
     HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
     REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
     return menu;
@@ -164,7 +162,6 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpOn) {
     REQUIRE_MSG(WriteLauncherFile(s.folder, {{known.program, "Program"}, {known.folder, "Folder"}, {gone, "Gone"}}),
                 "cannot write launch_data");
     s.Start();
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     CheckPopup(s, RowsFor({known.program, known.folder, gone}), "after start-up");
 
     // The icons were fetched once and are kept: with both entries gone (moved
@@ -200,7 +197,6 @@ TEST(LauncherIcons, LauncherIcons_AnEntryAddedByCommand40060ShowsItsIcon) {
                 "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
                 Printable(expected).c_str());
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     std::vector<Row> rows = RowsFor({known.folder, exe});
     REQUIRE_MSG(rows[1].icon.has, "the shell gives the driver no icon for %s", exe.c_str());
     CheckPopup(s, rows, "after command 40060");
@@ -211,7 +207,7 @@ void DeleteLine(PeltoSession& s, HWND settings, int line) {
     SendMessageA(GetDlgItem(settings, kList), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     // A click made while the pointer still glides to a new foreground window loses its release.
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
+    CHECK_MSG(ClickDialogButton(settings, kDelete), "cannot click the delete button");
     AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);  // Yes by a real click
 }
 
@@ -223,7 +219,6 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
     REQUIRE_MSG(WriteLauncherFile(s.folder, {{known.program, "Program"}, {known.folder, "Folder"}, {second, "Second"}}),
                 "cannot write launch_data");
     s.Start();
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     CheckPopup(s, RowsFor({known.program, known.folder, second}), "before the changes");
 
     // Delete "Folder", then move "Program" to the end (deleted and added
@@ -232,19 +227,19 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
     DeleteLine(s, settings, 1);
     DeleteLine(s, settings, 0);
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(settings, kAdd), "cannot click the add button");
+    CHECK_MSG(ClickDialogButton(settings, kAdd), "cannot click the add button");
     HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
     REQUIRE_MSG(entry != nullptr, "no entry dialog");
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
     SetControlText(entry, kPath, known.program);
     SetControlText(entry, kTitle, "Program");
-    CHECK_MSG(ClickControl(entry, kOk), "cannot click OK");
+    CHECK_MSG(ClickDialogButton(entry, kOk), "cannot click OK");
     CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "the entry dialog stayed open");
     const std::vector<std::string> lines = ListBoxLines(settings, kList);
     REQUIRE_MSG(lines.size() == 2 && lines[0] == second && lines[1] == known.program,
                 "the dialog's list is not Second, Program");
     REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(settings, kApply), "cannot click the apply button");
+    CHECK_MSG(ClickDialogButton(settings, kApply), "cannot click the apply button");
     REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "apply did not close the dialog");
     CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{second, "Second"}, {known.program, "Program"}}));
 
@@ -272,8 +267,7 @@ TEST(LauncherIcons, LauncherIcons_TwoHundredOpensLeaveNoHandlesBehind) {
     for (int i = 0; i < 20; ++i) items.push_back({i % 2 ? known.folder : known.program, Format("Entry %d", i)});
     REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
     s.Start();
-    Backdrop under({300, 200, 900, 900}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
     // Each open by the user's hotkey (the other tests choose 一覧表示 through the
     // real menu, which takes seconds a choice).
     auto openAndClose = [&] {

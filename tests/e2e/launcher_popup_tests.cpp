@@ -62,11 +62,12 @@ ItemPicture ReadSelectedItem(HWND menu) {
     return p;
 }
 
-// Gives the input (xdotool arguments), then reads the selected item once the
-// selection has moved off the row at previousTop (-1: once any row is selected)
-// and the menu's thread has drawn what it was given.
-ItemPicture SelectAndRead(HWND menu, const std::string& input, LONG previousTop = -1) {
-    REQUIRE_MSG(Xdotool(input), "xdotool %s failed", input.c_str());
+// Gives the input, then reads the selected item once the selection has moved
+// off the row at previousTop (-1: once any row is selected) and the menu's
+// thread has drawn what it was given.
+template <class Input>
+ItemPicture SelectAndRead(HWND menu, Input input, LONG previousTop = -1) {
+    REQUIRE_MSG(input(), "the input could not be given");
     WaitUntil(3000, [&] {
         ItemPicture p = ReadSelectedItem(menu);
         return p.highlight.found && p.highlight.box.top != previousTop;
@@ -119,10 +120,8 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
 TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
     PeltoSession s("popupkeys");
     ThreeEntries entries(s);
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
     REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == 400 && r.top == 300, "popup at %s, expected its corner at the pointer (400, 300)",
@@ -130,18 +129,18 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
     CHECK_MSG(r.bottom - r.top >= 60 && r.bottom - r.top <= 70, "popup %s is not three 20-pixel items high",
               RectText(r).c_str());
 
-    ItemPicture first = SelectAndRead(menu, "key Down");
+    ItemPicture first = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); });
     CheckItemDrawing(first, "first item");
     CHECK_MSG(first.iconPixels > 0, "no icon drawn in the first item");
     CHECK_MSG(first.highlight.box.top - r.top <= 5, "the first item starts %ld pixels below the popup's top",
               first.highlight.box.top - r.top);
 
-    ItemPicture second = SelectAndRead(menu, "key Down", first.highlight.box.top);
+    ItemPicture second = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); }, first.highlight.box.top);
     CheckItemDrawing(second, "second item");
     CHECK_MSG(second.highlight.box.top == first.highlight.box.top + 20, "the second item starts at %ld, expected %ld",
               second.highlight.box.top, first.highlight.box.top + 20);
 
-    REQUIRE_MSG(Xdotool("key Return"), "xdotool key failed");
+    REQUIRE_MSG(PressKeys({VK_RETURN}), "cannot press Enter");
     CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "popup still open");
     entries.CheckOnlyStarted(1);
     CHECK(s.pelto.MessageBoxes().empty());
@@ -150,8 +149,7 @@ TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) 
 TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     PeltoSession s("popupmouse");
     ThreeEntries entries(s);
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(420, 320), "cannot move the pointer");
+    REQUIRE_MSG(MoveMouse(POINT{420, 320}), "cannot move the pointer");
     s.ChooseFromMenu(40061);
     // Chosen from the main menu: the pointer is where the item was clicked.
     const POINT at = CursorPos();
@@ -160,11 +158,11 @@ TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     RECT r = WindowRect(menu);
     CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
     // Over the second item (items are 20 pixels high under a thin border).
-    ItemPicture hovered = SelectAndRead(menu, Format("mousemove %ld %ld", r.left + 30, r.top + 30));
+    ItemPicture hovered = SelectAndRead(menu, [&] { return MoveMouse(POINT{r.left + 30, r.top + 30}); });
     REQUIRE_MSG(hovered.highlight.found, "the item under the pointer is not highlighted");
     CHECK_MSG(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30,
               "highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
-    REQUIRE_MSG(Xdotool("click 1"), "xdotool click failed");
+    REQUIRE_MSG(MouseButton(1, true) && MouseButton(1, false), "cannot click");
     entries.CheckOnlyStarted(1);
 }
 
@@ -174,18 +172,16 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     s.Start([&](const InstallFolder& f) {
         return PlaceMarker(here) && WriteLauncherFile(f, {{f.File("absent\\gone.exe"), "Gone"}, {here, "Here"}});
     });
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
     REQUIRE_MSG(menu != nullptr, "no popup");
-    ItemPicture gone = SelectAndRead(menu, "key Down");
+    ItemPicture gone = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); });
     CheckItemDrawing(gone, "missing file");
     CHECK_MSG(gone.iconPixels == 0, "an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
-    ItemPicture present = SelectAndRead(menu, "key Down", gone.highlight.box.top);
+    ItemPicture present = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); }, gone.highlight.box.top);
     CHECK_MSG(present.iconPixels > 0, "no icon for the file that is there");
 
-    REQUIRE_MSG(Xdotool("key Up key Return"), "xdotool key failed");
+    REQUIRE_MSG(PressKeys({VK_UP}) && PressKeys({VK_RETURN}), "cannot press Up and Enter");
     AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
     CHECK(!MarkerRan(here));
 }
@@ -193,8 +189,7 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
 TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     PeltoSession s("popupflags");
     ThreeEntries entries(s);
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
 
     // While the closed popup's flag stands, position 1 is read as its entry.
     s.ChooseFromMenu(40061);

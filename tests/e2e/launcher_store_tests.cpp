@@ -81,9 +81,8 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
 
     // The first entry, whose path holds a blank, starts from the popup at once.
     REQUIRE_MSG(FindWindowA(nullptr, "Pelto Target") == nullptr, "a window titled Pelto Target is open already");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup");
-    REQUIRE_MSG(Xdotool("key Down key Return"), "xdotool key failed");
+    REQUIRE_MSG(OpenMenuWithHotkey(s.pelto.pid(), 'Z') != nullptr, "no launcher popup");
+    REQUIRE_MSG(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN}), "cannot press Down and Enter");
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // Under Wine the process list gave the bare file name, which the shell
         // does not find from Pelto's folder.

@@ -22,13 +22,14 @@ void CheckMenuCorner(HWND menu, int x, int y) {
 }
 
 TEST_F(StartedPelto, Menu_ClickOpensTheMainMenuAtThePointer) {
-    REQUIRE_MSG(Xdotool("mousemove 60 9 click 1"), "xdotool click failed");
+    REQUIRE_MSG(Click(s.skin, POINT{60, 9}), "cannot click the skin");
     HWND menu = WaitForMenuWindow(s.pelto.pid());
     CHECK_MSG(menu != nullptr, "no menu after a click");
     CheckMenuCorner(menu, 60, 9);
     RECT skin = WindowRect(s.skin);
     CHECK_MSG(skin.left == 0 && skin.top == 0, "a click without movement moved the skin: %s", RectText(skin).c_str());
-    REQUIRE_MSG(Xdotool("mousemove 700 700 click 1"), "xdotool click failed");
+    Backdrop elsewhere({650, 650, 750, 750}, RGB(0, 0, 160));
+    REQUIRE_MSG(Click(elsewhere.window(), POINT{700, 700}), "cannot click beside the menu");
     CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }),
               "menu still open after a click elsewhere");
     CHECK(s.pelto.Running());
@@ -63,7 +64,7 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
     {
         Backdrop driverWindow({600, 600, 700, 700}, RGB(0, 0, 160));
         REQUIRE_MSG(BringToForeground(driverWindow.window()), "the driver's window did not come to the foreground");
-        REQUIRE_MSG(Xdotool("mousemove 30 9 click 3"), "xdotool right click failed");
+        REQUIRE_MSG(Click(s.skin, POINT{30, 9}, 3), "cannot right-click the skin");
         CHECK_MSG(WaitUntil(3000, [&] { return GetForegroundWindow() == s.skin; }),
                   "no evidence that the right press reached the skin window (foreground %p)",
                   static_cast<void*>(GetForegroundWindow()));
@@ -88,22 +89,21 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
 }
 
 // Grabs the skin at (50, 9), 50 pixels from its left edge and 9 from its top,
-// moves the pointer along `moves` (xdotool words) with the button held, checks
-// that the skin got to (x, y), then releases and returns the menu that opened.
-HWND DragSkinFrom50x9(PeltoSession& s, const char* moves, int x, int y) {
-    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));  // Wine sees the motion over it
-    REQUIRE_MSG(XdotoolMouseMove(50, 9), "cannot move the pointer");
-    REQUIRE_MSG(Xdotool(std::string("mousedown 1 ") + moves), "xdotool drag failed");
+// moves the pointer through `moves` with the button held, checks that the skin
+// got to (x, y), then releases and returns the menu that opened.
+HWND DragSkinFrom50x9(PeltoSession& s, std::initializer_list<POINT> moves, int x, int y) {
+    REQUIRE_MSG(PressOn(s.skin, POINT{50, 9}), "cannot press on the skin");
+    for (POINT p : moves) REQUIRE_MSG(MoveMouse(p), "cannot move the pointer");
     CHECK_MSG(WaitForWindowAt(s.skin, x, y), "skin at %s during the drag, expected (%d, %d)",
               RectText(WindowRect(s.skin)).c_str(), x, y);
-    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
+    REQUIRE_MSG(MouseButton(1, false), "cannot release the button");
     HWND menu = WaitForMenuWindow(s.pelto.pid());
     CHECK_MSG(menu != nullptr, "no menu after the drag");
     return menu;
 }
 
 TEST_F(StartedPelto, Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
-    CheckMenuCorner(DragSkinFrom50x9(s, "mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3", 200, 291), 250, 300);
+    CheckMenuCorner(DragSkinFrom50x9(s, {{120, 60}, {250, 300}}, 200, 291), 250, 300);
     CloseMenu(s.pelto.pid());
     RECT r = WindowRect(s.skin);
     CHECK_MSG(r.left == 200 && r.top == 291 && r.right - r.left == 200 && r.bottom - r.top == 18,
@@ -124,7 +124,7 @@ TEST_F(StartedPelto, Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
     CHECK_MSG(r.left == 0 && r.top == 0, "the skin moved to %s with no press on it", RectText(r).c_str());
 
     // A real press then drags as usual, from where the press was.
-    DragSkinFrom50x9(s, "sleep 0.2 mousemove 150 209 sleep 0.3", 100, 200);
+    DragSkinFrom50x9(s, {{150, 209}}, 100, 200);
     CloseMenu(s.pelto.pid());
     CHECK(s.pelto.Running());
 }
@@ -143,16 +143,12 @@ HWND CaptureOfThread(DWORD thread) {
 TEST_F(StartedPelto, Menu_DragThatLosesTheCaptureResumesTracking) {
     TargetProcess other, target;
     // The pointer waits at the press point, inside both windows, so that no
-    // glide moves it; Wine sees it there over an untitled window of the driver.
-    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(600, 113), "cannot move the pointer");
+    // glide moves it.
+    REQUIRE_MSG(MoveMouse(POINT{600, 113}), "cannot move the pointer");
     REQUIRE_MSG(other.Start("--title \"Comes Forward\" --rect 300 50 600 400", "Comes Forward"), "no other");
     REQUIRE_MSG(target.Start("--title \"Dragged From\" --rect 100 100 700 400", "Dragged From"), "no target");
     REQUIRE_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "skin not attached: %s", RectText(WindowRect(s.skin)).c_str());
-    // With no window manager Wine leaves the newly activated target above the
-    // topmost skin in X, where the press would land; put the skin back on top.
-    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
-    REQUIRE_MSG(Xdotool("mousemove 601 113 sleep 0.2 mousemove 600 113 sleep 0.2 mousedown 1"), "xdotool press failed");
+    REQUIRE_MSG(PressOn(s.skin, POINT{600, 113}), "cannot press on the skin");
     DWORD thread = GetWindowThreadProcessId(s.skin, nullptr);
     REQUIRE_MSG(WaitUntil(3000, [&] { return CaptureOfThread(thread) == s.skin; }),
                 "the press did not give the skin the capture");
@@ -172,23 +168,19 @@ TEST_F(StartedPelto, Menu_DragThatLosesTheCaptureResumesTracking) {
     CHECK_MSG(WaitForWindowAt(s.skin, 900 - 265, 54, 3000),
               "tracking did not resume after the capture was lost: skin at %s, foreground \"%s\"",
               RectText(WindowRect(s.skin)).c_str(), WindowText(GetForegroundWindow()).c_str());
-    Xdotool("mouseup 1");
+    MouseButton(1, false);
     CloseMenu(s.pelto.pid());
 }
 
 TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
-    // Wine learns where the pointer is from motion over its own windows: an
-    // untitled window of the driver lies under the spot.
-    Backdrop under({600, 500, 900, 800}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(700, 600), "cannot move the pointer");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+a"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
+    REQUIRE_MSG(MoveMouse(POINT{700, 600}), "cannot move the pointer");
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'A');
     CHECK_MSG(menu != nullptr, "Ctrl+Shift+A opened no menu");
     CheckMenuCorner(menu, 700, 600);
     CloseMenu(s.pelto.pid());
 
     // Shift+Enter switches attachment off: a target no longer takes the skin.
-    REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
+    REQUIRE_MSG(PressKeys({VK_SHIFT, VK_RETURN}), "cannot press Shift+Enter");
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     {
         // A tick has taken the target once the pointer glided to its centre.
@@ -200,7 +192,7 @@ TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
         RECT r = WindowRect(s.skin);
         CHECK_MSG(r.left == 0 && r.top == 0, "skin moved with attachment off: %s", RectText(r).c_str());
     }
-    REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
+    REQUIRE_MSG(PressKeys({VK_SHIFT, VK_RETURN}), "cannot press Shift+Enter");
     TargetProcess again;
     REQUIRE_MSG(StartPopupTarget(again, "Hotkey Target 2", {100, 100, 700, 500}), "no target");
     CHECK_MSG(WaitForWindowAt(s.skin, 435, 104), "skin did not attach after Shift+Enter again: %s",
@@ -213,8 +205,7 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
         RemoveTree(f.File("plugins"));  // the delivered plug-ins would fill the plug-in list
         return true;
     });
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool key failed");
+    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'}) && PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot press the keys");
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for an empty list");
     CHECK(s.pelto.MessageBoxes().empty());
@@ -233,10 +224,9 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
     REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
     s.ChooseFromMenu(40064);
-    for (const char* keys : {"ctrl+shift+z", "ctrl+shift+x"}) {
-        REQUIRE_MSG(TypeKeysOnSkin(keys), "xdotool key %s failed", keys);
-        CHECK_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
-                  "%s opened no popup with an entry in its list", keys);
+    for (WORD key : {'Z', 'X'}) {
+        CHECK_MSG(OpenMenuWithHotkey(s.pelto.pid(), key) != nullptr, "Ctrl+Shift+%c opened no popup with an entry in its list",
+                  key);
         CloseMenu(s.pelto.pid());
     }
 }

@@ -56,7 +56,7 @@ std::map<std::string, RowSpans> learnt;
 // Moves the pointer to (x, y) and waits for a highlight whose top is at or
 // below minTop; false when none comes (the pointer is on a separator).
 bool HoverHighlight(HWND menu, int x, int y, int minTop, Highlight* out, DWORD timeoutMs) {
-    if (!Xdotool(Format("mousemove %d %d", x, y))) return false;
+    if (!MoveMouse(POINT{x, y})) return false;
     return WaitUntil(timeoutMs, [&] {
         *out = MenuHighlight(menu);
         return out->found && out->box.top >= minTop && out->box.top <= y && out->box.bottom > y;
@@ -80,7 +80,7 @@ bool LearnRows(HWND menu, const std::vector<MenuItemLayout>& rows, RowSpans* spa
         bool found = false;
         // After a separator (or the menu's top margin) the next row lies a few
         // pixels further on.
-        for (; y < bottom && !found; y += 2, patience = 400) found = HoverHighlight(menu, x, y, y - 40, &h, patience);
+        for (; y < bottom && !found; y += 2, patience = 150) found = HoverHighlight(menu, x, y, y - 40, &h, patience);
         if (!found) return false;
         (*spans)[r] = {h.box.top - w.top, h.box.bottom - w.top};
         y = h.box.bottom;
@@ -111,12 +111,12 @@ bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuItemLayou
     Highlight h;
     // A busy machine can be slow to repaint: one more move onto the row.
     auto onRow = [&] { return HoverHighlight(menu, x, y, w.top + span.first, &h, 2000) && h.box.top == w.top + span.first; };
-    if (!onRow() && !(Xdotool(Format("mousemove %d %d", x, y - 3)) && onRow())) {
+    if (!onRow() && !(MoveMouse(POINT{x, y - 3}) && onRow())) {
         *why = Format("row %d of menu %s did not highlight at y %d", row, key.c_str(), y);
         return false;
     }
-    if (!Xdotool("click 1")) {
-        *why = "xdotool click failed";
+    if (!MouseButton(1, true) || !MouseButton(1, false)) {
+        *why = "SendInput could not click";
         return false;
     }
     return true;
@@ -144,9 +144,7 @@ bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
 
 HWND OpenMainMenu(const PeltoProcess& pelto, HWND clickSkin) {
     if (!clickSkin) return OpenMenuWithHotkey(pelto.pid(), 'A');
-    POINT at;
-    return UncoveredPoint(clickSkin, clickSkin, &at) && ClickAt(clickSkin, at) ? WaitForMenuWindow(pelto.pid())
-                                                                               : nullptr;
+    return Click(clickSkin) ? WaitForMenuWindow(pelto.pid()) : nullptr;
 }
 
 bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why, HWND clickSkin) {

@@ -152,7 +152,7 @@ TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndTh
     // the input queue. The k after Esc and Enter shows that the keys arrived.
     HWND field = GetDlgItem(second, kSkinName);
     SetControlText(second, kSkinName, "");
-    REQUIRE_MSG(BringToForeground(second) && ClickControl(second, kSkinName), "cannot click into the name field");
+    REQUIRE_MSG(BringToForeground(second) && ClickDialogButton(second, kSkinName), "cannot click into the name field");
     REQUIRE_MSG(WaitUntil(3000, [&] { return FocusOfThreadOf(second) == field; }), "the click did not focus the field");
     REQUIRE_MSG(PressKeysOn(second, {VK_ESCAPE, VK_RETURN, 'K'}), "the second dialog is gone or not in front");
     CHECK_MSG(WaitUntil(3000, [&] { return ControlText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");

@@ -325,21 +325,12 @@ void CheckSkinOnTarget(HWND skin, const Image& bitmap, TargetProcess& target, co
     REQUIRE_MSG(StartPopupTarget(target, title, area), "no target window");
     CHECK_MSG(WaitForWindowAt(skin, at.x, at.y), "the skin window is at %s, not at the target's corner",
               RectText(WindowRect(skin)).c_str());
-    // With no window manager, X keeps the activated target above the topmost
-    // skin window that Wine keeps above it: put X's stacking back in Wine's order.
-    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
+    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
     std::string detail;
     int mismatches = 0;
     auto shown = [&] { return (mismatches = CompareScreenWithSkin(bitmap, at, kTargetColour, &detail)) == 0; };
     WaitUntil(5000, shown, 50);
     CHECK_MSG(mismatches == 0, "the screen does not show the skin over the target: %s", detail.c_str());
-}
-
-// Types a name into the focused file-name box of an open-file dialog, as keys.
-std::vector<WORD> KeysOf(const char* name) {
-    std::vector<WORD> keys;
-    for (const char* c = name; *c; ++c) keys.push_back(*c == '.' ? VK_OEM_PERIOD : static_cast<WORD>(*c - 'a' + 'A'));
-    return keys;
 }
 
 TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
@@ -353,10 +344,10 @@ TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     HWND dialog = s.OpenDialog(40039, kSettingsCaption);
 
     // 参照, the name typed where the chooser opens (skin\), Enter.
-    REQUIRE_MSG(ClickControl(dialog, kBrowse), "cannot click 参照");
+    REQUIRE_MSG(ClickDialogButton(dialog, kBrowse), "cannot click 参照");
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
     REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(PressKeysOn(chooser, KeysOf("sakura.skn")), "the open-file dialog did not come to the foreground");
+    REQUIRE_MSG(TypeText(chooser, "sakura.skn"), "the open-file dialog did not come to the foreground");
     WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; });
     CHECK_EQ_STR(ControlText(FileNameEdit(chooser)), "sakura.skn");
     REQUIRE_MSG(PressKeysOn(chooser, {VK_RETURN}), "the open-file dialog left the foreground");
@@ -366,7 +357,7 @@ TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     CHECK_EQ_STR(ControlText(dialog, kSize), Format("%d x %d", bitmap.width, bitmap.height));
     CHECK_EQ_STR(ControlText(dialog, kAuthor), "Quorval");
 
-    REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
+    REQUIRE_MSG(ClickDialogButton(dialog, kOk), "cannot click OK");
     REQUIRE_MSG(s.pelto.WaitForExit(20000, nullptr), "the first Pelto did not end: %s", s.pelto.Describe().c_str());
     std::string setting;
     CHECK_MSG(ReadFileBytes(s.folder.File("setting"), &setting) && setting == "500 0 sakura.skn",

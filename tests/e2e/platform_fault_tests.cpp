@@ -123,10 +123,6 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
     return differing;
 }
 
-// Without a window manager X raises an activated window above the topmost skin
-// window, which Wine still keeps above it: put X's order back before a capture.
-bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"); }
-
 TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     PeltoSession s("faultpicture");
     REQUIRE_MSG(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
@@ -253,19 +249,19 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
 
     // The kept list is the one in use: the launcher popup opens with its entry
     // (an empty list opens none).
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup: the list set aside was not read");
+    CHECK_MSG(OpenMenuWithHotkey(s.pelto.pid(), 'Z') != nullptr, "no launcher popup: the list set aside was not read");
     CloseMenu(s.pelto.pid());
 }
 
 // The main menu by its hotkey, then its keys: down to the third entry (the
 // active-window pop-up), into it, down `steps` entries and Enter.
 bool ChooseActiveWindowCommand(const PeltoSession& s, int steps) {
-    if (!TypeKeysOnSkin("ctrl+shift+a")) return false;
-    if (!WaitForMenuWindow(s.pelto.pid())) return false;
-    std::string keys = "key Down key Down key Down key Right";
-    for (int i = 0; i < steps; ++i) keys += " key Down";
-    if (!Xdotool(keys + " key Return")) return false;
+    if (!OpenMenuWithHotkey(s.pelto.pid(), 'A')) return false;
+    std::vector<WORD> keys = {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT};
+    keys.insert(keys.end(), static_cast<std::size_t>(steps), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    for (WORD key : keys)
+        if (!PressKeys({key})) return false;
     return WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
 }
 

@@ -143,8 +143,7 @@ TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
 
     PeltoSession s("popupicon");
     s.Start();
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    REQUIRE_MSG(MoveMouse(POINT{400, 300}), "cannot move the pointer");
     HWND popup = OpenPluginPopup(s);
     REQUIRE_MSG(popup != nullptr, "no plug-in popup");
     const RECT r = WindowRect(popup);

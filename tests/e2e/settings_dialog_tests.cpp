@@ -171,13 +171,13 @@ TEST(SettingsDialog, Settings_RealEscEnterAndCloseBoxDoNothing) {
     WaitForWindowIdle(dialog);
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
     // A real click on OK does end it, and saves what was typed.
-    REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
+    REQUIRE_MSG(ClickDialogButton(dialog, kOk), "cannot click OK");
     REQUIRE_MSG(Closed(dialog), "a click on OK did not end the dialog");
     CHECK_EQ_STR(Setting(s.folder), typed + " 0 デフォルト");
 }
 
 TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     PeltoSession s("settingsinterval");
     // A minute between ticks: the skin does not attach within the test unless
     // the timer is restarted with the new period.
@@ -214,12 +214,12 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
 }
 
 TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     PeltoSession s("settingsfollow");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
     HWND dialog = OpenSettings(s);
     // The menu was chosen with the pointer: park it again.
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     HWND button = GetDlgItem(dialog, kFollowing);
     CHECK_EQ_STR(WindowText(button), "OFF");
     {
@@ -237,7 +237,7 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
         CHECK_MSG(WaitUntil(3000, [&] { return WindowText(button) == text; }), "the button reads \"%s\", expected %s",
                   WindowText(button).c_str(), text);
     }
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     TargetProcess on;
     REQUIRE_MSG(StartPopupTarget(on, "On Target", {300, 200, 701, 501}), "no target");
     CHECK_MSG(WaitForPointerAt(500, 350),
@@ -286,7 +286,7 @@ TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
 }
 
 TEST(SettingsDialog, Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOffsets) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
     PeltoSession s("settingsbrowsecancel");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("300 0 nothing"); });
     HWND dialog = OpenSettings(s);

@@ -122,7 +122,7 @@ TEST(Tracking, Tracking_PointerInsideTheTargetStays) {
     PeltoSession p{"tracking"};
     p.Start();
     // On the very edge: the left edge of the new target.
-    REQUIRE_MSG(XdotoolMouseMove(300, 250), "cannot move the pointer");
+    REQUIRE_MSG(MoveMouse(POINT{300, 250}), "cannot move the pointer");
     TargetProcess target;
     REQUIRE_MSG(StartPopupTarget(target, "Edge Target", {300, 200, 800, 500}), "no target");
     REQUIRE_MSG(WaitForWindowAt(p.skin, 800 - 265, 204), "skin never attached: %s", RectString(p.skin).c_str());

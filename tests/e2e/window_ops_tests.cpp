@@ -101,13 +101,15 @@ TEST_F(StartedPelto, Sweep_MoveHotkeysMoveQualifyingWindowsBy100) {
     RECT skin0 = WindowRect(s.skin);
 
     struct Press {
+        WORD key;
         const char* keys;
         int dx, dy;
-    } presses[] = {{"ctrl+shift+Left", -100, 0}, {"ctrl+shift+Left", -100, 0}, {"ctrl+shift+Down", 0, 100},
-                   {"ctrl+shift+Right", 100, 0}, {"ctrl+shift+Up", 0, -100}, {"ctrl+shift+Up", 0, -100}};
+    } presses[] = {{VK_LEFT, "Ctrl+Shift+Left", -100, 0}, {VK_LEFT, "Ctrl+Shift+Left", -100, 0},
+                   {VK_DOWN, "Ctrl+Shift+Down", 0, 100},  {VK_RIGHT, "Ctrl+Shift+Right", 100, 0},
+                   {VK_UP, "Ctrl+Shift+Up", 0, -100},     {VK_UP, "Ctrl+Shift+Up", 0, -100}};
     int dx = 0, dy = 0;
     for (const Press& p : presses) {
-        REQUIRE_MSG(TypeKeysOnSkin(p.keys), "xdotool key %s failed", p.keys);
+        REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, p.key}), "cannot press %s", p.keys);
         dx += p.dx;
         dy += p.dy;
         CHECK_MSG(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy), "after %s A is at %s, expected (%ld, %ld)",
@@ -164,8 +166,8 @@ TEST(WindowOps, Tray_StoreAndRestoreOnALeftButtonPressOnly) {
 
     // A move over the icon and a right click on it do nothing.
     RECT r = WindowRect(scene.icon);
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 2, r.top + 2)), "xdotool mousemove failed");
-    REQUIRE_MSG(ClickWindowCentre(scene.icon, 3), "xdotool right click failed");
+    REQUIRE_MSG(MoveMouse(POINT{r.left + 2, r.top + 2}), "cannot move the pointer");
+    REQUIRE_MSG(Click(scene.icon, 3), "cannot right-click the icon");
     // The shell (its tray window) has passed the click on, and Pelto has handled
     // what it was given.
     WaitForWindowIdle(GetAncestor(scene.icon, GA_ROOT));
@@ -173,7 +175,7 @@ TEST(WindowOps, Tray_StoreAndRestoreOnALeftButtonPressOnly) {
     CHECK_MSG(scene.Hidden(), "a move or a right click on the icon restored");
     CHECK_MSG(!WaitForTrayIconGone(scene.icon, 0), "the icon went after a move or a right click");
 
-    REQUIRE_MSG(ClickWindowCentre(scene.icon, 1), "xdotool left click failed");
+    REQUIRE_MSG(Click(scene.icon), "cannot click the icon");
     CHECK_MSG(WaitUntil(5000, [&] { return scene.Shown(); }), "a left click on the icon did not bring both back");
     CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon is still in the notification area after the restore");
     CheckTrackingFollows(s, scene.target.window(), "the restore");
@@ -187,8 +189,8 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
 
     // The main-menu hotkey restarts tracking while the skin window is hidden.
     REQUIRE_MSG(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored"), "no second target");
-    REQUIRE_MSG(TypeKeysOnWindowTitled("Second Stored", "ctrl+shift+a"), "xdotool key failed");
-    WaitForMenuWindow(s.pelto.pid(), 3000);
+    REQUIRE_MSG(BringToForeground(second.window()), "second not in front");
+    OpenMenuWithHotkey(s.pelto.pid(), 'A');
     CloseMenu(s.pelto.pid());
     SetForegroundWindow(second.window());
     REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); }), "second not in front");
@@ -199,7 +201,7 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
     CHECK(!IsWindowVisible(first.window()));
     CHECK_MSG(WaitForNewTrayIcon(before, 1000) == nullptr, "the second store added a second icon");
 
-    REQUIRE_MSG(ClickWindowCentre(scene.icon, 1), "xdotool left click failed");
+    REQUIRE_MSG(Click(scene.icon), "cannot click the icon");
     CHECK_MSG(WaitUntil(5000, [&] {
                   return IsWindowVisible(first.window()) && IsWindowVisible(second.window()) && IsWindowVisible(s.skin);
               }),
@@ -220,22 +222,8 @@ TEST(WindowOps, Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
     StoredScene scene("trayclose", "Stored Then Closed");
     TargetProcess typing;
     REQUIRE_MSG(typing.Start("--title \"Keys Here\" --rect 600 500 300 200", "Keys Here"), "no window for the keys");
-    // The main menu by its hotkey, then real clicks on its last pop-up and on
-    // that pop-up's last item, the close command.
-    REQUIRE_MSG(TypeKeysOnWindowTitled("Keys Here", "ctrl+shift+a"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(scene.s.pelto.pid(), 3000);
-    REQUIRE_MSG(menu != nullptr, "no main menu");
-    RECT m = WindowRect(menu);
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", m.left + 30, m.bottom - 8)), "xdotool click failed");
-    HWND submenu = nullptr;
-    REQUIRE_MSG(WaitUntil(3000, [&] {
-                    for (HWND w : TopLevelWindowsOf(scene.s.pelto.pid(), "#32768"))
-                        if (w != menu && IsWindowVisible(w)) submenu = w;
-                    return submenu != nullptr;
-                }),
-                "the program menu did not open");
-    RECT sub = WindowRect(submenu);
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", sub.left + 30, sub.bottom - 8)), "xdotool click failed");
+    REQUIRE_MSG(BringToForeground(typing.window()), "the window for the keys did not come to the front");
+    scene.s.ChooseFromMenu(kCloseCommand);
     CHECK_MSG(scene.s.pelto.EndsWithCode0(), "the close command did not end Pelto with code 0: %s",
               scene.s.pelto.Describe().c_str());
     CheckStoredWindowBack(scene, "the close command");
@@ -281,7 +269,7 @@ TEST(WindowOps, Tray_TaskbarCreatedAddsTheIconAgain) {
     HWND again = WaitForNewTrayIcon(before);
     REQUIRE_MSG(again != nullptr, "no icon after \"TaskbarCreated\"");
     CHECK_MSG(scene.Hidden(), "\"TaskbarCreated\" showed a stored window");
-    REQUIRE_MSG(ClickWindowCentre(again, 1), "xdotool left click failed");
+    REQUIRE_MSG(Click(again), "cannot click the icon");
     CHECK_MSG(WaitUntil(5000, [&] { return scene.Shown(); }), "a left click on the new icon did not bring both back");
 }
 
@@ -312,7 +300,7 @@ TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
     HWND icon = WaitForNewTrayIcon(before);
     CHECK_MSG(icon != nullptr, "no icon after the store");
     if (icon) {
-        ClickWindowCentre(icon, 1);
+        Click(icon);
         CHECK(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
     }
 }
@@ -358,7 +346,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
             // menu gets no keys, so a click beside it closes it.
             REQUIRE_MSG(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr, "store %d: Ctrl+Shift+A opened no menu",
                         i + 1);
-            REQUIRE_MSG(ClickAt(pad.window(), POINT{950, 650}), "store %d: the menu covers the click pad", i + 1);
+            REQUIRE_MSG(Click(pad.window(), POINT{950, 650}), "store %d: the menu covers the click pad", i + 1);
             REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }),
                         "store %d: the menu stayed open after a click beside it", i + 1);
             // The menu's end (and the activation it hands back) is over.
@@ -390,7 +378,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
         REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
         CHECK_MSG(IsWindowVisible(w), "the 65th window was hidden after the message");
     }
-    REQUIRE_MSG(ClickWindowCentre(icon, 1), "xdotool left click failed");
+    REQUIRE_MSG(Click(icon), "cannot click the icon");
     int shown = 0;
     WaitUntil(5000, [&] {
         shown = 0;
@@ -412,16 +400,11 @@ TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
 
     // Real keys in the new-name box: the typed text arrives there, and Enter
     // and Esc after it end nothing (no button is the default one).
-    RECT box = WindowRect(GetDlgItem(dialog, 1003));
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1 sleep 0.3 "
-                               "type --delay 30 'New Title'",
-                               (box.left + box.right) / 2, (box.top + box.bottom) / 2)),
-                "xdotool typing failed");
+    REQUIRE_MSG(Click(GetDlgItem(dialog, 1003)) && TypeText(dialog, "New Title"), "cannot type into the new-name box");
     REQUIRE_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; }),
                 "the typed keys did not reach the new-name box: \"%s\"", ControlText(dialog, 1003).c_str());
     // A letter typed after the two keys shows they have been dealt with.
-    REQUIRE_MSG(Xdotool("key --clearmodifiers Return sleep 0.3 key --clearmodifiers Escape sleep 0.3 type x"),
-                "xdotool key failed");
+    REQUIRE_MSG(PressKeysOn(dialog, {VK_RETURN, VK_ESCAPE, 'X'}), "the dialog left the foreground");
     CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Titlex"; }),
               "the key typed after Enter and Esc did not arrive: \"%s\"", ControlText(dialog, 1003).c_str());
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the Enter or the Esc key ended the dialog");
@@ -430,7 +413,7 @@ TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
     REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
     REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
     CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
-    REQUIRE_MSG(Xdotool("key --clearmodifiers BackSpace"), "xdotool key failed");
+    REQUIRE_MSG(PressKeysOn(dialog, {VK_BACK}), "the dialog left the foreground");
     CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; }), "the box reads \"%s\"",
               ControlText(dialog, 1003).c_str());
 
