@@ -169,9 +169,27 @@ bool PressAt(HWND window, POINT at, int button) {
 
 bool Click(HWND window, POINT at, int button) { return PressAt(window, at, button) && MouseButton(button, false); }
 
-bool PressOn(HWND window, POINT at) { return PressAt(window, at, 1); }
+bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs) {
+    auto arrived = [&] {
+        const RECT r = WindowRect(window);
+        return r.left == corner.x && r.top == corner.y;
+    };
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < timeoutMs) {
+        if (!MoveMouse(POINT{to.x + 1, to.y}) || !MoveMouse(to)) return false;
+        if (WaitUntil(500, arrived)) return true;
+    }
+    return arrived();
+}
+
+bool PressOn(HWND window, POINT at) {
+    // The press taken before any move: a move read first would not be a drag.
+    return PressAt(window, at, 1) && WaitForWindowIdle(window);
+}
 
 bool Click(HWND window, int button) {
+    // At rest first: the glide to a new window in front ends with it on top.
+    WaitForPointerToRest();
     POINT at;
     // The system finds no disabled control under a point, only its parent.
     const HWND expected = IsWindowEnabled(window) || !GetParent(window) ? window : GetParent(window);
@@ -191,6 +209,7 @@ bool ClickDialogButton(HWND dialog, int id) {
         return true;
     }
     const HWND expected = IsWindowEnabled(button) ? button : dialog;
+    WaitForPointerToRest();
     POINT at;
     bool free = UncoveredPoint(button, expected, &at);
     // Wholly under another window (plug-in dialogs all open at (0, 0)): a user

@@ -48,6 +48,11 @@ bool Click(HWND window, int button = 1);
 // Presses the left button on the window at a point, the start of a drag: the
 // moves (MoveMouse) and the release (MouseButton) are the caller's.
 bool PressOn(HWND window, POINT at);
+// With the button held since PressOn, moves the pointer to `to` until the
+// dragged window's top-left corner is at `corner`. Under Wine a move can lose
+// its button state to the X pointer's own motion and drag nothing, so the move
+// is given again, a pixel aside and back, as a hand on a mouse does.
+bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs = 5000);
 
 // Presses a dialog's button with a click (the dialog brought to the front
 // first when another window covers all of it). An id that no visible button

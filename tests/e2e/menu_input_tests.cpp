@@ -89,12 +89,11 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
 }
 
 // Grabs the skin at (50, 9), 50 pixels from its left edge and 9 from its top,
-// moves the pointer through `moves` with the button held, checks that the skin
-// got to (x, y), then releases and returns the menu that opened.
-HWND DragSkinFrom50x9(PeltoSession& s, std::initializer_list<POINT> moves, int x, int y) {
+// drags it with the pointer to `to`, checks that the skin got to (x, y), then
+// releases and returns the menu that opened.
+HWND DragSkinFrom50x9(PeltoSession& s, POINT to, int x, int y) {
     REQUIRE_MSG(PressOn(s.skin, POINT{50, 9}), "cannot press on the skin");
-    for (POINT p : moves) REQUIRE_MSG(MoveMouse(p), "cannot move the pointer");
-    CHECK_MSG(WaitForWindowAt(s.skin, x, y), "skin at %s during the drag, expected (%d, %d)",
+    CHECK_MSG(DragTo(s.skin, to, POINT{x, y}), "skin at %s during the drag, expected (%d, %d)",
               RectText(WindowRect(s.skin)).c_str(), x, y);
     REQUIRE_MSG(MouseButton(1, false), "cannot release the button");
     HWND menu = WaitForMenuWindow(s.pelto.pid());
@@ -103,7 +102,7 @@ HWND DragSkinFrom50x9(PeltoSession& s, std::initializer_list<POINT> moves, int x
 }
 
 TEST_F(StartedPelto, Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
-    CheckMenuCorner(DragSkinFrom50x9(s, {{120, 60}, {250, 300}}, 200, 291), 250, 300);
+    CheckMenuCorner(DragSkinFrom50x9(s, POINT{250, 300}, 200, 291), 250, 300);
     CloseMenu(s.pelto.pid());
     RECT r = WindowRect(s.skin);
     CHECK_MSG(r.left == 200 && r.top == 291 && r.right - r.left == 200 && r.bottom - r.top == 18,
@@ -124,7 +123,7 @@ TEST_F(StartedPelto, Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
     CHECK_MSG(r.left == 0 && r.top == 0, "the skin moved to %s with no press on it", RectText(r).c_str());
 
     // A real press then drags as usual, from where the press was.
-    DragSkinFrom50x9(s, {{150, 209}}, 100, 200);
+    DragSkinFrom50x9(s, POINT{150, 209}, 100, 200);
     CloseMenu(s.pelto.pid());
     CHECK(s.pelto.Running());
 }
