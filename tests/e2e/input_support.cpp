@@ -326,8 +326,10 @@ bool TabMovesFocus(HWND dialog) {
 }
 
 bool BringToForeground(HWND window, DWORD timeoutMs) {
-    SetForegroundWindow(window);
-    return WaitUntil(timeoutMs, [&] { return GetForegroundWindow() == window; });
+    // Asked again until it holds: while the window in front still tracks a
+    // click of its own (a close box pressed), the system may refuse the change.
+    return WaitUntil(timeoutMs, [&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); },
+                     100);
 }
 
 }  // namespace e2e
