@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-bool SweepQualifies(bool visible, bool hasOwner, const char* title, const char* className) {
-    if (!visible || hasOwner || title[0] == '\0') return false;
+bool SweepQualifies(bool visible, bool cloaked, bool hasOwner, const char* title, const char* className) {
+    if (!visible || cloaked || hasOwner || title[0] == '\0') return false;
     if (std::strcmp(className, "Progman") == 0) return false;
     return std::strcmp(title, "Quorval Pelto") != 0;
 }

@@ -3,10 +3,12 @@
 
 enum class SweepMode { Minimize = 0, Close = 1, Move = 2 };
 
-// A window qualifies unless it is hidden, owned, untitled, the desktop
+// A window qualifies unless it is hidden, cloaked, owned, untitled, the desktop
 // ("Progman") or the skin window itself ("Quorval Pelto"). Texts are compared
-// exactly.
-bool SweepQualifies(bool visible, bool hasOwner, const char* title, const char* className);
+// exactly. A cloaked window (the system's compositor keeps it off the screen: a
+// suspended store app, a window on another virtual desktop) counts as "visible"
+// to the system but the user cannot see it, so it is skipped like a hidden one.
+bool SweepQualifies(bool visible, bool cloaked, bool hasOwner, const char* title, const char* className);
 
 struct SweepRect {
     int left, top, right, bottom;

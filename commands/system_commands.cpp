@@ -38,8 +38,10 @@ bool AskYesNo(HWND owner, const char* question) {
     return MessageBoxA(owner, question, kMessageCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
+// The change is also announced, so that a desktop the shell draws (Windows 98's
+// Active Desktop) repaints with the new picture.
 void SetWallpaper(const char* path) {
-    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path), SPIF_UPDATEINIFILE);
+    SystemParametersInfoA(SPI_SETDESKWALLPAPER, 0, const_cast<char*>(path), SPIF_UPDATEINIFILE | SPIF_SENDWININICHANGE);
 }
 
 }  // namespace

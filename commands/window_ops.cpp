@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include "commands/stored_record.h"
 #include "commands/stored_windows.h"
 #include "commands/sweep_rules.h"
+#include "common/library_lookup.h"
 #include "core/app_state.h"
 #include "core/pointer_input.h"
 #include "core/tracking.h"
@@ -13,6 +15,19 @@ namespace {
 
 SweepMode CurrentSweepMode = SweepMode::Minimize;
 int MoveDirection = 0;
+
+// The compositor's answer whether a window is cloaked (Windows 8 and later;
+// DWMWA_CLOAKED, which the Windows 2000 headers do not have). Looked up in
+// dwmapi.dll for each sweep: Windows 98 and 2000 have no such library.
+using DwmGetWindowAttributeFunction = HRESULT(WINAPI*)(HWND, DWORD, PVOID, DWORD);
+constexpr DWORD kDwmCloakedAttribute = 14;
+DwmGetWindowAttributeFunction SweepCloakQuery = nullptr;
+
+bool IsCloaked(HWND w) {
+    if (!SweepCloakQuery) return false;
+    DWORD cloaked = 0;
+    return SUCCEEDED(SweepCloakQuery(w, kDwmCloakedAttribute, &cloaked, sizeof cloaked)) && cloaked != 0;
+}
 
 NOTIFYICONDATAA TrayRecord;
 bool TrayIconShown = false;
@@ -35,7 +50,8 @@ BOOL CALLBACK SweepCallback(HWND w, LPARAM) {
     title[0] = className[0] = '\0';
     GetWindowTextA(w, title, sizeof title);
     GetClassNameA(w, className, sizeof className);
-    if (!SweepQualifies(IsWindowVisible(w) != FALSE, GetWindow(w, GW_OWNER) != nullptr, title, className))
+    if (!SweepQualifies(IsWindowVisible(w) != FALSE, IsCloaked(w), GetWindow(w, GW_OWNER) != nullptr, title,
+                        className))
         return TRUE;
     switch (CurrentSweepMode) {
     case SweepMode::Minimize: ShowWindow(w, SW_MINIMIZE); break;
@@ -53,7 +69,11 @@ BOOL CALLBACK SweepCallback(HWND w, LPARAM) {
 
 void Sweep(SweepMode mode) {
     CurrentSweepMode = mode;
+    HMODULE dwm = LoadSystemLibrary("DWMAPI.DLL");
+    SweepCloakQuery = LibraryFunction<DwmGetWindowAttributeFunction>(dwm, "DwmGetWindowAttribute");
     EnumWindows(SweepCallback, 0);
+    SweepCloakQuery = nullptr;
+    if (dwm) FreeLibrary(dwm);
 }
 
 HWND FindTarget() { return FindWindowA(TargetWindow.ClassName, TargetWindow.Title); }
@@ -115,7 +135,12 @@ void StoreTargetInTray(HWND skinWindow) {
         TrayIconShown = true;
     }
     ShowWindow(skinWindow, SW_HIDE);
-    if (AddStored(&StoredWindows, target)) ShowWindow(target, SW_HIDE);
+    if (AddStored(&StoredWindows, target)) {
+        // On the disk before it is hidden: a Pelto killed after the hide still
+        // finds it at its next start.
+        SaveStoredRecord(StoredWindows);
+        ShowWindow(target, SW_HIDE);
+    }
     StopTracking(skinWindow);
 }
 
@@ -123,7 +148,10 @@ bool ShowStoredWindowsAndRemoveIcon() {
     const bool anything = TrayIconShown || StoredWindows.Count > 0;
     for (int i = 0; i < StoredWindows.Count; ++i)
         ShowWindow(static_cast<HWND>(const_cast<void*>(StoredWindows.Windows[i])), SW_SHOW);
-    ClearStored(&StoredWindows);
+    if (StoredWindows.Count > 0) {
+        ClearStored(&StoredWindows);
+        SaveStoredRecord(StoredWindows);
+    }
     if (TrayIconShown) Shell_NotifyIconA(NIM_DELETE, &TrayRecord);
     TrayIconShown = false;
     return anything;

@@ -1,15 +1,20 @@
 #include "core/hotkeys.h"
 
+#include <string>
+
 #include "commands/window_ops.h"
+#include "common/text_file.h"
 #include "core/app_state.h"
+#include "core/hotkey_file.h"
 #include "resources/resource_ids.h"
 
 namespace {
 
 enum class HotkeyAction { LauncherPopup, PluginPopup, MainMenu, AttachToggle, MoveAll };
 
-// One row a hotkey: its id, keys, what it does, and what the user is told when
-// another program holds the keys already.
+// One row a hotkey, in the order of the hotkey file's names: its id, its own
+// keys, what it does, and what the user is told when another program holds the
+// keys already.
 struct HotkeyRow {
     int id;
     UINT modifiers;
@@ -37,6 +42,11 @@ const HotkeyRow kHotkeys[] = {
      "ホットキーの設定に失敗しました。\n失敗したホットキー：全ウインドウを㊨"},
 };
 
+static_assert(sizeof kHotkeys / sizeof kHotkeys[0] == kHotkeyCount, "a name in the hotkey file for each hotkey");
+static_assert(MOD_ALT == kHotkeyAlt && MOD_CONTROL == kHotkeyControl && MOD_SHIFT == kHotkeyShift &&
+                  MOD_WIN == kHotkeyWin,
+              "the hotkey file's modifiers are RegisterHotKey's");
+
 static_assert(kHotkeyMoveUp == kSweepUp && kHotkeyMoveDown == kSweepDown && kHotkeyMoveLeft == kSweepLeft &&
                   kHotkeyMoveRight == kSweepRight,
               "a move hotkey's id is its sweep direction");
@@ -47,12 +57,29 @@ const HotkeyRow* FindHotkey(int id) {
     return nullptr;
 }
 
+// The user's choices from the hotkey file; every hotkey keeps its own keys
+// when there is none.
+void ReadHotkeyFile(HotkeyFileResult* file) {
+    char path[kTextSize];
+    std::string text;
+    if (JoinText(path, sizeof path, ProgramDir, kHotkeyFileName)) ReadTextFile(path, &text);
+    ParseHotkeyFile(text.data(), text.size(), file);
+}
+
 }  // namespace
 
 void RegisterSkinHotkeys(HWND skinWindow) {
-    for (const HotkeyRow& row : kHotkeys)
-        if (!RegisterHotKey(skinWindow, row.id, row.modifiers, row.key))
+    HotkeyFileResult file;
+    ReadHotkeyFile(&file);
+    if (file.BadLines > 0) MessageBoxA(skinWindow, HotkeyFileMessage(file).c_str(), kMessageCaption, MB_OK);
+    for (int i = 0; i < kHotkeyCount; ++i) {
+        const HotkeyRow& row = kHotkeys[i];
+        const HotkeyChoiceRow& choice = file.Hotkeys[i];
+        if (choice.Choice == HotkeyChoice::Off) continue;
+        const bool own = choice.Choice == HotkeyChoice::Default;
+        if (!RegisterHotKey(skinWindow, row.id, own ? row.modifiers : choice.Modifiers, own ? row.key : choice.Key))
             MessageBoxA(skinWindow, row.failure, kMessageCaption, MB_OK);
+    }
 }
 
 void UnregisterSkinHotkeys(HWND skinWindow) {

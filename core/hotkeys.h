@@ -1,4 +1,5 @@
-// The eight global hotkeys of the skin window.
+// The eight global hotkeys of the skin window, with the keys the user gave
+// them in the hotkey file (core/hotkey_file.h).
 #pragma once
 #include <windows.h>
 
@@ -15,8 +16,10 @@ constexpr int kHotkeyMoveRight = 27;
 constexpr int kFirstHotkeyId = kHotkeyLauncherPopup;
 constexpr int kLastHotkeyId = kHotkeyMoveRight;
 
-// Registers the hotkeys on the skin window in order of their ids; each one that
-// fails shows its message (owned by the skin window) and the rest go on.
+// Registers the hotkeys on the skin window in order of their ids, with the keys
+// of the hotkey file, leaving out those it switches off. A file with lines it
+// cannot read says so first, in one message; each registration that fails
+// shows its message; all are owned by the skin window, and the rest go on.
 void RegisterSkinHotkeys(HWND skinWindow);
 
 // Unregisters them in increasing order of their ids.

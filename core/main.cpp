@@ -2,6 +2,7 @@
 // window and run the message loop.
 #include <windows.h>
 
+#include "commands/stored_record.h"
 #include "common/path_ops.h"
 #include "core/app_state.h"
 #include "core/settings_store.h"
@@ -17,6 +18,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
     if (len >= sizeof ProgramDir) ProgramDir[sizeof ProgramDir - 1] = '\0';
     CopyText(ModulePath, sizeof ModulePath, ProgramDir);
     DirectoryPart(ProgramDir);
+    // Windows a killed Pelto had stored come back before anything else.
+    ShowWindowsLeftStored();
 
     if (LoadSettings() == 1 && LoadDefaultSkin() == 1) {
         MessageBoxA(nullptr, "あるはずのファイルがありません。\nもう一度インストールし直してください。", kMessageCaption,

@@ -10,10 +10,10 @@ namespace {
 
 const char kSkinFolder[] = "skin\\";
 
-HBITMAP LoadSkinBitmap(const char* bitmapFileName) {
+HBITMAP LoadSkinBitmap(const char* bitmapFileName, UINT flags) {
     char path[kTextSize];
     if (!JoinText(path, sizeof path, ProgramDir, kSkinFolder, bitmapFileName)) return nullptr;
-    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE));
+    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | flags));
 }
 
 }  // namespace
@@ -30,7 +30,7 @@ int LoadSkinFile() {
     if (read == ReadResult::NotClosed) return 1;
 
     // The earlier bitmap stays: the skin window paints the one it was created with.
-    Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName);
+    Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName, 0);
     BITMAP info;
     if (!Skin.SkinBitmap || GetObjectA(Skin.SkinBitmap, sizeof info, &info) == 0) return 1;
     Skin.SkinWidth = info.bmWidth;
@@ -50,6 +50,8 @@ int LoadDefaultSkin() {
     CopyText(Skin.BitmapFileName, sizeof Skin.BitmapFileName, "default.bmp");
     CopyText(Skin.Author, sizeof Skin.Author, "Quorval");
     CopyText(Settings.SkinFileName, sizeof Settings.SkinFileName, "デフォルト");
-    Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName);
+    Skin.SkinBitmap = LoadSkinBitmap(Skin.BitmapFileName, 0);
     return Skin.SkinBitmap ? 0 : 1;
 }
+
+HBITMAP LoadSkinShape() { return LoadSkinBitmap(Skin.BitmapFileName, LR_CREATEDIBSECTION); }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/dib_pixels.h"
 #include "core/region_runs.h"
 
 namespace {
@@ -104,9 +105,48 @@ std::uint32_t DibPixelOf(COLORREF colour) {
            GetBValue(colour);
 }
 
+bool ReadDibSectionPixels(HBITMAP bitmap, std::vector<std::uint32_t>* pixels, int* width, int* height) {
+    DIBSECTION section;
+    if (!bitmap || GetObjectA(bitmap, sizeof section, &section) != sizeof section || !section.dsBm.bmBits) return false;
+    const BITMAPINFOHEADER& header = section.dsBmih;
+    if (header.biCompression != BI_RGB && header.biCompression != BI_BITFIELDS) return false;
+    DibFormat format;
+    format.width = section.dsBm.bmWidth;
+    format.height = header.biHeight < 0 ? -section.dsBm.bmHeight : section.dsBm.bmHeight;
+    format.bitCount = header.biBitCount;
+    if (header.biCompression == BI_BITFIELDS) {
+        format.redMask = section.dsBitfields[0];
+        format.greenMask = section.dsBitfields[1];
+        format.blueMask = section.dsBitfields[2];
+    }
+    std::uint32_t colours[256];
+    if (header.biBitCount <= 8) {
+        HDC dc = CreateCompatibleDC(nullptr);
+        if (!dc) return false;
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        RGBQUAD table[256];
+        const UINT count = GetDIBColorTable(dc, 0, 256, table);
+        SelectObject(dc, old);
+        DeleteDC(dc);
+        std::memcpy(colours, table, count * sizeof table[0]);
+        format.colours = colours;
+        format.colourCount = static_cast<int>(count);
+    }
+    GdiFlush();  // the section's memory is read directly
+    format.bits = static_cast<const unsigned char*>(section.dsBm.bmBits);
+    format.stride = static_cast<std::size_t>(section.dsBm.bmWidthBytes);
+    if (!DibPixels32(format, pixels)) return false;
+    *width = section.dsBm.bmWidth;
+    *height = section.dsBm.bmHeight;
+    return true;
+}
+
 HRGN BuildSkinRegion(HBITMAP bitmap, COLORREF colourKey) {
-    const std::uint32_t* pixels = nullptr;
+    std::vector<std::uint32_t> filePixels;
     int width = 0, height = 0;
+    if (ReadDibSectionPixels(bitmap, &filePixels, &width, &height))
+        return RegionFromBands(BuildSkinBands(filePixels.data(), width, height, DibPixelOf(colourKey)));
+    const std::uint32_t* pixels = nullptr;
     HBITMAP dib = CopyToDib32(bitmap, &pixels, &width, &height);
     if (!dib) return nullptr;
     std::vector<RegionRect> bands = BuildSkinBands(pixels, width, height, DibPixelOf(colourKey));

@@ -6,6 +6,7 @@
 #include "core/drop_dispatch.h"
 #include "core/hotkeys.h"
 #include "core/pointer_input.h"
+#include "core/skin_loader.h"
 #include "core/skin_region.h"
 #include "core/tracking.h"
 #include "launcher/launcher_icons.h"
@@ -26,7 +27,12 @@ struct CreationPicture {
 CreationPicture WindowPicture = {nullptr, 0, 0};
 
 LRESULT OnCreate(HWND hwnd) {
-    HRGN region = BuildSkinRegion(Skin.SkinBitmap, kSkinColourKey);
+    // The outline comes from the file's own pixels: the window's picture is a
+    // device bitmap, which on a High Color display no longer holds the key
+    // colour exactly.
+    HBITMAP shape = LoadSkinShape();
+    HRGN region = BuildSkinRegion(shape ? shape : Skin.SkinBitmap, kSkinColourKey);
+    if (shape) DeleteObject(shape);
     SetWindowRgn(hwnd, region, TRUE);
     if (region) SetPropA(hwnd, kRegionProperty, region);
     RegisterSkinHotkeys(hwnd);

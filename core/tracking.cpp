@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/library_lookup.h"
 #include "core/app_state.h"
 #include "core/glide.h"
 #include "core/placement.h"
@@ -10,8 +11,6 @@ namespace {
 
 int Attached = 0;
 
-const char kDesktopClass[] = "Progman";
-
 void PlaceOnTarget(HWND skinWindow, const RECT& target) {
     SkinPlacementRule rule = {Skin.SkinWidth, Skin.AnchorCorner, Skin.NormalX, Skin.NormalY, Skin.SmallX, Skin.SmallY};
     int x, y;
@@ -19,18 +18,27 @@ void PlaceOnTarget(HWND skinWindow, const RECT& target) {
         MoveWindow(skinWindow, x, y, Skin.SkinWidth, Skin.SkinHeight, TRUE);
 }
 
-// Glides the pointer to the new target's centre unless it is off the screen by
-// its top-left corner, is the desktop, or already holds the pointer.
+// Whether a point lies on any monitor, a second one beside the primary too.
+// MonitorFromPoint is looked up: Windows 95 and NT 4 lack it, and there the
+// primary screen is the only one.
+bool OnAMonitor(int x, int y) {
+    auto monitorFromPoint =
+        LibraryFunction<decltype(::MonitorFromPoint)>(GetModuleHandleA("USER32.DLL"), "MonitorFromPoint");
+    if (monitorFromPoint) return monitorFromPoint(POINT{x, y}, MONITOR_DEFAULTTONULL) != nullptr;
+    return 0 <= x && x <= GetSystemMetrics(SM_CXSCREEN) && 0 <= y && y <= GetSystemMetrics(SM_CYSCREEN);
+}
+
+// Glides the pointer to the new target's centre unless its top-left corner is
+// on no monitor, it is the desktop, or it already holds the pointer.
 void FollowWithPointer(HWND target) {
     POINT pointer;
     RECT r;
     GetCursorPos(&pointer);
     GetWindowRect(target, &r);
-    if (r.left > GetSystemMetrics(SM_CXSCREEN) || r.left < 0 || r.top < 0 || r.top > GetSystemMetrics(SM_CYSCREEN))
-        return;
-    if (std::strcmp(TargetWindow.ClassName, kDesktopClass) == 0) return;
-    if (r.left <= pointer.x && pointer.x <= r.right && r.top <= pointer.y && pointer.y <= r.bottom) return;
-    GlidePointer((r.left + r.right) / 2, (r.top + r.bottom) / 2, pointer.x, pointer.y);
+    PointerPos centre;
+    if (GlideDestination({r.left, r.top, r.right, r.bottom}, TargetWindow.ClassName, {pointer.x, pointer.y}, OnAMonitor,
+                         &centre))
+        GlidePointer(centre.x, centre.y, pointer.x, pointer.y);
 }
 
 }  // namespace

@@ -56,7 +56,7 @@ bool AcceptEntry(HWND dialog) {
     case LauncherPathCheck::Ok: break;
     }
     const int skip = EntryMode == 2 ? EditIndex : -1;
-    if (FindLauncherPath(WorkingList, path, skip)) {
+    if (FindLauncherPath(WorkingList, path, skip, LongPathForm)) {
         MessageBoxA(dialog, "このファイル名は既に登録されています。", kMessageCaption, MB_OK);
         return false;
     }

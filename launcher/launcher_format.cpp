@@ -41,11 +41,19 @@ void ConvertSpaceMarks(char* text, int direction) {
         if (*p == from) *p = to;
 }
 
-int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip) {
+int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip, LauncherPathForm form) {
     const int count = list.Count < 0 ? 0 : (list.Count > kLauncherRows ? kLauncherRows : list.Count);
+    char wanted[kPathFormSize];
+    char entry[kPathFormSize];
+    if (form) form(text, wanted, sizeof wanted);
     for (int i = 0; i < count; ++i) {
         if (i == skip) continue;
-        if (std::strcmp(list.Entries[i].Path, text) == 0) return 1;
+        if (!form) {
+            if (std::strcmp(list.Entries[i].Path, text) == 0) return 1;
+            continue;
+        }
+        form(list.Entries[i].Path, entry, sizeof entry);
+        if (std::strcmp(entry, wanted) == 0) return 1;
     }
     return 0;
 }

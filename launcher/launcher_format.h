@@ -10,9 +10,15 @@
 // question mark into a blank; any other direction changes nothing.
 void ConvertSpaceMarks(char* text, int direction);
 
+// Writes the form of a path in which two names of one file compare equal (the
+// long form of an 8.3 path) into out, size bytes, always zero-terminated.
+constexpr std::size_t kPathFormSize = 260;
+using LauncherPathForm = void (*)(const char* path, char* out, std::size_t size);
+
 // 1 when an entry of list other than the one at skip (-1: none skipped) has
-// exactly this path (case-sensitive), 0 otherwise.
-int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip);
+// this path (compared case-sensitively, each side first put in form when one is
+// given), 0 otherwise.
+int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip, LauncherPathForm form = nullptr);
 
 // Reads the file's bytes into list, which is cleared first. The count is taken
 // as written, but a negative count reads as 0 and a larger one than the capacity

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/library_lookup.h"
 #include "common/text_buffers.h"
 #include "common/text_file.h"
 #include "core/app_state.h"
@@ -49,10 +50,20 @@ void ShowLauncherFullMessage(HWND owner) {
                 MB_OK);
 }
 
+void LongPathForm(const char* path, char* out, std::size_t size) {
+    // Windows 95 and NT 4 lack the function; there the path is taken as it is.
+    static const auto longPathName =
+        LibraryFunction<decltype(::GetLongPathNameA)>(GetModuleHandleA("kernel32.dll"), "GetLongPathNameA");
+    const DWORD length = longPathName ? longPathName(path, out, static_cast<DWORD>(size)) : 0;
+    if (length == 0 || length >= size) CopyText(out, size, path);
+}
+
 void AddTargetToLauncher(HWND skinWindow) {
     char exe[kTextSize];
     if (!FindWindowExecutable(TargetWindow.Handle, exe, sizeof exe)) return;
-    if (FindLauncherPath(LauncherList, exe, -1)) return;
+    // Windows 98's process list may name the program in 8.3 form, and the same
+    // program entered through the dialog under its long name is one entry.
+    if (FindLauncherPath(LauncherList, exe, -1, LongPathForm)) return;
     if (CheckLauncherPath(exe) != LauncherPathCheck::Ok) {
         MessageBoxA(skinWindow, "このプログラムの場所は100バイトを超えるため、ランチャに登録できません。",
                     kMessageCaption, MB_OK);

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 #include "launcher/launcher_list.h"
 
 extern LauncherListRecord LauncherList;
@@ -15,6 +17,11 @@ int LoadLauncherList();
 // missing. A failed save is told to the user in a box owned by owner: the
 // change would otherwise be gone at the next start.
 void SaveLauncherList(HWND owner);
+
+// The long form of a path (GetLongPathNameA, where the system has it), so that an
+// 8.3 path and the long one of the same file compare equal; the path as it is
+// when the file cannot be found. out holds size bytes.
+void LongPathForm(const char* path, char* out, std::size_t size);
 
 // Main-menu command 40060: registers the program of the target window.
 void AddTargetToLauncher(HWND skinWindow);

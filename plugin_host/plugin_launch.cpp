@@ -58,7 +58,9 @@ void StartPlugin(HWND skinWindow, int position) {
     // Empty, never an earlier start's path, when the program cannot be found.
     if (FindWindowExecutable(launch->TargetHandle, launch->TargetExePath, sizeof launch->TargetExePath) != 1)
         launch->TargetExePath[0] = '\0';
-    HANDLE thread = CreateThread(nullptr, 0, PluginThread, launch, 0, nullptr);
+    // Windows 95/98 refuse a null thread-id pointer; the id itself is not needed.
+    DWORD threadId = 0;
+    HANDLE thread = CreateThread(nullptr, 0, PluginThread, launch, 0, &threadId);
     if (thread) {
         CloseHandle(thread);
     } else {

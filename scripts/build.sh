@@ -12,16 +12,19 @@ out="$root/build"
 jobs=$(nproc)
 what=${1:-all}
 # The test command builds with warnings as errors (PELTO_WERROR=ON).
-werror="-DPELTO_WARNINGS_AS_ERRORS=${PELTO_WERROR:-OFF}"
+# Only when asked: a tree keeps the setting it has (a change rebuilds everything).
+werror=()
+[ -n "${PELTO_WERROR:-}" ] && werror=("-DPELTO_WARNINGS_AS_ERRORS=$PELTO_WERROR")
 
 native() {
-    cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release "$werror" >/dev/null
+    cmake -S "$root" -B "$out/native" -DCMAKE_BUILD_TYPE=Release "${werror[@]}" >/dev/null
     cmake --build "$out/native" -j"$jobs"
 }
 
 windows() {  # $1: i686 or x86_64
     local arch=$1
-    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release "$werror" \
+    # With the tests, also in a tree scripts/run.sh made without them.
+    cmake -S "$root" -B "$out/$arch" -DCMAKE_BUILD_TYPE=Release "${werror[@]}" -DBUILD_TESTING=ON \
         -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-w64-mingw32.cmake" >/dev/null
     cmake --build "$out/$arch" -j"$jobs"
     rm -rf "$out/install-$arch"
@@ -40,7 +43,7 @@ checksums() {
 }
 
 fuzz() {
-    CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELTO_FUZZ=ON "$werror" >/dev/null
+    CC=clang CXX=clang++ cmake -S "$root" -B "$out/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELTO_FUZZ=ON "${werror[@]}" >/dev/null
     cmake --build "$out/fuzz" -j"$jobs"
 }
 

@@ -66,6 +66,8 @@ unit_tests() {
     return $status
 }
 
+# CTest also runs the checks of both Windows installations' menu, dialogs and guide
+# (tests/resources), which read the files the builds above installed.
 section unit unit_tests
 section fuzz bash tests/fuzz/run_fuzzers.sh build/fuzz "$fuzz_seconds"
 section art python3 tools/art/make_art.py --check

@@ -10,25 +10,33 @@ namespace {
 
 const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
 
-// Windows 95/98: reading StartStat asks the system to collect the statistic,
-// StatData holds it (a 4-byte binary value there). Returns false when the value
-// could not be read.
-bool ReadPerformanceStatistic(DWORD* reading) {
+const char kCpuUsageValue[] = "KERNEL\\CPUUsage";
+
+// Reads the statistic's value under one of the keys whose reading is an order
+// to the system (StartStat, StopStat); the value read means nothing.
+void ReadStatisticOrder(const char* subKey) {
     HKEY key = nullptr;
     DWORD type = REG_DWORD;
     DWORD scratch = 0;
     DWORD size = sizeof scratch;
-    RegOpenKeyExA(kDynData, "PerfStats\\StartStat", 0, KEY_READ, &key);
-    RegQueryValueExA(key, "KERNEL\\CPUUsage", nullptr, &type, reinterpret_cast<BYTE*>(&scratch), &size);
+    RegOpenKeyExA(kDynData, subKey, 0, KEY_READ, &key);
+    RegQueryValueExA(key, kCpuUsageValue, nullptr, &type, reinterpret_cast<BYTE*>(&scratch), &size);
     RegCloseKey(key);
+}
 
-    key = nullptr;
-    type = REG_DWORD;
-    size = sizeof *reading;
+// Windows 95/98: reading StartStat asks the system to collect the statistic,
+// StatData holds it (a 4-byte binary value there). Returns false when the value
+// could not be read.
+bool ReadPerformanceStatistic(DWORD* reading) {
+    ReadStatisticOrder("PerfStats\\StartStat");
+
+    HKEY key = nullptr;
+    DWORD type = REG_DWORD;
+    DWORD size = sizeof *reading;
     *reading = 0;
     RegOpenKeyExA(kDynData, "PerfStats\\StatData", 0, KEY_READ, &key);
     const LONG result =
-        RegQueryValueExA(key, "KERNEL\\CPUUsage", nullptr, &type, reinterpret_cast<BYTE*>(reading), &size);
+        RegQueryValueExA(key, kCpuUsageValue, nullptr, &type, reinterpret_cast<BYTE*>(reading), &size);
     RegCloseKey(key);
     return StatisticReadGaveReading(result, size);
 }
@@ -68,6 +76,10 @@ bool ReadProcessorTimes(ProcessorTimes* times) {
 }  // namespace
 
 void StartCpuSampling(MeterSample* sample) { sample->valid = ReadProcessorTimes(&sample->times); }
+
+void StopCpuStatistic() {
+    if (RunningWindowsFamily() == WindowsFamily::Windows9x) ReadStatisticOrder("PerfStats\\StopStat");
+}
 
 unsigned ReadCpuUsage(MeterSample* sample) {
     if (RunningWindowsFamily() == WindowsFamily::Windows9x) {

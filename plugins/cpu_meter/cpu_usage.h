@@ -11,6 +11,10 @@ struct MeterSample {
 // Takes the first processor-times reading, so that the first tick can measure.
 void StartCpuSampling(MeterSample* sample);
 
+// On the Windows 95/98 family, asks the system to stop collecting the processor
+// statistic, which each reading asked it to collect; nothing elsewhere.
+void StopCpuStatistic();
+
 // On the Windows 95/98 family, the performance statistics' CPUUsage value,
 // unchanged. Where that value cannot be read (the Windows NT family; or Wine,
 // which reports a 95/98 system but keeps no statistics), the share of processor

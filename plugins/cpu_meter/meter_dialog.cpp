@@ -49,6 +49,8 @@ INT_PTR CALLBACK MeterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         }
         return TRUE;
     case WM_DESTROY:
+        // Whatever ends the meter, the statistic it kept running stops with it.
+        StopCpuStatistic();
         ForgetSample(dialog);
         return FALSE;
     default: return FALSE;

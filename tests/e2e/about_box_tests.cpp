@@ -7,7 +7,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,6 @@
 #include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
-#include "resource_layout.h"
 #include "target_support.h"
 
 namespace {
@@ -295,69 +293,6 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     ClickDialogButton(about, 1001);
     CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
     CHECK(s.pelto.Running());
-}
-
-// Bitmap resource `id` of the built program: its size and colour depth.
-bool BitmapResourceInfo(int id, int* width, int* height, int* bits) {
-    const std::string bytes =
-        DataModule(JoinPath(StagedInstall(), "Pelto.exe")).Resource(MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(id));  // RT_BITMAP
-    BITMAPINFOHEADER header;
-    if (bytes.size() < sizeof header) return false;
-    std::memcpy(&header, bytes.data(), sizeof header);
-    *width = header.biWidth;
-    *height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
-    *bits = header.biBitCount;
-    return true;
-}
-
-TEST(AboutBox, Layout_AboutBoxMatchesItsTable) {
-    DialogLayout dialog;
-    std::string error;
-    REQUIRE_MSG(LoadDialogLayout(JoinPath(StagedInstall(), "Pelto.exe"), 115, &dialog, &error), "dialog 115: %s",
-                error.c_str());
-    CHECK_MSG(dialog.x == 0 && dialog.y == 0, "dialog 115 at %d, %d", dialog.x, dialog.y);
-    // A modal frame with title bar and system menu, not centred.
-    const DWORD frameMask = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER;
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    const DWORD kind = SS_TYPEMASK | SS_SUNKEN;
-    const DWORD button = 0x0F;
-    const ExpectedDialog expected = {
-        kAboutCaption, 283, 163, "ＭＳ Ｐゴシック", 9, frameMask, frame,
-        {
-            {-1, "Static", "#110", 6, 6, 179, 67, kind, SS_BITMAP | SS_SUNKEN},
-            {1001, "Button", "&OK", 207, 6, 69, 15, button, BS_PUSHBUTTON},
-            {1002, "Button", "&Quorval Online", 207, 27, 69, 15, button, BS_PUSHBUTTON},
-            {1003, "Button", "スタートアップに登録", 207, 54, 69, 15, button, BS_PUSHBUTTON},
-            {-1, "Static", "Quorval Pelto ver 0.10\nデスクトップの小さな相棒\nfor Microsoft Windows98 / 2000", 6, 84,
-             111, 27, kind, SS_LEFT},
-            {-1, "Static", "プログラム：Quorval\nグラフィック：Quorval\nヘルプ：Quorval", 120, 84, 84, 27, kind, SS_LEFT},
-            {-1, "Static",
-             "ご意見・ご感想・不具合のご報告は、お気軽に\nquorval@example.com までメールでお寄せください。\n右上の「Quorval "
-             "Online」ボタンを押すと、\n作者のホームページ Quorval Online を開きます。\nスキンやプラグインもそちらで公開中です。",
-             6, 114, 198, 45, kind, SS_LEFT},
-            {-1, "Static", "#125", 222, 99, 42, 47, kind, SS_BITMAP},
-            {-1, "Static", "いつもそばに", 219, 147, 50, 8, kind, SS_CENTER},
-        }};
-    // The picture controls name their class by text ("STATIC" from the resource
-    // compiler), not by atom; class names compare without regard to case.
-    for (DialogControl& c : dialog.controls)
-        if (lstrcmpiA(c.className.c_str(), "Static") == 0) c.className = "Static";
-    std::string differences = CompareDialogLayout(dialog, expected);
-    CHECK_MSG(differences.empty(), "dialog 115 differs: %s", differences.c_str());
-    // The version text's first and last lines are fixed; so is the count of lines.
-    for (const DialogControl& c : dialog.controls)
-        if (c.text.compare(0, 7, "Quorval") == 0 && c.text.find("ver") != std::string::npos)
-            CHECK_MSG(std::count(c.text.begin(), c.text.end(), '\n') == 2, "the version text is not three lines");
-
-    struct Picture {
-        int id, width, height;
-    } pictures[] = {{110, 344, 110}, {125, 73, 70}};
-    for (const Picture& p : pictures) {
-        int width = 0, height = 0, bits = 0;
-        CHECK_MSG(BitmapResourceInfo(p.id, &width, &height, &bits), "no bitmap resource %d", p.id);
-        CHECK_MSG(width == p.width && height == p.height && bits == 8, "bitmap %d is %d x %d at %d bits, expected %d x %d at 8",
-                  p.id, width, height, bits, p.width, p.height);
-    }
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "driver_support.h"
 #include "target_support.h"
 #include "watchdog.h"
+#include "win98_shim_support.h"
 
 namespace e2e {
 namespace {
@@ -99,6 +100,7 @@ public:
         currentTest = std::string(info.test_suite_name()) + "." + info.name();
         testStart = GetTickCount();
         ArmWatchdog(currentTest);
+        MarkWin98ShimLogStart();
         // A key release that Wine missed in an earlier test would hold a
         // modifier down for this one.
         ReleaseModifierKeys();
@@ -107,6 +109,15 @@ public:
     void OnTestEnd(const ::testing::TestInfo& info) override {
         bool ok = !info.result()->Failed();
         if (DisarmWatchdog(ok)) ok = false;
+        // On the Windows 98 run, a call that Windows 98 refuses fails the test
+        // that made it, whatever the test itself checked.
+        const std::vector<std::string> refused = Win98ShimRefusals();
+        if (!refused.empty()) {
+            std::printf("Windows 98 refused %d call(s) during %s:\n", static_cast<int>(refused.size()),
+                        currentTest.c_str());
+            for (const std::string& line : refused) std::printf("  %s\n", line.c_str());
+            ok = false;
+        }
         double seconds = (GetTickCount() - testStart) / 1000.0;
         ++(ok ? passed : failed);
         std::printf("%s %s (%.1f s)\n", ok ? "PASS" : "FAIL", currentTest.c_str(), seconds);
@@ -252,6 +263,11 @@ int main(int argc, char** argv) {
     std::string why;
     if (!e2e::DriverToolsWork(&why)) {
         std::printf("e2e run aborted: the driver's tools do not work: %s\n", why.c_str());
+        return e2e::Summary(0, 1);
+    }
+
+    if (!e2e::PrepareWin98Shim(&why)) {
+        std::printf("e2e run aborted: %s\n", why.c_str());
         return e2e::Summary(0, 1);
     }
 

@@ -10,6 +10,7 @@
 #include "driver_framework.h"
 #include "target_support.h"
 #include "watchdog.h"
+#include "win98_shim_support.h"
 
 namespace e2e {
 
@@ -393,7 +394,7 @@ int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, st
         for (int x = 0; x < skin.width; ++x) {
             COLORREF want = SameColour(skin.At(x, y), key) ? backdrop : skin.At(x, y);
             COLORREF got = shot.At(x, y);
-            if (SameColour(want, got)) continue;
+            if (ScreenShowsColour(got, want)) continue;
             if (++mismatches <= 5)
                 examples += Format(" (%d,%d) shows %s, expected %s", x, y, ColourText(got).c_str(),
                                    ColourText(want).c_str());
@@ -560,20 +561,22 @@ bool DismissMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
 // ---------------------------------------------------------------- the program under test
 
 bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, const char* program,
-                   const char* folder) {
+                   const char* folder, DWORD creationFlags) {
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
     std::memset(info, 0, sizeof *info);
-    if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, folder, &startup, info))
+    if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, folder, &startup,
+                        info))
         return false;
     // Wine gives a Unix program no process of its own to end.
     if (info->hProcess) NoteStartedProcess(info->dwProcessId);
     // For a Unix program Wine returns no process handle and leaves garbage in
     // hThread; closing that closed whatever handle happened to have its value
     // (once the driver's cached HKEY_CURRENT_USER key).
+    if (info->hProcess && (creationFlags & CREATE_SUSPENDED)) return true;
     if (info->hProcess && info->hThread) CloseHandle(info->hThread);
     info->hThread = nullptr;
     return true;
@@ -589,8 +592,9 @@ bool PeltoProcess::Start(const std::string& folder) {
     std::string exe = JoinPath(folder, "Pelto.exe");
     PROCESS_INFORMATION info;
     // A start that fails is tried twice more; each failure is noted for Describe().
+    const bool shim = Win98ShimWanted();
     for (int attempt = 1;; ++attempt) {
-        if (LaunchProcess("\"" + exe + "\"", &info, exe.c_str(), folder.c_str())) break;
+        if (LaunchProcess("\"" + exe + "\"", &info, exe.c_str(), folder.c_str(), shim ? CREATE_SUSPENDED : 0)) break;
         startError_ = GetLastError();
         Trace("CreateProcessA(%s) failed, error %lu", exe.c_str(), static_cast<unsigned long>(startError_));
         if (attempt == 3) return false;
@@ -598,15 +602,29 @@ bool PeltoProcess::Start(const std::string& folder) {
     }
     process_ = info.hProcess;
     pid_ = info.dwProcessId;
+    if (shim) {
+        const bool loaded = LoadWin98Shim(process_);
+        ResumeThread(info.hThread);
+        CloseHandle(info.hThread);
+        if (!loaded) {
+            Kill();
+            CloseHandle(process_);
+            process_ = nullptr;
+            shimFailed_ = true;
+            return false;
+        }
+    }
     return true;
 }
 
 bool PeltoProcess::Adopt(DWORD pid) {
     if (process_) return false;
-    process_ = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE, pid);
+    process_ = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_INFORMATION | SYNCHRONIZE | PROCESS_CREATE_THREAD |
+                               PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                           FALSE, pid);
     if (!process_) return false;
     pid_ = pid;
-    return true;
+    return !Win98ShimWanted() || LoadWin98Shim(process_);
 }
 
 bool PeltoProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
@@ -661,6 +679,7 @@ void PeltoProcess::Kill() {
 }
 
 std::string PeltoProcess::Describe() const {
+    if (shimFailed_) return "not started: the Windows 98 shim did not load";
     if (!process_) return Format("not started (CreateProcessA error %lu)", static_cast<unsigned long>(startError_));
     std::string state;
     if (Running()) {

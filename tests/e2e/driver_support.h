@@ -215,10 +215,11 @@ bool DismissMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
 // ---------------------------------------------------------------- processes
 
 // CreateProcessA on a command line (and, when given, the program and the working
-// folder). The thread handle is closed; info->hProcess is the caller's to close
-// (Wine gives none for a Unix program).
+// folder). The thread handle is closed, except with CREATE_SUSPENDED among the
+// flags (the caller resumes and closes it); info->hProcess is the caller's to
+// close (Wine gives none for a Unix program).
 bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, const char* program = nullptr,
-                   const char* folder = nullptr);
+                   const char* folder = nullptr, DWORD creationFlags = 0);
 
 // ---------------------------------------------------------------- the program under test
 
@@ -235,9 +236,13 @@ public:
     PeltoProcess(const PeltoProcess&) = delete;
     PeltoProcess& operator=(const PeltoProcess&) = delete;
 
+    // On the Windows 98 run, the process gets the Windows 98 shim before it runs
+    // (win98_shim_support.h); a start without it fails.
     bool Start(const std::string& folder);
     bool Start(const InstallFolder& folder) { return Start(folder.path()); }
-    // Takes over a Pelto process that something else started (a restart).
+    // Takes over a Pelto process that something else started (a restart). On
+    // the Windows 98 run the shim is loaded into it now, so its calls from here
+    // on keep 98's rules (those of its start-up did not).
     bool Adopt(DWORD pid);
 
     HANDLE handle() const { return process_; }
@@ -267,6 +272,7 @@ private:
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     DWORD startError_ = 0;
+    bool shimFailed_ = false;
 };
 
 // Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:

@@ -120,6 +120,36 @@ TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) 
     CheckAddingAgainWritesNothing(s, "the second window of the same process was added again");
 }
 
+// A program listed under its 8.3 name (as Windows 98's process list may give
+// it) is the one "add this window" finds under its long name: not added again.
+TEST(LauncherStore, Launcher_AddThisWindowKnowsAProgramListedUnderItsShortName) {
+    PeltoSession s("launchershort");
+    const std::string exe = s.folder.File("t\\PeltoTarget.exe");
+    std::string shortPath;
+    s.Start([&](const InstallFolder& f) {
+        char buffer[MAX_PATH];
+        CreateDirectoryA(f.File("t").c_str(), nullptr);
+        if (!CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exe.c_str(), FALSE)) return false;
+        const DWORD length = GetShortPathNameA(exe.c_str(), buffer, sizeof buffer);
+        shortPath.assign(buffer, length < sizeof buffer ? length : 0);
+        return !shortPath.empty() && WriteLauncherFile(f, {{shortPath, "Short"}});
+    });
+    REQUIRE_MSG(shortPath != exe && shortPath.size() <= 100, "no short 8.3 path for %s: \"%s\"", exe.c_str(),
+                shortPath.c_str());
+    TargetProcess target;
+    AddTargetCopy(s, target, exe, "Short Name Target", 100);
+    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
+        // Wine's process list gives the bare file name, which names no file here.
+        CheckFileBecomes(s, "2\n" + shortPath + "\nShort\nPeltoTarget.exe\nShort?Name?Target\n");
+        return;
+    }
+    // The next program is added after the short-named one alone.
+    TargetProcess other;
+    const std::string second = s.folder.File("u\\OtherTarget.exe");
+    AddTargetCopy(s, other, second, "Other Target", 300);
+    CheckFileBecomes(s, "2\n" + shortPath + "\nShort\n" + FileForm(second) + "\nOther?Target\n");
+}
+
 TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
     PeltoSession s("launcherfull");
     std::vector<LauncherItem> items;

@@ -230,4 +230,58 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
     }
 }
 
+// The hotkey file beside setting, one started Pelto for its one text: the
+// switched-off Shift+Enter and the moved Ctrl+Shift+Right reach an edit box
+// as they reach an editor without Pelto, the main-menu hotkey still works, the
+// new keys sweep, and a line Pelto cannot read is named in one message and
+// leaves its hotkey with its own keys.
+TEST(MenuInput, Hotkeys_FileSwitchesOffAndMovesKeysAndNamesABadLine) {
+    PeltoSession s("hotkeyfile");
+    REQUIRE_MSG(s.folder.ok() && WriteFileBytes(s.folder.File("hotkeys.txt"),
+                                                "; the editor's keys\r\n"
+                                                "Attachment = off\r\n"
+                                                "MoveRight = Ctrl+Alt+Shift+Right\r\n"
+                                                "MoveLeft = Ctrl+Shift+Lft\r\n"),
+                "cannot write hotkeys.txt");
+    REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start: %s", s.pelto.Describe().c_str());
+    AnswerBox(s.pelto, {"ホットキーの設定ファイル hotkeys.txt の 4 行目を読めませんでした（キーの名前が違います）。\n"
+                        "MoveLeft = Ctrl+Shift+Lft\n"
+                        "この行は使わず、そのホットキーは元のキーのままにします。",
+                        "Pelto", nullptr, true, {IDOK}});
+    s.skin = s.pelto.WaitForSkinWindow();
+    REQUIRE_MSG(s.skin != nullptr, "no skin window after the message: %s", s.pelto.Describe().c_str());
+    CHECK_MSG(WaitForPeltoIdle(s.pelto) && s.pelto.MessageBoxes().empty(), "more than one message: %s",
+              s.pelto.Describe().c_str());
+
+    TargetProcess editor;
+    REQUIRE_MSG(editor.Start("--title \"Chat Input\" --rect 200 150 500 350 --edit", "Chat Input"), "no editor");
+    HWND edit = nullptr;
+    REQUIRE_MSG(WaitUntil(5000, [&] { return (edit = FindWindowExA(editor.window(), nullptr, "Edit", nullptr)) != nullptr; }),
+                "the editor has no edit box");
+    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+    SetControlText(edit, "abc def");
+    SendMessageA(edit, EM_SETSEL, 0, 0);
+    REQUIRE_MSG(BringToForeground(editor.window()), "the editor did not come to the foreground");
+    const RECT before = WindowRect(editor.window());
+
+    // Ctrl+Shift+Right selects "abc ", which Shift+Enter replaces by a line break.
+    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, VK_RIGHT}), "SendInput failed");
+    REQUIRE_MSG(PressKeys({VK_SHIFT, VK_RETURN}), "SendInput failed");
+    WaitUntil(3000, [&] { return ControlText(edit) != "abc def"; });
+    CHECK_EQ_STR(ControlText(edit), "\r\ndef");
+    CHECK_MSG(SameRect(WindowRect(editor.window()), before), "Ctrl+Shift+Right moved the editor to %s",
+              RectText(WindowRect(editor.window())).c_str());
+
+    CHECK_MSG(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr, "Ctrl+Shift+A opened no menu");
+    CloseMenu(s.pelto.pid());
+
+    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_MENU, VK_SHIFT, VK_RIGHT}), "SendInput failed");
+    CHECK_MSG(WaitForWindowAt(editor.window(), before.left + 100, before.top),
+              "Ctrl+Alt+Shift+Right did not move the editor right: at %s", RectText(WindowRect(editor.window())).c_str());
+    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, VK_LEFT}), "SendInput failed");
+    CHECK_MSG(WaitForWindowAt(editor.window(), before.left, before.top),
+              "Ctrl+Shift+Left, whose line was unreadable, did not move the editor left: at %s",
+              RectText(WindowRect(editor.window())).c_str());
+}
+
 }  // namespace

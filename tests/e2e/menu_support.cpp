@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "driver_framework.h"
-#include "resource_layout.h"
+#include "resources/resource_ids.h"
 #include "target_support.h"
 
 namespace e2e {
@@ -36,15 +36,36 @@ Highlight MenuHighlight(HWND menu) {
 
 namespace {
 
-const std::vector<MenuItemLayout>* MainMenuRows() {
-    static MenuLayout menu;
-    static bool loaded = false;
-    if (!loaded) {
-        std::string error;
-        loaded = LoadMenuLayout(JoinPath(StagedInstall(), "Pelto.exe"), 119, &menu, &error) && menu.items.size() == 1;
-        if (!loaded) return nullptr;
+// A row of a menu: its command id (none for a pop-up) or a separator, and a
+// pop-up's own rows.
+struct MenuRow {
+    UINT id;
+    bool separator;
+    std::vector<MenuRow> items;
+};
+
+std::vector<MenuRow> RowsOf(HMENU menu) {
+    std::vector<MenuRow> rows;
+    for (int i = 0, n = GetMenuItemCount(menu); i < n; ++i) {
+        HMENU sub = GetSubMenu(menu, i);
+        // A pop-up's state holds its item count where a separator's flag would be.
+        const bool separator = !sub && (GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR);
+        rows.push_back({GetMenuItemID(menu, i), separator, sub ? RowsOf(sub) : std::vector<MenuRow>()});
     }
-    return &menu.items[0].items;
+    return rows;
+}
+
+// The shown main menu (pop-up 0 of Pelto.exe's menu resource), as the system
+// loads it; null when it cannot be loaded.
+const std::vector<MenuRow>* MainMenuRows() {
+    static std::vector<MenuRow> rows;
+    if (rows.empty()) {
+        DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
+        HMENU menu = pelto.get() ? LoadMenuA(pelto.get(), MAKEINTRESOURCEA(IDR_MAIN_MENU)) : nullptr;
+        if (menu && GetSubMenu(menu, 0)) rows = RowsOf(GetSubMenu(menu, 0));
+        if (menu) DestroyMenu(menu);
+    }
+    return rows.empty() ? nullptr : &rows;
 }
 
 // The rows' vertical extents, relative to the menu window's top, learnt once
@@ -63,7 +84,7 @@ bool HoverHighlight(HWND menu, int x, int y, int minTop, Highlight* out, DWORD t
     });
 }
 
-bool LearnRows(HWND menu, const std::vector<MenuItemLayout>& rows, RowSpans* spans) {
+bool LearnRows(HWND menu, const std::vector<MenuRow>& rows, RowSpans* spans) {
     RECT w = WindowRect(menu);
     RECT client;
     GetClientRect(menu, &client);
@@ -89,7 +110,7 @@ bool LearnRows(HWND menu, const std::vector<MenuItemLayout>& rows, RowSpans* spa
 }
 
 // Hovers the row, checks that it is the one highlighted, then clicks it.
-bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuItemLayout>& rows, int row, std::string* why) {
+bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuRow>& rows, int row, std::string* why) {
     RECT w = WindowRect(menu);
     std::string fullKey = key + Format(":%ld:%ld", w.right - w.left, w.bottom - w.top);
     auto it = learnt.find(fullKey);
@@ -125,16 +146,16 @@ bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuItemLayou
 }  // namespace
 
 bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
-    const std::vector<MenuItemLayout>* rows = MainMenuRows();
+    const std::vector<MenuRow>* rows = MainMenuRows();
     if (!rows) return false;
     for (std::size_t t = 0; t < rows->size(); ++t) {
-        const MenuItemLayout& item = (*rows)[t];
-        if (!item.popup && !item.separator && static_cast<unsigned>(item.id) == commandId) {
+        const MenuRow& item = (*rows)[t];
+        if (item.items.empty() && !item.separator && item.id == commandId) {
             *place = {static_cast<int>(t), -1};
             return true;
         }
         for (std::size_t s = 0; s < item.items.size(); ++s)
-            if (!item.items[s].separator && static_cast<unsigned>(item.items[s].id) == commandId) {
+            if (!item.items[s].separator && item.items[s].id == commandId) {
                 *place = {static_cast<int>(t), static_cast<int>(s)};
                 return true;
             }
@@ -163,7 +184,7 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
                pelto.Describe();
         return false;
     }
-    const std::vector<MenuItemLayout>& rows = *MainMenuRows();
+    const std::vector<MenuRow>& rows = *MainMenuRows();
     if (!ClickRow(menu, "main", rows, place.top, why)) {
         CloseMenu(pelto.pid());
         return false;

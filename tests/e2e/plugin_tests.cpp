@@ -12,6 +12,7 @@
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "target_support.h"
+#include "win98_shim_support.h"
 
 namespace {
 
@@ -221,6 +222,13 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
     CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "quick.ppi"); }),
               "quick.ppi is still loaded after its PpiStart returned");
     CHECK(s.pelto.Running());
+    // On the Windows 98 run, Pelto and the plug-in it started ran under the
+    // shim that keeps 98's rules (and no other run has it).
+    EXPECT_EQ(ModuleLoaded(s.pelto.pid(), "Win98Shim.dll"), Win98ShimWanted()) << "the Windows 98 shim in Pelto";
+    if (Win98ShimWanted()) {
+        EXPECT_TRUE(Win98ShimLogged(" LOADED Pelto.exe ")) << "the shim did not patch Pelto.exe";
+        EXPECT_TRUE(Win98ShimLogged(" PATCHED quick.ppi ")) << "the shim did not patch the plug-in it loaded";
+    }
 }
 
 TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {

@@ -7,7 +7,6 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "pelto_session.h"
-#include "resource_layout.h"
 #include "target_support.h"
 
 namespace {
@@ -394,44 +393,6 @@ TEST(SettingsDialog, Settings_RestartThatCannotStartSaysSoAndStillEnds) {
     CHECK(DismissMessageBox(box, IDOK));
     CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
     CHECK(OtherPeltoProcesses(s.pelto.pid()).empty());
-}
-
-TEST(SettingsDialog, Layout_SettingsDialogMatchesItsTable) {
-    DialogLayout dialog;
-    std::string error;
-    REQUIRE_MSG(LoadDialogLayout(JoinPath(StagedInstall(), "Pelto.exe"), 122, &dialog, &error), "dialog 122: %s",
-                error.c_str());
-    CHECK_MSG(dialog.x == 0 && dialog.y == 0, "dialog 122 at %d, %d", dialog.x, dialog.y);
-    const DWORD frame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-    const DWORD label = SS_TYPEMASK;
-    const DWORD edit = ES_READONLY | ES_MULTILINE;
-    // The low four bits are the button type: push buttons, none of them the
-    // default one, so that Enter in a field ends nothing.
-    const DWORD button = 0x0F;
-    const ExpectedDialog expected = {
-        kSettingsCaption, 195, 153, "ＭＳ Ｐゴシック", 9, frame, frame,
-        {
-            {-1, "Static", "タイマーの間隔", 6, 3, 54, 12, label, SS_LEFT},
-            {kInterval, "Edit", "", 66, 3, 75, 12, edit, 0},
-            {-1, "Static", "（1000 = 1秒）", 144, 3, 45, 12, label, SS_LEFT},
-            {-1, "Button", "スキンの設定", 3, 21, 186, 63, button, BS_GROUPBOX},
-            {-1, "Static", "ファイル名", 6, 36, 36, 12, label, SS_LEFT},
-            {kSkinFile, "Edit", "", 48, 36, 102, 12, edit, 0},
-            {kBrowse, "Button", "参照", 153, 36, 30, 12, button, BS_PUSHBUTTON},
-            {-1, "Static", "画像名", 6, 51, 27, 12, label, SS_LEFT},
-            {kBitmap, "Edit", "", 39, 51, 78, 12, edit, ES_READONLY},
-            {-1, "Static", "サイズ", 117, 51, 24, 12, label, SS_LEFT},
-            {kSize, "Edit", "", 147, 51, 36, 12, edit, ES_READONLY},
-            {-1, "Static", "作者名", 6, 66, 27, 12, label, SS_LEFT},
-            {kAuthor, "Edit", "", 39, 66, 144, 12, edit, ES_READONLY},
-            {-1, "Button", "FollowingMouse の設定", 3, 90, 186, 33, button, BS_GROUPBOX},
-            {-1, "Static", "FollowingMouse の ON / OFF", 6, 105, 93, 12, label, SS_LEFT},
-            {kFollowing, "Button", "ON", 105, 105, 78, 12, button, BS_PUSHBUTTON},
-            {kOk, "Button", "&OK", 66, 135, 48, 15, button, BS_PUSHBUTTON},
-            {kCancel, "Button", "ｷｬﾝｾﾙ(&C)", 123, 135, 48, 15, button, BS_PUSHBUTTON},
-        }};
-    std::string differences = CompareDialogLayout(dialog, expected);
-    CHECK_MSG(differences.empty(), "dialog 122 differs: %s", differences.c_str());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "driver_framework.h"
 #include "driver_support.h"
@@ -132,7 +133,46 @@ HWND DropBitmapForQuestion(PeltoSession& s, const std::string& bmp, int x) {
     return box;
 }
 
+// A hidden top-level window of the driver's that notes the actions of the
+// settings changes broadcast to every top-level window (WM_SETTINGCHANGE).
+class SettingChanges {
+public:
+    SettingChanges() {
+        static const char kClass[] = "PeltoTestSettingChanges";
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.lpszClassName = kClass;
+        RegisterClassA(&wc);  // fails harmlessly when registered already
+        Actions().clear();
+        window_ = CreateWindowExA(WS_EX_TOOLWINDOW, kClass, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    }
+    ~SettingChanges() {
+        if (window_) DestroyWindow(window_);
+    }
+    bool ok() const { return window_ != nullptr; }
+    bool Seen(UINT action) const {
+        for (WPARAM a : Actions())
+            if (a == action) return true;
+        return false;
+    }
+
+private:
+    static std::vector<WPARAM>& Actions() {
+        static std::vector<WPARAM> actions;
+        return actions;
+    }
+    static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_SETTINGCHANGE) Actions().push_back(wParam);
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    HWND window_ = nullptr;
+};
+
 TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
+    SettingChanges changes;
+    REQUIRE_MSG(changes.ok(), "cannot make the window that hears settings changes");
     std::string bmp = s.folder.File("wall.bmp");
     HWND box = DropBitmapForQuestion(s, bmp, 100);
     MessageBoxContent c = ReadMessageBox(box);
@@ -142,6 +182,10 @@ TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
     CHECK(DismissMessageBox(box, IDYES));
     CHECK_MSG(WaitUntil(5000, [&] { return Wallpaper() == bmp; }), "wallpaper is \"%s\", expected \"%s\"",
               Wallpaper().c_str(), bmp.c_str());
+    // The change is announced to every window, so that a desktop the shell
+    // draws (Windows 98's Active Desktop) repaints.
+    EXPECT_TRUE(WaitUntil(5000, [&] { return changes.Seen(SPI_SETDESKWALLPAPER); }))
+        << "no WM_SETTINGCHANGE for SPI_SETDESKWALLPAPER reached the driver's window";
 }
 
 TEST_F(StartedPelto, Drop_BitmapAnsweredNoChangesNothing) {

@@ -14,6 +14,7 @@
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "target_support.h"
+#include "win98_shim_support.h"
 
 namespace {
 
@@ -72,7 +73,57 @@ std::vector<int> Readings(HWND meter, DWORD ms) {
     return values;
 }
 
+const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
+const char kStartStat[] = "PerfStats\\StartStat";
+const char kStopStat[] = "PerfStats\\StopStat";
+
+// Windows 98 collects the processor statistic from a read of its value under
+// StartStat until a read under StopStat. Wine has neither key: these are made
+// for the test (and removed after it), so that the meter's reads go through and
+// the Windows 98 shim records them.
+class StatisticOrderKeys {
+public:
+    explicit StatisticOrderKeys(bool wanted) : wanted_(wanted) {
+        if (!wanted_) return;
+        for (const char* name : {kStartStat, kStopStat}) {
+            HKEY key;
+            if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                continue;
+            const DWORD zero = 0;
+            ok_ = RegSetValueExA(key, "KERNEL\\CPUUsage", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&zero),
+                                 sizeof zero) == ERROR_SUCCESS && ok_;
+            RegCloseKey(key);
+            ++made_;
+        }
+    }
+    ~StatisticOrderKeys() {
+        if (wanted_)
+            for (const char* name : {kStartStat, kStopStat}) RegDeleteKeyA(kDynData, name);
+    }
+    bool ok() const { return !wanted_ || (ok_ && made_ == 2); }
+
+private:
+    bool wanted_;
+    bool ok_ = true;
+    int made_ = 0;
+};
+
+// How often the meters read the statistic's value under key, as the Windows
+// 98 shim recorded it in this test.
+int StatisticReads(const char* key) {
+    const std::string read = std::string(" READ HKEY_DYN_DATA\\") + key + "\\KERNEL\\CPUUsage";
+    int count = 0;
+    for (const std::string& line : Win98ShimLines()) count += line.find(read) != std::string::npos;
+    return count;
+}
+
 TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
+    // On the Windows 98 run: every tick starts the statistic, and each meter
+    // that ends stops it, once.
+    const bool win98 = Win98ShimWanted();
+    StatisticOrderKeys orders(win98);
+    REQUIRE_MSG(orders.ok(), "cannot make the StartStat and StopStat keys");
+
     const int row = TachelRow(s);
     REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
     CHECK_MSG(!ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi is loaded before any start");
@@ -115,10 +166,17 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     HWND top = second;
     REQUIRE_MSG(PressKeysOn(top, {VK_ESCAPE}), "the meter did not come to the foreground");
     CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc ended a meter");
+    if (win98) {
+        EXPECT_GE(StatisticReads(kStartStat), 2) << "the running meters did not start the statistic at their ticks";
+        EXPECT_EQ(StatisticReads(kStopStat), 0) << "a running meter stopped the statistic";
+    }
     REQUIRE_MSG(PressKeysOn(top, {VK_SPACE}), "the meter did not come to the foreground");
     const bool ended = WaitUntil(3000, [&] { return !IsWindow(top); });
     CHECK_MSG(ended, "the space bar on the top meter's x did not end it");
     CHECK_MSG(IsWindow(first), "keys on the top meter ended the other");
+    if (win98) {
+        EXPECT_EQ(StatisticReads(kStopStat), 1) << "the ended meter did not stop the statistic once";
+    }
     second = OpenMeter(s, row, "third");
 
     // Each "x" ends its own meter only; the library stays for the other one.
@@ -147,6 +205,9 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); }),
               "Tachel.ppi is still loaded after the last meter closed");
     CHECK(s.pelto.Running());
+    if (win98) {
+        EXPECT_EQ(StatisticReads(kStopStat), 3) << "three meters ended";
+    }
 }
 
 // The machine's processor time so far, busy and in all, measured by the driver
@@ -181,7 +242,6 @@ LoadSpan WatchLoad(HWND meter, DWORD ms) {
 }
 
 const char kDynStatData[] = "PerfStats\\StatData";
-const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
 
 // The Windows 9x processor statistic set to percent, or removed with -1.
 bool SetCpuUsageStatistic(long percent) {

@@ -217,4 +217,50 @@ TEST(Tracking, Tracking_AttachmentOffStopsMovesButTheTargetIsStillRecorded) {
               ClassNameOf(GetForegroundWindow()).c_str());
 }
 
+// On the runner's two monitors side by side (the primary at 0,0-1280,1024, a
+// shorter second one at 1280,0-2304,768), in one started Pelto: a target whose
+// corner lies below the second monitor, on none, takes the skin but no glide;
+// a target on the second monitor takes the skin and the glide, and the main
+// menu opened from the skin there stays on that monitor.
+TEST(Tracking, TwoMonitors_GlideAndMenuOnTheSecondMonitor) {
+    const RECT second = {1280, 0, 2304, 768};
+    REQUIRE_MSG(ParkPointer(), "cannot park the pointer");
+    PeltoSession p{"twomonitors"};
+    p.Start();
+    {
+        SCOPED_TRACE("a target whose corner lies on no monitor");
+        TargetProcess low;
+        REQUIRE_MSG(StartPopupTarget(low, "Below The Second Monitor", {1400, 800, 2000, 1000}), "no target");
+        CHECK_MSG(WaitForWindowAt(p.skin, 2000 - 265, 804), "skin at %s, expected (1735, 804)",
+                  RectString(p.skin).c_str());
+        // The glide would come in the tick that placed the skin; it is over once Pelto answers.
+        REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
+        CHECK_MSG(PointerAt(kParkX, kParkY), "the pointer glided to (%ld, %ld)", CursorPos().x, CursorPos().y);
+    }
+    {
+        SCOPED_TRACE("a target wholly on the second monitor");
+        TargetProcess target;
+        REQUIRE_MSG(StartPopupTarget(target, "Second Monitor Target", {1400, 100, 2000, 500}), "no target");
+        CHECK_MSG(WaitForWindowAt(p.skin, 2000 - 265, 104), "skin at %s, expected (1735, 104)",
+                  RectString(p.skin).c_str());
+        CHECK_MSG(WaitForPointerAt(1700, 300), "pointer at (%ld, %ld), expected the centre (1700, 300)", CursorPos().x,
+                  CursorPos().y);
+        REQUIRE_MSG(WaitForPeltoIdle(p.pelto), "Pelto does not answer: %s", p.pelto.Describe().c_str());
+
+        // A click on the skin, as a user opens the menu.
+        const RECT skin = WindowRect(p.skin);
+        REQUIRE_MSG(Click(p.skin, POINT{skin.left + 100, skin.top + 9}), "the skin at %s cannot be clicked",
+                    RectText(skin).c_str());
+        HWND menu = WaitForMenuWindow(p.pelto.pid());
+        CHECK_MSG(menu != nullptr, "no menu after a click on the skin at %s", RectText(skin).c_str());
+        if (menu) {
+            const RECT m = WindowRect(menu);
+            CHECK_MSG(m.left >= second.left && m.top >= second.top && m.right <= second.right && m.bottom <= second.bottom,
+                      "the menu at %s does not lie on the second monitor %s", RectText(m).c_str(),
+                      RectText(second).c_str());
+            CloseMenu(p.pelto.pid());
+        }
+    }
+}
+
 }  // namespace

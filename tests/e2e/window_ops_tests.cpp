@@ -139,6 +139,9 @@ TEST_F(StartedPelto, Target_MaximizeMinimizeClose) {
     CHECK(s.pelto.Running());
 }
 
+// The record of the stored windows in Pelto's folder, kept while any is stored.
+std::string StoredRecordPath(const PeltoSession& s) { return s.folder.File("stored_windows"); }
+
 // A target in front with the skin attached to it, then stored with the menu
 // command; the icon it adds is found in the notification area.
 struct StoredScene {
@@ -175,9 +178,11 @@ TEST(WindowOps, Tray_StoreAndRestoreOnALeftButtonPressOnly) {
     CHECK_MSG(scene.Hidden(), "a move or a right click on the icon restored");
     CHECK_MSG(!WaitForTrayIconGone(scene.icon, 0), "the icon went after a move or a right click");
 
+    CHECK_MSG(FileExists(StoredRecordPath(s)), "no record of the stored window in Pelto's folder");
     REQUIRE_MSG(Click(scene.icon), "cannot click the icon");
     CHECK_MSG(WaitUntil(5000, [&] { return scene.Shown(); }), "a left click on the icon did not bring both back");
     CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon is still in the notification area after the restore");
+    CHECK_MSG(!FileExists(StoredRecordPath(s)), "the record of the stored windows stayed after the restore");
     CheckTrackingFollows(s, scene.target.window(), "the restore");
 }
 
@@ -211,11 +216,12 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
 }
 
 // Each way the program can end while a window is stored: the window comes back
-// and the icon goes, before the process ends.
+// and the icon goes, before the process ends, and the record goes with them.
 void CheckStoredWindowBack(StoredScene& scene, const char* way) {
     CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; }),
               "the stored window stayed hidden after %s", way);
     CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon stayed in the notification area after %s", way);
+    CHECK_MSG(!FileExists(StoredRecordPath(scene.s)), "the record of the stored windows stayed after %s", way);
 }
 
 TEST(WindowOps, Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
@@ -246,6 +252,52 @@ TEST(WindowOps, Tray_EndOfSessionAndDestroyShowTheWindowAgain) {
                   scene.s.pelto.Describe().c_str());
         CheckStoredWindowBack(scene, "WM_CLOSE");
     }
+}
+
+// A record line as Pelto writes one: handle, process id, class, title.
+std::string RecordLine(HWND window, DWORD pid, const char* className, const char* title) {
+    return Format("%llu\t%lu\t%s\t%s\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)),
+                  static_cast<unsigned long>(pid), className, title);
+}
+
+// Pelto killed while a window is stored (the task manager, a crash): its next
+// start shows the window again from the record in its folder, and empties the
+// record. A hidden window of another program stays hidden even where a line
+// names its handle, as a reused handle would, with another process or another
+// class; a line for a window destroyed meanwhile is skipped.
+TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
+    StoredScene scene("traykilled", "Stored Then Killed");
+    const std::string record = StoredRecordPath(scene.s);
+    TargetProcess other, gone;
+    REQUIRE_MSG(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere"),
+                "no hidden window");
+    REQUIRE_MSG(gone.Start("--title \"Gone Meanwhile\" --rect 300 300 200 100 --no-activate", "Gone Meanwhile"),
+                "no window to destroy");
+    const HWND goneWindow = gone.window();
+    const DWORD gonePid = gone.pid();
+
+    scene.s.pelto.Kill();
+    REQUIRE_MSG(WaitUntil(10000, [&] { return !IsWindow(scene.s.skin); }), "the killed Pelto's window stays");
+    CHECK_MSG(!IsWindowVisible(scene.target.window()), "the stored window showed when Pelto was killed");
+    PostMessageA(goneWindow, WM_CLOSE, 0, 0);
+    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(goneWindow); }), "the window to destroy stays");
+    std::string text;
+    REQUIRE_MSG(ReadFileBytes(record, &text), "no record of the stored window in Pelto's folder");
+    text += RecordLine(goneWindow, gonePid, "PeltoTargetClass", "Gone Meanwhile");
+    text += RecordLine(other.window(), scene.target.pid(), "PeltoTargetClass", "Hidden Elsewhere");
+    text += RecordLine(other.window(), other.pid(), "AnotherClass", "Hidden Elsewhere");
+    REQUIRE_MSG(WriteFileBytes(record, text), "cannot add to the record");
+
+    // The record is dealt with before the skin window is made.
+    PeltoProcess again;
+    REQUIRE_MSG(again.Start(scene.s.folder), "Pelto did not start again: %s", again.Describe().c_str());
+    REQUIRE_MSG(again.WaitForSkinWindow() != nullptr, "no skin window after the restart: %s", again.Describe().c_str());
+    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; }),
+              "the stored window stayed hidden after the restart");
+    CHECK_MSG(!IsWindowVisible(other.window()), "the restart showed a hidden window of another program");
+    CHECK_MSG(!FileExists(record), "the record is still there after the restart");
+    CHECK_MSG(WaitForPeltoIdle(again) && again.MessageBoxes().empty(), "Pelto after the restart: %s",
+              again.Describe().c_str());
 }
 
 // The shell's record of Pelto's icon: its window and its id.

@@ -1,13 +1,15 @@
 // PeltoTarget.exe: a plain window for Pelto to act on in tests.
 //   PeltoTarget.exe [--title TEXT] [--rect X Y W H] [--class NAME]
-//                   [--hidden] [--owned] [--popup] [--no-activate] [--lifetime SECONDS]
+//                   [--hidden] [--owned] [--popup] [--no-activate] [--edit] [--lifetime SECONDS]
 //   PeltoTarget.exe --report-version FILE
 // --report-version writes "platform P version M.N bits B" as GetVersionExA sees it
 // and ends: run under another file name, it shows what Wine reports to that name.
 // --owned makes an owner window (titled "Owner of TEXT") and the window owned by it.
 // --popup makes a borderless WS_POPUP window instead of an overlapped one, so
 // that its rectangle is exactly the one given. The window is brought to the
-// foreground unless --no-activate or --hidden. The program ends when its window
+// foreground unless --no-activate or --hidden. --edit fills the window with a
+// multi-line edit box that has the keyboard focus, as an editor or a chat
+// program's input box has. The program ends when its window
 // is closed or after the lifetime (120 s by default), so a failed test leaves
 // nothing running for long.
 #include <windows.h>
@@ -20,10 +22,14 @@
 namespace {
 
 int OpenWindows = 0;
+HWND EditBox = nullptr;
 
 LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: ++OpenWindows; return 0;
+    case WM_SETFOCUS:
+        if (EditBox && GetParent(EditBox) == hwnd) SetFocus(EditBox);
+        return 0;
     case WM_DESTROY:
         if (--OpenWindows <= 0) PostQuitMessage(0);
         return 0;
@@ -52,7 +58,7 @@ int main(int argc, char** argv) {
 
     std::string title = "Pelto Target", className = "PeltoTargetClass";
     int x = 100, y = 100, w = 400, h = 300, lifetime = 120;
-    bool hidden = false, owned = false, popup = false, activate = true;
+    bool hidden = false, owned = false, popup = false, activate = true, edit = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--title" && i + 1 < argc) title = argv[++i];
@@ -66,6 +72,7 @@ int main(int argc, char** argv) {
         else if (a == "--owned") owned = true;
         else if (a == "--popup") popup = true;
         else if (a == "--no-activate") activate = false;
+        else if (a == "--edit") edit = true;
         else if (a == "--lifetime" && i + 1 < argc) lifetime = std::atoi(argv[++i]);
     }
 
@@ -88,6 +95,13 @@ int main(int argc, char** argv) {
     HWND window = CreateWindowExA(0, className.c_str(), title.c_str(), style, x, y, w, h, owner, nullptr,
                                   wc.hInstance, nullptr);
     if (!window) return 1;
+    if (edit) {
+        RECT client;
+        GetClientRect(window, &client);
+        EditBox = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
+                                  0, 0, client.right, client.bottom, window, nullptr, wc.hInstance, nullptr);
+        SetFocus(EditBox);
+    }
     SetTimer(window, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
     if (owner) SetTimer(owner, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
     if (activate && !hidden) SetForegroundWindow(window);

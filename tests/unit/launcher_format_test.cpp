@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -168,6 +169,24 @@ TEST(LauncherFormat, FindLauncherPathSkipsAndComparesExactly) {
     EXPECT_EQ(FindLauncherPath(list, "C:\\d.exe", -1), 0);
     list.Count = -1;
     EXPECT_EQ(FindLauncherPath(list, "C:\\A.EXE", -1), 0);
+}
+
+// A stand-in for the system's long form: the 8.3 names of one folder and file.
+void LongForm(const char* path, char* out, std::size_t size) {
+    const char* text = std::strcmp(path, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE") == 0 ? "C:\\Program Files\\Editor\\edit.exe" : path;
+    std::snprintf(out, size, "%s", text);
+}
+
+TEST(LauncherFormat, FindLauncherPathComparesTheGivenFormOfBothSides) {
+    LauncherListRecord list = {};
+    list.Count = 2;
+    SetEntry(&list, 0, "C:\\Program Files\\Editor\\edit.exe", "Editor");
+    SetEntry(&list, 1, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE", "Editor again");
+    // The 8.3 name of an entry found under its long name, and the other way round.
+    EXPECT_EQ(FindLauncherPath(list, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE", 1, LongForm), 1);
+    EXPECT_EQ(FindLauncherPath(list, "C:\\Program Files\\Editor\\edit.exe", 0, LongForm), 1);
+    EXPECT_EQ(FindLauncherPath(list, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE", 1), 0);  // as written, they differ
+    EXPECT_EQ(FindLauncherPath(list, "C:\\other.exe", -1, LongForm), 0);
 }
 
 TEST(LauncherFormat, TitlesAreCutOnCp932Boundaries) {

@@ -120,4 +120,73 @@ TEST(Glide, PositionCountsAndEndpoints) {
 
 TEST(Glide, SamePointSetsItTwice) { EXPECT_EQ(GlidePath(3, 4, 3, 4), Path({{3, 4}, {3, 4}})); }
 
+// Monitors as the system reports them, right and bottom edges excluded.
+MonitorQuery Monitors(std::vector<ScreenRect> monitors) {
+    return [monitors](int x, int y) {
+        for (const ScreenRect& m : monitors)
+            if (m.left <= x && x < m.right && m.top <= y && y < m.bottom) return true;
+        return false;
+    };
+}
+
+// The primary monitor and a shorter second one to its right.
+const MonitorQuery kTwoSideBySide = Monitors({{0, 0, 1280, 1024}, {1280, 0, 2304, 768}});
+const PointerPos kPointerAway = {5, 1010};
+
+struct GlideCase {
+    const char* what;
+    ScreenRect target;
+    bool glides;
+};
+
+TEST(GlideDestination, CornerOnAnyMonitor) {
+    const GlideCase cases[] = {
+        {"on the primary monitor", {300, 200, 701, 501}, true},
+        {"wholly on the second monitor", {1400, 100, 2000, 500}, true},
+        {"across both monitors", {1000, 100, 1600, 500}, true},
+        {"corner on the second monitor's first column", {1280, 0, 1500, 300}, true},
+        {"corner below the shorter second monitor", {1400, 800, 2000, 1000}, false},
+        {"corner beyond every monitor", {2400, 100, 2600, 300}, false},
+        {"a maximised window's frame", {-4, -4, 1284, 1028}, false},
+        {"a maximised frame on the second monitor", {1276, -4, 2308, 772}, false},
+        {"corner just past the primary's bottom edge", {100, 1024, 300, 1100}, false},
+    };
+    for (const GlideCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        PointerPos centre = {-1, -1};
+        EXPECT_EQ(GlideDestination(c.target, "Editor", kPointerAway, kTwoSideBySide, &centre), c.glides);
+        if (c.glides) {
+            EXPECT_EQ(centre.x, (c.target.left + c.target.right) / 2);
+            EXPECT_EQ(centre.y, (c.target.top + c.target.bottom) / 2);
+        } else {
+            EXPECT_EQ(centre, (PointerPos{-1, -1}));
+        }
+    }
+}
+
+TEST(GlideDestination, MonitorsLeftOfAndAboveThePrimaryCountLikeAnyOther) {
+    const MonitorQuery layout = Monitors({{0, 0, 1280, 1024}, {-1024, 0, 0, 768}, {0, -900, 1600, 0}});
+    PointerPos centre;
+    EXPECT_TRUE(GlideDestination({-900, 100, -300, 500}, "Editor", kPointerAway, layout, &centre));
+    EXPECT_EQ(centre, (PointerPos{-600, 300}));
+    EXPECT_TRUE(GlideDestination({100, -800, 701, -299}, "Editor", kPointerAway, layout, &centre));
+    EXPECT_EQ(centre, (PointerPos{400, -549}));
+    // The centre of an odd span across zero is halved toward zero.
+    EXPECT_TRUE(GlideDestination({-5, 10, 2, 20}, "Editor", kPointerAway, layout, &centre));
+    EXPECT_EQ(centre, (PointerPos{-1, 15}));
+    // Below the left monitor there is none.
+    EXPECT_FALSE(GlideDestination({-900, 800, -300, 900}, "Editor", kPointerAway, layout, &centre));
+}
+
+TEST(GlideDestination, DesktopAndPointerInsideGetNoGlide) {
+    const ScreenRect target = {300, 200, 800, 500};
+    PointerPos centre;
+    EXPECT_FALSE(GlideDestination(target, "Progman", kPointerAway, kTwoSideBySide, &centre));
+    EXPECT_TRUE(GlideDestination(target, "progman", kPointerAway, kTwoSideBySide, &centre));
+    for (PointerPos inside : {PointerPos{300, 250}, PointerPos{800, 500}, PointerPos{550, 200}, PointerPos{550, 350}})
+        EXPECT_FALSE(GlideDestination(target, "Editor", inside, kTwoSideBySide, &centre)) << inside.x << "," << inside.y;
+    for (PointerPos outside : {PointerPos{299, 250}, PointerPos{801, 500}, PointerPos{550, 501}})
+        EXPECT_TRUE(GlideDestination(target, "Editor", outside, kTwoSideBySide, &centre)) << outside.x << "," << outside.y;
+}
+
 }  // namespace

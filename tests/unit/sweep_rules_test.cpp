@@ -5,18 +5,27 @@
 namespace {
 
 TEST(SweepRules, OrdinaryTitledWindowQualifies) {
-    EXPECT_TRUE(SweepQualifies(true, false, "Untitled - Notepad", "Notepad"));
+    EXPECT_TRUE(SweepQualifies(true, false, false, "Untitled - Notepad", "Notepad"));
     // Similar-looking texts are not the skipped ones: comparisons are exact.
-    EXPECT_TRUE(SweepQualifies(true, false, "quorval pelto", "PeltoClass"));
-    EXPECT_TRUE(SweepQualifies(true, false, "Program Manager", "progman"));
+    EXPECT_TRUE(SweepQualifies(true, false, false, "quorval pelto", "PeltoClass"));
+    EXPECT_TRUE(SweepQualifies(true, false, false, "Program Manager", "progman"));
 }
 
 TEST(SweepRules, SkippedWindows) {
-    EXPECT_FALSE(SweepQualifies(false, false, "Hidden", "C"));
-    EXPECT_FALSE(SweepQualifies(true, true, "Owned dialog", "#32770"));
-    EXPECT_FALSE(SweepQualifies(true, false, "", "Shell_TrayWnd"));
-    EXPECT_FALSE(SweepQualifies(true, false, "Program Manager", "Progman"));
-    EXPECT_FALSE(SweepQualifies(true, false, "Quorval Pelto", "PeltoClass"));
+    EXPECT_FALSE(SweepQualifies(false, false, false, "Hidden", "C"));
+    EXPECT_FALSE(SweepQualifies(true, false, true, "Owned dialog", "#32770"));
+    EXPECT_FALSE(SweepQualifies(true, false, false, "", "Shell_TrayWnd"));
+    EXPECT_FALSE(SweepQualifies(true, false, false, "Program Manager", "Progman"));
+    EXPECT_FALSE(SweepQualifies(true, false, false, "Quorval Pelto", "PeltoClass"));
+}
+
+// A window on another virtual desktop, or a suspended store app's frame: visible
+// to the system, never seen by the user. Only the cloak tells it apart from the
+// ordinary window above.
+TEST(SweepRules, CloakedWindowIsSkippedLikeAHiddenOne) {
+    EXPECT_FALSE(SweepQualifies(true, true, false, "Untitled - Notepad", "Notepad"));
+    EXPECT_FALSE(SweepQualifies(true, true, false, "Settings", "ApplicationFrameWindow"));
+    EXPECT_FALSE(SweepQualifies(false, true, false, "Untitled - Notepad", "Notepad"));
 }
 
 TEST(SweepRules, MovesByExactlyOneHundred) {

@@ -1,0 +1,392 @@
+// The menu, dialogs and pictures of the built Pelto.exe, Tachel.ppi and
+// Moldra.ppi, read from the files of both Windows installations, and the user
+// guide shipped beside them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "resources/moldra_ids.h"
+#include "resources/resource_ids.h"
+#include "resources/tachel_ids.h"
+#include "tests/resources/pe_resources.h"
+
+namespace {
+
+// Styles as the system headers number them.
+constexpr uint32_t WS_POPUP = 0x80000000, WS_CHILD = 0x40000000, WS_VISIBLE = 0x10000000, WS_CAPTION = 0x00C00000,
+                   WS_BORDER = 0x00800000, WS_VSCROLL = 0x00200000, WS_SYSMENU = 0x00080000,
+                   WS_MINIMIZEBOX = 0x00020000, WS_TABSTOP = 0x00010000;
+constexpr uint32_t DS_MODALFRAME = 0x80, DS_CENTER = 0x800, DS_CENTERMOUSE = 0x1000;
+constexpr uint32_t SS_LEFT = 0, SS_CENTER = 1, SS_BITMAP = 0xE, SS_TYPEMASK = 0x1F, SS_SUNKEN = 0x1000;
+constexpr uint32_t ES_MULTILINE = 4, ES_AUTOHSCROLL = 0x80, ES_READONLY = 0x800;
+constexpr uint32_t LBS_NOTIFY = 1, LBS_SORT = 2, LBS_NOINTEGRALHEIGHT = 0x100;
+// The low four bits are the button type: plain push buttons, never the default
+// one, so that Enter ends nothing.
+constexpr uint32_t kButtonType = 0x0F, BS_PUSHBUTTON = 0, BS_GROUPBOX = 7;
+constexpr uint32_t kChild = WS_CHILD | WS_VISIBLE;
+// A modal frame with title bar and system menu, placed where the template says.
+constexpr uint32_t kFrameMask = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_CENTER;
+constexpr uint32_t kFrame = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr unsigned kJapanese = 0x0411;
+
+// A control a table names: only the style bits in mask are compared, so a mask
+// can demand bits and forbid others.
+struct ExpectedControl {
+    int id;
+    const char* className;
+    const char* text;
+    int x, y, cx, cy;
+    uint32_t mask, value;
+};
+struct ExpectedDialog {
+    const char* caption;
+    int cx, cy;
+    bool atOrigin;  // the template's position is (0, 0)
+    uint32_t mask, value;
+    std::vector<ExpectedControl> controls;  // in template order
+};
+
+void ExpectLayout(const pe::Dialog& d, const ExpectedDialog& e) {
+    ASSERT_EQ(d.error, "");
+    EXPECT_EQ(d.caption, e.caption);
+    EXPECT_EQ((std::array<int, 2>{d.cx, d.cy}), (std::array<int, 2>{e.cx, e.cy})) << "size";
+    if (e.atOrigin) {
+        EXPECT_EQ((std::array<int, 2>{d.x, d.y}), (std::array<int, 2>{0, 0})) << "position";
+    }
+    EXPECT_EQ(d.fontName, "ＭＳ Ｐゴシック");
+    EXPECT_EQ(d.fontPointSize, 9);
+    EXPECT_EQ(d.style & e.mask, e.value) << std::hex << "style 0x" << d.style;
+    ASSERT_EQ(d.controls.size(), e.controls.size());
+    for (std::size_t i = 0; i < e.controls.size(); ++i) {
+        const pe::Control& a = d.controls[i];
+        const ExpectedControl& x = e.controls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (id " + std::to_string(x.id) + ")");
+        EXPECT_EQ(a.id, x.id);
+        EXPECT_EQ(a.className, x.className);
+        EXPECT_EQ(a.text, x.text);
+        EXPECT_EQ((std::array<int, 4>{a.x, a.y, a.cx, a.cy}), (std::array<int, 4>{x.x, x.y, x.cx, x.cy}));
+        EXPECT_EQ(a.style & x.mask, x.value) << std::hex << "style 0x" << a.style;
+    }
+}
+
+struct Row {
+    int depth;
+    std::string text;  // "" for a separator
+    int id;            // 0 for a pop-up or a separator
+    bool separator, popup;
+    bool operator==(const Row& o) const {
+        return depth == o.depth && text == o.text && id == o.id && separator == o.separator && popup == o.popup;
+    }
+};
+std::ostream& operator<<(std::ostream& out, const Row& r) {
+    return out << "{depth " << r.depth << ", \"" << r.text << "\", " << r.id << (r.separator ? ", separator" : "")
+               << (r.popup ? ", pop-up" : "") << "}";
+}
+
+// The menu in reading order, each pop-up's items right after it.
+void Flatten(const std::vector<pe::MenuItem>& items, int depth, std::vector<Row>* rows, unsigned* marks) {
+    for (const pe::MenuItem& item : items) {
+        rows->push_back({depth, item.separator ? "" : item.text, item.popup ? 0 : item.id, item.separator, item.popup});
+        *marks |= item.flags & (1 | 2 | 8);  // MF_GRAYED, MF_DISABLED, MF_CHECKED
+        Flatten(item.items, depth + 1, rows, marks);
+    }
+}
+
+// Each test runs on both Windows builds' installations (scripts/build.sh
+// x86_64 and i686); a missing file fails.
+class Built : public ::testing::TestWithParam<const char*> {
+protected:
+    std::string File(const char* relative) const {
+        return std::string(PELTO_INSTALLS) + "/install-" + GetParam() + "/Pelto/" + relative;
+    }
+    pe::Dialog Dialog(const char* file, int id, unsigned* language = nullptr) const {
+        const pe::Resource r = pe::Load(File(file), pe::kDialog, id);
+        if (language) *language = r.language;
+        pe::Dialog d = pe::ParseDialog(r.bytes);
+        if (!r.error.empty()) d.error = r.error;
+        return d;
+    }
+    // Width, height and bits a pixel of a bitmap resource (zeros when missing).
+    std::array<int, 3> Bitmap(const char* file, int id) const {
+        const pe::Resource r = pe::Load(File(file), pe::kBitmap, id);
+        auto at = [&](std::size_t i, std::size_t n) {
+            uint32_t v = 0;
+            for (std::size_t k = n; k-- > 0;) v = v << 8 | static_cast<unsigned char>(r.bytes[i + k]);
+            return n == 2 ? static_cast<int>(v) : static_cast<int>(static_cast<int32_t>(v));
+        };
+        if (r.bytes.size() < 16) return {0, 0, 0};
+        return {at(4, 4), std::abs(at(8, 4)), at(14, 2)};
+    }
+    // The main menu's rows (the template's one pop-up), flattened; error says
+    // why there are none.
+    std::vector<Row> MainMenu(unsigned* marks, std::string* error) const {
+        std::vector<pe::MenuItem> items;
+        std::vector<Row> rows;
+        const pe::Resource r = pe::Load(File("Pelto.exe"), pe::kMenu, IDR_MAIN_MENU);
+        if (!pe::ParseMenu(r.bytes, &items))
+            *error = r.error.empty() ? "the menu template is no plain one or ends early" : r.error;
+        else if (items.size() != 1 || !items[0].popup)
+            *error = "the menu template holds no single pop-up";
+        else
+            Flatten(items[0].items, 0, &rows, marks);
+        return rows;
+    }
+};
+INSTANTIATE_TEST_SUITE_P(Installations, Built, ::testing::Values("x86_64", "i686"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+
+TEST_P(Built, MainMenuHoldsEveryItemInOrder) {
+    unsigned marks = 0;
+    std::string error;
+    const std::vector<Row> rows = MainMenu(&marks, &error);
+    ASSERT_EQ(error, "");
+    const std::vector<Row> expected = {
+        {0, "■　Windows", 0, false, true},
+        {1, "■　終了", IDM_SHUTDOWN, false, false},
+        {1, "■　再起動", IDM_RESTART, false, false},
+        {1, "", 0, true, false},
+        {1, "■　ログオフ", IDM_LOGOFF, false, false},
+        {0, "■　全てのウインドウ", 0, false, true},
+        {1, "■　最小化", IDM_ALL_MINIMIZE, false, false},
+        {1, "■　終了", IDM_ALL_CLOSE, false, false},
+        {0, "■　アクティブウインドウ", 0, false, true},
+        {1, "■　システムトレイに格納", IDM_STORE_IN_TRAY, false, false},
+        {1, "", 0, true, false},
+        {1, "■　最大化", IDM_TARGET_MAXIMIZE, false, false},
+        {1, "■　最小化", IDM_TARGET_MINIMIZE, false, false},
+        {1, "■　終了", IDM_TARGET_CLOSE, false, false},
+        {1, "", 0, true, false},
+        {1, "■　名前の変更", IDM_TARGET_RENAME, false, false},
+        {0, "■　コントロール パネル", 0, false, true},
+        {1, "■　システム", IDM_CPL_SYSTEM, false, false},
+        {1, "■　アプリケーションの追加と削除", IDM_CPL_APPWIZ, false, false},
+        {1, "■　画面", IDM_CPL_DISPLAY, false, false},
+        {1, "■　マルチメディア", IDM_CPL_MULTIMEDIA, false, false},
+        {1, "■　マウス", IDM_CPL_MOUSE, false, false},
+        {0, "■　ランチャ", 0, false, true},
+        {1, "■　一覧表示", IDM_LAUNCHER_LIST, false, false},
+        {1, "■　このウインドウを追加", IDM_LAUNCHER_ADD, false, false},
+        {1, "■　ランチャの設定", IDM_LAUNCHER_SETTINGS, false, false},
+        {0, "■　壁紙変更", IDM_WALLPAPER, false, false},
+        {0, "■　寄生 ON/OFF", IDM_ATTACH_TOGGLE, false, false},
+        {0, "", 0, true, false},
+        {0, "■　プラグイン", IDM_PLUGIN_LIST, false, false},
+        {0, "", 0, true, false},
+        {0, "■　Peltoメニュー", 0, false, true},
+        {1, "■　プラグイン情報を更新", IDM_PLUGIN_REFRESH, false, false},
+        {1, "", 0, true, false},
+        {1, "■　Peltoについて", IDM_ABOUT, false, false},
+        {1, "■　設定", IDM_SETTINGS, false, false},
+        {1, "", 0, true, false},
+        {1, "■　閉じる", IDM_CLOSE, false, false},
+    };
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(marks, 0u) << "an item is greyed or checked";
+}
+
+TEST_P(Built, RenameDialog) {
+    const uint32_t label = SS_TYPEMASK | SS_SUNKEN, edit = ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE;
+    ExpectLayout(Dialog("Pelto.exe", IDD_RENAME),
+                 {"■　アクティブウインドウの名前の変更", 187, 73, false, kFrame, kFrame,
+                  {
+                      {-1, "Static", "元の名前", 3, 6, 45, 12, label, SS_CENTER | SS_SUNKEN},
+                      {IDC_RENAME_CURRENT, "Edit", "", 51, 6, 132, 12, edit, ES_READONLY | ES_AUTOHSCROLL},
+                      {-1, "Static", "新しいの名前", 3, 27, 45, 12, label, SS_CENTER | SS_SUNKEN},
+                      {IDC_RENAME_NEW, "Edit", "", 51, 27, 132, 12, edit, ES_AUTOHSCROLL},
+                      {IDC_RENAME_OK, "Button", "&OK", 75, 51, 51, 15, kButtonType, BS_PUSHBUTTON},
+                      {IDC_RENAME_CANCEL, "Button", "ｷｬﾝｾﾙ(&C)", 132, 51, 51, 15, kButtonType, BS_PUSHBUTTON},
+                  }});
+}
+
+TEST_P(Built, LauncherSettingsDialog) {
+    const uint32_t listMask = LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
+    const uint32_t list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;  // unsorted
+    const pe::Dialog d = Dialog("Pelto.exe", IDD_LAUNCHER_SETTINGS);
+    ExpectLayout(d, {"ランチャの設定", 261, 121, true, kFrameMask, kFrame,
+                     {
+                         {IDC_LAUNCHER_LIST, "ListBox", "", 9, 12, 165, 99, listMask, list},
+                         {-1, "Button", "登録されたファイル", 3, 0, 177, 117, kButtonType, BS_GROUPBOX},
+                         {IDC_LAUNCHER_ADD, "Button", "追加(&A)", 189, 3, 66, 15, kButtonType, BS_PUSHBUTTON},
+                         {IDC_LAUNCHER_DELETE, "Button", "削除(&D)", 189, 21, 66, 15, kButtonType, BS_PUSHBUTTON},
+                         {IDC_LAUNCHER_EDIT, "Button", "編集(&E)", 189, 39, 66, 15, kButtonType, BS_PUSHBUTTON},
+                         {IDC_LAUNCHER_APPLY, "Button", "変更を適応(&U)", 189, 84, 66, 15, kButtonType, BS_PUSHBUTTON},
+                         {IDC_LAUNCHER_CANCEL, "Button", "キャンセル(&C)", 189, 102, 66, 15, kButtonType,
+                          BS_PUSHBUTTON},
+                     }});
+    // The entry dialog's refresh request: no control has that id.
+    for (const pe::Control& c : d.controls) EXPECT_NE(c.id, IDC_LAUNCHER_REFRESH);
+}
+
+TEST_P(Built, LauncherEntryDialog) {
+    const uint32_t editMask = ES_AUTOHSCROLL | ES_MULTILINE;
+    ExpectLayout(Dialog("Pelto.exe", IDD_LAUNCHER_ENTRY),
+                 {"新規登録 or 登録済みデータの編集", 215, 93, true, kFrameMask, kFrame,
+                  {
+                      {-1, "Static", "対象のファイルのある場所", 6, 6, 90, 12, SS_TYPEMASK, SS_LEFT},
+                      {IDC_ENTRY_PATH, "Edit", "", 6, 21, 165, 12, editMask, ES_AUTOHSCROLL},
+                      {IDC_ENTRY_BROWSE, "Button", "参照", 174, 21, 36, 12, kButtonType, BS_PUSHBUTTON},
+                      {-1, "Static", "ファイルのタイトル", 6, 36, 90, 12, SS_TYPEMASK, SS_LEFT},
+                      {IDC_ENTRY_TITLE, "Edit", "", 6, 51, 165, 12, editMask, ES_AUTOHSCROLL},
+                      {IDC_ENTRY_OK, "Button", "&OK", 75, 75, 66, 15, kButtonType, BS_PUSHBUTTON},
+                  }});
+}
+
+TEST_P(Built, SettingsDialog) {
+    const uint32_t label = SS_TYPEMASK, edit = ES_READONLY | ES_MULTILINE, button = kButtonType;
+    ExpectLayout(Dialog("Pelto.exe", IDD_SETTINGS),
+                 {"■　Peltoの設定", 195, 153, true, kFrame, kFrame,
+                  {
+                      {-1, "Static", "タイマーの間隔", 6, 3, 54, 12, label, SS_LEFT},
+                      {IDC_SETTINGS_INTERVAL, "Edit", "", 66, 3, 75, 12, edit, 0},
+                      {-1, "Static", "（1000 = 1秒）", 144, 3, 45, 12, label, SS_LEFT},
+                      {-1, "Button", "スキンの設定", 3, 21, 186, 63, button, BS_GROUPBOX},
+                      {-1, "Static", "ファイル名", 6, 36, 36, 12, label, SS_LEFT},
+                      {IDC_SETTINGS_SKIN_FILE, "Edit", "", 48, 36, 102, 12, edit, 0},
+                      {IDC_SETTINGS_BROWSE, "Button", "参照", 153, 36, 30, 12, button, BS_PUSHBUTTON},
+                      {-1, "Static", "画像名", 6, 51, 27, 12, label, SS_LEFT},
+                      {IDC_SETTINGS_BITMAP, "Edit", "", 39, 51, 78, 12, edit, ES_READONLY},
+                      {-1, "Static", "サイズ", 117, 51, 24, 12, label, SS_LEFT},
+                      {IDC_SETTINGS_SIZE, "Edit", "", 147, 51, 36, 12, edit, ES_READONLY},
+                      {-1, "Static", "作者名", 6, 66, 27, 12, label, SS_LEFT},
+                      {IDC_SETTINGS_AUTHOR, "Edit", "", 39, 66, 144, 12, edit, ES_READONLY},
+                      {-1, "Button", "FollowingMouse の設定", 3, 90, 186, 33, button, BS_GROUPBOX},
+                      {-1, "Static", "FollowingMouse の ON / OFF", 6, 105, 93, 12, label, SS_LEFT},
+                      {IDC_SETTINGS_FOLLOWING, "Button", "ON", 105, 105, 78, 12, button, BS_PUSHBUTTON},
+                      {IDC_SETTINGS_OK, "Button", "&OK", 66, 135, 48, 15, button, BS_PUSHBUTTON},
+                      {IDC_SETTINGS_CANCEL, "Button", "ｷｬﾝｾﾙ(&C)", 123, 135, 48, 15, button, BS_PUSHBUTTON},
+                  }});
+}
+
+TEST_P(Built, AboutBoxAndItsPictures) {
+    const uint32_t kind = SS_TYPEMASK | SS_SUNKEN, button = kButtonType;
+    // The picture controls name their class by text, stored in capitals by the
+    // resource compiler.
+    ExpectLayout(Dialog("Pelto.exe", IDD_ABOUT),
+                 {"■　Peltoについて", 283, 163, true, kFrameMask, kFrame,
+                  {
+                      {-1, "STATIC", "#110", 6, 6, 179, 67, kind, SS_BITMAP | SS_SUNKEN},
+                      {IDC_ABOUT_OK, "Button", "&OK", 207, 6, 69, 15, button, BS_PUSHBUTTON},
+                      {IDC_ABOUT_HOME_PAGE, "Button", "&Quorval Online", 207, 27, 69, 15, button, BS_PUSHBUTTON},
+                      {IDC_ABOUT_REGISTER, "Button", "スタートアップに登録", 207, 54, 69, 15, button, BS_PUSHBUTTON},
+                      {-1, "Static", "Quorval Pelto ver 0.10\nデスクトップの小さな相棒\nfor Microsoft Windows98 / 2000",
+                       6, 84, 111, 27, kind, SS_LEFT},
+                      {-1, "Static", "プログラム：Quorval\nグラフィック：Quorval\nヘルプ：Quorval", 120, 84, 84, 27,
+                       kind, SS_LEFT},
+                      {-1, "Static",
+                       "ご意見・ご感想・不具合のご報告は、お気軽に\nquorval@example.com "
+                       "までメールでお寄せください。\n右上の「Quorval "
+                       "Online」ボタンを押すと、\n作者のホームページ Quorval Online "
+                       "を開きます。\nスキンやプラグインもそちらで公開中です。",
+                       6, 114, 198, 45, kind, SS_LEFT},
+                      {-1, "STATIC", "#125", 222, 99, 42, 47, kind, SS_BITMAP},
+                      {-1, "Static", "いつもそばに", 219, 147, 50, 8, kind, SS_CENTER},
+                  }});
+    EXPECT_EQ(Bitmap("Pelto.exe", IDB_ABOUT_BANNER), (std::array<int, 3>{344, 110, 8}));
+    EXPECT_EQ(Bitmap("Pelto.exe", IDB_ABOUT_MASCOT), (std::array<int, 3>{73, 70, 8}));
+}
+
+TEST_P(Built, TachelDialog) {
+    // A caption and modal frame, no system menu (no close box), not centred.
+    const uint32_t frame = WS_CAPTION | DS_MODALFRAME | WS_POPUP, button = kChild | kButtonType;
+    unsigned language = 0;
+    ExpectLayout(Dialog("plugins/Tachel.ppi", IDD_METER, &language),
+                 {"Quorval Tachel", 111, 9, true, frame | WS_SYSMENU | DS_CENTER | DS_CENTERMOUSE, frame,
+                  {
+                      {IDC_METER_BAR, "MSCTLS_PROGRESS32", "Progress1", 0, 0, 84, 9, kChild | WS_BORDER,
+                       kChild | WS_BORDER},
+                      {IDC_METER_CLOSE, "Button", "x", 84, 0, 27, 9, button | WS_TABSTOP,
+                       kChild | WS_TABSTOP | BS_PUSHBUTTON},
+                  }});
+    EXPECT_EQ(language, kJapanese);
+}
+
+TEST_P(Built, MoldraDialogAndBanner) {
+    const uint32_t frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, label = kChild | SS_TYPEMASK;
+    const uint32_t edit = kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, button = kChild | kButtonType;
+    const uint32_t push = kChild | BS_PUSHBUTTON, text = kChild | SS_LEFT;
+    unsigned language = 0;
+    ExpectLayout(Dialog("plugins/Moldra.ppi", IDD_SKIN_MAKER, &language),
+                 {"■　Quorval Moldra", 235, 201, true, frame, frame,
+                  {
+                      {-1, "STATIC", "#102", 3, 3, 229, 40, label, kChild | SS_BITMAP},
+                      {-1, "Static", "スキンの名前", 3, 48, 51, 12, label, text},
+                      {IDC_SKIN_NAME, "Edit", "", 57, 48, 99, 12, edit, edit},
+                      {-1, "Static", "Bmpファイル", 3, 66, 51, 12, label, text},
+                      {IDC_BITMAP_PATH, "Edit", "", 57, 66, 123, 12, edit, edit},
+                      {IDC_BROWSE, "Button", "参照", 183, 66, 39, 12, button, push},
+                      {-1, "Static", "作者名", 3, 87, 51, 12, label, text},
+                      {IDC_AUTHOR, "Edit", "", 57, 87, 99, 12, edit, edit},
+                      {-1, "Button", "スキンの表示位置", 3, 105, 228, 72, button, kChild | BS_GROUPBOX},
+                      {-1, "Static", "\n\nスキンの\n表示位置の\n基準", 6, 117, 42, 54, label, text},
+                      {IDC_ANCHOR, "Button", "右上", 51, 117, 75, 21, button, push},
+                      {-1, "Static", "通常の X 座標", 129, 114, 54, 12, label, text},
+                      {IDC_NORMAL_X, "Edit", "", 186, 114, 39, 12, edit, edit},
+                      {-1, "Static", "通常の Y 座標", 129, 129, 54, 12, label, text},
+                      {IDC_NORMAL_Y, "Edit", "", 186, 129, 39, 12, edit, edit},
+                      {-1, "Static", "スキンよりウインドウが小さいときの X 座標", 51, 144, 132, 12, label, text},
+                      {IDC_SMALL_X, "Edit", "", 186, 144, 39, 12, edit, edit},
+                      {-1, "Static", "スキンよりウインドウが小さいときの Y 座標", 51, 159, 132, 12, label, text},
+                      {IDC_SMALL_Y, "Edit", "", 186, 159, 39, 12, edit, edit},
+                      {IDC_CREATE, "Button", "スキンファイルの作成", 39, 183, 78, 15, button, push},
+                      {IDC_CANCEL_MAKER, "Button", "キャンセル", 123, 183, 63, 15, button, push},
+                  }});
+    EXPECT_EQ(language, kJapanese);
+    EXPECT_EQ(Bitmap("plugins/Moldra.ppi", IDB_MOLDRA_BANNER), (std::array<int, 3>{400, 60, 8}));
+}
+
+// Text as UTF-8, where a search cannot match inside a character.
+std::string Utf8(const std::string& cp932, bool* ok = nullptr) { return pe::Convert(cp932, "CP932", "UTF-8", ok); }
+
+TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
+    std::ifstream file(File("readme.txt"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // A Notepad that a Japanese Windows 98 user opens it in opens files up to
+    // 64 KB and has no word wrap at first.
+    ASSERT_GT(bytes.size(), 0u) << "no readme.txt beside Pelto.exe";
+    EXPECT_LE(bytes.size(), 65535u);
+    std::size_t start = 0, longest = 0;
+    for (std::size_t at; (at = bytes.find('\n', start)) != std::string::npos; start = at + 1) {
+        ASSERT_TRUE(at > start && bytes[at - 1] == '\r') << "a line that does not end in CR LF at byte " << at;
+        longest = std::max(longest, at - 1 - start);
+    }
+    EXPECT_EQ(start, bytes.size()) << "the last line does not end in CR LF";
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\r'), std::count(bytes.begin(), bytes.end(), '\n'))
+        << "a lone CR";
+    EXPECT_LE(longest, 80u) << "the longest line, in bytes";
+    bool valid = false;
+    const std::string guide = Utf8(bytes, &valid);
+    ASSERT_TRUE(valid) << "the guide is not valid code page 932";
+
+    // Every item as the program spells it, in the menu's order, so that the
+    // guide walks the menu as the user sees it.
+    unsigned marks = 0;
+    std::string error;
+    const std::vector<Row> rows = MainMenu(&marks, &error);
+    ASSERT_EQ(error, "");
+    std::size_t at = 0;
+    for (const Row& row : rows) {
+        if (row.separator) continue;
+        const std::string item = Utf8(row.text);
+        const std::size_t found = guide.find(item, at);
+        EXPECT_NE(found, std::string::npos) << "the guide does not name " << item
+                                            << (guide.find(item) != std::string::npos ? " in the menu's order" : "");
+        if (found != std::string::npos) at = found + item.size();
+    }
+    for (const char* key : {"Ctrl+Shift+Z", "Ctrl+Shift+X", "Ctrl+Shift+A", "Shift+Enter", "Ctrl+Shift+↑",
+                            "Ctrl+Shift+↓", "Ctrl+Shift+←", "Ctrl+Shift+→"})
+        EXPECT_NE(guide.find(Utf8(key)), std::string::npos) << "the hotkey " << Utf8(key);
+    // What a user must find in it.
+    for (const char* topic : {"ver 0.10", "Pelto-i686.zip", "Pelto-x86_64.zip", "Program Files", "setting",
+                              "launch_data", "skin\\", "plugins\\", "Moldra", "Tachel", "UNLHA32.DLL", "UNZIP32.DLL",
+                              "Pelto.lnk", "アンインストール", "MIT License", "Copyright (c) 2026 Quorval", "更新履歴",
+                              "デフォルト", "hotkeys.txt", "stored_windows"})
+        EXPECT_NE(guide.find(Utf8(topic)), std::string::npos) << "the topic " << Utf8(topic);
+}
+
+}  // namespace

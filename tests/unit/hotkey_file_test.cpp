@@ -1,0 +1,219 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/hotkey_file.h"
+
+namespace {
+
+enum Hotkey { LauncherList, PluginList, MainMenu, Attachment, MoveUp, MoveDown, MoveLeft, MoveRight };
+
+HotkeyFileResult Parse(const std::string& text) {
+    HotkeyFileResult r;
+    ParseHotkeyFile(text.data(), text.size(), &r);
+    return r;
+}
+
+::testing::AssertionResult IsDefault(const HotkeyChoiceRow& row) {
+    if (row.Choice == HotkeyChoice::Default) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "choice " << static_cast<int>(row.Choice) << ", modifiers " << row.Modifiers
+                                         << ", key " << row.Key;
+}
+
+::testing::AssertionResult HasKeys(const HotkeyChoiceRow& row, unsigned modifiers, unsigned key) {
+    if (row.Choice == HotkeyChoice::Keys && row.Modifiers == modifiers && row.Key == key)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "choice " << static_cast<int>(row.Choice) << ", modifiers " << row.Modifiers
+                                         << ", key 0x" << std::hex << row.Key;
+}
+
+bool AllDefault(const HotkeyFileResult& r) {
+    for (const HotkeyChoiceRow& row : r.Hotkeys)
+        if (row.Choice != HotkeyChoice::Default) return false;
+    return true;
+}
+
+TEST(HotkeyFile, NoFileTextKeepsEveryHotkey) {
+    HotkeyFileResult r = Parse("");
+    EXPECT_TRUE(AllDefault(r));
+    EXPECT_EQ(r.BadLines, 0);
+    EXPECT_EQ(r.FirstBadLine, 0);
+    EXPECT_EQ(HotkeyFileMessage(r), "");
+}
+
+TEST(HotkeyFile, EachNameOffOrOtherKeys) {
+    HotkeyFileResult r = Parse(
+        "LauncherList = off\n"
+        "PluginList = Ctrl+Alt+P\n"
+        "MainMenu=Win+M\n"
+        "Attachment = off\n"
+        "MoveUp = Ctrl+Alt+Shift+Up\n"
+        "MoveDown = F9\n"
+        "MoveLeft = Alt+Left\n"
+        "MoveRight = Ctrl+Alt+Shift+Right\n");
+    EXPECT_EQ(r.BadLines, 0);
+    EXPECT_EQ(r.Hotkeys[LauncherList].Choice, HotkeyChoice::Off);
+    EXPECT_TRUE(HasKeys(r.Hotkeys[PluginList], kHotkeyControl | kHotkeyAlt, 'P'));
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MainMenu], kHotkeyWin, 'M'));
+    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveUp], kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x26));
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveDown], 0, 0x78));
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveLeft], kHotkeyAlt, 0x25));
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveRight], kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x27));
+}
+
+TEST(HotkeyFile, NamesAndKeysInAnyCaseWithBlanksAroundTheSigns) {
+    HotkeyFileResult r = Parse("  attachment\t=\tOFF  \nMOVERIGHT =  ctrl + ALT +shift+   right\t\nmainmenu=sHiFt+a\n");
+    EXPECT_EQ(r.BadLines, 0);
+    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveRight], kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x27));
+    EXPECT_TRUE(HasKeys(r.Hotkeys[MainMenu], kHotkeyShift, 'A'));
+}
+
+TEST(HotkeyFile, EveryKeyName) {
+    struct Named {
+        const char* name;
+        unsigned key;
+    };
+    const Named keys[] = {
+        {"A", 'A'},           {"z", 'Z'},          {"0", '0'},          {"9", '9'},
+        {"F1", 0x70},         {"F9", 0x78},        {"F10", 0x79},       {"f12", 0x7B},
+        {"Up", 0x26},         {"Down", 0x28},      {"Left", 0x25},      {"Right", 0x27},
+        {"Enter", 0x0D},      {"Space", 0x20},     {"Tab", 0x09},       {"Esc", 0x1B},
+        {"Backspace", 0x08},  {"Insert", 0x2D},    {"Delete", 0x2E},    {"Home", 0x24},
+        {"End", 0x23},        {"PageUp", 0x21},    {"PageDown", 0x22},  {"Pause", 0x13},
+    };
+    for (const Named& k : keys) {
+        SCOPED_TRACE(k.name);
+        HotkeyFileResult r = Parse(std::string("MainMenu = Ctrl+") + k.name + "\n");
+        EXPECT_EQ(r.BadLines, 0);
+        EXPECT_TRUE(HasKeys(r.Hotkeys[MainMenu], kHotkeyControl, k.key));
+    }
+}
+
+TEST(HotkeyFile, EveryModifierAndNone) {
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Ctrl+A").Hotkeys[MainMenu], kHotkeyControl, 'A'));
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Shift+A").Hotkeys[MainMenu], kHotkeyShift, 'A'));
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Alt+A").Hotkeys[MainMenu], kHotkeyAlt, 'A'));
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Win+A").Hotkeys[MainMenu], kHotkeyWin, 'A'));
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Win+Alt+Shift+Ctrl+A").Hotkeys[MainMenu], 15u, 'A'));
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Pause").Hotkeys[MainMenu], 0, 0x13));
+    // The same modifier twice means it once.
+    EXPECT_TRUE(HasKeys(Parse("MainMenu = Ctrl+Ctrl+A").Hotkeys[MainMenu], kHotkeyControl, 'A'));
+}
+
+TEST(HotkeyFile, CommentsBlankLinesCrLfAndAByteOrderMark) {
+    HotkeyFileResult r = Parse("\xEF\xBB\xBF; my keys\r\n\r\n   \r\n# Shift+Enter breaks lines in chat\r\n"
+                               "Attachment = off\r\n\tMoveLeft = off\r\nMoveRight = off");
+    EXPECT_EQ(r.BadLines, 0);
+    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(r.Hotkeys[MoveLeft].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
+    EXPECT_TRUE(IsDefault(r.Hotkeys[MainMenu]));
+}
+
+struct BadLine {
+    const char* line;
+    HotkeyLineProblem problem;
+};
+
+TEST(HotkeyFile, ABadLineKeepsItsHotkeyAndTheRestCount) {
+    const BadLine cases[] = {
+        {"Attachment off", HotkeyLineProblem::NoEquals},
+        {"Attachment ＝ off", HotkeyLineProblem::NoEquals},
+        {"Atachment = off", HotkeyLineProblem::UnknownHotkey},
+        {"= off", HotkeyLineProblem::UnknownHotkey},
+        {"寄生 = off", HotkeyLineProblem::UnknownHotkey},
+        {"MoveLeft = Ctrl+Shift+Lft", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Ctrl+Shift+", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Ctrl+Shift", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Ctrl++Left", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Left+Ctrl", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Ctrl Shift Left", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Ctrl＋Left", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = F13", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = F0", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft =", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = off = on", HotkeyLineProblem::UnknownKey},
+        {"MoveLeft = Ctrl+Shift+Left ; mine", HotkeyLineProblem::UnknownKey},
+    };
+    for (const BadLine& c : cases) {
+        SCOPED_TRACE(c.line);
+        HotkeyFileResult r = Parse(std::string("MoveUp = off\n\n") + c.line + "\nMoveDown = off\n");
+        EXPECT_EQ(r.BadLines, 1);
+        EXPECT_EQ(r.FirstBadLine, 3);
+        EXPECT_EQ(r.FirstProblem, c.problem);
+        EXPECT_STREQ(r.FirstBadText, c.line);
+        EXPECT_TRUE(IsDefault(r.Hotkeys[MoveLeft]));
+        EXPECT_EQ(r.Hotkeys[MoveUp].Choice, HotkeyChoice::Off);
+        EXPECT_EQ(r.Hotkeys[MoveDown].Choice, HotkeyChoice::Off);
+    }
+}
+
+TEST(HotkeyFile, AHotkeyNamedTwiceKeepsItsOwnKeys) {
+    HotkeyFileResult r = Parse("MoveRight = off\nAttachment = off\nmoveright = Ctrl+Alt+Shift+Right\n");
+    EXPECT_EQ(r.BadLines, 1);
+    EXPECT_EQ(r.FirstBadLine, 3);
+    EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::GivenTwice);
+    EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
+    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    // A good line does not undo a bad one for the same hotkey, before or after it.
+    r = Parse("MoveRight = Ctrl+Alt+Rigth\nMoveRight = off\n");
+    EXPECT_EQ(r.BadLines, 2);
+    EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::UnknownKey);
+    EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
+}
+
+TEST(HotkeyFile, OverLongLines) {
+    // "MoveRight =", blanks, "off": 200 bytes in all.
+    const std::string longest = "MoveRight =" + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off";
+    ASSERT_EQ(longest.size(), kHotkeyLineMaxBytes);
+    HotkeyFileResult r = Parse(longest + "\n");
+    EXPECT_EQ(r.BadLines, 0);
+    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
+    // Counted without the line end and the blanks at the line's ends.
+    r = Parse("  " + longest + " \t\r\n");
+    EXPECT_EQ(r.BadLines, 0);
+    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
+    r = Parse("MoveRight = " + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off\nAttachment = off\n");
+    EXPECT_EQ(r.BadLines, 1);
+    EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::TooLong);
+    EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
+    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(std::string(r.FirstBadText).size(), kHotkeyShownLineBytes);
+}
+
+TEST(HotkeyFile, TheShownLineIsCutWholeAndControlBytesShowAsQuestionMarks) {
+    // 59 bytes, then a double-byte character that would end past 60.
+    HotkeyFileResult r = Parse(std::string(59, 'x') + "寄生 = off\n");
+    EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::UnknownHotkey);
+    EXPECT_EQ(std::string(r.FirstBadText), std::string(59, 'x'));
+    r = Parse(std::string("Move\x01Left\x7F = off\n"));
+    EXPECT_STREQ(r.FirstBadText, "Move?Left? = off");
+    // A double-byte character that ends at the 60th byte is kept whole.
+    r = Parse(std::string(58, 'x') + "寄生 = off\n");
+    EXPECT_EQ(std::string(r.FirstBadText), std::string(58, 'x') + "寄");
+}
+
+TEST(HotkeyFile, MessageNamesTheFirstBadLineAndCountsTheOthers) {
+    HotkeyFileResult r = Parse("Attachment = off\nMoveRight = Ctrl+Alt+Rigth\n");
+    EXPECT_EQ(HotkeyFileMessage(r),
+              "ホットキーの設定ファイル hotkeys.txt の 2 行目を読めませんでした（キーの名前が違います）。\n"
+              "MoveRight = Ctrl+Alt+Rigth\n"
+              "この行は使わず、そのホットキーは元のキーのままにします。");
+    r = Parse("Atachment = off\nMoveRight off\nx\n");
+    EXPECT_EQ(HotkeyFileMessage(r),
+              "ホットキーの設定ファイル hotkeys.txt の 1 行目を読めませんでした（ホットキーの名前が違います）。\n"
+              "Atachment = off\n"
+              "この行は使わず、そのホットキーは元のキーのままにします。\n"
+              "ほかにも読めない行が 2 行あります。");
+    const std::string whys[][2] = {{"a b\n", "（「=」がありません）"},
+                                   {"MoveUp=off\nMoveUp=off\n", "（同じホットキーが前の行にもあります）"},
+                                   {std::string(300, 'y') + "\n", "（行が長すぎます）"}};
+    for (const auto& why : whys) {
+        SCOPED_TRACE(why[0]);
+        EXPECT_NE(HotkeyFileMessage(Parse(why[0])).find(why[1]), std::string::npos);
+    }
+}
+
+}  // namespace
