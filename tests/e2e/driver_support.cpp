@@ -773,11 +773,17 @@ bool RunUnixCommand(const std::string& commandLine) {
 }
 
 bool DriverToolsWork(std::string* why) {
+    // Over a window of the driver's own, so that Wine hears of each move.
+    Backdrop under({800, 600, 1100, 900}, RGB(0, 0, 160));
+    if (!under.WaitPainted(10000)) {
+        *why = "the driver's own window never showed on the screen";
+        return false;
+    }
     for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
         if (!MoveMouse(p)) {
             POINT now = {0, 0};
             GetCursorPos(&now);
-            *why = Format("SendInput did not move the pointer to %ld, %ld (the system reports %ld, %ld)", p.x, p.y,
+            *why = Format("the pointer did not move to %ld, %ld (the system reports %ld, %ld)", p.x, p.y,
                           now.x, now.y);
             return false;
         }

@@ -76,6 +76,14 @@ bool ClickReaches(POINT point, HWND expectedHit) {
 }  // namespace
 
 bool MoveMouse(POINT to) {
+    // While the window in front is hidden (a window stored in the notification
+    // area) or there is none, Wine moves its own idea of the pointer but not
+    // X's, and windows there get no motion: the pointer is moved in X then, and
+    // Wine hears of it over any of its windows.
+    const HWND front = GetForegroundWindow();
+    if (!front || !IsWindowVisible(front))
+        return Xdotool(Format("mousemove %ld %ld", to.x, to.y)) &&
+               WaitUntil(1000, [&] { return PointerAt(to.x, to.y); }, 5);
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     LONG dx = Normalised(to.x, x, w), dy = Normalised(to.y, y, h);
