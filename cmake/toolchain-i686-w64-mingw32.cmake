@@ -9,3 +9,8 @@ set(CMAKE_FIND_ROOT_PATH /usr/${PELTO_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The oldest processor the 32-bit build runs on is the Pentium (i586): Windows 98
+# runs on machines without the Pentium Pro's instructions (cmov, fcomi), which
+# are this compiler's default. Tuning stays generic. CMakeLists.txt applies these
+# to every C and C++ source of the build.
+set(PELTO_CPU_OPTIONS -march=i586 -mtune=generic)

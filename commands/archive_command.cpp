@@ -1,13 +1,18 @@
 #include "commands/archive_command.h"
 
-#include <cstdio>
+#include <string>
 
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
 
 namespace {
 
-bool Fits(int written, std::size_t size) { return written >= 0 && static_cast<std::size_t>(written) < size; }
+// Copies text into out (outSize bytes) when it fits whole; leaves out empty when not.
+bool CopyWhole(const std::string& text, char* out, std::size_t outSize) {
+    if (CopyText(out, outSize, text.c_str())) return true;
+    out[0] = '\0';
+    return false;
+}
 
 }  // namespace
 
@@ -18,18 +23,12 @@ bool BuildArchiveCommandLine(ArchiveKind kind, const char* archivePath, char* ou
     char folder[kTextSize];
     if (!CopyText(folder, sizeof folder, archivePath)) return false;
     DirectoryPart(folder);
-    const char* format = kind == ArchiveKind::Lzh ? "e \"%s\" \"%s\" *.*" : "\"%s\" \"%s\"";
-    int written = std::snprintf(out, outSize, format, archivePath, folder);
-    if (Fits(written, outSize)) return true;
-    out[0] = '\0';
-    return false;
+    const std::string paths = '"' + std::string(archivePath) + "\" \"" + folder + '"';
+    return CopyWhole(kind == ArchiveKind::Lzh ? "e " + paths + " *.*" : paths, out, outSize);
 }
 
 bool BuildRecycleQuestion(const char* archivePath, char* out, std::size_t outSize) {
     if (outSize == 0) return false;
-    int written = std::snprintf(out, outSize, "%s\n解凍は正常に終了しました。\nこの元の圧縮ファイルをごみ箱に移動しますか？",
-                                archivePath);
-    if (Fits(written, outSize)) return true;
-    out[0] = '\0';
-    return false;
+    return CopyWhole(std::string(archivePath) + "\n解凍は正常に終了しました。\nこの元の圧縮ファイルをごみ箱に移動しますか？",
+                     out, outSize);
 }

@@ -1,7 +1,5 @@
 #include "core/settings_format.h"
 
-#include <cstdio>
-
 #include "common/text_scan.h"
 
 int ParseSettingsText(const char* data, std::size_t size, SettingsFileFields* f) {
@@ -14,7 +12,5 @@ int ParseSettingsText(const char* data, std::size_t size, SettingsFileFields* f)
 }
 
 std::string FormatSettingsText(int timerInterval, int followingCode, const char* skinFileName) {
-    char numbers[32];
-    std::snprintf(numbers, sizeof numbers, "%d %d ", timerInterval, followingCode);
-    return std::string(numbers) + skinFileName;
+    return std::to_string(timerInterval) + ' ' + std::to_string(followingCode) + ' ' + skinFileName;
 }

@@ -1,7 +1,5 @@
 #include "core/skin_format.h"
 
-#include <cstdio>
-
 #include "common/text_scan.h"
 
 int ParseSkinText(const char* data, std::size_t size, SkinFileFields* f) {
@@ -16,8 +14,8 @@ int ParseSkinText(const char* data, std::size_t size, SkinFileFields* f) {
 }
 
 std::string FormatSkinText(const SkinFileFields& f) {
-    char numbers[80];
-    std::snprintf(numbers, sizeof numbers, " %d %d %d %d %d ", f.AnchorCorner, f.NormalX, f.NormalY,
-                  f.SmallX, f.SmallY);
-    return std::string(f.BitmapFileName) + numbers + f.Author;
+    std::string text = f.BitmapFileName;
+    for (int n : {f.AnchorCorner, f.NormalX, f.NormalY, f.SmallX, f.SmallY})
+        text += ' ' + std::to_string(n);
+    return text + ' ' + f.Author;
 }

@@ -1,6 +1,5 @@
 #include "launcher/launcher_format.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "common/text_buffers.h"
@@ -99,9 +98,7 @@ void ParseLauncherText(const char* data, std::size_t size, LauncherListRecord* l
 
 std::string FormatLauncherText(const LauncherListRecord& list) {
     const int count = CountForUse(list.Count);
-    char number[16];
-    std::snprintf(number, sizeof number, "%d\n", count);
-    std::string out = number;
+    std::string out = std::to_string(count) + '\n';
     for (int i = 0; i < count; ++i) {
         AppendFileForm(&out, list.Entries[i].Path);
         AppendFileForm(&out, list.Entries[i].Title);

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test of Pelto: native unit tests, fuzzing of the file parsers, the
-# Windows 2000 and Windows 98 imports checks of the 32-bit build, and the
-# end-to-end tests under Wine, three times: the 64-bit program, and the 32-bit
-# program (the Windows 98/2000 deliverable) once told it runs on Windows 2000
-# and once on Windows 98.
+# Windows 2000 and Windows 98 imports checks of the 32-bit build, the check that
+# it holds no instruction beyond the Pentium's, and the end-to-end tests under
+# Wine, three times: the 64-bit program, and the 32-bit program (the Windows
+# 98/2000 deliverable) once told it runs on Windows 2000 and once on Windows 98.
 # Installs and builds what is missing first. Ends with one line
 # "N passed, N failed" covering every test that ran.
 set -uo pipefail
@@ -79,6 +79,10 @@ w98=tests/imports/win98_allowlist.txt
 section imports-w98 bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe "$w98"
 section imports-w98-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi "$w98"
 section imports-w98-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi "$w98"
+# No instruction beyond the Pentium's in any shipped 32-bit binary (their debug
+# files, in the build folder, tell where the code ends and name its functions).
+section cpu-i586 bash tests/cpu/check_i586.sh --debug-dir build/i686 --debug-dir build/i686/plugins \
+    build/install-i686/Pelto/*.exe build/install-i686/Pelto/plugins/*.ppi
 # The 64-bit build delay-loads what start-up does not need (no Windows 2000 list for it).
 # (The build folder's copies: the shipped ones are stripped, and the delay-load
 # descriptors are found through the symbols of the debug files beside these.)

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include <cstdio>
+#include <string>
 
 #include "common/open_file_dialog.h"
 #include "common/path_ops.h"
@@ -25,17 +25,14 @@ const char kUnexpectedError[] = "予期せぬエラーが発生しました。";
 void ShowSkinFields(HWND dialog) {
     SetDlgItemTextA(dialog, IDC_SETTINGS_SKIN_FILE, Settings.SkinFileName);
     SetDlgItemTextA(dialog, IDC_SETTINGS_BITMAP, Skin.BitmapFileName);
-    char size[64];
-    std::snprintf(size, sizeof size, "%d x %d", Skin.SkinWidth, Skin.SkinHeight);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, size);
+    const std::string size = std::to_string(Skin.SkinWidth) + " x " + std::to_string(Skin.SkinHeight);
+    SetDlgItemTextA(dialog, IDC_SETTINGS_SIZE, size.c_str());
     SetDlgItemTextA(dialog, IDC_SETTINGS_AUTHOR, Skin.Author);
 }
 
 void OnInit(HWND dialog) {
     RestartFlag = 0;
-    char interval[32];
-    std::snprintf(interval, sizeof interval, "%d", Settings.TimerInterval);
-    SetDlgItemTextA(dialog, IDC_SETTINGS_INTERVAL, interval);
+    SetDlgItemTextA(dialog, IDC_SETTINGS_INTERVAL, std::to_string(Settings.TimerInterval).c_str());
     ShowSkinFields(dialog);
     if (Settings.FollowingMouse == 1)
         SetDlgItemTextA(dialog, IDC_SETTINGS_FOLLOWING, "ON");
