@@ -180,37 +180,35 @@ int Summary(int passed, int failed) {
 // them in a pass of their own, with PELTO_E2E_DISPLAY_KIND naming the display.
 const char* const kOwnDisplayKinds[] = {"HighColor", "TwoMonitors"};
 
-bool NeedsDisplay(const std::string& testName, const std::string& kind) {
-    return testName.rfind(kind + "_", 0) == 0;
-}
-
-// Whether a test belongs to this pass: its display is the one named in
-// PELTO_E2E_DISPLAY_KIND, or the main one when none (or "main") is named.
-bool InThisPass(const std::string& testName) {
-    const char* named = std::getenv("PELTO_E2E_DISPLAY_KIND");
-    std::string pass = named && std::strcmp(named, "main") != 0 ? named : "";
-    for (const char* kind : kOwnDisplayKinds)
-        if (NeedsDisplay(testName, kind)) return pass == kind;
-    return pass.empty();
-}
-
 // The tests of this pass whose full name ("Group.Name") contains one of the
-// filters (every test of the pass when none is given), as a GoogleTest filter.
+// filters (every test of the pass when none is given), as a GoogleTest filter:
+// patterns where they can say it, the names themselves for a display of its
+// own picked by filters.
 std::string SelectTests(const std::vector<std::string>& filters) {
-    std::string pattern;
+    const char* named = std::getenv("PELTO_E2E_DISPLAY_KIND");
+    const std::string pass = named && std::strcmp(named, "main") != 0 ? named : "";
+    std::string others;
+    for (const char* kind : kOwnDisplayKinds)
+        if (pass != kind) others += (others.empty() ? "*." : ":*.") + std::string(kind) + "_*";
+    if (pass.empty() || filters.empty()) {
+        std::string wanted;
+        for (const std::string& f : filters) wanted += (wanted.empty() ? "*" : ":*") + f + "*";
+        if (wanted.empty()) wanted = pass.empty() ? "*" : "*." + pass + "_*";
+        return wanted + "-" + others;
+    }
+    std::string names;
     const ::testing::UnitTest& all = *::testing::UnitTest::GetInstance();
     for (int i = 0; i < all.total_test_suite_count(); ++i) {
         const ::testing::TestSuite& suite = *all.GetTestSuite(i);
         for (int j = 0; j < suite.total_test_count(); ++j) {
-            std::string name = suite.GetTestInfo(j)->name();
-            std::string full = std::string(suite.name()) + "." + name;
-            if (!InThisPass(name)) continue;
-            bool wanted = filters.empty();
+            const std::string name = suite.GetTestInfo(j)->name();
+            const std::string full = std::string(suite.name()) + "." + name;
+            bool wanted = false;
             for (const std::string& f : filters) wanted = wanted || full.find(f) != std::string::npos;
-            if (wanted) pattern += (pattern.empty() ? "" : ":") + full;
+            if (wanted && name.rfind(pass + "_", 0) == 0) names += (names.empty() ? "" : ":") + full;
         }
     }
-    return pattern.empty() ? "-*" : pattern;
+    return names.empty() ? "-*" : names;
 }
 
 }  // namespace
