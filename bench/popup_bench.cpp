@@ -72,7 +72,7 @@ LRESULT CALLBACK OwnerProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         return 0;
     case kLauncherIconsMessage:
         IconsArrivedAt = NowMs();
-        return OnLauncherIconsReady(wParam, lParam);
+        return OnLauncherIconsReady();
     case WM_COMMAND:
         if (LOWORD(wParam) == IDM_LAUNCHER_LIST) ShowLauncherPopup(hwnd);
         if (LOWORD(wParam) == IDM_PLUGIN_LIST) ShowPluginPopup(hwnd);

@@ -7,7 +7,7 @@
 # its library at start: tests/imports/check_imports.sh --delayed catches that.
 
 set(PELTO_DELAY_COMCTL32 COMCTL32.dll
-    ImageList_Create ImageList_Destroy ImageList_Draw ImageList_GetImageCount ImageList_ReplaceIcon InitCommonControls)
+    ImageList_Create ImageList_Destroy ImageList_Draw ImageList_GetIcon ImageList_GetImageCount ImageList_ReplaceIcon InitCommonControls)
 set(PELTO_DELAY_COMDLG32 comdlg32.dll GetOpenFileNameA)
 set(PELTO_DELAY_OLE32 ole32.dll CoCreateInstance CoInitialize CoUninitialize)
 set(PELTO_DELAY_SHELL32 SHELL32.dll

@@ -48,7 +48,8 @@ void SaveStoredRecord(const StoredWindowTable& table) {
 void ShowWindowsLeftStored() {
     char path[kTextSize];
     if (!RecordPath(path)) return;
-    RestoreSetAsideFile(path);  // a replace cut short on Windows 95/98
+    // A replace cut short on Windows 95/98: every record line ends in a line feed.
+    RecoverInterruptedSave(path, [](const std::string& text) { return text.empty() || text.back() == '\n'; });
     std::string text;
     if (ReadTextFile(path, &text) == ReadResult::NotOpened) return;
     if (FindWindowA(kSkinClassName, nullptr)) return;

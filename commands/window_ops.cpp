@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <cstring>
+
 #include "commands/stored_record.h"
 #include "commands/stored_windows.h"
 #include "commands/sweep_rules.h"
@@ -76,7 +78,22 @@ void Sweep(SweepMode mode) {
     if (dwm) FreeLibrary(dwm);
 }
 
-HWND FindTarget() { return FindWindowA(TargetWindow.ClassName, TargetWindow.Title); }
+// The target: the window FindWindowA finds by the recorded class and title, the
+// first of them, so that a program that made its window anew is still found.
+// Tracking never records an untitled window, so an empty title is the rename's:
+// by class and empty title FindWindowA would give the first such window, a
+// hidden one of the same program perhaps, never the renamed one in particular.
+// Then the recorded handle counts, and only while it is still a window of the
+// recorded class; otherwise there is no target.
+HWND FindTarget() {
+    if (TargetWindow.Title[0] != '\0') return FindWindowA(TargetWindow.ClassName, TargetWindow.Title);
+    HWND window = TargetWindow.Handle;
+    if (!window || !IsWindow(window)) return nullptr;
+    char className[kTextSize];
+    if (GetClassNameA(window, className, sizeof className) == 0 || std::strcmp(className, TargetWindow.ClassName) != 0)
+        return nullptr;
+    return window;
+}
 
 INT_PTR CALLBACK RenameDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     switch (message) {
@@ -197,6 +214,11 @@ void ApplyNewTitle(HWND skinWindow) {
     SetWindowTextA(target, NewTitle);
     // The commands find the target by its title, and no tick refreshes it while
     // the skin window is in front: the record takes the title the window now
-    // has (the old one if the rename did not take).
-    if (target) GetWindowTextA(target, TargetWindow.Title, sizeof TargetWindow.Title);
+    // has (the old one if the rename did not take), and the handle of the
+    // window renamed, which FindWindowA may have chosen among several of the
+    // same class and title.
+    if (target) {
+        TargetWindow.Handle = target;
+        GetWindowTextA(target, TargetWindow.Title, sizeof TargetWindow.Title);
+    }
 }

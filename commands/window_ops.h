@@ -1,5 +1,6 @@
 // Commands on other programs' windows: the all-windows sweeps, and the active
-// window (the target, found by its recorded class name and title).
+// window (the target, found by its recorded class name and title, or by its
+// recorded handle once a rename has emptied its title).
 #pragma once
 #include <windows.h>
 

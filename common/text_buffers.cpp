@@ -27,11 +27,7 @@ bool JoinText(char* dst, std::size_t dstSize, const char* a, const char* b, cons
     return true;
 }
 
-namespace {
-
 bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-}  // namespace
 
 std::size_t Cp932FitLength(const char* text, std::size_t maxBytes) {
     std::size_t i = 0;

@@ -13,6 +13,9 @@ bool CopyText(char* dst, std::size_t dstSize, const char* src);
 // result would not fit: a cut path would name some other file.
 bool JoinText(char* dst, std::size_t dstSize, const char* a, const char* b, const char* c = nullptr);
 
+// Whether c begins a code page 932 double-byte character.
+bool IsCp932LeadByte(unsigned char c);
+
 // Length in bytes of the longest start of text that has at most maxBytes bytes
 // and does not end inside a code page 932 double-byte character.
 std::size_t Cp932FitLength(const char* text, std::size_t maxBytes);

@@ -18,6 +18,7 @@ namespace {
 
 constexpr std::size_t kMaxTextFile = 1u << 20;
 const char kSetAsideSuffix[] = ".old";
+const char kTemporarySuffix[] = ".tmp";
 
 #ifdef _WIN32
 // The Windows NT family replaces the file in one step. Windows 95/98 export
@@ -70,23 +71,57 @@ ReadResult ReadTextFile(const char* path, std::string* text) {
 }
 
 int WriteTextFileReplacing(const char* path, const std::string& content) {
-    char temp[kTextSize];
-    if (!JoinText(temp, sizeof temp, path, ".tmp")) return 1;
+    char temp[kTextSize], aside[kTextSize];
+    if (!JoinText(temp, sizeof temp, path, kTemporarySuffix) || !JoinText(aside, sizeof aside, path, kSetAsideSuffix))
+        return 1;
     std::FILE* f = std::fopen(temp, "wb");
     if (!f) return 1;
     bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
     if (std::fflush(f) != 0 || !CommitToDisk(f)) ok = false;
     if (std::fclose(f) != 0) ok = false;
-    if (!ok || !ReplaceFileWith(temp, path)) {
+    if (!ok) {
         RemoveFile(temp);
         return 1;
     }
+    if (!ReplaceFileWith(temp, path)) {
+        // A 9x replace whose move back failed leaves no file: the whole new
+        // text then stays for the next start to take.
+        if (Exists(path)) RemoveFile(temp);
+        return 1;
+    }
+    // Whatever the family, no older copy may outlive a save: start-up would
+    // take it for one cut short.
+    RemoveFile(aside);
     return 0;
 }
 
-bool RestoreSetAsideFile(const char* path) {
-    char aside[kTextSize];
-    if (!JoinText(aside, sizeof aside, path, kSetAsideSuffix)) return false;
-    if (Exists(path) || !Exists(aside)) return false;
-    return MoveBack(aside, path);
+SaveRecovery RecoverInterruptedSave(const char* path, bool (*isWhole)(const std::string& text)) {
+    char temp[kTextSize], aside[kTextSize];
+    if (!JoinText(temp, sizeof temp, path, kTemporarySuffix) || !JoinText(aside, sizeof aside, path, kSetAsideSuffix))
+        return SaveRecovery::Nothing;
+    if (Exists(path)) {
+        RemoveFile(temp);
+        RemoveFile(aside);
+        return SaveRecovery::Nothing;
+    }
+    const bool saving = Exists(temp);
+    std::string text;
+    if (saving && ReadTextFile(temp, &text) == ReadResult::Ok && isWhole(text) && MoveBack(temp, path)) {
+        RemoveFile(aside);
+        return SaveRecovery::FromTemporary;
+    }
+    if (saving && Exists(aside) && MoveBack(aside, path)) {
+        RemoveFile(temp);
+        return SaveRecovery::FromSetAside;
+    }
+    RemoveFile(temp);
+    RemoveFile(aside);
+    return SaveRecovery::Nothing;
+}
+
+void DeleteSavedFile(const char* path) {
+    RemoveFile(path);
+    char beside[kTextSize];
+    if (JoinText(beside, sizeof beside, path, kTemporarySuffix)) RemoveFile(beside);
+    if (JoinText(beside, sizeof beside, path, kSetAsideSuffix)) RemoveFile(beside);
 }

@@ -11,6 +11,11 @@ int ParseSettingsText(const char* data, std::size_t size, SettingsFileFields* f)
     return converted;
 }
 
+bool SettingsTextIsWhole(const std::string& text) {
+    SettingsFileFields fields;
+    return ParseSettingsText(text.data(), text.size(), &fields) == 3;
+}
+
 std::string FormatSettingsText(int timerInterval, int followingCode, const char* skinFileName) {
     return std::to_string(timerInterval) + ' ' + std::to_string(followingCode) + ' ' + skinFileName;
 }

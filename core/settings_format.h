@@ -15,6 +15,10 @@ struct SettingsFileFields {
 // after it, keeps the value f had. Returns the number of fields converted.
 int ParseSettingsText(const char* data, std::size_t size, SettingsFileFields* f);
 
+// Whether text is a whole settings file: all three fields are there. (The
+// line has no terminator, so a cut name cannot be told from a short one.)
+bool SettingsTextIsWhole(const std::string& text);
+
 // The file's content, without a line terminator.
 std::string FormatSettingsText(int timerInterval, int followingCode, const char* skinFileName);
 

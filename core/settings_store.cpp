@@ -18,7 +18,7 @@ int LoadSettings() {
     std::string text;
     ReadResult read = ReadResult::NotOpened;
     if (JoinText(path, sizeof path, ProgramDir, kSettingFile)) {
-        RestoreSetAsideFile(path);  // a save cut short on Windows 95/98
+        RecoverInterruptedSave(path, SettingsTextIsWhole);
         read = ReadTextFile(path, &text);
     }
     if (read == ReadResult::NotOpened) {
@@ -38,7 +38,7 @@ int LoadSettings() {
         MessageBoxA(nullptr, "ファイルがクローズできませんでした。\nファイルは削除されます。", kMessageCaption,
                     MB_OK);
         Settings.TimerInterval = -1;
-        DeleteFileA(path);
+        DeleteSavedFile(path);
         return 1;
     }
     if (std::strcmp(Settings.SkinFileName, kNoSkinWord) == 0) return 1;

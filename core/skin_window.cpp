@@ -5,6 +5,7 @@
 #include "core/command_routing.h"
 #include "core/drop_dispatch.h"
 #include "core/hotkeys.h"
+#include "core/missing_library.h"
 #include "core/pointer_input.h"
 #include "core/skin_loader.h"
 #include "core/skin_region.h"
@@ -27,6 +28,7 @@ struct CreationPicture {
 CreationPicture WindowPicture = {nullptr, 0, 0};
 
 LRESULT OnCreate(HWND hwnd) {
+    SetMissingLibraryOwner(hwnd);
     // The outline comes from the file's own pixels: the window's picture is a
     // device bitmap, which on a High Color display no longer holds the key
     // colour exactly.
@@ -119,7 +121,8 @@ LRESULT CALLBACK SkinWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_DROPFILES: return OnSkinDropFiles(hwnd, reinterpret_cast<HDROP>(wParam));
     case WM_HOTKEY: return OnSkinHotkey(hwnd, wParam);
     case kTrayCallbackMessage: return OnTrayCallback(hwnd, wParam, lParam);
-    case kLauncherIconsMessage: return OnLauncherIconsReady(wParam, lParam);
+    case kLauncherIconsMessage: return OnLauncherIconsReady();
+    case kMissingLibraryMessage: return OnMissingLibraryMessage(hwnd, wParam);
     default:
         if (IsTaskbarCreated(message)) return OnTaskbarCreated(hwnd);
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -96,6 +96,17 @@ void ParseLauncherText(const char* data, std::size_t size, LauncherListRecord* l
     }
 }
 
+bool LauncherTextIsWhole(const std::string& text) {
+    if (text.empty() || text.back() != '\n') return false;
+    TextScanner scan(text.data(), text.size());
+    int count = 0;
+    if (!scan.ReadInt(&count) || count < 0 || count > kLauncherCapacity) return false;
+    char word[kTextSize];
+    int words = 0;
+    while (scan.ReadWord(word, sizeof word)) ++words;
+    return words == 2 * count;
+}
+
 std::string FormatLauncherText(const LauncherListRecord& list) {
     const int count = CountForUse(list.Count);
     std::string out = std::to_string(count) + '\n';

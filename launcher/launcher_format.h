@@ -28,6 +28,11 @@ int FindLauncherPath(const LauncherListRecord& list, const char* text, int skip,
 // not taken (a cut path names another file) and its entry keeps an empty path.
 void ParseLauncherText(const char* data, std::size_t size, LauncherListRecord* list);
 
+// Whether text is a whole file as FormatLauncherText writes it: a count from
+// 0 to the capacity, exactly that many path/title pairs, and the last line's
+// line feed.
+bool LauncherTextIsWhole(const std::string& text);
+
 // The file's content for list: every text one word, so that every pair reads
 // back as written. White space becomes question marks, an empty text a lone one.
 std::string FormatLauncherText(const LauncherListRecord& list);

@@ -1,7 +1,10 @@
-// The launcher entries' small icons, fetched once per change of the list on a
-// low-priority worker thread and kept in one image list, so that no popup waits
-// for the shell. The finished image list reaches the user-interface thread in the
-// private message kLauncherIconsMessage, posted to the skin window.
+// The launcher entries' small icons, fetched on a low-priority worker thread
+// and handed over as strips ready to copy, so that no popup waits for the
+// shell. The worker fetches when the list changes, and after each launcher popup
+// it looks cheaply at every entry's file and fetches again what changed (a file
+// deleted, created or replaced since), so the icons follow the files. A finished
+// set waits in a record shared with the worker; the private message
+// kLauncherIconsMessage, posted to the skin window, only says that one is there.
 #pragma once
 #include <windows.h>
 
@@ -11,9 +14,14 @@ constexpr UINT kLauncherIconsMessage = WM_APP + 0x160;
 // use). Called once the skin window shows, and after every change of the list.
 void RefreshLauncherIcons(HWND skinWindow);
 
-// The skin window's kLauncherIconsMessage: takes the finished image list and
-// frees the one it replaces.
-LRESULT OnLauncherIconsReady(WPARAM wParam, LPARAM lParam);
+// After a launcher popup: the worker looks at the entries' files again (at most
+// every few seconds) and fetches the icons of those that changed.
+void CheckLauncherIconFiles();
+
+// The skin window's kLauncherIconsMessage: takes the finished set the worker
+// left, if any, and frees the one it replaces. The message carries nothing, so
+// a stray one (another program's broadcast of that number) only finds nothing.
+LRESULT OnLauncherIconsReady();
 
 // Matches the fetched icons to the list's positions; before each launcher popup.
 void PrepareLauncherIcons();
@@ -23,6 +31,5 @@ void PrepareLauncherIcons();
 // draws. Returns false when the entry has no icon.
 bool DrawLauncherIcon(HDC dc, int position, int x, int y, int width, int height);
 
-// Exit: stops the worker, waits for it, and frees every image list, also one
-// still on its way in the message queue.
+// Exit: stops the worker, waits for it, and frees every icon set.
 void ShutDownLauncherIcons();

@@ -19,7 +19,7 @@ const char kLauncherFile[] = "launch_data";
 int LoadLauncherList() {
     char path[kTextSize];
     if (!JoinText(path, sizeof path, ProgramDir, kLauncherFile)) return 1;
-    RestoreSetAsideFile(path);  // a save cut short on Windows 95/98
+    RecoverInterruptedSave(path, LauncherTextIsWhole);
     std::string text;
     ReadResult read = ReadTextFile(path, &text);
     if (read == ReadResult::NotOpened) return 1;
@@ -27,7 +27,7 @@ int LoadLauncherList() {
     if (read == ReadResult::NotClosed) {
         MessageBoxA(nullptr, "ファイルがクローズできませんでした。\nファイルは削除されます。", kMessageCaption,
                     MB_OK);
-        DeleteFileA(path);
+        DeleteSavedFile(path);
         return 1;
     }
     return 0;

@@ -4,9 +4,11 @@
 
 #include <cstring>
 
+#include "common/text_buffers.h"
 #include "core/app_state.h"
 #include "launcher/launcher_icons.h"
 #include "launcher/launcher_store.h"
+#include "launcher/native_path.h"
 #include "plugin_host/plugin_launch.h"
 #include "plugin_host/plugin_list.h"
 #include "resources/resource_ids.h"
@@ -56,6 +58,9 @@ void ShowListPopup(HWND skinWindow, PopupList kind) {
     GetCursorPos(&p);
     TrackPopupMenu(popup, 0, p.x, p.y, 0, skinWindow, nullptr);
     DestroyMenu(popup);
+    // Once the user has seen the rows, not while they are drawn: files deleted
+    // or created since are found, and their rows right at a later open.
+    if (kind == PopupList::Launcher) CheckLauncherIconFiles();
     // The chosen item arrives later, as a posted command: this flag tells it
     // which list it came from.
     if (kind == PopupList::Launcher) LauncherMenuShown = 1;
@@ -77,9 +82,11 @@ bool PopupCommandPreCheck(HWND skinWindow, WPARAM wParam) {
         const int position = static_cast<int>(wParam);
         // Position 100 and beyond cannot be chosen: the popup lists 0 to 99 only.
         HINSTANCE result = reinterpret_cast<HINSTANCE>(0);
-        if (position < LauncherList.Count)
-            result = ShellExecuteA(skinWindow, "open", LauncherList.Entries[position].Path, nullptr, nullptr,
-                                   SW_SHOWNORMAL);
+        if (position < LauncherList.Count) {
+            char buffer[kTextSize];
+            const char* path = NativePath(LauncherList.Entries[position].Path, buffer, sizeof buffer);
+            result = ShellExecuteA(skinWindow, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+        }
         if (reinterpret_cast<INT_PTR>(result) < 32)
             MessageBoxA(skinWindow, "起動に失敗しました。", kMessageCaption, MB_OK);
     } else if (PluginMenuShown == 1 && LauncherMenuShown == 0 && IsPopupRow(wParam)) {

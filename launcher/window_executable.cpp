@@ -33,17 +33,21 @@ int FindThroughPsapi(DWORD processId, char* buffer, int size) {
     return result;
 }
 
-// The headers declare it only for Vista and later builds.
+// The headers declare these only for Vista and later builds.
 using QueryFullProcessImageNameFunction = BOOL WINAPI(HANDLE process, DWORD flags, LPSTR name, PDWORD size);
+constexpr DWORD kQueryLimitedInformation = 0x1000;  // PROCESS_QUERY_LIMITED_INFORMATION
 
 // A 32-bit process cannot list the modules of a 64-bit one, so PSAPI finds
 // nothing for most programs on 64-bit Windows; Vista and later answer across the
-// two. Looked up, so that Windows 2000 and 98 still start.
+// two. Looked up, so that Windows 2000 and 98 still start. The systems that have
+// it also have the limited query right, which a process running as administrator
+// (an elevated command prompt, the registry editor) grants where it refuses the
+// reading of its memory that PSAPI needs.
 int FindThroughImageName(DWORD processId, char* buffer, int size) {
     auto query = LibraryFunction<QueryFullProcessImageNameFunction>(GetModuleHandleA("kernel32.dll"),
                                                                     "QueryFullProcessImageNameA");
     if (!query || size <= 0) return 0;
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    HANDLE process = OpenProcess(kQueryLimitedInformation, FALSE, processId);
     if (!process) return 0;
     DWORD length = static_cast<DWORD>(size);
     const int result = query(process, 0, buffer, &length) && length > 0 ? 1 : 0;

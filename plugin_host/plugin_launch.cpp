@@ -5,6 +5,7 @@
 #include "common/library_lookup.h"
 #include "common/text_buffers.h"
 #include "core/app_state.h"
+#include "launcher/native_path.h"
 #include "launcher/window_executable.h"
 #include "plugin_host/plugin_contract.h"
 #include "plugin_host/plugin_list.h"
@@ -56,8 +57,11 @@ void StartPlugin(HWND skinWindow, int position) {
     launch->HostWindow = skinWindow;
     launch->TargetHandle = TargetWindow.Handle;
     // Empty, never an earlier start's path, when the program cannot be found.
-    if (FindWindowExecutable(launch->TargetHandle, launch->TargetExePath, sizeof launch->TargetExePath) != 1)
-        launch->TargetExePath[0] = '\0';
+    // A 32-bit plug-in is redirected like Pelto: it gets the path it can open.
+    char program[kTextSize];
+    if (FindWindowExecutable(launch->TargetHandle, program, sizeof program) != 1) program[0] = '\0';
+    char buffer[kTextSize];
+    CopyText(launch->TargetExePath, sizeof launch->TargetExePath, NativePath(program, buffer, sizeof buffer));
     // Windows 95/98 refuse a null thread-id pointer; the id itself is not needed.
     DWORD threadId = 0;
     HANDLE thread = CreateThread(nullptr, 0, PluginThread, launch, 0, &threadId);

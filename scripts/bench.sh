@@ -12,6 +12,7 @@
 #   BUILD_DIR      64-bit build folder (default: build/x86_64 under the repository)
 #   BENCH_TIMEOUT  seconds one benchmark may take before it counts as failed (900)
 #   WINE           the Wine loader (default: wine64, else Debian's wine launcher)
+#   BENCH_ONLY     "popup" runs the launcher popup benchmark alone
 #
 # To add a benchmark: put its target in BENCH_TARGETS and a run_bench line in
 # benchmarks.
@@ -248,6 +249,10 @@ run_startup_bench() {
 
 # The benchmarks, in order. Arguments of bench.sh go to the region benchmark.
 benchmarks() {
+    if [ "${BENCH_ONLY:-}" = popup ]; then
+        run_bench PopupBench.exe
+        return
+    fi
     run_bench RegionBench.exe "$@" "$(win_path "$REPO/resources/skin/default.bmp")"
     run_tick_bench
     run_bench PopupBench.exe

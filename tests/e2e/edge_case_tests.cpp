@@ -1,8 +1,9 @@
 // Edge cases of what a user does: a launcher path with a tab or a line break,
-// a rename to an empty title, a dropped bitmap with the longest path, where the
-// wallpaper dialog opens, a dragged skin going back, the glide with attachment
-// off and for a target beyond the screen, and a notification area that refuses
-// the icon again after "TaskbarCreated".
+// a rename to an empty title (the commands then act on that window alone), a
+// dropped bitmap with the longest path, where the wallpaper dialog opens, a
+// dragged skin going back, the glide with attachment off and for a target
+// beyond the screen, and a notification area that refuses the icon again after
+// "TaskbarCreated".
 #include <windows.h>
 
 #include <shellapi.h>
@@ -16,6 +17,7 @@
 #include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
+#include "resources/resource_ids.h"
 #include "target_support.h"
 
 namespace {
@@ -114,12 +116,23 @@ TEST_F(EdgeCase, LauncherPathWithATabIsRefusedAndALineBreakCutsIt) {
     ClickDialogButton(settings, kLauncherCancel);
 }
 
-TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesIt) {
+// A window the active-window commands must leave alone: neither shown, stored,
+// maximized, minimized nor closed.
+bool LeftAlone(const TargetProcess& window) {
+    HWND w = window.window();
+    return window.Running() && IsWindow(w) && !IsWindowVisible(w) && !IsZoomed(w) && !IsIconic(w);
+}
+
+TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesItAndTheCommandsStillActOnThatWindowAlone) {
     s.Start();
+    // A hidden, untitled window of the target's class: by class and empty title
+    // it is the window FindWindowA finds.
+    TargetProcess hidden;
+    ASSERT_TRUE(hidden.Start("--title \"\" --hidden --rect 600 500 200 100", "")) << "no hidden window";
     TargetProcess target;
     REQUIRE_MSG(target.Start("--title \"Named Target\" --rect 200 150 500 350", "Named Target"), "no target");
     REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
-    HWND dialog = s.OpenDialog(40036, "■　アクティブウインドウの名前の変更");
+    HWND dialog = s.OpenDialog(IDM_TARGET_RENAME, "■　アクティブウインドウの名前の変更");
     CHECK_EQ_STR(ControlText(GetDlgItem(dialog, 1003)), "");
     CHECK_EQ_STR(WindowText(target.window()), "Named Target");
     ClickDialogButton(dialog, 1001);
@@ -127,6 +140,36 @@ TEST_F(EdgeCase, RenameToAnEmptyTitleEmptiesIt) {
     CHECK_MSG(WaitUntil(5000, [&] { return WindowText(target.window()).empty(); }), "the target's title is \"%s\"",
               WindowText(target.window()).c_str());
     CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+
+    SetWindowPos(hidden.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ASSERT_EQ(FindWindowA(ClassNameOf(target.window()).c_str(), ""), hidden.window())
+        << "the hidden window is not the first of its class with an empty title";
+
+    // Each command reaches the renamed window, and only it.
+    s.ChooseFromMenu(IDM_TARGET_MAXIMIZE);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; })) << "the target was not maximized";
+    EXPECT_TRUE(LeftAlone(hidden)) << "maximize reached the hidden window";
+    s.ChooseFromMenu(IDM_TARGET_MINIMIZE);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(target.window()) != FALSE; })) << "the target was not minimized";
+    EXPECT_TRUE(LeftAlone(hidden)) << "minimize reached the hidden window";
+
+    // Stored and brought back with the icon: a window stored by mistake would show again too.
+    const std::vector<HWND> before = TrayIconWindows();
+    s.ChooseFromMenu(IDM_STORE_IN_TRAY);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()); })) << "the target was not stored";
+    HWND icon = WaitForNewTrayIcon(before);
+    ASSERT_NE(icon, nullptr) << "no icon in the notification area after the store";
+    ASSERT_TRUE(Click(icon)) << "cannot click the icon";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }))
+        << "the target did not come back";
+    EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto.Describe();
+    EXPECT_TRUE(LeftAlone(hidden)) << "the store reached the hidden window";
+
+    s.ChooseFromMenu(IDM_TARGET_CLOSE);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !target.Running(); })) << "the target was not closed";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto.Describe();
+    EXPECT_TRUE(LeftAlone(hidden)) << "close reached the hidden window";
 }
 
 const char kDesktopKey[] = "Control Panel\\Desktop";

@@ -178,15 +178,6 @@ TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) 
     CHECK_MSG(!SameColour(before.At(10, 5), NewSkinPixel(10, 5)), "the two skins share a colour at (10, 5)");
 }
 
-// PeltoTarget.exe of the other build (32-bit for the 64-bit run and the other
-// way round), staged by the test command; "" when it gave none.
-std::string OtherBitnessTarget() {
-    char path[MAX_PATH] = "";
-    const DWORD n = GetEnvironmentVariableA("PELTO_E2E_OTHER_TARGET", path, sizeof path);
-    if (n == 0 || n >= sizeof path) return "";
-    return path;
-}
-
 TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) {
     const std::string other = OtherBitnessTarget();
     REQUIRE_MSG(!other.empty() && FileExists(other), "no PeltoTarget.exe of the other bitness (\"%s\")", other.c_str());
@@ -226,15 +217,18 @@ TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherA
 
 COLORREF SavedSkinPixel(int x, int y) { return RGB(90, 60 + x, 150 + y); }
 
-TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
+TEST(PlatformFault, PlatformFault_SaveCutShortComesBackAtStartFromTheWholeNewTextOrElseTheOldFile) {
     PeltoSession s("faultold");
-    // The state a crash between the two moves of a save leaves: the old files
-    // set aside, a new text that never got into place.
+    // What a crash between the two moves of a Windows 9x save leaves: the old
+    // files set aside and the new texts that never got into place. The new
+    // setting is whole and wins; the new launcher list is cut short (a pair is
+    // missing), so the one set aside comes back.
     REQUIRE_MSG(s.folder.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
                     s.folder.WriteSkinBitmap("saved.bmp", 70, 26, SavedSkinPixel) &&
-                    WriteFileBytes(s.folder.File("setting.old"), "800 0 saved.skn") &&
-                    WriteFileBytes(s.folder.File("setting.tmp"), "300 0 nothing") &&
-                    WriteFileBytes(s.folder.File("launch_data.old"), LauncherFileText({{"C:\\kept.exe", "Kept"}})),
+                    WriteFileBytes(s.folder.File("setting.old"), "800 0 nothing") &&
+                    WriteFileBytes(s.folder.File("setting.tmp"), "300 0 saved.skn") &&
+                    WriteFileBytes(s.folder.File("launch_data.old"), LauncherFileText({{"C:\\kept.exe", "Kept"}})) &&
+                    WriteFileBytes(s.folder.File("launch_data.tmp"), "2\nC:\\new.exe\nNew\n"),
                 "cannot write the files");
     REQUIRE_MSG(!FileExists(s.folder.File("setting")) && !FileExists(s.folder.File("launch_data")),
                 "the install folder already holds setting or launch_data");
@@ -242,10 +236,12 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackFromTheOldFilesAtStart) {
     const RECT r = WindowRect(s.skin);
     CHECK_MSG(r.right - r.left == 70 && r.bottom - r.top == 26, "the skin window is %s, not the saved 70 x 26 skin",
               RectText(r).c_str());
-    CHECK_EQ_STR(ReadFileText(s.folder.File("setting")), "800 0 saved.skn");
-    CHECK_MSG(!FileExists(s.folder.File("setting.old")), "setting.old is still there");
+    CHECK_EQ_STR(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
+    CHECK_MSG(!FileExists(s.folder.File("setting.old")) && !FileExists(s.folder.File("setting.tmp")),
+              "setting.old or setting.tmp is still there");
     CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{"C:\\kept.exe", "Kept"}}));
-    CHECK_MSG(!FileExists(s.folder.File("launch_data.old")), "launch_data.old is still there");
+    CHECK_MSG(!FileExists(s.folder.File("launch_data.old")) && !FileExists(s.folder.File("launch_data.tmp")),
+              "launch_data.old or launch_data.tmp is still there");
 
     // The kept list is the one in use: the launcher popup opens with its entry
     // (an empty list opens none).

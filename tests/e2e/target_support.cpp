@@ -78,6 +78,13 @@ HWND TargetProcess::FindWindowTitled(const std::string& title) const {
     return nullptr;
 }
 
+std::string OtherBitnessTarget() {
+    char path[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA("PELTO_E2E_OTHER_TARGET", path, sizeof path);
+    if (n == 0 || n >= sizeof path) return "";
+    return path;
+}
+
 std::string ExpectedProgramPath(const std::string& exePath) {
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return exePath.substr(exePath.find_last_of('\\') + 1);
     return exePath;

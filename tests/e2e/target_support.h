@@ -50,6 +50,9 @@ private:
 
 // A test program built beside the driver (PeltoTarget.exe, PeltoMarker.exe).
 std::string TestProgramPath(const char* name);
+// PeltoTarget.exe of the other build (32-bit for the 64-bit run and the other
+// way round), staged by the test command; "" when it gave none.
+std::string OtherBitnessTarget();
 
 // What Pelto's window-to-program lookup must give for a program at exePath: the
 // full path on the NT family; on Windows 98 the name the process list reports,

@@ -135,4 +135,73 @@ TEST(IconSlots, NothingFetchedYetLeavesEveryPositionUnknown) {
     for (int i = 0; i < kLauncherCapacity; ++i) EXPECT_EQ(images[i], kIconUnknown);
 }
 
+IconFileStamp FileStamp(unsigned long size, unsigned long writeLow = 100) {
+    return IconFileStamp{true, 0x20, writeLow, 7, size, 0};
+}
+constexpr IconFileStamp kAbsent = {false, 0, 0, 0, 0, 0};
+
+TEST(IconSlots, CopyLeavesEveryFileUnseen) {
+    LauncherListRecord list = ThreeEntries();
+    IconSlotTable table;
+    std::memset(&table, 0x5A, sizeof table);
+    CopyIconPaths(list, &table);
+    for (int i = 0; i < kLauncherCapacity; ++i) EXPECT_FALSE(table.Stamps[i].Present);
+}
+
+TEST(IconSlots, StampsDifferByPresenceAttributesTimeAndSizeButAbsentFilesAreAlike) {
+    EXPECT_TRUE(SameFileStamp(FileStamp(10), FileStamp(10)));
+    EXPECT_FALSE(SameFileStamp(FileStamp(10), FileStamp(11)));
+    EXPECT_FALSE(SameFileStamp(FileStamp(10, 100), FileStamp(10, 101)));
+    IconFileStamp folder = FileStamp(0);
+    folder.Attributes = 0x10;
+    EXPECT_FALSE(SameFileStamp(FileStamp(0), folder));
+    EXPECT_FALSE(SameFileStamp(FileStamp(10), kAbsent));
+    IconFileStamp otherAbsent = {false, 1, 2, 3, 4, 5};
+    EXPECT_TRUE(SameFileStamp(kAbsent, otherAbsent));
+}
+
+// A fetch as the worker leaves it: each path's image and its file as seen then.
+IconSlotTable FetchedWithStamps(const LauncherListRecord& list, const IconFileStamp* stamps) {
+    IconSlotTable table = Fetched(list);
+    for (int i = 0; i < table.Count; ++i) table.Stamps[i] = stamps[i];
+    return table;
+}
+
+TEST(IconSlots, AnUnchangedFileKeepsItsIconAndAChangedOneIsFetchedAgain) {
+    LauncherListRecord list = ThreeEntries();
+    const IconFileStamp seen[] = {FileStamp(10), FileStamp(20), kAbsent};
+    IconSlotTable previous = FetchedWithStamps(list, seen);
+    previous.Images[2] = kIconNone;
+    EXPECT_EQ(ReusableIconImage(&previous, "C:\\b.exe", FileStamp(20)), 1);
+    EXPECT_EQ(ReusableIconImage(&previous, "C:\\b.exe", FileStamp(21)), kIconUnknown) << "replaced by another file";
+    EXPECT_EQ(ReusableIconImage(&previous, "C:\\a.exe", kAbsent), kIconUnknown) << "deleted";
+    EXPECT_EQ(ReusableIconImage(&previous, "C:\\c.exe", kAbsent), kIconNone) << "still missing";
+    EXPECT_EQ(ReusableIconImage(&previous, "C:\\c.exe", FileStamp(5)), kIconUnknown) << "created since";
+    EXPECT_EQ(ReusableIconImage(&previous, "C:\\d.exe", FileStamp(5)), kIconUnknown) << "a path not fetched before";
+    EXPECT_EQ(ReusableIconImage(nullptr, "C:\\a.exe", FileStamp(10)), kIconUnknown) << "nothing fetched before";
+}
+
+TEST(IconSlots, AFileDeletedOrCreatedSinceTheFetchCountsAsAChange) {
+    LauncherListRecord list = ThreeEntries();
+    const IconFileStamp seen[] = {FileStamp(10), kAbsent, FileStamp(30)};
+    IconSlotTable table = FetchedWithStamps(list, seen);
+    IconFileStamp now[kLauncherCapacity] = {FileStamp(10), kAbsent, FileStamp(30)};
+    EXPECT_FALSE(AnyIconFileChanged(table, now));
+    now[0] = kAbsent;
+    EXPECT_TRUE(AnyIconFileChanged(table, now));
+    now[0] = FileStamp(10);
+    now[1] = FileStamp(1);
+    EXPECT_TRUE(AnyIconFileChanged(table, now));
+}
+
+TEST(IconSlots, TheFilesAreLookedAtAtMostOnceAnInterval) {
+    EXPECT_EQ(MillisecondsUntilFileCheck(1000, 1000, 2000), 2000u);
+    EXPECT_EQ(MillisecondsUntilFileCheck(1000, 2500, 2000), 500u);
+    EXPECT_EQ(MillisecondsUntilFileCheck(1000, 3000, 2000), 0u);
+    EXPECT_EQ(MillisecondsUntilFileCheck(1000, 90000, 2000), 0u);
+    // The millisecond counter wraps round after 49.7 days.
+    EXPECT_EQ(MillisecondsUntilFileCheck(0xFFFFFF00ul, 0x100ul, 2000), 2000u - 0x200u);
+    EXPECT_EQ(MillisecondsUntilFileCheck(0xFFFFFF00ul, 0x1000ul, 2000), 0u);
+}
+
 }  // namespace

@@ -223,4 +223,23 @@ TEST(LauncherFormat, TitlesLoseTabsAndPathsAreChecked) {
     EXPECT_EQ(CheckLauncherPath("C:\\a\tb.exe"), LauncherPathCheck::HasControlSpace);
 }
 
+TEST(LauncherFormat, AWholeFileIsWhatTheWriterWritesAndNothingCutShort) {
+    LauncherListRecord list;
+    std::memset(&list, 0, sizeof list);
+    list.Count = 2;
+    SetEntry(&list, 0, "C:\\a b.exe", "A");
+    SetEntry(&list, 1, "D:\\memo.txt", "");
+    const std::string whole = FormatLauncherText(list);
+    EXPECT_TRUE(LauncherTextIsWhole(whole));
+    EXPECT_TRUE(LauncherTextIsWhole("0\n"));
+    EXPECT_TRUE(LauncherTextIsWhole("1\r\nC:\\a.exe\r\nA\r\n"));
+    // Every cut of the writer's text is refused: a pair short, or the last line unfinished.
+    for (std::size_t n = 0; n < whole.size(); ++n)
+        EXPECT_FALSE(LauncherTextIsWhole(whole.substr(0, n))) << "cut after " << n << " bytes";
+    EXPECT_FALSE(LauncherTextIsWhole("2\nC:\\a.exe\nA\nC:\\b.exe\nB\nC:\\c.exe\n"));
+    EXPECT_FALSE(LauncherTextIsWhole("-1\n"));
+    EXPECT_FALSE(LauncherTextIsWhole("101\n"));
+    EXPECT_FALSE(LauncherTextIsWhole("x\n"));
+}
+
 }  // namespace

@@ -116,4 +116,13 @@ TEST(SettingsFormat, FollowingCodeIsTheInverseOfTheSwitch) {
     EXPECT_EQ(FollowingCodeFor(0), 1);
 }
 
+TEST(SettingsFormat, AWholeTextHasAllThreeFields) {
+    EXPECT_TRUE(SettingsTextIsWhole(FormatSettingsText(500, 0, "mint.skn")));
+    EXPECT_TRUE(SettingsTextIsWhole("1000 1 nothing\r\n"));
+    EXPECT_FALSE(SettingsTextIsWhole(""));
+    EXPECT_FALSE(SettingsTextIsWhole("500"));
+    EXPECT_FALSE(SettingsTextIsWhole("500 0 "));
+    EXPECT_FALSE(SettingsTextIsWhole("500 x mint.skn"));
+}
+
 }  // namespace

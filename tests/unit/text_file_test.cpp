@@ -95,27 +95,80 @@ TEST_F(TextFileTest, PathTooLongForATemporaryIsRefused) {
     EXPECT_EQ(WriteTextFileReplacing(longPath.c_str(), "x"), 1);
 }
 
-TEST_F(TextFileTest, ASetAsideFileComesBackWhenTheFileIsMissing) {
-    Put(path_ + ".old", "1000 1 saved.skn");
-    EXPECT_TRUE(RestoreSetAsideFile(path_.c_str()));
-    EXPECT_EQ(Contents(path_), "1000 1 saved.skn");
+// The settings file's rule for a whole text, as start-up gives it.
+bool ThreeFields(const std::string& text) {
+    int a, b;
+    char name[64];
+    return std::sscanf(text.c_str(), "%d %d %63s", &a, &b, name) == 3;
+}
+
+TEST_F(TextFileTest, ASaveRemovesAnOlderCopyLeftBesideTheFile) {
+    // A save that ended before its clean-up, or whose delete a scanner refused.
+    Put(path_, "1000 1 old.skn");
+    Put(path_ + ".old", "800 0 older.skn");
+    ASSERT_EQ(WriteTextFileReplacing(path_.c_str(), "500 0 new.skn"), 0);
+    EXPECT_EQ(Contents(path_), "500 0 new.skn");
     EXPECT_FALSE(Exists(path_ + ".old"));
 }
 
-TEST_F(TextFileTest, ASetAsideFileNeverReplacesAnExistingOne) {
+TEST_F(TextFileTest, AtStartAnOldCopyBesideThePresentFileIsRemovedAndNeverComesBackLater) {
     Put(path_, "500 0 new.skn");
     Put(path_ + ".old", "1000 1 old.skn");
-    EXPECT_FALSE(RestoreSetAsideFile(path_.c_str()));
+    Put(path_ + ".tmp", "300 0 unfinished.skn");
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
     EXPECT_EQ(Contents(path_), "500 0 new.skn");
-    EXPECT_EQ(Contents(path_ + ".old"), "1000 1 old.skn");
+    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    // The user deletes the file for the defaults: the next start finds nothing.
+    std::remove(path_.c_str());
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
+    EXPECT_FALSE(Exists(path_));
 }
 
-TEST_F(TextFileTest, NothingSetAsideOrOnlyATemporaryRestoresNothing) {
-    EXPECT_FALSE(RestoreSetAsideFile(path_.c_str()));
+TEST_F(TextFileTest, AnOldCopyWithoutASaveUnderWayIsNotRestoredAfterTheUserDeletedTheFile) {
+    // Left by a save that finished, then the file deleted on purpose.
+    Put(path_ + ".old", "1000 1 old.skn");
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
     EXPECT_FALSE(Exists(path_));
-    Put(path_ + ".tmp", "500 0 half.skn");
-    EXPECT_FALSE(RestoreSetAsideFile(path_.c_str()));
+    EXPECT_FALSE(Exists(path_ + ".old"));
+}
+
+TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack) {
+    Put(path_, "500 0 new.skn");
+    Put(path_ + ".old", "1000 1 old.skn");
+    Put(path_ + ".tmp", "300 0 other.skn");
+    DeleteSavedFile(path_.c_str());
     EXPECT_FALSE(Exists(path_));
+    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
+    EXPECT_FALSE(Exists(path_));
+}
+
+TEST_F(TextFileTest, AWholeNewTextIsPreferredToTheOlderCopyItWasToReplace) {
+    // Windows 95/98, cut short between the two moves of a replace.
+    Put(path_ + ".old", "1000 1 old.skn");
+    Put(path_ + ".tmp", "500 0 new.skn");
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::FromTemporary);
+    EXPECT_EQ(Contents(path_), "500 0 new.skn");
+    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+}
+
+TEST_F(TextFileTest, ANewTextThatIsNotWholeIsIgnoredAndTheOlderCopyComesBack) {
+    Put(path_ + ".old", "1000 1 old.skn");
+    Put(path_ + ".tmp", "500 0");
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::FromSetAside);
+    EXPECT_EQ(Contents(path_), "1000 1 old.skn");
+    EXPECT_FALSE(Exists(path_ + ".old"));
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+}
+
+TEST_F(TextFileTest, ANewTextThatIsNotWholeAndNoOlderCopyLeaveNoFile) {
+    Put(path_ + ".tmp", "500");
+    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
+    EXPECT_FALSE(Exists(path_));
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
 }  // namespace
