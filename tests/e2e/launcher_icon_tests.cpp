@@ -489,7 +489,6 @@ TEST(LauncherIcons, LauncherIcons_AShellThatCannotBeLoadedIsToldWhenFirstUsedAnd
     // Pelto goes on: the row shows its title alone, and starting it fails as a
     // start does.
     ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     HWND menu = OpenPopupByHotkey(s);
     CheckRows(menu, {Row{exe, IconPicture{}}}, "without the shell");
     ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
