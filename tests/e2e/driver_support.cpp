@@ -703,16 +703,21 @@ std::string PeltoProcess::Describe() const {
     return state;
 }
 
+// With a limit, so that a window whose thread hangs cannot hold the driver:
+// the test then fails on what it reads instead of running into its time limit.
 std::string ControlText(HWND control) {
     char text[1024] = "";
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &result);
     return text;
 }
 
 std::string ControlText(HWND dialog, int id) { return ControlText(GetDlgItem(dialog, id)); }
 
 void SetControlText(HWND control, const std::string& text) {
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) { SetControlText(GetDlgItem(dialog, id), text); }

@@ -106,6 +106,7 @@ bool MouseButton(int button, bool down) {
 }
 
 bool WaitForPointerToRest(DWORD timeoutMs) {
+    Trace("waiting for the pointer to rest");
     // The window in front, and since when the driver has seen it there.
     static HWND front = nullptr;
     static DWORD frontSince = 0;
@@ -168,14 +169,30 @@ namespace {
 bool PressAt(HWND window, POINT at, int button) {
     // A glide of the pointer under way would carry the press elsewhere.
     WaitForPointerToRest();
-    const HWND hit = WindowFromPoint(at);
-    if (hit != window && !IsChild(window, hit) && !ClickReaches(at, window)) return false;
-    return MoveMouse(at) && MouseButton(button, true);
+    // A window just brought to the front is raised by its own thread, a moment later.
+    const bool reaches = WaitUntil(2000, [&] {
+        const HWND hit = WindowFromPoint(at);
+        return hit == window || IsChild(window, hit) || ClickReaches(at, window);
+    });
+    return reaches && MoveMouse(at) && MouseButton(button, true);
 }
 
 }  // namespace
 
-bool Click(HWND window, POINT at, int button) { return PressAt(window, at, button) && MouseButton(button, false); }
+bool Click(HWND window, POINT at, int button) {
+    Trace("click %d at (%ld, %ld) on \"%s\"", button, at.x, at.y, WindowText(window).c_str());
+    if (!PressAt(window, at, button) || !MouseButton(button, false)) return false;
+    // Taken once the window's thread holds no capture from the press any more
+    // (a close box or a button tracks the button until its release).
+    const DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    WaitUntil(2000, [&] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return !IsWindow(window) || !GetGUIThreadInfo(thread, &info) || !info.hwndCapture ||
+               (info.flags & GUI_INMENUMODE);
+    });
+    return true;
+}
 
 bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs) {
     auto arrived = [&] {
@@ -334,10 +351,16 @@ bool TabMovesFocus(HWND dialog) {
 }
 
 bool BringToForeground(HWND window, DWORD timeoutMs) {
+    Trace("bringing \"%s\" to the front", WindowText(window).c_str());
     // Asked again until it holds: while the window in front still tracks a
     // click of its own (a close box pressed), the system may refuse the change.
-    return WaitUntil(timeoutMs, [&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); },
-                     100);
+    // As the task bar does, the window is raised too: Wine activates a window
+    // of another thread without always raising it over one it covers.
+    if (!WaitUntil(timeoutMs,
+                   [&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 100))
+        return false;
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return WaitForWindowIdle(window);
 }
 
 }  // namespace e2e

@@ -222,6 +222,7 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
         *why = Format("command %u is not in the main menu", commandId);
         return false;
     }
+    Trace("choosing command %u from the main menu", commandId);
     // A pointer glide to a new target would carry the pointer off the rows.
     WaitForPointerToRest();
     HWND menu = OpenMainMenu(pelto, clickSkin);
