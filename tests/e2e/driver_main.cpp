@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdarg>
+#include <exception>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,6 +90,16 @@ std::string Printable(const std::string& text) {
 
 namespace {
 
+// A fatal failure ends the whole test, also from inside a helper (a value-
+// returning helper states its precondition as an ASSERT in a lambda): the
+// listener turns it into GoogleTest's own exception, which GoogleTest catches
+// without a second report.
+class FatalFailureEndsTheTest : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult& result) override {
+        if (result.fatally_failed() && std::uncaught_exceptions() == 0) throw ::testing::AssertionException(result);
+    }
+};
+
 // Starts each test from a clean key state with the watchdog armed, and prints
 // the lines the test command reads.
 class RunLines : public ::testing::EmptyTestEventListener {
@@ -136,9 +147,9 @@ public:
         SetTestTimeLimit(10);
         InstallFolder folder("watchdog");
         PeltoProcess pelto;
-        REQUIRE_MSG(folder.ok() && pelto.Start(folder), "Pelto did not start");
+        ASSERT_TRUE(folder.ok() && pelto.Start(folder)) << "Pelto did not start";
         TargetProcess target;
-        REQUIRE_MSG(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300}), "no target");
+        ASSERT_TRUE(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300})) << "no target";
         std::printf("watchdog check: Pelto %lu, target %lu\n", static_cast<unsigned long>(pelto.pid()),
                     static_cast<unsigned long>(target.pid()));
         std::fflush(stdout);
@@ -149,8 +160,8 @@ public:
 class RunsAfterTheHang : public ::testing::Test {
 public:
     void TestBody() override {
-        CHECK_MSG(OtherPeltoProcesses(GetCurrentProcessId()).empty(), "a Pelto of the hung test still runs");
-        CHECK_MSG(FindWindowA(nullptr, "Watchdog Target") == nullptr, "the hung test's target still runs");
+        EXPECT_TRUE(OtherPeltoProcesses(GetCurrentProcessId()).empty()) << "a Pelto of the hung test still runs";
+        EXPECT_TRUE(FindWindowA(nullptr, "Watchdog Target") == nullptr) << "the hung test's target still runs";
     }
 };
 
@@ -271,6 +282,7 @@ int main(int argc, char** argv) {
 
     auto* lines = new e2e::RunLines;  // the listener list owns it
     ::testing::UnitTest::GetInstance()->listeners().Append(lines);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new e2e::FatalFailureEndsTheTest);
     e2e::StartWatchdog();
     // The driver's own counts (which include the watchdog's verdicts) decide.
     const int gtestStatus = RUN_ALL_TESTS();

@@ -239,26 +239,28 @@ COLORREF FromDibWord(DWORD word) { return RGB((word >> 16) & 0xFF, (word >> 8) &
 
 }  // namespace
 
-Image LoadBmpPixels(const std::string& path) {
+Image BitmapPixels(HBITMAP bitmap) {
     Image image;
+    BITMAP info;
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
+    BITMAPINFO bmi = TopDown32(info.bmWidth, info.bmHeight);
+    std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    HDC screen = GetDC(nullptr);
+    int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (lines != info.bmHeight) return image;
+    image.width = info.bmWidth;
+    image.height = info.bmHeight;
+    image.pixels.reserve(words.size());
+    for (DWORD w : words) image.pixels.push_back(FromDibWord(w));
+    return image;
+}
+
+Image LoadBmpPixels(const std::string& path) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!bitmap) return image;
-    BITMAP info;
-    if (GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
-        BITMAPINFO bmi = TopDown32(info.bmWidth, info.bmHeight);
-        std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
-        HDC screen = GetDC(nullptr);
-        int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        if (lines == info.bmHeight) {
-            image.width = info.bmWidth;
-            image.height = info.bmHeight;
-            image.pixels.reserve(words.size());
-            for (DWORD w : words) image.pixels.push_back(FromDibWord(w));
-        }
-    }
-    DeleteObject(bitmap);
+    Image image = BitmapPixels(bitmap);
+    if (bitmap) DeleteObject(bitmap);
     return image;
 }
 
@@ -645,19 +647,6 @@ HWND PeltoProcess::WaitForSkinWindow(DWORD timeoutMs, bool stopOnMessageBox) con
     return found;
 }
 
-HWND PeltoProcess::WaitForMessageBox(DWORD timeoutMs) const {
-    HWND found = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        std::vector<HWND> boxes = MessageBoxes();
-        if (!boxes.empty()) {
-            found = boxes.front();
-            return true;
-        }
-        return !Running();
-    });
-    return found;
-}
-
 bool PeltoProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
     if (!process_) return false;
     if (!WaitUntil(timeoutMs, [&] { return !Running(); })) return false;
@@ -721,6 +710,8 @@ void SetControlText(HWND control, const std::string& text) {
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) { SetControlText(GetDlgItem(dialog, id), text); }
+
+std::ostream& operator<<(std::ostream& out, const PeltoProcess& pelto) { return out << pelto.Describe(); }
 
 bool WindowAnswers(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;

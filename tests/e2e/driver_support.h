@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -120,7 +121,9 @@ bool ScreenShowsColour(COLORREF screen, COLORREF colour);
 // "#RRGGBB", for messages.
 std::string ColourText(COLORREF c);
 
-// Reads a BMP file with LoadImageA and its pixels with GetDIBits (32 bits a pixel).
+// A bitmap's pixels through GetDIBits (32 bits a pixel); empty for none.
+Image BitmapPixels(HBITMAP bitmap);
+// Reads a BMP file with LoadImageA, as BitmapPixels.
 Image LoadBmpPixels(const std::string& path);
 
 // Every pixel of the image whose colour is not key, joined run by run with
@@ -257,7 +260,6 @@ public:
 
     std::vector<HWND> MessageBoxes() const { return MessageBoxesOf(pid_); }
     // Waits for a visible message box of the process (null when none comes or the process ends).
-    HWND WaitForMessageBox(DWORD timeoutMs = 20000) const;
 
     // Waits for the process to end; exitCode receives its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
@@ -274,6 +276,9 @@ private:
     DWORD startError_ = 0;
     bool shimFailed_ = false;
 };
+
+// "running, 1 skin window, message boxes: [...]", for failure messages.
+std::ostream& operator<<(std::ostream& out, const PeltoProcess& pelto);
 
 // Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:
 // its message loop is free again (no modal loop or glide holds it).

@@ -83,16 +83,6 @@ std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption) {
     return found;
 }
 
-HWND WaitForPeltoMessage(const PeltoProcess& pelto, DWORD timeoutMs) {
-    HWND box = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        std::vector<HWND> boxes = DialogsCaptioned(pelto.pid(), "Pelto");
-        if (!boxes.empty()) box = boxes.front();
-        return box != nullptr;
-    });
-    return box;
-}
-
 bool ModuleLoaded(DWORD pid, const char* fileName) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
     if (snapshot == INVALID_HANDLE_VALUE) return false;

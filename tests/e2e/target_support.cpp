@@ -314,38 +314,29 @@ bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
     });
 }
 
-HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs) {
+HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::string& caption, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&] {
         for (HWND box : pelto.MessageBoxes())
-            if (ReadMessageBox(box).text == text) {
+            if ((caption.empty() || WindowText(box) == caption) && (text.empty() || ReadMessageBox(box).text == text))
                 found = box;
-                return true;
-            }
-        return false;
+        return found != nullptr;
     });
     return found;
 }
 
 HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs) {
-    HWND box = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        for (HWND w : pelto.MessageBoxes())
-            if (WindowText(w) == expected.caption && (expected.text.empty() || ReadMessageBox(w).text == expected.text))
-                box = w;
-        return box != nullptr;
-    });
-    REQUIRE_MSG(box != nullptr, "no message box \"%s\" saying \"%s\": %s", Printable(expected.caption).c_str(),
-                Printable(expected.text).c_str(), DescribeBoxes(pelto).c_str());
+    HWND box = WaitForBox(pelto, expected.text, expected.caption, timeoutMs);
+    [&] { ASSERT_TRUE(box != nullptr) << Format("no message box \"%s\" saying \"%s\": %s", Printable(expected.caption).c_str(), Printable(expected.text).c_str(), DescribeBoxes(pelto).c_str()); }();
     MessageBoxContent content = ReadMessageBox(box);
-    if (!expected.anyOwner)
-        CHECK_MSG(content.owner == expected.owner, "the message \"%s\" is owned by %p, expected %p",
-                  Printable(content.text).c_str(), static_cast<void*>(content.owner), static_cast<void*>(expected.owner));
+    if (!expected.anyOwner) {
+        EXPECT_TRUE(content.owner == expected.owner) << Format("the message \"%s\" is owned by %p, expected %p", Printable(content.text).c_str(), static_cast<void*>(content.owner), static_cast<void*>(expected.owner));
+    }
     if (!expected.buttons.empty()) {
         std::vector<int> want = expected.buttons, got = content.buttonIds;
         std::sort(want.begin(), want.end());
         std::sort(got.begin(), got.end());
-        CHECK_MSG(got == want, "the message \"%s\" has other buttons", Printable(content.text).c_str());
+        EXPECT_TRUE(got == want) << Format("the message \"%s\" has other buttons", Printable(content.text).c_str());
     }
     return box;
 }
@@ -353,7 +344,7 @@ HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD tim
 MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer, DWORD timeoutMs) {
     HWND box = ExpectBox(pelto, expected, timeoutMs);
     MessageBoxContent content = ReadMessageBox(box);
-    CHECK_MSG(DismissMessageBox(box, answer), "the message \"%s\" did not close", Printable(content.text).c_str());
+    EXPECT_TRUE(DismissMessageBox(box, answer)) << Format("the message \"%s\" did not close", Printable(content.text).c_str());
     return content;
 }
 

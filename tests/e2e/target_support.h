@@ -152,8 +152,8 @@ struct ExpectedBox {
         : text(std::move(text_)), caption(std::move(caption_)), owner(owner_), anyOwner(anyOwner_),
           buttons(std::move(buttons_)) {}
 };
-// Waits for a message box of the process with the expected caption (and text,
-// when one is given) and checks its owner and buttons (in any order); the box
+// Waits for a message box of the process with the expected caption (any, when
+// empty) and text (any, when empty) and checks its owner and buttons (in any order); the box
 // comes back, still open. No such box stops the running test.
 HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs = 10000);
 // ExpectBox, then `answer` pressed with a real click and the box gone; what it
@@ -161,9 +161,10 @@ HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD tim
 MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer = IDOK,
                             DWORD timeoutMs = 10000);
 
-// The message box of the process with exactly this text, or null after a wait;
-// and every box of the process, for failure messages.
-HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs = 8000);
+// The message box of the process with this text and caption (either any when
+// empty), or null after a wait; and every box of the process, for failure messages.
+HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::string& caption = "",
+                DWORD timeoutMs = 8000);
 std::string DescribeBoxes(const PeltoProcess& pelto);
 
 // The Unix path of a Windows path, through Wine's own conversion ("" if none).
