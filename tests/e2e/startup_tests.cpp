@@ -132,13 +132,18 @@ void StartShowingSkin(PeltoSession& s, Prepare prepare) {
     CheckExactlyOneSkinWindow(s.pelto);
 }
 
+// The driver's window of the backdrop colour under the skin area, shown.
+struct ShownBackdrop : Backdrop {
+    ShownBackdrop() : Backdrop(kBackdropArea, kBackdropColour) {
+        [&] { ASSERT_TRUE(WaitPainted()) << "the driver's backdrop does not show on the screen"; }();
+    }
+};
+
 // Over the driver's backdrop, Pelto shows the whole default-skin picture: one
 // window, 200 x 18 at the origin, shaped and painted like skin\default.bmp of
 // the folder, no message box.
 template <class Prepare>
 Image StartShowingDefaultSkin(PeltoSession& s, Prepare prepare) {
-    Backdrop backdrop(kBackdropArea, kBackdropColour);
-    [&] { ASSERT_TRUE(backdrop.WaitPainted()) << "the driver's backdrop does not show on the screen"; }();
     StartShowingSkin(s, prepare);
     Image skin = LoadBmpPixels(s.folder.File("skin\\default.bmp"));
     [&] { ASSERT_TRUE(skin.width == 200 && skin.height == 18) << Format("the folder's default.bmp is %d x %d", skin.width, skin.height); }();
@@ -158,6 +163,7 @@ void CloseAndCheckExit(const PeltoProcess& pelto, const char* which, HWND clickS
 }
 
 TEST(Startup, default_skin_at_start) {
+    ShownBackdrop backdrop;
     PeltoSession s("default_skin");
     const Image skin = StartShowingDefaultSkin(s, NoChange);
     // Cut-away corners show the backdrop; points inside show the picture.
@@ -195,6 +201,7 @@ TEST(Startup, unusable_setting_or_skin_gives_the_default_skin) {
                                       [](int x, int y) { return (x + y) % 7 == 0 ? kMagenta : RGB(10, 20, 30 + y); });
          }},
     };
+    ShownBackdrop backdrop;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         PeltoSession s(row.name);
@@ -210,9 +217,8 @@ TEST(Startup, unusable_setting_or_skin_gives_the_default_skin) {
 // The test skin named in setting: its size, its outline (the bitmap file's
 // own non-magenta pixels) and its picture over the backdrop.
 void CheckNamedSkinShown(const char* tag) {
+    ShownBackdrop backdrop;
     PeltoSession s(tag);
-    Backdrop backdrop(kBackdropArea, kBackdropColour);
-    ASSERT_TRUE(backdrop.WaitPainted()) << "the driver's backdrop does not show on the screen";
     StartShowingSkin(s, WriteTestSkin);
     Image skin = LoadBmpPixels(s.folder.File("skin\\test.bmp"));
     ASSERT_TRUE(skin.width == kTestSkinWidth && skin.height == kTestSkinHeight) << "test.bmp reads back as " << skin.width << " x " << skin.height;

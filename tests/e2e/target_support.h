@@ -80,8 +80,6 @@ bool Xdotool(const std::string& arguments);
 // back in Wine's before a screen capture.
 bool RaiseSkinInX();
 
-// The Unix form of a Z:\ path (Z:\tmp\a b -> /tmp/a b), quoted for the shell.
-std::string ShellQuotedUnixPath(const std::string& windowsPath);
 
 // The visible popup menu window ("#32768") of a process, or null; and closing
 // it with Esc, pressed with SendInput (the open menu's loop takes the key):
