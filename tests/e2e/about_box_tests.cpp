@@ -98,22 +98,10 @@ struct StartupLinks {
 
 // Bitmap resource `id` of the installed Pelto.exe, read as pixels.
 Image ResourceBitmap(int id) {
-    Image image;
     DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
-    if (!pelto.get()) return image;
+    if (!pelto.get()) return Image();
     HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    BITMAP info;
-    if (bitmap && GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
-        BITMAPINFO bmi = {{sizeof(BITMAPINFOHEADER), info.bmWidth, -info.bmHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-        std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
-        HDC screen = GetDC(nullptr);
-        if (GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS) == info.bmHeight) {
-            image.width = info.bmWidth;
-            image.height = info.bmHeight;
-            for (DWORD w : words) image.pixels.push_back(RGB((w >> 16) & 0xFF, (w >> 8) & 0xFF, w & 0xFF));
-        }
-        ReleaseDC(nullptr, screen);
-    }
+    Image image = BitmapPixels(bitmap);
     if (bitmap) DeleteObject(bitmap);
     return image;
 }
@@ -148,91 +136,89 @@ std::string PressRegister(PeltoSession& s, HWND about) {
 
 void CheckPeltoShortcut(const PeltoSession& s, const std::string& path) {
     Shortcut link = ReadShortcut(path);
-    REQUIRE_MSG(link.ok, "%s cannot be read as a shortcut", path.c_str());
-    CHECK_EQ_STR(link.target, s.folder.File("Pelto.exe"));
-    CHECK_EQ_STR(link.arguments, "/s");
-    CHECK_EQ_STR(link.description, "高機能デスクトップユーティリティ");
-    CHECK_EQ_STR(link.workingDirectory, "");
-    CHECK_EQ_STR(link.iconFile, "");
-    CHECK_EQ_INT(link.iconIndex, 0);
-    CHECK_EQ_INT(link.showCommand, SW_SHOWNORMAL);
+    ASSERT_TRUE(link.ok) << Format("%s cannot be read as a shortcut", path.c_str());
+    EXPECT_EQ(link.target, s.folder.File("Pelto.exe"));
+    EXPECT_EQ(link.arguments, "/s");
+    EXPECT_EQ(link.description, "高機能デスクトップユーティリティ");
+    EXPECT_EQ(link.workingDirectory, "");
+    EXPECT_EQ(link.iconFile, "");
+    EXPECT_EQ(link.iconIndex, 0);
+    EXPECT_EQ(link.showCommand, SW_SHOWNORMAL);
 }
 
 TEST(AboutBox, About_RegisterWritesTheShortcutUntilTheBoxIsOpenedAgain) {
     StartupLinks links;
-    REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
+    ASSERT_TRUE(!links.folder.empty()) << "no Startup folder";
     PeltoSession s("about");
     s.Start();
     // A shortcut of another name, even to Pelto, is no registration.
-    REQUIRE_MSG(WriteShortcut(links.other, s.folder.File("Pelto.exe")), "cannot write %s", links.other.c_str());
-    REQUIRE_MSG(ReadShortcut(links.other).target == s.folder.File("Pelto.exe"), "the other shortcut does not read back");
+    ASSERT_TRUE(WriteShortcut(links.other, s.folder.File("Pelto.exe"))) << Format("cannot write %s", links.other.c_str());
+    ASSERT_TRUE(ReadShortcut(links.other).target == s.folder.File("Pelto.exe")) << "the other shortcut does not read back";
     HWND about = OpenAbout(s);
-    CHECK_MSG(GetWindow(about, GW_OWNER) == s.skin, "the About box is not owned by the skin window");
+    EXPECT_TRUE(GetWindow(about, GW_OWNER) == s.skin) << "the About box is not owned by the skin window";
     // Both pictures hold their bitmaps; the sprout is on the screen pixel for
     // pixel. (Wine draws the 256-colour banner with many colours a step off, so
     // it is not compared.)
     int seen = 0;
-    REQUIRE_MSG(WaitForWindowIdle(about), "the About box does not answer");
+    ASSERT_TRUE(WaitForWindowIdle(about)) << "the About box does not answer";
     for (HWND c = GetWindow(about, GW_CHILD); c && seen < 2; c = GetWindow(c, GW_HWNDNEXT)) {
         if ((GetWindowLongPtrA(c, GWL_STYLE) & SS_TYPEMASK) != SS_BITMAP) continue;
         ++seen;
-        CHECK_MSG(SendMessageA(c, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0, "picture %d holds no bitmap", seen);
+        EXPECT_TRUE(SendMessageA(c, STM_GETIMAGE, IMAGE_BITMAP, 0) != 0) << Format("picture %d holds no bitmap", seen);
         if (seen != 2) continue;
         Image bitmap = ResourceBitmap(125);
-        REQUIRE_MSG(bitmap.ok(), "bitmap 125 cannot be read from Pelto.exe");
+        ASSERT_TRUE(bitmap.ok()) << "bitmap 125 cannot be read from Pelto.exe";
         std::string detail;
         int wrong = 0;
         WaitUntil(3000, [&] { return (wrong = PictureMismatches(c, bitmap, &detail)) == 0; });
-        CHECK_MSG(wrong == 0, "the sprout: %d pixels differ on the screen:%s", wrong, detail.c_str());
+        EXPECT_TRUE(wrong == 0) << Format("the sprout: %d pixels differ on the screen:%s", wrong, detail.c_str());
     }
-    CHECK_EQ_INT(seen, 2);
+    EXPECT_EQ(seen, 2);
 
     // Esc and the close box, pressed and clicked for real, leave it open. Tab
     // typed after Esc moves the focus: the keys reach the box, so Esc did too.
-    CHECK_MSG(PressKeysOn(about, {VK_ESCAPE}), "the About box did not come to the foreground");
-    CHECK_MSG(TabMovesFocus(about), "Tab typed after Esc did not move the About box's focus: no proof Esc arrived");
-    CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "Esc ended the About box");
-    CHECK_MSG(ClickCloseBox(about), "no uncovered close box found");
+    EXPECT_TRUE(PressKeysOn(about, {VK_ESCAPE})) << "the About box did not come to the foreground";
+    EXPECT_TRUE(TabMovesFocus(about)) << "Tab typed after Esc did not move the About box's focus: no proof Esc arrived";
+    EXPECT_TRUE(IsWindow(about) && IsWindowVisible(about)) << "Esc ended the About box";
+    EXPECT_TRUE(ClickCloseBox(about)) << "no uncovered close box found";
 
     // The click on Register, answered, comes after the close box's in the same
     // input stream: the box still open then proves the close box did nothing.
-    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
-    CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "the close box ended the About box");
+    EXPECT_EQ(PressRegister(s, about), kRegistered);
+    EXPECT_TRUE(IsWindow(about) && IsWindowVisible(about)) << "the close box ended the About box";
     CheckPeltoShortcut(s, links.pelto);
     // Pressed again while the box stays open: written again.
-    REQUIRE_MSG(DeleteFileA(links.pelto.c_str()), "cannot remove the shortcut");
-    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
+    ASSERT_TRUE(DeleteFileA(links.pelto.c_str())) << "cannot remove the shortcut";
+    EXPECT_EQ(PressRegister(s, about), kRegistered);
     CheckPeltoShortcut(s, links.pelto);
 
-    REQUIRE_MSG(ClickControl(about, 1001), "cannot click OK");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(about); }), "a click on OK did not end the About box");
+    ASSERT_TRUE(ClickDialogButton(about, 1001)) << "cannot click OK";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(about); })) << "a click on OK did not end the About box";
 
     // Opened again: any file of the name counts, and nothing is written.
-    REQUIRE_MSG(WriteFileBytes(links.pelto, "not a shortcut"), "cannot replace the shortcut");
+    ASSERT_TRUE(WriteFileBytes(links.pelto, "not a shortcut")) << "cannot replace the shortcut";
     about = OpenAbout(s);
-    CHECK_EQ_STR(PressRegister(s, about), kAlready);
+    EXPECT_EQ(PressRegister(s, about), kAlready);
     std::string bytes;
-    CHECK_MSG(ReadFileBytes(links.pelto, &bytes) && bytes == "not a shortcut", "the registration was written again");
+    EXPECT_TRUE(ReadFileBytes(links.pelto, &bytes) && bytes == "not a shortcut") << "the registration was written again";
     ClickDialogButton(about, 1001);
-    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(about); }));
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 TEST(AboutBox, About_MissingStartupFolderIsCreatedWhenTheBoxOpens) {
     StartupLinks links;
-    REQUIRE_MSG(!links.folder.empty(), "no Startup folder");
+    ASSERT_TRUE(!links.folder.empty()) << "no Startup folder";
     PeltoSession s("aboutfolder");
     s.Start();
     RemoveTree(links.folder);
-    REQUIRE_MSG(GetFileAttributesA(links.folder.c_str()) == INVALID_FILE_ATTRIBUTES, "cannot remove %s",
-                links.folder.c_str());
+    ASSERT_TRUE(GetFileAttributesA(links.folder.c_str()) == INVALID_FILE_ATTRIBUTES) << Format("cannot remove %s", links.folder.c_str());
     HWND about = OpenAbout(s);
-    CHECK_MSG(WaitUntil(3000, [&] { return GetFileAttributesA(links.folder.c_str()) != INVALID_FILE_ATTRIBUTES; }),
-              "the Startup folder was not created");
-    CHECK_EQ_STR(PressRegister(s, about), kRegistered);
-    CHECK(FileExists(links.pelto));
+    EXPECT_TRUE(WaitUntil(3000, [&] { return GetFileAttributesA(links.folder.c_str()) != INVALID_FILE_ATTRIBUTES; })) << "the Startup folder was not created";
+    EXPECT_EQ(PressRegister(s, about), kRegistered);
+    EXPECT_TRUE(FileExists(links.pelto));
     ClickDialogButton(about, 1001);
-    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(about); }));
 }
 
 const char kHomePage[] = "http://www.example.com/quorval/";
@@ -264,35 +250,33 @@ TEST(AboutBox, About_HomePageButtonOpensTheAddressOnlyWhenClicked) {
     s.Start();
     // The recorder leaves <itself>.ran holding the command line it was given.
     const std::string recorder = s.folder.File("browser\\PeltoMarker.exe");
-    REQUIRE_MSG(PlaceMarker(recorder), "cannot place %s", recorder.c_str());
-    REQUIRE_MSG(http.Use(recorder), "cannot register the recorder for http");
+    ASSERT_TRUE(PlaceMarker(recorder)) << Format("cannot place %s", recorder.c_str());
+    ASSERT_TRUE(http.Use(recorder)) << "cannot register the recorder for http";
     HWND about = OpenAbout(s);
-    REQUIRE_MSG(WaitForMarkersDone(s.pelto, {recorder}), "the recorder still runs");
-    CHECK_MSG(!MarkerRan(recorder), "an address was opened before the button was clicked");
+    ASSERT_TRUE(WaitForMarkersDone(s.pelto, {recorder})) << "the recorder still runs";
+    EXPECT_TRUE(!MarkerRan(recorder)) << "an address was opened before the button was clicked";
 
-    REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
-    REQUIRE_MSG(WaitUntil(10000, [&] { return MarkerRan(recorder); }), "the click opened nothing: %s",
-                DescribeBoxes(s.pelto).c_str());
+    ASSERT_TRUE(ClickDialogButton(about, 1002)) << "cannot click the home-page button";
+    ASSERT_TRUE(WaitUntil(10000, [&] { return MarkerRan(recorder); })) << Format("the click opened nothing: %s", DescribeBoxes(s.pelto).c_str());
     // The recorder has ended, so its file holds the whole line.
-    REQUIRE_MSG(WaitForMarkersDone(s.pelto, {recorder}), "the recorder still runs");
+    ASSERT_TRUE(WaitForMarkersDone(s.pelto, {recorder})) << "the recorder still runs";
     std::string line;
     ReadFileBytes(recorder + ".ran", &line);
-    CHECK_EQ_STR(line, "\"" + recorder + "\" \"" + kHomePage + "\"");
+    EXPECT_EQ(line, "\"" + recorder + "\" \"" + kHomePage + "\"");
     const std::vector<HWND> boxes = s.pelto.MessageBoxes();  // the About box is a dialog of the process too
-    CHECK_MSG(std::all_of(boxes.begin(), boxes.end(), [&](HWND w) { return w == about; }),
-              "a message after the address was opened: %s", DescribeBoxes(s.pelto).c_str());
-    CHECK_MSG(IsWindow(about) && IsWindowVisible(about), "the home-page button ended the About box");
+    EXPECT_TRUE(std::all_of(boxes.begin(), boxes.end(), [&](HWND w) { return w == about; })) << Format("a message after the address was opened: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(IsWindow(about) && IsWindowVisible(about)) << "the home-page button ended the About box";
 
     // A handler that cannot be started: the failure message, owned by the box.
-    REQUIRE_MSG(DeleteFileA((recorder + ".ran").c_str()), "cannot remove the recorder's marker");
-    REQUIRE_MSG(http.Use(s.folder.File("browser\\missing.exe")), "cannot register the missing handler");
-    REQUIRE_MSG(ClickControl(about, 1002), "cannot click the home-page button");
+    ASSERT_TRUE(DeleteFileA((recorder + ".ran").c_str())) << "cannot remove the recorder's marker";
+    ASSERT_TRUE(http.Use(s.folder.File("browser\\missing.exe"))) << "cannot register the missing handler";
+    ASSERT_TRUE(ClickDialogButton(about, 1002)) << "cannot click the home-page button";
     AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", about, false, {IDOK}});
-    CHECK_MSG(!MarkerRan(recorder), "the recorder ran for the missing handler");
-    CHECK_MSG(IsWindow(about), "the failure ended the About box");
+    EXPECT_TRUE(!MarkerRan(recorder)) << "the recorder ran for the missing handler";
+    EXPECT_TRUE(IsWindow(about)) << "the failure ended the About box";
     ClickDialogButton(about, 1001);
-    CHECK(WaitUntil(5000, [&] { return !IsWindow(about); }));
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(about); }));
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 }  // namespace

@@ -103,8 +103,7 @@ void StartWithLibraries(PeltoSession& s, std::initializer_list<const char*> doub
 
 void Drop(PeltoSession& s, const std::vector<std::string>& files) {
     RECT r = WindowRect(s.skin);
-    REQUIRE_MSG(DropOnSkin((r.left + r.right) / 2, (r.top + r.bottom) / 2, files), "the drop of %s was not accepted",
-                files[0].c_str());
+    ASSERT_TRUE(DropOnSkin((r.left + r.right) / 2, (r.top + r.bottom) / 2, files)) << Format("the drop of %s was not accepted", files[0].c_str());
 }
 
 std::string CallLog(const PeltoSession& s) { return ReadFileText(s.folder.File("archive_calls.log")); }
@@ -128,10 +127,10 @@ HWND WaitForQuestion(PeltoSession& s, const std::string& archive) {
 void CheckDropGivesOneMessage(PeltoSession& s, const std::string& file, const char* text) {
     Drop(s, {file});
     ExpectBox(s.pelto, {text, "Pelto", s.skin, false, {IDOK}});
-    CHECK_EQ_INT(s.pelto.MessageBoxes().size(), 1);
+    EXPECT_EQ(s.pelto.MessageBoxes().size(), 1);
     AnswerBox(s.pelto, {text, "Pelto", s.skin});
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "after the message: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("after the message: %s", DescribeBoxes(s.pelto).c_str());
 }
 
 // Where Wine's recycle bin keeps a deleted file: the XDG trash, which the test
@@ -151,7 +150,7 @@ struct ExampleFolder {
     std::string path = "C:\\dl\\";
     ExampleFolder() {
         RemoveTree("C:\\dl");
-        REQUIRE_MSG(CreateDirectoryA("C:\\dl", nullptr), "cannot make C:\\dl");
+        [&] { ASSERT_TRUE(CreateDirectoryA("C:\\dl", nullptr)) << "cannot make C:\\dl"; }();
     }
     ~ExampleFolder() { RemoveTree("C:\\dl"); }
 };
@@ -161,74 +160,71 @@ TEST(ArchiveDrop, Archive_LzhExtractsWithTheExactLineAndYesRecyclesIt) {
     StartWithLibraries(s, {"lzh"});
     ExampleFolder dl;
     const std::string archive = "C:\\dl\\mint.lzh";
-    REQUIRE_MSG(WriteFileBytes(archive, LzhArchive(kMembers)), "cannot write the archive");
+    ASSERT_TRUE(WriteFileBytes(archive, LzhArchive(kMembers))) << "cannot write the archive";
     Drop(s, {archive});
     HWND box = WaitForQuestion(s, archive);
-    CHECK_EQ_STR(CallLog(s), "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*\n");
-    CHECK_MSG(HoldsMembers(dl.path), "the members are not in C:\\dl\\");
-    CHECK(FileExists(archive));  // nothing moves before the answer
+    EXPECT_EQ(CallLog(s), "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*\n");
+    EXPECT_TRUE(HoldsMembers(dl.path)) << "the members are not in C:\\dl\\";
+    EXPECT_TRUE(FileExists(archive));  // nothing moves before the answer
 
-    CHECK(DismissMessageBox(box, IDYES));
-    CHECK_MSG(WaitUntil(5000, [&] { return !FileExists(archive); }), "the archive is still there after Yes");
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty(),
-              "a further confirmation: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(DismissMessageBox(box, IDYES));
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !FileExists(archive); })) << "the archive is still there after Yes";
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty()) << Format("a further confirmation: %s", DescribeBoxes(s.pelto).c_str());
     std::string trashed = TrashedFile("mint.lzh");
-    CHECK_MSG(FileExists(trashed), "the archive is not in the recycle bin (%s)", trashed.c_str());
+    EXPECT_TRUE(FileExists(trashed)) << Format("the archive is not in the recycle bin (%s)", trashed.c_str());
     DeleteFileA(trashed.c_str());
     // Its record too: while it stays, the bin gives the next mint.lzh another name.
     const std::size_t files = trashed.rfind("\\files\\");
     if (files != std::string::npos) DeleteFileA((trashed.substr(0, files) + "\\info\\mint.lzh.trashinfo").c_str());
-    CHECK_MSG(HoldsMembers(dl.path), "the members went with the archive");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(HoldsMembers(dl.path)) << "the members went with the archive";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 TEST(ArchiveDrop, Archive_ZipPathWithBlanksAnsweredNoStays) {
     PeltoSession s("zipno");
     StartWithLibraries(s, {"zip"});
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("my files").c_str(), nullptr), "no folder");
+    ASSERT_TRUE(CreateDirectoryA(s.folder.File("my files").c_str(), nullptr)) << "no folder";
     std::string archive = s.folder.File("my files\\pack one.zip"), folder = s.folder.File("my files\\");
-    REQUIRE_MSG(WriteFileBytes(archive, ZipArchive(kMembers)), "cannot write the archive");
+    ASSERT_TRUE(WriteFileBytes(archive, ZipArchive(kMembers))) << "cannot write the archive";
     Drop(s, {archive});
     HWND box = WaitForQuestion(s, archive);
-    CHECK_EQ_STR(CallLog(s), "\"" + archive + "\" \"" + folder + "\"\n");
-    CHECK_MSG(HoldsMembers(folder), "the members are not in %s", folder.c_str());
-    CHECK(DismissMessageBox(box, IDNO));
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(FileExists(archive), "No moved the archive");
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "after No: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_EQ(CallLog(s), "\"" + archive + "\" \"" + folder + "\"\n");
+    EXPECT_TRUE(HoldsMembers(folder)) << Format("the members are not in %s", folder.c_str());
+    EXPECT_TRUE(DismissMessageBox(box, IDNO));
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(FileExists(archive)) << "No moved the archive";
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("after No: %s", DescribeBoxes(s.pelto).c_str());
 }
 
 TEST(ArchiveDrop, Archive_MissingLibraryOrFunctionShowsOneMessage) {
     PeltoSession s("nolibrary");
     StartWithLibraries(s, {});
     std::string lzh = s.folder.File("a.lzh"), zip = s.folder.File("a.zip");
-    REQUIRE_MSG(WriteFileBytes(lzh, LzhArchive(kMembers)) && WriteFileBytes(zip, ZipArchive(kMembers)),
-                "cannot write the archives");
+    ASSERT_TRUE(WriteFileBytes(lzh, LzhArchive(kMembers)) && WriteFileBytes(zip, ZipArchive(kMembers))) << "cannot write the archives";
     CheckDropGivesOneMessage(s, lzh, kNoUnlha);
     CheckDropGivesOneMessage(s, zip, kNoUnzip);
-    CHECK_MSG(!FileExists(s.folder.File("alpha.txt")), "something was extracted without a library");
+    EXPECT_TRUE(!FileExists(s.folder.File("alpha.txt"))) << "something was extracted without a library";
 
     // A library of the name without the function.
     std::string old = JoinPath(DriverFolder(), "archive_doubles\\old\\UNZIP32.DLL");
-    REQUIRE_MSG(CopyFileA(old.c_str(), s.folder.File("UNZIP32.DLL").c_str(), FALSE), "cannot copy %s", old.c_str());
+    ASSERT_TRUE(CopyFileA(old.c_str(), s.folder.File("UNZIP32.DLL").c_str(), FALSE)) << Format("cannot copy %s", old.c_str());
     CheckDropGivesOneMessage(s, zip, kNoUnzipFunction);
-    CHECK_MSG(CallLog(s).empty(), "the library was called: %s", CallLog(s).c_str());
-    CHECK(FileExists(lzh) && FileExists(zip));
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(CallLog(s).empty()) << Format("the library was called: %s", CallLog(s).c_str());
+    EXPECT_TRUE(FileExists(lzh) && FileExists(zip));
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 TEST(ArchiveDrop, Archive_ReportedFailureAsksNothing) {
     PeltoSession s("failed");
     StartWithLibraries(s, {"zip"});
     std::string broken = s.folder.File("broken.zip"), good = s.folder.File("good.zip");
-    REQUIRE_MSG(WriteFileBytes(broken, "this is not an archive") && WriteFileBytes(good, ZipArchive(kMembers)),
-                "cannot write the archives");
+    ASSERT_TRUE(WriteFileBytes(broken, "this is not an archive") && WriteFileBytes(good, ZipArchive(kMembers))) << "cannot write the archives";
     Drop(s, {broken});
-    CHECK_MSG(WaitUntil(5000, [&] { return !CallLog(s).empty(); }), "the library was not called");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "a failed extraction gave %s", DescribeBoxes(s.pelto).c_str());
-    CHECK(FileExists(broken));
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !CallLog(s).empty(); })) << "the library was not called";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("a failed extraction gave %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(FileExists(broken));
 
     // The same library with a good archive does ask.
     Drop(s, {good});
@@ -241,15 +237,14 @@ TEST(ArchiveDrop, Archive_OnlyTheFirstDroppedFileCounts) {
     ExampleFolder dl;
     const std::string zip = "C:\\dl\\mint.zip";
     std::string lzh = s.folder.File("second.lzh");
-    REQUIRE_MSG(WriteFileBytes(zip, ZipArchive(kMembers)) && WriteFileBytes(lzh, LzhArchive(kMembers)),
-                "cannot write the archives");
+    ASSERT_TRUE(WriteFileBytes(zip, ZipArchive(kMembers)) && WriteFileBytes(lzh, LzhArchive(kMembers))) << "cannot write the archives";
     Drop(s, {zip, lzh});
     HWND box = WaitForQuestion(s, zip);
-    CHECK(DismissMessageBox(box, IDNO));
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(CallLog(s), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"\n");  // the UNZIP32.DLL call only
-    CHECK_MSG(HoldsMembers(dl.path) && !HoldsMembers(s.folder.path()), "the wrong archive was unpacked");
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(DismissMessageBox(box, IDNO));
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(CallLog(s), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"\n");  // the UNZIP32.DLL call only
+    EXPECT_TRUE(HoldsMembers(dl.path) && !HoldsMembers(s.folder.path())) << "the wrong archive was unpacked";
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("the second file was handled too: %s", DescribeBoxes(s.pelto).c_str());
 }
 
 TEST(ArchiveDrop, Archive_PathTooLongForTheCommandLineIsRefused) {
@@ -259,25 +254,24 @@ TEST(ArchiveDrop, Archive_PathTooLongForTheCommandLineIsRefused) {
     // bytes (with its backslash), ab.lzh gives a line of 259 bytes, the most a
     // 260-byte text holds, and abc.lzh one byte too many.
     const std::size_t base = s.folder.path().size() + 2;
-    REQUIRE_MSG(base < 121, "the install folder's path is too long for this test");
+    ASSERT_TRUE(base < 121) << "the install folder's path is too long for this test";
     std::string folder = s.folder.path() + "\\" + std::string(121 - base, 'd') + "\\";
-    REQUIRE_MSG(folder.size() == 121, "folder of %d bytes", static_cast<int>(folder.size()));
-    REQUIRE_MSG(CreateDirectoryA(folder.c_str(), nullptr), "cannot make %s", folder.c_str());
+    ASSERT_TRUE(folder.size() == 121) << Format("folder of %d bytes", static_cast<int>(folder.size()));
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << Format("cannot make %s", folder.c_str());
     std::string over = folder + "abc.lzh", fits = folder + "ab.lzh";
-    REQUIRE_MSG(WriteFileBytes(over, LzhArchive(kMembers)) && WriteFileBytes(fits, LzhArchive(kMembers)),
-                "cannot write the archives");
+    ASSERT_TRUE(WriteFileBytes(over, LzhArchive(kMembers)) && WriteFileBytes(fits, LzhArchive(kMembers))) << "cannot write the archives";
 
     CheckDropGivesOneMessage(s, over, kPathTooLong);
-    CHECK_MSG(CallLog(s).empty(), "the library was called with %s", CallLog(s).c_str());
-    CHECK_MSG(!HoldsMembers(folder), "something was extracted");
+    EXPECT_TRUE(CallLog(s).empty()) << Format("the library was called with %s", CallLog(s).c_str());
+    EXPECT_TRUE(!HoldsMembers(folder)) << "something was extracted";
 
     Drop(s, {fits});
     HWND box = WaitForQuestion(s, fits);
     std::string line = "e \"" + fits + "\" \"" + folder + "\" *.*";
-    CHECK_EQ_INT(line.size(), 259);
-    CHECK_EQ_STR(CallLog(s), line + "\n");
-    CHECK(HoldsMembers(folder));
-    CHECK(DismissMessageBox(box, IDNO));
+    EXPECT_EQ(line.size(), 259);
+    EXPECT_EQ(CallLog(s), line + "\n");
+    EXPECT_TRUE(HoldsMembers(folder));
+    EXPECT_TRUE(DismissMessageBox(box, IDNO));
 }
 
 }  // namespace

@@ -1,8 +1,5 @@
-// The end-to-end driver's test framework: GoogleTest, with a few shims that keep
-// the driver's older check macros working (CHECK, CHECK_MSG, CHECK_EQ_INT,
-// CHECK_EQ_STR: a failure that lets the test go on; REQUIRE_MSG: a failure that
-// ends the test, also from inside a helper function), a per-test time limit and
-// a trace.
+// The end-to-end driver's test framework: GoogleTest's assertions, a per-test
+// time limit, a trace and the text helpers of failure messages.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -17,9 +14,8 @@
 
 namespace e2e {
 
-// Thrown by REQUIRE_MSG (and by a wait once the test's time is up): ends the
-// running test. GoogleTest catches it and counts the test as failed; the failure
-// that stopped it is recorded before the throw.
+// Thrown by a wait once the test's time is up: ends the running test.
+// GoogleTest catches it and counts the test as failed.
 struct TestAbort : std::exception {
     const char* what() const noexcept override { return "the test stopped at the failure above"; }
 };
@@ -49,33 +45,3 @@ bool TestTimeIsUp();
 std::string CurrentTestName();
 
 }  // namespace e2e
-
-// Each shim is one statement, so that "if (x) CHECK(y); else ..." means what it says.
-#define CHECK(cond)          \
-    do {                     \
-        EXPECT_TRUE(cond);   \
-    } while (0)
-
-#define CHECK_MSG(cond, ...)                                   \
-    do {                                                       \
-        EXPECT_TRUE(cond) << ::e2e::Format(__VA_ARGS__);       \
-    } while (0)
-
-#define REQUIRE_MSG(cond, ...)                                                       \
-    do {                                                                             \
-        if (!(cond)) {                                                               \
-            ADD_FAILURE() << "REQUIRE(" #cond "): " << ::e2e::Format(__VA_ARGS__);   \
-            throw ::e2e::TestAbort();                                                \
-        }                                                                            \
-    } while (0)
-
-#define CHECK_EQ_INT(actual, expected)                                                  \
-    do {                                                                                \
-        EXPECT_EQ(static_cast<long long>(actual), static_cast<long long>(expected));    \
-    } while (0)
-
-// Compared as printable text, so CP932 bytes show as \xNN in a failure.
-#define CHECK_EQ_STR(actual, expected)                                                                 \
-    do {                                                                                               \
-        EXPECT_EQ(::e2e::Printable(std::string(actual)), ::e2e::Printable(std::string(expected)));    \
-    } while (0)

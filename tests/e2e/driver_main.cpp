@@ -18,6 +18,7 @@
 #include <windows.h>
 
 #include <cstdarg>
+#include <exception>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -89,6 +90,16 @@ std::string Printable(const std::string& text) {
 
 namespace {
 
+// A fatal failure ends the whole test, also from inside a helper (a value-
+// returning helper states its precondition as an ASSERT in a lambda): the
+// listener turns it into GoogleTest's own exception, which GoogleTest catches
+// without a second report.
+class FatalFailureEndsTheTest : public ::testing::EmptyTestEventListener {
+    void OnTestPartResult(const ::testing::TestPartResult& result) override {
+        if (result.fatally_failed() && std::uncaught_exceptions() == 0) throw ::testing::AssertionException(result);
+    }
+};
+
 // Starts each test from a clean key state with the watchdog armed, and prints
 // the lines the test command reads.
 class RunLines : public ::testing::EmptyTestEventListener {
@@ -136,9 +147,9 @@ public:
         SetTestTimeLimit(10);
         InstallFolder folder("watchdog");
         PeltoProcess pelto;
-        REQUIRE_MSG(folder.ok() && pelto.Start(folder), "Pelto did not start");
+        ASSERT_TRUE(folder.ok() && pelto.Start(folder)) << "Pelto did not start";
         TargetProcess target;
-        REQUIRE_MSG(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300}), "no target");
+        ASSERT_TRUE(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300})) << "no target";
         std::printf("watchdog check: Pelto %lu, target %lu\n", static_cast<unsigned long>(pelto.pid()),
                     static_cast<unsigned long>(target.pid()));
         std::fflush(stdout);
@@ -149,8 +160,8 @@ public:
 class RunsAfterTheHang : public ::testing::Test {
 public:
     void TestBody() override {
-        CHECK_MSG(OtherPeltoProcesses(GetCurrentProcessId()).empty(), "a Pelto of the hung test still runs");
-        CHECK_MSG(FindWindowA(nullptr, "Watchdog Target") == nullptr, "the hung test's target still runs");
+        EXPECT_TRUE(OtherPeltoProcesses(GetCurrentProcessId()).empty()) << "a Pelto of the hung test still runs";
+        EXPECT_TRUE(FindWindowA(nullptr, "Watchdog Target") == nullptr) << "the hung test's target still runs";
     }
 };
 
@@ -180,37 +191,35 @@ int Summary(int passed, int failed) {
 // them in a pass of their own, with PELTO_E2E_DISPLAY_KIND naming the display.
 const char* const kOwnDisplayKinds[] = {"HighColor", "TwoMonitors"};
 
-bool NeedsDisplay(const std::string& testName, const std::string& kind) {
-    return testName.rfind(kind + "_", 0) == 0;
-}
-
-// Whether a test belongs to this pass: its display is the one named in
-// PELTO_E2E_DISPLAY_KIND, or the main one when none (or "main") is named.
-bool InThisPass(const std::string& testName) {
-    const char* named = std::getenv("PELTO_E2E_DISPLAY_KIND");
-    std::string pass = named && std::strcmp(named, "main") != 0 ? named : "";
-    for (const char* kind : kOwnDisplayKinds)
-        if (NeedsDisplay(testName, kind)) return pass == kind;
-    return pass.empty();
-}
-
 // The tests of this pass whose full name ("Group.Name") contains one of the
-// filters (every test of the pass when none is given), as a GoogleTest filter.
+// filters (every test of the pass when none is given), as a GoogleTest filter:
+// patterns where they can say it, the names themselves for a display of its
+// own picked by filters.
 std::string SelectTests(const std::vector<std::string>& filters) {
-    std::string pattern;
+    const char* named = std::getenv("PELTO_E2E_DISPLAY_KIND");
+    const std::string pass = named && std::strcmp(named, "main") != 0 ? named : "";
+    std::string others;
+    for (const char* kind : kOwnDisplayKinds)
+        if (pass != kind) others += (others.empty() ? "*." : ":*.") + std::string(kind) + "_*";
+    if (pass.empty() || filters.empty()) {
+        std::string wanted;
+        for (const std::string& f : filters) wanted += (wanted.empty() ? "*" : ":*") + f + "*";
+        if (wanted.empty()) wanted = pass.empty() ? "*" : "*." + pass + "_*";
+        return wanted + "-" + others;
+    }
+    std::string names;
     const ::testing::UnitTest& all = *::testing::UnitTest::GetInstance();
     for (int i = 0; i < all.total_test_suite_count(); ++i) {
         const ::testing::TestSuite& suite = *all.GetTestSuite(i);
         for (int j = 0; j < suite.total_test_count(); ++j) {
-            std::string name = suite.GetTestInfo(j)->name();
-            std::string full = std::string(suite.name()) + "." + name;
-            if (!InThisPass(name)) continue;
-            bool wanted = filters.empty();
+            const std::string name = suite.GetTestInfo(j)->name();
+            const std::string full = std::string(suite.name()) + "." + name;
+            bool wanted = false;
             for (const std::string& f : filters) wanted = wanted || full.find(f) != std::string::npos;
-            if (wanted) pattern += (pattern.empty() ? "" : ":") + full;
+            if (wanted && name.rfind(pass + "_", 0) == 0) names += (names.empty() ? "" : ":") + full;
         }
     }
-    return pattern.empty() ? "-*" : pattern;
+    return names.empty() ? "-*" : names;
 }
 
 }  // namespace
@@ -273,6 +282,7 @@ int main(int argc, char** argv) {
 
     auto* lines = new e2e::RunLines;  // the listener list owns it
     ::testing::UnitTest::GetInstance()->listeners().Append(lines);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new e2e::FatalFailureEndsTheTest);
     e2e::StartWatchdog();
     // The driver's own counts (which include the watchdog's verdicts) decide.
     const int gtestStatus = RUN_ALL_TESTS();

@@ -1,5 +1,7 @@
 #include "driver_support.h"
 
+#include "input_support.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -237,26 +239,28 @@ COLORREF FromDibWord(DWORD word) { return RGB((word >> 16) & 0xFF, (word >> 8) &
 
 }  // namespace
 
-Image LoadBmpPixels(const std::string& path) {
+Image BitmapPixels(HBITMAP bitmap) {
     Image image;
+    BITMAP info;
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
+    BITMAPINFO bmi = TopDown32(info.bmWidth, info.bmHeight);
+    std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
+    HDC screen = GetDC(nullptr);
+    int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS);
+    ReleaseDC(nullptr, screen);
+    if (lines != info.bmHeight) return image;
+    image.width = info.bmWidth;
+    image.height = info.bmHeight;
+    image.pixels.reserve(words.size());
+    for (DWORD w : words) image.pixels.push_back(FromDibWord(w));
+    return image;
+}
+
+Image LoadBmpPixels(const std::string& path) {
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (!bitmap) return image;
-    BITMAP info;
-    if (GetObjectA(bitmap, sizeof info, &info) && info.bmWidth > 0 && info.bmHeight > 0) {
-        BITMAPINFO bmi = TopDown32(info.bmWidth, info.bmHeight);
-        std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
-        HDC screen = GetDC(nullptr);
-        int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS);
-        ReleaseDC(nullptr, screen);
-        if (lines == info.bmHeight) {
-            image.width = info.bmWidth;
-            image.height = info.bmHeight;
-            image.pixels.reserve(words.size());
-            for (DWORD w : words) image.pixels.push_back(FromDibWord(w));
-        }
-    }
-    DeleteObject(bitmap);
+    Image image = BitmapPixels(bitmap);
+    if (bitmap) DeleteObject(bitmap);
     return image;
 }
 
@@ -643,19 +647,6 @@ HWND PeltoProcess::WaitForSkinWindow(DWORD timeoutMs, bool stopOnMessageBox) con
     return found;
 }
 
-HWND PeltoProcess::WaitForMessageBox(DWORD timeoutMs) const {
-    HWND found = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        std::vector<HWND> boxes = MessageBoxes();
-        if (!boxes.empty()) {
-            found = boxes.front();
-            return true;
-        }
-        return !Running();
-    });
-    return found;
-}
-
 bool PeltoProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
     if (!process_) return false;
     if (!WaitUntil(timeoutMs, [&] { return !Running(); })) return false;
@@ -701,19 +692,26 @@ std::string PeltoProcess::Describe() const {
     return state;
 }
 
+// With a limit, so that a window whose thread hangs cannot hold the driver:
+// the test then fails on what it reads instead of running into its time limit.
 std::string ControlText(HWND control) {
     char text[1024] = "";
-    SendMessageA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        &result);
     return text;
 }
 
 std::string ControlText(HWND dialog, int id) { return ControlText(GetDlgItem(dialog, id)); }
 
 void SetControlText(HWND control, const std::string& text) {
-    SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 void SetControlText(HWND dialog, int id, const std::string& text) { SetControlText(GetDlgItem(dialog, id), text); }
+
+std::ostream& operator<<(std::ostream& out, const PeltoProcess& pelto) { return out << pelto.Describe(); }
 
 bool WindowAnswers(HWND window, DWORD timeoutMs) {
     DWORD_PTR result = 0;
@@ -770,28 +768,18 @@ bool RunUnixCommand(const std::string& commandLine) {
     return true;
 }
 
-bool XdotoolMouseMove(int x, int y, DWORD timeoutMs) {
-    if (!RunUnixCommand(Format("/usr/bin/xdotool mousemove %d %d", x, y))) return false;
-    return WaitUntil(timeoutMs, [&] {
-        POINT p;
-        return GetCursorPos(&p) && p.x == x && p.y == y;
-    });
-}
-
 bool DriverToolsWork(std::string* why) {
     // Over a window of the driver's own, so that Wine hears of each move.
     Backdrop under({800, 600, 1100, 900}, RGB(0, 0, 160));
-    // On a busy machine the window may not be on the screen yet: a move over
-    // no Wine window is not heard of.
     if (!under.WaitPainted(10000)) {
         *why = "the driver's own window never showed on the screen";
         return false;
     }
     for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
-        if (!XdotoolMouseMove(p.x, p.y)) {
+        if (!MoveMouse(p)) {
             POINT now = {0, 0};
             GetCursorPos(&now);
-            *why = Format("xdotool mousemove %ld %ld did not move the pointer there (Wine reports %ld, %ld)", p.x, p.y,
+            *why = Format("the pointer did not move to %ld, %ld (the system reports %ld, %ld)", p.x, p.y,
                           now.x, now.y);
             return false;
         }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -120,7 +121,9 @@ bool ScreenShowsColour(COLORREF screen, COLORREF colour);
 // "#RRGGBB", for messages.
 std::string ColourText(COLORREF c);
 
-// Reads a BMP file with LoadImageA and its pixels with GetDIBits (32 bits a pixel).
+// A bitmap's pixels through GetDIBits (32 bits a pixel); empty for none.
+Image BitmapPixels(HBITMAP bitmap);
+// Reads a BMP file with LoadImageA, as BitmapPixels.
 Image LoadBmpPixels(const std::string& path);
 
 // Every pixel of the image whose colour is not key, joined run by run with
@@ -257,7 +260,6 @@ public:
 
     std::vector<HWND> MessageBoxes() const { return MessageBoxesOf(pid_); }
     // Waits for a visible message box of the process (null when none comes or the process ends).
-    HWND WaitForMessageBox(DWORD timeoutMs = 20000) const;
 
     // Waits for the process to end; exitCode receives its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
@@ -275,6 +277,9 @@ private:
     bool shimFailed_ = false;
 };
 
+// "running, 1 skin window, message boxes: [...]", for failure messages.
+std::ostream& operator<<(std::ostream& out, const PeltoProcess& pelto);
+
 // Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:
 // its message loop is free again (no modal loop or glide holds it).
 bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs = 2000);
@@ -286,18 +291,15 @@ bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs = 8000);
 // Processes other than `except` that show a "PeltoClass" window.
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);
 
-// ---------------------------------------------------------------- X tools
+// ---------------------------------------------------------------- Unix tools
 
 // Starts a Unix program from inside Wine, e.g. "/usr/bin/xdotool mousemove 10 10".
 // Wine gives no process handle for it: poll for its effect.
 bool RunUnixCommand(const std::string& commandLine);
 
-// Moves the X pointer with xdotool and waits until GetCursorPos reports it.
-bool XdotoolMouseMove(int x, int y, DWORD timeoutMs = 5000);
-
-// Whether the driver's own tools work here (xdotool moves the pointer that
-// Wine reports). Checked once before the tests: without them no result means
-// anything, so the run is aborted. why receives the reason.
+// Whether the driver's input works here (SendInput moves the pointer that
+// the system reports). Checked once before the tests: without it no result
+// means anything, so the run is aborted. why receives the reason.
 bool DriverToolsWork(std::string* why);
 
 }  // namespace e2e

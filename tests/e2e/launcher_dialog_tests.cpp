@@ -23,15 +23,16 @@ HWND OpenSettings(PeltoSession& s) {
     return s.OpenDialog(40062, kLauncherSettingsCaption);
 }
 
-// Opens the entry dialog with a settings button (ClickControl when realClick).
+// Opens the entry dialog with a settings button (with a click when realClick).
 HWND OpenEntry(PeltoSession& s, HWND settings, int button, const char* caption, bool realClick = false) {
-    if (realClick)
-        CHECK_MSG(ClickControl(settings, button), "cannot click button %d of the settings dialog", button);
+    if (realClick) {
+        EXPECT_TRUE(ClickDialogButton(settings, button)) << Format("cannot click button %d of the settings dialog", button);
+    }
     else
         ClickDialogButton(settings, button);
     HWND entry = WaitForDialog(s.pelto.pid(), caption);
-    REQUIRE_MSG(entry != nullptr, "no entry dialog \"%s\"", Printable(caption).c_str());
-    CHECK_MSG(GetWindow(entry, GW_OWNER) == settings, "the entry dialog is not owned by the settings dialog");
+    [&] { ASSERT_TRUE(entry != nullptr) << Format("no entry dialog \"%s\"", Printable(caption).c_str()); }();
+    EXPECT_TRUE(GetWindow(entry, GW_OWNER) == settings) << "the entry dialog is not owned by the settings dialog";
     return entry;
 }
 
@@ -43,7 +44,7 @@ bool Closes(HWND dialog) {
 
 void AcceptEntry(HWND entry) {
     ClickDialogButton(entry, kOk);
-    CHECK_MSG(Closes(entry), "OK did not close the entry dialog");
+    EXPECT_TRUE(Closes(entry)) << "OK did not close the entry dialog";
 }
 
 // Opens the entry dialog with Add or Edit, fills it (a null title is left
@@ -55,12 +56,13 @@ void EnterEntry(PeltoSession& s, HWND settings, int button, const std::string& p
     AcceptEntry(entry);
 }
 
-// Selects a line (-1: none), presses Delete (clicked as ClickControl does when
+// Selects a line (-1: none), presses Delete (clicked as ClickDialogButton does when
 // realClick) and answers the question, which offers Yes and No.
 void DeleteLine(const PeltoSession& s, HWND settings, int line, int answer, bool realClick = false) {
     Select(settings, line);
-    if (realClick)
-        CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
+    if (realClick) {
+        EXPECT_TRUE(ClickDialogButton(settings, kDelete)) << "cannot click the delete button";
+    }
     else
         ClickDialogButton(settings, kDelete);
     AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings, false, {IDYES, IDNO}}, answer);
@@ -69,9 +71,7 @@ void DeleteLine(const PeltoSession& s, HWND settings, int line, int answer, bool
 // Waits for launch_data to hold expected; a failure shows the last 160 bytes of both.
 void CheckFileBecomes(const PeltoSession& s, const std::string& expected) {
     auto tail = [](const std::string& t) { return Printable(t.substr(t.size() > 160 ? t.size() - 160 : 0)); };
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
-              "launch_data ends \"%s\", expected \"%s\"", tail(LauncherFileOf(s.folder)).c_str(),
-              tail(expected).c_str());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << Format("launch_data ends \"%s\", expected \"%s\"", tail(LauncherFileOf(s.folder)).c_str(), tail(expected).c_str());
 }
 
 std::vector<std::string> Lines(HWND dialog) { return ListBoxLines(dialog, kList); }
@@ -84,8 +84,7 @@ std::string Joined(const std::vector<std::string>& lines) {
 
 void CheckLines(HWND dialog, const std::vector<std::string>& expected, const char* when) {
     std::vector<std::string> lines = Lines(dialog);
-    CHECK_MSG(lines == expected, "%s: the list shows [%s], expected [%s]", when, Printable(Joined(lines)).c_str(),
-              Printable(Joined(expected)).c_str());
+    EXPECT_TRUE(lines == expected) << Format("%s: the list shows [%s], expected [%s]", when, Printable(Joined(lines)).c_str(), Printable(Joined(expected)).c_str());
 }
 
 // Esc and Enter typed for real, then a real click on the close box: the dialog
@@ -93,16 +92,15 @@ void CheckLines(HWND dialog, const std::vector<std::string>& expected, const cha
 // click point is first confirmed as the close box by the dialog's own hit test,
 // so a click that misses cannot pass for one that was ignored.
 void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
-    REQUIRE_MSG(BringToForeground(dialog), "the %s did not come to the foreground", which);
-    CHECK_MSG(PressKeys({VK_ESCAPE}), "cannot type Esc");
-    CHECK_MSG(PressKeys({VK_RETURN}), "cannot type Enter");
-    CHECK_MSG(IsWindow(dialog) && TabMovesFocus(dialog), "Tab typed after Esc and Enter did not move the %s's focus",
-              which);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Esc or Enter ended the %s", which);
+    ASSERT_TRUE(BringToForeground(dialog)) << Format("the %s did not come to the foreground", which);
+    EXPECT_TRUE(PressKeys({VK_ESCAPE})) << "cannot type Esc";
+    EXPECT_TRUE(PressKeys({VK_RETURN})) << "cannot type Enter";
+    EXPECT_TRUE(IsWindow(dialog) && TabMovesFocus(dialog)) << Format("Tab typed after Esc and Enter did not move the %s's focus", which);
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << Format("Esc or Enter ended the %s", which);
     if (!IsWindow(dialog)) return;
-    CHECK_MSG(ClickCloseBox(dialog), "no close box of the %s to click", which);
+    EXPECT_TRUE(ClickCloseBox(dialog)) << Format("no close box of the %s to click", which);
     WaitForWindowIdle(dialog);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the %s", which);
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << Format("the close box ended the %s", which);
 }
 
 const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
@@ -111,14 +109,14 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     PeltoSession s("dialogs");
     s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
     HWND settings = OpenSettings(s);
-    CHECK_MSG(GetWindow(settings, GW_OWNER) == s.skin, "the settings dialog is not owned by the skin window");
+    EXPECT_TRUE(GetWindow(settings, GW_OWNER) == s.skin) << "the settings dialog is not owned by the skin window";
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "at opening (paths, not titles)");
 
     // Add two, in a row (the first by a real click); the second first tries the path just added.
-    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come to the foreground");
+    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come to the foreground";
     HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption, true);
-    CHECK_EQ_STR(ControlText(entry, kPath), "");
-    CHECK_EQ_STR(ControlText(entry, kTitle), "");
+    EXPECT_EQ(ControlText(entry, kPath), "");
+    EXPECT_EQ(ControlText(entry, kTitle), "");
     SetControlText(entry, kPath, "C:\\new one.exe");
     SetControlText(entry, kTitle, "New One");
     AcceptEntry(entry);
@@ -128,9 +126,9 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     SetControlText(entry, kTitle, "Again");
     ClickDialogButton(entry, kOk);
     AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
-    CHECK_MSG(IsWindow(entry), "the entry dialog closed on a duplicate");
-    CHECK_EQ_STR(ControlText(entry, kPath), "C:\\new one.exe");
-    CHECK_EQ_STR(ControlText(entry, kTitle), "Again");
+    EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a duplicate";
+    EXPECT_EQ(ControlText(entry, kPath), "C:\\new one.exe");
+    EXPECT_EQ(ControlText(entry, kTitle), "Again");
     SetControlText(entry, kPath, "C:\\second.exe");
     SetControlText(entry, kTitle, "");  // an empty title is accepted and keeps its place in the file
     AcceptEntry(entry);
@@ -138,21 +136,21 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
 
     // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
     DeleteLine(s, settings, -1, IDYES);
-    CHECK_EQ_INT(Lines(settings).size(), 5);
+    EXPECT_EQ(Lines(settings).size(), 5);
     DeleteLine(s, settings, 0, IDNO);
-    CHECK_EQ_INT(Lines(settings).size(), 5);
+    EXPECT_EQ(Lines(settings).size(), 5);
     DeleteLine(s, settings, 0, IDYES, true);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
     // Edit with no line selected opens nothing; with one, the entry's own texts.
     Select(settings, -1);
     ClickDialogButton(settings, kEdit);
-    REQUIRE_MSG(WaitForWindowIdle(settings), "the dialog does not answer");
-    CHECK_MSG(WaitForDialog(s.pelto.pid(), kEditEntryCaption, 100) == nullptr, "edit opened with no line selected");
+    ASSERT_TRUE(WaitForWindowIdle(settings)) << "the dialog does not answer";
+    EXPECT_TRUE(WaitForDialog(s.pelto.pid(), kEditEntryCaption, 100) == nullptr) << "edit opened with no line selected";
     Select(settings, 1);
     entry = OpenEntry(s, settings, kEdit, kEditEntryCaption);
-    CHECK_EQ_STR(ControlText(entry, kPath), "C:\\c.exe");
-    CHECK_EQ_STR(ControlText(entry, kTitle), "Title C");
+    EXPECT_EQ(ControlText(entry, kPath), "C:\\c.exe");
+    EXPECT_EQ(ControlText(entry, kTitle), "Title C");
     SetControlText(entry, kPath, "C:\\b.exe");  // another entry's path: refused
     ClickDialogButton(entry, kOk);
     AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
@@ -167,9 +165,9 @@ TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
     DeleteLine(s, settings, 0, IDYES);
     EnterEntry(s, settings, kAdd, "C:\\b.exe", "B back");
 
-    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
-    CHECK_MSG(ClickControl(settings, kApply), "cannot click the apply button");
-    CHECK_MSG(Closes(settings), "apply did not close the dialog");
+    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
+    EXPECT_TRUE(ClickDialogButton(settings, kApply)) << "cannot click the apply button";
+    EXPECT_TRUE(Closes(settings)) << "apply did not close the dialog";
     CheckFileBecomes(s,
                      "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
 
@@ -185,38 +183,36 @@ TEST(LauncherDialog, LauncherDialogs_EscEnterAndTheCloseBoxEndNeither) {
     PeltoSession s("dialogkeys");
     s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
     HWND settings = OpenSettings(s);
-    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come to the foreground");
+    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come to the foreground";
     HWND list = GetDlgItem(settings, kList);
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    CHECK_MSG(PressKeys({VK_DOWN}), "cannot type Down");
-    CHECK_MSG(WaitUntil(2000, [&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) != selected; }),
-              "Down typed on the settings dialog did not move the list's selection (%d)", static_cast<int>(selected));
+    EXPECT_TRUE(PressKeys({VK_DOWN})) << "cannot type Down";
+    EXPECT_TRUE(WaitUntil(2000, [&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) != selected; })) << Format("Down typed on the settings dialog did not move the list's selection (%d)", static_cast<int>(selected));
     CheckStaysOpenOnEnterEscAndClose(settings, "settings dialog");
 
     // A button's mnemonic, typed for real, does act: Alt+A opens the entry dialog.
-    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
-    CHECK_MSG(PressKeys({VK_MENU, 'A'}), "cannot type Alt+A");
+    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
+    EXPECT_TRUE(PressKeys({VK_MENU, 'A'})) << "cannot type Alt+A";
     HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
-    REQUIRE_MSG(entry != nullptr, "Alt+A opened no entry dialog: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(BringToForeground(entry), "the entry dialog did not come to the foreground");
-    for (WORD key : {'X', 'Y', 'Z'}) CHECK_MSG(PressKeys({key}), "cannot type a letter");
-    CHECK_MSG(WaitUntil(2000, [&] { return ControlText(entry, kPath) == "xyz"; }),
-              "the keys typed on the entry dialog gave \"%s\", not \"xyz\"", Printable(ControlText(entry, kPath)).c_str());
+    ASSERT_TRUE(entry != nullptr) << "Alt+A opened no entry dialog: " << s.pelto;
+    ASSERT_TRUE(BringToForeground(entry)) << "the entry dialog did not come to the foreground";
+    for (WORD key : {'X', 'Y', 'Z'}) { EXPECT_TRUE(PressKeys({key})) << "cannot type a letter"; }
+    EXPECT_TRUE(WaitUntil(2000, [&] { return ControlText(entry, kPath) == "xyz"; })) << Format("the keys typed on the entry dialog gave \"%s\", not \"xyz\"", Printable(ControlText(entry, kPath)).c_str());
     CheckStaysOpenOnEnterEscAndClose(entry, "entry dialog");
-    CHECK_EQ_STR(ControlText(entry, kPath), "xyz");
+    EXPECT_EQ(ControlText(entry, kPath), "xyz");
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "while the entry dialog is open");
 
     // Its own OK, clicked for real, ends it.
-    CHECK_MSG(ClickControl(entry, kOk), "cannot click OK of the entry dialog");
-    CHECK_MSG(Closes(entry), "a real click on OK did not end the entry dialog");
+    EXPECT_TRUE(ClickDialogButton(entry, kOk)) << "cannot click OK of the entry dialog";
+    EXPECT_TRUE(Closes(entry)) << "a real click on OK did not end the entry dialog";
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
 
     // Cancel, clicked for real, ends the settings dialog and keeps the file.
-    REQUIRE_MSG(BringToForeground(settings), "the settings dialog did not come back to the foreground");
-    CHECK_MSG(ClickControl(settings, kCancel), "cannot click cancel of the settings dialog");
-    CHECK_MSG(Closes(settings), "a real click on cancel did not end the settings dialog");
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(kThree));
+    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
+    EXPECT_TRUE(ClickDialogButton(settings, kCancel)) << "cannot click cancel of the settings dialog";
+    EXPECT_TRUE(Closes(settings)) << "a real click on cancel did not end the settings dialog";
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
 }
 
 TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
@@ -227,9 +223,9 @@ TEST(LauncherDialog, LauncherDialogs_CancelChangesNeitherListNorFile) {
     DeleteLine(s, settings, 0, IDYES);
     CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
     ClickDialogButton(settings, kCancel);
-    CHECK_MSG(Closes(settings), "cancel did not close the dialog");
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(kThree));
+    EXPECT_TRUE(Closes(settings)) << "cancel did not close the dialog";
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
     settings = OpenSettings(s);
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}, "after cancel");
 
@@ -249,19 +245,18 @@ TEST_F(StartedPelto, LauncherDialogs_BrowseFillsThePathAndItsCancelKeepsIt) {
 
     ClickDialogButton(entry, kBrowse);
     HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, entry);
-    REQUIRE_MSG(files != nullptr, "browse opened no file dialog");
+    ASSERT_TRUE(files != nullptr) << "browse opened no file dialog";
     ClickDialogButton(files, IDCANCEL);
-    CHECK_MSG(Closes(files), "the file dialog did not close");
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(ControlText(entry, kPath), "C:\\typed.exe");
+    EXPECT_TRUE(Closes(files)) << "the file dialog did not close";
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(ControlText(entry, kPath), "C:\\typed.exe");
 
     ClickDialogButton(entry, kBrowse);
     files = WaitForOpenDialog(s.pelto.pid(), nullptr, entry);
-    REQUIRE_MSG(files != nullptr, "browse opened no file dialog the second time");
-    CHECK_MSG(ChooseInOpenDialog(files, chosen), "the file dialog did not take the path and close on OK");
-    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(entry, kPath) == chosen; }), "the path field holds \"%s\"",
-              Printable(ControlText(entry, kPath)).c_str());
-    CHECK_EQ_STR(ControlText(entry, kTitle), "Kept Title");
+    ASSERT_TRUE(files != nullptr) << "browse opened no file dialog the second time";
+    EXPECT_TRUE(ChooseInOpenDialog(files, chosen)) << "the file dialog did not take the path and close on OK";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(entry, kPath) == chosen; })) << Format("the path field holds \"%s\"", Printable(ControlText(entry, kPath)).c_str());
+    EXPECT_EQ(ControlText(entry, kTitle), "Kept Title");
     AcceptEntry(entry);
     ClickDialogButton(settings, kApply);
     CheckFileBecomes(s, "1\n" + chosen + "\nKept?Title\n");
@@ -273,30 +268,30 @@ TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
     for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\p%d.exe", i), Format("P %d", i)});
     s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
     HWND settings = OpenSettings(s);
-    CHECK_EQ_INT(Lines(settings).size(), 100);
+    EXPECT_EQ(Lines(settings).size(), 100);
 
     // A 101st entry is refused before the entry dialog opens.
     ClickDialogButton(settings, kAdd);
     AnswerBox(s.pelto, {kLauncherFullText, "Pelto", settings}, IDOK);
-    CHECK_MSG(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300) == nullptr, "the entry dialog opened at 100 entries");
+    EXPECT_TRUE(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300) == nullptr) << "the entry dialog opened at 100 entries";
 
     // With one deleted, add works again; both fields hold 100 bytes.
     DeleteLine(s, settings, 99, IDYES);
     HWND entry = OpenEntry(s, settings, kAdd, kNewEntryCaption);
-    CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kPath), EM_GETLIMITTEXT, 0, 0), 100);
-    CHECK_EQ_INT(SendMessageA(GetDlgItem(entry, kTitle), EM_GETLIMITTEXT, 0, 0), 100);
+    EXPECT_EQ(SendMessageA(GetDlgItem(entry, kPath), EM_GETLIMITTEXT, 0, 0), 100);
+    EXPECT_EQ(SendMessageA(GetDlgItem(entry, kTitle), EM_GETLIMITTEXT, 0, 0), 100);
     // A path that does not fit is refused (a cut path names another file)...
     SetControlText(entry, kPath, "C:\\" + std::string(98, 'p'));
     ClickDialogButton(entry, kOk);
     AnswerBox(s.pelto, {kPathTooLongText, "Pelto", entry}, IDOK);
-    CHECK_MSG(IsWindow(entry), "the entry dialog closed on a path that does not fit");
+    EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a path that does not fit";
     // ... one of 100 bytes is taken; an over-long title is cut on a character
     // boundary, and a tab in it becomes a blank.
     const std::string path100 = "C:\\" + std::string(97, 'q');
     SetControlText(entry, kPath, path100);
     SetControlText(entry, kTitle, "tab\there" + std::string(91, 'x') + "\x82\xA0" + "tail");
     AcceptEntry(entry);
-    CHECK_EQ_INT(Lines(settings).size(), 100);
+    EXPECT_EQ(Lines(settings).size(), 100);
     ClickDialogButton(settings, kApply);
     items.pop_back();
     std::string expected = LauncherFileText(items);
@@ -325,8 +320,8 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         PeltoSession s("startupnegative");
         s.Start([&](const InstallFolder& f) { return WriteFileBytes(f.File("launch_data"), "-2" + pairs); });
         s.ChooseFromMenu(40061);
-        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-        CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for a negative count");
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a popup opened for a negative count";
         HWND settings = OpenSettings(s);
         CheckLines(settings, {}, "with a negative count");
         ClickDialogButton(settings, kCancel);
@@ -336,7 +331,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         PeltoSession s("startuppositive");
         s.Start([&](const InstallFolder& f) { return WriteFileBytes(f.File("launch_data"), "2" + pairs); });
         s.ChooseFromMenu(40061);
-        CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup for two entries");
+        EXPECT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup for two entries";
         CloseMenu(s.pelto.pid());
     }
 }

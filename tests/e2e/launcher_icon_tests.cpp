@@ -91,11 +91,9 @@ std::vector<Row> RowsFor(const std::vector<std::string>& paths) {
 }
 
 HWND OpenPopupByHotkey(PeltoSession& s) {
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    // Through Wine's input queue: after the dialogs the skin may sit above the
-    // screen's top edge, where its X window cannot take the focus xdotool needs.
+    [&] { ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer"; }();
     HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
-    REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
+    [&] { ASSERT_TRUE(menu != nullptr) << "Ctrl+Shift+Z opened no popup: " << s.pelto; }();
     return menu;
 }
 
@@ -154,7 +152,7 @@ void CheckRows(HWND menu, const std::vector<Row>& rows, const char* when) {
 // Opens the popup by its hotkey, checks its rows and closes it.
 void CheckPopup(PeltoSession& s, const std::vector<Row>& rows, const char* when) {
     CheckRows(OpenPopupByHotkey(s), rows, when);
-    CHECK_MSG(CloseMenu(s.pelto.pid()), "the popup did not close");
+    EXPECT_TRUE(CloseMenu(s.pelto.pid())) << "the popup did not close";
 }
 
 // Two entries whose shell icons differ under Wine and Windows alike: a folder
@@ -168,12 +166,12 @@ struct KnownIcons {
         CreateDirectoryA(s.folder.File("icons").c_str(), nullptr);
         folder = s.folder.File("icons\\" + folderName);
         program = s.folder.File("icons\\" + programName);
-        REQUIRE_MSG(CreateDirectoryA(folder.c_str(), nullptr), "cannot make the folder %s", folder.c_str());
-        REQUIRE_MSG(PlaceMarker(program), "cannot place a marker");
+        [&] { ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << Format("cannot make the folder %s", folder.c_str()); }();
+        [&] { ASSERT_TRUE(PlaceMarker(program)) << "cannot place a marker"; }();
         IconPicture a = ShellIconPicture(folder, GetSysColor(COLOR_MENU));
         IconPicture b = ShellIconPicture(program, GetSysColor(COLOR_MENU));
-        REQUIRE_MSG(a.has && b.has, "the shell gives the driver no icon for the test entries");
-        REQUIRE_MSG(Differences(a, b) >= 20, "the two test icons look alike (%d pixels differ)", Differences(a, b));
+        [&] { ASSERT_TRUE(a.has && b.has) << "the shell gives the driver no icon for the test entries"; }();
+        [&] { ASSERT_TRUE(Differences(a, b) >= 20) << Format("the two test icons look alike (%d pixels differ)", Differences(a, b)); }();
     }
 };
 
@@ -211,10 +209,8 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpOnAndFollowsI
     PeltoSession s("iconsstart");
     KnownIcons known(s, "a folder", "plain.exe");
     const std::string gone = s.folder.File("absent\\gone.exe");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, {{known.program, "Program"}, {gone, "Gone"}, {known.folder, "Folder"}}),
-                "cannot write launch_data");
+    ASSERT_TRUE(WriteLauncherFile(s.folder, {{known.program, "Program"}, {gone, "Gone"}, {known.folder, "Folder"}})) << "cannot write launch_data";
     s.Start();
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     CheckPopup(s, RowsFor({known.program, gone, known.folder}), "after start-up");
 
     // Another program's broadcast of the hand-over's message number, with what
@@ -226,8 +222,8 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpOnAndFollowsI
 
     // The first entry's file is deleted, the second one's made (a drive that
     // came late): the rows follow within four opens.
-    REQUIRE_MSG(DeleteFileA(known.program.c_str()), "cannot delete %s", known.program.c_str());
-    REQUIRE_MSG(PlaceMarker(gone), "cannot place a marker at %s", gone.c_str());
+    ASSERT_TRUE(DeleteFileA(known.program.c_str())) << Format("cannot delete %s", known.program.c_str());
+    ASSERT_TRUE(PlaceMarker(gone)) << Format("cannot place a marker at %s", gone.c_str());
     const std::vector<Row> now = RowsFor({known.program, gone, known.folder});
     ASSERT_FALSE(now[0].icon.has) << "the shell still finds the deleted file";
     ASSERT_TRUE(now[1].icon.has) << "the shell finds no icon for the new file";
@@ -292,30 +288,26 @@ bool EndProcessOf(HWND window) {
 TEST(LauncherIcons, LauncherIcons_AnEntryAddedByCommand40060ShowsItsIconAlsoForA64BitProgramOfTheSystemFolder) {
     PeltoSession s("iconsadd");
     KnownIcons known(s, "a folder", "plain.exe");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, {{known.folder, "Folder"}}), "cannot write launch_data");
+    ASSERT_TRUE(WriteLauncherFile(s.folder, {{known.folder, "Folder"}})) << "cannot write launch_data";
     s.Start();
     // The target runs from Pelto's own folder, so that also the bare program
     // name that Windows 98 reports names the file from Pelto's working folder.
     const std::string exe = s.folder.File("IconTarget.exe");
-    REQUIRE_MSG(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exe.c_str(), FALSE), "cannot copy the target");
+    ASSERT_TRUE(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exe.c_str(), FALSE)) << "cannot copy the target";
     const RECT before = WindowRect(s.skin);
     TargetProcess target;
-    REQUIRE_MSG(target.StartProgram(exe, "--title \"Icon Target\" --rect 100 200 500 300", "Icon Target"),
-                "no target window");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not attach");
+    ASSERT_TRUE(target.StartProgram(exe, "--title \"Icon Target\" --rect 100 200 500 300", "Icon Target")) << "no target window";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach";
     const std::string listed = ExpectedProgramPath(exe);
     const std::string expected = LauncherFileText({{known.folder, "Folder"}, {listed, "Icon Target"}});
     // The title comes from a tracking tick: add until the file says so.
     s.ChooseFromMenu(IDM_LAUNCHER_ADD);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
-                "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
-                Printable(expected).c_str());
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
+    ASSERT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << Format("launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
+    ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
     std::vector<Row> rows = RowsFor({known.folder, exe});
-    REQUIRE_MSG(rows[1].icon.has, "the shell gives the driver no icon for %s", exe.c_str());
+    ASSERT_TRUE(rows[1].icon.has) << Format("the shell gives the driver no icon for %s", exe.c_str());
     CheckPopup(s, rows, "after command 40060");
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
 
     // Windows 98 has no 64-bit programs.
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return;
@@ -363,8 +355,8 @@ TEST(LauncherIcons, LauncherIcons_AnEntryAddedByCommand40060ShowsItsIconAlsoForA
 void DeleteLine(PeltoSession& s, HWND settings, int line) {
     SendMessageA(GetDlgItem(settings, kList), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
     // A click made while the pointer still glides to a new foreground window loses its release.
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(settings, kDelete), "cannot click the delete button");
+    ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
+    EXPECT_TRUE(ClickDialogButton(settings, kDelete)) << "cannot click the delete button";
     AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings}, IDYES);  // Yes by a real click
 }
 
@@ -372,11 +364,9 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
     PeltoSession s("iconsapply");
     KnownIcons known(s, "a folder", "plain.exe");
     const std::string second = s.folder.File("icons\\second folder");
-    REQUIRE_MSG(CreateDirectoryA(second.c_str(), nullptr), "cannot make a folder");
-    REQUIRE_MSG(WriteLauncherFile(s.folder, {{known.program, "Program"}, {known.folder, "Folder"}, {second, "Second"}}),
-                "cannot write launch_data");
+    ASSERT_TRUE(CreateDirectoryA(second.c_str(), nullptr)) << "cannot make a folder";
+    ASSERT_TRUE(WriteLauncherFile(s.folder, {{known.program, "Program"}, {known.folder, "Folder"}, {second, "Second"}})) << "cannot write launch_data";
     s.Start();
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     CheckPopup(s, RowsFor({known.program, known.folder, second}), "before the changes");
 
     // Delete "Folder", then move "Program" to the end (deleted and added
@@ -384,30 +374,29 @@ TEST(LauncherIcons, LauncherIcons_ApplyThatDeletesAndReordersKeepsEachIconWithIt
     HWND settings = s.OpenDialog(40062, kLauncherSettingsCaption);
     DeleteLine(s, settings, 1);
     DeleteLine(s, settings, 0);
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(settings, kAdd), "cannot click the add button");
+    ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
+    EXPECT_TRUE(ClickDialogButton(settings, kAdd)) << "cannot click the add button";
     HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
-    REQUIRE_MSG(entry != nullptr, "no entry dialog");
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
+    ASSERT_TRUE(entry != nullptr) << "no entry dialog";
+    ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
     SetControlText(entry, kPath, known.program);
     SetControlText(entry, kTitle, "Program");
-    CHECK_MSG(ClickControl(entry, kOk), "cannot click OK");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(entry); }), "the entry dialog stayed open");
+    EXPECT_TRUE(ClickDialogButton(entry, kOk)) << "cannot click OK";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(entry); })) << "the entry dialog stayed open";
     const std::vector<std::string> lines = ListBoxLines(settings, kList);
-    REQUIRE_MSG(lines.size() == 2 && lines[0] == second && lines[1] == known.program,
-                "the dialog's list is not Second, Program");
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
-    CHECK_MSG(ClickControl(settings, kApply), "cannot click the apply button");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(settings); }), "apply did not close the dialog");
-    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{second, "Second"}, {known.program, "Program"}}));
+    ASSERT_TRUE(lines.size() == 2 && lines[0] == second && lines[1] == known.program) << "the dialog's list is not Second, Program";
+    ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
+    EXPECT_TRUE(ClickDialogButton(settings, kApply)) << "cannot click the apply button";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(settings); })) << "apply did not close the dialog";
+    EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText({{second, "Second"}, {known.program, "Program"}}));
 
-    REQUIRE_MSG(WaitForPointerToRest(), "the pointer never stood still");
+    ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
     HWND menu = OpenPopupByHotkey(s);
     const RECT r = WindowRect(menu);
-    CHECK_MSG(r.bottom - r.top < 3 * kItemHeight, "the popup %s still has three rows", RectText(r).c_str());
+    EXPECT_TRUE(r.bottom - r.top < 3 * kItemHeight) << Format("the popup %s still has three rows", RectText(r).c_str());
     CheckRows(menu, RowsFor({second, known.program}), "after apply");
-    CHECK_MSG(CloseMenu(s.pelto.pid()), "the popup did not close");
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(CloseMenu(s.pelto.pid())) << "the popup did not close";
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
 }
 
 // GDI and USER objects of a process; -1 where the platform does not count them.
@@ -423,15 +412,14 @@ TEST(LauncherIcons, LauncherIcons_TwoHundredOpensLeaveNoHandlesBehind) {
     KnownIcons known(s, "a folder", "plain.exe");
     std::vector<LauncherItem> items;
     for (int i = 0; i < 20; ++i) items.push_back({i % 2 ? known.folder : known.program, Format("Entry %d", i)});
-    REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
+    ASSERT_TRUE(WriteLauncherFile(s.folder, items)) << "cannot write launch_data";
     s.Start();
-    Backdrop under({300, 200, 900, 900}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
     // Each open by the user's hotkey (the other tests choose 一覧表示 through the
     // real menu, which takes seconds a choice).
     auto openAndClose = [&] {
         OpenPopupByHotkey(s);
-        REQUIRE_MSG(CloseMenu(s.pelto.pid()), "the popup stayed after Esc");
+        ASSERT_TRUE(CloseMenu(s.pelto.pid())) << "the popup stayed after Esc";
     };
     for (int i = 0; i < 5; ++i) openAndClose();  // whatever the first opens set up once
     const long gdiBefore = GuiObjects(s.pelto.handle(), GR_GDIOBJECTS);
@@ -443,11 +431,11 @@ TEST(LauncherIcons, LauncherIcons_TwoHundredOpensLeaveNoHandlesBehind) {
         Trace("GetGuiResources counts nothing on this platform; handle counts not compared");
     } else {
         // A few objects may come and go with the system's own caches; growth with the opens may not.
-        CHECK_MSG(gdiAfter <= gdiBefore + 5, "GDI objects grew from %ld to %ld over 200 opens", gdiBefore, gdiAfter);
-        CHECK_MSG(userAfter <= userBefore + 5, "USER objects grew from %ld to %ld over 200 opens", userBefore, userAfter);
+        EXPECT_TRUE(gdiAfter <= gdiBefore + 5) << Format("GDI objects grew from %ld to %ld over 200 opens", gdiBefore, gdiAfter);
+        EXPECT_TRUE(userAfter <= userBefore + 5) << Format("USER objects grew from %ld to %ld over 200 opens", userBefore, userAfter);
     }
     CheckPopup(s, RowsFor({known.program, known.folder, known.program, known.folder}), "after 200 opens");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 // Wine told to load no library of that name into programs named Pelto.exe
@@ -495,7 +483,6 @@ TEST(LauncherIcons, LauncherIcons_AShellThatCannotBeLoadedIsToldWhenFirstUsedAnd
     // Pelto goes on: the row shows its title alone, and starting it fails as a
     // start does.
     ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
     HWND menu = OpenPopupByHotkey(s);
     CheckRows(menu, {Row{exe, IconPicture{}}}, "without the shell");
     ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";

@@ -62,11 +62,12 @@ ItemPicture ReadSelectedItem(HWND menu) {
     return p;
 }
 
-// Gives the input (xdotool arguments), then reads the selected item once the
-// selection has moved off the row at previousTop (-1: once any row is selected)
-// and the menu's thread has drawn what it was given.
-ItemPicture SelectAndRead(HWND menu, const std::string& input, LONG previousTop = -1) {
-    REQUIRE_MSG(Xdotool(input), "xdotool %s failed", input.c_str());
+// Gives the input, then reads the selected item once the selection has moved
+// off the row at previousTop (-1: once any row is selected) and the menu's
+// thread has drawn what it was given.
+template <class Input>
+ItemPicture SelectAndRead(HWND menu, Input input, LONG previousTop = -1) {
+    [&] { ASSERT_TRUE(input()) << "the input could not be given"; }();
     WaitUntil(3000, [&] {
         ItemPicture p = ReadSelectedItem(menu);
         return p.highlight.found && p.highlight.box.top != previousTop;
@@ -86,85 +87,75 @@ struct ThreeEntries {
         std::vector<LauncherItem> items;
         for (int i = 0; i < 3; ++i) {
             paths.push_back(s.folder.File(std::string("launch dir\\") + names[i]));
-            REQUIRE_MSG(PlaceMarker(paths.back()), "cannot place a marker");
+            [&] { ASSERT_TRUE(PlaceMarker(paths.back())) << "cannot place a marker"; }();
             items.push_back({paths.back(), titles[i]});
         }
-        REQUIRE_MSG(WriteLauncherFile(s.folder, items), "cannot write launch_data");
+        [&] { ASSERT_TRUE(WriteLauncherFile(s.folder, items)) << "cannot write launch_data"; }();
         s.Start();
     }
     // Waits for the marker of `started` and checks no other one ran.
     void CheckOnlyStarted(int started) const {
-        CHECK_MSG(WaitUntil(8000, [&] { return MarkerRan(paths[started]); }), "entry %d was not started", started);
-        CHECK_MSG(WaitForMarkersDone(pelto, paths), "a started entry still runs");
+        EXPECT_TRUE(WaitUntil(8000, [&] { return MarkerRan(paths[started]); })) << Format("entry %d was not started", started);
+        EXPECT_TRUE(WaitForMarkersDone(pelto, paths)) << "a started entry still runs";
         for (int i = 0; i < 3; ++i)
-            if (i != started) CHECK_MSG(!MarkerRan(paths[i]), "entry %d was started too", i);
+            if (i != started) { EXPECT_TRUE(!MarkerRan(paths[i])) << Format("entry %d was started too", i); }
     }
 };
 
 void CheckItemDrawing(const ItemPicture& p, const char* which) {
-    REQUIRE_MSG(p.highlight.found, "%s: no item in the highlight colour", which);
+    ASSERT_TRUE(p.highlight.found) << Format("%s: no item in the highlight colour", which);
     const RECT& b = p.highlight.box;
-    CHECK_MSG(b.bottom - b.top == 20, "%s: selected item %s is %ld pixels high, expected 20", which, RectText(b).c_str(),
-              b.bottom - b.top);
-    CHECK_MSG(p.gapPixels == 0, "%s: %d pixels drawn between the icon and the text", which, p.gapPixels);
-    CHECK_MSG(p.firstTextX >= 18 && p.firstTextX <= 20, "%s: text begins %d pixels into the item, expected 18", which,
-              p.firstTextX);
-    CHECK_MSG(p.textBelowCell == 0, "%s: %d text pixels in the 4 rows under the text cell", which, p.textBelowCell);
-    CHECK_MSG(p.highlightText > 0, "%s: no text pixel in the highlight-text colour", which);
-    if (p.hasNextItem)
-        CHECK_MSG(SameColour(p.nextItem, GetSysColor(COLOR_MENU)), "%s: the unselected item below is %s, not the menu colour %s",
-                  which, ColourText(p.nextItem).c_str(), ColourText(GetSysColor(COLOR_MENU)).c_str());
+    EXPECT_TRUE(b.bottom - b.top == 20) << Format("%s: selected item %s is %ld pixels high, expected 20", which, RectText(b).c_str(), b.bottom - b.top);
+    EXPECT_TRUE(p.gapPixels == 0) << Format("%s: %d pixels drawn between the icon and the text", which, p.gapPixels);
+    EXPECT_TRUE(p.firstTextX >= 18 && p.firstTextX <= 20) << Format("%s: text begins %d pixels into the item, expected 18", which, p.firstTextX);
+    EXPECT_TRUE(p.textBelowCell == 0) << Format("%s: %d text pixels in the 4 rows under the text cell", which, p.textBelowCell);
+    EXPECT_TRUE(p.highlightText > 0) << Format("%s: no text pixel in the highlight-text colour", which);
+    if (p.hasNextItem) {
+        EXPECT_TRUE(SameColour(p.nextItem, GetSysColor(COLOR_MENU))) << Format("%s: the unselected item below is %s, not the menu colour %s", which, ColourText(p.nextItem).c_str(), ColourText(GetSysColor(COLOR_MENU)).c_str());
+    }
 }
 
 TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
     PeltoSession s("popupkeys");
     ThreeEntries entries(s);
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
-    REQUIRE_MSG(menu != nullptr, "Ctrl+Shift+Z opened no popup: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
+    ASSERT_TRUE(menu != nullptr) << "Ctrl+Shift+Z opened no popup: " << s.pelto;
     RECT r = WindowRect(menu);
-    CHECK_MSG(r.left == 400 && r.top == 300, "popup at %s, expected its corner at the pointer (400, 300)",
-              RectText(r).c_str());
-    CHECK_MSG(r.bottom - r.top >= 60 && r.bottom - r.top <= 70, "popup %s is not three 20-pixel items high",
-              RectText(r).c_str());
+    EXPECT_TRUE(r.left == 400 && r.top == 300) << Format("popup at %s, expected its corner at the pointer (400, 300)", RectText(r).c_str());
+    EXPECT_TRUE(r.bottom - r.top >= 60 && r.bottom - r.top <= 70) << Format("popup %s is not three 20-pixel items high", RectText(r).c_str());
 
-    ItemPicture first = SelectAndRead(menu, "key Down");
+    ItemPicture first = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); });
     CheckItemDrawing(first, "first item");
-    CHECK_MSG(first.iconPixels > 0, "no icon drawn in the first item");
-    CHECK_MSG(first.highlight.box.top - r.top <= 5, "the first item starts %ld pixels below the popup's top",
-              first.highlight.box.top - r.top);
+    EXPECT_TRUE(first.iconPixels > 0) << "no icon drawn in the first item";
+    EXPECT_TRUE(first.highlight.box.top - r.top <= 5) << Format("the first item starts %ld pixels below the popup's top", first.highlight.box.top - r.top);
 
-    ItemPicture second = SelectAndRead(menu, "key Down", first.highlight.box.top);
+    ItemPicture second = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); }, first.highlight.box.top);
     CheckItemDrawing(second, "second item");
-    CHECK_MSG(second.highlight.box.top == first.highlight.box.top + 20, "the second item starts at %ld, expected %ld",
-              second.highlight.box.top, first.highlight.box.top + 20);
+    EXPECT_TRUE(second.highlight.box.top == first.highlight.box.top + 20) << Format("the second item starts at %ld, expected %ld", second.highlight.box.top, first.highlight.box.top + 20);
 
-    REQUIRE_MSG(Xdotool("key Return"), "xdotool key failed");
-    CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }), "popup still open");
+    ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "popup still open";
     entries.CheckOnlyStarted(1);
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
 }
 
 TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
     PeltoSession s("popupmouse");
     ThreeEntries entries(s);
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(420, 320), "cannot move the pointer");
+    ASSERT_TRUE(MoveMouse(POINT{420, 320})) << "cannot move the pointer";
     s.ChooseFromMenu(40061);
     // Chosen from the main menu: the pointer is where the item was clicked.
     const POINT at = CursorPos();
     HWND menu = WaitForMenuWindow(s.pelto.pid());
-    REQUIRE_MSG(menu != nullptr, "command 40061 opened no popup");
+    ASSERT_TRUE(menu != nullptr) << "command 40061 opened no popup";
     RECT r = WindowRect(menu);
-    CHECK_MSG(r.left == at.x && r.top == at.y, "popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
+    EXPECT_TRUE(r.left == at.x && r.top == at.y) << Format("popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
     // Over the second item (items are 20 pixels high under a thin border).
-    ItemPicture hovered = SelectAndRead(menu, Format("mousemove %ld %ld", r.left + 30, r.top + 30));
-    REQUIRE_MSG(hovered.highlight.found, "the item under the pointer is not highlighted");
-    CHECK_MSG(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30,
-              "highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
-    REQUIRE_MSG(Xdotool("click 1"), "xdotool click failed");
+    ItemPicture hovered = SelectAndRead(menu, [&] { return MoveMouse(POINT{r.left + 30, r.top + 30}); });
+    ASSERT_TRUE(hovered.highlight.found) << "the item under the pointer is not highlighted";
+    EXPECT_TRUE(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30) << Format("highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
+    ASSERT_TRUE(MouseButton(1, true) && MouseButton(1, false)) << "cannot click";
     entries.CheckOnlyStarted(1);
 }
 
@@ -174,31 +165,28 @@ TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
     s.Start([&](const InstallFolder& f) {
         return PlaceMarker(here) && WriteLauncherFile(f, {{f.File("absent\\gone.exe"), "Gone"}, {here, "Here"}});
     });
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
-    REQUIRE_MSG(menu != nullptr, "no popup");
-    ItemPicture gone = SelectAndRead(menu, "key Down");
+    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
+    ASSERT_TRUE(menu != nullptr) << "no popup";
+    ItemPicture gone = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); });
     CheckItemDrawing(gone, "missing file");
-    CHECK_MSG(gone.iconPixels == 0, "an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
-    ItemPicture present = SelectAndRead(menu, "key Down", gone.highlight.box.top);
-    CHECK_MSG(present.iconPixels > 0, "no icon for the file that is there");
+    EXPECT_TRUE(gone.iconPixels == 0) << Format("an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
+    ItemPicture present = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); }, gone.highlight.box.top);
+    EXPECT_TRUE(present.iconPixels > 0) << "no icon for the file that is there";
 
-    REQUIRE_MSG(Xdotool("key Up key Return"), "xdotool key failed");
+    ASSERT_TRUE(PressKeys({VK_UP}) && PressKeys({VK_RETURN})) << "cannot press Up and Enter";
     AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
-    CHECK(!MarkerRan(here));
+    EXPECT_TRUE(!MarkerRan(here));
 }
 
 TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     PeltoSession s("popupflags");
     ThreeEntries entries(s);
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
 
     // While the closed popup's flag stands, position 1 is read as its entry.
     s.ChooseFromMenu(40061);
-    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup");
+    ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup";
     CloseMenu(s.pelto.pid());
     // The message itself is under test: a command id 1 arriving while the
     // closed popup's flag stands (no user input gives it without a popup).
@@ -209,15 +197,15 @@ TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
     // Closed again, then a main-menu command: it runs, and clears the flag, so
     // a later position 1 starts nothing.
     s.ChooseFromMenu(40061);
-    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no popup the second time");
+    ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup the second time";
     CloseMenu(s.pelto.pid());
     HWND dialog = s.OpenDialog(40062, kLauncherSettingsCaption);
     ClickDialogButton(dialog, 1018);
-    CHECK(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
     s.PostCommand(1);  // the same message, now after the flag was cleared
-    CHECK_MSG(WaitForMarkersDone(s.pelto, entries.paths), "a started entry still runs");
-    for (int i = 0; i < 3; ++i) CHECK_MSG(!MarkerRan(entries.paths[i]), "entry %d started after the flag was cleared", i);
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(WaitForMarkersDone(s.pelto, entries.paths)) << "a started entry still runs";
+    for (int i = 0; i < 3; ++i) { EXPECT_TRUE(!MarkerRan(entries.paths[i])) << Format("entry %d started after the flag was cleared", i); }
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
 }
 
 }  // namespace

@@ -28,19 +28,17 @@ std::string FileForm(const std::string& exePath) {
 }
 
 void CheckFileBecomes(const PeltoSession& s, const std::string& expected) {
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
-              "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
-              Printable(expected).c_str());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << Format("launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
 }
 
 // Adds this window once more after launch_data was removed: once Pelto has dealt
 // with it, the file is still away and nothing is shown.
 void CheckAddingAgainWritesNothing(const PeltoSession& s, const char* why) {
-    REQUIRE_MSG(DeleteFileA(s.folder.File("launch_data").c_str()), "cannot remove launch_data");
+    ASSERT_TRUE(DeleteFileA(s.folder.File("launch_data").c_str())) << "cannot remove launch_data";
     s.ChooseFromMenu(40060);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "%s", why);
-    CHECK(s.pelto.MessageBoxes().empty());
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(!FileExists(s.folder.File("launch_data"))) << Format("%s", why);
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
 }
 
 // Starts a copy of PeltoTarget.exe at exePath titled title, waits until the
@@ -49,26 +47,24 @@ void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& ex
                    const char* options = "") {
     std::string folder = exePath.substr(0, exePath.find_last_of('\\'));
     CreateDirectoryA(folder.c_str(), nullptr);
-    REQUIRE_MSG(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE), "cannot copy the target");
+    ASSERT_TRUE(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE)) << "cannot copy the target";
     const RECT before = WindowRect(s.skin);
-    REQUIRE_MSG(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options),
-                                    title),
-                "no target window");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }),
-                "the skin did not attach to %s: %s", title.c_str(), RectText(WindowRect(s.skin)).c_str());
-    REQUIRE_MSG(WaitForTick(s.skin), "no tick after %s was found", title.c_str());
+    ASSERT_TRUE(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options),
+                                    title)) << "no target window";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << Format("the skin did not attach to %s: %s", title.c_str(), RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(WaitForTick(s.skin)) << Format("no tick after %s was found", title.c_str());
     s.ChooseFromMenu(40060);
 }
 
 TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
-    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "a launch_data before anything was added");
+    EXPECT_TRUE(!FileExists(s.folder.File("launch_data"))) << "a launch_data before anything was added";
     // A folder with a blank, kept short: the test's own folder name grows with
     // the run's test count, and an entry's path may hold only 100 bytes.
     const std::string first = s.folder.File("a b\\PeltoTarget.exe");
     TargetProcess target;
     AddTargetCopy(s, target, first, "Add Me Target", 100);
     CheckFileBecomes(s, "1\n" + FileForm(first) + "\nAdd?Me?Target\n");
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
     CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
 
     // Another program is added after it: the list in memory still holds the
@@ -77,23 +73,21 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
     TargetProcess other;
     AddTargetCopy(s, other, second, "Second Target", 300);
     CheckFileBecomes(s, "2\n" + FileForm(first) + "\nAdd?Me?Target\n" + FileForm(second) + "\nSecond?Target\n");
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
 
     // The first entry, whose path holds a blank, starts from the popup at once.
-    REQUIRE_MSG(FindWindowA(nullptr, "Pelto Target") == nullptr, "a window titled Pelto Target is open already");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    REQUIRE_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup");
-    REQUIRE_MSG(Xdotool("key Down key Return"), "xdotool key failed");
+    ASSERT_TRUE(FindWindowA(nullptr, "Pelto Target") == nullptr) << "a window titled Pelto Target is open already";
+    ASSERT_TRUE(OpenMenuWithHotkey(s.pelto.pid(), 'Z') != nullptr) << "no launcher popup";
+    ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // Under Wine the process list gave the bare file name, which the shell
         // does not find from Pelto's folder.
         AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", nullptr, true});
     } else {
         HWND started = nullptr;
-        CHECK_MSG(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; }),
-                  "the registered program did not start: %s", s.pelto.Describe().c_str());
+        EXPECT_TRUE(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; })) << "the registered program did not start: " << s.pelto;
         if (started) PostMessageA(started, WM_CLOSE, 0, 0);
-        CHECK(s.pelto.MessageBoxes().empty());
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty());
     }
 }
 
@@ -101,7 +95,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
 // program registered is Pelto, under the skin window's empty recorded title,
 // which the file keeps as a lone question mark.
 TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) {
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
     s.ChooseFromMenu(40060);
     const std::string expected = "1\n" + FileForm(s.folder.File("Pelto.exe")) + "\n?\n";
     CheckFileBecomes(s, expected);
@@ -113,11 +107,11 @@ TEST_F(StartedPelto, Launcher_AddThisWindowBeforeAnyTargetRegistersPeltoItself) 
     AddTargetCopy(s, target, pair, "Owned Pair", 100, "--owned");
     CheckFileBecomes(s, "2\n" + expected.substr(2) + FileForm(pair) + "\nOwned?Pair\n");
     HWND owner = target.FindWindowTitled("Owner of Owned Pair");
-    REQUIRE_MSG(owner != nullptr, "no owner window");
+    ASSERT_TRUE(owner != nullptr) << "no owner window";
     const RECT before = WindowRect(s.skin);
     SetForegroundWindow(owner);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not move to the owner");
-    REQUIRE_MSG(WaitForTick(s.skin), "no tick after the owner was found");
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not move to the owner";
+    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the owner was found";
     CheckAddingAgainWritesNothing(s, "the second window of the same process was added again");
 }
 
@@ -135,8 +129,7 @@ TEST(LauncherStore, Launcher_AddThisWindowKnowsAProgramListedUnderItsShortName) 
         shortPath.assign(buffer, length < sizeof buffer ? length : 0);
         return !shortPath.empty() && WriteLauncherFile(f, {{shortPath, "Short"}});
     });
-    REQUIRE_MSG(shortPath != exe && shortPath.size() <= 100, "no short 8.3 path for %s: \"%s\"", exe.c_str(),
-                shortPath.c_str());
+    ASSERT_TRUE(shortPath != exe && shortPath.size() <= 100) << Format("no short 8.3 path for %s: \"%s\"", exe.c_str(), shortPath.c_str());
     TargetProcess target;
     AddTargetCopy(s, target, exe, "Short Name Target", 100);
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
@@ -159,25 +152,24 @@ TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
     TargetProcess target;
     AddTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
     AnswerBox(s.pelto, {kLauncherFullText, "Pelto", s.skin});
-    CHECK_MSG(LauncherFileOf(s.folder) == LauncherFileText(items), "launch_data changed: \"%s\"",
-              Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
+    EXPECT_TRUE(LauncherFileOf(s.folder) == LauncherFileText(items)) << Format("launch_data changed: \"%s\"", Printable(LauncherFileOf(s.folder).substr(0, 80)).c_str());
 }
 
 TEST_F(StartedPelto, Launcher_AddThisWindowWithAPathLongerThanAnEntry) {
     std::string folder = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes");
     const std::string exe = folder + "\\PeltoTarget.exe";
-    REQUIRE_MSG(exe.size() > 100, "test path only %u bytes", static_cast<unsigned>(exe.size()));
+    ASSERT_TRUE(exe.size() > 100) << Format("test path only %u bytes", static_cast<unsigned>(exe.size()));
     TargetProcess target;
     AddTargetCopy(s, target, exe, "Far Away Target", 100);
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         // The process list names the program by its file name alone: it fits.
         CheckFileBecomes(s, "1\nPeltoTarget.exe\nFar?Away?Target\n");
-        CHECK(s.pelto.MessageBoxes().empty());
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty());
         return;
     }
     // A cut path would name another file: the program is refused, and told so.
     AnswerBox(s.pelto, {kPathTooLongText, "Pelto", nullptr, true});
-    CHECK_MSG(!FileExists(s.folder.File("launch_data")), "launch_data written for a refused program");
+    EXPECT_TRUE(!FileExists(s.folder.File("launch_data"))) << "launch_data written for a refused program";
 }
 
 // A window title longer than an entry holds is cut at 100 bytes, here before
@@ -199,7 +191,7 @@ TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
     TargetProcess target;
     AddTargetCopy(s, target, s.folder.File("t\\PeltoTarget.exe"), "Unsaved Target", 100);
     AnswerBox(s.pelto, {kSaveFailedText, "Pelto", s.skin});
-    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText(old));
+    EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(old));
 
     // Once the file can be written again, the next change saves the whole list.
     RemoveDirectoryA(s.folder.File("launch_data.tmp").c_str());

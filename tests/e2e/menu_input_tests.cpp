@@ -18,20 +18,20 @@ using namespace e2e;
 void CheckMenuCorner(HWND menu, int x, int y) {
     if (!menu) return;
     RECT r = WindowRect(menu);
-    CHECK_MSG(r.left == x && r.top == y, "menu at %s, expected its corner at (%d, %d)", RectText(r).c_str(), x, y);
+    EXPECT_TRUE(r.left == x && r.top == y) << Format("menu at %s, expected its corner at (%d, %d)", RectText(r).c_str(), x, y);
 }
 
 TEST_F(StartedPelto, Menu_ClickOpensTheMainMenuAtThePointer) {
-    REQUIRE_MSG(Xdotool("mousemove 60 9 click 1"), "xdotool click failed");
+    ASSERT_TRUE(Click(s.skin, POINT{60, 9})) << "cannot click the skin";
     HWND menu = WaitForMenuWindow(s.pelto.pid());
-    CHECK_MSG(menu != nullptr, "no menu after a click");
+    EXPECT_TRUE(menu != nullptr) << "no menu after a click";
     CheckMenuCorner(menu, 60, 9);
     RECT skin = WindowRect(s.skin);
-    CHECK_MSG(skin.left == 0 && skin.top == 0, "a click without movement moved the skin: %s", RectText(skin).c_str());
-    REQUIRE_MSG(Xdotool("mousemove 700 700 click 1"), "xdotool click failed");
-    CHECK_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }),
-              "menu still open after a click elsewhere");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(skin.left == 0 && skin.top == 0) << Format("a click without movement moved the skin: %s", RectText(skin).c_str());
+    Backdrop elsewhere({650, 650, 750, 750}, RGB(0, 0, 160));
+    ASSERT_TRUE(Click(elsewhere.window(), POINT{700, 700})) << "cannot click beside the menu";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "menu still open after a click elsewhere";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 // A popup menu of the driver's own, tracked on a thread of its own.
@@ -62,25 +62,23 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
     // is the foreground one before, and the press activates the skin window.
     {
         Backdrop driverWindow({600, 600, 700, 700}, RGB(0, 0, 160));
-        REQUIRE_MSG(BringToForeground(driverWindow.window()), "the driver's window did not come to the foreground");
-        REQUIRE_MSG(Xdotool("mousemove 30 9 click 3"), "xdotool right click failed");
-        CHECK_MSG(WaitUntil(3000, [&] { return GetForegroundWindow() == s.skin; }),
-                  "no evidence that the right press reached the skin window (foreground %p)",
-                  static_cast<void*>(GetForegroundWindow()));
+        ASSERT_TRUE(BringToForeground(driverWindow.window())) << "the driver's window did not come to the foreground";
+        ASSERT_TRUE(Click(s.skin, POINT{30, 9}, 3)) << "cannot right-click the skin";
+        EXPECT_TRUE(WaitUntil(3000, [&] { return GetForegroundWindow() == s.skin; })) << Format("no evidence that the right press reached the skin window (foreground %p)", static_cast<void*>(GetForegroundWindow()));
     }
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer after the right click: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a right click opened a menu");
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer after the right click: " << s.pelto;
+    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a right click opened a menu";
 
     // While a popup menu is open (here one of the driver's), the skin window's
     // right-button press sends it Esc. A menu being tracked by Pelto itself
     // takes the press for its own, so the popup here belongs to the driver.
     DriverPopupMenu popup;
     popup.Open();
-    REQUIRE_MSG(WaitForMenuWindow(GetCurrentProcessId()) != nullptr, "the driver's popup did not open");
+    ASSERT_TRUE(WaitForMenuWindow(GetCurrentProcessId()) != nullptr) << "the driver's popup did not open";
     // Posted: under Wine the open menu's own loop takes a real press (on any
     // window) for itself, so the press message itself is what is tested here.
     PostMessageA(s.skin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 9));
-    CHECK_MSG(WaitUntil(5000, [&] { return popup.Closed(0); }), "the popup is still open after the right press");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return popup.Closed(0); })) << "the popup is still open after the right press";
     if (!popup.Closed(0)) {
         if (HWND menu = VisibleMenuWindow(GetCurrentProcessId())) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         popup.Closed(3000);
@@ -88,26 +86,22 @@ TEST_F(StartedPelto, Menu_RightClickOnTheSkinClosesAnOpenPopup) {
 }
 
 // Grabs the skin at (50, 9), 50 pixels from its left edge and 9 from its top,
-// moves the pointer along `moves` (xdotool words) with the button held, checks
-// that the skin got to (x, y), then releases and returns the menu that opened.
-HWND DragSkinFrom50x9(PeltoSession& s, const char* moves, int x, int y) {
-    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));  // Wine sees the motion over it
-    REQUIRE_MSG(XdotoolMouseMove(50, 9), "cannot move the pointer");
-    REQUIRE_MSG(Xdotool(std::string("mousedown 1 ") + moves), "xdotool drag failed");
-    CHECK_MSG(WaitForWindowAt(s.skin, x, y), "skin at %s during the drag, expected (%d, %d)",
-              RectText(WindowRect(s.skin)).c_str(), x, y);
-    REQUIRE_MSG(Xdotool("mouseup 1"), "xdotool release failed");
+// drags it with the pointer to `to`, checks that the skin got to (x, y), then
+// releases and returns the menu that opened.
+HWND DragSkinFrom50x9(PeltoSession& s, POINT to, int x, int y) {
+    [&] { ASSERT_TRUE(PressOn(s.skin, POINT{50, 9})) << "cannot press on the skin"; }();
+    EXPECT_TRUE(DragTo(s.skin, to, POINT{x, y})) << Format("skin at %s during the drag, expected (%d, %d)", RectText(WindowRect(s.skin)).c_str(), x, y);
+    [&] { ASSERT_TRUE(MouseButton(1, false)) << "cannot release the button"; }();
     HWND menu = WaitForMenuWindow(s.pelto.pid());
-    CHECK_MSG(menu != nullptr, "no menu after the drag");
+    EXPECT_TRUE(menu != nullptr) << "no menu after the drag";
     return menu;
 }
 
 TEST_F(StartedPelto, Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
-    CheckMenuCorner(DragSkinFrom50x9(s, "mousemove 120 60 sleep 0.2 mousemove 250 300 sleep 0.3", 200, 291), 250, 300);
+    CheckMenuCorner(DragSkinFrom50x9(s, POINT{250, 300}, 200, 291), 250, 300);
     CloseMenu(s.pelto.pid());
     RECT r = WindowRect(s.skin);
-    CHECK_MSG(r.left == 200 && r.top == 291 && r.right - r.left == 200 && r.bottom - r.top == 18,
-              "skin after the drag at %s", RectText(r).c_str());
+    EXPECT_TRUE(r.left == 200 && r.top == 291 && r.right - r.left == 200 && r.bottom - r.top == 18) << Format("skin after the drag at %s", RectText(r).c_str());
 }
 
 // Mouse moves with the left button down that are not part of a press on the
@@ -119,14 +113,14 @@ TEST_F(StartedPelto, Menu_DragMovesTheWindowAndTheReleaseOpensTheMenu) {
 TEST_F(StartedPelto, Menu_LeftButtonMovesWithoutAPressOnTheSkinMoveNothing) {
     PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 9));
     PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 12));
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
     RECT r = WindowRect(s.skin);
-    CHECK_MSG(r.left == 0 && r.top == 0, "the skin moved to %s with no press on it", RectText(r).c_str());
+    EXPECT_TRUE(r.left == 0 && r.top == 0) << Format("the skin moved to %s with no press on it", RectText(r).c_str());
 
     // A real press then drags as usual, from where the press was.
-    DragSkinFrom50x9(s, "sleep 0.2 mousemove 150 209 sleep 0.3", 100, 200);
+    DragSkinFrom50x9(s, POINT{150, 209}, 100, 200);
     CloseMenu(s.pelto.pid());
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 HWND CaptureOfThread(DWORD thread) {
@@ -143,19 +137,14 @@ HWND CaptureOfThread(DWORD thread) {
 TEST_F(StartedPelto, Menu_DragThatLosesTheCaptureResumesTracking) {
     TargetProcess other, target;
     // The pointer waits at the press point, inside both windows, so that no
-    // glide moves it; Wine sees it there over an untitled window of the driver.
-    Backdrop under({0, 40, 1280, 1024}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(600, 113), "cannot move the pointer");
-    REQUIRE_MSG(other.Start("--title \"Comes Forward\" --rect 300 50 600 400", "Comes Forward"), "no other");
-    REQUIRE_MSG(target.Start("--title \"Dragged From\" --rect 100 100 700 400", "Dragged From"), "no target");
-    REQUIRE_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "skin not attached: %s", RectText(WindowRect(s.skin)).c_str());
-    // With no window manager Wine leaves the newly activated target above the
-    // topmost skin in X, where the press would land; put the skin back on top.
-    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
-    REQUIRE_MSG(Xdotool("mousemove 601 113 sleep 0.2 mousemove 600 113 sleep 0.2 mousedown 1"), "xdotool press failed");
+    // glide moves it.
+    ASSERT_TRUE(MoveMouse(POINT{600, 113})) << "cannot move the pointer";
+    ASSERT_TRUE(other.Start("--title \"Comes Forward\" --rect 300 50 600 400", "Comes Forward")) << "no other";
+    ASSERT_TRUE(target.Start("--title \"Dragged From\" --rect 100 100 700 400", "Dragged From")) << "no target";
+    ASSERT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << Format("skin not attached: %s", RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(PressOn(s.skin, POINT{600, 113})) << "cannot press on the skin";
     DWORD thread = GetWindowThreadProcessId(s.skin, nullptr);
-    REQUIRE_MSG(WaitUntil(3000, [&] { return CaptureOfThread(thread) == s.skin; }),
-                "the press did not give the skin the capture");
+    ASSERT_TRUE(WaitUntil(3000, [&] { return CaptureOfThread(thread) == s.skin; })) << "the press did not give the skin the capture";
 
     // Held: tracking is stopped, a new window in front is not followed.
     // No tick runs, so none can be seen: the wait is for the skin to move, which
@@ -163,48 +152,39 @@ TEST_F(StartedPelto, Menu_DragThatLosesTheCaptureResumesTracking) {
     SetForegroundWindow(other.window());
     WaitUntil(1500, [&] { return WindowRect(s.skin).left != 800 - 265; });
     RECT held = WindowRect(s.skin);
-    CHECK_MSG(held.left == 800 - 265 && held.top == 104, "tracking ran during the press: skin at %s",
-              RectText(held).c_str());
-    CHECK_MSG(CaptureOfThread(thread) == s.skin, "the skin lost the capture before WM_CANCELMODE");
+    EXPECT_TRUE(held.left == 800 - 265 && held.top == 104) << Format("tracking ran during the press: skin at %s", RectText(held).c_str());
+    EXPECT_TRUE(CaptureOfThread(thread) == s.skin) << "the skin lost the capture before WM_CANCELMODE";
 
     SendMessageTimeoutA(s.skin, WM_CANCELMODE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    CHECK_MSG(WaitUntil(3000, [&] { return CaptureOfThread(thread) != s.skin; }), "the skin kept the capture");
-    CHECK_MSG(WaitForWindowAt(s.skin, 900 - 265, 54, 3000),
-              "tracking did not resume after the capture was lost: skin at %s, foreground \"%s\"",
-              RectText(WindowRect(s.skin)).c_str(), WindowText(GetForegroundWindow()).c_str());
-    Xdotool("mouseup 1");
+    EXPECT_TRUE(WaitUntil(3000, [&] { return CaptureOfThread(thread) != s.skin; })) << "the skin kept the capture";
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 900 - 265, 54, 3000)) << Format("tracking did not resume after the capture was lost: skin at %s, foreground \"%s\"", RectText(WindowRect(s.skin)).c_str(), WindowText(GetForegroundWindow()).c_str());
+    MouseButton(1, false);
     CloseMenu(s.pelto.pid());
 }
 
 TEST_F(StartedPelto, Hotkeys_MainMenuAndAttachmentSwitch) {
-    // Wine learns where the pointer is from motion over its own windows: an
-    // untitled window of the driver lies under the spot.
-    Backdrop under({600, 500, 900, 800}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(700, 600), "cannot move the pointer");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+a"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
-    CHECK_MSG(menu != nullptr, "Ctrl+Shift+A opened no menu");
+    ASSERT_TRUE(MoveMouse(POINT{700, 600})) << "cannot move the pointer";
+    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'A');
+    EXPECT_TRUE(menu != nullptr) << "Ctrl+Shift+A opened no menu";
     CheckMenuCorner(menu, 700, 600);
     CloseMenu(s.pelto.pid());
 
     // Shift+Enter switches attachment off: a target no longer takes the skin.
-    REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(PressKeys({VK_SHIFT, VK_RETURN})) << "cannot press Shift+Enter";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
     {
         // A tick has taken the target once the pointer glided to its centre.
         TargetProcess target;
-        REQUIRE_MSG(StartPopupTarget(target, "Hotkey Target", {100, 100, 700, 500}), "no target");
-        CHECK_MSG(WaitForPointerAt(400, 300),
-                  "no tick took the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
-        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+        ASSERT_TRUE(StartPopupTarget(target, "Hotkey Target", {100, 100, 700, 500})) << "no target";
+        EXPECT_TRUE(WaitForPointerAt(400, 300)) << Format("no tick took the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
         RECT r = WindowRect(s.skin);
-        CHECK_MSG(r.left == 0 && r.top == 0, "skin moved with attachment off: %s", RectText(r).c_str());
+        EXPECT_TRUE(r.left == 0 && r.top == 0) << Format("skin moved with attachment off: %s", RectText(r).c_str());
     }
-    REQUIRE_MSG(TypeKeysOnSkin("shift+Return"), "xdotool key failed");
+    ASSERT_TRUE(PressKeys({VK_SHIFT, VK_RETURN})) << "cannot press Shift+Enter";
     TargetProcess again;
-    REQUIRE_MSG(StartPopupTarget(again, "Hotkey Target 2", {100, 100, 700, 500}), "no target");
-    CHECK_MSG(WaitForWindowAt(s.skin, 435, 104), "skin did not attach after Shift+Enter again: %s",
-              RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(StartPopupTarget(again, "Hotkey Target 2", {100, 100, 700, 500})) << "no target";
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 435, 104)) << Format("skin did not attach after Shift+Enter again: %s", RectText(WindowRect(s.skin)).c_str());
 }
 
 TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
@@ -213,30 +193,27 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
         RemoveTree(f.File("plugins"));  // the delivered plug-ins would fill the plug-in list
         return true;
     });
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+x"), "xdotool key failed");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened for an empty list");
-    CHECK(s.pelto.MessageBoxes().empty());
-    CHECK(s.pelto.Running());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'}) && PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot press the keys";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a popup opened for an empty list";
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(s.pelto.Running());
     // Commands 40061 and 40063, and a small id with no popup shown, do nothing either.
     s.ChooseFromMenu(40061);
     s.ChooseFromMenu(40063);
     s.PostCommand(5);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK(VisibleMenuWindow(s.pelto.pid()) == nullptr);
-    CHECK(s.pelto.Running());
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr);
+    EXPECT_TRUE(s.pelto.Running());
 
     // Positive control: with an entry in each list the same keys open each popup.
     s.ChooseFromMenu(40060);  // registers the skin window's own program
-    REQUIRE_MSG(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); }), "no launcher entry");
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
-    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    ASSERT_TRUE(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); })) << "no launcher entry";
+    ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
+    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
     s.ChooseFromMenu(40064);
-    for (const char* keys : {"ctrl+shift+z", "ctrl+shift+x"}) {
-        REQUIRE_MSG(TypeKeysOnSkin(keys), "xdotool key %s failed", keys);
-        CHECK_MSG(WaitForMenuWindow(s.pelto.pid(), 3000) != nullptr,
-                  "%s opened no popup with an entry in its list", keys);
+    for (WORD key : {'Z', 'X'}) {
+        EXPECT_TRUE(OpenMenuWithHotkey(s.pelto.pid(), key) != nullptr) << Format("Ctrl+Shift+%c opened no popup with an entry in its list", key);
         CloseMenu(s.pelto.pid());
     }
 }
@@ -248,51 +225,44 @@ TEST(MenuInput, Hotkeys_LauncherAndPluginKeysDoNothingWithEmptyLists) {
 // leaves its hotkey with its own keys.
 TEST(MenuInput, Hotkeys_FileSwitchesOffAndMovesKeysAndNamesABadLine) {
     PeltoSession s("hotkeyfile");
-    REQUIRE_MSG(s.folder.ok() && WriteFileBytes(s.folder.File("hotkeys.txt"),
+    ASSERT_TRUE(s.folder.ok() && WriteFileBytes(s.folder.File("hotkeys.txt"),
                                                 "; the editor's keys\r\n"
                                                 "Attachment = off\r\n"
                                                 "MoveRight = Ctrl+Alt+Shift+Right\r\n"
-                                                "MoveLeft = Ctrl+Shift+Lft\r\n"),
-                "cannot write hotkeys.txt");
-    REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start: %s", s.pelto.Describe().c_str());
+                                                "MoveLeft = Ctrl+Shift+Lft\r\n")) << "cannot write hotkeys.txt";
+    ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start: " << s.pelto;
     AnswerBox(s.pelto, {"ホットキーの設定ファイル hotkeys.txt の 4 行目を読めませんでした（キーの名前が違います）。\n"
                         "MoveLeft = Ctrl+Shift+Lft\n"
                         "この行は使わず、そのホットキーは元のキーのままにします。",
                         "Pelto", nullptr, true, {IDOK}});
     s.skin = s.pelto.WaitForSkinWindow();
-    REQUIRE_MSG(s.skin != nullptr, "no skin window after the message: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(WaitForPeltoIdle(s.pelto) && s.pelto.MessageBoxes().empty(), "more than one message: %s",
-              s.pelto.Describe().c_str());
+    ASSERT_TRUE(s.skin != nullptr) << "no skin window after the message: " << s.pelto;
+    EXPECT_TRUE(WaitForPeltoIdle(s.pelto) && s.pelto.MessageBoxes().empty()) << "more than one message: " << s.pelto;
 
     TargetProcess editor;
-    REQUIRE_MSG(editor.Start("--title \"Chat Input\" --rect 200 150 500 350 --edit", "Chat Input"), "no editor");
+    ASSERT_TRUE(editor.Start("--title \"Chat Input\" --rect 200 150 500 350 --edit", "Chat Input")) << "no editor";
     HWND edit = nullptr;
-    REQUIRE_MSG(WaitUntil(5000, [&] { return (edit = FindWindowExA(editor.window(), nullptr, "Edit", nullptr)) != nullptr; }),
-                "the editor has no edit box");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+    ASSERT_TRUE(WaitUntil(5000, [&] { return (edit = FindWindowExA(editor.window(), nullptr, "Edit", nullptr)) != nullptr; })) << "the editor has no edit box";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; })) << "skin never attached";
     SetControlText(edit, "abc def");
     SendMessageA(edit, EM_SETSEL, 0, 0);
-    REQUIRE_MSG(BringToForeground(editor.window()), "the editor did not come to the foreground");
+    ASSERT_TRUE(BringToForeground(editor.window())) << "the editor did not come to the foreground";
     const RECT before = WindowRect(editor.window());
 
     // Ctrl+Shift+Right selects "abc ", which Shift+Enter replaces by a line break.
-    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, VK_RIGHT}), "SendInput failed");
-    REQUIRE_MSG(PressKeys({VK_SHIFT, VK_RETURN}), "SendInput failed");
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, VK_RIGHT})) << "SendInput failed";
+    ASSERT_TRUE(PressKeys({VK_SHIFT, VK_RETURN})) << "SendInput failed";
     WaitUntil(3000, [&] { return ControlText(edit) != "abc def"; });
-    CHECK_EQ_STR(ControlText(edit), "\r\ndef");
-    CHECK_MSG(SameRect(WindowRect(editor.window()), before), "Ctrl+Shift+Right moved the editor to %s",
-              RectText(WindowRect(editor.window())).c_str());
+    EXPECT_EQ(ControlText(edit), "\r\ndef");
+    EXPECT_TRUE(SameRect(WindowRect(editor.window()), before)) << Format("Ctrl+Shift+Right moved the editor to %s", RectText(WindowRect(editor.window())).c_str());
 
-    CHECK_MSG(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr, "Ctrl+Shift+A opened no menu");
+    EXPECT_TRUE(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr) << "Ctrl+Shift+A opened no menu";
     CloseMenu(s.pelto.pid());
 
-    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_MENU, VK_SHIFT, VK_RIGHT}), "SendInput failed");
-    CHECK_MSG(WaitForWindowAt(editor.window(), before.left + 100, before.top),
-              "Ctrl+Alt+Shift+Right did not move the editor right: at %s", RectText(WindowRect(editor.window())).c_str());
-    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, VK_LEFT}), "SendInput failed");
-    CHECK_MSG(WaitForWindowAt(editor.window(), before.left, before.top),
-              "Ctrl+Shift+Left, whose line was unreadable, did not move the editor left: at %s",
-              RectText(WindowRect(editor.window())).c_str());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_MENU, VK_SHIFT, VK_RIGHT})) << "SendInput failed";
+    EXPECT_TRUE(WaitForWindowAt(editor.window(), before.left + 100, before.top)) << Format("Ctrl+Alt+Shift+Right did not move the editor right: at %s", RectText(WindowRect(editor.window())).c_str());
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, VK_LEFT})) << "SendInput failed";
+    EXPECT_TRUE(WaitForWindowAt(editor.window(), before.left, before.top)) << Format("Ctrl+Shift+Left, whose line was unreadable, did not move the editor left: at %s", RectText(WindowRect(editor.window())).c_str());
 }
 
 }  // namespace

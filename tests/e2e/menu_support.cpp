@@ -77,7 +77,7 @@ std::map<std::string, RowSpans> learnt;
 // Moves the pointer to (x, y) and waits for a highlight whose top is at or
 // below minTop; false when none comes (the pointer is on a separator).
 bool HoverHighlight(HWND menu, int x, int y, int minTop, Highlight* out, DWORD timeoutMs) {
-    if (!Xdotool(Format("mousemove %d %d", x, y))) return false;
+    if (!MoveMouse(POINT{x, y})) return false;
     return WaitUntil(timeoutMs, [&] {
         *out = MenuHighlight(menu);
         return out->found && out->box.top >= minTop && out->box.top <= y && out->box.bottom > y;
@@ -101,7 +101,7 @@ bool LearnRows(HWND menu, const std::vector<MenuRow>& rows, RowSpans* spans) {
         bool found = false;
         // After a separator (or the menu's top margin) the next row lies a few
         // pixels further on.
-        for (; y < bottom && !found; y += 2, patience = 400) found = HoverHighlight(menu, x, y, y - 40, &h, patience);
+        for (; y < bottom && !found; y += 2, patience = 150) found = HoverHighlight(menu, x, y, y - 40, &h, patience);
         if (!found) return false;
         (*spans)[r] = {h.box.top - w.top, h.box.bottom - w.top};
         y = h.box.bottom;
@@ -132,12 +132,12 @@ bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuRow>& row
     Highlight h;
     // A busy machine can be slow to repaint: one more move onto the row.
     auto onRow = [&] { return HoverHighlight(menu, x, y, w.top + span.first, &h, 2000) && h.box.top == w.top + span.first; };
-    if (!onRow() && !(Xdotool(Format("mousemove %d %d", x, y - 3)) && onRow())) {
+    if (!onRow() && !(MoveMouse(POINT{x, y - 3}) && onRow())) {
         *why = Format("row %d of menu %s did not highlight at y %d", row, key.c_str(), y);
         return false;
     }
-    if (!Xdotool("click 1")) {
-        *why = "xdotool click failed";
+    if (!MouseButton(1, true) || !MouseButton(1, false)) {
+        *why = "SendInput could not click";
         return false;
     }
     return true;
@@ -165,10 +165,54 @@ bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
 
 HWND OpenMainMenu(const PeltoProcess& pelto, HWND clickSkin) {
     if (!clickSkin) return OpenMenuWithHotkey(pelto.pid(), 'A');
-    POINT at;
-    return UncoveredPoint(clickSkin, clickSkin, &at) && ClickAt(clickSkin, at) ? WaitForMenuWindow(pelto.pid())
-                                                                               : nullptr;
+    return Click(clickSkin) ? WaitForMenuWindow(pelto.pid()) : nullptr;
 }
+
+namespace {
+
+// Waits until every menu window of the process has gone (or moved: a command
+// may open a popup of its own at once).
+bool MenusClosed(const std::vector<HWND>& menus) {
+    std::vector<RECT> where;
+    for (HWND m : menus) where.push_back(WindowRect(m));
+    return WaitUntil(5000, [&] {
+        for (std::size_t i = 0; i < menus.size(); ++i)
+            if (IsWindow(menus[i]) && IsWindowVisible(menus[i]) && SameRect(WindowRect(menus[i]), where[i])) return false;
+        return true;
+    });
+}
+
+// The rows by their keys: Down selects the next row (the first one first;
+// separators are passed over), Right opens a pop-up with its first row
+// selected, Enter chooses. The keys go to the thread in front: when Wine did
+// not bring the menu's owner there for Pelto (its skin window hidden, windows
+// stored), the driver does what Pelto asked for.
+bool ChooseByKeys(HWND menu, const MainMenuPlace& place) {
+    const DWORD menuThread = GetWindowThreadProcessId(menu, nullptr);
+    if (!WaitUntil(1000, [&] { return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == menuThread; })) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (!GetGUIThreadInfo(menuThread, &info) || !info.hwndMenuOwner || !BringToForeground(info.hwndMenuOwner))
+            return false;
+    }
+    const std::vector<MenuRow>& rows = *MainMenuRows();
+    auto selectable = [](const std::vector<MenuRow>& r, int upTo) {
+        int n = 0;
+        for (int i = 0; i < upTo; ++i) n += r[static_cast<std::size_t>(i)].separator ? 0 : 1;
+        return n;
+    };
+    std::vector<WORD> keys(static_cast<std::size_t>(selectable(rows, place.top + 1)), VK_DOWN);
+    if (place.sub >= 0) {
+        keys.push_back(VK_RIGHT);
+        keys.insert(keys.end(), static_cast<std::size_t>(selectable(rows[place.top].items, place.sub)), VK_DOWN);
+    }
+    keys.push_back(VK_RETURN);
+    for (WORD key : keys)
+        if (!PressKeys({key})) return false;
+    return true;
+}
+
+}  // namespace
 
 bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why, HWND clickSkin) {
     std::string reason;
@@ -178,6 +222,7 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
         *why = Format("command %u is not in the main menu", commandId);
         return false;
     }
+    Trace("choosing command %u from the main menu", commandId);
     // A pointer glide to a new target would carry the pointer off the rows.
     WaitForPointerToRest();
     HWND menu = OpenMainMenu(pelto, clickSkin);
@@ -186,38 +231,38 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
                pelto.Describe();
         return false;
     }
+    // Real clicks, each row first seen highlighted under the pointer.
     const std::vector<MenuRow>& rows = *MainMenuRows();
-    if (!ClickRow(menu, "main", rows, place.top, why)) {
-        CloseMenu(pelto.pid());
-        return false;
-    }
-    HWND sub = nullptr;
-    if (place.sub >= 0) {
+    std::vector<HWND> open = {menu};
+    bool clicked = ClickRow(menu, "main", rows, place.top, why);
+    if (clicked && place.sub >= 0) {
+        HWND sub = nullptr;
         WaitUntil(3000, [&] {
             for (HWND m : TopLevelWindowsOf(pelto.pid(), "#32768"))
                 if (m != menu && IsWindowVisible(m)) sub = m;
             return sub != nullptr;
         });
-        if (!sub) {
-            *why = Format("row %d of the main menu opened no submenu", place.top);
-            CloseMenu(pelto.pid());
-            return false;
-        }
-        if (!ClickRow(sub, Format("sub%d", place.top), rows[static_cast<std::size_t>(place.top)].items, place.sub,
-                      why)) {
-            CloseMenu(pelto.pid());
-            CloseMenu(pelto.pid());
-            return false;
-        }
+        clicked = sub && ClickRow(sub, Format("sub%d", place.top), rows[static_cast<std::size_t>(place.top)].items,
+                                  place.sub, why);
+        if (sub) open.push_back(sub);
     }
-    // The menu's own windows go (a command may open a popup of its own at once).
-    const RECT menuRect = WindowRect(menu);
-    auto gone = [&](HWND w, const RECT& was) {
-        return !w || !IsWindow(w) || !IsWindowVisible(w) || !SameRect(WindowRect(w), was);
-    };
-    const RECT subRect = sub ? WindowRect(sub) : RECT{0, 0, 0, 0};
-    if (!WaitUntil(5000, [&] { return gone(menu, menuRect) && gone(sub, subRect); })) {
-        *why = Format("the main menu stayed open after command %u was clicked", commandId);
+    if (!clicked) {
+        // A menu of the hidden skin window (windows stored) hears no motion of
+        // the pointer under Wine: its keys choose instead, from the top.
+        std::printf("  %s: the menu's keys choose instead\n", why->c_str());
+        std::fflush(stdout);
+        for (int level = 0; level < 3 && VisibleMenuWindow(pelto.pid()); ++level) CloseMenu(pelto.pid());
+        menu = OpenMainMenu(pelto, clickSkin);
+        if (!menu || !ChooseByKeys(menu, place)) {
+            *why += "; the keys did not choose either";
+            CloseMenu(pelto.pid());
+            return false;
+        }
+        open = {menu};
+    }
+    if (!MenusClosed(open)) {
+        *why = Format("the main menu stayed open after command %u was chosen", commandId);
+        CloseMenu(pelto.pid());
         CloseMenu(pelto.pid());
         return false;
     }

@@ -41,7 +41,7 @@ HWND OpenMaker(const PeltoSession& s, const char* which) {
                 if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
             return dialog != nullptr;
         });
-    REQUIRE_MSG(dialog != nullptr, "no %s Moldra dialog: %s", which, s.pelto.Describe().c_str());
+    [&] { ASSERT_TRUE(dialog != nullptr) << Format("no %s Moldra dialog: ", which) << s.pelto; }();
     return dialog;
 }
 
@@ -61,54 +61,50 @@ std::string AnchorText(HWND dialog) { return ControlText(dialog, kAnchor); }
 void PressAnchor(HWND dialog, int times) {
     for (int i = 0; i < times; ++i) {
         const std::string before = AnchorText(dialog);
-        REQUIRE_MSG(ClickDialogButton(dialog, kAnchor), "cannot click the anchor button");
-        REQUIRE_MSG(WaitUntil(3000, [&] { return AnchorText(dialog) != before; }),
-                    "a click on the anchor button left it at \"%s\"", Printable(before).c_str());
+        ASSERT_TRUE(ClickDialogButton(dialog, kAnchor)) << "cannot click the anchor button";
+        ASSERT_TRUE(WaitUntil(3000, [&] { return AnchorText(dialog) != before; })) << Format("a click on the anchor button left it at \"%s\"", Printable(before).c_str());
     }
 }
 
 COLORREF MintPixel(int x, int y) { return x < 4 && y < 4 ? kMagenta : RGB(120 + x, 220, 180 - y); }
 
 TEST_F(StartedPelto, Moldra_MintExampleWritesTheDefinitionCopiesTheBitmapAndPeltoLoadsIt) {
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("pics").c_str(), nullptr), "cannot make pics");
+    ASSERT_TRUE(CreateDirectoryA(s.folder.File("pics").c_str(), nullptr)) << "cannot make pics";
     const std::string source = s.folder.File("pics\\mint.bmp");
-    REQUIRE_MSG(WriteBmp24(source, 48, 24, MintPixel), "cannot write mint.bmp");
+    ASSERT_TRUE(WriteBmp24(source, 48, 24, MintPixel)) << "cannot write mint.bmp";
 
     HWND dialog = OpenMaker(s, "first");
-    CHECK_MSG(GetWindow(dialog, GW_OWNER) == nullptr, "the dialog has an owner");
-    CHECK_MSG(GetWindowThreadProcessId(dialog, nullptr) != GetWindowThreadProcessId(s.skin, nullptr),
-              "the dialog runs on the skin window's thread");
-    CHECK_EQ_STR(AnchorText(dialog), "右上");
-    for (int id : {kSkinName, kBitmapPath, kAuthor, kNormalX, kNormalY, kSmallX, kSmallY})
-        CHECK_MSG(ControlText(dialog, id).empty(), "field %d does not start empty", id);
+    EXPECT_TRUE(GetWindow(dialog, GW_OWNER) == nullptr) << "the dialog has an owner";
+    EXPECT_TRUE(GetWindowThreadProcessId(dialog, nullptr) != GetWindowThreadProcessId(s.skin, nullptr)) << "the dialog runs on the skin window's thread";
+    EXPECT_EQ(AnchorText(dialog), "右上");
+    for (int id : {kSkinName, kBitmapPath, kAuthor, kNormalX, kNormalY, kSmallX, kSmallY}) {
+        EXPECT_TRUE(ControlText(dialog, id).empty()) << Format("field %d does not start empty", id);
+    }
 
     Fill(dialog, {{kSkinName, "mint"}, {kBitmapPath, source}, {kAuthor, "Quorval"}, {kNormalX, "-265"}, {kNormalY, "4"},
                   {kSmallX, "-200"}, {kSmallY, "-18"}});
     PressAnchor(dialog, 1);
-    CHECK_EQ_STR(AnchorText(dialog), "右下");
+    EXPECT_EQ(AnchorText(dialog), "右下");
     Create(s, dialog, {kDoneText});
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open after the skin was made");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "the dialog stayed open after the skin was made";
 
-    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 3 -265 4 -200 -18 Quorval");
+    EXPECT_EQ(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 3 -265 4 -200 -18 Quorval");
     const std::string original = ReadFileText(source);
-    CHECK_MSG(!original.empty() && ReadFileText(s.folder.File("skin\\mint.bmp")) == original,
-              "skin\\mint.bmp is not a copy of the picked bitmap");
+    EXPECT_TRUE(!original.empty() && ReadFileText(s.folder.File("skin\\mint.bmp")) == original) << "skin\\mint.bmp is not a copy of the picked bitmap";
 
     // The new skin, named in the settings, is what Pelto shows at its next start.
     s.ChooseFromMenu(kCloseCommand);
-    REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not close");
-    REQUIRE_MSG(s.folder.WriteSetting("500 0 mint.skn"), "cannot write the setting");
+    ASSERT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "Pelto did not close";
+    ASSERT_TRUE(s.folder.WriteSetting("500 0 mint.skn")) << "cannot write the setting";
     PeltoProcess again;
-    REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");
+    ASSERT_TRUE(again.Start(s.folder)) << "Pelto did not start again";
     HWND skin = again.WaitForSkinWindow();
-    REQUIRE_MSG(skin != nullptr, "no skin window with the new skin: %s", again.Describe().c_str());
+    ASSERT_TRUE(skin != nullptr) << "no skin window with the new skin: " << again;
     RECT r = WindowRect(skin);
-    CHECK_MSG(r.right - r.left == 48 && r.bottom - r.top == 24, "skin window %s, expected the 48 x 24 mint skin",
-              RectText(r).c_str());
+    EXPECT_TRUE(r.right - r.left == 48 && r.bottom - r.top == 24) << Format("skin window %s, expected the 48 x 24 mint skin", RectText(r).c_str());
     int type = ERROR;
     HRGN region = CopyWindowRegion(skin, &type);
-    CHECK_MSG(region && !PtInRegion(region, 1, 1) && PtInRegion(region, 10, 10),
-              "the mint skin's cut-away corner is not cut from the window");
+    EXPECT_TRUE(region && !PtInRegion(region, 1, 1) && PtInRegion(region, 10, 10)) << "the mint skin's cut-away corner is not cut from the window";
     if (region) DeleteObject(region);
 }
 
@@ -119,69 +115,69 @@ TEST_F(StartedPelto, Moldra_FailedCreateThenACorrectedTryAndACopyFailure) {
     Fill(dialog,
          {{kSkinName, "bad?name"}, {kBitmapPath, "C:\\nowhere\\none.bmp"}, {kNormalX, "12px"}, {kSmallY, "abc"}});
     Create(s, dialog, {kOpenFailedText});
-    REQUIRE_MSG(WaitForWindowIdle(dialog), "the dialog does not answer");
-    CHECK_MSG(IsWindow(dialog), "the dialog closed after the failed create");
-    CHECK_EQ_STR(ControlText(dialog, kSkinName), "bad?name");
+    ASSERT_TRUE(WaitForWindowIdle(dialog)) << "the dialog does not answer";
+    EXPECT_TRUE(IsWindow(dialog)) << "the dialog closed after the failed create";
+    EXPECT_EQ(ControlText(dialog, kSkinName), "bad?name");
 
     // Corrected: written to the same skin folder. The bitmap cannot be copied:
     // that message, then the completion all the same, and the dialog closes.
     SetControlText(dialog, kSkinName, "fixed");
     Create(s, dialog, {kCopyFailedText, kDoneText});
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
-    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\fixed.skn")), "none.bmp 2 12 0 0 0 ");
-    CHECK_MSG(!FileExists(s.folder.File("skin\\none.bmp")), "a bitmap appeared from nowhere");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    EXPECT_EQ(ReadFileText(s.folder.File("skin\\fixed.skn")), "none.bmp 2 12 0 0 0 ");
+    EXPECT_TRUE(!FileExists(s.folder.File("skin\\none.bmp"))) << "a bitmap appeared from nowhere";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 TEST_F(StartedPelto, Moldra_TwoDialogsKeepTheirOwnAnchorAndOnlyTheirButtonsEndThem) {
     HWND first = OpenMaker(s, "first");
     HWND second = OpenMaker(s, "second");
-    REQUIRE_MSG(second != first, "no second Moldra dialog");
+    ASSERT_TRUE(second != first) << "no second Moldra dialog";
 
     PressAnchor(first, 2);
-    CHECK_EQ_STR(AnchorText(first), "左下");
-    CHECK_EQ_STR(AnchorText(second), "右上");
+    EXPECT_EQ(AnchorText(first), "左下");
+    EXPECT_EQ(AnchorText(second), "右上");
     PressAnchor(second, 4);  // four presses: round to top-right again
-    CHECK_EQ_STR(AnchorText(second), "右上");
+    EXPECT_EQ(AnchorText(second), "右上");
     PressAnchor(second, 3);
-    CHECK_EQ_STR(AnchorText(second), "左上");
-    CHECK_EQ_STR(AnchorText(first), "左下");
+    EXPECT_EQ(AnchorText(second), "左上");
+    EXPECT_EQ(AnchorText(first), "左下");
 
     // Esc and Enter in a field, and the close box, end neither dialog. The keys
     // are a user's: a click into the name field, then Esc, Enter and k through
     // the input queue. The k after Esc and Enter shows that the keys arrived.
     HWND field = GetDlgItem(second, kSkinName);
     SetControlText(second, kSkinName, "");
-    REQUIRE_MSG(BringToForeground(second) && ClickControl(second, kSkinName), "cannot click into the name field");
-    REQUIRE_MSG(WaitUntil(3000, [&] { return FocusOfThreadOf(second) == field; }), "the click did not focus the field");
-    REQUIRE_MSG(PressKeysOn(second, {VK_ESCAPE, VK_RETURN, 'K'}), "the second dialog is gone or not in front");
-    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(second, kSkinName) == "k"; }), "the keys did not reach the dialog");
+    ASSERT_TRUE(BringToForeground(second) && ClickDialogButton(second, kSkinName)) << "cannot click into the name field";
+    ASSERT_TRUE(WaitUntil(3000, [&] { return FocusOfThreadOf(second) == field; })) << "the click did not focus the field";
+    ASSERT_TRUE(PressKeysOn(second, {VK_ESCAPE, VK_RETURN, 'K'})) << "the second dialog is gone or not in front";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(second, kSkinName) == "k"; })) << "the keys did not reach the dialog";
     // The close boxes by real clicks, each dialog brought to the front first
-    // (both open at (0, 0), one over the other).
-    for (HWND d : {first, second})
-        REQUIRE_MSG(BringToForeground(d) && ClickCloseBox(d), "cannot click a dialog's close box");
+    // (both open at (0, 0), one over the other; the second is in front).
+    for (HWND d : {second, first}) {
+        ASSERT_TRUE(BringToForeground(d) && ClickCloseBox(d)) << "cannot click a dialog's close box";
+    }
     ClickDialogButton(second, IDOK);
-    REQUIRE_MSG(WaitForWindowIdle(first) && WaitForWindowIdle(second), "a dialog does not answer");
-    CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc, Enter or the close box ended a dialog");
+    ASSERT_TRUE(WaitForWindowIdle(first) && WaitForWindowIdle(second)) << "a dialog does not answer";
+    EXPECT_TRUE(IsWindow(first) && IsWindow(second)) << "Esc, Enter or the close box ended a dialog";
 
     // Each writes its own anchor.
     SetControlText(first, kSkinName, "one");
     SetControlText(second, kSkinName, "two");
     Create(s, first, {kCopyFailedText, kDoneText});  // no bitmap named
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first dialog stayed open");
-    CHECK_MSG(IsWindow(second), "the first dialog's create closed the second");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(first); })) << "the first dialog stayed open";
+    EXPECT_TRUE(IsWindow(second)) << "the first dialog's create closed the second";
     Create(s, second, {kCopyFailedText, kDoneText});
-    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
-    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\two.skn")), " 1 0 0 0 0 ");
+    EXPECT_EQ(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
+    EXPECT_EQ(ReadFileText(s.folder.File("skin\\two.skn")), " 1 0 0 0 0 ");
 
     // Cancel ends a dialog and writes nothing.
     HWND third = OpenMaker(s, "third");
     SetControlText(third, kSkinName, "three");
     ClickDialogButton(third, kCancel);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(third); }), "cancel did not end the dialog");
-    CHECK_MSG(!FileExists(s.folder.File("skin\\three.skn")), "cancel wrote a definition");
-    CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Moldra.ppi"); }),
-              "Moldra.ppi is still loaded after its dialogs closed");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(third); })) << "cancel did not end the dialog";
+    EXPECT_TRUE(!FileExists(s.folder.File("skin\\three.skn"))) << "cancel wrote a definition";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Moldra.ppi"); })) << "Moldra.ppi is still loaded after its dialogs closed";
 }
 
 TEST_F(StartedPelto, Moldra_BrowsePutsThePickedPathInTheBitmapField) {
@@ -192,21 +188,20 @@ TEST_F(StartedPelto, Moldra_BrowsePutsThePickedPathInTheBitmapField) {
     // Cancelled: the field keeps what it held.
     ClickDialogButton(dialog, 1002);
     HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, dialog);
-    REQUIRE_MSG(files != nullptr, "no open-file dialog owned by Moldra's");
+    ASSERT_TRUE(files != nullptr) << "no open-file dialog owned by Moldra's";
     ClickDialogButton(files, IDCANCEL);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(files); }), "cancel did not close the open-file dialog");
-    REQUIRE_MSG(WaitForWindowIdle(dialog), "the dialog does not answer");
-    CHECK_EQ_STR(ControlText(dialog, kBitmapPath), "C:\\before.bmp");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(files); })) << "cancel did not close the open-file dialog";
+    ASSERT_TRUE(WaitForWindowIdle(dialog)) << "the dialog does not answer";
+    EXPECT_EQ(ControlText(dialog, kBitmapPath), "C:\\before.bmp");
 
     // Picked: its full path goes into the field.
     ClickDialogButton(dialog, 1002);
     files = WaitForOpenDialog(s.pelto.pid(), nullptr, dialog);
-    REQUIRE_MSG(files != nullptr, "no open-file dialog the second time");
-    CHECK_MSG(ChooseInOpenDialog(files, picked), "OK did not close the open-file dialog");
-    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, kBitmapPath) == picked; }), "the field holds \"%s\"",
-              ControlText(dialog, kBitmapPath).c_str());
+    ASSERT_TRUE(files != nullptr) << "no open-file dialog the second time";
+    EXPECT_TRUE(ChooseInOpenDialog(files, picked)) << "OK did not close the open-file dialog";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, kBitmapPath) == picked; })) << Format("the field holds \"%s\"", ControlText(dialog, kBitmapPath).c_str());
     ClickDialogButton(dialog, kCancel);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "cancel did not end the dialog";
 }
 
 }  // namespace

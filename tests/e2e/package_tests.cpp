@@ -85,26 +85,22 @@ TEST(Package, Package_EveryBinaryCarriesItsVersionInformation) {
     for (const Binary& b : kBinaries) {
         const std::string path = JoinPath(StagedInstall(), b.relative);
         VersionInfo info(path);
-        REQUIRE_MSG(info.ok(), "%s has no version information (error %lu)", b.relative,
-                    static_cast<unsigned long>(GetLastError()));
+        ASSERT_TRUE(info.ok()) << Format("%s has no version information (error %lu)", b.relative, static_cast<unsigned long>(GetLastError()));
         const VS_FIXEDFILEINFO* fixed = info.Fixed();
-        REQUIRE_MSG(fixed != nullptr && fixed->dwSignature == 0xFEEF04BD, "%s: no fixed version block", b.relative);
-        CHECK_EQ_STR(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), "0.10.0.0");
-        CHECK_EQ_STR(VersionText(fixed->dwProductVersionMS, fixed->dwProductVersionLS), "0.10.0.0");
-        CHECK_MSG(fixed->dwFileType == b.fileType, "%s: file type %lu, expected %lu", b.relative,
-                  static_cast<unsigned long>(fixed->dwFileType), static_cast<unsigned long>(b.fileType));
+        ASSERT_TRUE(fixed != nullptr && fixed->dwSignature == 0xFEEF04BD) << Format("%s: no fixed version block", b.relative);
+        EXPECT_EQ(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), "0.10.0.0");
+        EXPECT_EQ(VersionText(fixed->dwProductVersionMS, fixed->dwProductVersionLS), "0.10.0.0");
+        EXPECT_TRUE(fixed->dwFileType == b.fileType) << Format("%s: file type %lu, expected %lu", b.relative, static_cast<unsigned long>(fixed->dwFileType), static_cast<unsigned long>(b.fileType));
         WORD language = 0, codePage = 0;
-        CHECK_MSG(info.Translation(&language, &codePage) && language == kJapanese && codePage == kCodePage932,
-                  "%s: translation 0x%04X / %u, expected Japanese 0x0411 with code page 932", b.relative, language,
-                  codePage);
-        CHECK_EQ_STR(info.String("FileVersion"), "0.10");
-        CHECK_EQ_STR(info.String("ProductVersion"), "0.10");
-        CHECK_EQ_STR(info.String("CompanyName"), "Quorval");
-        CHECK_EQ_STR(info.String("ProductName"), "Pelto");
-        CHECK_EQ_STR(info.String("FileDescription"), b.description);
-        CHECK_EQ_STR(info.String("LegalCopyright"), "Copyright (C) 2026 Quorval");
-        CHECK_EQ_STR(info.String("InternalName"), b.internal);
-        CHECK_EQ_STR(info.String("OriginalFilename"), b.fileName);
+        EXPECT_TRUE(info.Translation(&language, &codePage) && language == kJapanese && codePage == kCodePage932) << Format("%s: translation 0x%04X / %u, expected Japanese 0x0411 with code page 932", b.relative, language, codePage);
+        EXPECT_EQ(info.String("FileVersion"), "0.10");
+        EXPECT_EQ(info.String("ProductVersion"), "0.10");
+        EXPECT_EQ(info.String("CompanyName"), "Quorval");
+        EXPECT_EQ(info.String("ProductName"), "Pelto");
+        EXPECT_EQ(info.String("FileDescription"), b.description);
+        EXPECT_EQ(info.String("LegalCopyright"), "Copyright (C) 2026 Quorval");
+        EXPECT_EQ(info.String("InternalName"), b.internal);
+        EXPECT_EQ(info.String("OriginalFilename"), b.fileName);
     }
 }
 
@@ -157,11 +153,10 @@ TEST(Package, Package_PeltoCarriesItsManifest) {
     std::string manifest;
     {
         DataModule module(pelto);
-        REQUIRE_MSG(module.get(), "cannot load Pelto.exe as data (error %lu)",
-                    static_cast<unsigned long>(GetLastError()));
+        ASSERT_TRUE(module.get()) << Format("cannot load Pelto.exe as data (error %lu)", static_cast<unsigned long>(GetLastError()));
         manifest = module.Resource(MAKEINTRESOURCEA(kManifestType), MAKEINTRESOURCEA(kManifestId));
     }
-    REQUIRE_MSG(!manifest.empty(), "Pelto.exe: no resource of type RT_MANIFEST with id 1");
+    ASSERT_TRUE(!manifest.empty()) << "Pelto.exe: no resource of type RT_MANIFEST with id 1";
     const char* const parts[] = {
         // its own identity, with the build's version
         "name=\"Quorval.Pelto\" version=\"0.10.0.0\"",
@@ -181,18 +176,17 @@ TEST(Package, Package_PeltoCarriesItsManifest) {
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor"
         "</dpiAwareness>",
     };
-    for (const char* part : parts) CHECK_MSG(Holds(manifest, part), "the manifest lacks %s", part);
+    for (const char* part : parts) { EXPECT_TRUE(Holds(manifest, part)) << Format("the manifest lacks %s", part); }
     // The manifest names the version the version resource gives.
     VersionInfo info(pelto);
-    REQUIRE_MSG(info.ok() && info.Fixed(), "Pelto.exe has no version information");
+    ASSERT_TRUE(info.ok() && info.Fixed()) << "Pelto.exe has no version information";
     const std::string identity = "version=\"" + VersionText(info.Fixed()->dwFileVersionMS,
                                                             info.Fixed()->dwFileVersionLS) + "\"";
-    CHECK_MSG(Holds(manifest, identity.c_str()), "the manifest's identity lacks %s", identity.c_str());
+    EXPECT_TRUE(Holds(manifest, identity.c_str())) << Format("the manifest's identity lacks %s", identity.c_str());
     std::string why;
-    CHECK_MSG(SystemAcceptsManifest(pelto, &why), "the system refuses the manifest: %s", why.c_str());
+    EXPECT_TRUE(SystemAcceptsManifest(pelto, &why)) << Format("the system refuses the manifest: %s", why.c_str());
     // Positive control: the same request finds nothing in a plug-in, which has none.
-    CHECK_MSG(!SystemAcceptsManifest(JoinPath(StagedInstall(), "plugins\\Tachel.ppi"), &why),
-              "an activation context came from a library without a manifest");
+    EXPECT_TRUE(!SystemAcceptsManifest(JoinPath(StagedInstall(), "plugins\\Tachel.ppi"), &why)) << "an activation context came from a library without a manifest";
 }
 
 constexpr int kBrowse = 1007, kOk = 1001, kSkinFile = 1006, kBitmap = 1008, kAuthor = 1009, kSize = 1010;
@@ -204,91 +198,74 @@ const COLORREF kTargetColour = RGB(40, 90, 160);  // PeltoTarget.exe's window
 void CheckSkinOnTarget(HWND skin, const Image& bitmap, TargetProcess& target, const char* title, const RECT& area,
                        POINT at) {
     const RECT r = WindowRect(skin);
-    CHECK_MSG(r.right - r.left == bitmap.width && r.bottom - r.top == bitmap.height,
-              "the skin window is %s, the bitmap %d x %d", RectText(r).c_str(), bitmap.width, bitmap.height);
+    EXPECT_TRUE(r.right - r.left == bitmap.width && r.bottom - r.top == bitmap.height) << Format("the skin window is %s, the bitmap %d x %d", RectText(r).c_str(), bitmap.width, bitmap.height);
     int type = ERROR;
     HRGN actual = CopyWindowRegion(skin, &type);
-    REQUIRE_MSG(actual != nullptr, "the skin window has no region (GetWindowRgn answered %d)", type);
+    ASSERT_TRUE(actual != nullptr) << Format("the skin window has no region (GetWindowRgn answered %d)", type);
     HRGN expected = RegionFromImage(bitmap);
-    CHECK_MSG(EqualRgn(actual, expected), "the outline is not the bitmap's: %s",
-              DescribeRegionDifference(actual, expected).c_str());
+    EXPECT_TRUE(EqualRgn(actual, expected)) << Format("the outline is not the bitmap's: %s", DescribeRegionDifference(actual, expected).c_str());
     DeleteObject(expected);
     DeleteObject(actual);
-    REQUIRE_MSG(StartPopupTarget(target, title, area), "no target window");
-    CHECK_MSG(WaitForWindowAt(skin, at.x, at.y), "the skin window is at %s, not at the target's corner",
-              RectText(WindowRect(skin)).c_str());
-    // With no window manager, X keeps the activated target above the topmost
-    // skin window that Wine keeps above it: put X's stacking back in Wine's order.
-    REQUIRE_MSG(Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"), "xdotool windowraise failed");
+    ASSERT_TRUE(StartPopupTarget(target, title, area)) << "no target window";
+    EXPECT_TRUE(WaitForWindowAt(skin, at.x, at.y)) << Format("the skin window is at %s, not at the target's corner", RectText(WindowRect(skin)).c_str());
+    ASSERT_TRUE(RaiseSkinInX()) << "xdotool windowraise failed";
     std::string detail;
     int mismatches = 0;
     auto shown = [&] { return (mismatches = CompareScreenWithSkin(bitmap, at, kTargetColour, &detail)) == 0; };
     WaitUntil(5000, shown, 50);
-    CHECK_MSG(mismatches == 0, "the screen does not show the skin over the target: %s", detail.c_str());
-}
-
-// Types a name into the focused file-name box of an open-file dialog, as keys.
-std::vector<WORD> KeysOf(const char* name) {
-    std::vector<WORD> keys;
-    for (const char* c = name; *c; ++c) keys.push_back(*c == '.' ? VK_OEM_PERIOD : static_cast<WORD>(*c - 'a' + 'A'));
-    return keys;
+    EXPECT_TRUE(mismatches == 0) << Format("the screen does not show the skin over the target: %s", detail.c_str());
 }
 
 TEST(Package, Package_SampleSkinChosenWithBrowseShowsAfterTheRestart) {
     PeltoSession s("sampleskin");
-    REQUIRE_MSG(s.folder.ok() && FileExists(s.folder.File("skin\\sakura.skn")) &&
-                    FileExists(s.folder.File("skin\\sakura.bmp")),
-                "the installation has no sample skin sakura");
+    ASSERT_TRUE(s.folder.ok() && FileExists(s.folder.File("skin\\sakura.skn")) &&
+                    FileExists(s.folder.File("skin\\sakura.bmp"))) << "the installation has no sample skin sakura";
     const Image bitmap = LoadBmpPixels(s.folder.File("skin\\sakura.bmp"));
-    REQUIRE_MSG(bitmap.ok(), "cannot read skin\\sakura.bmp");
+    ASSERT_TRUE(bitmap.ok()) << "cannot read skin\\sakura.bmp";
     s.Start();
     HWND dialog = s.OpenDialog(40039, kSettingsCaption);
 
     // 参照, the name typed where the chooser opens (skin\), Enter.
-    REQUIRE_MSG(ClickControl(dialog, kBrowse), "cannot click 参照");
+    ASSERT_TRUE(ClickDialogButton(dialog, kBrowse)) << "cannot click 参照";
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
-    REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(PressKeysOn(chooser, KeysOf("sakura.skn")), "the open-file dialog did not come to the foreground");
+    ASSERT_TRUE(chooser != nullptr) << "no open-file dialog: " << s.pelto;
+    ASSERT_TRUE(TypeText(chooser, "sakura.skn")) << "the open-file dialog did not come to the foreground";
     WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; });
-    CHECK_EQ_STR(ControlText(FileNameEdit(chooser)), "sakura.skn");
-    REQUIRE_MSG(PressKeysOn(chooser, {VK_RETURN}), "the open-file dialog left the foreground");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(chooser); }), "the open-file dialog stayed open");
-    CHECK_EQ_STR(ControlText(dialog, kSkinFile), "sakura.skn");
-    CHECK_EQ_STR(ControlText(dialog, kBitmap), "sakura.bmp");
-    CHECK_EQ_STR(ControlText(dialog, kSize), Format("%d x %d", bitmap.width, bitmap.height));
-    CHECK_EQ_STR(ControlText(dialog, kAuthor), "Quorval");
+    EXPECT_EQ(ControlText(FileNameEdit(chooser)), "sakura.skn");
+    ASSERT_TRUE(PressKeysOn(chooser, {VK_RETURN})) << "the open-file dialog left the foreground";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(chooser); })) << "the open-file dialog stayed open";
+    EXPECT_EQ(ControlText(dialog, kSkinFile), "sakura.skn");
+    EXPECT_EQ(ControlText(dialog, kBitmap), "sakura.bmp");
+    EXPECT_EQ(ControlText(dialog, kSize), Format("%d x %d", bitmap.width, bitmap.height));
+    EXPECT_EQ(ControlText(dialog, kAuthor), "Quorval");
 
-    REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
-    REQUIRE_MSG(s.pelto.WaitForExit(20000, nullptr), "the first Pelto did not end: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(ClickDialogButton(dialog, kOk)) << "cannot click OK";
+    ASSERT_TRUE(s.pelto.WaitForExit(20000, nullptr)) << "the first Pelto did not end: " << s.pelto;
     std::string setting;
-    CHECK_MSG(ReadFileBytes(s.folder.File("setting"), &setting) && setting == "500 0 sakura.skn",
-              "setting holds \"%s\"", Printable(setting).c_str());
+    EXPECT_TRUE(ReadFileBytes(s.folder.File("setting"), &setting) && setting == "500 0 sakura.skn") << Format("setting holds \"%s\"", Printable(setting).c_str());
     std::vector<DWORD> others;
     WaitUntil(20000, [&] { return !(others = OtherPeltoProcesses(s.pelto.pid())).empty(); });
     PeltoProcess restarted;
-    REQUIRE_MSG(!others.empty() && restarted.Adopt(others.front()), "no Pelto came back after OK");
+    ASSERT_TRUE(!others.empty() && restarted.Adopt(others.front())) << "no Pelto came back after OK";
     HWND skin = restarted.WaitForSkinWindow(20000, false);
-    REQUIRE_MSG(skin != nullptr, "the new Pelto shows no skin window: %s", restarted.Describe().c_str());
+    ASSERT_TRUE(skin != nullptr) << "the new Pelto shows no skin window: " << restarted;
     // On a target 400 x 300 at (300, 300) the blossom sits inside its
     // bottom-right corner: sakura.skn says corner 3, offsets (-56, -56).
     TargetProcess target;
     CheckSkinOnTarget(skin, bitmap, target, "Sakura Target", {300, 300, 700, 600}, POINT{700 - 56, 600 - 56});
-    CHECK_MSG(ChooseFromMainMenu(restarted, kCloseCommand) && restarted.WaitForExit(10000, nullptr),
-              "the new Pelto did not close");
+    EXPECT_TRUE(ChooseFromMainMenu(restarted, kCloseCommand) && restarted.WaitForExit(10000, nullptr)) << "the new Pelto did not close";
 }
 
 TEST(Package, Package_ReadmeMintExampleIsShippedAndLoads) {
     PeltoSession s("mintskin");
     std::string definition;
-    REQUIRE_MSG(s.folder.ok() && ReadFileBytes(s.folder.File("skin\\mint.skn"), &definition),
-                "the installation has no skin\\mint.skn");
-    CHECK_EQ_STR(definition, "mint.bmp 2 -265 4 -200 -18 Quorval");
+    ASSERT_TRUE(s.folder.ok() && ReadFileBytes(s.folder.File("skin\\mint.skn"), &definition)) << "the installation has no skin\\mint.skn";
+    EXPECT_EQ(definition, "mint.bmp 2 -265 4 -200 -18 Quorval");
     const Image bitmap = LoadBmpPixels(s.folder.File("skin\\mint.bmp"));
-    REQUIRE_MSG(bitmap.ok(), "cannot read skin\\mint.bmp");
+    ASSERT_TRUE(bitmap.ok()) << "cannot read skin\\mint.bmp";
     // The mint tab the art script draws, not some other picture under its name.
-    CHECK_MSG(bitmap.width == 160 && bitmap.height == 22, "skin\\mint.bmp is %d x %d, expected 160 x 22",
-              bitmap.width, bitmap.height);
-    REQUIRE_MSG(s.folder.WriteSetting("500 0 mint.skn"), "cannot write setting");
+    EXPECT_TRUE(bitmap.width == 160 && bitmap.height == 22) << Format("skin\\mint.bmp is %d x %d, expected 160 x 22", bitmap.width, bitmap.height);
+    ASSERT_TRUE(s.folder.WriteSetting("500 0 mint.skn")) << "cannot write setting";
     s.Start();
     // A wide target: top-right corner, 265 left of its right edge, 4 below its top.
     TargetProcess target;

@@ -18,16 +18,16 @@ struct PeltoSession {
 
     // Starts the default skin; aborts the test when Pelto does not come up.
     void Start() {
-        REQUIRE_MSG(folder.ok(), "no install folder");
-        REQUIRE_MSG(pelto.Start(folder), "Pelto did not start");
+        ASSERT_TRUE(folder.ok()) << "no install folder";
+        ASSERT_TRUE(pelto.Start(folder)) << "Pelto did not start";
         skin = pelto.WaitForSkinWindow();
-        REQUIRE_MSG(skin != nullptr, "no skin window: %s", pelto.Describe().c_str());
+        ASSERT_TRUE(skin != nullptr) << "no skin window: " << pelto;
     }
 
     // The same after prepare(folder) has written the test's files into the copy.
     template <class Prepare>
     void Start(Prepare prepare) {
-        REQUIRE_MSG(folder.ok() && prepare(static_cast<const InstallFolder&>(folder)), "cannot write the test files");
+        ASSERT_TRUE(folder.ok() && prepare(static_cast<const InstallFolder&>(folder))) << "cannot write the test files";
         Start();
     }
 
@@ -36,7 +36,7 @@ struct PeltoSession {
     // not open or a row cannot be chosen.
     void ChooseFromMenu(unsigned id) const {
         std::string why;
-        REQUIRE_MSG(ChooseFromMainMenu(pelto, id, &why), "main menu command %u: %s", id, why.c_str());
+        ASSERT_TRUE(ChooseFromMainMenu(pelto, id, &why)) << Format("main menu command %u: %s", id, why.c_str());
     }
 
     // Chooses a main-menu command that opens a dialog and waits for the dialog
@@ -44,8 +44,7 @@ struct PeltoSession {
     HWND OpenDialog(unsigned id, const std::string& caption) const {
         ChooseFromMenu(id);
         HWND dialog = WaitForDialog(pelto.pid(), caption);
-        REQUIRE_MSG(dialog != nullptr, "command %u opened no dialog \"%s\": %s", id, Printable(caption).c_str(),
-                    pelto.Describe().c_str());
+        [&] { ASSERT_TRUE(dialog != nullptr) << Format("command %u opened no dialog \"%s\": ", id, Printable(caption).c_str()) << pelto; }();
         return dialog;
     }
 

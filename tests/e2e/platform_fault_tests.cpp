@@ -79,25 +79,22 @@ int BarReading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(met
 TEST(PlatformFault, PlatformFault_TachelShowsTheWindows98StatisticStoredAsBinary) {
     PeltoSession s("faulttachel");
     NineXStatistic statistic;
-    REQUIRE_MSG(statistic.Set(37), "cannot write the statistic under HKEY_DYN_DATA");
+    ASSERT_TRUE(statistic.Set(37)) << "cannot write the statistic under HKEY_DYN_DATA";
     s.Start();
     HWND meter = OpenMeter(s);
-    REQUIRE_MSG(meter != nullptr, "no meter: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(meter != nullptr) << "no meter: " << s.pelto;
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-        CHECK_MSG(WaitUntil(3000, [&] { return BarReading(meter) == 37; }), "the bar reads %d, not the statistic's 37",
-                  BarReading(meter));
-        REQUIRE_MSG(statistic.Set(64), "cannot change the statistic");
-        CHECK_MSG(WaitUntil(3000, [&] { return BarReading(meter) == 64; }), "the bar reads %d, not the new 64",
-                  BarReading(meter));
+        EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 37; })) << Format("the bar reads %d, not the statistic's 37", BarReading(meter));
+        ASSERT_TRUE(statistic.Set(64)) << "cannot change the statistic";
+        EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 64; })) << Format("the bar reads %d, not the new 64", BarReading(meter));
     } else {
         // The NT family has no such statistic: the bar shows the machine's
         // load, whatever the registry holds.
         BusyProcessors busy;
-        CHECK_MSG(WaitUntil(4000, [&] { return BarReading(meter) >= 80; }),
-                  "with every processor busy the bar reads %d", BarReading(meter));
+        EXPECT_TRUE(WaitUntil(4000, [&] { return BarReading(meter) >= 80; })) << Format("with every processor busy the bar reads %d", BarReading(meter));
     }
     ClickDialogButton(meter, 1001);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(meter); }), "the x did not end the meter");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(meter); })) << "the x did not end the meter";
 }
 
 COLORREF NewSkinPixel(int x, int y) { return RGB(30 + x, 200, 90 + y); }
@@ -123,100 +120,87 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
     return differing;
 }
 
-// Without a window manager X raises an activated window above the topmost skin
-// window, which Wine still keeps above it: put X's order back before a capture.
-bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"); }
-
 TEST(PlatformFault, PlatformFault_BrowsedSkinKeepsTheOldPictureUntilTheRestart) {
     PeltoSession s("faultpicture");
-    REQUIRE_MSG(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
+    ASSERT_TRUE(s.folder.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
                     s.folder.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) &&
-                    s.folder.WriteSetting("300 0 nothing"),
-                "cannot write the skin files");
+                    s.folder.WriteSetting("300 0 nothing")) << "cannot write the skin files";
     s.Start();
     TargetProcess target;
-    REQUIRE_MSG(StartPopupTarget(target, "Picture Target", {200, 150, 800, 550}), "no target");
-    REQUIRE_MSG(BringToForeground(target.window()), "the target did not come to the front");
-    REQUIRE_MSG(WaitForWindowAt(s.skin, 800 - 265, 154), "the skin did not attach: %s",
-                RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(StartPopupTarget(target, "Picture Target", {200, 150, 800, 550})) << "no target";
+    ASSERT_TRUE(BringToForeground(target.window())) << "the target did not come to the front";
+    ASSERT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 154)) << Format("the skin did not attach: %s", RectText(WindowRect(s.skin)).c_str());
     WaitForPointerToRest();
-    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
+    ASSERT_TRUE(RaiseSkinInX()) << "xdotool windowraise failed";
     const Image before = CaptureScreen(WindowRect(s.skin));
-    REQUIRE_MSG(before.ok(), "no capture");
+    ASSERT_TRUE(before.ok()) << "no capture";
     // The capture shows the skin: the default picture inside the window's shape.
     const Image shown = LoadBmpPixels(s.folder.File("skin\\default.bmp"));
     std::string first;
     int differing = DifferingPixels(s.skin, shown, before, &first);
-    REQUIRE_MSG(differing == 0, "%d pixels of the skin window do not show the default skin: %s", differing,
-                first.c_str());
+    ASSERT_TRUE(differing == 0) << Format("%d pixels of the skin window do not show the default skin: %s", differing, first.c_str());
 
     HWND dialog = s.OpenDialog(40039, "■　Peltoの設定");
     ClickDialogButton(dialog, 1007);
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
-    REQUIRE_MSG(chooser != nullptr, "no open-file dialog: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(ChooseInOpenDialog(chooser, s.folder.File("skin\\green.skn")), "the open-file dialog stayed open");
+    ASSERT_TRUE(chooser != nullptr) << "no open-file dialog: " << s.pelto;
+    ASSERT_TRUE(ChooseInOpenDialog(chooser, s.folder.File("skin\\green.skn"))) << "the open-file dialog stayed open";
     ClickDialogButton(dialog, 1012);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "cancel did not end the dialog");
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "cancel did not end the dialog";
 
     // Back on the target the new offsets and size are in force at once (the
     // window is resized, so repainted)...
-    REQUIRE_MSG(BringToForeground(target.window()), "the target did not come to the front");
-    CHECK_MSG(WaitUntil(5000, [&] {
+    ASSERT_TRUE(BringToForeground(target.window())) << "the target did not come to the front";
+    EXPECT_TRUE(WaitUntil(5000, [&] {
                   const RECT r = WindowRect(s.skin);
                   return r.left == 700 && r.top == 154 && r.right - r.left == 80 && r.bottom - r.top == 30;
-              }),
-              "the skin is at %s, expected the browsed skin's place and size (700, 154) 80 x 30",
-              RectText(WindowRect(s.skin)).c_str());
+              })) << Format("the skin is at %s, expected the browsed skin's place and size (700, 154) 80 x 30", RectText(WindowRect(s.skin)).c_str());
     WaitForPointerToRest();
     // ... and painted again once more on purpose; the picture is the old one.
     RedrawWindow(s.skin, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(RaiseSkinInX(), "xdotool windowraise failed");
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    ASSERT_TRUE(RaiseSkinInX()) << "xdotool windowraise failed";
     const Image after = CaptureScreen(WindowRect(s.skin));
     differing = DifferingPixels(s.skin, before, after, &first);
     Trace("at (10, 5): before %s, after %s; %d pixels differ", ColourText(before.At(10, 5)).c_str(),
           ColourText(after.At(10, 5)).c_str(), differing);
-    CHECK_MSG(differing == 0, "%d pixels inside the window changed after the browse: %s", differing, first.c_str());
+    EXPECT_TRUE(differing == 0) << Format("%d pixels inside the window changed after the browse: %s", differing, first.c_str());
     // The capture does see the new skin's colours where they would be painted:
     // a pixel of the new bitmap differs from the old picture at the same place.
-    CHECK_MSG(!SameColour(before.At(10, 5), NewSkinPixel(10, 5)), "the two skins share a colour at (10, 5)");
+    EXPECT_TRUE(!SameColour(before.At(10, 5), NewSkinPixel(10, 5))) << "the two skins share a colour at (10, 5)";
 }
 
 TEST(PlatformFault, PlatformFault_ProgramOfTheOtherBitnessIsFoundForTheLauncherAndPlugins) {
     const std::string other = OtherBitnessTarget();
-    REQUIRE_MSG(!other.empty() && FileExists(other), "no PeltoTarget.exe of the other bitness (\"%s\")", other.c_str());
+    ASSERT_TRUE(!other.empty() && FileExists(other)) << Format("no PeltoTarget.exe of the other bitness (\"%s\")", other.c_str());
     PeltoSession s("faultbitness");
     s.Start();
-    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture plug-in");
+    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture plug-in";
     s.ChooseFromMenu(40064);  // the plug-in list again, now with the fixture
     const std::string exe = s.folder.File("other bits\\PeltoTarget.exe");
     CreateDirectoryA(s.folder.File("other bits").c_str(), nullptr);
-    REQUIRE_MSG(CopyFileA(other.c_str(), exe.c_str(), FALSE), "cannot copy the other target");
+    ASSERT_TRUE(CopyFileA(other.c_str(), exe.c_str(), FALSE)) << "cannot copy the other target";
     TargetProcess target;
     const RECT before = WindowRect(s.skin);
-    REQUIRE_MSG(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits"),
-                "no target window of the other bitness");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "the skin did not attach");
-    REQUIRE_MSG(WaitForTick(s.skin), "no tick after the target was found");
+    ASSERT_TRUE(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits")) << "no target window of the other bitness";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach";
+    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
 
     s.ChooseFromMenu(40060);
     std::string expectedPath = ExpectedProgramPath(exe);
     std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
     const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";
-    CHECK_MSG(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; }),
-              "launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(),
-              Printable(expected).c_str());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << Format("launch_data is \"%s\", expected \"%s\"", Printable(LauncherFileOf(s.folder)).c_str(), Printable(expected).c_str());
 
     std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
     const int row = RowOf(rows, "quick.ppi");
-    REQUIRE_MSG(row >= 0 && rows.size() == 3, "quick.ppi is not listed");
+    ASSERT_TRUE(row >= 0 && rows.size() == 3) << "quick.ppi is not listed";
     DeleteFileA(s.folder.File("quick.txt").c_str());
-    REQUIRE_MSG(ChooseFromPluginPopup(s, row, 3), "no plug-in popup");
-    REQUIRE_MSG(WaitUntil(8000, [&] { return FileExists(s.folder.File("quick.txt")); }), "the plug-in did not start");
+    ASSERT_TRUE(ChooseFromPluginPopup(s, row, 3)) << "no plug-in popup";
+    ASSERT_TRUE(WaitUntil(8000, [&] { return FileExists(s.folder.File("quick.txt")); })) << "the plug-in did not start";
     const std::string marker = ReadFileText(s.folder.File("quick.txt"));
     const std::string line = "\nexe=" + ExpectedProgramPath(exe) + "\n";
-    CHECK_MSG(marker.find(line) != std::string::npos, "the plug-in was given \"%s\", expected the line \"%s\"",
-              Printable(marker).c_str(), Printable(line).c_str());
+    EXPECT_TRUE(marker.find(line) != std::string::npos) << Format("the plug-in was given \"%s\", expected the line \"%s\"", Printable(marker).c_str(), Printable(line).c_str());
 }
 
 COLORREF SavedSkinPixel(int x, int y) { return RGB(90, 60 + x, 150 + y); }
@@ -227,41 +211,36 @@ TEST(PlatformFault, PlatformFault_SaveCutShortComesBackAtStartFromTheWholeNewTex
     // files set aside and the new texts that never got into place. The new
     // setting is whole and wins; the new launcher list is cut short (a pair is
     // missing), so the one set aside comes back.
-    REQUIRE_MSG(s.folder.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
+    ASSERT_TRUE(s.folder.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
                     s.folder.WriteSkinBitmap("saved.bmp", 70, 26, SavedSkinPixel) &&
                     WriteFileBytes(s.folder.File("setting.old"), "800 0 nothing") &&
                     WriteFileBytes(s.folder.File("setting.tmp"), "300 0 saved.skn") &&
                     WriteFileBytes(s.folder.File("launch_data.old"), LauncherFileText({{"C:\\kept.exe", "Kept"}})) &&
-                    WriteFileBytes(s.folder.File("launch_data.tmp"), "2\nC:\\new.exe\nNew\n"),
-                "cannot write the files");
-    REQUIRE_MSG(!FileExists(s.folder.File("setting")) && !FileExists(s.folder.File("launch_data")),
-                "the install folder already holds setting or launch_data");
+                    WriteFileBytes(s.folder.File("launch_data.tmp"), "2\nC:\\new.exe\nNew\n")) << "cannot write the files";
+    ASSERT_TRUE(!FileExists(s.folder.File("setting")) && !FileExists(s.folder.File("launch_data"))) << "the install folder already holds setting or launch_data";
     s.Start();
     const RECT r = WindowRect(s.skin);
-    CHECK_MSG(r.right - r.left == 70 && r.bottom - r.top == 26, "the skin window is %s, not the saved 70 x 26 skin",
-              RectText(r).c_str());
-    CHECK_EQ_STR(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
-    CHECK_MSG(!FileExists(s.folder.File("setting.old")) && !FileExists(s.folder.File("setting.tmp")),
-              "setting.old or setting.tmp is still there");
-    CHECK_EQ_STR(LauncherFileOf(s.folder), LauncherFileText({{"C:\\kept.exe", "Kept"}}));
-    CHECK_MSG(!FileExists(s.folder.File("launch_data.old")) && !FileExists(s.folder.File("launch_data.tmp")),
-              "launch_data.old or launch_data.tmp is still there");
+    EXPECT_TRUE(r.right - r.left == 70 && r.bottom - r.top == 26) << Format("the skin window is %s, not the saved 70 x 26 skin", RectText(r).c_str());
+    EXPECT_EQ(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
+    EXPECT_TRUE(!FileExists(s.folder.File("setting.old")) && !FileExists(s.folder.File("setting.tmp"))) << "setting.old or setting.tmp is still there";
+    EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText({{"C:\\kept.exe", "Kept"}}));
+    EXPECT_TRUE(!FileExists(s.folder.File("launch_data.old")) && !FileExists(s.folder.File("launch_data.tmp"))) << "launch_data.old or launch_data.tmp is still there";
 
     // The kept list is the one in use: the launcher popup opens with its entry
     // (an empty list opens none).
-    REQUIRE_MSG(TypeKeysOnSkin("ctrl+shift+z"), "xdotool key failed");
-    CHECK_MSG(WaitForMenuWindow(s.pelto.pid()) != nullptr, "no launcher popup: the list set aside was not read");
+    EXPECT_TRUE(OpenMenuWithHotkey(s.pelto.pid(), 'Z') != nullptr) << "no launcher popup: the list set aside was not read";
     CloseMenu(s.pelto.pid());
 }
 
 // The main menu by its hotkey, then its keys: down to the third entry (the
 // active-window pop-up), into it, down `steps` entries and Enter.
 bool ChooseActiveWindowCommand(const PeltoSession& s, int steps) {
-    if (!TypeKeysOnSkin("ctrl+shift+a")) return false;
-    if (!WaitForMenuWindow(s.pelto.pid())) return false;
-    std::string keys = "key Down key Down key Down key Right";
-    for (int i = 0; i < steps; ++i) keys += " key Down";
-    if (!Xdotool(keys + " key Return")) return false;
+    if (!OpenMenuWithHotkey(s.pelto.pid(), 'A')) return false;
+    std::vector<WORD> keys = {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT};
+    keys.insert(keys.end(), static_cast<std::size_t>(steps), VK_DOWN);
+    keys.push_back(VK_RETURN);
+    for (WORD key : keys)
+        if (!PressKeys({key})) return false;
     return WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
 }
 
@@ -269,23 +248,21 @@ TEST(PlatformFault, PlatformFault_WindowCommandsActOnTheTargetRightAfterARename)
     PeltoSession s("faultrename");
     s.Start();
     TargetProcess target;
-    REQUIRE_MSG(target.Start("--title \"Before Rename\" --rect 200 150 500 350", "Before Rename"), "no target");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "the skin never attached");
-    REQUIRE_MSG(WaitForTick(s.skin), "no tick after the target was found");
+    ASSERT_TRUE(target.Start("--title \"Before Rename\" --rect 200 150 500 350", "Before Rename")) << "no target";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; })) << "the skin never attached";
+    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
     HWND dialog = s.OpenDialog(40036, "■　アクティブウインドウの名前の変更");
     SetControlText(dialog, 1003, "After Rename");
     ClickDialogButton(dialog, 1001);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "After Rename"; }),
-                "the target is titled \"%s\"", WindowText(target.window()).c_str());
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "OK did not end the dialog";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == "After Rename"; })) << Format("the target is titled \"%s\"", WindowText(target.window()).c_str());
 
     // Without touching the target: 最大化, then 終了, from the menu.
-    REQUIRE_MSG(ChooseActiveWindowCommand(s, 1), "could not choose the maximize command");
-    CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; }),
-              "the renamed target was not maximized");
-    REQUIRE_MSG(ChooseActiveWindowCommand(s, 3), "could not choose the close command");
-    CHECK_MSG(WaitUntil(5000, [&] { return !target.Running(); }), "the renamed target was not closed");
-    CHECK(s.pelto.Running());
+    ASSERT_TRUE(ChooseActiveWindowCommand(s, 1)) << "could not choose the maximize command";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; })) << "the renamed target was not maximized";
+    ASSERT_TRUE(ChooseActiveWindowCommand(s, 3)) << "could not choose the close command";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !target.Running(); })) << "the renamed target was not closed";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 const char kMoldraCaption[] = "■　Quorval Moldra";
@@ -294,22 +271,22 @@ TEST(PlatformFault, PlatformFault_MoldraWritesTheDefinitionWhenOnlyTheBitmapPath
     PeltoSession s("faultmoldra");
     s.Start();
     const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Moldra.ppi");
-    REQUIRE_MSG(row >= 0 && ChooseFromPluginPopup(s, row, 2), "no plug-in popup");
+    ASSERT_TRUE(row >= 0 && ChooseFromPluginPopup(s, row, 2)) << "no plug-in popup";
     HWND dialog = WaitForDialog(s.pelto.pid(), kMoldraCaption, 8000);
-    REQUIRE_MSG(dialog != nullptr, "no Moldra dialog: %s", s.pelto.Describe().c_str());
+    ASSERT_TRUE(dialog != nullptr) << "no Moldra dialog: " << s.pelto;
     // A 254-byte file name: the bitmap field holds 259 bytes, but the skin
     // folder and the name together are longer than a path may be.
     const std::string name = std::string(250, 'b') + ".bmp";
     const std::string source = "C:\\b\\" + name;
-    REQUIRE_MSG(s.folder.File("skin\\").size() + name.size() > 259, "the install folder's path is too short");
+    ASSERT_TRUE(s.folder.File("skin\\").size() + name.size() > 259) << "the install folder's path is too short";
     SetControlText(dialog, 1000, "longbitmap");
     SetControlText(dialog, 1001, source);
     SetControlText(dialog, 1003, "Tester");
     ClickDialogButton(dialog, 1004);
     AnswerBox(s.pelto, {"ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。", "Moldra", dialog});
     AnswerBox(s.pelto, {"貴方のスキンは正常に作成・インストールされました。", "Moldra", dialog});
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "the dialog stayed open");
-    CHECK_EQ_STR(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "the dialog stayed open";
+    EXPECT_EQ(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
 }
 
 }  // namespace

@@ -49,12 +49,7 @@ int RowOf(const std::vector<std::string>& rows, const std::string& name) {
     return -1;
 }
 
-HWND OpenPluginPopup(const PeltoSession& s) {
-    // Through Wine's input queue: typed with xdotool the hotkey reaches Pelto only
-    // when Wine has taken the focus in on the window xdotool focused, which fails
-    // now and then with a plug-in's window in front or the skin above the screen.
-    return OpenMenuWithHotkey(s.pelto.pid(), 'X');
-}
+HWND OpenPluginPopup(const PeltoSession& s) { return OpenMenuWithHotkey(s.pelto.pid(), 'X'); }
 
 bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
     if (row < 0 || row >= rowCount) return false;
@@ -74,8 +69,7 @@ bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
     const int inner = client.bottom - 2 * kPopupMargin;
     const int x = origin.x + client.right / 3;
     const int y = origin.y + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
-    const bool sent = Xdotool(Format("mousemove %d %d sleep 0.2 click 1", x, y));
-    if (!sent) return false;
+    if (!Click(menu, POINT{x, y})) return false;
     const bool closed = WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
     Trace("plug-in popup closed: %d", closed ? 1 : 0);
     if (!closed) CloseMenu(s.pelto.pid());
@@ -87,16 +81,6 @@ std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption) {
     for (HWND w : MessageBoxesOf(pid))
         if (WindowText(w) == caption) found.push_back(w);
     return found;
-}
-
-HWND WaitForPeltoMessage(const PeltoProcess& pelto, DWORD timeoutMs) {
-    HWND box = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        std::vector<HWND> boxes = DialogsCaptioned(pelto.pid(), "Pelto");
-        if (!boxes.empty()) box = boxes.front();
-        return box != nullptr;
-    });
-    return box;
 }
 
 bool ModuleLoaded(DWORD pid, const char* fileName) {

@@ -35,8 +35,6 @@ bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount);
 
 // Visible "#32770" windows of the process captioned `caption`.
 std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption);
-// The one message box of the process with caption "Pelto" that comes within timeoutMs.
-HWND WaitForPeltoMessage(const PeltoProcess& pelto, DWORD timeoutMs = 10000);
 
 // Whether a module of that file name (case-insensitive, no folder) is loaded in
 // the process, from a tool-help module snapshot.

@@ -54,57 +54,55 @@ bool RowOpensDialog(const PeltoSession& s, int row, int rowCount, const char* ca
 
 TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefresh) {
     PeltoSession s("discovery");
-    REQUIRE_MSG(s.folder.ok(), "no install folder");
-    REQUIRE_MSG(InstallFixture(s.folder, "no_getdata"), "cannot copy the fixture");
-    REQUIRE_MSG(WriteFileBytes(s.folder.File("plugins\\notes.ppi"), "not a library\r\n"), "cannot write notes.ppi");
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins\\x.ppi").c_str(), nullptr), "cannot make the folder x.ppi");
-    REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start");
+    ASSERT_TRUE(s.folder.ok()) << "no install folder";
+    ASSERT_TRUE(InstallFixture(s.folder, "no_getdata")) << "cannot copy the fixture";
+    ASSERT_TRUE(WriteFileBytes(s.folder.File("plugins\\notes.ppi"), "not a library\r\n")) << "cannot write notes.ppi";
+    ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins\\x.ppi").c_str(), nullptr)) << "cannot make the folder x.ppi";
+    ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start";
 
     // Two files are not plug-ins: two messages before the skin window exists.
     // The folder named x.ppi makes none.
     for (int i = 0; i < 2; ++i) {
         HWND box = ExpectBox(s.pelto, {kNotAPluginText, "Pelto", nullptr}, 15000);  // with no owner
-        CHECK_MSG(s.pelto.SkinWindows().empty(), "the skin window exists during discovery");
-        REQUIRE_MSG(DismissMessageBox(box), "message %d of discovery did not close", i + 1);
+        EXPECT_TRUE(s.pelto.SkinWindows().empty()) << "the skin window exists during discovery";
+        ASSERT_TRUE(DismissMessageBox(box)) << Format("message %d of discovery did not close", i + 1);
     }
     s.skin = s.pelto.WaitForSkinWindow(15000, false);
-    REQUIRE_MSG(s.skin != nullptr, "no skin window after discovery: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third discovery message (the folder x.ppi?)");
+    ASSERT_TRUE(s.skin != nullptr) << "no skin window after discovery: " << s.pelto;
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a third discovery message (the folder x.ppi?)";
 
     // Each refresh reports them again, once each, still with no owner.
     for (int pass = 0; pass < 2; ++pass) {
         s.ChooseFromMenu(kRefreshCommand);
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
-        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-        CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a third message in refresh %d", pass + 1);
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << Format("a third message in refresh %d", pass + 1);
     }
 
     // The popup holds the two delivered plug-ins, each row starting its own.
     std::vector<std::string> rows = PluginRowOrder(s.folder, kDelivered);
-    REQUIRE_MSG(rows.size() == 2, "the delivered plug-ins are not installed");
+    ASSERT_TRUE(rows.size() == 2) << "the delivered plug-ins are not installed";
     for (int i = 0; i < 2; ++i) {
         const char* caption = rows[i] == "Tachel.ppi" ? "Quorval Tachel" : "■　Quorval Moldra";
-        CHECK_MSG(RowOpensDialog(s, i, 2, caption), "row %d did not open %s", i, rows[i].c_str());
+        EXPECT_TRUE(RowOpensDialog(s, i, 2, caption)) << Format("row %d did not open %s", i, rows[i].c_str());
     }
     // The files that are no plug-ins have no rows: without them the popup is
     // just as tall; one more plug-in makes it taller.
     const int withOthers = Height(PopupRect(s));
-    REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
-                    DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str()),
-                "cannot delete the non-plug-ins");
+    ASSERT_TRUE(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
+                    DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str())) << "cannot delete the non-plug-ins";
     s.ChooseFromMenu(kRefreshCommand);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message without the non-plug-ins");
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message without the non-plug-ins";
     const int without = Height(PopupRect(s));
-    CHECK_MSG(withOthers > 0 && without == withOthers, "the popup is %d pixels tall with the non-plug-ins, %d without",
-              withOthers, without);
-    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    EXPECT_TRUE(withOthers > 0 && without == withOthers) << Format("the popup is %d pixels tall with the non-plug-ins, %d without", withOthers, without);
+    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
     s.ChooseFromMenu(kRefreshCommand);
     const int withThird = Height(PopupRect(s));
-    CHECK_MSG(withThird > without, "a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(withThird > without) << Format("a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 // Icon 130 of the built Pelto.exe as the popup draws it: loaded as an icon and
@@ -137,17 +135,16 @@ std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
 // Each delivered plug-in has a row with icon 130 at its left, one row under another.
 TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
     const Image icon = PluginItemIcon();
-    REQUIRE_MSG(icon.ok(), "cannot read icon 130 from Pelto.exe");
+    ASSERT_TRUE(icon.ok()) << "cannot read icon 130 from Pelto.exe";
     int drawn = 0;
     for (COLORREF c : icon.pixels) drawn += SameColour(c, GetSysColor(COLOR_MENU)) ? 0 : 1;
-    REQUIRE_MSG(drawn > 20, "icon 130 draws only %d pixels: a match would prove nothing", drawn);
+    ASSERT_TRUE(drawn > 20) << Format("icon 130 draws only %d pixels: a match would prove nothing", drawn);
 
     PeltoSession s("popupicon");
     s.Start();
-    Backdrop under({300, 200, 900, 700}, RGB(0, 0, 160));
-    REQUIRE_MSG(XdotoolMouseMove(400, 300), "cannot move the pointer");
+    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
     HWND popup = OpenPluginPopup(s);
-    REQUIRE_MSG(popup != nullptr, "no plug-in popup");
+    ASSERT_TRUE(popup != nullptr) << "no plug-in popup";
     const RECT r = WindowRect(popup);
     // The popup is drawn once both icons show on the screen.
     Image shot;
@@ -158,44 +155,37 @@ TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
         return at.size() == kDelivered.size();
     });
     CloseMenu(s.pelto.pid());
-    REQUIRE_MSG(shot.ok(), "cannot capture the popup");
-    REQUIRE_MSG(at.size() == kDelivered.size(), "icon 130 appears %d times in the popup %s, expected %d",
-                static_cast<int>(at.size()), RectText(r).c_str(), static_cast<int>(kDelivered.size()));
-    CHECK_MSG(at[0].x == at[1].x && at[1].y - at[0].y == 20 && at[0].x <= 5 && at[0].y <= 7,
-              "the icons are at (%ld, %ld) and (%ld, %ld) in the popup, expected one column, 20 pixels apart, at its left",
-              at[0].x, at[0].y, at[1].x, at[1].y);
+    ASSERT_TRUE(shot.ok()) << "cannot capture the popup";
+    ASSERT_TRUE(at.size() == kDelivered.size()) << Format("icon 130 appears %d times in the popup %s, expected %d", static_cast<int>(at.size()), RectText(r).c_str(), static_cast<int>(kDelivered.size()));
+    EXPECT_TRUE(at[0].x == at[1].x && at[1].y - at[0].y == 20 && at[0].x <= 5 && at[0].y <= 7) << Format("the icons are at (%ld, %ld) and (%ld, %ld) in the popup, expected one column, 20 pixels apart, at its left", at[0].x, at[0].y, at[1].x, at[1].y);
 }
 
 TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
     const RECT skinAtStart = WindowRect(s.skin);
     TargetProcess target;
-    REQUIRE_MSG(StartPopupTarget(target, "Plugin Target", {300, 300, 700, 600}), "no target window");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), skinAtStart); }),
-                "no tick took the target: skin at %s", RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(StartPopupTarget(target, "Plugin Target", {300, 300, 700, 600})) << "no target window";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), skinAtStart); })) << Format("no tick took the target: skin at %s", RectText(WindowRect(s.skin)).c_str());
 
     const RECT before = PopupRect(s);
-    REQUIRE_MSG(Height(before) > 0, "no plug-in popup");
-    REQUIRE_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "popup stayed open");
+    ASSERT_TRUE(Height(before) > 0) << "no plug-in popup";
+    ASSERT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "popup stayed open";
 
     // A file copied in now shows only after the refresh.
-    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
     const RECT unchanged = PopupRect(s);
-    REQUIRE_MSG(Height(unchanged) > 0, "no plug-in popup");
-    CHECK_MSG(Height(unchanged) == Height(before), "the popup changed without a refresh: %s, then %s",
-              RectText(before).c_str(), RectText(unchanged).c_str());
+    ASSERT_TRUE(Height(unchanged) > 0) << "no plug-in popup";
+    EXPECT_TRUE(Height(unchanged) == Height(before)) << Format("the popup changed without a refresh: %s, then %s", RectText(before).c_str(), RectText(unchanged).c_str());
 
     s.ChooseFromMenu(kRefreshCommand);
     const RECT after = PopupRect(s);
-    REQUIRE_MSG(Height(after) > 0, "no plug-in popup after the refresh");
+    ASSERT_TRUE(Height(after) > 0) << "no plug-in popup after the refresh";
     const int itemHeight = Height(before) / 2;
-    CHECK_MSG(Height(after) > Height(before) + itemHeight / 2,
-              "the popup did not grow by an item after the refresh: %s, then %s", RectText(before).c_str(),
-              RectText(after).c_str());
+    EXPECT_TRUE(Height(after) > Height(before) + itemHeight / 2) << Format("the popup did not grow by an item after the refresh: %s, then %s", RectText(before).c_str(), RectText(after).c_str());
 
     std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
     const int row = RowOf(rows, "quick.ppi");
-    REQUIRE_MSG(row >= 0 && rows.size() == 3, "quick.ppi is not in the folder");
-    REQUIRE_MSG(StartsAndWrites(s, rows, "quick"), "the new plug-in at row %d did not start", row);
+    ASSERT_TRUE(row >= 0 && rows.size() == 3) << "quick.ppi is not in the folder";
+    ASSERT_TRUE(StartsAndWrites(s, rows, "quick")) << Format("the new plug-in at row %d did not start", row);
     // What PpiStart was given, one "name=value" line each.
     const std::string marker = ReadFileText(s.folder.File("quick.txt"));
     auto field = [&](const char* name) {
@@ -205,24 +195,21 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
         at += key.size();
         return marker.substr(at, marker.find('\n', at) - at);
     };
-    CHECK_EQ_STR(field("host"), Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(s.skin))));
-    CHECK_EQ_STR(field("target"),
-                 Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(target.window()))));
-    CHECK_EQ_STR(field("path"), s.folder.File("Pelto.exe"));
+    EXPECT_EQ(field("host"), Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(s.skin))));
+    EXPECT_EQ(field("target"), Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(target.window()))));
+    EXPECT_EQ(field("path"), s.folder.File("Pelto.exe"));
     // The target's program, found by the launcher's lookup when the start was chosen.
-    CHECK_EQ_STR(field("exe"), ExpectedProgramPath(TestProgramPath("PeltoTarget.exe")));
+    EXPECT_EQ(field("exe"), ExpectedProgramPath(TestProgramPath("PeltoTarget.exe")));
     const unsigned long thread = std::strtoul(field("thread").c_str(), nullptr, 10);
     const DWORD skinThread = GetWindowThreadProcessId(s.skin, nullptr);
-    CHECK_MSG(thread != 0 && thread != skinThread, "PpiStart ran on thread %lu, the skin window's is %lu", thread,
-              static_cast<unsigned long>(skinThread));
+    EXPECT_TRUE(thread != 0 && thread != skinThread) << Format("PpiStart ran on thread %lu, the skin window's is %lu", thread, static_cast<unsigned long>(skinThread));
     // A PpiStart that returns at once: its thread ends and the library goes.
     if (HANDLE handle = OpenThread(SYNCHRONIZE, FALSE, static_cast<DWORD>(thread))) {
-        CHECK_MSG(WaitForSingleObject(handle, 5000) == WAIT_OBJECT_0, "the plug-in thread %lu did not end", thread);
+        EXPECT_TRUE(WaitForSingleObject(handle, 5000) == WAIT_OBJECT_0) << Format("the plug-in thread %lu did not end", thread);
         CloseHandle(handle);
     }
-    CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "quick.ppi"); }),
-              "quick.ppi is still loaded after its PpiStart returned");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "quick.ppi"); })) << "quick.ppi is still loaded after its PpiStart returned";
+    EXPECT_TRUE(s.pelto.Running());
     // On the Windows 98 run, Pelto and the plug-in it started ran under the
     // shim that keeps 98's rules (and no other run has it).
     EXPECT_EQ(ModuleLoaded(s.pelto.pid(), "Win98Shim.dll"), Win98ShimWanted()) << "the Windows 98 shim in Pelto";
@@ -234,37 +221,38 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
 
 TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     PeltoSession s("startfail");
-    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    ASSERT_TRUE(s.folder.ok()) << "no install folder";
     const std::vector<std::string> fixtures = {"quick", "second", "no_start", "decorated", "name100", "name150"};
     std::vector<std::string> valid = kDelivered;
     for (const std::string& f : fixtures) {
-        REQUIRE_MSG(InstallFixture(s.folder, f), "cannot copy %s", f.c_str());
+        ASSERT_TRUE(InstallFixture(s.folder, f)) << Format("cannot copy %s", f.c_str());
         valid.push_back(f + ".ppi");
     }
     s.Start();  // every one of them has PpiGetData: no message at start
     const std::vector<std::string> rows = PluginRowOrder(s.folder, valid);
-    REQUIRE_MSG(rows.size() == valid.size(), "the plug-ins are not all in the folder");
+    ASSERT_TRUE(rows.size() == valid.size()) << "the plug-ins are not all in the folder";
 
     // Deleted after discovery: the start reports it, owned by the skin window.
-    REQUIRE_MSG(DeleteFileA(s.folder.File("plugins\\quick.ppi").c_str()), "cannot delete quick.ppi");
+    ASSERT_TRUE(DeleteFileA(s.folder.File("plugins\\quick.ppi").c_str())) << "cannot delete quick.ppi";
     const int count = static_cast<int>(rows.size());
-    REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi"), count), "cannot choose from the popup");
+    ASSERT_TRUE(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi"), count)) << "cannot choose from the popup";
     AnswerBox(s.pelto, {kMissingPluginText, "Pelto", s.skin, false, {IDOK}});
 
     // No PpiStart, or only a decorated _PpiStart@16: not a plug-in, at the start.
     for (const char* name : {"no_start", "decorated"}) {
-        REQUIRE_MSG(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi"), count), "cannot choose %s", name);
+        ASSERT_TRUE(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi"), count)) << Format("cannot choose %s", name);
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", s.skin, false, {IDOK}});
-        CHECK_MSG(!FileExists(s.folder.File(std::string(name) + ".txt")), "%s was started", name);
+        EXPECT_TRUE(!FileExists(s.folder.File(std::string(name) + ".txt"))) << Format("%s was started", name);
     }
 
     // Pelto goes on: the other rows start, the ones with names of exactly 100
     // bytes and of more than the contract allows among them (their rows' file
     // names are intact).
-    for (const char* name : {"second", "name100", "name150"})
-        CHECK_MSG(StartsAndWrites(s, rows, name), "%s.ppi did not start", name);
-    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "an unexpected message");
-    CHECK(s.pelto.Running());
+    for (const char* name : {"second", "name100", "name150"}) {
+        EXPECT_TRUE(StartsAndWrites(s, rows, name)) << Format("%s.ppi did not start", name);
+    }
+    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "an unexpected message";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
@@ -274,57 +262,57 @@ TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
         return true;
     });
     // No folder at all: nothing opens, no message.
-    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with no plugins folder");
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a popup opened with no plugins folder";
     s.ChooseFromMenu(kPluginListCommand);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "command 40063 opened a popup with no plug-ins");
-    CHECK_MSG(DialogsCaptioned(s.pelto.pid(), "Pelto").empty(), "a message with no plug-ins");
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "command 40063 opened a popup with no plug-ins";
+    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message with no plug-ins";
 
     // An empty folder: the same. Positive control: one plug-in and a refresh,
     // and the same keys open the popup.
-    REQUIRE_MSG(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr), "cannot make plugins");
+    ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
     s.ChooseFromMenu(kRefreshCommand);
-    REQUIRE_MSG(PressKeys({VK_CONTROL, VK_SHIFT, 'X'}), "cannot send Ctrl+Shift+X");  // as OpenPluginPopup does
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(VisibleMenuWindow(s.pelto.pid()) == nullptr, "a popup opened with an empty plugins folder");
-    REQUIRE_MSG(InstallFixture(s.folder, "quick"), "cannot copy the fixture");
+    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a popup opened with an empty plugins folder";
+    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
     s.ChooseFromMenu(kRefreshCommand);
-    CHECK_MSG(OpenPluginPopup(s) != nullptr, "no popup with one plug-in");
+    EXPECT_TRUE(OpenPluginPopup(s) != nullptr) << "no popup with one plug-in";
     CloseMenu(s.pelto.pid());
 }
 
 TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     PeltoSession s("toomany");
-    REQUIRE_MSG(s.folder.ok(), "no install folder");
+    ASSERT_TRUE(s.folder.ok()) << "no install folder";
     // 98 copies and the two delivered plug-ins fill the 100 rows; two more do not fit.
     const std::string source = FixturePath("quick");
-    for (int i = 0; i < 100; ++i)
-        REQUIRE_MSG(CopyFileA(source.c_str(), s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str(), FALSE),
-                    "cannot copy copy %d", i);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(CopyFileA(source.c_str(), s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str(), FALSE)) << Format("cannot copy copy %d", i);
+    }
     // A name that makes the full path longer than a row's 100 characters.
     const std::string prefix = s.folder.File("plugins\\");
     const std::string longName = std::string(101 - prefix.size(), 'L') + ".ppi";
-    REQUIRE_MSG(CopyFileA(source.c_str(), (prefix + longName).c_str(), FALSE), "cannot copy the long name");
-    REQUIRE_MSG(s.pelto.Start(s.folder), "Pelto did not start");
+    ASSERT_TRUE(CopyFileA(source.c_str(), (prefix + longName).c_str(), FALSE)) << "cannot copy the long name";
+    ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start";
 
     AnswerBox(s.pelto, {"プラグインが多すぎます。\n最初に見つかった100個だけを一覧に載せました。", "Pelto", nullptr, false, {IDOK}});
     AnswerBox(s.pelto, {"パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\n"
                   "Peltoを短いパスのフォルダに置いてください。", "Pelto", nullptr, false, {IDOK}});
     s.skin = s.pelto.WaitForSkinWindow(30000, false);
-    REQUIRE_MSG(s.skin != nullptr, "no skin window: %s", s.pelto.Describe().c_str());
-    CHECK(s.pelto.Running());
+    ASSERT_TRUE(s.skin != nullptr) << "no skin window: " << s.pelto;
+    EXPECT_TRUE(s.pelto.Running());
 
     // Positive control for both notes: without the extra files, neither shows.
     s.ChooseFromMenu(kCloseCommand);
-    REQUIRE_MSG(s.pelto.WaitForExit(10000, nullptr), "Pelto did not close");
+    ASSERT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "Pelto did not close";
     for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());
     DeleteFileA((prefix + longName).c_str());
     PeltoProcess again;
-    REQUIRE_MSG(again.Start(s.folder), "Pelto did not start again");
-    CHECK_MSG(again.WaitForSkinWindow(30000, true) != nullptr, "with 100 plug-ins: %s", again.Describe().c_str());
-    CHECK_MSG(DialogsCaptioned(again.pid(), "Pelto").empty(), "a note with exactly 100 plug-ins");
+    ASSERT_TRUE(again.Start(s.folder)) << "Pelto did not start again";
+    EXPECT_TRUE(again.WaitForSkinWindow(30000, true) != nullptr) << "with 100 plug-ins: " << again;
+    EXPECT_TRUE(DialogsCaptioned(again.pid(), "Pelto").empty()) << "a note with exactly 100 plug-ins";
 }
 
 }  // namespace

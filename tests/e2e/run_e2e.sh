@@ -211,8 +211,10 @@ export LC_ALL=ja_JP.UTF-8
 # the run's own folder.
 export XDG_DATA_HOME="$work/xdg"
 mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
-# No Mono / Gecko install prompts, no menu entries written into the home folder.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# No Mono / Gecko install prompts, no menu entries written into the home folder,
+# and no debugger: a program that crashes ends at once (the test sees it gone)
+# instead of waiting in winedbg until the run's time limit.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 open_display main || abort "no free X display in :110 .. :199"
 prepare_prefix main

@@ -42,9 +42,9 @@ HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(40039, kSettingsCaption
 
 // What each field (by control id) of the dialog reads.
 void CheckFields(HWND dialog, std::initializer_list<std::pair<int, const char*>> fields) {
-    for (const auto& f : fields)
-        CHECK_MSG(ControlText(dialog, f.first) == f.second, "field %d reads \"%s\", expected \"%s\"", f.first,
-                  Printable(ControlText(dialog, f.first)).c_str(), Printable(f.second).c_str());
+    for (const auto& f : fields) {
+        EXPECT_TRUE(ControlText(dialog, f.first) == f.second) << Format("field %d reads \"%s\", expected \"%s\"", f.first, Printable(ControlText(dialog, f.first)).c_str(), Printable(f.second).c_str());
+    }
 }
 
 bool Closed(HWND dialog) {
@@ -62,15 +62,15 @@ HWND SetAndPressOk(PeltoSession& s, int id, const char* text) {
 // Presses OK or cancel: the dialog ends, the setting file holds saved.
 void EndWith(const PeltoSession& s, HWND dialog, int button, const char* saved) {
     ClickDialogButton(dialog, button);
-    REQUIRE_MSG(Closed(dialog), "%s did not end the dialog", button == kOk ? "OK" : "cancel");
-    CHECK_EQ_STR(Setting(s.folder), saved);
+    ASSERT_TRUE(Closed(dialog)) << Format("%s did not end the dialog", button == kOk ? "OK" : "cancel");
+    EXPECT_EQ(Setting(s.folder), saved);
 }
 
 void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
     ClickDialogButton(settings, kBrowse);
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), settings, settings);
-    REQUIRE_MSG(chooser != nullptr, "no open-file dialog owned by the settings dialog: %s", s.pelto.Describe().c_str());
-    REQUIRE_MSG(ChooseInOpenDialog(chooser, path), "the open-file dialog stayed open");
+    ASSERT_TRUE(chooser != nullptr) << "no open-file dialog owned by the settings dialog: " << s.pelto;
+    ASSERT_TRUE(ChooseInOpenDialog(chooser, path)) << "the open-file dialog stayed open";
 }
 
 bool SkinSizeIs(HWND skin, int width, int height) {
@@ -92,20 +92,20 @@ void CheckRestartedPelto(const PeltoSession& s, const char* setting, int width, 
     });
     PeltoProcess restarted;
     HWND skin = pid && restarted.Adopt(pid) ? restarted.WaitForSkinWindow(20000, false) : nullptr;
-    REQUIRE_MSG(skin != nullptr, "no new Pelto: %s", restarted.Describe().c_str());
-    if (strict)
-        CHECK_MSG(s.pelto.EndsWithCode0(), "the old Pelto: %s", s.pelto.Describe().c_str());
-    else
-        CHECK_MSG(s.pelto.WaitForExit(10000, nullptr), "the old Pelto did not end: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Setting(s.folder), setting);
-    CHECK_MSG(SkinSizeIs(skin, width, height), "the new Pelto shows %s, not %s", RectText(WindowRect(skin)).c_str(),
-              what);
+    ASSERT_TRUE(skin != nullptr) << "no new Pelto: " << restarted;
     if (strict) {
-        CHECK_MSG(WaitForPeltoIdle(restarted), "the new Pelto: %s", restarted.Describe().c_str());
-        CHECK_MSG(restarted.MessageBoxes().empty(), "the new Pelto: %s", restarted.Describe().c_str());
+        EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the old Pelto: " << s.pelto;
     }
-    CHECK_MSG(ChooseFromMainMenu(restarted, kCloseCommand) && restarted.WaitForExit(10000, nullptr),
-              "the new Pelto did not close");
+    else {
+        EXPECT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "the old Pelto did not end: " << s.pelto;
+    }
+    EXPECT_EQ(Setting(s.folder), setting);
+    EXPECT_TRUE(SkinSizeIs(skin, width, height)) << Format("the new Pelto shows %s, not %s", RectText(WindowRect(skin)).c_str(), what);
+    if (strict) {
+        EXPECT_TRUE(WaitForPeltoIdle(restarted)) << "the new Pelto: " << restarted;
+        EXPECT_TRUE(restarted.MessageBoxes().empty()) << "the new Pelto: " << restarted;
+    }
+    EXPECT_TRUE(ChooseFromMainMenu(restarted, kCloseCommand) && restarted.WaitForExit(10000, nullptr)) << "the new Pelto did not close";
 }
 
 TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem) {
@@ -117,13 +117,13 @@ TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem)
                WriteFileBytes(f.File("setting.old"), "stale");
     });
     HWND dialog = OpenSettings(s);
-    CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
+    EXPECT_TRUE(GetWindow(dialog, GW_OWNER) == s.skin) << "the dialog is not owned by the skin window";
     CheckFields(dialog, {{kInterval, "700"}, {kSkinFile, "mint.skn"}, {kBitmap, "mint.bmp"}});
     CheckFields(dialog, {{kSize, "64 x 32"}, {kAuthor, "Tester"}, {kFollowing, "ON"}});
-    for (int id : {kBitmap, kSize, kAuthor})
-        CHECK_MSG(GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY, "field %d is not read-only", id);
-    CHECK_MSG(!(GetWindowLongPtrA(GetDlgItem(dialog, kSkinFile), GWL_STYLE) & ES_READONLY),
-              "the file name field is read-only");
+    for (int id : {kBitmap, kSize, kAuthor}) {
+        EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) << Format("field %d is not read-only", id);
+    }
+    EXPECT_TRUE(!(GetWindowLongPtrA(GetDlgItem(dialog, kSkinFile), GWL_STYLE) & ES_READONLY)) << "the file name field is read-only";
 
     // The commands Enter (IDOK), Esc (IDCANCEL) and the close box give end
     // nothing (the messages themselves; the real keys and click have a test of
@@ -132,21 +132,21 @@ TEST(SettingsDialog, Settings_OpeningShowsTheValuesAndOkWithoutChangesKeepsThem)
     ClickDialogButton(dialog, IDCANCEL);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0, SMTO_ABORTIFHUNG, 5000, &result);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter, Esc or the close box ended the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn\r\n");
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "Enter, Esc or the close box ended the dialog";
+    EXPECT_EQ(Setting(s.folder), "700 0 mint.skn\r\n");
 
-    CHECK(ClickDialogButton(dialog, kOk));
-    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "700 0 mint.skn");
-    CHECK_MSG(!FileExists(s.folder.File("setting.tmp")), "the save left setting.tmp");
+    EXPECT_TRUE(ClickDialogButton(dialog, kOk));
+    ASSERT_TRUE(Closed(dialog)) << "OK did not end the dialog";
+    EXPECT_EQ(Setting(s.folder), "700 0 mint.skn");
+    EXPECT_TRUE(!FileExists(s.folder.File("setting.tmp"))) << "the save left setting.tmp";
     // A setting.old beside a whole setting is left over from an earlier save:
     // neither the start nor this save keeps it, on either family.
-    CHECK_MSG(!FileExists(s.folder.File("setting.old")), "a stale setting.old is still there after the save");
+    EXPECT_TRUE(!FileExists(s.folder.File("setting.old"))) << "a stale setting.old is still there after the save";
 
     // A restart would end this Pelto: it still answers once OK has been dealt with.
-    CHECK_MSG(WaitForPeltoIdle(s.pelto), "after OK: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(s.pelto.Running() && s.pelto.MessageBoxes().empty(), "after OK: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "OK without changes started another Pelto");
+    EXPECT_TRUE(WaitForPeltoIdle(s.pelto)) << "after OK: " << s.pelto;
+    EXPECT_TRUE(s.pelto.Running() && s.pelto.MessageBoxes().empty()) << "after OK: " << s.pelto;
+    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "OK without changes started another Pelto";
 }
 
 TEST(SettingsDialog, Settings_RealEscEnterAndCloseBoxDoNothing) {
@@ -155,35 +155,33 @@ TEST(SettingsDialog, Settings_RealEscEnterAndCloseBoxDoNothing) {
     HWND dialog = OpenSettings(s);
     // The keys reach the dialog: typed digits land in the interval field, which
     // has the focus; Enter there and Esc end nothing.
-    REQUIRE_MSG(PressKeysOn(dialog, {'4', '2', VK_RETURN, VK_ESCAPE}), "the dialog did not come to the foreground");
+    ASSERT_TRUE(PressKeysOn(dialog, {'4', '2', VK_RETURN, VK_ESCAPE})) << "the dialog did not come to the foreground";
     WaitForWindowIdle(dialog);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "Enter or Esc ended the dialog");
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "Enter or Esc ended the dialog";
     std::string typed = ControlText(dialog, kInterval);
-    CHECK_MSG(typed.size() >= 2 && typed.compare(typed.size() - 2, 2, "42") == 0, "the field reads \"%s\"",
-              typed.c_str());
-    REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
+    EXPECT_TRUE(typed.size() >= 2 && typed.compare(typed.size() - 2, 2, "42") == 0) << Format("the field reads \"%s\"", typed.c_str());
+    ASSERT_TRUE(ClickCloseBox(dialog)) << "no close box found";
     WaitForWindowIdle(dialog);
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
     // A real click on OK does end it, and saves what was typed.
-    REQUIRE_MSG(ClickControl(dialog, kOk), "cannot click OK");
-    REQUIRE_MSG(Closed(dialog), "a click on OK did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), typed + " 0 デフォルト");
+    ASSERT_TRUE(ClickDialogButton(dialog, kOk)) << "cannot click OK";
+    ASSERT_TRUE(Closed(dialog)) << "a click on OK did not end the dialog";
+    EXPECT_EQ(Setting(s.folder), typed + " 0 デフォルト");
 }
 
 TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     PeltoSession s("settingsinterval");
     // A minute between ticks: the skin does not attach within the test unless
     // the timer is restarted with the new period.
     s.Start([](const InstallFolder& f) { return f.WriteSetting("60000 1 nothing"); });
     {
         TargetProcess first;
-        REQUIRE_MSG(StartPopupTarget(first, "First Target", {100, 50, 700, 500}), "no target");
+        ASSERT_TRUE(StartPopupTarget(first, "First Target", {100, 50, 700, 500})) << "no target";
         // No tick comes within a minute, so none can be seen: the wait is for the
         // skin to move, which must not come; the new period below is the control.
         WaitUntil(1500, [&] { return !SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18}); });
-        CHECK_MSG(SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18}), "the skin moved within the old period: %s",
-                  RectText(WindowRect(s.skin)).c_str());
+        EXPECT_TRUE(SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18})) << Format("the skin moved within the old period: %s", RectText(WindowRect(s.skin)).c_str());
     }
     HWND dialog = OpenSettings(s);
     CheckFields(dialog, {{kInterval, "60000"}, {kSkinFile, "デフォルト"}});
@@ -191,79 +189,73 @@ TEST(SettingsDialog, Settings_NewIntervalIsInForceAtOnce) {
     EndWith(s, dialog, kOk, "2 0 デフォルト");
 
     TargetProcess second;
-    REQUIRE_MSG(StartPopupTarget(second, "Second Target", {100, 50, 700, 500}), "no target");
-    CHECK_MSG(WaitForWindowAt(s.skin, 435, 54, 1500), "the skin did not follow within the new period: %s",
-              RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(StartPopupTarget(second, "Second Target", {100, 50, 700, 500})) << "no target";
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 435, 54, 1500)) << Format("the skin did not follow within the new period: %s", RectText(WindowRect(s.skin)).c_str());
     MoveWindow(second.window(), 300, 200, 600, 400, TRUE);
-    CHECK_MSG(WaitForWindowAt(s.skin, 635, 204, 1000), "the skin did not follow the moved target: %s",
-              RectText(WindowRect(s.skin)).c_str());
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 635, 204, 1000)) << Format("the skin did not follow the moved target: %s", RectText(WindowRect(s.skin)).c_str());
 
     // Text without digits gives 0 (the system then ticks as fast as it can).
     dialog = OpenSettings(s);
-    CHECK_EQ_STR(ControlText(dialog, kInterval), "2");
+    EXPECT_EQ(ControlText(dialog, kInterval), "2");
     SetControlText(dialog, kInterval, "abc");
     EndWith(s, dialog, kOk, "0 0 デフォルト");
-    CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "the program restarted: %s",
-              s.pelto.Describe().c_str());
+    EXPECT_TRUE(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty()) << "the program restarted: " << s.pelto;
 }
 
 TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     PeltoSession s("settingsfollow");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
     HWND dialog = OpenSettings(s);
     // The menu was chosen with the pointer: park it again.
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     HWND button = GetDlgItem(dialog, kFollowing);
-    CHECK_EQ_STR(WindowText(button), "OFF");
+    EXPECT_EQ(WindowText(button), "OFF");
     {
         // Following is off: no glide in the tick that moves the skin to the
         // target, which is over once Pelto (in the dialog's loop) answers.
         const RECT before = WindowRect(s.skin);
         TargetProcess off;
-        REQUIRE_MSG(StartPopupTarget(off, "Off Target", {300, 200, 701, 501}), "no target");
-        CHECK_MSG(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); }), "no tick took the target");
-        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-        CHECK_MSG(PointerAt(kParkX, kParkY), "the pointer glided with FollowingMouse off: (%ld, %ld)", CursorPos().x, CursorPos().y);
+        ASSERT_TRUE(StartPopupTarget(off, "Off Target", {300, 200, 701, 501})) << "no target";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "no tick took the target";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_TRUE(PointerAt(kParkX, kParkY)) << Format("the pointer glided with FollowingMouse off: (%ld, %ld)", CursorPos().x, CursorPos().y);
     }
     for (const char* text : {"ON", "OFF", "ON"}) {
         ClickDialogButton(dialog, kFollowing);
-        CHECK_MSG(WaitUntil(3000, [&] { return WindowText(button) == text; }), "the button reads \"%s\", expected %s",
-                  WindowText(button).c_str(), text);
+        EXPECT_TRUE(WaitUntil(3000, [&] { return WindowText(button) == text; })) << Format("the button reads \"%s\", expected %s", WindowText(button).c_str(), text);
     }
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     TargetProcess on;
-    REQUIRE_MSG(StartPopupTarget(on, "On Target", {300, 200, 701, 501}), "no target");
-    CHECK_MSG(WaitForPointerAt(500, 350),
-              "no glide with FollowingMouse on again: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+    ASSERT_TRUE(StartPopupTarget(on, "On Target", {300, 200, 701, 501})) << "no target";
+    EXPECT_TRUE(WaitForPointerAt(500, 350)) << Format("no glide with FollowingMouse on again: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
 
     // Cancel keeps the change in force and saves nothing.
     EndWith(s, dialog, kCancel, "200 1 mint.skn");
     dialog = OpenSettings(s);
-    CHECK_EQ_STR(ControlText(dialog, kFollowing), "ON");
+    EXPECT_EQ(ControlText(dialog, kFollowing), "ON");
     ClickDialogButton(dialog, kCancel);
-    CHECK(Closed(dialog));
+    EXPECT_TRUE(Closed(dialog));
 }
 
 TEST(SettingsDialog, Settings_TypedNameIsSavedButNotLoaded) {
     PeltoSession s("settingstyped");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
     HWND dialog = SetAndPressOk(s, kSkinFile, "other.skn");
-    REQUIRE_MSG(Closed(dialog), "OK did not end the dialog");
-    CHECK_EQ_STR(Setting(s.folder), "500 0 other.skn");
-    CHECK_MSG(WaitForPeltoIdle(s.pelto), "after OK: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty(), "a typed name restarted Pelto: %s",
-              s.pelto.Describe().c_str());
+    ASSERT_TRUE(Closed(dialog)) << "OK did not end the dialog";
+    EXPECT_EQ(Setting(s.folder), "500 0 other.skn");
+    EXPECT_TRUE(WaitForPeltoIdle(s.pelto)) << "after OK: " << s.pelto;
+    EXPECT_TRUE(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty()) << "a typed name restarted Pelto: " << s.pelto;
     dialog = OpenSettings(s);  // the loaded skin is still the old one
     CheckFields(dialog, {{kBitmap, "mint.bmp"}, {kSize, "64 x 32"}, {kSkinFile, "other.skn"}});
     ClickDialogButton(dialog, kCancel);
-    CHECK(Closed(dialog));
+    EXPECT_TRUE(Closed(dialog));
 }
 
 TEST(SettingsDialog, Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSkin) {
     PeltoSession s("settingsclear");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
-    REQUIRE_MSG(SkinSizeIs(s.skin, 64, 32), "the mint skin is not shown");
+    ASSERT_TRUE(SkinSizeIs(s.skin, 64, 32)) << "the mint skin is not shown";
     SetAndPressOk(s, kSkinFile, "");
     CheckRestartedPelto(s, "500 0 nothing", 200, 18, "the default skin", true);
 }
@@ -274,32 +266,31 @@ TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
     CheckFields(dialog, {{kSkinFile, "other.skn"}, {kBitmap, "other.bmp"}, {kSize, "40 x 20"}, {kAuthor, "Other"}});
-    CHECK_EQ_STR(Setting(s.folder), "(no file)");  // nothing saved before OK
+    EXPECT_EQ(Setting(s.folder), "(no file)");  // nothing saved before OK
     ClickDialogButton(dialog, kOk);
     CheckRestartedPelto(s, "500 0 other.skn", 40, 20, "the browsed skin", false);
 }
 
 TEST(SettingsDialog, Settings_BrowseThenCancelSavesNothingButTracksWithTheNewOffsets) {
-    REQUIRE_MSG(XdotoolMouseMove(kParkX, kParkY), "cannot park the pointer");
+    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     PeltoSession s("settingsbrowsecancel");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("300 0 nothing"); });
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
-    CHECK_EQ_STR(ControlText(dialog, kSize), "40 x 20");
+    EXPECT_EQ(ControlText(dialog, kSize), "40 x 20");
     EndWith(s, dialog, kCancel, "300 0 nothing");
 
     TargetProcess target;
-    REQUIRE_MSG(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450}), "no target");
-    CHECK_MSG(WaitForWindowAt(s.skin, 210, 170), "skin at %s, expected the new skin's (210, 170)",
-              RectText(WindowRect(s.skin)).c_str());
+    ASSERT_TRUE(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450})) << "no target";
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 210, 170)) << Format("skin at %s, expected the new skin's (210, 170)", RectText(WindowRect(s.skin)).c_str());
     int type = 0;
     RECT box = {0, 0, 0, 0};
     if (HRGN region = CopyWindowRegion(s.skin, &type)) {
         GetRgnBox(region, &box);
         DeleteObject(region);
     }
-    CHECK_MSG(box.right - box.left > 40, "the shape changed with the browse: region box %s", RectText(box).c_str());
-    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "cancel restarted Pelto");
+    EXPECT_TRUE(box.right - box.left > 40) << Format("the shape changed with the browse: region box %s", RectText(box).c_str());
+    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "cancel restarted Pelto";
 }
 
 TEST(SettingsDialog, Settings_DefinitionFromAnotherFolderEndsTheProgram) {
@@ -311,29 +302,29 @@ TEST(SettingsDialog, Settings_DefinitionFromAnotherFolderEndsTheProgram) {
     HWND dialog = OpenSettings(s);
     BrowseTo(s, dialog, s.folder.File("elsewhere\\stray.skn"));
     AnswerBox(s.pelto, {kUnexpectedError, "Pelto", dialog});
-    CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Setting(s.folder), "(no file)");
-    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "another Pelto was started");
+    EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the program did not end with code 0: " << s.pelto;
+    EXPECT_EQ(Setting(s.folder), "(no file)");
+    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "another Pelto was started";
 }
 
 // Opens the dialog, sets the interval to 800 and presses OK; returns the error
 // message box, or null when the save went through.
 HWND SaveWithInterval800(PeltoSession& s) {
     HWND dialog = SetAndPressOk(s, kInterval, "800");
-    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError, 3000);
+    HWND box = WaitForBox(s.pelto, kUnexpectedError, "", 3000);
     if (box) {
         MessageBoxContent c = ReadMessageBox(box);
-        CHECK_EQ_STR(c.caption, "Pelto");
-        CHECK_MSG(c.owner == dialog, "the message is not owned by the settings dialog");
+        EXPECT_EQ(c.caption, "Pelto");
+        EXPECT_TRUE(c.owner == dialog) << "the message is not owned by the settings dialog";
     }
     return box;
 }
 
 void CheckFailedSaveEnds(PeltoSession& s, HWND box) {
-    CHECK(DismissMessageBox(box, IDOK));
-    CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Setting(s.folder), "500 0 mint.skn");
-    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "a failed save restarted Pelto");
+    EXPECT_TRUE(DismissMessageBox(box, IDOK));
+    EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the program did not end with code 0: " << s.pelto;
+    EXPECT_EQ(Setting(s.folder), "500 0 mint.skn");
+    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "a failed save restarted Pelto";
 }
 
 TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
@@ -342,7 +333,7 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
         PeltoSession s("settingsnosave");
         s.Start([](const InstallFolder& f) { return WriteMintWithFolder(f, "setting.tmp"); });
         HWND box = SaveWithInterval800(s);
-        REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
+        ASSERT_TRUE(box != nullptr) << "no error message: " << s.pelto;
         CheckFailedSaveEnds(s, box);
     }
     {
@@ -354,13 +345,13 @@ TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
         });
         HWND box = SaveWithInterval800(s);
         if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-            REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
+            ASSERT_TRUE(box != nullptr) << "no error message: " << s.pelto;
             CheckFailedSaveEnds(s, box);
-            CHECK_MSG(!FileExists(s.folder.File("setting.tmp")), "the failed save left setting.tmp");
+            EXPECT_TRUE(!FileExists(s.folder.File("setting.tmp"))) << "the failed save left setting.tmp";
         } else {
-            CHECK_MSG(box == nullptr, "the NT save failed: %s", DescribeBoxes(s.pelto).c_str());
-            CHECK_EQ_STR(Setting(s.folder), "800 0 mint.skn");
-            CHECK(s.pelto.Running());
+            EXPECT_TRUE(box == nullptr) << Format("the NT save failed: %s", DescribeBoxes(s.pelto).c_str());
+            EXPECT_EQ(Setting(s.folder), "800 0 mint.skn");
+            EXPECT_TRUE(s.pelto.Running());
         }
     }
 }
@@ -369,10 +360,10 @@ TEST(SettingsDialog, Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
     PeltoSession s("settingsnosaverestart");
     s.Start([](const InstallFolder& f) { return WriteMintWithFolder(f, "setting.tmp"); });
     SetAndPressOk(s, kSkinFile, "");
-    HWND box = WaitForBoxWithText(s.pelto, kUnexpectedError);
-    REQUIRE_MSG(box != nullptr, "no error message: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(OtherPeltoProcesses(s.pelto.pid()).empty(), "the new instance started before the message was read");
-    CHECK(DismissMessageBox(box, IDOK));
+    HWND box = WaitForBox(s.pelto, kUnexpectedError);
+    ASSERT_TRUE(box != nullptr) << "no error message: " << s.pelto;
+    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "the new instance started before the message was read";
+    EXPECT_TRUE(DismissMessageBox(box, IDOK));
     CheckRestartedPelto(s, "500 0 mint.skn", 64, 32, "the skin of the old setting", false);
 }
 
@@ -380,14 +371,13 @@ TEST(SettingsDialog, Settings_RestartThatCannotStartSaysSoAndStillEnds) {
     PeltoSession s("settingsnostart");
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn"); });
     // The program file goes away while it runs: the restart finds nothing to start.
-    REQUIRE_MSG(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str()),
-                "cannot move Pelto.exe aside");
+    ASSERT_TRUE(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str())) << "cannot move Pelto.exe aside";
     HWND dialog = SetAndPressOk(s, kSkinFile, "");
     HWND box = ExpectBox(s.pelto, {"起動に失敗しました。", "Pelto", dialog});
-    CHECK_EQ_STR(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
-    CHECK(DismissMessageBox(box, IDOK));
-    CHECK_MSG(s.pelto.EndsWithCode0(), "the program did not end with code 0: %s", s.pelto.Describe().c_str());
-    CHECK(OtherPeltoProcesses(s.pelto.pid()).empty());
+    EXPECT_EQ(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
+    EXPECT_TRUE(DismissMessageBox(box, IDOK));
+    EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the program did not end with code 0: " << s.pelto;
+    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty());
 }
 
 }  // namespace

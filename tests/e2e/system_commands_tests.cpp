@@ -33,12 +33,11 @@ TEST_P(ExitQuestions, System_ExitQuestionsAnsweredNoChangeNothing) {
     const ExitQuestion& q = GetParam();
     s.ChooseFromMenu(q.command);
     AnswerBox(s.pelto, {q.text, "Pelto", s.skin, false, {IDYES, IDNO}}, IDNO);
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer after No: %s", s.pelto.Describe().c_str());
-    CHECK(s.pelto.MessageBoxes().empty());
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer after No: " << s.pelto;
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
     // Windows (here, the Wine session) is still there: a new process starts.
     TargetProcess probe;
-    CHECK_MSG(probe.Start("--title \"Still Here\" --rect 10 400 100 100 --no-activate", "Still Here"),
-              "the session ended");
+    EXPECT_TRUE(probe.Start("--title \"Still Here\" --rect 10 400 100 100 --no-activate", "Still Here")) << "the session ended";
 }
 
 INSTANTIATE_TEST_SUITE_P(System, ExitQuestions,
@@ -91,7 +90,7 @@ class AppletThatCannotStart : public StartedPelto, public ::testing::WithParamIn
 TEST_P(AppletThatCannotStart, System_AppletThatCannotStartSaysSo) {
     const Applet& a = GetParam();
     ControlPanelSwap hidden(false);
-    REQUIRE_MSG(hidden.ok, "cannot hide %s", hidden.real.c_str());
+    ASSERT_TRUE(hidden.ok) << Format("cannot hide %s", hidden.real.c_str());
     s.ChooseFromMenu(a.command);
     AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
 }
@@ -104,7 +103,7 @@ class AppletStarts : public ::testing::TestWithParam<Applet> {};
 TEST_P(AppletStarts, System_AppletsStartControlWithTheirApplet) {
     const Applet& a = GetParam();
     ControlPanelSwap standIn(true);
-    REQUIRE_MSG(standIn.ok, "cannot put the stand-in at %s", standIn.real.c_str());
+    ASSERT_TRUE(standIn.ok) << Format("cannot put the stand-in at %s", standIn.real.c_str());
     PeltoSession s("appletok");
     std::string log = s.folder.File("control-arguments.txt");
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
@@ -112,10 +111,8 @@ TEST_P(AppletStarts, System_AppletsStartControlWithTheirApplet) {
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
     const std::string expected = std::string(a.arguments) + "\n";
     s.ChooseFromMenu(a.command);
-    CHECK_MSG(WaitUntil(5000, [&] { return ReadFileText(log) == expected; }),
-              "after command %u control.exe was started with \"%s\", expected \"%s\"", a.command,
-              Printable(ReadFileText(log)).c_str(), Printable(expected).c_str());
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return ReadFileText(log) == expected; })) << Format("after command %u control.exe was started with \"%s\", expected \"%s\"", a.command, Printable(ReadFileText(log)).c_str(), Printable(expected).c_str());
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("a message after a successful start: %s", DescribeBoxes(s.pelto).c_str());
 }
 
 INSTANTIATE_TEST_SUITE_P(System, AppletStarts, ::testing::ValuesIn(kApplets), AppletName);
@@ -126,10 +123,10 @@ COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
 // before, and returns the question it asks.
 HWND DropBitmapForQuestion(PeltoSession& s, const std::string& bmp, int x) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
-    REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");
-    REQUIRE_MSG(DropOnSkin(x, 9, {bmp}), "the drop was not accepted");
-    HWND box = WaitForBoxWithText(s.pelto, bmp + kWallpaperQuestionTail);
-    REQUIRE_MSG(box != nullptr, "no question for %s: %s", bmp.c_str(), DescribeBoxes(s.pelto).c_str());
+    [&] { ASSERT_TRUE(WriteBmp24(bmp, 16, 16, WallPixel)) << "cannot write the bitmap"; }();
+    [&] { ASSERT_TRUE(DropOnSkin(x, 9, {bmp})) << "the drop was not accepted"; }();
+    HWND box = WaitForBox(s.pelto, bmp + kWallpaperQuestionTail);
+    [&] { ASSERT_TRUE(box != nullptr) << Format("no question for %s: %s", bmp.c_str(), DescribeBoxes(s.pelto).c_str()); }();
     return box;
 }
 
@@ -172,16 +169,15 @@ private:
 
 TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
     SettingChanges changes;
-    REQUIRE_MSG(changes.ok(), "cannot make the window that hears settings changes");
+    ASSERT_TRUE(changes.ok()) << "cannot make the window that hears settings changes";
     std::string bmp = s.folder.File("wall.bmp");
     HWND box = DropBitmapForQuestion(s, bmp, 100);
     MessageBoxContent c = ReadMessageBox(box);
-    CHECK_EQ_STR(c.caption, "Pelto");
-    CHECK_MSG(c.owner == s.skin, "the question is not owned by the skin window");
-    CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);  // nothing before the answer
-    CHECK(DismissMessageBox(box, IDYES));
-    CHECK_MSG(WaitUntil(5000, [&] { return Wallpaper() == bmp; }), "wallpaper is \"%s\", expected \"%s\"",
-              Wallpaper().c_str(), bmp.c_str());
+    EXPECT_EQ(c.caption, "Pelto");
+    EXPECT_TRUE(c.owner == s.skin) << "the question is not owned by the skin window";
+    EXPECT_EQ(Wallpaper(), kSentinelWallpaper);  // nothing before the answer
+    EXPECT_TRUE(DismissMessageBox(box, IDYES));
+    EXPECT_TRUE(WaitUntil(5000, [&] { return Wallpaper() == bmp; })) << Format("wallpaper is \"%s\", expected \"%s\"", Wallpaper().c_str(), bmp.c_str());
     // The change is announced to every window, so that a desktop the shell
     // draws (Windows 98's Active Desktop) repaints.
     EXPECT_TRUE(WaitUntil(5000, [&] { return changes.Seen(SPI_SETDESKWALLPAPER); }))
@@ -190,60 +186,60 @@ TEST_F(StartedPelto, Drop_BitmapAnsweredYesBecomesTheWallpaper) {
 
 TEST_F(StartedPelto, Drop_BitmapAnsweredNoChangesNothing) {
     HWND box = DropBitmapForQuestion(s, s.folder.File("other.bmp"), 30);
-    CHECK(DismissMessageBox(box, IDNO));
-    CHECK_MSG(PeltoAnswers(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
+    EXPECT_TRUE(DismissMessageBox(box, IDNO));
+    EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
 }
 
 TEST_F(StartedPelto, Drop_OnlyExactLowerCaseExtensionsAndTheFirstFileCount) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"),
                 zip = s.folder.File("pack.Zip"), second = s.folder.File("second.bmp");
-    for (const std::string& f : {upper, second})
-        REQUIRE_MSG(WriteBmp24(f, 8, 8, WallPixel), "cannot write %s", f.c_str());
-    for (const std::string& f : {text, lzh, zip}) REQUIRE_MSG(WriteFileBytes(f, "data"), "cannot write %s", f.c_str());
+    for (const std::string& f : {upper, second}) {
+        ASSERT_TRUE(WriteBmp24(f, 8, 8, WallPixel)) << Format("cannot write %s", f.c_str());
+    }
+    for (const std::string& f : {text, lzh, zip}) { ASSERT_TRUE(WriteFileBytes(f, "data")) << Format("cannot write %s", f.c_str()); }
 
     // Ignored: capital letters (archives too: no missing-library message),
     // other extensions; a bitmap second in a drop does not count.
     for (const std::vector<std::string>& drop :
          {std::vector<std::string>{upper}, {text}, {lzh}, {zip}, {text, second}}) {
-        REQUIRE_MSG(DropOnSkin(100, 9, drop), "the drop of %s was not accepted", drop[0].c_str());
-        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-        CHECK_MSG(s.pelto.MessageBoxes().empty(), "dropping %s gave %s", drop[0].c_str(), DescribeBoxes(s.pelto).c_str());
+        ASSERT_TRUE(DropOnSkin(100, 9, drop)) << Format("the drop of %s was not accepted", drop[0].c_str());
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("dropping %s gave %s", drop[0].c_str(), DescribeBoxes(s.pelto).c_str());
         for (HWND box : s.pelto.MessageBoxes()) DismissMessageBox(box, IDNO);
     }
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(s.pelto.Running());
 
-    REQUIRE_MSG(DropOnSkin(100, 9, {second, text}), "the drop was not accepted");
-    HWND box = WaitForBoxWithText(s.pelto, second + kWallpaperQuestionTail);
-    CHECK_MSG(box != nullptr, "no question for the first of two files: %s", DescribeBoxes(s.pelto).c_str());
+    ASSERT_TRUE(DropOnSkin(100, 9, {second, text})) << "the drop was not accepted";
+    HWND box = WaitForBox(s.pelto, second + kWallpaperQuestionTail);
+    EXPECT_TRUE(box != nullptr) << Format("no question for the first of two files: %s", DescribeBoxes(s.pelto).c_str());
     if (box) DismissMessageBox(box, IDNO);
 }
 
 TEST_F(StartedPelto, Wallpaper_ChosenInTheDialogIsSetAtOnce) {
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string bmp = s.folder.File("chosen.bmp");
-    REQUIRE_MSG(WriteBmp24(bmp, 16, 16, WallPixel), "cannot write the bitmap");
+    ASSERT_TRUE(WriteBmp24(bmp, 16, 16, WallPixel)) << "cannot write the bitmap";
 
     // Cancel first: nothing changes.
     s.ChooseFromMenu(40041);
     HWND dialog = WaitForOpenDialog(s.pelto.pid());
-    REQUIRE_MSG(dialog != nullptr, "no open-file dialog: %s", DescribeBoxes(s.pelto).c_str());
-    CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
+    ASSERT_TRUE(dialog != nullptr) << Format("no open-file dialog: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(GetWindow(dialog, GW_OWNER) == s.skin) << "the dialog is not owned by the skin window";
     ClickDialogButton(dialog, IDCANCEL);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "Cancel did not close the dialog");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(Wallpaper(), kSentinelWallpaper);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "Cancel did not close the dialog";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
 
     s.ChooseFromMenu(40041);
     dialog = WaitForOpenDialog(s.pelto.pid());
-    REQUIRE_MSG(dialog != nullptr, "no open-file dialog the second time");
+    ASSERT_TRUE(dialog != nullptr) << "no open-file dialog the second time";
     const std::string name = ControlText(FileNameEdit(dialog));
-    CHECK_MSG(name.empty(), "the file name box starts with \"%s\"", name.c_str());
-    CHECK_MSG(ChooseInOpenDialog(dialog, bmp), "OK did not close the open-file dialog");
-    CHECK_MSG(WaitUntil(8000, [&] { return Wallpaper() == bmp; }), "wallpaper is \"%s\", expected \"%s\"",
-              Wallpaper().c_str(), bmp.c_str());
-    CHECK_MSG(s.pelto.MessageBoxes().empty(), "something is still open: %s", DescribeBoxes(s.pelto).c_str());
+    EXPECT_TRUE(name.empty()) << Format("the file name box starts with \"%s\"", name.c_str());
+    EXPECT_TRUE(ChooseInOpenDialog(dialog, bmp)) << "OK did not close the open-file dialog";
+    EXPECT_TRUE(WaitUntil(8000, [&] { return Wallpaper() == bmp; })) << Format("wallpaper is \"%s\", expected \"%s\"", Wallpaper().c_str(), bmp.c_str());
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << Format("something is still open: %s", DescribeBoxes(s.pelto).c_str());
 }
 
 }  // namespace

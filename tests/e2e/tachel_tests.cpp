@@ -39,7 +39,7 @@ HWND OpenMeter(const PeltoSession& s, int row, const char* which) {
                 if (std::find(before.begin(), before.end(), w) == before.end()) meter = w;
             return meter != nullptr;
         }, 5);
-    REQUIRE_MSG(meter != nullptr, "no %s meter: %s", which, s.pelto.Describe().c_str());
+    [&] { ASSERT_TRUE(meter != nullptr) << Format("no %s meter: ", which) << s.pelto; }();
     return meter;
 }
 
@@ -67,7 +67,7 @@ std::vector<int> Readings(HWND meter, DWORD ms) {
     while (GetTickCount() - start < ms) {
         PumpFor(500);
         const int v = Reading(meter);
-        CHECK_MSG(v >= 0 && v <= 100, "the bar reads %d", v);
+        EXPECT_TRUE(v >= 0 && v <= 100) << Format("the bar reads %d", v);
         values.push_back(v);
     }
     return values;
@@ -122,36 +122,31 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     // that ends stops it, once.
     const bool win98 = Win98ShimWanted();
     StatisticOrderKeys orders(win98);
-    REQUIRE_MSG(orders.ok(), "cannot make the StartStat and StopStat keys");
+    ASSERT_TRUE(orders.ok()) << "cannot make the StartStat and StopStat keys";
 
     const int row = TachelRow(s);
-    REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
-    CHECK_MSG(!ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi is loaded before any start");
-    CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Pelto.exe"), "the module list of Pelto cannot be read");
+    ASSERT_TRUE(row >= 0) << "Tachel.ppi is not installed";
+    EXPECT_TRUE(!ModuleLoaded(s.pelto.pid(), "Tachel.ppi")) << "Tachel.ppi is loaded before any start";
+    EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Pelto.exe")) << "the module list of Pelto cannot be read";
 
     BusyProcessors busy;  // so that the first tick's reading is far from 0
     HWND first = OpenMeter(s, row, "first");
-    CHECK_EQ_INT(Reading(first), 0);  // before the first tick, 500 ms after it opened
+    EXPECT_EQ(Reading(first), 0);  // before the first tick, 500 ms after it opened
     HWND second = OpenMeter(s, row, "second");
-    CHECK_MSG(first != second, "the second start showed no second meter");
+    EXPECT_TRUE(first != second) << "the second start showed no second meter";
 
     auto threadOf = [](HWND w) { return static_cast<unsigned long>(GetWindowThreadProcessId(w, nullptr)); };
     const unsigned long skinThread = threadOf(s.skin), firstThread = threadOf(first), secondThread = threadOf(second);
-    CHECK_MSG(firstThread != skinThread && secondThread != skinThread && firstThread != secondThread,
-              "threads: skin %lu, meters %lu and %lu", skinThread, firstThread, secondThread);
+    EXPECT_TRUE(firstThread != skinThread && secondThread != skinThread && firstThread != secondThread) << Format("threads: skin %lu, meters %lu and %lu", skinThread, firstThread, secondThread);
     for (HWND meter : {first, second}) {
         RECT r = WindowRect(meter);
-        CHECK_MSG(r.left == 0 && r.top == 0, "a meter at %s, expected at (0, 0)", RectText(r).c_str());
+        EXPECT_TRUE(r.left == 0 && r.top == 0) << Format("a meter at %s, expected at (0, 0)", RectText(r).c_str());
         const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(meter, GWL_STYLE));
-        CHECK_MSG((style & WS_CAPTION) == WS_CAPTION && !(style & WS_SYSMENU),
-                  "meter styles 0x%08lX: a caption and no system menu (no close box) expected",
-                  static_cast<unsigned long>(style));
-        CHECK_MSG(GetWindow(meter, GW_OWNER) == nullptr, "a meter is owned by %p",
-                  static_cast<void*>(GetWindow(meter, GW_OWNER)));
+        EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && !(style & WS_SYSMENU)) << Format("meter styles 0x%08lX: a caption and no system menu (no close box) expected", static_cast<unsigned long>(style));
+        EXPECT_TRUE(GetWindow(meter, GW_OWNER) == nullptr) << Format("a meter is owned by %p", static_cast<void*>(GetWindow(meter, GW_OWNER)));
     }
-    CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi is not loaded while meters run");
-    CHECK_MSG(WaitUntil(3000, [&] { return Reading(first) > 0 && Reading(second) > 0; }),
-              "the busy processors never showed on the bars: %d and %d", Reading(first), Reading(second));
+    EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Tachel.ppi")) << "Tachel.ppi is not loaded while meters run";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(first) > 0 && Reading(second) > 0; })) << Format("the busy processors never showed on the bars: %d and %d", Reading(first), Reading(second));
 
     // IDOK, IDCANCEL and Esc end neither meter. (No button carries IDOK or
     // IDCANCEL: the command messages Enter and Esc would give are posted.)
@@ -160,20 +155,20 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     ClickDialogButton(second, IDCANCEL);
     WaitForWindowIdle(first);
     WaitForWindowIdle(second);
-    CHECK_MSG(IsWindow(first) && IsWindow(second), "IDOK or IDCANCEL ended a meter");
+    EXPECT_TRUE(IsWindow(first) && IsWindow(second)) << "IDOK or IDCANCEL ended a meter";
     // Real keys (SendInput) on the top meter, brought to the foreground: Esc
     // does nothing; the space bar, the control, presses its focused "x".
     HWND top = second;
-    REQUIRE_MSG(PressKeysOn(top, {VK_ESCAPE}), "the meter did not come to the foreground");
-    CHECK_MSG(IsWindow(first) && IsWindow(second), "Esc ended a meter");
+    ASSERT_TRUE(PressKeysOn(top, {VK_ESCAPE})) << "the meter did not come to the foreground";
+    EXPECT_TRUE(IsWindow(first) && IsWindow(second)) << "Esc ended a meter";
     if (win98) {
         EXPECT_GE(StatisticReads(kStartStat), 2) << "the running meters did not start the statistic at their ticks";
         EXPECT_EQ(StatisticReads(kStopStat), 0) << "a running meter stopped the statistic";
     }
-    REQUIRE_MSG(PressKeysOn(top, {VK_SPACE}), "the meter did not come to the foreground");
+    ASSERT_TRUE(PressKeysOn(top, {VK_SPACE})) << "the meter did not come to the foreground";
     const bool ended = WaitUntil(3000, [&] { return !IsWindow(top); });
-    CHECK_MSG(ended, "the space bar on the top meter's x did not end it");
-    CHECK_MSG(IsWindow(first), "keys on the top meter ended the other");
+    EXPECT_TRUE(ended) << "the space bar on the top meter's x did not end it";
+    EXPECT_TRUE(IsWindow(first)) << "keys on the top meter ended the other";
     if (win98) {
         EXPECT_EQ(StatisticReads(kStopStat), 1) << "the ended meter did not stop the statistic once";
     }
@@ -184,27 +179,22 @@ TEST_F(StartedPelto, Tachel_TwoMetersOnTheirOwnThreadsEachClosedOnlyByItsOwnX) {
     // what that gave it.
     HANDLE firstEnds = OpenThread(SYNCHRONIZE, FALSE, GetWindowThreadProcessId(first, nullptr));
     ClickDialogButton(first, kCloseId);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(first); }), "the first meter's x did not end it");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(first); })) << "the first meter's x did not end it";
     if (firstEnds) {
-        CHECK_MSG(WaitForSingleObject(firstEnds, 5000) == WAIT_OBJECT_0, "the first meter's thread did not end");
+        EXPECT_TRUE(WaitForSingleObject(firstEnds, 5000) == WAIT_OBJECT_0) << "the first meter's thread did not end";
         CloseHandle(firstEnds);
     }
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(IsWindow(second), "the first meter's x ended the second");
-    CHECK_MSG(ModuleLoaded(s.pelto.pid(), "Tachel.ppi"), "Tachel.ppi unloaded while a meter still runs");
-    CHECK_MSG(Reading(second) > 0, "the second meter stopped reading");
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(IsWindow(second)) << "the first meter's x ended the second";
+    EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Tachel.ppi")) << "Tachel.ppi unloaded while a meter still runs";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(second) > 0; })) << "the second meter does not read";
 
-    // A real click on the second meter's x, where it is not covered, once the
-    // pointer's glide to the new meter (a new target) is over: a glide during
-    // the click carries the release off the button.
-    CHECK_MSG(WaitForTick(s.skin), "no tick after the new meter came");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    WaitForPointerToRest();
-    CHECK_MSG(ClickDialogButton(second, kCloseId), "the second meter's x cannot be clicked");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(second); }), "the second meter's x did not end it");
-    CHECK_MSG(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); }),
-              "Tachel.ppi is still loaded after the last meter closed");
-    CHECK(s.pelto.Running());
+    // A real click on the second meter's x, where it is not covered (the click
+    // waits until no glide to the new meter can carry the release off it).
+    EXPECT_TRUE(ClickDialogButton(second, kCloseId)) << "the second meter's x cannot be clicked";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(second); })) << "the second meter's x did not end it";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); })) << "Tachel.ppi is still loaded after the last meter closed";
+    EXPECT_TRUE(s.pelto.Running());
     if (win98) {
         EXPECT_EQ(StatisticReads(kStopStat), 3) << "three meters ended";
     }
@@ -259,7 +249,7 @@ bool SetCpuUsageStatistic(long percent) {
 TEST_F(StartedPelto, Tachel_ReadingFollowsTheProcessorLoad) {
     SetTestTimeLimit(120);
     const int row = TachelRow(s);
-    REQUIRE_MSG(row >= 0, "Tachel.ppi is not installed");
+    ASSERT_TRUE(row >= 0) << "Tachel.ppi is not installed";
     HWND meter = OpenMeter(s, row, "first");
 
     // Windows 95/98 keep the load as a statistic of their own: given one, the
@@ -267,17 +257,15 @@ TEST_F(StartedPelto, Tachel_ReadingFollowsTheProcessorLoad) {
     // The NT family never reads it.
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         for (long percent : {37L, 4L}) {
-            REQUIRE_MSG(SetCpuUsageStatistic(percent), "cannot write the processor statistic");
-            CHECK_MSG(WaitUntil(3000, [&] { return Reading(meter) == static_cast<int>(percent); }),
-                      "with the statistic at %ld the bar reads %d", percent, Reading(meter));
+            ASSERT_TRUE(SetCpuUsageStatistic(percent)) << "cannot write the processor statistic";
+            EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(meter) == static_cast<int>(percent); })) << Format("with the statistic at %ld the bar reads %d", percent, Reading(meter));
         }
         SetCpuUsageStatistic(-1);
     } else {
-        REQUIRE_MSG(SetCpuUsageStatistic(4), "cannot write the processor statistic");
+        ASSERT_TRUE(SetCpuUsageStatistic(4)) << "cannot write the processor statistic";
         const std::vector<int> seen = Readings(meter, 2000);
         SetCpuUsageStatistic(-1);
-        CHECK_MSG(std::count(seen.begin(), seen.end(), 4) < static_cast<int>(seen.size()),
-                  "on the NT family the bar followed the Windows 9x statistic: %s", Listed(seen).c_str());
+        EXPECT_TRUE(std::count(seen.begin(), seen.end(), 4) < static_cast<int>(seen.size())) << Format("on the NT family the bar followed the Windows 9x statistic: %s", Listed(seen).c_str());
     }
 
     // Quiet: the meter agrees with the machine's own load over the same span. A
@@ -303,17 +291,14 @@ TEST_F(StartedPelto, Tachel_ReadingFollowsTheProcessorLoad) {
     const int loadedMedian = Median(loaded.readings);
     // The agreement tells a bar stuck high from a working one whenever the
     // machine ran below about 75%; the Windows 9x run above tells it always.
-    REQUIRE_MSG(quiet.machine >= 0, "the driver cannot measure the machine's load");
-    CHECK_MSG(std::abs(quietMean - quiet.machine) <= 25, "quiet: the bar read %s while the machine ran at %d%%",
-              Listed(quiet.readings).c_str(), quiet.machine);
+    ASSERT_TRUE(quiet.machine >= 0) << "the driver cannot measure the machine's load";
+    EXPECT_TRUE(std::abs(quietMean - quiet.machine) <= 25) << Format("quiet: the bar read %s while the machine ran at %d%%", Listed(quiet.readings).c_str(), quiet.machine);
     // Every processor busy: the whole machine near full load, on either family
     // (the Windows 98 setting falls back to the processor times under Wine).
-    CHECK_MSG(loadedMedian >= 80, "with every processor busy the bar read %s (%s reported)",
-              Listed(loaded.readings).c_str(), ReportedWindows().empty() ? "default" : ReportedWindows().c_str());
-    CHECK_MSG(std::abs(loadedMedian - loaded.machine) <= 25, "busy: the bar read %s while the machine ran at %d%%",
-              Listed(loaded.readings).c_str(), loaded.machine);
-    CHECK_MSG(ClickDialogButton(meter, kCloseId), "the meter's x cannot be clicked");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(meter); }), "the x did not end the meter");
+    EXPECT_TRUE(loadedMedian >= 80) << Format("with every processor busy the bar read %s (%s reported)", Listed(loaded.readings).c_str(), ReportedWindows().empty() ? "default" : ReportedWindows().c_str());
+    EXPECT_TRUE(std::abs(loadedMedian - loaded.machine) <= 25) << Format("busy: the bar read %s while the machine ran at %d%%", Listed(loaded.readings).c_str(), loaded.machine);
+    EXPECT_TRUE(ClickDialogButton(meter, kCloseId)) << "the meter's x cannot be clicked";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(meter); })) << "the x did not end the meter";
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "driver_framework.h"
+#include "input_support.h"
 
 namespace e2e {
 
@@ -131,46 +132,7 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
 
 bool Xdotool(const std::string& arguments) { return RunUnixAndWait("/usr/bin/xdotool " + arguments); }
 
-bool TypeKeysOnWindowTitled(const std::string& title, const std::string& keys) {
-    // The pause lets Wine take the focus in before the keys come: keys typed on
-    // no Wine window reach no hotkey.
-    return Xdotool("search --limit 1 --name '^" + title + "$' windowfocus --sync sleep 0.3 key --clearmodifiers " +
-                   keys);
-}
-
-namespace {
-
-INPUT KeyInput(WORD vk, DWORD flags) {
-    INPUT in = {};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = flags;
-    return in;
-}
-
-}  // namespace
-
-void ReleaseModifierKeys() {
-    // In X first: Wine takes the key state from X again when a window of it
-    // gets the focus.
-    Xdotool("keyup Control_L Control_R Shift_L Shift_R Alt_L Alt_R");
-    for (WORD key : {VK_CONTROL, VK_SHIFT, VK_MENU, VK_LCONTROL, VK_RCONTROL, VK_LSHIFT, VK_RSHIFT, VK_LMENU,
-                     VK_RMENU}) {
-        if (!(GetAsyncKeyState(key) & 0x8000)) continue;
-        INPUT up = KeyInput(key, KEYEVENTF_KEYUP);
-        SendInput(1, &up, sizeof up);
-    }
-}
-
-bool TypeKeysOnSkin(const std::string& keys) { return TypeKeysOnWindowTitled("Quorval Pelto", keys); }
-
-std::string ShellQuotedUnixPath(const std::string& windowsPath) {
-    std::string p = windowsPath;
-    if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':') p = p.substr(2);
-    for (char& c : p)
-        if (c == '\\') c = '/';
-    return "'" + p + "'";
-}
+bool RaiseSkinInX() { return Xdotool("search --limit 1 --name '^Quorval Pelto$' windowraise"); }
 
 HWND VisibleMenuWindow(DWORD pid) {
     for (HWND menu : TopLevelWindowsOf(pid, "#32768"))
@@ -208,20 +170,6 @@ bool CloseMenu(DWORD pid) {
     return closed;
 }
 
-bool ParkPointer() {
-    Backdrop under({kParkX - 20, kParkY - 20, kParkX + 20, kParkY + 20}, RGB(0, 0, 160));
-    return XdotoolMouseMove(kParkX, kParkY);
-}
-
-bool PointerAt(int x, int y) {
-    const POINT c = CursorPos();
-    return c.x == x && c.y == y;
-}
-
-bool WaitForPointerAt(int x, int y) {
-    return WaitUntil(5000, [&] { return PointerAt(x, y); });
-}
-
 RECT WindowRect(HWND window) {
     RECT r = {0, 0, 0, 0};
     GetWindowRect(window, &r);
@@ -230,25 +178,6 @@ RECT WindowRect(HWND window) {
 
 bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-POINT CursorPos() {
-    POINT p = {0, 0};
-    GetCursorPos(&p);
-    return p;
-}
-
-bool WaitForPointerToRest(DWORD quietMs, DWORD timeoutMs) {
-    POINT last = CursorPos();
-    DWORD still = GetTickCount();
-    return WaitUntil(timeoutMs, [&] {
-        POINT now = CursorPos();
-        if (now.x != last.x || now.y != last.y) {
-            last = now;
-            still = GetTickCount();
-        }
-        return GetTickCount() - still >= quietMs;
-    }, 50);
 }
 
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
@@ -336,69 +265,6 @@ void WriteUserRegistryString(const char* key, const char* value, const std::stri
     WriteRegistryString(HKEY_CURRENT_USER, key, value, data);
 }
 
-bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        const WORD key = keys[i];
-        // Each key goes to the window in front when it is pressed. Wine may hand
-        // the foreground on as it follows the X focus after an earlier click: the
-        // window is brought back first (and the log says so), as a user clicks
-        // back into it.
-        if (GetForegroundWindow() != window) {
-            if (i > 0)
-                std::printf("  before key 0x%02X \"%s\" was in front, not \"%s\"\n", key,
-                            WindowText(GetForegroundWindow()).c_str(), WindowText(window).c_str());
-            SetForegroundWindow(window);
-        }
-        if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
-        INPUT input[2] = {KeyInput(key, 0), KeyInput(key, KEYEVENTF_KEYUP)};
-        if (SendInput(2, input, sizeof(INPUT)) != 2) return false;
-        // The window's thread has taken the key before the next one comes.
-        WaitForWindowIdle(window);
-    }
-    return true;
-}
-
-bool ClickAt(int x, int y) { return Xdotool(Format("mousemove %d %d click 1", x, y)); }
-
-HWND FocusOfThreadOf(HWND window) {
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof info);
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
-bool TabMovesFocus(HWND dialog) {
-    const HWND before = FocusOfThreadOf(dialog);
-    if (!before || !PressKeysOn(dialog, {VK_TAB})) return false;
-    return WaitUntil(2000, [&] {
-        const HWND now = FocusOfThreadOf(dialog);
-        return now && now != before;
-    });
-}
-
-namespace {
-
-UINT_PTR HitTest(HWND window, POINT p) {
-    DWORD_PTR hit = 0;
-    if (!SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, 2000, &hit)) return HTNOWHERE;
-    return hit;
-}
-
-}  // namespace
-
-bool ClickCloseBox(HWND window) {
-    const POINT box = CloseBoxPoint(window);
-    return HitTest(window, box) == HTCLOSE && ClickAt(window, box);
-}
-
-bool ClickControl(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    WaitForPointerToRest();
-    POINT at;
-    return control && UncoveredPoint(control, IsWindowEnabled(control) ? control : dialog, &at) &&
-           Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", at.x, at.y));
-}
-
 void DeleteUserRegistryValue(const char* key, const char* value) {
     HKEY k;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
@@ -448,109 +314,29 @@ bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
     });
 }
 
-bool ClickWindowCentre(HWND window, int button) {
-    RECT r = WindowRect(window);
-    return Xdotool(Format("mousemove %ld %ld click %d", (r.left + r.right) / 2, (r.top + r.bottom) / 2, button));
-}
-
-bool ClickDialogButton(HWND dialog, int id) {
-    HWND button = GetDlgItem(dialog, id);
-    if (!button || !IsWindowVisible(button)) {
-        // No button carries the id (IDOK and IDCANCEL, as Enter and Esc send
-        // them): the command message is the input. Sent, so that it has been
-        // handled on return; with a limit, so that a modal box it opens cannot
-        // hold the driver.
-        DWORD_PTR result = 0;
-        SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
-                            SMTO_ABORTIFHUNG, 5000, &result);
-        return true;
-    }
-    WaitForPointerToRest();
-    // The system finds no disabled control under a point, only its dialog.
-    const HWND expected = IsWindowEnabled(button) ? button : dialog;
-    POINT at;
-    bool free = UncoveredPoint(button, expected, &at);
-    if (!free && BringToForeground(dialog)) {
-        // Wholly under another window (plug-in dialogs all open at (0, 0)): a
-        // user brings it to the front first, from the task bar.
-        WaitForPointerToRest();
-        free = UncoveredPoint(button, expected, &at);
-    }
-    if (!free) {
-        RECT r = WindowRect(button);
-        const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        const HWND cover = WindowFromPoint(centre);
-        ADD_FAILURE() << Format("button %d of \"%s\" cannot be clicked: %p (%s \"%s\" at %s) covers it (at its middle, "
-                                "%ld, %ld)",
-                                id, Printable(WindowText(dialog)).c_str(), static_cast<void*>(cover),
-                                ClassNameOf(cover).c_str(), Printable(WindowText(cover)).c_str(),
-                                RectText(WindowRect(cover)).c_str(), centre.x, centre.y);
-        return false;
-    }
-    return Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", at.x, at.y));
-}
-
-namespace {
-
-// Whether a click at the point reaches expectedHit. Seen from another process,
-// Wine's WindowFromPoint cannot ask a group box for its hit test, so it names
-// a group box around a control; the box is transparent to clicks.
-bool ClickReaches(POINT point, HWND expectedHit) {
-    const HWND hit = WindowFromPoint(point);
-    if (hit == expectedHit) return true;
-    const HWND parent = GetParent(expectedHit);
-    return hit && parent && GetParent(hit) == parent && ClassNameOf(hit) == "Button" &&
-           (GetWindowLongPtrA(hit, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
-}
-
-}  // namespace
-
-bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point) {
-    RECT r = WindowRect(window);
-    if (r.right - r.left < 5 || r.bottom - r.top < 5) return false;
-    // The middle first, then a grid over the inside, 2 pixels in from the edges.
-    *point = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    if (ClickReaches(*point, expectedHit)) return true;
-    for (int step = 0; step < 5; ++step)
-        for (int across = 0; across < 9; ++across) {
-            *point = {r.left + 2 + (r.right - r.left - 5) * across / 8, r.top + 2 + (r.bottom - r.top - 5) * step / 4};
-            if (ClickReaches(*point, expectedHit)) return true;
-        }
-    return false;
-}
-
-HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs) {
+HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::string& caption, DWORD timeoutMs) {
     HWND found = nullptr;
     WaitUntil(timeoutMs, [&] {
         for (HWND box : pelto.MessageBoxes())
-            if (ReadMessageBox(box).text == text) {
+            if ((caption.empty() || WindowText(box) == caption) && (text.empty() || ReadMessageBox(box).text == text))
                 found = box;
-                return true;
-            }
-        return false;
+        return found != nullptr;
     });
     return found;
 }
 
 HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs) {
-    HWND box = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        for (HWND w : pelto.MessageBoxes())
-            if (WindowText(w) == expected.caption && (expected.text.empty() || ReadMessageBox(w).text == expected.text))
-                box = w;
-        return box != nullptr;
-    });
-    REQUIRE_MSG(box != nullptr, "no message box \"%s\" saying \"%s\": %s", Printable(expected.caption).c_str(),
-                Printable(expected.text).c_str(), DescribeBoxes(pelto).c_str());
+    HWND box = WaitForBox(pelto, expected.text, expected.caption, timeoutMs);
+    [&] { ASSERT_TRUE(box != nullptr) << Format("no message box \"%s\" saying \"%s\": %s", Printable(expected.caption).c_str(), Printable(expected.text).c_str(), DescribeBoxes(pelto).c_str()); }();
     MessageBoxContent content = ReadMessageBox(box);
-    if (!expected.anyOwner)
-        CHECK_MSG(content.owner == expected.owner, "the message \"%s\" is owned by %p, expected %p",
-                  Printable(content.text).c_str(), static_cast<void*>(content.owner), static_cast<void*>(expected.owner));
+    if (!expected.anyOwner) {
+        EXPECT_TRUE(content.owner == expected.owner) << Format("the message \"%s\" is owned by %p, expected %p", Printable(content.text).c_str(), static_cast<void*>(content.owner), static_cast<void*>(expected.owner));
+    }
     if (!expected.buttons.empty()) {
         std::vector<int> want = expected.buttons, got = content.buttonIds;
         std::sort(want.begin(), want.end());
         std::sort(got.begin(), got.end());
-        CHECK_MSG(got == want, "the message \"%s\" has other buttons", Printable(content.text).c_str());
+        EXPECT_TRUE(got == want) << Format("the message \"%s\" has other buttons", Printable(content.text).c_str());
     }
     return box;
 }
@@ -558,7 +344,7 @@ HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD tim
 MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer, DWORD timeoutMs) {
     HWND box = ExpectBox(pelto, expected, timeoutMs);
     MessageBoxContent content = ReadMessageBox(box);
-    CHECK_MSG(DismissMessageBox(box, answer), "the message \"%s\" did not close", Printable(content.text).c_str());
+    EXPECT_TRUE(DismissMessageBox(box, answer)) << Format("the message \"%s\" did not close", Printable(content.text).c_str());
     return content;
 }
 
@@ -623,42 +409,6 @@ bool ChooseInOpenDialog(HWND dialog, const std::string& path) {
     SetControlText(name, path);
     if (!ClickDialogButton(dialog, IDOK)) return false;
     return WaitUntil(8000, [&] { return !IsWindow(dialog); });
-}
-
-bool BringToForeground(HWND window, DWORD timeoutMs) {
-    SetForegroundWindow(window);
-    return WaitUntil(timeoutMs, [&] { return GetForegroundWindow() == window; });
-}
-
-bool PressKeys(std::initializer_list<WORD> chord) {
-    std::vector<INPUT> inputs;
-    for (WORD vk : chord) inputs.push_back(KeyInput(vk, 0));
-    for (auto it = chord.end(); it != chord.begin();) inputs.push_back(KeyInput(*--it, KEYEVENTF_KEYUP));
-    UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-    // The foreground window's thread has taken the chord. With none in front
-    // (a hidden window's activation passes on to nothing under Wine) there is
-    // no thread to wait for.
-    if (HWND front = GetForegroundWindow()) WaitForWindowIdle(front);
-    return sent == inputs.size();
-}
-
-bool ClickAt(HWND window, POINT point) {
-    // A glide of the pointer under way would carry the release elsewhere.
-    WaitForPointerToRest();
-    HWND hit = WindowFromPoint(point);
-    if (hit != window && !IsChild(window, hit)) return false;
-    return Xdotool(Format("mousemove %ld %ld sleep 0.1 click 1", point.x, point.y));
-}
-
-POINT CloseBoxPoint(HWND window) {
-    RECT r = WindowRect(window);
-    // The first point from the top right that the window itself calls its close box.
-    for (int y = r.top + 2; y < r.top + 40; y += 2)
-        for (int x = r.right - 2; x > r.right - 60; x -= 2)
-            if (HitTest(window, POINT{x, y}) == HTCLOSE) return POINT{x, y};
-    // None: where a fixed frame's close box would be, for the caller's message.
-    return POINT{r.right - GetSystemMetrics(SM_CXFIXEDFRAME) - GetSystemMetrics(SM_CXSIZE) / 2,
-                 r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
 }
 
 }  // namespace e2e

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "driver_support.h"
+#include "input_support.h"
 
 namespace e2e {
 
@@ -71,18 +72,14 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs = 10000);
 // (each wineserver counts from the same start).
 std::string RunTag();
 
-// xdotool: keys typed on the X window of the skin window (it takes the focus),
-// and mouse actions, each run to completion.
-// Releases Ctrl, Shift and Alt, in X (xdotool keyup) and in Wine's key state
-// (SendInput key-ups where Wine still holds one down). An xdotool run that
-// "restores" modifiers with --clearmodifiers can leave them pressed for good.
-void ReleaseModifierKeys();
-bool TypeKeysOnSkin(const std::string& keys);
-bool TypeKeysOnWindowTitled(const std::string& title, const std::string& keys);
+// xdotool, run to completion: only for what lies outside this Wine session
+// (a second session on the same display).
 bool Xdotool(const std::string& arguments);
+// Without a window manager X keeps an activated window above the topmost skin
+// window that Wine keeps above it: the screen shows X's order. Puts X's order
+// back in Wine's before a screen capture.
+bool RaiseSkinInX();
 
-// The Unix form of a Z:\ path (Z:\tmp\a b -> /tmp/a b), quoted for the shell.
-std::string ShellQuotedUnixPath(const std::string& windowsPath);
 
 // The visible popup menu window ("#32768") of a process, or null; and closing
 // it with Esc, pressed with SendInput (the open menu's loop takes the key):
@@ -95,22 +92,9 @@ HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
 HWND OpenMenuWithHotkey(DWORD pid, WORD key);
 bool CloseMenu(DWORD pid);
 
-// A spot no target covers, for the pointer to wait on; ParkPointer moves it
-// there over a window of the driver, so that Wine hears of the move even when
-// no other window lies there.
-constexpr int kParkX = 1250, kParkY = 1000;
-bool ParkPointer();
-bool PointerAt(int x, int y);
-// Waits (up to 5 s) until the pointer is at (x, y), as a glide leaves it.
-bool WaitForPointerAt(int x, int y);
 
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
-POINT CursorPos();
-// Waits (up to timeoutMs) until the pointer has not moved for quietMs: Pelto's
-// glide to a new target moves it for a while after the target changed, and a
-// click made meanwhile lands elsewhere. False when it never stood still.
-bool WaitForPointerToRest(DWORD quietMs = 700, DWORD timeoutMs = 4000);
 
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
@@ -138,24 +122,6 @@ std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
 void DeleteUserRegistryValue(const char* key, const char* value);
 
-// Real input to another process's window: keys (virtual-key codes) pressed with
-// SendInput once the window is in the foreground, and clicks with xdotool.
-bool PressKeysOn(HWND window, const std::vector<WORD>& keys);
-// The control that has the keyboard focus in the window's thread (null if none).
-HWND FocusOfThreadOf(HWND window);
-// A positive control for keys sent to a dialog: Tab, pressed with PressKeysOn,
-// moves the focus of the dialog's thread to another control.
-bool TabMovesFocus(HWND dialog);
-bool ClickAt(int x, int y);
-// Clicks the window's close box (a point that hit-tests as HTCLOSE and that no
-// other window covers).
-bool ClickCloseBox(HWND window);
-// A point of the window (its middle when free) where WindowFromPoint finds
-// expectedHit, not a window covering it; false when there is none.
-bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point);
-// Clicks a dialog's control: its middle, or where another window leaves it
-// free (false when nothing of it is).
-bool ClickControl(HWND dialog, int id);
 
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
@@ -169,17 +135,7 @@ std::vector<HWND> TrayIconWindows();
 HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs = 5000);
 // Whether the icon window has left the tray (destroyed or hidden), waiting up to timeoutMs.
 bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs = 5000);
-// A real click (xdotool) at the centre of a window; button 1 left, 3 right.
-bool ClickWindowCentre(HWND window, int button);
 
-// Presses a dialog's button as a user does: a real click on its middle (or on
-// a part no other window covers) once the pointer stands still. When another
-// window covers all of it, nothing is clicked: the running test fails with the
-// reason and false comes back. An id
-// that no visible button of the dialog carries (IDOK and IDCANCEL, as Enter and
-// Esc give them) is sent as the command message itself (handled on return, or
-// after 5 s when it opened a modal box).
-bool ClickDialogButton(HWND dialog, int id);
 
 // A message box as a test expects it. An empty text, no buttons, or anyOwner
 // leave that part unchecked.
@@ -194,8 +150,8 @@ struct ExpectedBox {
         : text(std::move(text_)), caption(std::move(caption_)), owner(owner_), anyOwner(anyOwner_),
           buttons(std::move(buttons_)) {}
 };
-// Waits for a message box of the process with the expected caption (and text,
-// when one is given) and checks its owner and buttons (in any order); the box
+// Waits for a message box of the process with the expected caption (any, when
+// empty) and text (any, when empty) and checks its owner and buttons (in any order); the box
 // comes back, still open. No such box stops the running test.
 HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs = 10000);
 // ExpectBox, then `answer` pressed with a real click and the box gone; what it
@@ -203,9 +159,10 @@ HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD tim
 MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer = IDOK,
                             DWORD timeoutMs = 10000);
 
-// The message box of the process with exactly this text, or null after a wait;
-// and every box of the process, for failure messages.
-HWND WaitForBoxWithText(const PeltoProcess& pelto, const std::string& text, DWORD timeoutMs = 8000);
+// The message box of the process with this text and caption (either any when
+// empty), or null after a wait; and every box of the process, for failure messages.
+HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::string& caption = "",
+                DWORD timeoutMs = 8000);
 std::string DescribeBoxes(const PeltoProcess& pelto);
 
 // The Unix path of a Windows path, through Wine's own conversion ("" if none).
@@ -222,17 +179,5 @@ HWND FileNameEdit(HWND dialog);
 // Chooses a file in an open-file dialog as a user does: its path typed into the
 // file name box, then a real click on OK; true once the dialog has gone.
 bool ChooseInOpenDialog(HWND dialog, const std::string& path);
-// Real input, as a user gives it. BringToForeground makes a window of another
-// process the foreground window and waits until it is. PressKeys types one chord
-// with SendInput (keys pressed in order, released in reverse: {VK_MENU, 'A'} is
-// Alt+A); the keys go to the foreground window's focus, no X focus needed.
-bool BringToForeground(HWND window, DWORD timeoutMs = 5000);
-bool PressKeys(std::initializer_list<WORD> chord);
-// A real left click (xdotool) at a screen point; false unless the point lies on
-// window (or one of its children), so nothing else can take the click.
-bool ClickAt(HWND window, POINT point);
-// A point of the window's close box, as its own hit test (WM_NCHITTEST) says;
-// when none is found, where a fixed frame's close box would be.
-POINT CloseBoxPoint(HWND window);
 
 }  // namespace e2e

@@ -24,38 +24,36 @@ struct SweepScene {
     HWND owner = nullptr, ownedWindow = nullptr;
 
     SweepScene() {
-        REQUIRE_MSG(a.Start("--title \"Sweep A\" --rect 300 200 300 200 --no-activate", "Sweep A"), "no A");
-        REQUIRE_MSG(b.Start("--title \"Sweep B\" --rect 500 400 300 200 --no-activate", "Sweep B"), "no B");
-        REQUIRE_MSG(hidden.Start("--title \"Sweep Hidden\" --rect 300 500 200 100 --hidden", "Sweep Hidden"),
-                    "no hidden window");
-        REQUIRE_MSG(owned.Start("--title \"Sweep Owned\" --owned --rect 700 100 200 150 --no-activate", "Sweep Owned"),
-                    "no owned window");
+        [&] { ASSERT_TRUE(a.Start("--title \"Sweep A\" --rect 300 200 300 200 --no-activate", "Sweep A")) << "no A"; }();
+        [&] { ASSERT_TRUE(b.Start("--title \"Sweep B\" --rect 500 400 300 200 --no-activate", "Sweep B")) << "no B"; }();
+        [&] { ASSERT_TRUE(hidden.Start("--title \"Sweep Hidden\" --rect 300 500 200 100 --hidden", "Sweep Hidden")) << "no hidden window"; }();
+        [&] { ASSERT_TRUE(owned.Start("--title \"Sweep Owned\" --owned --rect 700 100 200 150 --no-activate", "Sweep Owned")) << "no owned window"; }();
         ownedWindow = owned.window();
         owner = owned.FindWindowTitled("Owner of Sweep Owned");
-        REQUIRE_MSG(owner != nullptr, "no owner window");
-        REQUIRE_MSG(untitled.Start("--title \"\" --rect 100 600 200 100 --no-activate", ""), "no untitled window");
-        REQUIRE_MSG(desktop.Start("--title \"Sweep Desktop\" --class Progman --rect 900 600 200 100 --no-activate",
-                                  "Sweep Desktop"),
-                    "no Progman window");
+        [&] { ASSERT_TRUE(owner != nullptr) << "no owner window"; }();
+        [&] { ASSERT_TRUE(untitled.Start("--title \"\" --rect 100 600 200 100 --no-activate", "")) << "no untitled window"; }();
+        [&] {
+            ASSERT_TRUE(desktop.Start("--title \"Sweep Desktop\" --class Progman --rect 900 600 200 100 --no-activate",
+                                      "Sweep Desktop")) << "no Progman window";
+        }();
     }
 };
 
 // The skin window may follow a new foreground window meanwhile; the sweep itself
 // must neither minimise, hide nor close it.
 void CheckLeftAlone(const SweepScene& scene, HWND skin) {
-    CHECK_MSG(!IsIconic(scene.ownedWindow) && IsWindow(scene.ownedWindow), "the owned window was touched");
-    CHECK_MSG(!IsIconic(scene.untitled.window()) && IsWindow(scene.untitled.window()), "the untitled window was touched");
-    CHECK_MSG(!IsIconic(scene.desktop.window()) && IsWindow(scene.desktop.window()), "the Progman window was touched");
-    CHECK_MSG(!IsWindowVisible(scene.hidden.window()) && IsWindow(scene.hidden.window()) &&
-                  !IsIconic(scene.hidden.window()),
-              "the hidden window was touched");
-    CHECK_MSG(!IsIconic(skin) && IsWindowVisible(skin), "the skin window was touched");
+    EXPECT_TRUE(!IsIconic(scene.ownedWindow) && IsWindow(scene.ownedWindow)) << "the owned window was touched";
+    EXPECT_TRUE(!IsIconic(scene.untitled.window()) && IsWindow(scene.untitled.window())) << "the untitled window was touched";
+    EXPECT_TRUE(!IsIconic(scene.desktop.window()) && IsWindow(scene.desktop.window())) << "the Progman window was touched";
+    EXPECT_TRUE(!IsWindowVisible(scene.hidden.window()) && IsWindow(scene.hidden.window()) &&
+                  !IsIconic(scene.hidden.window())) << "the hidden window was touched";
+    EXPECT_TRUE(!IsIconic(skin) && IsWindowVisible(skin)) << "the skin window was touched";
 }
 
 // A target at (200, 150), 500 x 350, in front with the skin attached to it.
 void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* title) {
-    REQUIRE_MSG(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title), "no target");
-    REQUIRE_MSG(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; }), "skin never attached");
+    ASSERT_TRUE(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title)) << "no target";
+    ASSERT_TRUE(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; })) << "skin never attached";
 }
 
 // Tracking runs again: once the target is in front and moved, the skin goes
@@ -63,32 +61,29 @@ void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* tit
 void CheckTrackingFollows(PeltoSession& s, HWND target, const char* after) {
     SetForegroundWindow(target);
     MoveWindow(target, 100, 100, 700, 400, TRUE);
-    CHECK_MSG(WaitForWindowAt(s.skin, 800 - 265, 104), "tracking did not resume after %s: skin at %s", after,
-              RectText(WindowRect(s.skin)).c_str());
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << Format("tracking did not resume after %s: skin at %s", after, RectText(WindowRect(s.skin)).c_str());
 }
 
 TEST_F(StartedPelto, Sweep_MinimizeAllActsOnExactlyTheQualifyingWindows) {
     SweepScene scene;
     s.ChooseFromMenu(40030);
-    CHECK_MSG(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); }),
-              "not every qualifying window was minimised (A %d, B %d, owner %d)", IsIconic(scene.a.window()) != 0,
-              IsIconic(scene.b.window()) != 0, IsIconic(scene.owner) != 0);
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); })) << Format("not every qualifying window was minimised (A %d, B %d, owner %d)", IsIconic(scene.a.window()) != 0, IsIconic(scene.b.window()) != 0, IsIconic(scene.owner) != 0);
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
     CheckLeftAlone(scene, s.skin);
 }
 
 TEST_F(StartedPelto, Sweep_CloseAllActsOnExactlyTheQualifyingWindows) {
     SweepScene scene;
     s.ChooseFromMenu(40031);
-    CHECK_MSG(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); }), "A and B were not closed");
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(scene.owner); }), "the owner window was not closed");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK(scene.untitled.Running());
-    CHECK(scene.desktop.Running());
-    CHECK(scene.hidden.Running());
-    CHECK_MSG(!IsIconic(scene.untitled.window()) && !IsIconic(scene.desktop.window()), "a skipped window was touched");
-    CHECK_MSG(IsWindowVisible(s.skin) && !IsIconic(s.skin), "the skin window was touched");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); })) << "A and B were not closed";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(scene.owner); })) << "the owner window was not closed";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(scene.untitled.Running());
+    EXPECT_TRUE(scene.desktop.Running());
+    EXPECT_TRUE(scene.hidden.Running());
+    EXPECT_TRUE(!IsIconic(scene.untitled.window()) && !IsIconic(scene.desktop.window())) << "a skipped window was touched";
+    EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 TEST_F(StartedPelto, Sweep_MoveHotkeysMoveQualifyingWindowsBy100) {
@@ -101,40 +96,40 @@ TEST_F(StartedPelto, Sweep_MoveHotkeysMoveQualifyingWindowsBy100) {
     RECT skin0 = WindowRect(s.skin);
 
     struct Press {
+        WORD key;
         const char* keys;
         int dx, dy;
-    } presses[] = {{"ctrl+shift+Left", -100, 0}, {"ctrl+shift+Left", -100, 0}, {"ctrl+shift+Down", 0, 100},
-                   {"ctrl+shift+Right", 100, 0}, {"ctrl+shift+Up", 0, -100}, {"ctrl+shift+Up", 0, -100}};
+    } presses[] = {{VK_LEFT, "Ctrl+Shift+Left", -100, 0}, {VK_LEFT, "Ctrl+Shift+Left", -100, 0},
+                   {VK_DOWN, "Ctrl+Shift+Down", 0, 100},  {VK_RIGHT, "Ctrl+Shift+Right", 100, 0},
+                   {VK_UP, "Ctrl+Shift+Up", 0, -100},     {VK_UP, "Ctrl+Shift+Up", 0, -100}};
     int dx = 0, dy = 0;
     for (const Press& p : presses) {
-        REQUIRE_MSG(TypeKeysOnSkin(p.keys), "xdotool key %s failed", p.keys);
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << Format("cannot press %s", p.keys);
         dx += p.dx;
         dy += p.dy;
-        CHECK_MSG(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy), "after %s A is at %s, expected (%ld, %ld)",
-                  p.keys, RectText(WindowRect(scene.a.window())).c_str(), a0.left + dx, a0.top + dy);
-        CHECK_MSG(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy), "after %s B is at %s", p.keys,
-                  RectText(WindowRect(scene.b.window())).c_str());
+        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << Format("after %s A is at %s, expected (%ld, %ld)", p.keys, RectText(WindowRect(scene.a.window())).c_str(), a0.left + dx, a0.top + dy);
+        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << Format("after %s B is at %s", p.keys, RectText(WindowRect(scene.b.window())).c_str());
     }
     RECT a1 = WindowRect(scene.a.window());
-    CHECK_EQ_INT(a1.right - a1.left, a0.right - a0.left);
-    CHECK_EQ_INT(a1.bottom - a1.top, a0.bottom - a0.top);
-    CHECK_MSG(SameRect(WindowRect(scene.untitled.window()), untitled0), "the untitled window moved");
-    CHECK_MSG(SameRect(WindowRect(scene.desktop.window()), desktop0), "the Progman window moved");
-    CHECK_MSG(SameRect(WindowRect(scene.hidden.window()), hidden0), "the hidden window moved");
-    CHECK_MSG(SameRect(WindowRect(scene.ownedWindow), owned0), "the owned window moved");
-    CHECK_MSG(SameRect(WindowRect(s.skin), skin0), "the skin window moved to %s", RectText(WindowRect(s.skin)).c_str());
+    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
+    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
+    EXPECT_TRUE(SameRect(WindowRect(scene.untitled.window()), untitled0)) << "the untitled window moved";
+    EXPECT_TRUE(SameRect(WindowRect(scene.desktop.window()), desktop0)) << "the Progman window moved";
+    EXPECT_TRUE(SameRect(WindowRect(scene.hidden.window()), hidden0)) << "the hidden window moved";
+    EXPECT_TRUE(SameRect(WindowRect(scene.ownedWindow), owned0)) << "the owned window moved";
+    EXPECT_TRUE(SameRect(WindowRect(s.skin), skin0)) << Format("the skin window moved to %s", RectText(WindowRect(s.skin)).c_str());
 }
 
 TEST_F(StartedPelto, Target_MaximizeMinimizeClose) {
     TargetProcess target;
     StartAttachedTarget(s, target, "Active Target");
     s.ChooseFromMenu(40033);
-    CHECK_MSG(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; }), "target not maximised");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; })) << "target not maximised";
     s.ChooseFromMenu(40034);
-    CHECK_MSG(WaitUntil(5000, [&] { return IsIconic(target.window()) != FALSE; }), "target not minimised");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(target.window()) != FALSE; })) << "target not minimised";
     s.ChooseFromMenu(40035);
-    CHECK_MSG(WaitUntil(5000, [&] { return !target.Running(); }), "target not closed");
-    CHECK(s.pelto.Running());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !target.Running(); })) << "target not closed";
+    EXPECT_TRUE(s.pelto.Running());
 }
 
 // The record of the stored windows in Pelto's folder, kept while any is stored.
@@ -152,10 +147,9 @@ struct StoredScene {
         StartAttachedTarget(s, target, title);
         std::vector<HWND> before = TrayIconWindows();
         s.ChooseFromMenu(40032);
-        REQUIRE_MSG(WaitUntil(5000, [&] { return Hidden(); }), "target or skin still visible after the store");
+        [&] { ASSERT_TRUE(WaitUntil(5000, [&] { return Hidden(); })) << "target or skin still visible after the store"; }();
         icon = WaitForNewTrayIcon(before);
-        REQUIRE_MSG(icon != nullptr, "no new icon in the notification area after the store (%u icons)",
-                    static_cast<unsigned>(TrayIconWindows().size()));
+        [&] { ASSERT_TRUE(icon != nullptr) << Format("no new icon in the notification area after the store (%u icons)", static_cast<unsigned>(TrayIconWindows().size())); }();
     }
     bool Hidden() const { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }
     bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
@@ -167,20 +161,20 @@ TEST(WindowOps, Tray_StoreAndRestoreOnALeftButtonPressOnly) {
 
     // A move over the icon and a right click on it do nothing.
     RECT r = WindowRect(scene.icon);
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld", r.left + 2, r.top + 2)), "xdotool mousemove failed");
-    REQUIRE_MSG(ClickWindowCentre(scene.icon, 3), "xdotool right click failed");
+    ASSERT_TRUE(MoveMouse(POINT{r.left + 2, r.top + 2})) << "cannot move the pointer";
+    ASSERT_TRUE(Click(scene.icon, 3)) << "cannot right-click the icon";
     // The shell (its tray window) has passed the click on, and Pelto has handled
     // what it was given.
     WaitForWindowIdle(GetAncestor(scene.icon, GA_ROOT));
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(scene.Hidden(), "a move or a right click on the icon restored");
-    CHECK_MSG(!WaitForTrayIconGone(scene.icon, 0), "the icon went after a move or a right click");
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(scene.Hidden()) << "a move or a right click on the icon restored";
+    EXPECT_TRUE(!WaitForTrayIconGone(scene.icon, 0)) << "the icon went after a move or a right click";
 
-    CHECK_MSG(FileExists(StoredRecordPath(s)), "no record of the stored window in Pelto's folder");
-    REQUIRE_MSG(ClickWindowCentre(scene.icon, 1), "xdotool left click failed");
-    CHECK_MSG(WaitUntil(5000, [&] { return scene.Shown(); }), "a left click on the icon did not bring both back");
-    CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon is still in the notification area after the restore");
-    CHECK_MSG(!FileExists(StoredRecordPath(s)), "the record of the stored windows stayed after the restore");
+    EXPECT_TRUE(FileExists(StoredRecordPath(s))) << "no record of the stored window in Pelto's folder";
+    ASSERT_TRUE(Click(scene.icon)) << "cannot click the icon";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown(); })) << "a left click on the icon did not bring both back";
+    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon is still in the notification area after the restore";
+    EXPECT_TRUE(!FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed after the restore";
     CheckTrackingFollows(s, scene.target.window(), "the restore");
 }
 
@@ -191,59 +185,41 @@ TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
     TargetProcess second;
 
     // The main-menu hotkey restarts tracking while the skin window is hidden.
-    REQUIRE_MSG(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored"), "no second target");
-    REQUIRE_MSG(TypeKeysOnWindowTitled("Second Stored", "ctrl+shift+a"), "xdotool key failed");
-    WaitForMenuWindow(s.pelto.pid(), 3000);
+    ASSERT_TRUE(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored")) << "no second target";
+    ASSERT_TRUE(BringToForeground(second.window())) << "second not in front";
+    OpenMenuWithHotkey(s.pelto.pid(), 'A');
     CloseMenu(s.pelto.pid());
     SetForegroundWindow(second.window());
-    REQUIRE_MSG(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); }), "second not in front");
-    REQUIRE_MSG(WaitForTick(s.skin), "no tick recorded the second window");
+    ASSERT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); })) << "second not in front";
+    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick recorded the second window";
     std::vector<HWND> before = TrayIconWindows();
     s.ChooseFromMenu(40032);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); }), "second not stored");
-    CHECK(!IsWindowVisible(first.window()));
-    CHECK_MSG(WaitForNewTrayIcon(before, 1000) == nullptr, "the second store added a second icon");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); })) << "second not stored";
+    EXPECT_TRUE(!IsWindowVisible(first.window()));
+    EXPECT_TRUE(WaitForNewTrayIcon(before, 1000) == nullptr) << "the second store added a second icon";
 
-    REQUIRE_MSG(ClickWindowCentre(scene.icon, 1), "xdotool left click failed");
-    CHECK_MSG(WaitUntil(5000, [&] {
+    ASSERT_TRUE(Click(scene.icon)) << "cannot click the icon";
+    EXPECT_TRUE(WaitUntil(5000, [&] {
                   return IsWindowVisible(first.window()) && IsWindowVisible(second.window()) && IsWindowVisible(s.skin);
-              }),
-              "not everything came back (first %d, second %d, skin %d)", IsWindowVisible(first.window()) != 0,
-              IsWindowVisible(second.window()) != 0, IsWindowVisible(s.skin) != 0);
-    CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon is still there after the restore");
+              })) << Format("not everything came back (first %d, second %d, skin %d)", IsWindowVisible(first.window()) != 0, IsWindowVisible(second.window()) != 0, IsWindowVisible(s.skin) != 0);
+    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon is still there after the restore";
 }
 
 // Each way the program can end while a window is stored: the window comes back
 // and the icon goes, before the process ends, and the record goes with them.
 void CheckStoredWindowBack(StoredScene& scene, const char* way) {
-    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; }),
-              "the stored window stayed hidden after %s", way);
-    CHECK_MSG(WaitForTrayIconGone(scene.icon), "the icon stayed in the notification area after %s", way);
-    CHECK_MSG(!FileExists(StoredRecordPath(scene.s)), "the record of the stored windows stayed after %s", way);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << Format("the stored window stayed hidden after %s", way);
+    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << Format("the icon stayed in the notification area after %s", way);
+    EXPECT_TRUE(!FileExists(StoredRecordPath(scene.s))) << Format("the record of the stored windows stayed after %s", way);
 }
 
 TEST(WindowOps, Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
     StoredScene scene("trayclose", "Stored Then Closed");
     TargetProcess typing;
-    REQUIRE_MSG(typing.Start("--title \"Keys Here\" --rect 600 500 300 200", "Keys Here"), "no window for the keys");
-    // The main menu by its hotkey, then real clicks on its last pop-up and on
-    // that pop-up's last item, the close command.
-    REQUIRE_MSG(TypeKeysOnWindowTitled("Keys Here", "ctrl+shift+a"), "xdotool key failed");
-    HWND menu = WaitForMenuWindow(scene.s.pelto.pid(), 3000);
-    REQUIRE_MSG(menu != nullptr, "no main menu");
-    RECT m = WindowRect(menu);
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", m.left + 30, m.bottom - 8)), "xdotool click failed");
-    HWND submenu = nullptr;
-    REQUIRE_MSG(WaitUntil(3000, [&] {
-                    for (HWND w : TopLevelWindowsOf(scene.s.pelto.pid(), "#32768"))
-                        if (w != menu && IsWindowVisible(w)) submenu = w;
-                    return submenu != nullptr;
-                }),
-                "the program menu did not open");
-    RECT sub = WindowRect(submenu);
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1", sub.left + 30, sub.bottom - 8)), "xdotool click failed");
-    CHECK_MSG(scene.s.pelto.EndsWithCode0(), "the close command did not end Pelto with code 0: %s",
-              scene.s.pelto.Describe().c_str());
+    ASSERT_TRUE(typing.Start("--title \"Keys Here\" --rect 600 500 300 200", "Keys Here")) << "no window for the keys";
+    ASSERT_TRUE(BringToForeground(typing.window())) << "the window for the keys did not come to the front";
+    scene.s.ChooseFromMenu(kCloseCommand);
+    EXPECT_TRUE(scene.s.pelto.EndsWithCode0()) << "the close command did not end Pelto with code 0: " << scene.s.pelto;
     CheckStoredWindowBack(scene, "the close command");
 }
 
@@ -252,7 +228,7 @@ TEST(WindowOps, Tray_EndOfSessionAndDestroyShowTheWindowAgain) {
         StoredScene scene("traysession", "Stored At Session End");
         DWORD_PTR answer = 0;
         SendMessageTimeoutA(scene.s.skin, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-        CHECK_MSG(answer != 0, "Pelto refused the end of the session");
+        EXPECT_TRUE(answer != 0) << "Pelto refused the end of the session";
         SendMessageTimeoutA(scene.s.skin, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
         CheckStoredWindowBack(scene, "the end of the session");
     }
@@ -260,8 +236,7 @@ TEST(WindowOps, Tray_EndOfSessionAndDestroyShowTheWindowAgain) {
         // WM_CLOSE from outside: the default handling destroys the window.
         StoredScene scene("traydestroy", "Stored At Destroy");
         PostMessageA(scene.s.skin, WM_CLOSE, 0, 0);
-        CHECK_MSG(scene.s.pelto.WaitForExit(10000, nullptr), "WM_CLOSE did not end Pelto: %s",
-                  scene.s.pelto.Describe().c_str());
+        EXPECT_TRUE(scene.s.pelto.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << scene.s.pelto;
         CheckStoredWindowBack(scene, "WM_CLOSE");
     }
 }
@@ -281,35 +256,31 @@ TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
     StoredScene scene("traykilled", "Stored Then Killed");
     const std::string record = StoredRecordPath(scene.s);
     TargetProcess other, gone;
-    REQUIRE_MSG(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere"),
-                "no hidden window");
-    REQUIRE_MSG(gone.Start("--title \"Gone Meanwhile\" --rect 300 300 200 100 --no-activate", "Gone Meanwhile"),
-                "no window to destroy");
+    ASSERT_TRUE(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere")) << "no hidden window";
+    ASSERT_TRUE(gone.Start("--title \"Gone Meanwhile\" --rect 300 300 200 100 --no-activate", "Gone Meanwhile")) << "no window to destroy";
     const HWND goneWindow = gone.window();
     const DWORD gonePid = gone.pid();
 
     scene.s.pelto.Kill();
-    REQUIRE_MSG(WaitUntil(10000, [&] { return !IsWindow(scene.s.skin); }), "the killed Pelto's window stays");
-    CHECK_MSG(!IsWindowVisible(scene.target.window()), "the stored window showed when Pelto was killed");
+    ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(scene.s.skin); })) << "the killed Pelto's window stays";
+    EXPECT_TRUE(!IsWindowVisible(scene.target.window())) << "the stored window showed when Pelto was killed";
     PostMessageA(goneWindow, WM_CLOSE, 0, 0);
-    REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindow(goneWindow); }), "the window to destroy stays");
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(goneWindow); })) << "the window to destroy stays";
     std::string text;
-    REQUIRE_MSG(ReadFileBytes(record, &text), "no record of the stored window in Pelto's folder");
+    ASSERT_TRUE(ReadFileBytes(record, &text)) << "no record of the stored window in Pelto's folder";
     text += RecordLine(goneWindow, gonePid, "PeltoTargetClass", "Gone Meanwhile");
     text += RecordLine(other.window(), scene.target.pid(), "PeltoTargetClass", "Hidden Elsewhere");
     text += RecordLine(other.window(), other.pid(), "AnotherClass", "Hidden Elsewhere");
-    REQUIRE_MSG(WriteFileBytes(record, text), "cannot add to the record");
+    ASSERT_TRUE(WriteFileBytes(record, text)) << "cannot add to the record";
 
     // The record is dealt with before the skin window is made.
     PeltoProcess again;
-    REQUIRE_MSG(again.Start(scene.s.folder), "Pelto did not start again: %s", again.Describe().c_str());
-    REQUIRE_MSG(again.WaitForSkinWindow() != nullptr, "no skin window after the restart: %s", again.Describe().c_str());
-    CHECK_MSG(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; }),
-              "the stored window stayed hidden after the restart");
-    CHECK_MSG(!IsWindowVisible(other.window()), "the restart showed a hidden window of another program");
-    CHECK_MSG(!FileExists(record), "the record is still there after the restart");
-    CHECK_MSG(WaitForPeltoIdle(again) && again.MessageBoxes().empty(), "Pelto after the restart: %s",
-              again.Describe().c_str());
+    ASSERT_TRUE(again.Start(scene.s.folder)) << "Pelto did not start again: " << again;
+    ASSERT_TRUE(again.WaitForSkinWindow() != nullptr) << "no skin window after the restart: " << again;
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << "the stored window stayed hidden after the restart";
+    EXPECT_TRUE(!IsWindowVisible(other.window())) << "the restart showed a hidden window of another program";
+    EXPECT_TRUE(!FileExists(record)) << "the record is still there after the restart";
+    EXPECT_TRUE(WaitForPeltoIdle(again) && again.MessageBoxes().empty()) << "Pelto after the restart: " << again;
 }
 
 // The shell's record of Pelto's icon: its window and its id.
@@ -326,15 +297,15 @@ TEST(WindowOps, Tray_TaskbarCreatedAddsTheIconAgain) {
     StoredScene scene("traycreated", "Stored Over A Restart");
     // Removed as a notification area that starts afresh would have lost it.
     NOTIFYICONDATAA record = IconRecordOf(scene.s.skin);
-    REQUIRE_MSG(Shell_NotifyIconA(NIM_DELETE, &record), "the driver could not remove the icon");
-    REQUIRE_MSG(WaitForTrayIconGone(scene.icon), "the icon did not go");
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record)) << "the driver could not remove the icon";
+    ASSERT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon did not go";
     std::vector<HWND> before = TrayIconWindows();
     PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
     HWND again = WaitForNewTrayIcon(before);
-    REQUIRE_MSG(again != nullptr, "no icon after \"TaskbarCreated\"");
-    CHECK_MSG(scene.Hidden(), "\"TaskbarCreated\" showed a stored window");
-    REQUIRE_MSG(ClickWindowCentre(again, 1), "xdotool left click failed");
-    CHECK_MSG(WaitUntil(5000, [&] { return scene.Shown(); }), "a left click on the new icon did not bring both back");
+    ASSERT_TRUE(again != nullptr) << "no icon after \"TaskbarCreated\"";
+    EXPECT_TRUE(scene.Hidden()) << "\"TaskbarCreated\" showed a stored window";
+    ASSERT_TRUE(Click(again)) << "cannot click the icon";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown(); })) << "a left click on the new icon did not bring both back";
 }
 
 TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
@@ -345,27 +316,27 @@ TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
     NOTIFYICONDATAA taken = IconRecordOf(s.skin);
     taken.uFlags = NIF_ICON;
     taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    REQUIRE_MSG(Shell_NotifyIconA(NIM_ADD, &taken), "the driver could not add the blocking icon");
-    REQUIRE_MSG(!Shell_NotifyIconA(NIM_ADD, &taken), "the notification area takes the same icon twice");
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
+    ASSERT_TRUE(!Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
 
     s.ChooseFromMenu(40032);
     HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
-    CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
-    CHECK(DismissMessageBox(box));
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(IsWindowVisible(target.window()) && IsWindowVisible(s.skin), "a window was hidden with no icon");
+    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+    EXPECT_TRUE(DismissMessageBox(box));
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
     CheckTrackingFollows(s, target.window(), "the failed store");
 
     // Positive control: with the id free again the same store hides the target.
     Shell_NotifyIconA(NIM_DELETE, &taken);
     std::vector<HWND> before = TrayIconWindows();
     s.ChooseFromMenu(40032);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()); }), "the store failed with the id free");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()); })) << "the store failed with the id free";
     HWND icon = WaitForNewTrayIcon(before);
-    CHECK_MSG(icon != nullptr, "no icon after the store");
+    EXPECT_TRUE(icon != nullptr) << "no icon after the store";
     if (icon) {
-        ClickWindowCentre(icon, 1);
-        CHECK(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
+        Click(icon);
+        EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
     }
 }
 
@@ -394,13 +365,13 @@ public:
 TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
     SetTestTimeLimit(240);
     PeltoSession s("trayfull");
-    REQUIRE_MSG(s.folder.WriteSetting("10 0 nothing"), "cannot write the setting file");  // a tick every 10 ms
+    ASSERT_TRUE(s.folder.WriteSetting("10 0 nothing")) << "cannot write the setting file";  // a tick every 10 ms
     s.Start();
     DriverWindows targets(65);
-    REQUIRE_MSG(targets.windows.size() == 65, "cannot make 65 windows");
+    ASSERT_TRUE(targets.windows.size() == 65) << "cannot make 65 windows";
     // Where a click beside the menu lands: away from the stored windows and the menu.
     Backdrop pad({900, 600, 1000, 700}, RGB(0, 120, 0));
-    REQUIRE_MSG(pad.WaitPainted(), "the click pad did not show");
+    ASSERT_TRUE(pad.WaitPainted()) << "the click pad did not show";
     HWND icon = nullptr;
     for (int i = 0; i < 65; ++i) {
         HWND w = targets.windows[i];
@@ -408,19 +379,15 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
             // After a store the skin window's tracking restarts as a user restarts
             // it: Ctrl+Shift+A, which opens the main menu. The hidden skin window's
             // menu gets no keys, so a click beside it closes it.
-            REQUIRE_MSG(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr, "store %d: Ctrl+Shift+A opened no menu",
-                        i + 1);
-            REQUIRE_MSG(ClickAt(pad.window(), POINT{950, 650}), "store %d: the menu covers the click pad", i + 1);
-            REQUIRE_MSG(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; }),
-                        "store %d: the menu stayed open after a click beside it", i + 1);
+            ASSERT_TRUE(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr) << Format("store %d: Ctrl+Shift+A opened no menu", i + 1);
+            ASSERT_TRUE(Click(pad.window(), POINT{950, 650})) << Format("store %d: the menu covers the click pad", i + 1);
+            ASSERT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << Format("store %d: the menu stayed open after a click beside it", i + 1);
             // The menu's end (and the activation it hands back) is over.
-            REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "store %d: Pelto does not answer", i + 1);
+            ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << Format("store %d: Pelto does not answer", i + 1);
         }
-        REQUIRE_MSG(BringToForeground(w), "store %d: the window did not come to the foreground", i + 1);
+        ASSERT_TRUE(BringToForeground(w)) << Format("store %d: the window did not come to the foreground", i + 1);
         // Two ticks: the second surely ran with the window in front.
-        REQUIRE_MSG(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w,
-                    "store %d: no tick recorded the window (foreground \"%s\")", i + 1,
-                    WindowText(GetForegroundWindow()).c_str());
+        ASSERT_TRUE(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w) << Format("store %d: no tick recorded the window (foreground \"%s\")", i + 1, WindowText(GetForegroundWindow()).c_str());
         std::vector<HWND> before = TrayIconWindows();
         // The first and the 65th store through the menu; the 63 that only fill
         // the table in between are the command itself, posted.
@@ -429,67 +396,58 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
         else
             s.PostCommand(40032);
         if (i < 64) {
-            REQUIRE_MSG(WaitUntil(5000, [&] { return !IsWindowVisible(w); }), "store %d did not hide its window", i + 1);
+            ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(w); })) << Format("store %d did not hide its window", i + 1);
             if (i == 0) {
                 icon = WaitForNewTrayIcon(before);
-                REQUIRE_MSG(icon != nullptr, "no icon after the first store");
+                ASSERT_TRUE(icon != nullptr) << "no icon after the first store";
             }
             continue;
         }
         HWND box = ExpectBox(s.pelto, {"これ以上ウインドウを格納できません。", "Pelto", s.skin});
-        CHECK_MSG(IsWindowVisible(w), "the 65th store hid its window");
-        CHECK(DismissMessageBox(box));
-        REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-        CHECK_MSG(IsWindowVisible(w), "the 65th window was hidden after the message");
+        EXPECT_TRUE(IsWindowVisible(w)) << "the 65th store hid its window";
+        EXPECT_TRUE(DismissMessageBox(box));
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_TRUE(IsWindowVisible(w)) << "the 65th window was hidden after the message";
     }
-    REQUIRE_MSG(ClickWindowCentre(icon, 1), "xdotool left click failed");
+    ASSERT_TRUE(Click(icon)) << "cannot click the icon";
     int shown = 0;
     WaitUntil(5000, [&] {
         shown = 0;
         for (HWND w : targets.windows) shown += IsWindowVisible(w) ? 1 : 0;
         return shown == 65;
     });
-    CHECK_MSG(shown == 65, "only %d of the 65 windows are visible after the restore", shown);
-    CHECK_MSG(WaitForTrayIconGone(icon), "the icon is still there after the restore");
+    EXPECT_TRUE(shown == 65) << Format("only %d of the 65 windows are visible after the restore", shown);
+    EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon is still there after the restore";
 }
 
 TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
     TargetProcess target;
     StartAttachedTarget(s, target, "Old Title");
     HWND dialog = s.OpenDialog(40036, kRenameCaption);
-    CHECK_MSG(GetWindow(dialog, GW_OWNER) == s.skin, "the dialog is not owned by the skin window");
-    CHECK_EQ_STR(ControlText(dialog, 1002), "Old Title");
-    CHECK_MSG(GetWindowLongPtrA(GetDlgItem(dialog, 1002), GWL_STYLE) & ES_READONLY, "current-name box is not read-only");
-    CHECK_EQ_STR(ControlText(dialog, 1003), "");
+    EXPECT_TRUE(GetWindow(dialog, GW_OWNER) == s.skin) << "the dialog is not owned by the skin window";
+    EXPECT_EQ(ControlText(dialog, 1002), "Old Title");
+    EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(dialog, 1002), GWL_STYLE) & ES_READONLY) << "current-name box is not read-only";
+    EXPECT_EQ(ControlText(dialog, 1003), "");
 
     // Real keys in the new-name box: the typed text arrives there, and Enter
     // and Esc after it end nothing (no button is the default one).
-    RECT box = WindowRect(GetDlgItem(dialog, 1003));
-    REQUIRE_MSG(Xdotool(Format("mousemove %ld %ld click 1 sleep 0.3 "
-                               "type --delay 30 'New Title'",
-                               (box.left + box.right) / 2, (box.top + box.bottom) / 2)),
-                "xdotool typing failed");
-    REQUIRE_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; }),
-                "the typed keys did not reach the new-name box: \"%s\"", ControlText(dialog, 1003).c_str());
+    ASSERT_TRUE(Click(GetDlgItem(dialog, 1003)) && TypeText(dialog, "New Title")) << "cannot type into the new-name box";
+    ASSERT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; })) << Format("the typed keys did not reach the new-name box: \"%s\"", ControlText(dialog, 1003).c_str());
     // A letter typed after the two keys shows they have been dealt with.
-    REQUIRE_MSG(Xdotool("key --clearmodifiers Return sleep 0.3 key --clearmodifiers Escape sleep 0.3 type x"),
-                "xdotool key failed");
-    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Titlex"; }),
-              "the key typed after Enter and Esc did not arrive: \"%s\"", ControlText(dialog, 1003).c_str());
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the Enter or the Esc key ended the dialog");
-    CHECK_EQ_STR(WindowText(target.window()), "Old Title");
+    ASSERT_TRUE(PressKeysOn(dialog, {VK_RETURN, VK_ESCAPE, 'X'})) << "the dialog left the foreground";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Titlex"; })) << Format("the key typed after Enter and Esc did not arrive: \"%s\"", ControlText(dialog, 1003).c_str());
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the Enter or the Esc key ended the dialog";
+    EXPECT_EQ(WindowText(target.window()), "Old Title");
     // A real click on the close box ends nothing either.
-    REQUIRE_MSG(ClickCloseBox(dialog), "no close box found");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_MSG(IsWindow(dialog) && IsWindowVisible(dialog), "the close box ended the dialog");
-    REQUIRE_MSG(Xdotool("key --clearmodifiers BackSpace"), "xdotool key failed");
-    CHECK_MSG(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; }), "the box reads \"%s\"",
-              ControlText(dialog, 1003).c_str());
+    ASSERT_TRUE(ClickCloseBox(dialog)) << "no close box found";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
+    ASSERT_TRUE(PressKeysOn(dialog, {VK_BACK})) << "the dialog left the foreground";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; })) << Format("the box reads \"%s\"", ControlText(dialog, 1003).c_str());
 
     ClickDialogButton(dialog, 1001);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "OK did not end the dialog");
-    CHECK_MSG(WaitUntil(5000, [&] { return WindowText(target.window()) == "New Title"; }), "target title is \"%s\"",
-              WindowText(target.window()).c_str());
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "OK did not end the dialog";
+    EXPECT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == "New Title"; })) << Format("target title is \"%s\"", WindowText(target.window()).c_str());
     CheckTrackingFollows(s, target.window(), "OK");
 }
 
@@ -499,9 +457,9 @@ TEST_F(StartedPelto, Rename_CancelLeavesTheTitle) {
     HWND dialog = s.OpenDialog(40036, kRenameCaption);
     SetControlText(dialog, 1003, "Never Applied");
     ClickDialogButton(dialog, 1005);
-    CHECK_MSG(WaitUntil(5000, [&] { return !IsWindow(dialog); }), "Cancel did not end the dialog");
-    REQUIRE_MSG(WaitForPeltoIdle(s.pelto), "Pelto does not answer: %s", s.pelto.Describe().c_str());
-    CHECK_EQ_STR(WindowText(target.window()), "Keep This Title");
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "Cancel did not end the dialog";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_EQ(WindowText(target.window()), "Keep This Title");
     CheckTrackingFollows(s, target.window(), "Cancel");
 }
 
