@@ -29,16 +29,6 @@ std::string PeltoSystemFolder() {
     return path;
 }
 
-TargetProcess::~TargetProcess() {
-    if (process_) {
-        if (Running()) {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 5000);
-        }
-        CloseHandle(process_);
-    }
-}
-
 std::string TestProgramPath(const char* name) { return JoinPath(DriverFolder(), name); }
 
 bool TargetProcess::Start(const std::string& arguments, const std::string& title, DWORD timeoutMs) {
@@ -69,8 +59,6 @@ bool TargetProcess::StartProgram(const std::string& exePath, const std::string& 
     }
     return window_ != nullptr;
 }
-
-bool TargetProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 HWND TargetProcess::FindWindowTitled(const std::string& title) const {
     for (HWND w : TopLevelWindowsOf(pid_, nullptr))
