@@ -158,7 +158,7 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
     EndWith(s, dialog, IDC_SETTINGS_CANCEL, (typed + " 0 other.skn").c_str());
 }
 
-TEST(SettingsDialog, Settings_NewIntervalAndBrowsedOffsetsAreInForceAtOnce) {
+TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInForceAtOnce) {
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     PeltoSession s("settingsinterval");
     // A minute between ticks: the skin does not attach within the test unless
@@ -195,28 +195,32 @@ TEST(SettingsDialog, Settings_NewIntervalAndBrowsedOffsetsAreInForceAtOnce) {
     BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_SIZE), "40 x 20");
     EndWith(s, dialog, IDC_SETTINGS_CANCEL, "0 0 デフォルト");
-    TargetProcess target;
-    ASSERT_TRUE(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450})) << "no target";
-    EXPECT_TRUE(WaitForWindowAt(s.skin, 210, 170)) << "skin at " << RectText(WindowRect(s.skin)) << ", expected the new skin's (210, 170)";
-    int type = 0;
-    RECT box = {0, 0, 0, 0};
-    if (HRGN region = CopyWindowRegion(s.skin, &type)) {
-        GetRgnBox(region, &box);
-        DeleteObject(region);
+    {
+        TargetProcess target;
+        ASSERT_TRUE(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450})) << "no target";
+        EXPECT_TRUE(WaitForWindowAt(s.skin, 210, 170)) << "skin at " << RectText(WindowRect(s.skin)) << ", expected the new skin's (210, 170)";
+        int type = 0;
+        RECT box = {0, 0, 0, 0};
+        if (HRGN region = CopyWindowRegion(s.skin, &type)) {
+            GetRgnBox(region, &box);
+            DeleteObject(region);
+        }
+        EXPECT_GT(box.right - box.left, 40) << "the shape changed with the browse: region box " << RectText(box);
+        EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "cancel restarted Pelto";
     }
-    EXPECT_GT(box.right - box.left, 40) << "the shape changed with the browse: region box " << RectText(box);
-    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "cancel restarted Pelto";
-}
 
-TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
-    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
-    PeltoSession s("settingsfollow");
-    s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("200 1 mint.skn"); });
-    HWND dialog = OpenSettings(s);
-    // The menu was chosen with the pointer: park it again.
-    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
+    // The FollowingMouse button acts at once, each way; cancel keeps the last
+    // change in force and saves nothing. (With no skin in the setting, the one
+    // in force is the default, on.)
+    dialog = OpenSettings(s);
     HWND button = GetDlgItem(dialog, IDC_SETTINGS_FOLLOWING);
-    EXPECT_EQ(WindowText(button), "OFF");
+    EXPECT_EQ(WindowText(button), "ON");
+    auto toggle = [&](const char* text) {
+        ClickDialogButton(dialog, IDC_SETTINGS_FOLLOWING);
+        EXPECT_TRUE(WaitUntil(3000, [&] { return WindowText(button) == text; })) << "the button reads " << WindowText(button) << ", expected " << text;
+    };
+    toggle("OFF");
+    ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     {
         // Following is off: no glide in the tick that moves the skin to the
         // target, which is over once Pelto (in the dialog's loop) answers.
@@ -227,21 +231,18 @@ TEST(SettingsDialog, Settings_FollowingMouseButtonTogglesAndActsAtOnce) {
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
         EXPECT_TRUE(PointerAt(kParkX, kParkY)) << "the pointer glided with FollowingMouse off: " << CursorPos().x << ", " << CursorPos().y;
     }
-    for (const char* text : {"ON", "OFF", "ON"}) {
-        ClickDialogButton(dialog, IDC_SETTINGS_FOLLOWING);
-        EXPECT_TRUE(WaitUntil(3000, [&] { return WindowText(button) == text; })) << "the button reads " << WindowText(button) << ", expected " << text;
-    }
+    for (const char* text : {"ON", "OFF", "ON"}) toggle(text);
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
-    TargetProcess on;
-    ASSERT_TRUE(StartPopupTarget(on, "On Target", {300, 200, 701, 501})) << "no target";
-    EXPECT_TRUE(WaitForPointerAt(500, 350)) << "no glide with FollowingMouse on again: pointer at " << CursorPos().x << ", " << CursorPos().y;
-
-    // Cancel keeps the change in force and saves nothing.
-    EndWith(s, dialog, IDC_SETTINGS_CANCEL, "200 1 mint.skn");
+    {
+        TargetProcess on;
+        ASSERT_TRUE(StartPopupTarget(on, "On Target", {300, 200, 701, 501})) << "no target";
+        EXPECT_TRUE(WaitForPointerAt(500, 350)) << "no glide with FollowingMouse on again: pointer at " << CursorPos().x << ", " << CursorPos().y;
+    }
+    toggle("OFF");
+    EndWith(s, dialog, IDC_SETTINGS_CANCEL, "0 0 デフォルト");
     dialog = OpenSettings(s);
-    EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_FOLLOWING), "ON");
-    ClickDialogButton(dialog, IDC_SETTINGS_CANCEL);
-    EXPECT_TRUE(Closed(dialog));
+    EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_FOLLOWING), "OFF");
+    EndWith(s, dialog, IDC_SETTINGS_CANCEL, "0 0 デフォルト");
 }
 
 // Opens the dialog, sets the interval to 800 and presses OK; returns the error
