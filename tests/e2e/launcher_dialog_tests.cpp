@@ -71,71 +71,6 @@ void CheckLines(HWND dialog, const std::vector<std::string>& expected, const cha
 const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
 const std::vector<std::string> kThreePaths = {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"};
 
-TEST(LauncherDialog, LauncherDialogs_AddEditDeleteAndApply) {
-    SetTestTimeLimit(120);
-    PeltoSession s("dialogs");
-    s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
-    HWND settings = OpenSettings(s);
-    EXPECT_EQ(GetWindow(settings, GW_OWNER), s.skin) << "the settings dialog's owner";
-    CheckLines(settings, kThreePaths, "at opening (paths, not titles)");
-
-    // Add two, in a row; the second first tries the path just added.
-    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come to the foreground";
-    HWND entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
-    EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "");
-    EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "");
-    FillAndAccept(entry, "C:\\new one.exe", "New One");
-    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe"}, "after the first add");
-    entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
-    SetControlText(entry, IDC_ENTRY_PATH, "C:\\new one.exe");
-    SetControlText(entry, IDC_ENTRY_TITLE, "Again");
-    ClickDialogButton(entry, IDC_ENTRY_OK);
-    AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
-    EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a duplicate";
-    EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\new one.exe");
-    EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Again");
-    FillAndAccept(entry, "C:\\second.exe", "");  // an empty title is accepted and keeps its place in the file
-    CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
-
-    // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
-    DeleteLine(s, settings, -1, IDYES);
-    EXPECT_EQ(Lines(settings).size(), 5u);
-    DeleteLine(s, settings, 0, IDNO);
-    EXPECT_EQ(Lines(settings).size(), 5u);
-    DeleteLine(s, settings, 0, IDYES);
-    CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
-
-    // Edit with no line selected opens nothing; with one, the entry's own texts.
-    Select(settings, -1);
-    ClickDialogButton(settings, IDC_LAUNCHER_EDIT);
-    ASSERT_TRUE(WaitForWindowIdle(settings)) << "the dialog does not answer";
-    EXPECT_EQ(WaitForDialog(s.pelto.pid(), kEditEntryCaption, 100), nullptr) << "edit opened with no line selected";
-    Select(settings, 1);
-    entry = OpenEntry(s, settings, IDC_LAUNCHER_EDIT);
-    EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\c.exe");
-    EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Title C");
-    SetControlText(entry, IDC_ENTRY_PATH, "C:\\b.exe");  // another entry's path: refused
-    ClickDialogButton(entry, IDC_ENTRY_OK);
-    AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
-    FillAndAccept(entry, "C:\\c.exe", "Title C edited");  // its own path: accepted
-    Select(settings, 2);
-    FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_EDIT), "C:\\renamed.exe");
-    CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe"}, "after the edits");
-
-    // Deleting an entry and adding its path again is accepted.
-    DeleteLine(s, settings, 0, IDYES);
-    FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\b.exe", "B back");
-    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
-    EXPECT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY)) << "cannot click the apply button";
-    EXPECT_TRUE(Closes(settings)) << "apply did not close the dialog";
-    CheckFileBecomes(s, "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
-
-    // The applied list is the one the program now holds.
-    settings = OpenSettings(s);
-    CheckLines(settings, {"C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe", "C:\\b.exe"}, "at the next opening");
-    ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
-}
-
 // Esc and Enter typed for real, then a real click on the close box: the dialog
 // stays open. Tab typed after the keys moves the focus, so they arrived; the
 // close box is found by the dialog's own hit test, so a click that misses
@@ -153,10 +88,11 @@ void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
 }
 
 // One Pelto with three entries: Esc, Enter and the close box end neither dialog
-// and only their own buttons do; cancel keeps list and file; an applied empty
-// list is a file of 0; browse fills the path of an entry of that empty list.
-TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAndBrowseFillsThePath) {
-    SetTestTimeLimit(180);
+// and only their own buttons do; cancel keeps list and file; the working copy's
+// add, edit and delete, applied; an applied empty list is a file of 0; browse
+// fills the path of an entry of that empty list.
+TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileApplyWritesItAndBrowseFillsThePath) {
+    SetTestTimeLimit(240);
     PeltoSession s("dialogends");
     s.Start([](const InstallFolder& f) { return WriteLauncherFile(f, kThree); });
     // Each dialog is first seen to take keys typed for real.
@@ -203,8 +139,71 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAn
         EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
         settings = OpenSettings(s);
         CheckLines(settings, kThreePaths, "after cancel");
+        ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
+        EXPECT_TRUE(Closes(settings)) << "cancel did not close the dialog";
+    }
+    {
+        SCOPED_TRACE("add, edit, delete and apply");
+        settings = OpenSettings(s);
+        EXPECT_EQ(GetWindow(settings, GW_OWNER), s.skin) << "the settings dialog's owner";
+        CheckLines(settings, kThreePaths, "at opening (paths, not titles)");
+
+        // Add two, in a row; the second first tries the path just added.
+        ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come to the foreground";
+        entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
+        EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "");
+        EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "");
+        FillAndAccept(entry, "C:\\new one.exe", "New One");
+        CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe"}, "after the first add");
+        entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
+        SetControlText(entry, IDC_ENTRY_PATH, "C:\\new one.exe");
+        SetControlText(entry, IDC_ENTRY_TITLE, "Again");
+        ClickDialogButton(entry, IDC_ENTRY_OK);
+        AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
+        EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a duplicate";
+        EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\new one.exe");
+        EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Again");
+        FillAndAccept(entry, "C:\\second.exe", "");  // an empty title is accepted and keeps its place in the file
+        CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
+
+        // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
+        DeleteLine(s, settings, -1, IDYES);
+        EXPECT_EQ(Lines(settings).size(), 5u);
+        DeleteLine(s, settings, 0, IDNO);
+        EXPECT_EQ(Lines(settings).size(), 5u);
+        DeleteLine(s, settings, 0, IDYES);
+        CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
+
+        // Edit with no line selected opens nothing; with one, the entry's own texts.
+        Select(settings, -1);
+        ClickDialogButton(settings, IDC_LAUNCHER_EDIT);
+        ASSERT_TRUE(WaitForWindowIdle(settings)) << "the dialog does not answer";
+        EXPECT_EQ(WaitForDialog(s.pelto.pid(), kEditEntryCaption, 100), nullptr) << "edit opened with no line selected";
+        Select(settings, 1);
+        entry = OpenEntry(s, settings, IDC_LAUNCHER_EDIT);
+        EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\c.exe");
+        EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Title C");
+        SetControlText(entry, IDC_ENTRY_PATH, "C:\\b.exe");  // another entry's path: refused
+        ClickDialogButton(entry, IDC_ENTRY_OK);
+        AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
+        FillAndAccept(entry, "C:\\c.exe", "Title C edited");  // its own path: accepted
+        Select(settings, 2);
+        FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_EDIT), "C:\\renamed.exe");
+        CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe"}, "after the edits");
+
+        // Deleting an entry and adding its path again is accepted.
+        DeleteLine(s, settings, 0, IDYES);
+        FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\b.exe", "B back");
+        ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
+        EXPECT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY)) << "cannot click the apply button";
+        EXPECT_TRUE(Closes(settings)) << "apply did not close the dialog";
+        CheckFileBecomes(s, "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
+
+        // The applied list is the one the program now holds.
+        settings = OpenSettings(s);
+        CheckLines(settings, {"C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe", "C:\\b.exe"}, "at the next opening");
         // Applying an empty list writes a file of 0, so the entries stay deleted.
-        for (int i = 0; i < 3; ++i) DeleteLine(s, settings, 0, IDYES);
+        for (int i = 0; i < 4; ++i) DeleteLine(s, settings, 0, IDYES);
         CheckLines(settings, {}, "after deleting all");
         ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
         CheckFileBecomes(s, "0\n");

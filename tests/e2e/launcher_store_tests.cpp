@@ -55,48 +55,14 @@ void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& ex
     s.ChooseFromMenu(IDM_LAUNCHER_ADD);
 }
 
-TEST_F(StartedPelto, Launcher_AddThisWindowRegistersItsProgramOnce) {
-    EXPECT_FALSE(FileExists(s.folder.File("launch_data"))) << "a launch_data before anything was added";
-    // A folder with a blank, kept short: the test's own folder name grows with
-    // the run's test count, and an entry's path may hold only 100 bytes.
-    const std::string first = s.folder.File("a b\\PeltoTarget.exe");
-    TargetProcess target;
-    AddTargetCopy(s, target, first, "Add Me Target", 100);
-    CheckFileBecomes(s, {Found(first, "Add Me Target")});
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
-    CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
-
-    // Another program is added after it: the list in memory still holds the
-    // first one, once.
-    const std::string second = s.folder.File("SecondTarget.exe");
-    TargetProcess other;
-    AddTargetCopy(s, other, second, "Second Target", 300);
-    CheckFileBecomes(s, {Found(first, "Add Me Target"), Found(second, "Second Target")});
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
-
-    // The first entry, whose path holds a blank, starts from the popup at once.
-    ASSERT_EQ(FindWindowA(nullptr, "Pelto Target"), nullptr) << "a window titled Pelto Target is open already";
-    ASSERT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "no launcher popup";
-    ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
-    if (Win9x()) {
-        // Under Wine the process list gave the bare file name, which the shell
-        // does not find from Pelto's folder.
-        AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", nullptr, true});
-        return;
-    }
-    HWND started = nullptr;
-    EXPECT_TRUE(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; })) << "the registered program did not start: " << s.pelto;
-    if (started) PostMessageA(started, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
-}
-
-// One Pelto, from before any target: Pelto itself, two windows of one process,
-// a long title, a path longer than an entry holds. Each case adds to the list
-// the one before left.
+// One Pelto, from before any target: Pelto itself, a program registered once
+// and started from its row, two windows of one process, a long title, a path
+// longer than an entry holds. Each case adds to the list the one before left.
 TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsThatDoNotFit) {
-    SetTestTimeLimit(150);
+    SetTestTimeLimit(180);
+    EXPECT_FALSE(FileExists(s.folder.File("launch_data"))) << "a launch_data before anything was added";
     std::vector<LauncherItem> list;
-    TargetProcess pair, titled, distant;
+    TargetProcess target, other, pair, titled, distant;
     {
         // Before any target was found the target is the skin window itself: the
         // program registered is Pelto, under the skin window's empty recorded
@@ -106,6 +72,40 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         s.ChooseFromMenu(IDM_LAUNCHER_ADD);
         list.push_back(Found(s.folder.File("Pelto.exe"), " "));
         CheckFileBecomes(s, list);
+    }
+    {
+        SCOPED_TRACE("a program registered once");
+        // A folder with a blank, kept short: the test's own folder name grows with
+        // the run's test count, and an entry's path may hold only 100 bytes.
+        const std::string first = s.folder.File("a b\\PeltoTarget.exe");
+        AddTargetCopy(s, target, first, "Add Me Target", 100);
+        list.push_back(Found(first, "Add Me Target"));
+        CheckFileBecomes(s, list);
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+        CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
+        // Another program is added after it: the list in memory still holds the
+        // first one, once.
+        const std::string second = s.folder.File("SecondTarget.exe");
+        AddTargetCopy(s, other, second, "Second Target", 300);
+        list.push_back(Found(second, "Second Target"));
+        CheckFileBecomes(s, list);
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+
+        // Its entry, whose path holds a blank, starts from the popup at once.
+        ASSERT_EQ(FindWindowA(nullptr, "Pelto Target"), nullptr) << "a window titled Pelto Target is open already";
+        ASSERT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "no launcher popup";
+        ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
+        if (Win9x()) {
+            // Under Wine the process list gave the bare file name, which the shell
+            // does not find from Pelto's folder.
+            AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", nullptr, true});
+        } else {
+            HWND started = nullptr;
+            EXPECT_TRUE(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; })) << "the registered program did not start: " << s.pelto;
+            if (started) PostMessageA(started, WM_CLOSE, 0, 0);
+            EXPECT_TRUE(WaitUntil(5000, [&] { return FindWindowA(nullptr, "Pelto Target") == nullptr; })) << "the started program did not close";
+            EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+        }
     }
     {
         // Two windows of one process are one program: the owner window of a
@@ -134,7 +134,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
     }
     {
         SCOPED_TRACE("a path longer than an entry");
-        const std::string exe = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes\\PeltoTarget.exe");
+        const std::string exe = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes\\FarTarget.exe");
         ASSERT_GT(exe.size(), 100u) << "the test path is too short";
         ASSERT_TRUE(DeleteFileA(s.folder.File("launch_data").c_str())) << "cannot remove launch_data";
         AddTargetCopy(s, distant, exe, "Far Away Target", 100);
