@@ -20,9 +20,7 @@ const char kPathTooLongText[] = "ファイルの場所が長すぎます。\n登
 
 HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption); }
 
-bool Closes(HWND dialog) {
-    return WaitUntil(5000, [&] { return !IsWindow(dialog); });
-}
+bool Closes(HWND dialog) { return WaitUntil(5000, [&] { return !IsWindow(dialog); }); }
 
 // Opens the entry dialog with a settings button (Add or Edit) and checks its owner.
 HWND OpenEntry(PeltoSession& s, HWND settings, int button) {
@@ -87,10 +85,7 @@ void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
 }
 
-// One Pelto with three entries: Esc, Enter and the close box end neither dialog
-// and only their own buttons do; cancel keeps list and file; the working copy's
-// add, edit and delete, applied; an applied empty list is a file of 0; browse
-// fills the path of an entry of that empty list.
+// One Pelto with three entries for the dialogs' cases, each leaving both closed.
 TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileApplyWritesItAndBrowseFillsThePath) {
     SetTestTimeLimit(240);
     PeltoSession s("dialogends");
@@ -112,11 +107,7 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
     EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "xyz") << "the entry dialog's path after Esc, Enter and the close box";
     CheckLines(settings, kThreePaths, "while the entry dialog is open");
     // From the top one down, a real click on its own button ends each.
-    const struct {
-        const char* name;
-        HWND dialog;
-        int button;
-    } ends[] = {{"entry dialog's OK", entry, IDC_ENTRY_OK}, {"settings dialog's cancel", settings, IDC_LAUNCHER_CANCEL}};
+    const struct { const char* name; HWND dialog; int button; } ends[] = {{"entry dialog's OK", entry, IDC_ENTRY_OK}, {"settings dialog's cancel", settings, IDC_LAUNCHER_CANCEL}};
     for (const auto& e : ends) {
         SCOPED_TRACE(e.name);
         ASSERT_TRUE(BringToForeground(e.dialog)) << "the dialog did not come to the foreground";

@@ -120,9 +120,7 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
     }
 }
 
-// One Pelto for the drawing, the ways an entry is chosen, a missing file and
-// the flag of a closed popup; each case leaves no popup open and forgets the
-// markers that ran.
+// One Pelto for every case; each leaves no popup open and forgets the markers that ran.
 TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlagOfAClosedPopup) {
     SetTestTimeLimit(180);
     PeltoSession s("popup");

@@ -55,9 +55,7 @@ void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& ex
     s.ChooseFromMenu(IDM_LAUNCHER_ADD);
 }
 
-// One Pelto, from before any target: Pelto itself, a program registered once
-// and started from its row, two windows of one process, a long title, a path
-// longer than an entry holds. Each case adds to the list the one before left.
+// One Pelto from before any target on; each case adds to the list the one before left.
 TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsThatDoNotFit) {
     SetTestTimeLimit(180);
     EXPECT_FALSE(FileExists(s.folder.File("launch_data"))) << "a launch_data before anything was added";

@@ -40,9 +40,7 @@ HWND OpenMaker(const PeltoSession& s, const char* which) {
     return dialog;
 }
 
-bool Ends(HWND dialog) {
-    return WaitUntil(5000, [&] { return !IsWindow(dialog); });
-}
+bool Ends(HWND dialog) { return WaitUntil(5000, [&] { return !IsWindow(dialog); }); }
 
 // A real click on the create button, then each message it gives answered in turn.
 void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {

@@ -120,9 +120,6 @@ std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
     return found;
 }
 
-// One Pelto: each delivered plug-in's row shows the plug-in icon; a file copied
-// in is listed only after a refresh, and its start gets the host's window, path
-// and target on a thread of its own.
 TEST_F(StartedPelto, Plugins_PopupRowsShowTheIconRefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
     SetTestTimeLimit(120);
     {

@@ -129,9 +129,6 @@ LoadSpan WatchLoad(HWND meter, DWORD ms) {
     return span;
 }
 
-// One Pelto: two meters on their own threads, each ended only by its own "x"
-// and the library unloaded with the last one; then a meter's reading against
-// the processor load.
 TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollowsTheLoad) {
     SetTestTimeLimit(180);
     const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Tachel.ppi");
