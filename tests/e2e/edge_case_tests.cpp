@@ -39,16 +39,15 @@ bool CopyToClipboard(const std::string& text) {
 // End, Shift+Home and Delete to empty it, and Ctrl+V. Returns what the box
 // then holds, once it has stopped changing.
 std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
-    [&] { ASSERT_TRUE(CopyToClipboard(text)) << "cannot put the text on the clipboard"; }();
-    [&] { ASSERT_TRUE(BringToForeground(dialog)) << "the dialog did not come to the foreground"; }();
-    [&] { ASSERT_TRUE(Click(edit)) << "cannot click into the edit box"; }();
-    [&] { ASSERT_TRUE(WaitUntil(3000, [&] { return FocusOfThreadOf(dialog) == edit; })) << "the click did not focus the box"; }();
-    PressKeys({VK_END});
-    PressKeys({VK_SHIFT, VK_HOME});
-    PressKeys({VK_DELETE});
-    [&] { ASSERT_TRUE(WaitUntil(3000, [&] { return ControlText(edit).empty(); })) << Format("the keys did not empty the box: \"%s\"", Printable(ControlText(edit)).c_str()); }();
-    PressKeys({VK_CONTROL, 'V'});
-    [&] { ASSERT_TRUE(WaitUntil(3000, [&] { return !ControlText(edit).empty(); })) << "Ctrl+V pasted nothing"; }();
+    [&] {
+        ASSERT_TRUE(CopyToClipboard(text)) << "cannot put the text on the clipboard";
+        ASSERT_TRUE(BringToForeground(dialog)) << "the dialog did not come to the foreground";
+        ASSERT_TRUE(Click(edit)) << "cannot click into the edit box";
+        ASSERT_TRUE(WaitUntil(3000, [&] { return FocusOfThreadOf(dialog) == edit; })) << "the click did not focus the box";
+        ASSERT_TRUE(PressKeys({VK_END}) && PressKeys({VK_SHIFT, VK_HOME}) && PressKeys({VK_DELETE})) << "cannot press the keys";
+        ASSERT_TRUE(WaitUntil(3000, [&] { return ControlText(edit).empty(); })) << "the keys did not empty the box: " << Printable(ControlText(edit));
+        ASSERT_TRUE(PressKeys({VK_CONTROL, 'V'}) && WaitUntil(3000, [&] { return !ControlText(edit).empty(); })) << "Ctrl+V pasted nothing";
+    }();
     return ControlText(edit);
 }
 

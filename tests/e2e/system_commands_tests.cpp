@@ -54,18 +54,15 @@ struct ControlPanelSwap {
 // reads the log's name from the environment Pelto gives it.
 TEST(SystemCommands, System_ExitQuestionsAnsweredNoAndTheApplets) {
     SetTestTimeLimit(300);
-    const struct {
+    struct Row {
         const char* name;
         unsigned command;
-        const char* text;
-    } questions[] = {{"ShutDown", IDM_SHUTDOWN, "Windowsを終了してよろしいですか"},
+        const char* text;  // the question, or the applet's arguments
+    };
+    const Row questions[] = {{"ShutDown", IDM_SHUTDOWN, "Windowsを終了してよろしいですか"},
                      {"Restart", IDM_RESTART, "Windowsを再起動してよろしいですか"},
                      {"LogOff", IDM_LOGOFF, "ログオフしてよろしいですか"}};
-    const struct {
-        const char* name;
-        unsigned command;
-        const char* arguments;
-    } applets[] = {{"System", IDM_CPL_SYSTEM, "sysdm.cpl,,0"},
+    const Row applets[] = {{"System", IDM_CPL_SYSTEM, "sysdm.cpl,,0"},
                    {"AddRemove", IDM_CPL_APPWIZ, "appwiz.cpl"},
                    {"Display", IDM_CPL_DISPLAY, "desk.cpl"},
                    {"Multimedia", IDM_CPL_MULTIMEDIA, "mmsys.cpl,,0"},
@@ -99,9 +96,10 @@ TEST(SystemCommands, System_ExitQuestionsAnsweredNoAndTheApplets) {
     for (const auto& a : applets) {
         SCOPED_TRACE(a.name);
         DeleteFileA(log.c_str());
-        const std::string expected = std::string(a.arguments) + "\n";
+        const std::string expected = std::string(a.text) + "\n";
         s.ChooseFromMenu(a.command);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return ReadFileText(log) == expected; })) << "control.exe was started with \"" << Printable(ReadFileText(log)) << "\"";
+        WaitUntil(5000, [&] { return ReadFileText(log) == expected; });
+        EXPECT_EQ(Printable(ReadFileText(log)), Printable(expected)) << "control.exe's arguments";
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a message after a successful start: " << DescribeBoxes(s.pelto);
     }
 }
@@ -118,10 +116,7 @@ struct SettingChanges {
         return DefWindowProcA(w, message, wParam, lParam);
     }
     SettingChanges() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "PeltoTestSettingChanges";
+        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "PeltoTestSettingChanges"};
         RegisterClassA(&wc);  // fails harmlessly when registered already
         actions.clear();
         window = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);

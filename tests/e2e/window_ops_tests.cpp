@@ -25,7 +25,7 @@ const char kRenameCaption[] = "■　アクティブウインドウの名前の�
 // Windows a sweep must act on, and windows it must leave alone.
 struct SweepScene {
     TargetProcess a, b, hidden, owned, untitled, desktop;
-    HWND owner = nullptr, ownedWindow = nullptr;
+    HWND owner = nullptr;
 
     SweepScene() {
         [&] {
@@ -33,7 +33,6 @@ struct SweepScene {
             ASSERT_TRUE(b.Start("--title \"Sweep B\" --rect 500 400 300 200 --no-activate", "Sweep B")) << "no B";
             ASSERT_TRUE(hidden.Start("--title \"Sweep Hidden\" --rect 300 500 200 100 --hidden", "Sweep Hidden")) << "no hidden window";
             ASSERT_TRUE(owned.Start("--title \"Sweep Owned\" --owned --rect 700 100 200 150 --no-activate", "Sweep Owned")) << "no owned window";
-            ownedWindow = owned.window();
             owner = owned.FindWindowTitled("Owner of Sweep Owned");
             ASSERT_NE(owner, nullptr) << "no owner window";
             ASSERT_TRUE(untitled.Start("--title \"\" --rect 100 600 200 100 --no-activate", "")) << "no untitled window";
@@ -45,10 +44,8 @@ struct SweepScene {
 // The skin window may follow a new foreground window meanwhile; the sweep itself
 // must neither minimise, hide nor close it.
 void CheckLeftAlone(const SweepScene& scene, HWND skin) {
-    for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.owned}) {
-        HWND w = t == &scene.owned ? scene.ownedWindow : t->window();
-        EXPECT_TRUE(IsWindow(w) && !IsIconic(w)) << "the window \"" << WindowText(w) << "\" was touched";
-    }
+    for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.owned})
+        EXPECT_TRUE(IsWindow(t->window()) && !IsIconic(t->window())) << "the window \"" << WindowText(t->window()) << "\" was touched";
     EXPECT_TRUE(IsWindow(scene.hidden.window()) && !IsWindowVisible(scene.hidden.window()) && !IsIconic(scene.hidden.window())) << "the hidden window was touched";
     EXPECT_TRUE(!IsIconic(skin) && IsWindowVisible(skin)) << "the skin window was touched";
 }
@@ -78,7 +75,7 @@ TEST_F(StartedPelto, Sweep_AllWindowCommandsActOnExactlyTheQualifyingWindows) {
     // Attachment off, so that the skin window stays put unless the sweep moves it.
     s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
     SweepScene scene;
-    HWND still[] = {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.ownedWindow, s.skin};
+    HWND still[] = {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin};
     RECT still0[5];
     for (int i = 0; i < 5; ++i) still0[i] = WindowRect(still[i]);
     const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
@@ -313,10 +310,7 @@ struct RefusingTray {
         return FALSE;
     }
     RefusingTray() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "Shell_TrayWnd";
+        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
         RegisterClassA(&wc);
         requests = 0;
         lastOwner = nullptr;
