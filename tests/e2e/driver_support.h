@@ -228,7 +228,6 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
 
 constexpr char kSkinClass[] = "PeltoClass";
 constexpr char kSkinTitle[] = "Quorval Pelto";
-constexpr unsigned kCloseCommand = 40040;
 
 // A process the driver started, terminated if still running when the object goes.
 class ChildProcess {
