@@ -98,7 +98,7 @@ HWND OpenAbout(PeltoSession& s) { return s.OpenDialog(IDM_ABOUT, kAboutCaption);
 
 void CloseAbout(HWND about) {
     ASSERT_TRUE(ClickDialogButton(about, IDC_ABOUT_OK)) << "cannot click OK";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(about); })) << "a click on OK did not end the About box";
+    ASSERT_TRUE(WindowGoes(about)) << "a click on OK did not end the About box";
 }
 
 // Presses the register button and returns the message it shows, dismissed.

@@ -496,6 +496,10 @@ std::string WindowText(HWND window) {
     return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
+bool WindowGoes(HWND window, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] { return !IsWindow(window); });
+}
+
 std::string ClassNameOf(HWND window) {
     char name[256];
     int length = GetClassNameA(window, name, sizeof name);

@@ -179,7 +179,9 @@ private:
 
 // ---------------------------------------------------------------- windows and message boxes
 
-std::string WindowText(HWND window);    // GetWindowTextA
+std::string WindowText(HWND window);
+// Waits until the window is gone (destroyed); true once it is.
+bool WindowGoes(HWND window, DWORD timeoutMs = 5000);    // GetWindowTextA
 // A control's text through WM_GETTEXT (GetWindowTextA does not ask a window of
 // another process), and setting it with WM_SETTEXT; by handle or by dialog and id.
 std::string ControlText(HWND control);

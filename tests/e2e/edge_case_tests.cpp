@@ -101,7 +101,7 @@ TEST(EdgeCase, EdgeCase_LongDropWallpaperDialogAndLauncherPaths) {
         EXPECT_EQ(PasteInto(dialog, nameBox, name), name);
         ClickDialogButton(dialog, IDOK);
         EXPECT_TRUE(WaitUntil(8000, [&] { return _stricmp(Wallpaper().c_str(), inWindows.c_str()) == 0; })) << "wallpaper is \"" << Wallpaper() << "\": the dialog did not open in C:\\Windows\\";
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "the dialog is still open";
+        EXPECT_TRUE(WindowGoes(dialog)) << "the dialog is still open";
     }
     SCOPED_TRACE("a launcher path with a tab is refused and a line break cuts it");
     HWND settings = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
@@ -121,7 +121,7 @@ TEST(EdgeCase, EdgeCase_LongDropWallpaperDialogAndLauncherPaths) {
     // which is what OK stores.
     EXPECT_EQ(PasteInto(entry, pathBox, "C:\\line\r\nbreak.exe"), "C:\\line");
     ClickDialogButton(entry, IDC_ENTRY_OK);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(entry); })) << "OK did not close the entry dialog: " << DescribeBoxes(s.pelto);
+    EXPECT_TRUE(WindowGoes(entry)) << "OK did not close the entry dialog: " << DescribeBoxes(s.pelto);
     ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
     std::vector<LauncherItem> after = before;
     after.push_back({"C:\\line", "Pasted Entry"});

@@ -20,7 +20,6 @@ const char kPathTooLongText[] = "ファイルの場所が長すぎます。\n登
 
 HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption); }
 
-bool Closes(HWND dialog) { return WaitUntil(5000, [&] { return !IsWindow(dialog); }); }
 
 // Opens the entry dialog with a settings button (Add or Edit) and checks its owner.
 HWND OpenEntry(PeltoSession& s, HWND settings, int button) {
@@ -37,7 +36,7 @@ void Select(HWND dialog, int line) {
 
 void AcceptEntry(HWND entry) {
     ClickDialogButton(entry, IDC_ENTRY_OK);
-    EXPECT_TRUE(Closes(entry)) << "OK did not close the entry dialog";
+    EXPECT_TRUE(WindowGoes(entry)) << "OK did not close the entry dialog";
 }
 
 // Fills the entry dialog (a null title is left untouched) and presses OK.
@@ -112,7 +111,7 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         SCOPED_TRACE(e.name);
         ASSERT_TRUE(BringToForeground(e.dialog)) << "the dialog did not come to the foreground";
         EXPECT_TRUE(ClickDialogButton(e.dialog, e.button)) << "cannot click the button";
-        EXPECT_TRUE(Closes(e.dialog)) << "a real click on its own button did not end the dialog";
+        EXPECT_TRUE(WindowGoes(e.dialog)) << "a real click on its own button did not end the dialog";
         if (e.dialog == entry) CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
     }
     EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
@@ -125,13 +124,13 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         DeleteLine(s, settings, 0, IDYES);
         CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
         ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(Closes(settings)) << "cancel did not close the dialog";
+        EXPECT_TRUE(WindowGoes(settings)) << "cancel did not close the dialog";
         EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
         EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
         settings = OpenSettings(s);
         CheckLines(settings, kThreePaths, "after cancel");
         ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(Closes(settings)) << "cancel did not close the dialog";
+        EXPECT_TRUE(WindowGoes(settings)) << "cancel did not close the dialog";
     }
     {
         SCOPED_TRACE("add, edit, delete and apply");
@@ -187,7 +186,7 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\b.exe", "B back");
         ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
         EXPECT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY)) << "cannot click the apply button";
-        EXPECT_TRUE(Closes(settings)) << "apply did not close the dialog";
+        EXPECT_TRUE(WindowGoes(settings)) << "apply did not close the dialog";
         CheckFileBecomes(s, "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
 
         // The applied list is the one the program now holds.
@@ -206,21 +205,7 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
         SetControlText(entry, IDC_ENTRY_PATH, "C:\\typed.exe");
         SetControlText(entry, IDC_ENTRY_TITLE, "Kept Title");
-        for (bool choose : {false, true}) {
-            ClickDialogButton(entry, IDC_ENTRY_BROWSE);
-            HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, entry);
-            ASSERT_NE(files, nullptr) << "browse opened no file dialog (" << (choose ? "second" : "first") << " time)";
-            if (choose) {
-                EXPECT_TRUE(ChooseInOpenDialog(files, chosen)) << "the file dialog did not take the path and close on OK";
-                WaitUntil(3000, [&] { return ControlText(entry, IDC_ENTRY_PATH) == chosen; });
-                EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), chosen);
-            } else {
-                ClickDialogButton(files, IDCANCEL);
-                EXPECT_TRUE(Closes(files)) << "the file dialog did not close";
-                EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
-                EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\typed.exe");
-            }
-        }
+        CheckBrowseButton(s.pelto, entry, IDC_ENTRY_BROWSE, IDC_ENTRY_PATH, chosen);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Kept Title");
         AcceptEntry(entry);
         ClickDialogButton(settings, IDC_LAUNCHER_APPLY);

@@ -202,10 +202,10 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpOnThroughAppl
     SetControlText(entry, IDC_ENTRY_PATH, known.program);
     SetControlText(entry, IDC_ENTRY_TITLE, "Program");
     EXPECT_TRUE(ClickDialogButton(entry, IDC_ENTRY_OK)) << "cannot click OK";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(entry); })) << "the entry dialog stayed open";
+    EXPECT_TRUE(WindowGoes(entry)) << "the entry dialog stayed open";
     ASSERT_EQ(ListBoxLines(settings, IDC_LAUNCHER_LIST), (std::vector<std::string>{gone, known.program})) << "the dialog's list";
     EXPECT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY)) << "cannot click the apply button";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(settings); })) << "apply did not close the dialog";
+    ASSERT_TRUE(WindowGoes(settings)) << "apply did not close the dialog";
     EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText({{gone, "Gone"}, {known.program, "Program"}}));
     HWND menu = OpenPopupByHotkey(s);
     const RECT r = WindowRect(menu);

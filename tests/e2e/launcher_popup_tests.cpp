@@ -194,7 +194,7 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         CloseMenu(s.pelto.pid());
         HWND dialog = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
         ClickDialogButton(dialog, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "cancel did not close the settings dialog";
+        EXPECT_TRUE(WindowGoes(dialog)) << "cancel did not close the settings dialog";
         s.PostCommand(1);
         entries.CheckOnlyStarted(-1);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);

@@ -50,6 +50,9 @@ void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& ex
     ASSERT_TRUE(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE)) << "cannot copy the target";
     const RECT before = WindowRect(s.skin);
     ASSERT_TRUE(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options), title)) << "no target window";
+    // A new program's window is not always put in front at once under load; a
+    // user would click it.
+    if (GetForegroundWindow() != target.window()) BringToForeground(target.window());
     ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach to " << title << ": " << RectText(WindowRect(s.skin));
     ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after " << title << " was found";
     s.ChooseFromMenu(IDM_LAUNCHER_ADD);

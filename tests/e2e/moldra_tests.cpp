@@ -40,7 +40,6 @@ HWND OpenMaker(const PeltoSession& s, const char* which) {
     return dialog;
 }
 
-bool Ends(HWND dialog) { return WaitUntil(5000, [&] { return !IsWindow(dialog); }); }
 
 // A real click on the create button, then each message it gives answered in turn.
 void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {
@@ -64,28 +63,11 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
     SetTestTimeLimit(240);
     {
         SCOPED_TRACE("browse puts the picked path in the bitmap field");
-        const std::string picked = s.folder.File("skin\\default.bmp");
         HWND dialog = OpenMaker(s, "browse");
         SetControlText(dialog, IDC_BITMAP_PATH, "C:\\before.bmp");
-        for (bool pick : {false, true}) {
-            ClickDialogButton(dialog, IDC_BROWSE);
-            HWND files = WaitForOpenDialog(s.pelto.pid(), nullptr, dialog);
-            ASSERT_NE(files, nullptr) << "no open-file dialog owned by Moldra's (" << (pick ? "second" : "first") << " time)";
-            if (pick) {
-                // Picked: its full path goes into the field.
-                EXPECT_TRUE(ChooseInOpenDialog(files, picked)) << "OK did not close the open-file dialog";
-                WaitUntil(3000, [&] { return ControlText(dialog, IDC_BITMAP_PATH) == picked; });
-                EXPECT_EQ(ControlText(dialog, IDC_BITMAP_PATH), picked);
-            } else {
-                // Cancelled: the field keeps what it held.
-                ClickDialogButton(files, IDCANCEL);
-                EXPECT_TRUE(Ends(files)) << "cancel did not close the open-file dialog";
-                ASSERT_TRUE(WaitForWindowIdle(dialog)) << "the dialog does not answer";
-                EXPECT_EQ(ControlText(dialog, IDC_BITMAP_PATH), "C:\\before.bmp");
-            }
-        }
+        CheckBrowseButton(s.pelto, dialog, IDC_BROWSE, IDC_BITMAP_PATH, s.folder.File("skin\\default.bmp"));
         ClickDialogButton(dialog, IDC_CANCEL_MAKER);
-        EXPECT_TRUE(Ends(dialog)) << "cancel did not end the dialog";
+        EXPECT_TRUE(WindowGoes(dialog)) << "cancel did not end the dialog";
     }
     {
         SCOPED_TRACE("a failed create, then a corrected try and a copy failure");
@@ -103,7 +85,7 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
         // that message, then the completion all the same, and the dialog closes.
         SetControlText(dialog, IDC_SKIN_NAME, "fixed");
         Create(s, dialog, {kCopyFailedText, kDoneText});
-        EXPECT_TRUE(Ends(dialog)) << "the dialog stayed open";
+        EXPECT_TRUE(WindowGoes(dialog)) << "the dialog stayed open";
         EXPECT_EQ(ReadFileText(s.folder.File("skin\\fixed.skn")), "none.bmp 2 12 0 0 0 ");
         EXPECT_FALSE(FileExists(s.folder.File("skin\\none.bmp"))) << "a bitmap appeared from nowhere";
         EXPECT_TRUE(s.pelto.Running());
@@ -142,7 +124,7 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
         SetControlText(first, IDC_SKIN_NAME, "one");
         SetControlText(second, IDC_SKIN_NAME, "two");
         Create(s, first, {kCopyFailedText, kDoneText});  // no bitmap named
-        EXPECT_TRUE(Ends(first)) << "the first dialog stayed open";
+        EXPECT_TRUE(WindowGoes(first)) << "the first dialog stayed open";
         EXPECT_TRUE(IsWindow(second)) << "the first dialog's create closed the second";
         Create(s, second, {kCopyFailedText, kDoneText});
         EXPECT_EQ(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
@@ -152,7 +134,7 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
         HWND third = OpenMaker(s, "third");
         SetControlText(third, IDC_SKIN_NAME, "three");
         ClickDialogButton(third, IDC_CANCEL_MAKER);
-        EXPECT_TRUE(Ends(third)) << "cancel did not end the dialog";
+        EXPECT_TRUE(WindowGoes(third)) << "cancel did not end the dialog";
         EXPECT_FALSE(FileExists(s.folder.File("skin\\three.skn"))) << "cancel wrote a definition";
         EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Moldra.ppi"); })) << "Moldra.ppi is still loaded after its dialogs closed";
     }
@@ -172,7 +154,7 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
     PressAnchor(dialog, 1);
     EXPECT_EQ(AnchorText(dialog), "右下");
     Create(s, dialog, {kDoneText});
-    EXPECT_TRUE(Ends(dialog)) << "the dialog stayed open after the skin was made";
+    EXPECT_TRUE(WindowGoes(dialog)) << "the dialog stayed open after the skin was made";
     EXPECT_EQ(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 3 -265 4 -200 -18 Quorval");
     const std::string original = ReadFileText(source);
     EXPECT_TRUE(!original.empty() && ReadFileText(s.folder.File("skin\\mint.bmp")) == original) << "skin\\mint.bmp is not a copy of the picked bitmap";

@@ -218,7 +218,7 @@ TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; });
     EXPECT_EQ(ControlText(FileNameEdit(chooser)), "sakura.skn");
     ASSERT_TRUE(PressKeysOn(chooser, {VK_RETURN})) << "the open-file dialog left the foreground";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(chooser); })) << "the open-file dialog stayed open";
+    ASSERT_TRUE(WindowGoes(chooser)) << "the open-file dialog stayed open";
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_SKIN_FILE), "sakura.skn");
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_BITMAP), "sakura.bmp");
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_SIZE), Format("%d x %d", sakura.width, sakura.height));

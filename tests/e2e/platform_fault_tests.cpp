@@ -102,7 +102,7 @@ TEST(PlatformFault, PlatformFault_PluginsAndTheOtherBitness) {
         EXPECT_TRUE(WaitUntil(4000, [&] { return BarReading(meter) >= 80; })) << "with every processor busy the bar reads " << BarReading(meter);
     }
     ClickDialogButton(meter, IDC_METER_CLOSE);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(meter); })) << "the x did not end the meter";
+    EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
 
     // Moldra writes the definition when only the bitmap's path is too long: a
     // 254-byte file name fits the bitmap field's 259 bytes, but the skin folder
@@ -116,7 +116,7 @@ TEST(PlatformFault, PlatformFault_PluginsAndTheOtherBitness) {
     ClickDialogButton(maker, IDC_CREATE);
     AnswerBox(s.pelto, {"ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。", "Moldra", maker});
     AnswerBox(s.pelto, {"貴方のスキンは正常に作成・インストールされました。", "Moldra", maker});
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(maker); })) << "the dialog stayed open";
+    EXPECT_TRUE(WindowGoes(maker)) << "the dialog stayed open";
     EXPECT_EQ(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
 
     // A program of the other bitness is found for the launcher and the plug-ins.
@@ -186,7 +186,7 @@ TEST(PlatformFault, PlatformFault_CommandsAfterARenameAndThePictureAfterABrowse)
         HWND dialog = s.OpenDialog(IDM_TARGET_RENAME, "■　アクティブウインドウの名前の変更");
         SetControlText(dialog, IDC_RENAME_NEW, "After Rename");
         ClickDialogButton(dialog, IDC_RENAME_OK);
-        ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "OK did not end the dialog";
+        ASSERT_TRUE(WindowGoes(dialog)) << "OK did not end the dialog";
         ASSERT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == "After Rename"; })) << "the target is titled " << WindowText(target.window());
         // Without touching the target: 最大化, then 終了, from the menu.
         s.ChooseFromMenu(IDM_TARGET_MAXIMIZE);
@@ -215,7 +215,7 @@ TEST(PlatformFault, PlatformFault_CommandsAfterARenameAndThePictureAfterABrowse)
     ASSERT_TRUE(chooser != nullptr) << "no open-file dialog: " << s.pelto;
     ASSERT_TRUE(ChooseInOpenDialog(chooser, s.folder.File("skin\\green.skn"))) << "the open-file dialog stayed open";
     ClickDialogButton(dialog, IDC_SETTINGS_CANCEL);
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "cancel did not end the dialog";
+    ASSERT_TRUE(WindowGoes(dialog)) << "cancel did not end the dialog";
 
     // Back on the target the new offsets and size are in force at once (the
     // window is resized, so repainted)...

@@ -89,7 +89,7 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
         HWND dialog = WaitForDialog(s.pelto.pid(), tachel ? "Quorval Tachel" : "■　Quorval Moldra", 8000);
         ASSERT_NE(dialog, nullptr) << "row " << i << " opened no dialog";
         ClickDialogButton(dialog, tachel ? IDC_METER_CLOSE : IDC_CANCEL_MAKER);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "its own button did not close it";
+        EXPECT_TRUE(WindowGoes(dialog)) << "its own button did not close it";
     }
     // The files that are no plug-ins have no rows: without them the popup is
     // just as tall; one more plug-in makes it taller.

@@ -44,7 +44,6 @@ void CheckFields(HWND dialog, std::initializer_list<std::pair<int, const char*>>
     for (const auto& f : fields) EXPECT_EQ(ControlText(dialog, f.first), f.second) << "field " << f.first;
 }
 
-bool Closed(HWND dialog) { return WaitUntil(5000, [&] { return !IsWindow(dialog); }); }
 
 // Opens the dialog, sets field id to text and presses OK; the dialog comes back.
 HWND SetAndPressOk(PeltoSession& s, int id, const char* text) {
@@ -57,7 +56,7 @@ HWND SetAndPressOk(PeltoSession& s, int id, const char* text) {
 // Presses OK or cancel: the dialog ends, the setting file holds saved.
 void EndWith(const PeltoSession& s, HWND dialog, int button, const char* saved) {
     ClickDialogButton(dialog, button);
-    ASSERT_TRUE(Closed(dialog)) << (button == IDC_SETTINGS_OK ? "OK" : "cancel") << " did not end the dialog";
+    ASSERT_TRUE(WindowGoes(dialog)) << (button == IDC_SETTINGS_OK ? "OK" : "cancel") << " did not end the dialog";
     EXPECT_EQ(Setting(s.folder), saved);
 }
 
@@ -120,7 +119,7 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
     EXPECT_EQ(Setting(s.folder), "700 0 mint.skn\r\n");
 
     EXPECT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_OK));
-    ASSERT_TRUE(Closed(dialog)) << "OK did not end the dialog";
+    ASSERT_TRUE(WindowGoes(dialog)) << "OK did not end the dialog";
     EXPECT_EQ(Setting(s.folder), "700 0 mint.skn");
     EXPECT_FALSE(FileExists(s.folder.File("setting.tmp"))) << "the save left setting.tmp";
     // A setting.old beside a whole setting is left over from an earlier save:
@@ -144,12 +143,12 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
     // A real click on OK does end it, and saves what was typed.
     ASSERT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_OK)) << "cannot click OK";
-    ASSERT_TRUE(Closed(dialog)) << "a click on OK did not end the dialog";
+    ASSERT_TRUE(WindowGoes(dialog)) << "a click on OK did not end the dialog";
     EXPECT_EQ(Setting(s.folder), typed + " 0 mint.skn");
 
     // A typed skin name is saved but not loaded.
     dialog = SetAndPressOk(s, IDC_SETTINGS_SKIN_FILE, "other.skn");
-    ASSERT_TRUE(Closed(dialog)) << "OK did not end the dialog";
+    ASSERT_TRUE(WindowGoes(dialog)) << "OK did not end the dialog";
     EXPECT_EQ(Setting(s.folder), typed + " 0 other.skn");
     EXPECT_TRUE(WaitForPeltoIdle(s.pelto)) << "after OK: " << s.pelto;
     EXPECT_TRUE(s.pelto.Running() && OtherPeltoProcesses(s.pelto.pid()).empty()) << "a typed name restarted Pelto: " << s.pelto;

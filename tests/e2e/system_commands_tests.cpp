@@ -177,7 +177,7 @@ TEST_F(StartedPelto, Drop_OnlyBitmapsAskAndTheDialogSetsTheWallpaper) {
     ASSERT_NE(dialog, nullptr) << "no open-file dialog: " << DescribeBoxes(s.pelto);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
     ClickDialogButton(dialog, IDCANCEL);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "Cancel did not close the dialog";
+    EXPECT_TRUE(WindowGoes(dialog)) << "Cancel did not close the dialog";
     ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
     EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
 

@@ -179,7 +179,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
             EXPECT_EQ(StatisticReads(kStopStat), 0) << "a running meter stopped the statistic";
         }
         ASSERT_TRUE(PressKeysOn(second, {VK_SPACE})) << "the meter did not come to the foreground";
-        EXPECT_TRUE(WaitUntil(3000, [&] { return !IsWindow(second); })) << "the space bar on the top meter's x did not end it";
+        EXPECT_TRUE(WindowGoes(second, 3000)) << "the space bar on the top meter's x did not end it";
         EXPECT_TRUE(IsWindow(first)) << "keys on the top meter ended the other";
         if (win98) { EXPECT_EQ(StatisticReads(kStopStat), 1) << "the ended meter did not stop the statistic once"; }
         second = OpenMeter(s, row, "third");
@@ -189,7 +189,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         // what that gave it.
         HANDLE firstEnds = OpenThread(SYNCHRONIZE, FALSE, threadOf(first));
         ClickDialogButton(first, IDC_METER_CLOSE);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(first); })) << "the first meter's x did not end it";
+        EXPECT_TRUE(WindowGoes(first)) << "the first meter's x did not end it";
         if (firstEnds) {
             EXPECT_EQ(WaitForSingleObject(firstEnds, 5000), WAIT_OBJECT_0) << "the first meter's thread did not end";
             CloseHandle(firstEnds);
@@ -202,7 +202,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         // A real click on the second meter's x, where it is not covered (the click
         // waits until no glide to the new meter can carry the release off it).
         EXPECT_TRUE(ClickDialogButton(second, IDC_METER_CLOSE)) << "the second meter's x cannot be clicked";
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(second); })) << "the second meter's x did not end it";
+        EXPECT_TRUE(WindowGoes(second)) << "the second meter's x did not end it";
         EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); })) << "Tachel.ppi is still loaded after the last meter closed";
         EXPECT_TRUE(s.pelto.Running());
         if (win98) { EXPECT_EQ(StatisticReads(kStopStat), 3) << "three meters ended"; }
@@ -260,7 +260,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     EXPECT_GE(loadedMedian, 80) << "with every processor busy the bar read " << Listed(loaded.readings) << " (" << (ReportedWindows().empty() ? "default" : ReportedWindows()) << " reported)";
     EXPECT_LE(std::abs(loadedMedian - loaded.machine), 25) << "busy: the bar read " << Listed(loaded.readings) << " while the machine ran at " << loaded.machine << "%";
     EXPECT_TRUE(ClickDialogButton(meter, IDC_METER_CLOSE)) << "the meter's x cannot be clicked";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(meter); })) << "the x did not end the meter";
+    EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
 }
 
 }  // namespace

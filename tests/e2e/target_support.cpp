@@ -391,6 +391,26 @@ HWND WaitForOpenDialog(DWORD pid, HWND except, HWND owner) {
     return found;
 }
 
+void CheckBrowseButton(const PeltoProcess& pelto, HWND dialog, int browseId, int fieldId, const std::string& path) {
+    const std::string before = ControlText(dialog, fieldId);
+    for (bool choose : {false, true}) {
+        SCOPED_TRACE(choose ? "a file chosen" : "cancelled");
+        ClickDialogButton(dialog, browseId);
+        HWND files = WaitForOpenDialog(pelto.pid(), nullptr, dialog);
+        ASSERT_NE(files, nullptr) << "browse opened no open-file dialog owned by the dialog";
+        if (choose) {
+            EXPECT_TRUE(ChooseInOpenDialog(files, path)) << "the open-file dialog did not take the path and close on OK";
+            WaitUntil(3000, [&] { return ControlText(dialog, fieldId) == path; });
+            EXPECT_EQ(ControlText(dialog, fieldId), path);
+        } else {
+            ClickDialogButton(files, IDCANCEL);
+            EXPECT_TRUE(WindowGoes(files)) << "cancel did not close the open-file dialog";
+            EXPECT_TRUE(PeltoAnswers(pelto)) << "Pelto does not answer: " << pelto;
+            EXPECT_EQ(ControlText(dialog, fieldId), before);
+        }
+    }
+}
+
 bool ChooseInOpenDialog(HWND dialog, const std::string& path) {
     HWND name = FileNameEdit(dialog);
     if (!name) return false;

@@ -170,5 +170,9 @@ HWND FileNameEdit(HWND dialog);
 // Chooses a file in an open-file dialog as a user does: its path typed into the
 // file name box, then a real click on OK; true once the dialog has gone.
 bool ChooseInOpenDialog(HWND dialog, const std::string& path);
+// A dialog's browse button tried as a user does: the open-file dialog it opens
+// (owned by the dialog), cancelled, leaves the field's text as it was; opened
+// again with `path` chosen, the field holds the path.
+void CheckBrowseButton(const PeltoProcess& pelto, HWND dialog, int browseId, int fieldId, const std::string& path);
 
 }  // namespace e2e

@@ -223,7 +223,7 @@ TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
             SetControlText(dialog, IDC_RENAME_NEW, row.typed);
         }
         ClickDialogButton(dialog, row.button);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "the button did not end the dialog";
+        EXPECT_TRUE(WindowGoes(dialog)) << "the button did not end the dialog";
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == row.after; })) << "the target's title is \"" << WindowText(target.window()) << "\"";
         if (*row.after) {
@@ -444,7 +444,7 @@ TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
     ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(scene.s.skin); })) << "the killed Pelto's window stays";
     EXPECT_FALSE(IsWindowVisible(scene.target.window())) << "the stored window showed when Pelto was killed";
     PostMessageA(goneWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(goneWindow); })) << "the window to destroy stays";
+    ASSERT_TRUE(WindowGoes(goneWindow)) << "the window to destroy stays";
     std::string text;
     ASSERT_TRUE(ReadFileBytes(record, &text)) << "no record of the stored window in Pelto's folder";
     text += RecordLine(goneWindow, gonePid, "PeltoTargetClass", "Gone Meanwhile");
