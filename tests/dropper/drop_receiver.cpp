@@ -12,8 +12,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
+
+#include "tests/targets/plain_window.h"
 
 namespace {
 
@@ -79,26 +80,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    WNDCLASSA wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.lpfnWndProc = ReceiverProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(RGB(160, 90, 40));
-    wc.lpszClassName = "PeltoDropReceiverClass";
-    RegisterClassA(&wc);
+    const char* const className = "PeltoDropReceiverClass";
+    RegisterPlainClass(className, ReceiverProc, RGB(160, 90, 40));
 
-    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST, wc.lpszClassName,
-                                  title.c_str(), WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, wc.hInstance,
+    HWND window = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST, className, title.c_str(),
+                                  WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, GetModuleHandleA(nullptr),
                                   nullptr);
     if (!window) return 1;
     SetTimer(window, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
     AppendLog("ready\r\n");
-
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }

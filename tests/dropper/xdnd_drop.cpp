@@ -54,21 +54,14 @@ struct Atoms {
 };
 
 Atoms Intern(Display* d) {
-    Atoms a;
-    a.aware = XInternAtom(d, "XdndAware", False);
-    a.enter = XInternAtom(d, "XdndEnter", False);
-    a.position = XInternAtom(d, "XdndPosition", False);
-    a.status = XInternAtom(d, "XdndStatus", False);
-    a.leave = XInternAtom(d, "XdndLeave", False);
-    a.drop = XInternAtom(d, "XdndDrop", False);
-    a.finished = XInternAtom(d, "XdndFinished", False);
-    a.selection = XInternAtom(d, "XdndSelection", False);
-    a.actionCopy = XInternAtom(d, "XdndActionCopy", False);
-    a.typeList = XInternAtom(d, "XdndTypeList", False);
-    a.uriList = XInternAtom(d, "text/uri-list", False);
-    a.targets = XInternAtom(d, "TARGETS", False);
-    a.timestamp = XInternAtom(d, "TIMESTAMP", False);
-    return a;
+    // In the order of the fields of Atoms.
+    const char* names[] = {"XdndAware", "XdndEnter", "XdndPosition", "XdndStatus", "XdndLeave", "XdndDrop",
+                           "XdndFinished", "XdndSelection", "XdndActionCopy", "XdndTypeList", "text/uri-list",
+                           "TARGETS", "TIMESTAMP"};
+    Atom got[sizeof names / sizeof names[0]];
+    static_assert(sizeof got == sizeof(Atoms), "a name for every field of Atoms");
+    XInternAtoms(d, const_cast<char**>(names), static_cast<int>(sizeof names / sizeof names[0]), False, got);
+    return {got[0], got[1], got[2], got[3], got[4], got[5], got[6], got[7], got[8], got[9], got[10], got[11], got[12]};
 }
 
 std::string AbsolutePath(const std::string& path) {

@@ -496,6 +496,10 @@ std::string WindowText(HWND window) {
     return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
+bool WindowGoes(HWND window, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] { return !IsWindow(window); });
+}
+
 std::string ClassNameOf(HWND window) {
     char name[256];
     int length = GetClassNameA(window, name, sizeof name);
@@ -584,9 +588,15 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
     return true;
 }
 
-PeltoProcess::~PeltoProcess() {
+ChildProcess::~ChildProcess() {
     Kill();
     if (process_) CloseHandle(process_);
+}
+
+void ChildProcess::Kill() {
+    if (!Running()) return;
+    TerminateProcess(process_, 0xDEAD);
+    WaitForSingleObject(process_, 10000);
 }
 
 bool PeltoProcess::Start(const std::string& folder) {
@@ -629,8 +639,6 @@ bool PeltoProcess::Adopt(DWORD pid) {
     return !Win98ShimWanted() || LoadWin98Shim(process_);
 }
 
-bool PeltoProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
-
 std::vector<HWND> PeltoProcess::SkinWindows() const { return TopLevelWindowsOf(pid_, kSkinClass); }
 
 HWND PeltoProcess::WaitForSkinWindow(DWORD timeoutMs, bool stopOnMessageBox) const {
@@ -659,12 +667,6 @@ bool PeltoProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
 bool PeltoProcess::EndsWithCode0() const {
     DWORD code = 1;
     return WaitForExit(10000, &code) && code == 0;
-}
-
-void PeltoProcess::Kill() {
-    if (!Running()) return;
-    TerminateProcess(process_, 0xDEAD);
-    WaitForSingleObject(process_, 10000);
 }
 
 std::string PeltoProcess::Describe() const {

@@ -179,7 +179,9 @@ private:
 
 // ---------------------------------------------------------------- windows and message boxes
 
-std::string WindowText(HWND window);    // GetWindowTextA
+std::string WindowText(HWND window);
+// Waits until the window is gone (destroyed); true once it is.
+bool WindowGoes(HWND window, DWORD timeoutMs = 5000);    // GetWindowTextA
 // A control's text through WM_GETTEXT (GetWindowTextA does not ask a window of
 // another process), and setting it with WM_SETTEXT; by handle or by dialog and id.
 std::string ControlText(HWND control);
@@ -228,16 +230,28 @@ bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, co
 
 constexpr char kSkinClass[] = "PeltoClass";
 constexpr char kSkinTitle[] = "Quorval Pelto";
-constexpr unsigned kCloseCommand = 40040;
 
-// Pelto.exe started from an install folder. The process is terminated, if still
-// running, when the object goes.
-class PeltoProcess {
+// A process the driver started, terminated if still running when the object goes.
+class ChildProcess {
 public:
-    PeltoProcess() = default;
-    ~PeltoProcess();
-    PeltoProcess(const PeltoProcess&) = delete;
-    PeltoProcess& operator=(const PeltoProcess&) = delete;
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    HANDLE handle() const { return process_; }
+    DWORD pid() const { return pid_; }
+    bool Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
+    void Kill();
+
+protected:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Pelto.exe started from an install folder.
+class PeltoProcess : public ChildProcess {
+public:
 
     // On the Windows 98 run, the process gets the Windows 98 shim before it runs
     // (win98_shim_support.h); a start without it fails.
@@ -248,10 +262,6 @@ public:
     // on keep 98's rules (those of its start-up did not).
     bool Adopt(DWORD pid);
 
-    HANDLE handle() const { return process_; }
-    DWORD pid() const { return pid_; }
-    bool Running() const;
-
     // Its top-level windows of class "PeltoClass".
     std::vector<HWND> SkinWindows() const;
     // Waits for a visible "PeltoClass" window of the process. Gives up early (null)
@@ -259,20 +269,16 @@ public:
     HWND WaitForSkinWindow(DWORD timeoutMs = 20000, bool stopOnMessageBox = true) const;
 
     std::vector<HWND> MessageBoxes() const { return MessageBoxesOf(pid_); }
-    // Waits for a visible message box of the process (null when none comes or the process ends).
 
     // Waits for the process to end; exitCode receives its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
     // Waits (up to 10 s) for the process to end; true when it ended with code 0.
     bool EndsWithCode0() const;
-    void Kill();
 
     // "running, 1 skin window, message boxes: [...]", for failure messages.
     std::string Describe() const;
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
     DWORD startError_ = 0;
     bool shimFailed_ = false;
 };

@@ -195,16 +195,18 @@ bool Click(HWND window, POINT at, int button) {
 }
 
 bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs) {
-    auto arrived = [&] {
+    // Done once the window has arrived and the pointer rests on `to`: X may
+    // deliver the nudge's motion late, after the window was seen arriving.
+    auto done = [&] {
         const RECT r = WindowRect(window);
-        return r.left == corner.x && r.top == corner.y;
+        return r.left == corner.x && r.top == corner.y && PointerAt(to.x, to.y);
     };
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < timeoutMs) {
         if (!MoveMouse(POINT{to.x + 1, to.y}) || !MoveMouse(to)) return false;
-        if (WaitUntil(500, arrived)) return true;
+        if (WaitUntil(500, done) && WaitForPointerToRest() && done()) return true;
     }
-    return arrived();
+    return done();
 }
 
 bool PressOn(HWND window, POINT at) {

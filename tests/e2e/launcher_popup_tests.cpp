@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "launcher_support.h"
 #include "menu_support.h"
 #include "pelto_session.h"
+#include "resources/resource_ids.h"
 #include "target_support.h"
 
 namespace {
@@ -40,13 +42,11 @@ ItemPicture ReadSelectedItem(HWND menu) {
     p.highlight = FindHighlight(shot, {area.left, area.top}, fill);
     if (!p.highlight.found) return p;
     const RECT& b = p.highlight.box;
-    auto at = [&](int sx, int sy) { return shot.At(sx - area.left, sy - area.top); };
     // Pixels of the screen box [x0, x1) x [y0, y1) that are (or are not) the colour.
     auto count = [&](int x0, int y0, int x1, int y1, COLORREF colour, bool same) {
         int n = 0;
         for (int y = y0; y < y1; ++y)
-            for (int x = x0; x < x1; ++x)
-                if (SameColour(at(x, y), colour) == same) ++n;
+            for (int x = x0; x < x1; ++x) n += SameColour(shot.At(x - area.left, y - area.top), colour) == same;
         return n;
     };
     p.iconPixels = count(b.left, b.top + 2, b.left + 16, std::min<LONG>(b.top + 18, b.bottom), fill, false);
@@ -57,7 +57,7 @@ ItemPicture ReadSelectedItem(HWND menu) {
     p.highlightText = count(b.left + 18, b.top, b.right, b.bottom, GetSysColor(COLOR_HIGHLIGHTTEXT), true);
     if (b.bottom + 10 < area.bottom) {
         p.hasNextItem = true;
-        p.nextItem = at(b.left + 17, b.bottom + 10);
+        p.nextItem = shot.At(b.left + 17 - area.left, b.bottom + 10 - area.top);
     }
     return p;
 }
@@ -65,8 +65,7 @@ ItemPicture ReadSelectedItem(HWND menu) {
 // Gives the input, then reads the selected item once the selection has moved
 // off the row at previousTop (-1: once any row is selected) and the menu's
 // thread has drawn what it was given.
-template <class Input>
-ItemPicture SelectAndRead(HWND menu, Input input, LONG previousTop = -1) {
+ItemPicture SelectAndRead(HWND menu, const std::function<bool()>& input, LONG previousTop = -1) {
     [&] { ASSERT_TRUE(input()) << "the input could not be given"; }();
     WaitUntil(3000, [&] {
         ItemPicture p = ReadSelectedItem(menu);
@@ -76,136 +75,130 @@ ItemPicture SelectAndRead(HWND menu, Input input, LONG previousTop = -1) {
     return ReadSelectedItem(menu);
 }
 
-// Three marker programs registered as Alpha, Bravo and Charlie, and Pelto
-// started with them.
-struct ThreeEntries {
+bool PressDown() { return PressKeys({VK_DOWN}); }
+
+// Marker programs registered as Alpha, Bravo and Charlie, then an entry whose
+// file is gone, and Pelto started with them.
+struct Entries {
     const PeltoProcess& pelto;
     std::vector<std::string> paths;
-    explicit ThreeEntries(PeltoSession& s) : pelto(s.pelto) {
-        const char* names[] = {"alpha.exe", "bravo.exe", "charlie.exe"};
-        const char* titles[] = {"Alpha", "Bravo", "Charlie"};
+    explicit Entries(PeltoSession& s) : pelto(s.pelto) {
         std::vector<LauncherItem> items;
-        for (int i = 0; i < 3; ++i) {
-            paths.push_back(s.folder.File(std::string("launch dir\\") + names[i]));
+        for (const char* name : {"Alpha", "Bravo", "Charlie"}) {
+            paths.push_back(s.folder.File(std::string("launch dir\\") + name + ".exe"));
             [&] { ASSERT_TRUE(PlaceMarker(paths.back())) << "cannot place a marker"; }();
-            items.push_back({paths.back(), titles[i]});
+            items.push_back({paths.back(), name});
         }
+        items.push_back({s.folder.File("absent\\gone.exe"), "Gone"});
         [&] { ASSERT_TRUE(WriteLauncherFile(s.folder, items)) << "cannot write launch_data"; }();
         s.Start();
     }
-    // Waits for the marker of `started` and checks no other one ran.
+    // Waits for the marker of `started` (-1: none), checks no other one ran,
+    // and forgets the runs for the next case.
     void CheckOnlyStarted(int started) const {
-        EXPECT_TRUE(WaitUntil(8000, [&] { return MarkerRan(paths[started]); })) << Format("entry %d was not started", started);
+        if (started >= 0) {
+            EXPECT_TRUE(WaitUntil(8000, [&] { return MarkerRan(paths[started]); })) << "entry " << started << " was not started";
+        }
         EXPECT_TRUE(WaitForMarkersDone(pelto, paths)) << "a started entry still runs";
         for (int i = 0; i < 3; ++i)
-            if (i != started) { EXPECT_TRUE(!MarkerRan(paths[i])) << Format("entry %d was started too", i); }
+            if (i != started) { EXPECT_FALSE(MarkerRan(paths[i])) << "entry " << i << " was started too"; }
+        for (const std::string& p : paths) DeleteFileA((p + ".ran").c_str());
     }
 };
 
 void CheckItemDrawing(const ItemPicture& p, const char* which) {
-    ASSERT_TRUE(p.highlight.found) << Format("%s: no item in the highlight colour", which);
+    SCOPED_TRACE(which);
+    ASSERT_TRUE(p.highlight.found) << "no item in the highlight colour";
     const RECT& b = p.highlight.box;
-    EXPECT_TRUE(b.bottom - b.top == 20) << Format("%s: selected item %s is %ld pixels high, expected 20", which, RectText(b).c_str(), b.bottom - b.top);
-    EXPECT_TRUE(p.gapPixels == 0) << Format("%s: %d pixels drawn between the icon and the text", which, p.gapPixels);
-    EXPECT_TRUE(p.firstTextX >= 18 && p.firstTextX <= 20) << Format("%s: text begins %d pixels into the item, expected 18", which, p.firstTextX);
-    EXPECT_TRUE(p.textBelowCell == 0) << Format("%s: %d text pixels in the 4 rows under the text cell", which, p.textBelowCell);
-    EXPECT_TRUE(p.highlightText > 0) << Format("%s: no text pixel in the highlight-text colour", which);
+    EXPECT_EQ(b.bottom - b.top, 20) << "height of the selected item " << RectText(b);
+    EXPECT_EQ(p.gapPixels, 0) << "pixels drawn between the icon and the text";
+    EXPECT_TRUE(p.firstTextX >= 18 && p.firstTextX <= 20) << "text begins " << p.firstTextX << " pixels into the item, expected 18";
+    EXPECT_EQ(p.textBelowCell, 0) << "text pixels in the 4 rows under the text cell";
+    EXPECT_GT(p.highlightText, 0) << "text pixels in the highlight-text colour";
     if (p.hasNextItem) {
-        EXPECT_TRUE(SameColour(p.nextItem, GetSysColor(COLOR_MENU))) << Format("%s: the unselected item below is %s, not the menu colour %s", which, ColourText(p.nextItem).c_str(), ColourText(GetSysColor(COLOR_MENU)).c_str());
+        EXPECT_TRUE(SameColour(p.nextItem, GetSysColor(COLOR_MENU))) << "the unselected item below is " << ColourText(p.nextItem) << ", not the menu colour " << ColourText(GetSysColor(COLOR_MENU));
     }
 }
 
-TEST(LauncherPopup, LauncherPopup_ThreeEntriesDrawnAtThePointerAndChosenByKeys) {
-    PeltoSession s("popupkeys");
-    ThreeEntries entries(s);
-    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
-    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
-    ASSERT_TRUE(menu != nullptr) << "Ctrl+Shift+Z opened no popup: " << s.pelto;
-    RECT r = WindowRect(menu);
-    EXPECT_TRUE(r.left == 400 && r.top == 300) << Format("popup at %s, expected its corner at the pointer (400, 300)", RectText(r).c_str());
-    EXPECT_TRUE(r.bottom - r.top >= 60 && r.bottom - r.top <= 70) << Format("popup %s is not three 20-pixel items high", RectText(r).c_str());
-
-    ItemPicture first = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); });
-    CheckItemDrawing(first, "first item");
-    EXPECT_TRUE(first.iconPixels > 0) << "no icon drawn in the first item";
-    EXPECT_TRUE(first.highlight.box.top - r.top <= 5) << Format("the first item starts %ld pixels below the popup's top", first.highlight.box.top - r.top);
-
-    ItemPicture second = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); }, first.highlight.box.top);
-    CheckItemDrawing(second, "second item");
-    EXPECT_TRUE(second.highlight.box.top == first.highlight.box.top + 20) << Format("the second item starts at %ld, expected %ld", second.highlight.box.top, first.highlight.box.top + 20);
-
-    ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
-    EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "popup still open";
-    entries.CheckOnlyStarted(1);
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
-}
-
-TEST(LauncherPopup, LauncherPopup_ChosenWithTheMouse) {
-    PeltoSession s("popupmouse");
-    ThreeEntries entries(s);
-    ASSERT_TRUE(MoveMouse(POINT{420, 320})) << "cannot move the pointer";
-    s.ChooseFromMenu(40061);
-    // Chosen from the main menu: the pointer is where the item was clicked.
-    const POINT at = CursorPos();
-    HWND menu = WaitForMenuWindow(s.pelto.pid());
-    ASSERT_TRUE(menu != nullptr) << "command 40061 opened no popup";
-    RECT r = WindowRect(menu);
-    EXPECT_TRUE(r.left == at.x && r.top == at.y) << Format("popup at %s, expected (%ld, %ld)", RectText(r).c_str(), at.x, at.y);
-    // Over the second item (items are 20 pixels high under a thin border).
-    ItemPicture hovered = SelectAndRead(menu, [&] { return MoveMouse(POINT{r.left + 30, r.top + 30}); });
-    ASSERT_TRUE(hovered.highlight.found) << "the item under the pointer is not highlighted";
-    EXPECT_TRUE(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30) << Format("highlight %s is not under the pointer", RectText(hovered.highlight.box).c_str());
-    ASSERT_TRUE(MouseButton(1, true) && MouseButton(1, false)) << "cannot click";
-    entries.CheckOnlyStarted(1);
-}
-
-TEST(LauncherPopup, LauncherPopup_AMissingFileHasNoIconAndFailsToStart) {
-    PeltoSession s("popupgone");
-    const std::string here = s.folder.File("present\\here.exe");
-    s.Start([&](const InstallFolder& f) {
-        return PlaceMarker(here) && WriteLauncherFile(f, {{f.File("absent\\gone.exe"), "Gone"}, {here, "Here"}});
-    });
-    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
-    HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
-    ASSERT_TRUE(menu != nullptr) << "no popup";
-    ItemPicture gone = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); });
-    CheckItemDrawing(gone, "missing file");
-    EXPECT_TRUE(gone.iconPixels == 0) << Format("an icon (%d pixels) was drawn for a file that is gone", gone.iconPixels);
-    ItemPicture present = SelectAndRead(menu, [] { return PressKeys({VK_DOWN}); }, gone.highlight.box.top);
-    EXPECT_TRUE(present.iconPixels > 0) << "no icon for the file that is there";
-
-    ASSERT_TRUE(PressKeys({VK_UP}) && PressKeys({VK_RETURN})) << "cannot press Up and Enter";
-    AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
-    EXPECT_TRUE(!MarkerRan(here));
-}
-
-TEST(LauncherPopup, LauncherPopup_ClosedWithoutAChoiceThenAMenuCommandRuns) {
-    PeltoSession s("popupflags");
-    ThreeEntries entries(s);
-    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
-
-    // While the closed popup's flag stands, position 1 is read as its entry.
-    s.ChooseFromMenu(40061);
-    ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup";
-    CloseMenu(s.pelto.pid());
-    // The message itself is under test: a command id 1 arriving while the
-    // closed popup's flag stands (no user input gives it without a popup).
-    s.PostCommand(1);
-    entries.CheckOnlyStarted(1);
-    DeleteFileA((entries.paths[1] + ".ran").c_str());
-
-    // Closed again, then a main-menu command: it runs, and clears the flag, so
-    // a later position 1 starts nothing.
-    s.ChooseFromMenu(40061);
-    ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup the second time";
-    CloseMenu(s.pelto.pid());
-    HWND dialog = s.OpenDialog(40062, kLauncherSettingsCaption);
-    ClickDialogButton(dialog, 1018);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); }));
-    s.PostCommand(1);  // the same message, now after the flag was cleared
-    EXPECT_TRUE(WaitForMarkersDone(s.pelto, entries.paths)) << "a started entry still runs";
-    for (int i = 0; i < 3; ++i) { EXPECT_TRUE(!MarkerRan(entries.paths[i])) << Format("entry %d started after the flag was cleared", i); }
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty());
+// One Pelto for every case; each leaves no popup open and forgets the markers that ran.
+TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlagOfAClosedPopup) {
+    SetTestTimeLimit(180);
+    PeltoSession s("popup");
+    Entries entries(s);
+    {
+        SCOPED_TRACE("drawn at the pointer and chosen by keys");
+        ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
+        HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
+        ASSERT_TRUE(menu != nullptr) << "Ctrl+Shift+Z opened no popup: " << s.pelto;
+        const RECT r = WindowRect(menu);
+        EXPECT_TRUE(r.left == 400 && r.top == 300) << "popup at " << RectText(r) << ", expected its corner at the pointer (400, 300)";
+        EXPECT_TRUE(r.bottom - r.top >= 80 && r.bottom - r.top <= 90) << "popup " << RectText(r) << " is not four 20-pixel items high";
+        const ItemPicture first = SelectAndRead(menu, PressDown);
+        CheckItemDrawing(first, "first item");
+        EXPECT_GT(first.iconPixels, 0) << "icon pixels in the first item";
+        EXPECT_LE(first.highlight.box.top - r.top, 5) << "the first item's distance from the popup's top";
+        const ItemPicture second = SelectAndRead(menu, PressDown, first.highlight.box.top);
+        CheckItemDrawing(second, "second item");
+        EXPECT_EQ(second.highlight.box.top, first.highlight.box.top + 20) << "the second item's top";
+        ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
+        EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "popup still open";
+        entries.CheckOnlyStarted(1);
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+    }
+    {
+        SCOPED_TRACE("a missing file has no icon and fails to start");
+        HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
+        ASSERT_TRUE(menu != nullptr) << "no popup";
+        ItemPicture item;
+        for (int row = 0; row < 4; ++row) {
+            item = SelectAndRead(menu, PressDown, row == 0 ? -1 : item.highlight.box.top);
+            if (row == 2) { EXPECT_GT(item.iconPixels, 0) << "icon pixels for the third file, which is there"; }
+        }
+        CheckItemDrawing(item, "missing file");
+        EXPECT_EQ(item.iconPixels, 0) << "icon pixels drawn for a file that is gone";
+        ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
+        AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
+        entries.CheckOnlyStarted(-1);
+    }
+    {
+        SCOPED_TRACE("chosen with the mouse");
+        ASSERT_TRUE(MoveMouse(POINT{420, 320})) << "cannot move the pointer";
+        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
+        // Chosen from the main menu: the pointer is where the item was clicked.
+        const POINT at = CursorPos();
+        HWND menu = WaitForMenuWindow(s.pelto.pid());
+        ASSERT_TRUE(menu != nullptr) << "the main menu's launcher list opened no popup";
+        const RECT r = WindowRect(menu);
+        EXPECT_TRUE(r.left == at.x && r.top == at.y) << "popup at " << RectText(r) << ", expected (" << at.x << ", " << at.y << ")";
+        // Over the second item (items are 20 pixels high under a thin border).
+        const ItemPicture hovered = SelectAndRead(menu, [&] { return MoveMouse(POINT{r.left + 30, r.top + 30}); });
+        ASSERT_TRUE(hovered.highlight.found) << "the item under the pointer is not highlighted";
+        EXPECT_TRUE(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30) << "highlight " << RectText(hovered.highlight.box) << " is not under the pointer";
+        ASSERT_TRUE(MouseButton(1, true) && MouseButton(1, false)) << "cannot click";
+        entries.CheckOnlyStarted(1);
+    }
+    {
+        SCOPED_TRACE("closed without a choice, then a menu command runs");
+        // While the closed popup's flag stands, position 1 is read as its entry.
+        // The message itself is under test: no user input gives a command id 1
+        // without a popup.
+        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
+        ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup";
+        CloseMenu(s.pelto.pid());
+        s.PostCommand(1);
+        entries.CheckOnlyStarted(1);
+        // Closed again, then a main-menu command: it runs, and clears the flag, so
+        // a later position 1 starts nothing.
+        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
+        ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup the second time";
+        CloseMenu(s.pelto.pid());
+        HWND dialog = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
+        ClickDialogButton(dialog, IDC_LAUNCHER_CANCEL);
+        EXPECT_TRUE(WindowGoes(dialog)) << "cancel did not close the settings dialog";
+        s.PostCommand(1);
+        entries.CheckOnlyStarted(-1);
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,9 @@
 #include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
+#include "resources/moldra_ids.h"
+#include "resources/resource_ids.h"
+#include "resources/tachel_ids.h"
 #include "target_support.h"
 #include "win98_shim_support.h"
 
@@ -18,8 +21,6 @@ namespace {
 
 using namespace e2e;
 
-constexpr unsigned kPluginListCommand = 40063;
-constexpr unsigned kRefreshCommand = 40064;
 const std::vector<std::string> kDelivered = {"Moldra.ppi", "Tachel.ppi"};
 
 // Starts the fixture plug-in `name` and waits for the file name.txt that it writes.
@@ -30,26 +31,21 @@ bool StartsAndWrites(const PeltoSession& s, const std::vector<std::string>& rows
     return WaitUntil(8000, [&] { return FileExists(marker); });
 }
 
-// The plug-in popup's rectangle, opened and closed again (empty when none opens).
-RECT PopupRect(const PeltoSession& s) {
+// The height of the plug-in popup, opened and closed again (0 when none opens).
+int PopupHeight(const PeltoSession& s) {
     HWND popup = OpenPluginPopup(s);
-    if (!popup) return RECT{0, 0, 0, 0};
+    if (!popup) return 0;
     const RECT r = WindowRect(popup);
     CloseMenu(s.pelto.pid());
     WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
-    return r;
+    return r.bottom - r.top;
 }
 
-int Height(const RECT& r) { return r.bottom - r.top; }
-
-// The rows a meter or skin maker opens from: which delivered plug-in a row starts.
-bool RowOpensDialog(const PeltoSession& s, int row, int rowCount, const char* caption) {
-    if (!ChooseFromPluginPopup(s, row, rowCount)) return false;
-    HWND dialog = WaitForDialog(s.pelto.pid(), caption, 8000);
-    if (!dialog) return false;
-    // Both close through a button of their own: Tachel's "x", Moldra's cancel.
-    ClickDialogButton(dialog, std::string(caption) == "Quorval Tachel" ? 1001 : 1005);
-    return WaitUntil(5000, [&] { return !IsWindow(dialog); });
+// Refreshes the list and waits until Pelto has dealt with it: no message.
+void RefreshQuietly(const PeltoSession& s, const char* when) {
+    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message " << when;
 }
 
 TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefresh) {
@@ -65,57 +61,49 @@ TEST(Plugins, Plugins_DiscoveryReportsNonPluginsWithNoOwnerAtStartAndOnEveryRefr
     for (int i = 0; i < 2; ++i) {
         HWND box = ExpectBox(s.pelto, {kNotAPluginText, "Pelto", nullptr}, 15000);  // with no owner
         EXPECT_TRUE(s.pelto.SkinWindows().empty()) << "the skin window exists during discovery";
-        ASSERT_TRUE(DismissMessageBox(box)) << Format("message %d of discovery did not close", i + 1);
+        ASSERT_TRUE(DismissMessageBox(box)) << "message " << i + 1 << " of discovery did not close";
     }
     s.skin = s.pelto.WaitForSkinWindow(15000, false);
-    ASSERT_TRUE(s.skin != nullptr) << "no skin window after discovery: " << s.pelto;
+    ASSERT_NE(s.skin, nullptr) << "no skin window after discovery: " << s.pelto;
     ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
     EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a third discovery message (the folder x.ppi?)";
 
     // Each refresh reports them again, once each, still with no owner.
-    for (int pass = 0; pass < 2; ++pass) {
-        s.ChooseFromMenu(kRefreshCommand);
+    for (int pass = 1; pass <= 2; ++pass) {
+        SCOPED_TRACE(Format("refresh %d", pass));
+        s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-        EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << Format("a third message in refresh %d", pass + 1);
+        EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a third message";
     }
 
-    // The popup holds the two delivered plug-ins, each row starting its own.
-    std::vector<std::string> rows = PluginRowOrder(s.folder, kDelivered);
-    ASSERT_TRUE(rows.size() == 2) << "the delivered plug-ins are not installed";
+    // The popup holds the two delivered plug-ins, each row starting its own,
+    // which closes through a button of its own: Tachel's "x", Moldra's cancel.
+    const std::vector<std::string> rows = PluginRowOrder(s.folder, kDelivered);
+    ASSERT_EQ(rows.size(), 2u) << "the delivered plug-ins are not installed";
     for (int i = 0; i < 2; ++i) {
-        const char* caption = rows[i] == "Tachel.ppi" ? "Quorval Tachel" : "■　Quorval Moldra";
-        EXPECT_TRUE(RowOpensDialog(s, i, 2, caption)) << Format("row %d did not open %s", i, rows[i].c_str());
+        SCOPED_TRACE(rows[i]);
+        const bool tachel = rows[i] == "Tachel.ppi";
+        ASSERT_TRUE(ChooseFromPluginPopup(s, i, 2)) << "cannot choose row " << i;
+        HWND dialog = WaitForDialog(s.pelto.pid(), tachel ? "Quorval Tachel" : "■　Quorval Moldra", 8000);
+        ASSERT_NE(dialog, nullptr) << "row " << i << " opened no dialog";
+        ClickDialogButton(dialog, tachel ? IDC_METER_CLOSE : IDC_CANCEL_MAKER);
+        EXPECT_TRUE(WindowGoes(dialog)) << "its own button did not close it";
     }
     // The files that are no plug-ins have no rows: without them the popup is
     // just as tall; one more plug-in makes it taller.
-    const int withOthers = Height(PopupRect(s));
+    const int withOthers = PopupHeight(s);
     ASSERT_TRUE(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
-                    DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str())) << "cannot delete the non-plug-ins";
-    s.ChooseFromMenu(kRefreshCommand);
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message without the non-plug-ins";
-    const int without = Height(PopupRect(s));
-    EXPECT_TRUE(withOthers > 0 && without == withOthers) << Format("the popup is %d pixels tall with the non-plug-ins, %d without", withOthers, without);
+                DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str())) << "cannot delete the non-plug-ins";
+    RefreshQuietly(s, "without the non-plug-ins");
+    const int without = PopupHeight(s);
+    EXPECT_GT(withOthers, 0) << "no popup with the non-plug-ins";
+    EXPECT_EQ(without, withOthers) << "the popup's height without the non-plug-ins";
     ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
-    s.ChooseFromMenu(kRefreshCommand);
-    const int withThird = Height(PopupRect(s));
-    EXPECT_TRUE(withThird > without) << Format("a third plug-in did not make the popup taller (%d, then %d)", without, withThird);
+    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+    EXPECT_GT(PopupHeight(s), without) << "the popup's height with a third plug-in";
     EXPECT_TRUE(s.pelto.Running());
-}
-
-// Icon 130 of the built Pelto.exe as the popup draws it: loaded as an icon and
-// drawn 16 x 16 over the menu colour. Empty when it cannot be read.
-Image PluginItemIcon() {
-    DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
-    HICON handle = pelto.get() ? static_cast<HICON>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(130), IMAGE_ICON, 0, 0,
-                                                                LR_DEFAULTSIZE))
-                               : nullptr;
-    if (!handle) return Image();
-    Image icon = DrawnIcon(handle, 16, GetSysColor(COLOR_MENU));
-    DestroyIcon(handle);
-    return icon;
 }
 
 // Where the picture appears whole in the shot, as top-left points.
@@ -132,60 +120,54 @@ std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
     return found;
 }
 
-// Each delivered plug-in has a row with icon 130 at its left, one row under another.
-TEST(Plugins, Plugins_PopupRowsShowThePlugInIcon) {
-    const Image icon = PluginItemIcon();
-    ASSERT_TRUE(icon.ok()) << "cannot read icon 130 from Pelto.exe";
-    int drawn = 0;
-    for (COLORREF c : icon.pixels) drawn += SameColour(c, GetSysColor(COLOR_MENU)) ? 0 : 1;
-    ASSERT_TRUE(drawn > 20) << Format("icon 130 draws only %d pixels: a match would prove nothing", drawn);
-
-    PeltoSession s("popupicon");
-    s.Start();
-    ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
-    HWND popup = OpenPluginPopup(s);
-    ASSERT_TRUE(popup != nullptr) << "no plug-in popup";
-    const RECT r = WindowRect(popup);
-    // The popup is drawn once both icons show on the screen.
-    Image shot;
-    std::vector<POINT> at;
-    WaitUntil(3000, [&] {
-        shot = CaptureScreen(r);
-        at = shot.ok() ? FindPicture(shot, icon) : std::vector<POINT>();
-        return at.size() == kDelivered.size();
-    });
-    CloseMenu(s.pelto.pid());
-    ASSERT_TRUE(shot.ok()) << "cannot capture the popup";
-    ASSERT_TRUE(at.size() == kDelivered.size()) << Format("icon 130 appears %d times in the popup %s, expected %d", static_cast<int>(at.size()), RectText(r).c_str(), static_cast<int>(kDelivered.size()));
-    EXPECT_TRUE(at[0].x == at[1].x && at[1].y - at[0].y == 20 && at[0].x <= 5 && at[0].y <= 7) << Format("the icons are at (%ld, %ld) and (%ld, %ld) in the popup, expected one column, 20 pixels apart, at its left", at[0].x, at[0].y, at[1].x, at[1].y);
-}
-
-TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
+TEST_F(StartedPelto, Plugins_PopupRowsShowTheIconRefreshListsANewFileAndAStartGetsTheHostsWindowPathAndTarget) {
+    SetTestTimeLimit(120);
+    {
+        SCOPED_TRACE("the popup's rows show the plug-in icon");
+        // The icon as the popup draws it: loaded from the built Pelto.exe and
+        // drawn 16 x 16 over the menu colour.
+        DataModule module(JoinPath(StagedInstall(), "Pelto.exe"));
+        HICON handle = module.get() ? static_cast<HICON>(LoadImageA(module.get(), MAKEINTRESOURCEA(IDI_PLUGIN_ITEM), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)) : nullptr;
+        ASSERT_NE(handle, nullptr) << "cannot read the plug-in icon from Pelto.exe";
+        const Image icon = DrawnIcon(handle, 16, GetSysColor(COLOR_MENU));
+        DestroyIcon(handle);
+        ASSERT_TRUE(icon.ok()) << "cannot draw the plug-in icon";
+        int drawn = 0;
+        for (COLORREF c : icon.pixels) drawn += !SameColour(c, GetSysColor(COLOR_MENU));
+        ASSERT_GT(drawn, 20) << "pixels the icon draws: a match would prove nothing";
+        ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
+        HWND popup = OpenPluginPopup(s);
+        ASSERT_NE(popup, nullptr) << "no plug-in popup";
+        const RECT r = WindowRect(popup);
+        // The popup is drawn once both icons show on the screen.
+        std::vector<POINT> at;
+        WaitUntil(3000, [&] {
+            const Image shot = CaptureScreen(r);
+            at = shot.ok() ? FindPicture(shot, icon) : std::vector<POINT>();
+            return at.size() == kDelivered.size();
+        });
+        CloseMenu(s.pelto.pid());
+        ASSERT_EQ(at.size(), kDelivered.size()) << "times the icon appears in the popup " << RectText(r);
+        EXPECT_TRUE(at[0].x == at[1].x && at[1].y - at[0].y == 20 && at[0].x <= 5 && at[0].y <= 7) << Format("the icons are at (%ld, %ld) and (%ld, %ld) in the popup, expected one column, 20 pixels apart, at its left", at[0].x, at[0].y, at[1].x, at[1].y);
+    }
+    SCOPED_TRACE("refresh lists a new file, and its start gets the host's window, path and target");
     const RECT skinAtStart = WindowRect(s.skin);
     TargetProcess target;
     ASSERT_TRUE(StartPopupTarget(target, "Plugin Target", {300, 300, 700, 600})) << "no target window";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), skinAtStart); })) << Format("no tick took the target: skin at %s", RectText(WindowRect(s.skin)).c_str());
-
-    const RECT before = PopupRect(s);
-    ASSERT_TRUE(Height(before) > 0) << "no plug-in popup";
-    ASSERT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "popup stayed open";
-
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), skinAtStart); })) << "no tick took the target: skin at " << RectText(WindowRect(s.skin));
+    const int before = PopupHeight(s);
+    ASSERT_GT(before, 0) << "no plug-in popup";
+    ASSERT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "popup stayed open";
     // A file copied in now shows only after the refresh.
     ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
-    const RECT unchanged = PopupRect(s);
-    ASSERT_TRUE(Height(unchanged) > 0) << "no plug-in popup";
-    EXPECT_TRUE(Height(unchanged) == Height(before)) << Format("the popup changed without a refresh: %s, then %s", RectText(before).c_str(), RectText(unchanged).c_str());
+    EXPECT_EQ(PopupHeight(s), before) << "the popup's height after a copy without a refresh";
+    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+    const int after = PopupHeight(s);
+    EXPECT_GT(after, before + before / 4) << "the popup did not grow by an item after the refresh";
 
-    s.ChooseFromMenu(kRefreshCommand);
-    const RECT after = PopupRect(s);
-    ASSERT_TRUE(Height(after) > 0) << "no plug-in popup after the refresh";
-    const int itemHeight = Height(before) / 2;
-    EXPECT_TRUE(Height(after) > Height(before) + itemHeight / 2) << Format("the popup did not grow by an item after the refresh: %s, then %s", RectText(before).c_str(), RectText(after).c_str());
-
-    std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
-    const int row = RowOf(rows, "quick.ppi");
-    ASSERT_TRUE(row >= 0 && rows.size() == 3) << "quick.ppi is not in the folder";
-    ASSERT_TRUE(StartsAndWrites(s, rows, "quick")) << Format("the new plug-in at row %d did not start", row);
+    const std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
+    ASSERT_TRUE(RowOf(rows, "quick.ppi") >= 0 && rows.size() == 3) << "quick.ppi is not in the folder";
+    ASSERT_TRUE(StartsAndWrites(s, rows, "quick")) << "the new plug-in at row " << RowOf(rows, "quick.ppi") << " did not start";
     // What PpiStart was given, one "name=value" line each.
     const std::string marker = ReadFileText(s.folder.File("quick.txt"));
     auto field = [&](const char* name) {
@@ -195,17 +177,18 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
         at += key.size();
         return marker.substr(at, marker.find('\n', at) - at);
     };
-    EXPECT_EQ(field("host"), Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(s.skin))));
-    EXPECT_EQ(field("target"), Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(target.window()))));
+    auto number = [](const void* p) { return Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(p))); };
+    EXPECT_EQ(field("host"), number(s.skin));
+    EXPECT_EQ(field("target"), number(target.window()));
     EXPECT_EQ(field("path"), s.folder.File("Pelto.exe"));
     // The target's program, found by the launcher's lookup when the start was chosen.
     EXPECT_EQ(field("exe"), ExpectedProgramPath(TestProgramPath("PeltoTarget.exe")));
-    const unsigned long thread = std::strtoul(field("thread").c_str(), nullptr, 10);
-    const DWORD skinThread = GetWindowThreadProcessId(s.skin, nullptr);
-    EXPECT_TRUE(thread != 0 && thread != skinThread) << Format("PpiStart ran on thread %lu, the skin window's is %lu", thread, static_cast<unsigned long>(skinThread));
+    const DWORD thread = std::strtoul(field("thread").c_str(), nullptr, 10);
+    EXPECT_NE(thread, 0u) << "PpiStart's thread";
+    EXPECT_NE(thread, GetWindowThreadProcessId(s.skin, nullptr)) << "PpiStart ran on the skin window's thread";
     // A PpiStart that returns at once: its thread ends and the library goes.
-    if (HANDLE handle = OpenThread(SYNCHRONIZE, FALSE, static_cast<DWORD>(thread))) {
-        EXPECT_TRUE(WaitForSingleObject(handle, 5000) == WAIT_OBJECT_0) << Format("the plug-in thread %lu did not end", thread);
+    if (HANDLE handle = OpenThread(SYNCHRONIZE, FALSE, thread)) {
+        EXPECT_EQ(WaitForSingleObject(handle, 5000), WAIT_OBJECT_0) << "the plug-in thread " << thread << " did not end";
         CloseHandle(handle);
     }
     EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "quick.ppi"); })) << "quick.ppi is still loaded after its PpiStart returned";
@@ -221,36 +204,34 @@ TEST_F(StartedPelto, Plugins_RefreshListsANewFileAndAStartGetsTheHostsWindowPath
 
 TEST(Plugins, Plugins_StartFailuresAreOwnedByTheSkinWindowAndPeltoGoesOn) {
     PeltoSession s("startfail");
-    ASSERT_TRUE(s.folder.ok()) << "no install folder";
-    const std::vector<std::string> fixtures = {"quick", "second", "no_start", "decorated", "name100", "name150"};
     std::vector<std::string> valid = kDelivered;
-    for (const std::string& f : fixtures) {
-        ASSERT_TRUE(InstallFixture(s.folder, f)) << Format("cannot copy %s", f.c_str());
-        valid.push_back(f + ".ppi");
-    }
-    s.Start();  // every one of them has PpiGetData: no message at start
+    s.Start([&](const InstallFolder& f) {
+        for (const char* name : {"quick", "second", "no_start", "decorated", "name100", "name150"}) {
+            if (!InstallFixture(f, name)) return false;
+            valid.push_back(std::string(name) + ".ppi");
+        }
+        return true;
+    });  // every one of them has PpiGetData: no message at start
     const std::vector<std::string> rows = PluginRowOrder(s.folder, valid);
-    ASSERT_TRUE(rows.size() == valid.size()) << "the plug-ins are not all in the folder";
+    ASSERT_EQ(rows.size(), valid.size()) << "the plug-ins are not all in the folder";
+    const int count = static_cast<int>(rows.size());
 
     // Deleted after discovery: the start reports it, owned by the skin window.
     ASSERT_TRUE(DeleteFileA(s.folder.File("plugins\\quick.ppi").c_str())) << "cannot delete quick.ppi";
-    const int count = static_cast<int>(rows.size());
     ASSERT_TRUE(ChooseFromPluginPopup(s, RowOf(rows, "quick.ppi"), count)) << "cannot choose from the popup";
     AnswerBox(s.pelto, {kMissingPluginText, "Pelto", s.skin, false, {IDOK}});
 
     // No PpiStart, or only a decorated _PpiStart@16: not a plug-in, at the start.
-    for (const char* name : {"no_start", "decorated"}) {
-        ASSERT_TRUE(ChooseFromPluginPopup(s, RowOf(rows, std::string(name) + ".ppi"), count)) << Format("cannot choose %s", name);
+    for (const std::string name : {"no_start", "decorated"}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(ChooseFromPluginPopup(s, RowOf(rows, name + ".ppi"), count)) << "cannot choose it";
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", s.skin, false, {IDOK}});
-        EXPECT_TRUE(!FileExists(s.folder.File(std::string(name) + ".txt"))) << Format("%s was started", name);
+        EXPECT_FALSE(FileExists(s.folder.File(name + ".txt"))) << "it was started";
     }
-
     // Pelto goes on: the other rows start, the ones with names of exactly 100
     // bytes and of more than the contract allows among them (their rows' file
     // names are intact).
-    for (const char* name : {"second", "name100", "name150"}) {
-        EXPECT_TRUE(StartsAndWrites(s, rows, name)) << Format("%s.ppi did not start", name);
-    }
+    for (const char* name : {"second", "name100", "name150"}) EXPECT_TRUE(StartsAndWrites(s, rows, name)) << name << ".ppi did not start";
     EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "an unexpected message";
     EXPECT_TRUE(s.pelto.Running());
 }
@@ -261,25 +242,25 @@ TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
         RemoveTree(f.File("plugins"));
         return true;
     });
-    // No folder at all: nothing opens, no message.
-    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a popup opened with no plugins folder";
-    s.ChooseFromMenu(kPluginListCommand);
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "command 40063 opened a popup with no plug-ins";
-    EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message with no plug-ins";
-
-    // An empty folder: the same. Positive control: one plug-in and a refresh,
-    // and the same keys open the popup.
-    ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
-    s.ChooseFromMenu(kRefreshCommand);
-    ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(VisibleMenuWindow(s.pelto.pid()) == nullptr) << "a popup opened with an empty plugins folder";
+    // No folder at all, then an empty one: the keys open nothing, and no message.
+    for (bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "with an empty plugins folder" : "with no plugins folder");
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for the keys";
+        if (!folder) {
+            s.ChooseFromMenu(IDM_PLUGIN_LIST);
+            ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+            EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "the main menu's plug-in list opened a popup";
+            EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message with no plug-ins";
+            ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
+            s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+        }
+    }
+    // Positive control: one plug-in and a refresh, and the same keys open the popup.
     ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
-    s.ChooseFromMenu(kRefreshCommand);
-    EXPECT_TRUE(OpenPluginPopup(s) != nullptr) << "no popup with one plug-in";
+    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+    EXPECT_NE(OpenPluginPopup(s), nullptr) << "no popup with one plug-in";
     CloseMenu(s.pelto.pid());
 }
 
@@ -289,29 +270,28 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     // 98 copies and the two delivered plug-ins fill the 100 rows; two more do not fit.
     const std::string source = FixturePath("quick");
     for (int i = 0; i < 100; ++i) {
-        ASSERT_TRUE(CopyFileA(source.c_str(), s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str(), FALSE)) << Format("cannot copy copy %d", i);
+        ASSERT_TRUE(CopyFileA(source.c_str(), s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str(), FALSE)) << "cannot copy copy " << i;
     }
     // A name that makes the full path longer than a row's 100 characters.
     const std::string prefix = s.folder.File("plugins\\");
     const std::string longName = std::string(101 - prefix.size(), 'L') + ".ppi";
     ASSERT_TRUE(CopyFileA(source.c_str(), (prefix + longName).c_str(), FALSE)) << "cannot copy the long name";
     ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start";
-
     AnswerBox(s.pelto, {"プラグインが多すぎます。\n最初に見つかった100個だけを一覧に載せました。", "Pelto", nullptr, false, {IDOK}});
     AnswerBox(s.pelto, {"パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\n"
-                  "Peltoを短いパスのフォルダに置いてください。", "Pelto", nullptr, false, {IDOK}});
+                        "Peltoを短いパスのフォルダに置いてください。", "Pelto", nullptr, false, {IDOK}});
     s.skin = s.pelto.WaitForSkinWindow(30000, false);
-    ASSERT_TRUE(s.skin != nullptr) << "no skin window: " << s.pelto;
+    ASSERT_NE(s.skin, nullptr) << "no skin window: " << s.pelto;
     EXPECT_TRUE(s.pelto.Running());
 
     // Positive control for both notes: without the extra files, neither shows.
-    s.ChooseFromMenu(kCloseCommand);
+    s.ChooseFromMenu(IDM_CLOSE);
     ASSERT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "Pelto did not close";
     for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());
     DeleteFileA((prefix + longName).c_str());
     PeltoProcess again;
     ASSERT_TRUE(again.Start(s.folder)) << "Pelto did not start again";
-    EXPECT_TRUE(again.WaitForSkinWindow(30000, true) != nullptr) << "with 100 plug-ins: " << again;
+    EXPECT_NE(again.WaitForSkinWindow(30000, true), nullptr) << "with 100 plug-ins: " << again;
     EXPECT_TRUE(DialogsCaptioned(again.pid(), "Pelto").empty()) << "a note with exactly 100 plug-ins";
 }
 

@@ -9,6 +9,7 @@
 #include "driver_support.h"
 #include "menu_support.h"
 #include "pelto_session.h"
+#include "resources/resource_ids.h"
 #include "target_support.h"
 
 namespace {
@@ -158,7 +159,7 @@ bool NoChange(const InstallFolder&) { return true; }
 // The main menu's close command, chosen as a user does, ends Pelto with code 0.
 void CloseAndCheckExit(const PeltoProcess& pelto, const char* which, HWND clickSkin = nullptr) {
     std::string why;
-    EXPECT_TRUE(ChooseFromMainMenu(pelto, kCloseCommand, &why, clickSkin)) << which << ": " << why;
+    EXPECT_TRUE(ChooseFromMainMenu(pelto, IDM_CLOSE, &why, clickSkin)) << which << ": " << why;
     EXPECT_TRUE(pelto.EndsWithCode0()) << which << " did not end with code 0 after the close command: " << pelto;
 }
 

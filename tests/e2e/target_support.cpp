@@ -29,16 +29,6 @@ std::string PeltoSystemFolder() {
     return path;
 }
 
-TargetProcess::~TargetProcess() {
-    if (process_) {
-        if (Running()) {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 5000);
-        }
-        CloseHandle(process_);
-    }
-}
-
 std::string TestProgramPath(const char* name) { return JoinPath(DriverFolder(), name); }
 
 bool TargetProcess::Start(const std::string& arguments, const std::string& title, DWORD timeoutMs) {
@@ -69,8 +59,6 @@ bool TargetProcess::StartProgram(const std::string& exePath, const std::string& 
     }
     return window_ != nullptr;
 }
-
-bool TargetProcess::Running() const { return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; }
 
 HWND TargetProcess::FindWindowTitled(const std::string& title) const {
     for (HWND w : TopLevelWindowsOf(pid_, nullptr))
@@ -401,6 +389,26 @@ HWND WaitForOpenDialog(DWORD pid, HWND except, HWND owner) {
         return false;
     });
     return found;
+}
+
+void CheckBrowseButton(const PeltoProcess& pelto, HWND dialog, int browseId, int fieldId, const std::string& path) {
+    const std::string before = ControlText(dialog, fieldId);
+    for (bool choose : {false, true}) {
+        SCOPED_TRACE(choose ? "a file chosen" : "cancelled");
+        ClickDialogButton(dialog, browseId);
+        HWND files = WaitForOpenDialog(pelto.pid(), nullptr, dialog);
+        ASSERT_NE(files, nullptr) << "browse opened no open-file dialog owned by the dialog";
+        if (choose) {
+            EXPECT_TRUE(ChooseInOpenDialog(files, path)) << "the open-file dialog did not take the path and close on OK";
+            WaitUntil(3000, [&] { return ControlText(dialog, fieldId) == path; });
+            EXPECT_EQ(ControlText(dialog, fieldId), path);
+        } else {
+            ClickDialogButton(files, IDCANCEL);
+            EXPECT_TRUE(WindowGoes(files)) << "cancel did not close the open-file dialog";
+            EXPECT_TRUE(PeltoAnswers(pelto)) << "Pelto does not answer: " << pelto;
+            EXPECT_EQ(ControlText(dialog, fieldId), before);
+        }
+    }
 }
 
 bool ChooseInOpenDialog(HWND dialog, const std::string& path) {

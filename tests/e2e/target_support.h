@@ -22,14 +22,9 @@ std::string DriverFolder();
 // of the driver's own bitness, SysWOW64 for a 32-bit Pelto under a 64-bit driver.
 std::string PeltoSystemFolder();
 
-// A PeltoTarget.exe process with one window (two with --owned). The process is
-// ended when the object goes.
-class TargetProcess {
+// A PeltoTarget.exe process with one window (two with --owned).
+class TargetProcess : public ChildProcess {
 public:
-    TargetProcess() = default;
-    ~TargetProcess();
-    TargetProcess(const TargetProcess&) = delete;
-    TargetProcess& operator=(const TargetProcess&) = delete;
 
     // arguments: PeltoTarget.exe's options, e.g. "--title A --popup --rect 0 0 9 9".
     // Waits for a top-level window of the process titled `title` (visible or not).
@@ -38,13 +33,9 @@ public:
     bool StartProgram(const std::string& exePath, const std::string& arguments, const std::string& title,
                       DWORD timeoutMs = 15000);
     HWND window() const { return window_; }
-    DWORD pid() const { return pid_; }
-    bool Running() const;
     HWND FindWindowTitled(const std::string& title) const;
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
     HWND window_ = nullptr;
 };
 
@@ -179,5 +170,9 @@ HWND FileNameEdit(HWND dialog);
 // Chooses a file in an open-file dialog as a user does: its path typed into the
 // file name box, then a real click on OK; true once the dialog has gone.
 bool ChooseInOpenDialog(HWND dialog, const std::string& path);
+// A dialog's browse button tried as a user does: the open-file dialog it opens
+// (owned by the dialog), cancelled, leaves the field's text as it was; opened
+// again with `path` chosen, the field holds the path.
+void CheckBrowseButton(const PeltoProcess& pelto, HWND dialog, int browseId, int fieldId, const std::string& path);
 
 }  // namespace e2e

@@ -1,15 +1,19 @@
 // The commands on other windows: the all-windows sweeps (minimise, close, move
-// by hotkey), the notification area, and the active-window commands.
+// by hotkey), the active-window commands, rename, and the notification area.
 #include <windows.h>
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "commands/window_ops.h"
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "pelto_session.h"
+#include "resources/resource_ids.h"
 #include "target_support.h"
 
 namespace {
@@ -21,20 +25,18 @@ const char kRenameCaption[] = "■　アクティブウインドウの名前の�
 // Windows a sweep must act on, and windows it must leave alone.
 struct SweepScene {
     TargetProcess a, b, hidden, owned, untitled, desktop;
-    HWND owner = nullptr, ownedWindow = nullptr;
+    HWND owner = nullptr;
 
     SweepScene() {
-        [&] { ASSERT_TRUE(a.Start("--title \"Sweep A\" --rect 300 200 300 200 --no-activate", "Sweep A")) << "no A"; }();
-        [&] { ASSERT_TRUE(b.Start("--title \"Sweep B\" --rect 500 400 300 200 --no-activate", "Sweep B")) << "no B"; }();
-        [&] { ASSERT_TRUE(hidden.Start("--title \"Sweep Hidden\" --rect 300 500 200 100 --hidden", "Sweep Hidden")) << "no hidden window"; }();
-        [&] { ASSERT_TRUE(owned.Start("--title \"Sweep Owned\" --owned --rect 700 100 200 150 --no-activate", "Sweep Owned")) << "no owned window"; }();
-        ownedWindow = owned.window();
-        owner = owned.FindWindowTitled("Owner of Sweep Owned");
-        [&] { ASSERT_TRUE(owner != nullptr) << "no owner window"; }();
-        [&] { ASSERT_TRUE(untitled.Start("--title \"\" --rect 100 600 200 100 --no-activate", "")) << "no untitled window"; }();
         [&] {
-            ASSERT_TRUE(desktop.Start("--title \"Sweep Desktop\" --class Progman --rect 900 600 200 100 --no-activate",
-                                      "Sweep Desktop")) << "no Progman window";
+            ASSERT_TRUE(a.Start("--title \"Sweep A\" --rect 300 200 300 200 --no-activate", "Sweep A")) << "no A";
+            ASSERT_TRUE(b.Start("--title \"Sweep B\" --rect 500 400 300 200 --no-activate", "Sweep B")) << "no B";
+            ASSERT_TRUE(hidden.Start("--title \"Sweep Hidden\" --rect 300 500 200 100 --hidden", "Sweep Hidden")) << "no hidden window";
+            ASSERT_TRUE(owned.Start("--title \"Sweep Owned\" --owned --rect 700 100 200 150 --no-activate", "Sweep Owned")) << "no owned window";
+            owner = owned.FindWindowTitled("Owner of Sweep Owned");
+            ASSERT_NE(owner, nullptr) << "no owner window";
+            ASSERT_TRUE(untitled.Start("--title \"\" --rect 100 600 200 100 --no-activate", "")) << "no untitled window";
+            ASSERT_TRUE(desktop.Start("--title \"Sweep Desktop\" --class Progman --rect 900 600 200 100 --no-activate", "Sweep Desktop")) << "no Progman window";
         }();
     }
 };
@@ -42,18 +44,68 @@ struct SweepScene {
 // The skin window may follow a new foreground window meanwhile; the sweep itself
 // must neither minimise, hide nor close it.
 void CheckLeftAlone(const SweepScene& scene, HWND skin) {
-    EXPECT_TRUE(!IsIconic(scene.ownedWindow) && IsWindow(scene.ownedWindow)) << "the owned window was touched";
-    EXPECT_TRUE(!IsIconic(scene.untitled.window()) && IsWindow(scene.untitled.window())) << "the untitled window was touched";
-    EXPECT_TRUE(!IsIconic(scene.desktop.window()) && IsWindow(scene.desktop.window())) << "the Progman window was touched";
-    EXPECT_TRUE(!IsWindowVisible(scene.hidden.window()) && IsWindow(scene.hidden.window()) &&
-                  !IsIconic(scene.hidden.window())) << "the hidden window was touched";
+    for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.owned})
+        EXPECT_TRUE(IsWindow(t->window()) && !IsIconic(t->window())) << "the window \"" << WindowText(t->window()) << "\" was touched";
+    EXPECT_TRUE(IsWindow(scene.hidden.window()) && !IsWindowVisible(scene.hidden.window()) && !IsIconic(scene.hidden.window())) << "the hidden window was touched";
     EXPECT_TRUE(!IsIconic(skin) && IsWindowVisible(skin)) << "the skin window was touched";
 }
 
-// A target at (200, 150), 500 x 350, in front with the skin attached to it.
+TEST_F(StartedPelto, Sweep_AllWindowCommandsActOnExactlyTheQualifyingWindows) {
+    SetTestTimeLimit(150);
+    {
+        SCOPED_TRACE("minimize all");
+        SweepScene scene;
+        s.ChooseFromMenu(IDM_ALL_MINIMIZE);
+        EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); })) << "not every qualifying window was minimised (A " << IsIconic(scene.a.window()) << ", B " << IsIconic(scene.b.window()) << ", owner " << IsIconic(scene.owner) << ")";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        CheckLeftAlone(scene, s.skin);
+    }
+    {
+        SCOPED_TRACE("close all");
+        SweepScene scene;
+        s.ChooseFromMenu(IDM_ALL_CLOSE);
+        EXPECT_TRUE(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); })) << "A and B were not closed";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(scene.owner); })) << "the owner window was not closed";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(scene.untitled.Running() && scene.desktop.Running() && scene.hidden.Running()) << "a skipped window was closed";
+        EXPECT_TRUE(!IsIconic(scene.untitled.window()) && !IsIconic(scene.desktop.window())) << "a skipped window was touched";
+        EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
+    }
+    SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
+    // Attachment off, so that the skin window stays put unless the sweep moves it.
+    s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
+    SweepScene scene;
+    HWND still[] = {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin};
+    RECT still0[5];
+    for (int i = 0; i < 5; ++i) still0[i] = WindowRect(still[i]);
+    const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
+    const struct {
+        WORD key;
+        const char* name;
+        int dx, dy;
+    } presses[] = {{VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
+                   {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100},    {VK_UP, "Up", 0, -100}};
+    int dx = 0, dy = 0;
+    for (const auto& p : presses) {
+        SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
+        dx += p.dx;
+        dy += p.dy;
+        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
+        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
+    }
+    RECT a1 = WindowRect(scene.a.window());
+    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
+    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(SameRect(WindowRect(still[i]), still0[i])) << "the window \"" << WindowText(still[i]) << "\" moved to " << RectText(WindowRect(still[i]));
+}
+
+// A target at (200, 150), 500 x 350, in front with the skin attached to it and
+// recorded by a tick.
 void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* title) {
     ASSERT_TRUE(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title)) << "no target";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; })) << "skin never attached";
+    ASSERT_TRUE(WaitForWindowAt(s.skin, 435, 154) && WaitForTick(s.skin)) << "skin never attached: " << RectText(WindowRect(s.skin));
 }
 
 // Tracking runs again: once the target is in front and moved, the skin goes
@@ -61,82 +113,152 @@ void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* tit
 void CheckTrackingFollows(PeltoSession& s, HWND target, const char* after) {
     SetForegroundWindow(target);
     MoveWindow(target, 100, 100, 700, 400, TRUE);
-    EXPECT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << Format("tracking did not resume after %s: skin at %s", after, RectText(WindowRect(s.skin)).c_str());
+    EXPECT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << "tracking did not resume after " << after << ": skin at " << RectText(WindowRect(s.skin));
 }
 
-TEST_F(StartedPelto, Sweep_MinimizeAllActsOnExactlyTheQualifyingWindows) {
-    SweepScene scene;
-    s.ChooseFromMenu(40030);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); })) << Format("not every qualifying window was minimised (A %d, B %d, owner %d)", IsIconic(scene.a.window()) != 0, IsIconic(scene.b.window()) != 0, IsIconic(scene.owner) != 0);
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    CheckLeftAlone(scene, s.skin);
+// A window the active-window commands must leave alone: neither shown, stored,
+// maximized, minimized nor closed.
+bool LeftAlone(const TargetProcess& window) {
+    HWND w = window.window();
+    return window.Running() && IsWindow(w) && !IsWindowVisible(w) && !IsZoomed(w) && !IsIconic(w);
 }
 
-TEST_F(StartedPelto, Sweep_CloseAllActsOnExactlyTheQualifyingWindows) {
-    SweepScene scene;
-    s.ChooseFromMenu(40031);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); })) << "A and B were not closed";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(scene.owner); })) << "the owner window was not closed";
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(scene.untitled.Running());
-    EXPECT_TRUE(scene.desktop.Running());
-    EXPECT_TRUE(scene.hidden.Running());
-    EXPECT_TRUE(!IsIconic(scene.untitled.window()) && !IsIconic(scene.desktop.window())) << "a skipped window was touched";
-    EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
-    EXPECT_TRUE(s.pelto.Running());
-}
-
-TEST_F(StartedPelto, Sweep_MoveHotkeysMoveQualifyingWindowsBy100) {
-    // Attachment off, so that the skin window stays put unless the sweep moves it.
-    s.ChooseFromMenu(40023);
-    SweepScene scene;
-    RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
-    RECT untitled0 = WindowRect(scene.untitled.window()), desktop0 = WindowRect(scene.desktop.window());
-    RECT hidden0 = WindowRect(scene.hidden.window()), owned0 = WindowRect(scene.ownedWindow);
-    RECT skin0 = WindowRect(s.skin);
-
-    struct Press {
-        WORD key;
-        const char* keys;
-        int dx, dy;
-    } presses[] = {{VK_LEFT, "Ctrl+Shift+Left", -100, 0}, {VK_LEFT, "Ctrl+Shift+Left", -100, 0},
-                   {VK_DOWN, "Ctrl+Shift+Down", 0, 100},  {VK_RIGHT, "Ctrl+Shift+Right", 100, 0},
-                   {VK_UP, "Ctrl+Shift+Up", 0, -100},     {VK_UP, "Ctrl+Shift+Up", 0, -100}};
-    int dx = 0, dy = 0;
-    for (const Press& p : presses) {
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << Format("cannot press %s", p.keys);
-        dx += p.dx;
-        dy += p.dy;
-        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << Format("after %s A is at %s, expected (%ld, %ld)", p.keys, RectText(WindowRect(scene.a.window())).c_str(), a0.left + dx, a0.top + dy);
-        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << Format("after %s B is at %s", p.keys, RectText(WindowRect(scene.b.window())).c_str());
+// The active-window commands, each on the target in front and on it alone: a
+// hidden window of its class stays as it is. The store comes back with the
+// icon, so that a window stored by mistake would show again too.
+void CheckTargetCommands(PeltoSession& s, TargetProcess& target, const TargetProcess& hidden) {
+    HWND w = target.window();
+    const struct {
+        const char* name;
+        unsigned command;
+        std::function<bool()> done;
+    } rows[] = {{"maximize", IDM_TARGET_MAXIMIZE, [&] { return IsZoomed(w) != FALSE; }},
+                {"minimize", IDM_TARGET_MINIMIZE, [&] { return IsIconic(w) != FALSE; }},
+                {"store", IDM_STORE_IN_TRAY, [&] { return !IsWindowVisible(w); }},
+                {"close", IDM_TARGET_CLOSE, [&] { return !target.Running(); }}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const std::vector<HWND> before = TrayIconWindows();
+        s.ChooseFromMenu(row.command);
+        EXPECT_TRUE(WaitUntil(5000, row.done)) << "the target was not changed";
+        if (row.command == IDM_STORE_IN_TRAY) {
+            HWND icon = WaitForNewTrayIcon(before);
+            ASSERT_NE(icon, nullptr) << "no icon in the notification area after the store";
+            ASSERT_TRUE(Click(icon)) << "cannot click the icon";
+            EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(w) && IsWindowVisible(s.skin); })) << "the target did not come back";
+            EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed";
+        }
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(LeftAlone(hidden)) << "the command reached the hidden window";
     }
-    RECT a1 = WindowRect(scene.a.window());
-    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
-    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
-    EXPECT_TRUE(SameRect(WindowRect(scene.untitled.window()), untitled0)) << "the untitled window moved";
-    EXPECT_TRUE(SameRect(WindowRect(scene.desktop.window()), desktop0)) << "the Progman window moved";
-    EXPECT_TRUE(SameRect(WindowRect(scene.hidden.window()), hidden0)) << "the hidden window moved";
-    EXPECT_TRUE(SameRect(WindowRect(scene.ownedWindow), owned0)) << "the owned window moved";
-    EXPECT_TRUE(SameRect(WindowRect(s.skin), skin0)) << Format("the skin window moved to %s", RectText(WindowRect(s.skin)).c_str());
 }
 
-TEST_F(StartedPelto, Target_MaximizeMinimizeClose) {
-    TargetProcess target;
-    StartAttachedTarget(s, target, "Active Target");
-    s.ChooseFromMenu(40033);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsZoomed(target.window()) != FALSE; })) << "target not maximised";
-    s.ChooseFromMenu(40034);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(target.window()) != FALSE; })) << "target not minimised";
-    s.ChooseFromMenu(40035);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !target.Running(); })) << "target not closed";
-    EXPECT_TRUE(s.pelto.Running());
+// The shell's record of Pelto's icon: its window and its id.
+NOTIFYICONDATAA IconRecordOf(HWND skin) {
+    NOTIFYICONDATAA record;
+    ZeroMemory(&record, sizeof record);
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    record.hWnd = skin;
+    record.uID = kTrayIconId;
+    return record;
 }
 
 // The record of the stored windows in Pelto's folder, kept while any is stored.
 std::string StoredRecordPath(const PeltoSession& s) { return s.folder.File("stored_windows"); }
 
-// A target in front with the skin attached to it, then stored with the menu
-// command; the icon it adds is found in the notification area.
+// Stores the target in front with the menu command; returns the icon it adds
+// to the notification area.
+HWND StoreInTray(PeltoSession& s, HWND target) {
+    const std::vector<HWND> before = TrayIconWindows();
+    s.ChooseFromMenu(IDM_STORE_IN_TRAY);
+    [&] { ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(target) && !IsWindowVisible(s.skin); })) << "target or skin still visible after the store"; }();
+    HWND icon = WaitForNewTrayIcon(before);
+    [&] { ASSERT_NE(icon, nullptr) << "no new icon in the notification area after the store (" << TrayIconWindows().size() << " icons)"; }();
+    return icon;
+}
+
+// The active-window commands and the rename dialog on one started Pelto, with
+// a hidden, untitled window of the target's class about: OK, Cancel, and an
+// empty title, after which the commands still act on that window alone; then a
+// store the notification area refuses.
+TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
+    SetTestTimeLimit(300);
+    TargetProcess hidden;
+    ASSERT_TRUE(hidden.Start("--title \"\" --hidden --rect 600 500 200 100", "")) << "no hidden window";
+    const struct {
+        const char* title;
+        const char* typed;
+        int button;
+        const char* after;
+        bool commands;
+    } renames[] = {{"Old Title", "New Title", IDC_RENAME_OK, "New Title", false},
+                   {"Keep This Title", "Never Applied", IDC_RENAME_CANCEL, "Keep This Title", true},
+                   {"Named Target", "", IDC_RENAME_OK, "", true}};
+    for (const auto& row : renames) {
+        SCOPED_TRACE(row.title);
+        TargetProcess target;
+        StartAttachedTarget(s, target, row.title);
+        HWND dialog = s.OpenDialog(IDM_TARGET_RENAME, kRenameCaption);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
+        EXPECT_EQ(ControlText(dialog, IDC_RENAME_CURRENT), row.title);
+        EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(dialog, IDC_RENAME_CURRENT), GWL_STYLE) & ES_READONLY) << "current-name box is not read-only";
+        EXPECT_EQ(ControlText(dialog, IDC_RENAME_NEW), "");
+        if (&row == &renames[0]) {
+            // Real keys in the new-name box: the typed text arrives there, and
+            // Enter and Esc after it end nothing (no button is the default one).
+            ASSERT_TRUE(Click(GetDlgItem(dialog, IDC_RENAME_NEW)) && TypeText(dialog, row.typed)) << "cannot type into the new-name box";
+            ASSERT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, IDC_RENAME_NEW) == row.typed; })) << "the typed keys did not reach the new-name box: \"" << ControlText(dialog, IDC_RENAME_NEW) << "\"";
+            // A letter typed after the two keys shows they have been dealt with.
+            ASSERT_TRUE(PressKeysOn(dialog, {VK_RETURN, VK_ESCAPE, 'X'})) << "the dialog left the foreground";
+            EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, IDC_RENAME_NEW) == "New Titlex"; })) << "the key typed after Enter and Esc did not arrive: \"" << ControlText(dialog, IDC_RENAME_NEW) << "\"";
+            EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the Enter or the Esc key ended the dialog";
+            EXPECT_EQ(WindowText(target.window()), row.title);
+            // A real click on the close box ends nothing either.
+            ASSERT_TRUE(ClickCloseBox(dialog)) << "no close box found";
+            ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+            EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
+            ASSERT_TRUE(PressKeysOn(dialog, {VK_BACK})) << "the dialog left the foreground";
+            EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, IDC_RENAME_NEW) == row.typed; })) << "the box reads \"" << ControlText(dialog, IDC_RENAME_NEW) << "\"";
+        } else {
+            SetControlText(dialog, IDC_RENAME_NEW, row.typed);
+        }
+        ClickDialogButton(dialog, row.button);
+        EXPECT_TRUE(WindowGoes(dialog)) << "the button did not end the dialog";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == row.after; })) << "the target's title is \"" << WindowText(target.window()) << "\"";
+        if (*row.after) {
+            CheckTrackingFollows(s, target.window(), "the dialog");
+        } else {
+            // By class and empty title the hidden window is the one FindWindowA finds.
+            SetWindowPos(hidden.window(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            ASSERT_EQ(FindWindowA(ClassNameOf(target.window()).c_str(), ""), hidden.window()) << "the hidden window is not the first of its class with an empty title";
+        }
+        if (row.commands) CheckTargetCommands(s, target, hidden);
+    }
+    SCOPED_TRACE("a store the notification area refuses");
+    TargetProcess target;
+    StartAttachedTarget(s, target, "Never Hidden");
+    // An icon with the same window and id is there already: the program's add fails.
+    NOTIFYICONDATAA taken = IconRecordOf(s.skin);
+    taken.uFlags = NIF_ICON;
+    taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
+    ASSERT_FALSE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
+    s.ChooseFromMenu(IDM_STORE_IN_TRAY);
+    HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
+    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+    EXPECT_TRUE(DismissMessageBox(box));
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+    CheckTrackingFollows(s, target.window(), "the failed store");
+    // Positive control: with the id free again the same store hides the target.
+    Shell_NotifyIconA(NIM_DELETE, &taken);
+    Click(StoreInTray(s, target.window()));
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
+    EXPECT_TRUE(s.pelto.Running());
+}
+
+// A started Pelto with a target attached, and stored.
 struct StoredScene {
     PeltoSession s;
     TargetProcess target;
@@ -145,100 +267,158 @@ struct StoredScene {
     StoredScene(const char* tag, const char* title) : s(tag) {
         s.Start();
         StartAttachedTarget(s, target, title);
-        std::vector<HWND> before = TrayIconWindows();
-        s.ChooseFromMenu(40032);
-        [&] { ASSERT_TRUE(WaitUntil(5000, [&] { return Hidden(); })) << "target or skin still visible after the store"; }();
-        icon = WaitForNewTrayIcon(before);
-        [&] { ASSERT_TRUE(icon != nullptr) << Format("no new icon in the notification area after the store (%u icons)", static_cast<unsigned>(TrayIconWindows().size())); }();
+        icon = StoreInTray(s, target.window());
+    }
+    // The target back in front and recorded by a tick, then stored again.
+    void StoreAgain() {
+        [&] { ASSERT_TRUE(BringToForeground(target.window()) && WaitForTick(s.skin)) << "the target is not in front"; }();
+        icon = StoreInTray(s, target.window());
+    }
+    // The icon removed, as a notification area that starts afresh would have lost it.
+    void LoseIcon() {
+        NOTIFYICONDATAA record = IconRecordOf(s.skin);
+        [&] {
+            ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record)) << "the driver could not remove the icon";
+            ASSERT_TRUE(WaitForTrayIconGone(icon)) << "the icon did not go";
+        }();
     }
     bool Hidden() const { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }
     bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
 };
 
-TEST(WindowOps, Tray_StoreAndRestoreOnALeftButtonPressOnly) {
-    StoredScene scene("tray", "Stored Target");
-    PeltoSession& s = scene.s;
-
-    // A move over the icon and a right click on it do nothing.
-    RECT r = WindowRect(scene.icon);
-    ASSERT_TRUE(MoveMouse(POINT{r.left + 2, r.top + 2})) << "cannot move the pointer";
-    ASSERT_TRUE(Click(scene.icon, 3)) << "cannot right-click the icon";
-    // The shell (its tray window) has passed the click on, and Pelto has handled
-    // what it was given.
-    WaitForWindowIdle(GetAncestor(scene.icon, GA_ROOT));
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(scene.Hidden()) << "a move or a right click on the icon restored";
-    EXPECT_TRUE(!WaitForTrayIconGone(scene.icon, 0)) << "the icon went after a move or a right click";
-
-    EXPECT_TRUE(FileExists(StoredRecordPath(s))) << "no record of the stored window in Pelto's folder";
-    ASSERT_TRUE(Click(scene.icon)) << "cannot click the icon";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown(); })) << "a left click on the icon did not bring both back";
-    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon is still in the notification area after the restore";
-    EXPECT_TRUE(!FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed after the restore";
-    CheckTrackingFollows(s, scene.target.window(), "the restore");
-}
-
-TEST(WindowOps, Tray_SecondStoreKeepsBothWindowsRecoverable) {
-    StoredScene scene("tray2", "First Stored");
-    PeltoSession& s = scene.s;
-    TargetProcess& first = scene.target;
-    TargetProcess second;
-
-    // The main-menu hotkey restarts tracking while the skin window is hidden.
-    ASSERT_TRUE(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored")) << "no second target";
-    ASSERT_TRUE(BringToForeground(second.window())) << "second not in front";
-    OpenMenuWithHotkey(s.pelto.pid(), 'A');
-    CloseMenu(s.pelto.pid());
-    SetForegroundWindow(second.window());
-    ASSERT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); })) << "second not in front";
-    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick recorded the second window";
-    std::vector<HWND> before = TrayIconWindows();
-    s.ChooseFromMenu(40032);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); })) << "second not stored";
-    EXPECT_TRUE(!IsWindowVisible(first.window()));
-    EXPECT_TRUE(WaitForNewTrayIcon(before, 1000) == nullptr) << "the second store added a second icon";
-
-    ASSERT_TRUE(Click(scene.icon)) << "cannot click the icon";
-    EXPECT_TRUE(WaitUntil(5000, [&] {
-                  return IsWindowVisible(first.window()) && IsWindowVisible(second.window()) && IsWindowVisible(s.skin);
-              })) << Format("not everything came back (first %d, second %d, skin %d)", IsWindowVisible(first.window()) != 0, IsWindowVisible(second.window()) != 0, IsWindowVisible(s.skin) != 0);
-    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon is still there after the restore";
-}
-
 // Each way the program can end while a window is stored: the window comes back
 // and the icon goes, before the process ends, and the record goes with them.
-void CheckStoredWindowBack(StoredScene& scene, const char* way) {
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << Format("the stored window stayed hidden after %s", way);
-    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << Format("the icon stayed in the notification area after %s", way);
-    EXPECT_TRUE(!FileExists(StoredRecordPath(scene.s))) << Format("the record of the stored windows stayed after %s", way);
+void CheckStoredWindowBack(StoredScene& scene) {
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << "the stored window stayed hidden";
+    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon stayed in the notification area";
+    EXPECT_FALSE(FileExists(StoredRecordPath(scene.s))) << "the record of the stored windows stayed";
 }
 
-TEST(WindowOps, Tray_CloseCommandWhileStoredShowsTheWindowAgain) {
-    StoredScene scene("trayclose", "Stored Then Closed");
+// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
+// driver, in front of the shell's, answering every request with failure. The
+// shell's icon calls go to the first window of that class, as a notification
+// area restarted without room would answer them.
+struct RefusingTray {
+    static inline int requests = 0;
+    static inline HWND lastOwner = nullptr;
+    HWND window = nullptr;
+
+    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_COPYDATA) return DefWindowProcA(w, message, wParam, lParam);
+        ++requests;
+        lastOwner = reinterpret_cast<HWND>(wParam);
+        return FALSE;
+    }
+    RefusingTray() {
+        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
+        RegisterClassA(&wc);
+        requests = 0;
+        lastOwner = nullptr;
+        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~RefusingTray() {
+        if (window) DestroyWindow(window);
+        PumpMessages();
+    }
+};
+
+// One started Pelto and its stored target, stored again for each case.
+TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
+    SetTestTimeLimit(240);
+    StoredScene scene("tray", "Stored Target");
+    PeltoSession& s = scene.s;
+    {
+        SCOPED_TRACE("restore on a left-button press only");
+        // A move over the icon and a right click on it do nothing.
+        RECT r = WindowRect(scene.icon);
+        ASSERT_TRUE(MoveMouse(POINT{r.left + 2, r.top + 2})) << "cannot move the pointer";
+        ASSERT_TRUE(Click(scene.icon, 3)) << "cannot right-click the icon";
+        // The shell (its tray window) has passed the click on, and Pelto has
+        // handled what it was given.
+        WaitForWindowIdle(GetAncestor(scene.icon, GA_ROOT));
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(scene.Hidden()) << "a move or a right click on the icon restored";
+        EXPECT_FALSE(WaitForTrayIconGone(scene.icon, 0)) << "the icon went after a move or a right click";
+        EXPECT_TRUE(FileExists(StoredRecordPath(s))) << "no record of the stored window in Pelto's folder";
+        ASSERT_TRUE(Click(scene.icon)) << "cannot click the icon";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown(); })) << "a left click on the icon did not bring both back";
+        EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon is still in the notification area after the restore";
+        EXPECT_FALSE(FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed after the restore";
+        CheckTrackingFollows(s, scene.target.window(), "the restore");
+    }
+    {
+        SCOPED_TRACE("a second store keeps both windows recoverable");
+        scene.StoreAgain();
+        // The main-menu hotkey restarts tracking while the skin window is hidden.
+        TargetProcess second;
+        ASSERT_TRUE(second.Start("--title \"Second Stored\" --rect 300 250 500 350", "Second Stored")) << "no second target";
+        ASSERT_TRUE(BringToForeground(second.window())) << "second not in front";
+        OpenMenuWithHotkey(s.pelto.pid(), 'A');
+        CloseMenu(s.pelto.pid());
+        SetForegroundWindow(second.window());
+        ASSERT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); })) << "second not in front";
+        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick recorded the second window";
+        std::vector<HWND> before = TrayIconWindows();
+        s.ChooseFromMenu(IDM_STORE_IN_TRAY);
+        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); })) << "second not stored";
+        EXPECT_FALSE(IsWindowVisible(scene.target.window()));
+        EXPECT_EQ(WaitForNewTrayIcon(before, 1000), nullptr) << "the second store added a second icon";
+        ASSERT_TRUE(Click(scene.icon)) << "cannot click the icon";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown() && IsWindowVisible(second.window()); })) << "not everything came back (first " << IsWindowVisible(scene.target.window()) << ", second " << IsWindowVisible(second.window()) << ", skin " << IsWindowVisible(s.skin) << ")";
+        EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon is still there after the restore";
+    }
+    {
+        SCOPED_TRACE("\"TaskbarCreated\" adds the icon again");
+        scene.StoreAgain();
+        scene.LoseIcon();
+        std::vector<HWND> before = TrayIconWindows();
+        PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        HWND again = WaitForNewTrayIcon(before);
+        ASSERT_NE(again, nullptr) << "no icon after \"TaskbarCreated\"";
+        EXPECT_TRUE(scene.Hidden()) << "\"TaskbarCreated\" showed a stored window";
+        ASSERT_TRUE(Click(again)) << "cannot click the icon";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown(); })) << "a left click on the new icon did not bring both back";
+    }
+    {
+        SCOPED_TRACE("a notification area that refuses the icon after \"TaskbarCreated\"");
+        scene.StoreAgain();
+        scene.LoseIcon();
+        RefusingTray tray;
+        ASSERT_NE(tray.window, nullptr) << "no refusing notification area";
+        ASSERT_EQ(FindWindowExA(nullptr, nullptr, "Shell_TrayWnd", nullptr), tray.window) << "the refusing notification area is not the first one";
+        // The shell's own broadcast is the behaviour under test: posted.
+        PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを戻せませんでした。\n格納していたウインドウを元に戻します。", "Pelto", s.skin});
+        EXPECT_TRUE(RefusingTray::requests >= 1 && RefusingTray::lastOwner == s.skin) << "the refusing notification area heard nothing from Pelto (" << RefusingTray::requests << " requests)";
+        EXPECT_TRUE(scene.Shown()) << "not every window came back (target " << IsWindowVisible(scene.target.window()) << ", skin " << IsWindowVisible(s.skin) << ")";
+        EXPECT_TRUE(DismissMessageBox(box));
+    }
+    SCOPED_TRACE("the close command while stored shows the window again");
+    scene.StoreAgain();
     TargetProcess typing;
     ASSERT_TRUE(typing.Start("--title \"Keys Here\" --rect 600 500 300 200", "Keys Here")) << "no window for the keys";
-    ASSERT_TRUE(BringToForeground(typing.window())) << "the window for the keys did not come to the front";
-    scene.s.ChooseFromMenu(kCloseCommand);
-    EXPECT_TRUE(scene.s.pelto.EndsWithCode0()) << "the close command did not end Pelto with code 0: " << scene.s.pelto;
-    CheckStoredWindowBack(scene, "the close command");
+    ASSERT_TRUE(BringToForeground(typing.window())) << "the window for the keys did not come to the foreground";
+    s.ChooseFromMenu(IDM_CLOSE);
+    EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the close command did not end Pelto with code 0: " << s.pelto;
+    CheckStoredWindowBack(scene);
 }
 
 TEST(WindowOps, Tray_EndOfSessionAndDestroyShowTheWindowAgain) {
+    SetTestTimeLimit(120);
     {
+        SCOPED_TRACE("the end of the session");
         StoredScene scene("traysession", "Stored At Session End");
         DWORD_PTR answer = 0;
         SendMessageTimeoutA(scene.s.skin, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-        EXPECT_TRUE(answer != 0) << "Pelto refused the end of the session";
+        EXPECT_NE(answer, 0u) << "Pelto refused the end of the session";
         SendMessageTimeoutA(scene.s.skin, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-        CheckStoredWindowBack(scene, "the end of the session");
+        CheckStoredWindowBack(scene);
     }
-    {
-        // WM_CLOSE from outside: the default handling destroys the window.
-        StoredScene scene("traydestroy", "Stored At Destroy");
-        PostMessageA(scene.s.skin, WM_CLOSE, 0, 0);
-        EXPECT_TRUE(scene.s.pelto.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << scene.s.pelto;
-        CheckStoredWindowBack(scene, "WM_CLOSE");
-    }
+    SCOPED_TRACE("WM_CLOSE from outside: the default handling destroys the window");
+    StoredScene scene("traydestroy", "Stored At Destroy");
+    PostMessageA(scene.s.skin, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(scene.s.pelto.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << scene.s.pelto;
+    CheckStoredWindowBack(scene);
 }
 
 // A record line as Pelto writes one: handle, process id, class, title.
@@ -260,105 +440,25 @@ TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
     ASSERT_TRUE(gone.Start("--title \"Gone Meanwhile\" --rect 300 300 200 100 --no-activate", "Gone Meanwhile")) << "no window to destroy";
     const HWND goneWindow = gone.window();
     const DWORD gonePid = gone.pid();
-
     scene.s.pelto.Kill();
     ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(scene.s.skin); })) << "the killed Pelto's window stays";
-    EXPECT_TRUE(!IsWindowVisible(scene.target.window())) << "the stored window showed when Pelto was killed";
+    EXPECT_FALSE(IsWindowVisible(scene.target.window())) << "the stored window showed when Pelto was killed";
     PostMessageA(goneWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(goneWindow); })) << "the window to destroy stays";
+    ASSERT_TRUE(WindowGoes(goneWindow)) << "the window to destroy stays";
     std::string text;
     ASSERT_TRUE(ReadFileBytes(record, &text)) << "no record of the stored window in Pelto's folder";
     text += RecordLine(goneWindow, gonePid, "PeltoTargetClass", "Gone Meanwhile");
     text += RecordLine(other.window(), scene.target.pid(), "PeltoTargetClass", "Hidden Elsewhere");
     text += RecordLine(other.window(), other.pid(), "AnotherClass", "Hidden Elsewhere");
     ASSERT_TRUE(WriteFileBytes(record, text)) << "cannot add to the record";
-
     // The record is dealt with before the skin window is made.
     PeltoProcess again;
-    ASSERT_TRUE(again.Start(scene.s.folder)) << "Pelto did not start again: " << again;
-    ASSERT_TRUE(again.WaitForSkinWindow() != nullptr) << "no skin window after the restart: " << again;
+    ASSERT_TRUE(again.Start(scene.s.folder) && again.WaitForSkinWindow() != nullptr) << "no skin window after the restart: " << again;
     EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << "the stored window stayed hidden after the restart";
-    EXPECT_TRUE(!IsWindowVisible(other.window())) << "the restart showed a hidden window of another program";
-    EXPECT_TRUE(!FileExists(record)) << "the record is still there after the restart";
+    EXPECT_FALSE(IsWindowVisible(other.window())) << "the restart showed a hidden window of another program";
+    EXPECT_FALSE(FileExists(record)) << "the record is still there after the restart";
     EXPECT_TRUE(WaitForPeltoIdle(again) && again.MessageBoxes().empty()) << "Pelto after the restart: " << again;
 }
-
-// The shell's record of Pelto's icon: its window and its id.
-NOTIFYICONDATAA IconRecordOf(HWND skin) {
-    NOTIFYICONDATAA record;
-    ZeroMemory(&record, sizeof record);
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = skin;
-    record.uID = 1291;
-    return record;
-}
-
-TEST(WindowOps, Tray_TaskbarCreatedAddsTheIconAgain) {
-    StoredScene scene("traycreated", "Stored Over A Restart");
-    // Removed as a notification area that starts afresh would have lost it.
-    NOTIFYICONDATAA record = IconRecordOf(scene.s.skin);
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record)) << "the driver could not remove the icon";
-    ASSERT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon did not go";
-    std::vector<HWND> before = TrayIconWindows();
-    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-    HWND again = WaitForNewTrayIcon(before);
-    ASSERT_TRUE(again != nullptr) << "no icon after \"TaskbarCreated\"";
-    EXPECT_TRUE(scene.Hidden()) << "\"TaskbarCreated\" showed a stored window";
-    ASSERT_TRUE(Click(again)) << "cannot click the icon";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return scene.Shown(); })) << "a left click on the new icon did not bring both back";
-}
-
-TEST_F(StartedPelto, Tray_FailedAddHidesNothingAndSaysSo) {
-    TargetProcess target;
-    StartAttachedTarget(s, target, "Never Hidden");
-
-    // An icon with the same window and id is there already: the program's add fails.
-    NOTIFYICONDATAA taken = IconRecordOf(s.skin);
-    taken.uFlags = NIF_ICON;
-    taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
-    ASSERT_TRUE(!Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
-
-    s.ChooseFromMenu(40032);
-    HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
-    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
-    EXPECT_TRUE(DismissMessageBox(box));
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
-    CheckTrackingFollows(s, target.window(), "the failed store");
-
-    // Positive control: with the id free again the same store hides the target.
-    Shell_NotifyIconA(NIM_DELETE, &taken);
-    std::vector<HWND> before = TrayIconWindows();
-    s.ChooseFromMenu(40032);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(target.window()); })) << "the store failed with the id free";
-    HWND icon = WaitForNewTrayIcon(before);
-    EXPECT_TRUE(icon != nullptr) << "no icon after the store";
-    if (icon) {
-        Click(icon);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
-    }
-}
-
-// Titled windows of the driver's own for Pelto to store, one above another.
-class DriverWindows {
-public:
-    explicit DriverWindows(int count) {
-        for (int i = 0; i < count; ++i) {
-            HWND w = CreateWindowExA(0, "Static", Format("Stored %02d", i + 1).c_str(), WS_OVERLAPPEDWINDOW, 200, 150,
-                                     300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-            if (!w) break;
-            ShowWindow(w, SW_SHOWNORMAL);
-            windows.push_back(w);
-        }
-        PumpMessages();
-    }
-    ~DriverWindows() {
-        for (HWND w : windows) DestroyWindow(w);
-        PumpMessages();
-    }
-    std::vector<HWND> windows;
-};
 
 // 64 windows fill the table of stored windows: the 65th store says so and
 // hides nothing, and one press on the icon brings all 64 back.
@@ -367,100 +467,68 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
     PeltoSession s("trayfull");
     ASSERT_TRUE(s.folder.WriteSetting("10 0 nothing")) << "cannot write the setting file";  // a tick every 10 ms
     s.Start();
-    DriverWindows targets(65);
-    ASSERT_TRUE(targets.windows.size() == 65) << "cannot make 65 windows";
+    // Titled windows of the driver's own, one above another.
+    struct DriverWindows {
+        std::vector<HWND> windows;
+        ~DriverWindows() {
+            for (HWND w : windows) DestroyWindow(w);
+            PumpMessages();
+        }
+    } targets;
+    for (int i = 0; i < 65; ++i) {
+        HWND w = CreateWindowExA(0, "Static", Format("Stored %02d", i + 1).c_str(), WS_OVERLAPPEDWINDOW, 200, 150, 300, 200,
+                                 nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(w, nullptr) << "cannot make 65 windows";
+        ShowWindow(w, SW_SHOWNORMAL);
+        targets.windows.push_back(w);
+    }
+    PumpMessages();
     // Where a click beside the menu lands: away from the stored windows and the menu.
     Backdrop pad({900, 600, 1000, 700}, RGB(0, 120, 0));
     ASSERT_TRUE(pad.WaitPainted()) << "the click pad did not show";
     HWND icon = nullptr;
     for (int i = 0; i < 65; ++i) {
+        SCOPED_TRACE(Format("store %d", i + 1));
         HWND w = targets.windows[i];
         if (i > 0) {
             // After a store the skin window's tracking restarts as a user restarts
             // it: Ctrl+Shift+A, which opens the main menu. The hidden skin window's
             // menu gets no keys, so a click beside it closes it.
-            ASSERT_TRUE(OpenMenuWithHotkey(s.pelto.pid(), 'A') != nullptr) << Format("store %d: Ctrl+Shift+A opened no menu", i + 1);
-            ASSERT_TRUE(Click(pad.window(), POINT{950, 650})) << Format("store %d: the menu covers the click pad", i + 1);
-            ASSERT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << Format("store %d: the menu stayed open after a click beside it", i + 1);
+            ASSERT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'A'), nullptr) << "Ctrl+Shift+A opened no menu";
+            ASSERT_TRUE(Click(pad.window(), POINT{950, 650})) << "the menu covers the click pad";
+            ASSERT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "the menu stayed open after a click beside it";
             // The menu's end (and the activation it hands back) is over.
-            ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << Format("store %d: Pelto does not answer", i + 1);
+            ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         }
-        ASSERT_TRUE(BringToForeground(w)) << Format("store %d: the window did not come to the foreground", i + 1);
+        ASSERT_TRUE(BringToForeground(w)) << "the window did not come to the foreground";
         // Two ticks: the second surely ran with the window in front.
-        ASSERT_TRUE(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w) << Format("store %d: no tick recorded the window (foreground \"%s\")", i + 1, WindowText(GetForegroundWindow()).c_str());
+        ASSERT_TRUE(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w) << "no tick recorded the window (foreground \"" << WindowText(GetForegroundWindow()) << "\")";
         std::vector<HWND> before = TrayIconWindows();
         // The first and the 65th store through the menu; the 63 that only fill
         // the table in between are the command itself, posted.
         if (i == 0 || i == 64)
-            s.ChooseFromMenu(40032);
+            s.ChooseFromMenu(IDM_STORE_IN_TRAY);
         else
-            s.PostCommand(40032);
+            s.PostCommand(IDM_STORE_IN_TRAY);
         if (i < 64) {
-            ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(w); })) << Format("store %d did not hide its window", i + 1);
+            ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(w); })) << "the store did not hide its window";
             if (i == 0) {
                 icon = WaitForNewTrayIcon(before);
-                ASSERT_TRUE(icon != nullptr) << "no icon after the first store";
+                ASSERT_NE(icon, nullptr) << "no icon after the first store";
             }
             continue;
         }
         HWND box = ExpectBox(s.pelto, {"これ以上ウインドウを格納できません。", "Pelto", s.skin});
         EXPECT_TRUE(IsWindowVisible(w)) << "the 65th store hid its window";
         EXPECT_TRUE(DismissMessageBox(box));
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_TRUE(IsWindowVisible(w)) << "the 65th window was hidden after the message";
     }
     ASSERT_TRUE(Click(icon)) << "cannot click the icon";
-    int shown = 0;
-    WaitUntil(5000, [&] {
-        shown = 0;
-        for (HWND w : targets.windows) shown += IsWindowVisible(w) ? 1 : 0;
-        return shown == 65;
-    });
-    EXPECT_TRUE(shown == 65) << Format("only %d of the 65 windows are visible after the restore", shown);
+    auto shown = [&] { return std::count_if(targets.windows.begin(), targets.windows.end(), [](HWND w) { return IsWindowVisible(w) != FALSE; }); };
+    WaitUntil(5000, [&] { return shown() == 65; });
+    EXPECT_EQ(shown(), 65) << "windows visible after the restore";
     EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon is still there after the restore";
-}
-
-TEST_F(StartedPelto, Rename_OkGivesTheNewTitle) {
-    TargetProcess target;
-    StartAttachedTarget(s, target, "Old Title");
-    HWND dialog = s.OpenDialog(40036, kRenameCaption);
-    EXPECT_TRUE(GetWindow(dialog, GW_OWNER) == s.skin) << "the dialog is not owned by the skin window";
-    EXPECT_EQ(ControlText(dialog, 1002), "Old Title");
-    EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(dialog, 1002), GWL_STYLE) & ES_READONLY) << "current-name box is not read-only";
-    EXPECT_EQ(ControlText(dialog, 1003), "");
-
-    // Real keys in the new-name box: the typed text arrives there, and Enter
-    // and Esc after it end nothing (no button is the default one).
-    ASSERT_TRUE(Click(GetDlgItem(dialog, 1003)) && TypeText(dialog, "New Title")) << "cannot type into the new-name box";
-    ASSERT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; })) << Format("the typed keys did not reach the new-name box: \"%s\"", ControlText(dialog, 1003).c_str());
-    // A letter typed after the two keys shows they have been dealt with.
-    ASSERT_TRUE(PressKeysOn(dialog, {VK_RETURN, VK_ESCAPE, 'X'})) << "the dialog left the foreground";
-    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Titlex"; })) << Format("the key typed after Enter and Esc did not arrive: \"%s\"", ControlText(dialog, 1003).c_str());
-    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the Enter or the Esc key ended the dialog";
-    EXPECT_EQ(WindowText(target.window()), "Old Title");
-    // A real click on the close box ends nothing either.
-    ASSERT_TRUE(ClickCloseBox(dialog)) << "no close box found";
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
-    ASSERT_TRUE(PressKeysOn(dialog, {VK_BACK})) << "the dialog left the foreground";
-    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, 1003) == "New Title"; })) << Format("the box reads \"%s\"", ControlText(dialog, 1003).c_str());
-
-    ClickDialogButton(dialog, 1001);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "OK did not end the dialog";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == "New Title"; })) << Format("target title is \"%s\"", WindowText(target.window()).c_str());
-    CheckTrackingFollows(s, target.window(), "OK");
-}
-
-TEST_F(StartedPelto, Rename_CancelLeavesTheTitle) {
-    TargetProcess target;
-    StartAttachedTarget(s, target, "Keep This Title");
-    HWND dialog = s.OpenDialog(40036, kRenameCaption);
-    SetControlText(dialog, 1003, "Never Applied");
-    ClickDialogButton(dialog, 1005);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(dialog); })) << "Cancel did not end the dialog";
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_EQ(WindowText(target.window()), "Keep This Title");
-    CheckTrackingFollows(s, target.window(), "Cancel");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Shared by the fuzz targets: a check that stops the run, so libFuzzer keeps
 // the input that broke it.
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,4 +39,17 @@ inline bool RoundTrips(const char* name) { return name[0] != '\0' && !HasFieldSp
 inline void FillSentinelName(char* name, const char* text) {
     std::memset(name, 0x5A, kTextSize);
     std::memcpy(name, text, std::strlen(text) + 1);
+}
+
+// Reads the fuzz input with parse over fields that fill marked with sentinels;
+// before keeps the sentinels, to tell which fields the reader wrote. Returns how
+// many fields it converted, checked to be between 0 and fieldCount.
+template <typename Fields>
+int ParseOverSentinels(const std::uint8_t* data, std::size_t size, int (*parse)(const char*, std::size_t, Fields*),
+                       void (*fill)(Fields*), int fieldCount, Fields* fields, Fields* before) {
+    fill(fields);
+    std::memcpy(before, fields, sizeof *fields);
+    const int converted = parse(reinterpret_cast<const char*>(data), size, fields);
+    FUZZ_CHECK(converted >= 0 && converted <= fieldCount);
+    return converted;
 }

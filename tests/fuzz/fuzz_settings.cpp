@@ -22,13 +22,8 @@ void FillSentinels(SettingsFileFields* f) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    SettingsFileFields f;
-    FillSentinels(&f);
-    SettingsFileFields before;
-    std::memcpy(&before, &f, sizeof f);
-
-    const int converted = ParseSettingsText(reinterpret_cast<const char*>(data), size, &f);
-    FUZZ_CHECK(converted >= 0 && converted <= 3);
+    SettingsFileFields f, before;
+    const int converted = ParseOverSentinels(data, size, ParseSettingsText, FillSentinels, 3, &f, &before);
     CheckNameBuffer(f.SkinFileName);
     // Reading stops at the first field that does not convert: it and every
     // later field keep what they held.

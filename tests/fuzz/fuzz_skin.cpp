@@ -32,13 +32,8 @@ void Numbers(const SkinFileFields& f, int out[5]) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    SkinFileFields f;
-    FillSentinels(&f);
-    SkinFileFields before;
-    std::memcpy(&before, &f, sizeof f);
-
-    const int converted = ParseSkinText(reinterpret_cast<const char*>(data), size, &f);
-    FUZZ_CHECK(converted >= 0 && converted <= 7);
+    SkinFileFields f, before;
+    const int converted = ParseOverSentinels(data, size, ParseSkinText, FillSentinels, 7, &f, &before);
     CheckNameBuffer(f.BitmapFileName);
     CheckNameBuffer(f.Author);
 

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "tests/targets/plain_window.h"
+
 namespace {
 
 char LogPath[MAX_PATH] = "";
@@ -86,10 +88,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (!window) return 1;
     SetTimer(window, 1, 50, nullptr);
     Record("started");
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }

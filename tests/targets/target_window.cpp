@@ -19,6 +19,8 @@
 #include <cstring>
 #include <string>
 
+#include "tests/targets/plain_window.h"
+
 namespace {
 
 int OpenWindows = 0;
@@ -76,40 +78,28 @@ int main(int argc, char** argv) {
         else if (a == "--lifetime" && i + 1 < argc) lifetime = std::atoi(argv[++i]);
     }
 
-    WNDCLASSA wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.lpfnWndProc = TargetProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = CreateSolidBrush(RGB(40, 90, 160));
-    wc.lpszClassName = className.c_str();
-    RegisterClassA(&wc);
+    RegisterPlainClass(className.c_str(), TargetProc, RGB(40, 90, 160));
+    const HINSTANCE instance = GetModuleHandleA(nullptr);
 
     const DWORD style = (popup ? WS_POPUP : WS_OVERLAPPEDWINDOW) | (hidden ? 0 : WS_VISIBLE);
     HWND owner = nullptr;
     if (owned) {
         std::string ownerTitle = "Owner of " + title;
         owner = CreateWindowExA(0, className.c_str(), ownerTitle.c_str(), style, x + 50, y + 50, w, h, nullptr,
-                                nullptr, wc.hInstance, nullptr);
+                                nullptr, instance, nullptr);
     }
-    HWND window = CreateWindowExA(0, className.c_str(), title.c_str(), style, x, y, w, h, owner, nullptr,
-                                  wc.hInstance, nullptr);
+    HWND window =
+        CreateWindowExA(0, className.c_str(), title.c_str(), style, x, y, w, h, owner, nullptr, instance, nullptr);
     if (!window) return 1;
     if (edit) {
         RECT client;
         GetClientRect(window, &client);
         EditBox = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_WANTRETURN | ES_AUTOVSCROLL,
-                                  0, 0, client.right, client.bottom, window, nullptr, wc.hInstance, nullptr);
+                                  0, 0, client.right, client.bottom, window, nullptr, instance, nullptr);
         SetFocus(EditBox);
     }
     SetTimer(window, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
     if (owner) SetTimer(owner, 1, static_cast<UINT>(lifetime) * 1000u, nullptr);
     if (activate && !hidden) SetForegroundWindow(window);
-
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return 0;
+    return RunMessageLoop();
 }

@@ -4,6 +4,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/delay_load_rules.h"
@@ -11,14 +12,11 @@
 namespace {
 
 TEST(DelayLoadRules, TheFourLibrariesAreKnownByNameWhateverTheCase) {
-    EXPECT_EQ(DelayLoadedLibraryIndex("SHELL32.dll"), 0);
-    EXPECT_EQ(DelayLoadedLibraryIndex("shell32.DLL"), 0);
-    EXPECT_EQ(DelayLoadedLibraryIndex("OLE32.dll"), 1);
-    EXPECT_EQ(DelayLoadedLibraryIndex("comdlg32.dll"), 2);
-    EXPECT_EQ(DelayLoadedLibraryIndex("comctl32.dll"), 3);
-    EXPECT_EQ(DelayLoadedLibraryIndex("SHELL32"), -1);
-    EXPECT_EQ(DelayLoadedLibraryIndex("UNLHA32.DLL"), -1);
-    EXPECT_EQ(DelayLoadedLibraryIndex(nullptr), -1);
+    const std::pair<const char*, int> names[] = {
+        {"SHELL32.dll", 0}, {"shell32.DLL", 0}, {"OLE32.dll", 1}, {"comdlg32.dll", 2}, {"comctl32.dll", 3},
+        {"SHELL32", -1}, {"UNLHA32.DLL", -1}, {nullptr, -1}};
+    for (const auto& name : names)
+        EXPECT_EQ(DelayLoadedLibraryIndex(name.first), name.second) << (name.first ? name.first : "no name");
 }
 
 // How each delay-loaded function reports failure to its callers, read from its

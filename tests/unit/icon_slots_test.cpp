@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <vector>
 
 #include "launcher/icon_slots.h"
 
@@ -27,6 +28,13 @@ IconSlotTable Fetched(const LauncherListRecord& list) {
     CopyIconPaths(list, &table);
     for (int i = 0; i < table.Count; ++i) table.Images[i] = i;
     return table;
+}
+
+// The images MatchIconSlots gives the first `positions` positions of the list.
+std::vector<int> Matched(const IconSlotTable* table, const LauncherListRecord& list, int positions) {
+    int images[kLauncherCapacity];
+    MatchIconSlots(table, list, images);
+    return std::vector<int>(images, images + positions);
 }
 
 TEST(IconSlots, CopyTakesTheLaunchablePathsAndLeavesEveryImageUnknown) {
@@ -66,13 +74,8 @@ TEST(IconSlots, AFullLengthPathIsCopiedWhole) {
 
 TEST(IconSlots, EachPositionGetsTheImageFetchedForItsOwnPath) {
     LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
-    int images[kLauncherCapacity];
-    MatchIconSlots(&table, list, images);
-    EXPECT_EQ(images[0], 0);
-    EXPECT_EQ(images[1], 1);
-    EXPECT_EQ(images[2], 2);
-    EXPECT_EQ(images[3], kIconUnknown);
+    const IconSlotTable table = Fetched(list);
+    EXPECT_EQ(Matched(&table, list, 4), (std::vector<int>{0, 1, 2, kIconUnknown}));
 }
 
 TEST(IconSlots, AfterADeleteAndAReorderTheIconsFollowTheirPaths) {
@@ -82,11 +85,7 @@ TEST(IconSlots, AfterADeleteAndAReorderTheIconsFollowTheirPaths) {
     list.Count = 2;
     SetPath(&list, 0, "C:\\c.exe");
     SetPath(&list, 1, "C:\\b.exe");
-    int images[kLauncherCapacity];
-    MatchIconSlots(&table, list, images);
-    EXPECT_EQ(images[0], 2);
-    EXPECT_EQ(images[1], 1);
-    EXPECT_EQ(images[2], kIconUnknown);
+    EXPECT_EQ(Matched(&table, list, 3), (std::vector<int>{2, 1, kIconUnknown}));
 }
 
 TEST(IconSlots, AnAddedEntryIsUnknownUntilAFetchHasSeenItsPath) {
@@ -94,21 +93,16 @@ TEST(IconSlots, AnAddedEntryIsUnknownUntilAFetchHasSeenItsPath) {
     IconSlotTable table = Fetched(list);
     list.Count = 4;
     SetPath(&list, 3, "C:\\d.exe");
-    int images[kLauncherCapacity];
-    MatchIconSlots(&table, list, images);
-    EXPECT_EQ(images[3], kIconUnknown);
-    IconSlotTable again = Fetched(list);
-    MatchIconSlots(&again, list, images);
-    EXPECT_EQ(images[3], 3);
+    EXPECT_EQ(Matched(&table, list, 4)[3], kIconUnknown);
+    const IconSlotTable again = Fetched(list);
+    EXPECT_EQ(Matched(&again, list, 4)[3], 3);
 }
 
 TEST(IconSlots, AnEditedPathDropsTheOldIconEvenUnderTheSameTitle) {
     LauncherListRecord list = ThreeEntries();
     IconSlotTable table = Fetched(list);
     std::strcpy(list.Entries[1].Path, "C:\\other.exe");
-    int images[kLauncherCapacity];
-    MatchIconSlots(&table, list, images);
-    EXPECT_EQ(images[1], kIconUnknown);
+    EXPECT_EQ(Matched(&table, list, 2)[1], kIconUnknown);
 }
 
 TEST(IconSlots, ComparisonIsExactAndCaseSensitive) {
@@ -123,16 +117,12 @@ TEST(IconSlots, AFileWithoutIconStaysWithoutIcon) {
     LauncherListRecord list = ThreeEntries();
     IconSlotTable table = Fetched(list);
     table.Images[1] = kIconNone;
-    int images[kLauncherCapacity];
-    MatchIconSlots(&table, list, images);
-    EXPECT_EQ(images[1], kIconNone);
+    EXPECT_EQ(Matched(&table, list, 2)[1], kIconNone);
 }
 
 TEST(IconSlots, NothingFetchedYetLeavesEveryPositionUnknown) {
     LauncherListRecord list = ThreeEntries();
-    int images[kLauncherCapacity];
-    MatchIconSlots(nullptr, list, images);
-    for (int i = 0; i < kLauncherCapacity; ++i) EXPECT_EQ(images[i], kIconUnknown);
+    EXPECT_EQ(Matched(nullptr, list, kLauncherCapacity), std::vector<int>(kLauncherCapacity, kIconUnknown));
 }
 
 IconFileStamp FileStamp(unsigned long size, unsigned long writeLow = 100) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 
 #include "common/text_buffers.h"
@@ -21,21 +22,42 @@ void SetEntry(LauncherListRecord* list, int i, const char* path, const char* tit
     std::strcpy(list->Entries[i].Title, title);
 }
 
+struct Entry {
+    const char* path;   // null: not looked at
+    const char* title;  // null: not looked at
+};
+
+// A list of these entries, the count being theirs.
+LauncherListRecord List(std::initializer_list<Entry> entries) {
+    LauncherListRecord list = {};
+    for (const Entry& e : entries) SetEntry(&list, list.Count++, e.path, e.title);
+    return list;
+}
+
+// The count, then the entries from the first on.
+void ExpectEntries(const LauncherListRecord& list, int count, std::initializer_list<Entry> entries) {
+    EXPECT_EQ(list.Count, count);
+    int i = 0;
+    for (const Entry& e : entries) {
+        SCOPED_TRACE("entry " + std::to_string(i));
+        if (e.path) {
+            EXPECT_STREQ(list.Entries[i].Path, e.path);
+        }
+        if (e.title) {
+            EXPECT_STREQ(list.Entries[i].Title, e.title);
+        }
+        ++i;
+    }
+}
+
 TEST(LauncherFormat, ReadsTheTwoEntryExampleWithBlanksBack) {
     LauncherListRecord list = Parse("2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n");
-    EXPECT_EQ(list.Count, 2);
-    EXPECT_STREQ(list.Entries[0].Path, "C:\\Program Files\\Editor\\edit.exe");
-    EXPECT_STREQ(list.Entries[0].Title, "My Editor");
-    EXPECT_STREQ(list.Entries[1].Path, "D:\\memo.txt");
-    EXPECT_STREQ(list.Entries[1].Title, "memo");
-    EXPECT_STREQ(list.Entries[2].Path, "");
+    ExpectEntries(list, 2,
+                  {{"C:\\Program Files\\Editor\\edit.exe", "My Editor"}, {"D:\\memo.txt", "memo"}, {"", nullptr}});
 }
 
 TEST(LauncherFormat, WritesTheTwoEntryExampleByteForByte) {
-    LauncherListRecord list = {};
-    list.Count = 2;
-    SetEntry(&list, 0, "C:\\Program Files\\Editor\\edit.exe", "My Editor");
-    SetEntry(&list, 1, "D:\\memo.txt", "memo");
+    LauncherListRecord list = List({{"C:\\Program Files\\Editor\\edit.exe", "My Editor"}, {"D:\\memo.txt", "memo"}});
     EXPECT_EQ(FormatLauncherText(list), "2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n");
     // The entries in memory keep their blanks.
     EXPECT_STREQ(list.Entries[0].Title, "My Editor");
@@ -98,15 +120,9 @@ TEST(LauncherFormat, OverLongWordsOverrunNothing) {
     const std::string longPath(101, 'p');
     const std::string hugeWord(5000, 'w');
     LauncherListRecord list = Parse("3\n" + longPath + "\nshort\n" + hugeWord + "\n" + hugeWord + "\nC\nc\n");
-    EXPECT_EQ(list.Count, 3);
     // A cut path would name another file: it is not taken, and the pairs after
     // it stay paired.
-    EXPECT_STREQ(list.Entries[0].Path, "");
-    EXPECT_STREQ(list.Entries[0].Title, "short");
-    EXPECT_STREQ(list.Entries[1].Path, "");
-    EXPECT_EQ(std::string(list.Entries[1].Title), std::string(100, 'w'));
-    EXPECT_STREQ(list.Entries[2].Path, "C");
-    EXPECT_STREQ(list.Entries[2].Title, "c");
+    ExpectEntries(list, 3, {{"", "short"}, {"", std::string(100, 'w').c_str()}, {"C", "c"}});
     // 100 bytes still fit.
     LauncherListRecord exact = Parse("1\n" + std::string(100, 'p') + "\nt\n");
     EXPECT_EQ(std::string(exact.Entries[0].Path), std::string(100, 'p'));
@@ -118,23 +134,9 @@ TEST(LauncherFormat, QuestionMarksComeBackAsBlanks) {
 }
 
 TEST(LauncherFormat, EmptyTextsAndTabsKeepThePairs) {
-    LauncherListRecord list = {};
-    list.Count = 4;
-    SetEntry(&list, 0, "", "no path");
-    SetEntry(&list, 1, "B", "");
-    SetEntry(&list, 2, "C", "tab\there");
-    SetEntry(&list, 3, "D", "d");
-    const std::string text = FormatLauncherText(list);
+    const std::string text = FormatLauncherText(List({{"", "no path"}, {"B", ""}, {"C", "tab\there"}, {"D", "d"}}));
     EXPECT_EQ(text, "4\n?\nno?path\nB\n?\nC\ntab?here\nD\nd\n");
-    LauncherListRecord back = Parse(text);
-    EXPECT_EQ(back.Count, 4);
-    EXPECT_STREQ(back.Entries[0].Path, "");
-    EXPECT_STREQ(back.Entries[0].Title, "no path");
-    EXPECT_STREQ(back.Entries[1].Path, "B");
-    EXPECT_STREQ(back.Entries[1].Title, "");
-    EXPECT_STREQ(back.Entries[2].Title, "tab here");
-    EXPECT_STREQ(back.Entries[3].Path, "D");
-    EXPECT_STREQ(back.Entries[3].Title, "d");
+    ExpectEntries(Parse(text), 4, {{"", "no path"}, {"B", ""}, {nullptr, "tab here"}, {"D", "d"}});
 }
 
 TEST(LauncherFormat, ConvertSpaceMarksBothWaysAndNoOther) {
@@ -154,11 +156,7 @@ TEST(LauncherFormat, ConvertSpaceMarksBothWaysAndNoOther) {
 }
 
 TEST(LauncherFormat, FindLauncherPathSkipsAndComparesExactly) {
-    LauncherListRecord list = {};
-    list.Count = 3;
-    SetEntry(&list, 0, "C:\\A.EXE", "same");
-    SetEntry(&list, 1, "C:\\b.exe", "same");
-    SetEntry(&list, 2, "C:\\c.exe", "C:\\a.exe");
+    LauncherListRecord list = List({{"C:\\A.EXE", "same"}, {"C:\\b.exe", "same"}, {"C:\\c.exe", "C:\\a.exe"}});
     EXPECT_EQ(FindLauncherPath(list, "C:\\A.EXE", -1), 1);
     EXPECT_EQ(FindLauncherPath(list, "c:\\a.exe", -1), 0);  // case counts; titles are not paths
     EXPECT_EQ(FindLauncherPath(list, "C:\\b.exe", 1), 0);
@@ -178,10 +176,8 @@ void LongForm(const char* path, char* out, std::size_t size) {
 }
 
 TEST(LauncherFormat, FindLauncherPathComparesTheGivenFormOfBothSides) {
-    LauncherListRecord list = {};
-    list.Count = 2;
-    SetEntry(&list, 0, "C:\\Program Files\\Editor\\edit.exe", "Editor");
-    SetEntry(&list, 1, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE", "Editor again");
+    const LauncherListRecord list = List(
+        {{"C:\\Program Files\\Editor\\edit.exe", "Editor"}, {"C:\\PROGRA~1\\EDITOR\\EDIT.EXE", "Editor again"}});
     // The 8.3 name of an entry found under its long name, and the other way round.
     EXPECT_EQ(FindLauncherPath(list, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE", 1, LongForm), 1);
     EXPECT_EQ(FindLauncherPath(list, "C:\\Program Files\\Editor\\edit.exe", 0, LongForm), 1);
@@ -224,12 +220,7 @@ TEST(LauncherFormat, TitlesLoseTabsAndPathsAreChecked) {
 }
 
 TEST(LauncherFormat, AWholeFileIsWhatTheWriterWritesAndNothingCutShort) {
-    LauncherListRecord list;
-    std::memset(&list, 0, sizeof list);
-    list.Count = 2;
-    SetEntry(&list, 0, "C:\\a b.exe", "A");
-    SetEntry(&list, 1, "D:\\memo.txt", "");
-    const std::string whole = FormatLauncherText(list);
+    const std::string whole = FormatLauncherText(List({{"C:\\a b.exe", "A"}, {"D:\\memo.txt", ""}}));
     EXPECT_TRUE(LauncherTextIsWhole(whole));
     EXPECT_TRUE(LauncherTextIsWhole("0\n"));
     EXPECT_TRUE(LauncherTextIsWhole("1\r\nC:\\a.exe\r\nA\r\n"));

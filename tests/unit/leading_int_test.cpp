@@ -1,53 +1,35 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <string>
 
 #include "common/text_scan.h"
 
 namespace {
 
-TEST(LeadingInt, DigitsSignsAndTrailingText) {
-    EXPECT_EQ(LeadingInt("500"), 500);
-    EXPECT_EQ(LeadingInt("2s"), 2);
-    EXPECT_EQ(LeadingInt("  \t750ms"), 750);
-    EXPECT_EQ(LeadingInt("-40"), -40);
-    EXPECT_EQ(LeadingInt("+15"), 15);
-    EXPECT_EQ(LeadingInt("0012"), 12);
-    EXPECT_EQ(LeadingInt("12 34"), 12);
-}
+struct LeadingIntRow {
+    const char* text;
+    int value;
+};
 
-TEST(LeadingInt, NoDigitsGivesZero) {
-    EXPECT_EQ(LeadingInt(""), 0);
-    EXPECT_EQ(LeadingInt("abc"), 0);
-    EXPECT_EQ(LeadingInt("-"), 0);
-    EXPECT_EQ(LeadingInt("+x9"), 0);
-    EXPECT_EQ(LeadingInt("s2"), 0);
-    EXPECT_EQ(LeadingInt("\x82\x50"), 0);  // a full-width digit is no digit
-}
+const LeadingIntRow kLeadingInts[] = {
+    // Digits, signs and trailing text.
+    {"500", 500}, {"2s", 2}, {"  \t750ms", 750}, {"-40", -40}, {"+15", 15}, {"0012", 12}, {"12 34", 12},
+    // No digits gives zero; a full-width digit is no digit.
+    {"", 0}, {"abc", 0}, {"-", 0}, {"+x9", 0}, {"s2", 0}, {"\x82\x50", 0},
+    // Out of range is clamped.
+    {"2147483647", INT_MAX}, {"2147483648", INT_MAX}, {"99999999999999999999999", INT_MAX},
+    {"-2147483648", INT_MIN}, {"-99999999999999999999999", INT_MIN},
+    // The skin maker's offset fields.
+    {"-265", -265}, {"4", 4}, {"+18", 18}, {"  -18", -18}, {"12px", 12}, {"- 5", 0},
+    {"99999999999999999999", INT_MAX}, {"-99999999999999999999", INT_MIN},
+};
 
-TEST(LeadingInt, OutOfRangeIsClamped) {
-    EXPECT_EQ(LeadingInt("2147483647"), INT_MAX);
-    EXPECT_EQ(LeadingInt("2147483648"), INT_MAX);
-    EXPECT_EQ(LeadingInt("99999999999999999999999"), INT_MAX);
-    EXPECT_EQ(LeadingInt("-2147483648"), INT_MIN);
-    EXPECT_EQ(LeadingInt("-99999999999999999999999"), INT_MIN);
-}
-
-// The skin maker's offset fields.
-TEST(LeadingInt, OffsetFields) {
-    EXPECT_EQ(LeadingInt("-265"), -265);
-    EXPECT_EQ(LeadingInt("4"), 4);
-    EXPECT_EQ(LeadingInt("+18"), 18);
-    EXPECT_EQ(LeadingInt("  -18"), -18);
-    EXPECT_EQ(LeadingInt("12px"), 12);
-    EXPECT_EQ(LeadingInt(""), 0);
-    EXPECT_EQ(LeadingInt("abc"), 0);
-    EXPECT_EQ(LeadingInt("-"), 0);
-    EXPECT_EQ(LeadingInt("- 5"), 0);
-    EXPECT_EQ(LeadingInt("2147483647"), INT_MAX);
-    EXPECT_EQ(LeadingInt("-2147483648"), INT_MIN);
-    EXPECT_EQ(LeadingInt("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(LeadingInt("-99999999999999999999"), INT_MIN);
+TEST(LeadingInt, ReadsTheNumberTheTextStartsWith) {
+    for (const LeadingIntRow& row : kLeadingInts) {
+        SCOPED_TRACE("\"" + std::string(row.text) + "\"");
+        EXPECT_EQ(LeadingInt(row.text), row.value);
+    }
 }
 
 }  // namespace

@@ -31,28 +31,35 @@ TEST(DirectoryPart, KeepsEverythingUpToTheLastBackslash) {
 
 TEST(DirectoryPart, LeavesAPathWithoutBackslashAlone) { EXPECT_EQ(Dir("Pelto.exe"), "Pelto.exe"); }
 
-TEST(TailAfterLast, FileNameFromPath) {
-    EXPECT_EQ(Tail("C:\\Pelto\\skin\\mint.skn", '\\'), "mint.skn");
-    EXPECT_EQ(Tail("C:\\dir\\file.lzh", '.'), "lzh");
-}
-
-TEST(TailAfterLast, ExamplesOfTheDropDispatch) {
-    // No dot in the file name: the text from its second character on.
-    EXPECT_EQ(Tail("C:\\dir\\readme", '.'), ":\\dir\\readme");
+struct TailRow {
+    const char* text;
+    char sep;
+    const char* tail;
+};
+const TailRow kTails[] = {
+    // A file name from a path.
+    {"C:\\Pelto\\skin\\mint.skn", '\\', "mint.skn"},
+    {"C:\\dir\\file.lzh", '.', "lzh"},
+    // The drop dispatch's examples. No dot in the file name: the text from its
+    // second character on.
+    {"C:\\dir\\readme", '.', ":\\dir\\readme"},
     // A dot in a folder name.
-    EXPECT_EQ(Tail("C:\\a.b\\file", '.'), "b\\file");
-}
+    {"C:\\a.b\\file", '.', "b\\file"},
+    // A text without a backslash is unchanged.
+    {"archive.zip", '.', "archive.zip"},
+    {"", '.', ""},
+    // The first character is never examined.
+    {".\\x", '.', "\\x"},
+    {"\\", '\\', ""},
+    {"a\\", '\\', ""},
+    {"C:\\dir\\name.", '.', ""},
+};
 
-TEST(TailAfterLast, TextWithoutBackslashIsUnchanged) {
-    EXPECT_EQ(Tail("archive.zip", '.'), "archive.zip");
-    EXPECT_EQ(Tail("", '.'), "");
-}
-
-TEST(TailAfterLast, FirstCharacterIsNeverExamined) {
-    EXPECT_EQ(Tail(".\\x", '.'), "\\x");
-    EXPECT_EQ(Tail("\\", '\\'), "");
-    EXPECT_EQ(Tail("a\\", '\\'), "");
-    EXPECT_EQ(Tail("C:\\dir\\name.", '.'), "");
+TEST(TailAfterLast, KeepsWhatFollowsTheLastSeparator) {
+    for (const TailRow& row : kTails) {
+        SCOPED_TRACE(std::string(row.text) + " after '" + row.sep + "'");
+        EXPECT_EQ(Tail(row.text, row.sep), row.tail);
+    }
 }
 
 TEST(TextBuffers, CopyCutsAndReportsAnOverlongText) {

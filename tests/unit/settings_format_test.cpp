@@ -21,70 +21,42 @@ Parsed Parse(const std::string& text, int interval = 0) {
     return p;
 }
 
-TEST(SettingsFormat, ReadsTheThreeFields) {
-    Parsed p = Parse("500 0 mint.skn");
-    EXPECT_EQ(p.converted, 3);
-    EXPECT_EQ(p.f.TimerInterval, 500);
-    EXPECT_EQ(p.f.FollowingCode, 0);
-    EXPECT_STREQ(p.f.SkinFileName, "mint.skn");
+// A text, the interval the program held before reading it, and what it holds
+// after: the fields that did not convert keep their values.
+struct ParseRow {
+    const char* name;
+    const char* text;
+    int before;
+    int converted, interval, code;
+    const char* skin;
+};
+const ParseRow kParses[] = {
+    {"the three fields", "500 0 mint.skn", 0, 3, 500, 0, "mint.skn"},
+    {"the other following code", "1000 1 nothing", 0, 3, 1000, 1, "nothing"},
+    {"an empty file changes nothing", "", 0, 0, 0, 0, ""},
+    {"any white space separates and CR LF is harmless", "\r\n 250\t\t1\r\nblue.skn\r\n", 0, 3, 250, 1, "blue.skn"},
+    {"the name is cut at the first blank", "250 1 my skin.skn", 0, 3, 250, 1, "my"},
+    {"missing fields keep their values", "750", -1, 1, 750, 0, ""},
+    {"a field that does not convert stops the rest", "abc 1 mint.skn", 33, 0, 33, 0, ""},
+    {"a code that does not convert keeps the name too", "100 - x.skn", 0, 1, 100, 0, ""},
+    {"numbers end at the first non-digit", "500 0mint.skn", 0, 3, 500, 0, "mint.skn"},
+};
 
-    p = Parse("1000 1 nothing");
-    EXPECT_EQ(p.f.TimerInterval, 1000);
-    EXPECT_EQ(p.f.FollowingCode, 1);
-    EXPECT_STREQ(p.f.SkinFileName, "nothing");
-}
-
-TEST(SettingsFormat, EmptyFileChangesNothing) {
-    Parsed p = Parse("", 0);
-    EXPECT_EQ(p.converted, 0);
-    EXPECT_EQ(p.f.TimerInterval, 0);
-    EXPECT_STREQ(p.f.SkinFileName, "");
-}
-
-TEST(SettingsFormat, AnyWhiteSpaceSeparatesAndCrLfIsHarmless) {
-    Parsed p = Parse("\r\n 250\t\t1\r\nblue.skn\r\n");
-    EXPECT_EQ(p.converted, 3);
-    EXPECT_EQ(p.f.TimerInterval, 250);
-    EXPECT_EQ(p.f.FollowingCode, 1);
-    EXPECT_STREQ(p.f.SkinFileName, "blue.skn");
-}
-
-TEST(SettingsFormat, NameIsCutAtTheFirstBlank) {
-    Parsed p = Parse("250 1 my skin.skn");
-    EXPECT_STREQ(p.f.SkinFileName, "my");
+TEST(SettingsFormat, ReadsTheFieldsUpToTheFirstThatDoesNotConvert) {
+    for (const ParseRow& row : kParses) {
+        SCOPED_TRACE(row.name);
+        const Parsed p = Parse(row.text, row.before);
+        EXPECT_EQ(p.converted, row.converted);
+        EXPECT_EQ(p.f.TimerInterval, row.interval);
+        EXPECT_EQ(p.f.FollowingCode, row.code);
+        EXPECT_STREQ(p.f.SkinFileName, row.skin);
+    }
 }
 
 TEST(SettingsFormat, NegativeAndZeroIntervalsAreKept) {
     EXPECT_EQ(Parse("-40 0 a").f.TimerInterval, -40);
     EXPECT_EQ(Parse("0 0 a").f.TimerInterval, 0);
     EXPECT_EQ(Parse("+7 0 a").f.TimerInterval, 7);
-}
-
-TEST(SettingsFormat, MissingFieldsKeepTheirValues) {
-    Parsed p = Parse("750", -1);
-    EXPECT_EQ(p.converted, 1);
-    EXPECT_EQ(p.f.TimerInterval, 750);
-    EXPECT_EQ(p.f.FollowingCode, 0);
-    EXPECT_STREQ(p.f.SkinFileName, "");
-}
-
-TEST(SettingsFormat, AFieldThatDoesNotConvertStopsTheRest) {
-    Parsed p = Parse("abc 1 mint.skn", 33);
-    EXPECT_EQ(p.converted, 0);
-    EXPECT_EQ(p.f.TimerInterval, 33);
-    EXPECT_EQ(p.f.FollowingCode, 0);
-    EXPECT_STREQ(p.f.SkinFileName, "");
-
-    p = Parse("100 - x.skn");
-    EXPECT_EQ(p.converted, 1);
-    EXPECT_STREQ(p.f.SkinFileName, "");
-}
-
-TEST(SettingsFormat, NumbersEndAtTheFirstNonDigit) {
-    Parsed p = Parse("500 0mint.skn");
-    EXPECT_EQ(p.converted, 3);
-    EXPECT_EQ(p.f.FollowingCode, 0);
-    EXPECT_STREQ(p.f.SkinFileName, "mint.skn");
 }
 
 TEST(SettingsFormat, HugeNumbersAreClamped) {

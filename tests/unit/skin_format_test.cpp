@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "core/skin_format.h"
 
@@ -26,60 +27,38 @@ SkinFileFields Parse(const std::string& text, int* converted = nullptr) {
     return f;
 }
 
-TEST(SkinFormat, ReadsTheSevenFields) {
-    int n = 0;
-    SkinFileFields f = Parse("mint.bmp 2 -265 4 -200 -18 Quorval", &n);
-    EXPECT_EQ(n, 7);
-    EXPECT_STREQ(f.BitmapFileName, "mint.bmp");
-    EXPECT_EQ(f.AnchorCorner, 2);
-    EXPECT_EQ(f.NormalX, -265);
-    EXPECT_EQ(f.NormalY, 4);
-    EXPECT_EQ(f.SmallX, -200);
-    EXPECT_EQ(f.SmallY, -18);
-    EXPECT_STREQ(f.Author, "Quorval");
-}
-
-TEST(SkinFormat, EmptyFileKeepsEverything) {
-    int n = -1;
-    SkinFileFields f = Parse("", &n);
-    EXPECT_EQ(n, 0);
-    EXPECT_STREQ(f.BitmapFileName, "old.bmp");
-    EXPECT_STREQ(f.Author, "OldAuthor");
-}
-
-TEST(SkinFormat, EmptyBitmapFieldShiftsEveryFieldOneEarly) {
+// A text and the fields after reading it over Previous(): the fields that do
+// not convert keep what they held.
+struct ParseRow {
+    const char* name;
+    const char* text;
+    int converted;
+    const char* bitmap;
+    int corner, normalX, normalY, smallX, smallY;
+    const char* author;
+};
+const ParseRow kParses[] = {
+    {"the seven fields", "mint.bmp 2 -265 4 -200 -18 Quorval", 7, "mint.bmp", 2, -265, 4, -200, -18, "Quorval"},
+    {"an empty file keeps everything", "", 0, "old.bmp", 9, 11, 12, 13, 14, "OldAuthor"},
     // As the skin maker writes it with an empty bitmap name: a leading blank.
-    int n = 0;
-    SkinFileFields f = Parse(" 2 -265 4 -200 -18 Quorval", &n);
-    EXPECT_EQ(n, 5);
-    EXPECT_STREQ(f.BitmapFileName, "2");
-    EXPECT_EQ(f.AnchorCorner, -265);
-    EXPECT_EQ(f.NormalX, 4);
-    EXPECT_EQ(f.NormalY, -200);
-    EXPECT_EQ(f.SmallX, -18);
-    EXPECT_EQ(f.SmallY, 14);  // "Quorval" does not convert
-    EXPECT_STREQ(f.Author, "OldAuthor");
-}
+    // Every field comes one early, and "Quorval" does not convert.
+    {"an empty bitmap field", " 2 -265 4 -200 -18 Quorval", 5, "2", -265, 4, -200, -18, 14, "OldAuthor"},
+    {"an empty author keeps the previous one", "a.bmp 1 0 0 0 0 ", 6, "a.bmp", 1, 0, 0, 0, 0, "OldAuthor"},
+    {"CR LF and tabs separate fields", "a.bmp\r\n3\t-100\r\n-30 0 0\r\nme\r\n", 7, "a.bmp", 3, -100, -30, 0, 0, "me"},
+    {"numbers outside the corners are taken as written", "a.bmp 1000 0 0 0 0 x", 7, "a.bmp", 1000, 0, 0, 0, 0, "x"},
+};
 
-TEST(SkinFormat, EmptyAuthorKeepsThePreviousOne) {
-    int n = 0;
-    SkinFileFields f = Parse("a.bmp 1 0 0 0 0 ", &n);
-    EXPECT_EQ(n, 6);
-    EXPECT_STREQ(f.Author, "OldAuthor");
-}
-
-TEST(SkinFormat, CrLfAndTabsSeparateFields) {
-    SkinFileFields f = Parse("a.bmp\r\n3\t-100\r\n-30 0 0\r\nme\r\n");
-    EXPECT_STREQ(f.BitmapFileName, "a.bmp");
-    EXPECT_EQ(f.AnchorCorner, 3);
-    EXPECT_EQ(f.NormalX, -100);
-    EXPECT_EQ(f.NormalY, -30);
-    EXPECT_STREQ(f.Author, "me");
-}
-
-TEST(SkinFormat, NumbersOutsideTheCornersAreTakenAsWritten) {
-    SkinFileFields f = Parse("a.bmp 1000 0 0 0 0 x");
-    EXPECT_EQ(f.AnchorCorner, 1000);
+TEST(SkinFormat, ReadsTheFieldsUpToTheFirstThatDoesNotConvert) {
+    for (const ParseRow& row : kParses) {
+        SCOPED_TRACE(row.name);
+        int n = -1;
+        const SkinFileFields f = Parse(row.text, &n);
+        EXPECT_EQ(n, row.converted);
+        EXPECT_STREQ(f.BitmapFileName, row.bitmap);
+        EXPECT_EQ((std::vector<int>{f.AnchorCorner, f.NormalX, f.NormalY, f.SmallX, f.SmallY}),
+                  (std::vector<int>{row.corner, row.normalX, row.normalY, row.smallX, row.smallY}));
+        EXPECT_STREQ(f.Author, row.author);
+    }
 }
 
 TEST(SkinFormat, OverlongWordsAreCutAndTheNextFieldsStillRead) {

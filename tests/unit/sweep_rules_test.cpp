@@ -1,31 +1,43 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "commands/sweep_rules.h"
 
 namespace {
 
-TEST(SweepRules, OrdinaryTitledWindowQualifies) {
-    EXPECT_TRUE(SweepQualifies(true, false, false, "Untitled - Notepad", "Notepad"));
+struct SweepRow {
+    bool visible, cloaked, hasOwner;
+    const char* title;
+    const char* className;
+    bool qualifies;
+};
+const SweepRow kSweeps[] = {
+    // An ordinary titled window.
+    {true, false, false, "Untitled - Notepad", "Notepad", true},
     // Similar-looking texts are not the skipped ones: comparisons are exact.
-    EXPECT_TRUE(SweepQualifies(true, false, false, "quorval pelto", "PeltoClass"));
-    EXPECT_TRUE(SweepQualifies(true, false, false, "Program Manager", "progman"));
-}
+    {true, false, false, "quorval pelto", "PeltoClass", true},
+    {true, false, false, "Program Manager", "progman", true},
+    // The skipped windows.
+    {false, false, false, "Hidden", "C", false},
+    {true, false, true, "Owned dialog", "#32770", false},
+    {true, false, false, "", "Shell_TrayWnd", false},
+    {true, false, false, "Program Manager", "Progman", false},
+    {true, false, false, "Quorval Pelto", "PeltoClass", false},
+    // A window on another virtual desktop, or a suspended store app's frame:
+    // visible to the system, never seen by the user. Only the cloak tells it
+    // apart from the ordinary window above; it is skipped like a hidden one.
+    {true, true, false, "Untitled - Notepad", "Notepad", false},
+    {true, true, false, "Settings", "ApplicationFrameWindow", false},
+    {false, true, false, "Untitled - Notepad", "Notepad", false},
+};
 
-TEST(SweepRules, SkippedWindows) {
-    EXPECT_FALSE(SweepQualifies(false, false, false, "Hidden", "C"));
-    EXPECT_FALSE(SweepQualifies(true, false, true, "Owned dialog", "#32770"));
-    EXPECT_FALSE(SweepQualifies(true, false, false, "", "Shell_TrayWnd"));
-    EXPECT_FALSE(SweepQualifies(true, false, false, "Program Manager", "Progman"));
-    EXPECT_FALSE(SweepQualifies(true, false, false, "Quorval Pelto", "PeltoClass"));
-}
-
-// A window on another virtual desktop, or a suspended store app's frame: visible
-// to the system, never seen by the user. Only the cloak tells it apart from the
-// ordinary window above.
-TEST(SweepRules, CloakedWindowIsSkippedLikeAHiddenOne) {
-    EXPECT_FALSE(SweepQualifies(true, true, false, "Untitled - Notepad", "Notepad"));
-    EXPECT_FALSE(SweepQualifies(true, true, false, "Settings", "ApplicationFrameWindow"));
-    EXPECT_FALSE(SweepQualifies(false, true, false, "Untitled - Notepad", "Notepad"));
+TEST(SweepRules, WhichWindowsQualify) {
+    for (const SweepRow& row : kSweeps) {
+        SCOPED_TRACE(std::string(row.title) + " (" + row.className + ")" + (row.visible ? "" : ", hidden") +
+                     (row.cloaked ? ", cloaked" : "") + (row.hasOwner ? ", owned" : ""));
+        EXPECT_EQ(SweepQualifies(row.visible, row.cloaked, row.hasOwner, row.title, row.className), row.qualifies);
+    }
 }
 
 TEST(SweepRules, MovesByExactlyOneHundred) {

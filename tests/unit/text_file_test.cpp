@@ -125,14 +125,6 @@ TEST_F(TextFileTest, AtStartAnOldCopyBesideThePresentFileIsRemovedAndNeverComesB
     EXPECT_FALSE(Exists(path_));
 }
 
-TEST_F(TextFileTest, AnOldCopyWithoutASaveUnderWayIsNotRestoredAfterTheUserDeletedTheFile) {
-    // Left by a save that finished, then the file deleted on purpose.
-    Put(path_ + ".old", "1000 1 old.skn");
-    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
-    EXPECT_FALSE(Exists(path_));
-    EXPECT_FALSE(Exists(path_ + ".old"));
-}
-
 TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack) {
     Put(path_, "500 0 new.skn");
     Put(path_ + ".old", "1000 1 old.skn");
@@ -145,30 +137,42 @@ TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack
     EXPECT_FALSE(Exists(path_));
 }
 
-TEST_F(TextFileTest, AWholeNewTextIsPreferredToTheOlderCopyItWasToReplace) {
+// What start-up finds beside the settings file and makes of it: the set-aside
+// copy and the new text are gone afterwards, whichever was taken.
+struct RecoveryRow {
+    const char* name;
+    const char* old;  // the copy set aside, or null when there is none
+    const char* tmp;  // the new text, or null when there is none
+    SaveRecovery result;
+    const char* after;  // the file's text afterwards, or null when there is no file
+};
+const RecoveryRow kRecoveries[] = {
     // Windows 95/98, cut short between the two moves of a replace.
-    Put(path_ + ".old", "1000 1 old.skn");
-    Put(path_ + ".tmp", "500 0 new.skn");
-    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::FromTemporary);
-    EXPECT_EQ(Contents(path_), "500 0 new.skn");
-    EXPECT_FALSE(Exists(path_ + ".old"));
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
-}
+    {"a whole new text is preferred to the older copy", "1000 1 old.skn", "500 0 new.skn", SaveRecovery::FromTemporary,
+     "500 0 new.skn"},
+    {"a new text that is not whole is ignored and the older copy comes back", "1000 1 old.skn", "500 0",
+     SaveRecovery::FromSetAside, "1000 1 old.skn"},
+    {"a new text that is not whole and no older copy leave no file", nullptr, "500", SaveRecovery::Nothing, nullptr},
+    // Left by a save that finished, then the file deleted on purpose.
+    {"an older copy without a save under way is not restored", "1000 1 old.skn", nullptr, SaveRecovery::Nothing,
+     nullptr},
+};
 
-TEST_F(TextFileTest, ANewTextThatIsNotWholeIsIgnoredAndTheOlderCopyComesBack) {
-    Put(path_ + ".old", "1000 1 old.skn");
-    Put(path_ + ".tmp", "500 0");
-    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::FromSetAside);
-    EXPECT_EQ(Contents(path_), "1000 1 old.skn");
-    EXPECT_FALSE(Exists(path_ + ".old"));
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
-}
-
-TEST_F(TextFileTest, ANewTextThatIsNotWholeAndNoOlderCopyLeaveNoFile) {
-    Put(path_ + ".tmp", "500");
-    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
-    EXPECT_FALSE(Exists(path_));
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
+TEST_F(TextFileTest, AnInterruptedSaveIsFinishedOrUndone) {
+    for (const RecoveryRow& row : kRecoveries) {
+        SCOPED_TRACE(row.name);
+        for (const char* suffix : {"", ".old", ".tmp"}) std::remove((path_ + suffix).c_str());
+        if (row.old) Put(path_ + ".old", row.old);
+        if (row.tmp) Put(path_ + ".tmp", row.tmp);
+        EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), row.result);
+        if (row.after) {
+            EXPECT_EQ(Contents(path_), row.after);
+        } else {
+            EXPECT_FALSE(Exists(path_));
+        }
+        EXPECT_FALSE(Exists(path_ + ".old"));
+        EXPECT_FALSE(Exists(path_ + ".tmp"));
+    }
 }
 
 }  // namespace
