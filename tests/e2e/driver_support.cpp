@@ -748,6 +748,18 @@ bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs) {
     return WaitUntil(timeoutMs, [&] { return PeltoAnswers(pelto, timeoutMs) && PeltoAnswers(pelto, timeoutMs); });
 }
 
+bool AdoptRestartedPelto(const PeltoProcess& old, PeltoProcess* restarted, DWORD timeoutMs) {
+    return WaitUntil(timeoutMs, [&] {
+        for (DWORD pid : OtherPeltoProcesses(old.pid())) {
+            HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+            const bool running = process && WaitForSingleObject(process, 0) == WAIT_TIMEOUT;
+            if (process) CloseHandle(process);
+            if (running) return restarted->Adopt(pid) && restarted->Running();
+        }
+        return false;
+    });
+}
+
 std::vector<DWORD> OtherPeltoProcesses(DWORD except) {
     std::vector<DWORD> pids;
     HWND w = nullptr;

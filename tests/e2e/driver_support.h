@@ -296,6 +296,10 @@ bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs = 8000);
 
 // Processes other than `except` that show a "PeltoClass" window.
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);
+// Takes over the Pelto that a restart of `old` started: waits for another
+// process with a "PeltoClass" window that can be opened and still runs (one of
+// an earlier test may still be on its way out) and adopts it.
+bool AdoptRestartedPelto(const PeltoProcess& old, PeltoProcess* restarted, DWORD timeoutMs = 20000);
 
 // ---------------------------------------------------------------- Unix tools
 

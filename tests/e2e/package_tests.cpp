@@ -227,10 +227,8 @@ TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     ASSERT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_OK)) << "cannot click OK";
     ASSERT_TRUE(s.pelto.WaitForExit(20000, nullptr)) << "the first Pelto did not end: " << s.pelto;
     EXPECT_EQ(ReadFileText(s.folder.File("setting")), "500 0 sakura.skn");
-    std::vector<DWORD> others;
-    WaitUntil(20000, [&] { return !(others = OtherPeltoProcesses(s.pelto.pid())).empty(); });
     PeltoProcess restarted;
-    ASSERT_TRUE(!others.empty() && restarted.Adopt(others.front())) << "no Pelto came back after OK";
+    ASSERT_TRUE(AdoptRestartedPelto(s.pelto, &restarted)) << "no Pelto came back after OK";
     HWND skin = restarted.WaitForSkinWindow(20000, false);
     ASSERT_TRUE(skin != nullptr) << "the new Pelto shows no skin window: " << restarted;
     // On a target 400 x 300 at (300, 300) the blossom sits inside its

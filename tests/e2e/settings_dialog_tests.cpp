@@ -77,10 +77,8 @@ std::string SizeOf(HWND window) {
 // it is closed. strict: the old one ended with code 0, and the new one answers
 // and shows no message box.
 void CheckRestartedPelto(const PeltoSession& s, const char* setting, const char* size, bool strict) {
-    std::vector<DWORD> others;
-    WaitUntil(20000, [&] { return !(others = OtherPeltoProcesses(s.pelto.pid())).empty(); });
     PeltoProcess restarted;
-    HWND skin = !others.empty() && restarted.Adopt(others.front()) ? restarted.WaitForSkinWindow(20000, false) : nullptr;
+    HWND skin = AdoptRestartedPelto(s.pelto, &restarted) ? restarted.WaitForSkinWindow(20000, false) : nullptr;
     ASSERT_TRUE(skin != nullptr) << "no new Pelto: " << restarted;
     EXPECT_TRUE(strict ? s.pelto.EndsWithCode0() : s.pelto.WaitForExit(10000, nullptr)) << "the old Pelto: " << s.pelto;
     EXPECT_EQ(Setting(s.folder), setting);
