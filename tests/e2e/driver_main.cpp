@@ -287,9 +287,8 @@ int main(int argc, char** argv) {
     // The driver's own counts (which include the watchdog's verdicts) decide.
     const int gtestStatus = RUN_ALL_TESTS();
     (void)gtestStatus;
-    if (lines->passed + lines->failed == 0) {
-        std::printf("no test matches the filter\n");
-        return e2e::Summary(0, 1);
-    }
+    // A pass the filters select nothing from is no failure by itself (they may
+    // name only tests of another display); run_e2e.sh fails a run without any.
+    if (lines->passed + lines->failed == 0) std::printf("no test of this pass matches the filter\n");
     return e2e::Summary(lines->passed, lines->failed);
 }

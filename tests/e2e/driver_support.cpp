@@ -331,56 +331,56 @@ COLORREF ScreenPixel(int x, int y) {
     return c;
 }
 
-Image CaptureScreen(const RECT& area) {
-    Image image;
-    int width = area.right - area.left, height = area.bottom - area.top;
-    if (width <= 0 || height <= 0) return image;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bmi = TopDown32(width, height);
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (memory && dib && bits) {
-        HGDIOBJ old = SelectObject(memory, dib);
-        BOOL copied = BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        if (copied) {
-            image.width = width;
-            image.height = height;
-            const DWORD* words = static_cast<const DWORD*>(bits);
-            image.pixels.reserve(static_cast<std::size_t>(width) * height);
-            for (int i = 0; i < width * height; ++i) image.pixels.push_back(FromDibWord(words[i]));
-        }
-    }
-    if (dib) DeleteObject(dib);
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return image;
-}
+namespace {
 
-Image DrawnIcon(HICON icon, int size, COLORREF background) {
+// What draw puts on a top-down 32-bit DIB section of width x height; empty
+// when the section cannot be made or draw fails.
+template <class Draw>
+Image DrawnImage(int width, int height, Draw draw) {
     Image image;
-    BITMAPINFO bmi = TopDown32(size, size);
+    if (width <= 0 || height <= 0) return image;
+    BITMAPINFO bmi = TopDown32(width, height);
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (dc && dib && bits) {
         HGDIOBJ old = SelectObject(dc, dib);
-        HBRUSH brush = CreateSolidBrush(background);
-        RECT all = {0, 0, size, size};
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
-        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+        const bool drawn = draw(dc);
         GdiFlush();
-        image.width = image.height = size;
-        const DWORD* words = static_cast<const DWORD*>(bits);
-        for (int i = 0; i < size * size; ++i) image.pixels.push_back(FromDibWord(words[i]));
         SelectObject(dc, old);
+        if (drawn) {
+            image.width = width;
+            image.height = height;
+            const DWORD* words = static_cast<const DWORD*>(bits);
+            for (int i = 0; i < width * height; ++i) image.pixels.push_back(FromDibWord(words[i]));
+        }
     }
     if (dib) DeleteObject(dib);
     if (dc) DeleteDC(dc);
     return image;
+}
+
+}  // namespace
+
+Image CaptureScreen(const RECT& area) {
+    return DrawnImage(area.right - area.left, area.bottom - area.top, [&](HDC dc) {
+        HDC screen = GetDC(nullptr);
+        const BOOL copied = BitBlt(dc, 0, 0, area.right - area.left, area.bottom - area.top, screen, area.left,
+                                   area.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+        return copied != FALSE;
+    });
+}
+
+Image DrawnIcon(HICON icon, int size, COLORREF background) {
+    return DrawnImage(size, size, [&](HDC dc) {
+        HBRUSH brush = CreateSolidBrush(background);
+        RECT all = {0, 0, size, size};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+        DrawIconEx(dc, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);  // none drawn: the background alone
+        return true;
+    });
 }
 
 int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, std::string* detail, COLORREF key) {
@@ -411,13 +411,6 @@ const char kBackdropClass[] = "PeltoE2EBackdrop";
 
 LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND: {
-        RECT client;
-        GetClientRect(window, &client);
-        FillRect(reinterpret_cast<HDC>(wParam), &client,
-                 reinterpret_cast<HBRUSH>(GetWindowLongPtrA(window, GWLP_USERDATA)));
-        return 1;
-    }
     case WM_PAINT: {
         PAINTSTRUCT ps;
         HDC dc = BeginPaint(window, &ps);

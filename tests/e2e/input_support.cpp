@@ -83,7 +83,7 @@ bool MoveMouse(POINT to) {
     const HWND front = GetForegroundWindow();
     if (!front || !IsWindowVisible(front))
         return Xdotool(Format("mousemove %ld %ld", to.x, to.y)) &&
-               WaitUntil(1000, [&] { return PointerAt(to.x, to.y); }, 5);
+               WaitUntil(3000, [&] { return PointerAt(to.x, to.y); }, 5);
     const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     LONG dx = Normalised(to.x, x, w), dy = Normalised(to.y, y, h);

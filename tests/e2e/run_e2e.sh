@@ -349,6 +349,11 @@ for kind in "${extra_passes[@]}"; do
         status=1
     fi
 done
+if [ $((total_passed + total_failed)) = 0 ]; then
+    echo "no test matches the filter"
+    total_failed=1
+    status=1
+fi
 summary="$label: $total_passed passed, $total_failed failed"
 
 cleanup
