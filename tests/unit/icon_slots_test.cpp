@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -30,6 +31,13 @@ IconSlotTable Fetched(const LauncherListRecord& list) {
     return table;
 }
 
+// Three entries and the table a finished fetch left for them.
+class IconSlots : public ::testing::Test {
+protected:
+    LauncherListRecord list = ThreeEntries();
+    IconSlotTable table = Fetched(list);
+};
+
 // The images MatchIconSlots gives the first `positions` positions of the list.
 std::vector<int> Matched(const IconSlotTable* table, const LauncherListRecord& list, int positions) {
     int images[kLauncherCapacity];
@@ -37,18 +45,20 @@ std::vector<int> Matched(const IconSlotTable* table, const LauncherListRecord& l
     return std::vector<int>(images, images + positions);
 }
 
-TEST(IconSlots, CopyTakesTheLaunchablePathsAndLeavesEveryImageUnknown) {
-    LauncherListRecord list = ThreeEntries();
+TEST_F(IconSlots, CopyTakesTheLaunchablePathsAndLeavesEveryImageUnknownAndFileUnseen) {
     IconSlotTable table;
     std::memset(&table, 0x5A, sizeof table);
     CopyIconPaths(list, &table);
     EXPECT_EQ(table.Count, 3);
     EXPECT_STREQ(table.Paths[1], "C:\\b.exe");
     EXPECT_STREQ(table.Paths[3], "");
-    for (int i = 0; i < kLauncherCapacity; ++i) EXPECT_EQ(table.Images[i], kIconUnknown);
+    for (int i = 0; i < kLauncherCapacity; ++i) {
+        EXPECT_EQ(table.Images[i], kIconUnknown);
+        EXPECT_FALSE(table.Stamps[i].Present);
+    }
 }
 
-TEST(IconSlots, CopyStopsAtTheLaunchablePositionsAndAtANegativeCount) {
+TEST_F(IconSlots, CopyStopsAtTheLaunchablePositionsAndAtANegativeCount) {
     LauncherListRecord list;
     std::memset(&list, 0, sizeof list);
     list.Count = kLauncherRows;  // the 101st row is never launched
@@ -60,7 +70,7 @@ TEST(IconSlots, CopyStopsAtTheLaunchablePositionsAndAtANegativeCount) {
     EXPECT_EQ(table.Count, 0);
 }
 
-TEST(IconSlots, AFullLengthPathIsCopiedWhole) {
+TEST_F(IconSlots, AFullLengthPathIsCopiedWhole) {
     LauncherListRecord list;
     std::memset(&list, 0, sizeof list);
     list.Count = 1;
@@ -72,15 +82,11 @@ TEST(IconSlots, AFullLengthPathIsCopiedWhole) {
     EXPECT_EQ(FindIconImage(table, list.Entries[0].Path), 7);
 }
 
-TEST(IconSlots, EachPositionGetsTheImageFetchedForItsOwnPath) {
-    LauncherListRecord list = ThreeEntries();
-    const IconSlotTable table = Fetched(list);
+TEST_F(IconSlots, EachPositionGetsTheImageFetchedForItsOwnPath) {
     EXPECT_EQ(Matched(&table, list, 4), (std::vector<int>{0, 1, 2, kIconUnknown}));
 }
 
-TEST(IconSlots, AfterADeleteAndAReorderTheIconsFollowTheirPaths) {
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
+TEST_F(IconSlots, AfterADeleteAndAReorderTheIconsFollowTheirPaths) {
     // The dialog's apply: the first entry deleted, the other two swapped.
     list.Count = 2;
     SetPath(&list, 0, "C:\\c.exe");
@@ -88,9 +94,7 @@ TEST(IconSlots, AfterADeleteAndAReorderTheIconsFollowTheirPaths) {
     EXPECT_EQ(Matched(&table, list, 3), (std::vector<int>{2, 1, kIconUnknown}));
 }
 
-TEST(IconSlots, AnAddedEntryIsUnknownUntilAFetchHasSeenItsPath) {
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
+TEST_F(IconSlots, AnAddedEntryIsUnknownUntilAFetchHasSeenItsPath) {
     list.Count = 4;
     SetPath(&list, 3, "C:\\d.exe");
     EXPECT_EQ(Matched(&table, list, 4)[3], kIconUnknown);
@@ -98,30 +102,23 @@ TEST(IconSlots, AnAddedEntryIsUnknownUntilAFetchHasSeenItsPath) {
     EXPECT_EQ(Matched(&again, list, 4)[3], 3);
 }
 
-TEST(IconSlots, AnEditedPathDropsTheOldIconEvenUnderTheSameTitle) {
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
+TEST_F(IconSlots, AnEditedPathDropsTheOldIconEvenUnderTheSameTitle) {
     std::strcpy(list.Entries[1].Path, "C:\\other.exe");
     EXPECT_EQ(Matched(&table, list, 2)[1], kIconUnknown);
 }
 
-TEST(IconSlots, ComparisonIsExactAndCaseSensitive) {
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
+TEST_F(IconSlots, ComparisonIsExactAndCaseSensitive) {
     EXPECT_EQ(FindIconImage(table, "C:\\A.EXE"), kIconUnknown);
     EXPECT_EQ(FindIconImage(table, "C:\\a.ex"), kIconUnknown);
     EXPECT_EQ(FindIconImage(table, "C:\\a.exe"), 0);
 }
 
-TEST(IconSlots, AFileWithoutIconStaysWithoutIcon) {
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
+TEST_F(IconSlots, AFileWithoutIconStaysWithoutIcon) {
     table.Images[1] = kIconNone;
     EXPECT_EQ(Matched(&table, list, 2)[1], kIconNone);
 }
 
-TEST(IconSlots, NothingFetchedYetLeavesEveryPositionUnknown) {
-    LauncherListRecord list = ThreeEntries();
+TEST_F(IconSlots, NothingFetchedYetLeavesEveryPositionUnknown) {
     EXPECT_EQ(Matched(nullptr, list, kLauncherCapacity), std::vector<int>(kLauncherCapacity, kIconUnknown));
 }
 
@@ -130,15 +127,7 @@ IconFileStamp FileStamp(unsigned long size, unsigned long writeLow = 100) {
 }
 constexpr IconFileStamp kAbsent = {false, 0, 0, 0, 0, 0};
 
-TEST(IconSlots, CopyLeavesEveryFileUnseen) {
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table;
-    std::memset(&table, 0x5A, sizeof table);
-    CopyIconPaths(list, &table);
-    for (int i = 0; i < kLauncherCapacity; ++i) EXPECT_FALSE(table.Stamps[i].Present);
-}
-
-TEST(IconSlots, StampsDifferByPresenceAttributesTimeAndSizeButAbsentFilesAreAlike) {
+TEST_F(IconSlots, StampsDifferByPresenceAttributesTimeAndSizeButAbsentFilesAreAlike) {
     EXPECT_TRUE(SameFileStamp(FileStamp(10), FileStamp(10)));
     EXPECT_FALSE(SameFileStamp(FileStamp(10), FileStamp(11)));
     EXPECT_FALSE(SameFileStamp(FileStamp(10, 100), FileStamp(10, 101)));
@@ -150,32 +139,23 @@ TEST(IconSlots, StampsDifferByPresenceAttributesTimeAndSizeButAbsentFilesAreAlik
     EXPECT_TRUE(SameFileStamp(kAbsent, otherAbsent));
 }
 
-// A fetch as the worker leaves it: each path's image and its file as seen then.
-IconSlotTable FetchedWithStamps(const LauncherListRecord& list, const IconFileStamp* stamps) {
-    IconSlotTable table = Fetched(list);
-    for (int i = 0; i < table.Count; ++i) table.Stamps[i] = stamps[i];
-    return table;
-}
-
-TEST(IconSlots, AnUnchangedFileKeepsItsIconAndAChangedOneIsFetchedAgain) {
-    LauncherListRecord list = ThreeEntries();
+TEST_F(IconSlots, AnUnchangedFileKeepsItsIconAndAChangedOneIsFetchedAgain) {
+    // Each path's image and its file as the fetch saw it.
     const IconFileStamp seen[] = {FileStamp(10), FileStamp(20), kAbsent};
-    IconSlotTable previous = FetchedWithStamps(list, seen);
-    previous.Images[2] = kIconNone;
-    EXPECT_EQ(ReusableIconImage(&previous, "C:\\b.exe", FileStamp(20)), 1);
-    EXPECT_EQ(ReusableIconImage(&previous, "C:\\b.exe", FileStamp(21)), kIconUnknown) << "replaced by another file";
-    EXPECT_EQ(ReusableIconImage(&previous, "C:\\a.exe", kAbsent), kIconUnknown) << "deleted";
-    EXPECT_EQ(ReusableIconImage(&previous, "C:\\c.exe", kAbsent), kIconNone) << "still missing";
-    EXPECT_EQ(ReusableIconImage(&previous, "C:\\c.exe", FileStamp(5)), kIconUnknown) << "created since";
-    EXPECT_EQ(ReusableIconImage(&previous, "C:\\d.exe", FileStamp(5)), kIconUnknown) << "a path not fetched before";
+    std::copy(seen, seen + 3, table.Stamps);
+    table.Images[2] = kIconNone;
+    EXPECT_EQ(ReusableIconImage(&table, "C:\\b.exe", FileStamp(20)), 1);
+    EXPECT_EQ(ReusableIconImage(&table, "C:\\b.exe", FileStamp(21)), kIconUnknown) << "replaced by another file";
+    EXPECT_EQ(ReusableIconImage(&table, "C:\\a.exe", kAbsent), kIconUnknown) << "deleted";
+    EXPECT_EQ(ReusableIconImage(&table, "C:\\c.exe", kAbsent), kIconNone) << "still missing";
+    EXPECT_EQ(ReusableIconImage(&table, "C:\\c.exe", FileStamp(5)), kIconUnknown) << "created since";
+    EXPECT_EQ(ReusableIconImage(&table, "C:\\d.exe", FileStamp(5)), kIconUnknown) << "a path not fetched before";
     EXPECT_EQ(ReusableIconImage(nullptr, "C:\\a.exe", FileStamp(10)), kIconUnknown) << "nothing fetched before";
 }
 
-TEST(IconSlots, AFileDeletedOrCreatedSinceTheFetchCountsAsAChange) {
-    LauncherListRecord list = ThreeEntries();
-    const IconFileStamp seen[] = {FileStamp(10), kAbsent, FileStamp(30)};
-    IconSlotTable table = FetchedWithStamps(list, seen);
+TEST_F(IconSlots, AFileDeletedOrCreatedSinceTheFetchCountsAsAChange) {
     IconFileStamp now[kLauncherCapacity] = {FileStamp(10), kAbsent, FileStamp(30)};
+    std::copy(now, now + 3, table.Stamps);
     EXPECT_FALSE(AnyIconFileChanged(table, now));
     now[0] = kAbsent;
     EXPECT_TRUE(AnyIconFileChanged(table, now));
@@ -184,7 +164,7 @@ TEST(IconSlots, AFileDeletedOrCreatedSinceTheFetchCountsAsAChange) {
     EXPECT_TRUE(AnyIconFileChanged(table, now));
 }
 
-TEST(IconSlots, TheFilesAreLookedAtAtMostOnceAnInterval) {
+TEST_F(IconSlots, TheFilesAreLookedAtAtMostOnceAnInterval) {
     EXPECT_EQ(MillisecondsUntilFileCheck(1000, 1000, 2000), 2000u);
     EXPECT_EQ(MillisecondsUntilFileCheck(1000, 2500, 2000), 500u);
     EXPECT_EQ(MillisecondsUntilFileCheck(1000, 3000, 2000), 0u);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -10,68 +11,33 @@ namespace {
 
 const SkinPlacementRule kDefaultSkin = {200, 2, -265, 4, -200, -18};
 
-struct Pos {
+struct PlaceRow {
+    const char* name;
+    ScreenRect target;
+    SkinPlacementRule rule;
     int x, y;
 };
+const PlaceRow kPlaces[] = {
+    {"default skin, wide target", {100, 50, 700, 500}, kDefaultSkin, 435, 54},
+    {"default skin, exactly 400 wide: small offsets", {100, 50, 500, 500}, kDefaultSkin, 300, 32},
+    {"default skin, one more pixel: normal offsets", {100, 50, 501, 500}, kDefaultSkin, 236, 54},
+    {"default skin, 900 by 550", {100, 50, 900, 600}, kDefaultSkin, 635, 54},
+    {"default skin, 400 by 550", {500, 50, 900, 600}, kDefaultSkin, 700, 32},
+    {"top-left", {100, 200, 900, 700}, {64, 1, 5, 6, -7, -8}, 105, 206},
+    {"top-right", {100, 200, 900, 700}, {64, 2, 5, 6, -7, -8}, 905, 206},
+    {"bottom-right", {100, 200, 900, 700}, {64, 3, 5, 6, -7, -8}, 905, 706},
+    {"bottom-left, narrow: small offsets", {100, 200, 200, 700}, {64, 4, 5, 6, -7, -8}, 93, 692},
+    {"bottom-right, negative offsets", {0, 0, 1000, 800}, {200, 3, -100, -30, -100, -30}, 900, 770},
+    {"negative target edges are not clamped", {-4, -4, 1284, 1028}, kDefaultSkin, 1019, 0},
+};
 
-Pos Place(const ScreenRect& r, const SkinPlacementRule& rule) {
-    Pos p = {-1, -1};
-    EXPECT_TRUE(PlaceSkin(r, rule, &p.x, &p.y));
-    return p;
-}
-
-TEST(Placement, DefaultSkinOnWideAndNarrowTargets) {
-    Pos p = Place({100, 50, 700, 500}, kDefaultSkin);
-    EXPECT_EQ(p.x, 435);
-    EXPECT_EQ(p.y, 54);
-    p = Place({100, 50, 500, 500}, kDefaultSkin);  // exactly 400 wide: small offsets
-    EXPECT_EQ(p.x, 300);
-    EXPECT_EQ(p.y, 32);
-    p = Place({100, 50, 501, 500}, kDefaultSkin);  // one more pixel: normal offsets
-    EXPECT_EQ(p.x, 236);
-    EXPECT_EQ(p.y, 54);
-}
-
-TEST(Placement, DefaultSkinOnA900By50Corner) {
-    Pos p = Place({100, 50, 900, 600}, kDefaultSkin);
-    EXPECT_EQ(p.x, 635);
-    EXPECT_EQ(p.y, 54);
-    p = Place({500, 50, 900, 600}, kDefaultSkin);
-    EXPECT_EQ(p.x, 700);
-    EXPECT_EQ(p.y, 32);
-}
-
-TEST(Placement, EachCorner) {
-    const ScreenRect wide = {100, 200, 900, 700};
-    SkinPlacementRule rule = {64, 1, 5, 6, -7, -8};
-    Pos p = Place(wide, rule);
-    EXPECT_EQ(p.x, 105);
-    EXPECT_EQ(p.y, 206);
-    rule.AnchorCorner = 2;
-    p = Place(wide, rule);
-    EXPECT_EQ(p.x, 905);
-    EXPECT_EQ(p.y, 206);
-    rule.AnchorCorner = 3;
-    p = Place(wide, rule);
-    EXPECT_EQ(p.x, 905);
-    EXPECT_EQ(p.y, 706);
-    rule.AnchorCorner = 4;
-    p = Place({100, 200, 200, 700}, rule);  // narrow: small offsets
-    EXPECT_EQ(p.x, 93);
-    EXPECT_EQ(p.y, 692);
-}
-
-TEST(Placement, BottomRightWithNegativeOffsets) {
-    SkinPlacementRule rule = {200, 3, -100, -30, -100, -30};
-    Pos p = Place({0, 0, 1000, 800}, rule);
-    EXPECT_EQ(p.x, 900);
-    EXPECT_EQ(p.y, 770);
-}
-
-TEST(Placement, NegativeTargetEdgesAreNotClamped) {
-    Pos p = Place({-4, -4, 1284, 1028}, kDefaultSkin);
-    EXPECT_EQ(p.x, 1019);
-    EXPECT_EQ(p.y, 0);
+TEST(Placement, EachCornerWithNormalAndSmallOffsets) {
+    for (const PlaceRow& row : kPlaces) {
+        SCOPED_TRACE(row.name);
+        int x = -1, y = -1;
+        EXPECT_TRUE(PlaceSkin(row.target, row.rule, &x, &y));
+        EXPECT_EQ((std::array<int, 2>{x, y}), (std::array<int, 2>{row.x, row.y}));
+    }
 }
 
 TEST(Placement, CornersOutsideOneToFourMoveNothing) {
@@ -85,23 +51,29 @@ TEST(Placement, CornersOutsideOneToFourMoveNothing) {
     }
 }
 
-std::vector<PointerPos> Path(std::initializer_list<PointerPos> l) { return l; }
+// The pointer's positions from (fromX, fromY) to the point (x, y); a row names
+// where the pointer starts.
+struct GlideRow {
+    const char* name;
+    int x, y, fromX, fromY;
+    std::vector<PointerPos> path;
+};
+const GlideRow kGlides[] = {
+    {"from 10,10 to 15,4", 15, 4, 10, 10, {{10, 10}, {12, 10}, {13, 10}, {15, 10}, {15, 10}, {15, 8}, {15, 6}, {15, 4}}},
+    {"one to the right: a step away first", 20, 5, 21, 5, {{22, 5}, {20, 5}, {20, 5}}},
+    {"one to the left: a step away first", 20, 5, 19, 5, {{18, 5}, {20, 5}, {20, 5}}},
+    {"one below: a step away first", 0, 10, 0, 11, {{0, 11}, {0, 12}, {0, 10}}},
+    {"one above: a step away first", 0, 10, 0, 9, {{0, 9}, {0, 8}, {0, 10}}},
+    {"five to the right", 100, 0, 105, 0, {{105, 0}, {103, 0}, {102, 0}, {100, 0}, {100, 0}}},
+    {"five to the left", 105, 0, 100, 0, {{100, 0}, {102, 0}, {103, 0}, {105, 0}, {105, 0}}},
+    {"the same point is set twice", 3, 4, 3, 4, {{3, 4}, {3, 4}}},
+};
 
-TEST(Glide, FromTenTenToFifteenFour) {
-    EXPECT_EQ(GlidePath(15, 4, 10, 10),
-              Path({{10, 10}, {12, 10}, {13, 10}, {15, 10}, {15, 10}, {15, 8}, {15, 6}, {15, 4}}));
-}
-
-TEST(Glide, OnePixelStartsStepAwayFirst) {
-    EXPECT_EQ(GlidePath(20, 5, 21, 5), Path({{22, 5}, {20, 5}, {20, 5}}));
-    EXPECT_EQ(GlidePath(20, 5, 19, 5), Path({{18, 5}, {20, 5}, {20, 5}}));
-    EXPECT_EQ(GlidePath(0, 10, 0, 11), Path({{0, 11}, {0, 12}, {0, 10}}));
-    EXPECT_EQ(GlidePath(0, 10, 0, 9), Path({{0, 9}, {0, 8}, {0, 10}}));
-}
-
-TEST(Glide, DistanceFive) {
-    EXPECT_EQ(GlidePath(100, 0, 105, 0), Path({{105, 0}, {103, 0}, {102, 0}, {100, 0}, {100, 0}}));
-    EXPECT_EQ(GlidePath(105, 0, 100, 0), Path({{100, 0}, {102, 0}, {103, 0}, {105, 0}, {105, 0}}));
+TEST(Glide, Paths) {
+    for (const GlideRow& row : kGlides) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(GlidePath(row.x, row.y, row.fromX, row.fromY), row.path);
+    }
 }
 
 TEST(Glide, PositionCountsAndEndpoints) {
@@ -117,8 +89,6 @@ TEST(Glide, PositionCountsAndEndpoints) {
         }
     }
 }
-
-TEST(Glide, SamePointSetsItTwice) { EXPECT_EQ(GlidePath(3, 4, 3, 4), Path({{3, 4}, {3, 4}})); }
 
 // Monitors as the system reports them, right and bottom edges excluded.
 MonitorQuery Monitors(std::vector<ScreenRect> monitors) {
