@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/hotkey_file.h"
 
@@ -14,28 +17,24 @@ HotkeyFileResult Parse(const std::string& text) {
     return r;
 }
 
-::testing::AssertionResult IsDefault(const HotkeyChoiceRow& row) {
-    if (row.Choice == HotkeyChoice::Default) return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "choice " << static_cast<int>(row.Choice) << ", modifiers " << row.Modifiers
-                                         << ", key " << row.Key;
+// A hotkey's choice as text, so that a failure shows it whole.
+std::string Choice(const HotkeyChoiceRow& row) {
+    if (row.Choice != HotkeyChoice::Keys) return row.Choice == HotkeyChoice::Off ? "off" : "default";
+    std::ostringstream out;
+    out << "modifiers " << row.Modifiers << ", key 0x" << std::hex << row.Key;
+    return out.str();
 }
-
-::testing::AssertionResult HasKeys(const HotkeyChoiceRow& row, unsigned modifiers, unsigned key) {
-    if (row.Choice == HotkeyChoice::Keys && row.Modifiers == modifiers && row.Key == key)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "choice " << static_cast<int>(row.Choice) << ", modifiers " << row.Modifiers
-                                         << ", key 0x" << std::hex << row.Key;
+std::string Keys(unsigned modifiers, unsigned key) { return Choice({HotkeyChoice::Keys, modifiers, key}); }
+std::vector<std::string> Choices(const HotkeyFileResult& r) {
+    std::vector<std::string> choices;
+    for (const HotkeyChoiceRow& row : r.Hotkeys) choices.push_back(Choice(row));
+    return choices;
 }
-
-bool AllDefault(const HotkeyFileResult& r) {
-    for (const HotkeyChoiceRow& row : r.Hotkeys)
-        if (row.Choice != HotkeyChoice::Default) return false;
-    return true;
-}
+constexpr unsigned kCtrlAltShift = kHotkeyControl | kHotkeyAlt | kHotkeyShift;
 
 TEST(HotkeyFile, NoFileTextKeepsEveryHotkey) {
     HotkeyFileResult r = Parse("");
-    EXPECT_TRUE(AllDefault(r));
+    EXPECT_EQ(Choices(r), std::vector<std::string>(kHotkeyCount, "default"));
     EXPECT_EQ(r.BadLines, 0);
     EXPECT_EQ(r.FirstBadLine, 0);
     EXPECT_EQ(HotkeyFileMessage(r), "");
@@ -52,22 +51,17 @@ TEST(HotkeyFile, EachNameOffOrOtherKeys) {
         "MoveLeft = Alt+Left\n"
         "MoveRight = Ctrl+Alt+Shift+Right\n");
     EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(r.Hotkeys[LauncherList].Choice, HotkeyChoice::Off);
-    EXPECT_TRUE(HasKeys(r.Hotkeys[PluginList], kHotkeyControl | kHotkeyAlt, 'P'));
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MainMenu], kHotkeyWin, 'M'));
-    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveUp], kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x26));
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveDown], 0, 0x78));
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveLeft], kHotkeyAlt, 0x25));
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveRight], kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x27));
+    EXPECT_EQ(Choices(r), (std::vector<std::string>{"off", Keys(kHotkeyControl | kHotkeyAlt, 'P'), Keys(kHotkeyWin, 'M'),
+                                                    "off", Keys(kCtrlAltShift, 0x26), Keys(0, 0x78),
+                                                    Keys(kHotkeyAlt, 0x25), Keys(kCtrlAltShift, 0x27)}));
 }
 
 TEST(HotkeyFile, NamesAndKeysInAnyCaseWithBlanksAroundTheSigns) {
     HotkeyFileResult r = Parse("  attachment\t=\tOFF  \nMOVERIGHT =  ctrl + ALT +shift+   right\t\nmainmenu=sHiFt+a\n");
     EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MoveRight], kHotkeyControl | kHotkeyAlt | kHotkeyShift, 0x27));
-    EXPECT_TRUE(HasKeys(r.Hotkeys[MainMenu], kHotkeyShift, 'A'));
+    EXPECT_EQ(Choice(r.Hotkeys[Attachment]), "off");
+    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), Keys(kCtrlAltShift, 0x27));
+    EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), Keys(kHotkeyShift, 'A'));
 }
 
 TEST(HotkeyFile, EveryKeyName) {
@@ -87,29 +81,30 @@ TEST(HotkeyFile, EveryKeyName) {
         SCOPED_TRACE(k.name);
         HotkeyFileResult r = Parse(std::string("MainMenu = Ctrl+") + k.name + "\n");
         EXPECT_EQ(r.BadLines, 0);
-        EXPECT_TRUE(HasKeys(r.Hotkeys[MainMenu], kHotkeyControl, k.key));
+        EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), Keys(kHotkeyControl, k.key));
     }
 }
 
 TEST(HotkeyFile, EveryModifierAndNone) {
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Ctrl+A").Hotkeys[MainMenu], kHotkeyControl, 'A'));
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Shift+A").Hotkeys[MainMenu], kHotkeyShift, 'A'));
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Alt+A").Hotkeys[MainMenu], kHotkeyAlt, 'A'));
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Win+A").Hotkeys[MainMenu], kHotkeyWin, 'A'));
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Win+Alt+Shift+Ctrl+A").Hotkeys[MainMenu], 15u, 'A'));
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Pause").Hotkeys[MainMenu], 0, 0x13));
-    // The same modifier twice means it once.
-    EXPECT_TRUE(HasKeys(Parse("MainMenu = Ctrl+Ctrl+A").Hotkeys[MainMenu], kHotkeyControl, 'A'));
+    const std::pair<const char*, std::string> cases[] = {
+        {"Ctrl+A", Keys(kHotkeyControl, 'A')},
+        {"Shift+A", Keys(kHotkeyShift, 'A')},
+        {"Alt+A", Keys(kHotkeyAlt, 'A')},
+        {"Win+A", Keys(kHotkeyWin, 'A')},
+        {"Win+Alt+Shift+Ctrl+A", Keys(15, 'A')},
+        {"Pause", Keys(0, 0x13)},
+        {"Ctrl+Ctrl+A", Keys(kHotkeyControl, 'A')},  // the same modifier twice means it once
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Choice(Parse(std::string("MainMenu = ") + c.first).Hotkeys[MainMenu]), c.second) << c.first;
 }
 
 TEST(HotkeyFile, CommentsBlankLinesCrLfAndAByteOrderMark) {
     HotkeyFileResult r = Parse("\xEF\xBB\xBF; my keys\r\n\r\n   \r\n# Shift+Enter breaks lines in chat\r\n"
                                "Attachment = off\r\n\tMoveLeft = off\r\nMoveRight = off");
     EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
-    EXPECT_EQ(r.Hotkeys[MoveLeft].Choice, HotkeyChoice::Off);
-    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
-    EXPECT_TRUE(IsDefault(r.Hotkeys[MainMenu]));
+    EXPECT_EQ(Choices(r), (std::vector<std::string>{"default", "default", "default", "off", "default", "default", "off",
+                                                    "off"}));
 }
 
 struct BadLine {
@@ -144,9 +139,9 @@ TEST(HotkeyFile, ABadLineKeepsItsHotkeyAndTheRestCount) {
         EXPECT_EQ(r.FirstBadLine, 3);
         EXPECT_EQ(r.FirstProblem, c.problem);
         EXPECT_STREQ(r.FirstBadText, c.line);
-        EXPECT_TRUE(IsDefault(r.Hotkeys[MoveLeft]));
-        EXPECT_EQ(r.Hotkeys[MoveUp].Choice, HotkeyChoice::Off);
-        EXPECT_EQ(r.Hotkeys[MoveDown].Choice, HotkeyChoice::Off);
+        EXPECT_EQ(Choice(r.Hotkeys[MoveLeft]), "default");
+        EXPECT_EQ(Choice(r.Hotkeys[MoveUp]), "off");
+        EXPECT_EQ(Choice(r.Hotkeys[MoveDown]), "off");
     }
 }
 
@@ -155,13 +150,13 @@ TEST(HotkeyFile, AHotkeyNamedTwiceKeepsItsOwnKeys) {
     EXPECT_EQ(r.BadLines, 1);
     EXPECT_EQ(r.FirstBadLine, 3);
     EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::GivenTwice);
-    EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
-    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "default");
+    EXPECT_EQ(Choice(r.Hotkeys[Attachment]), "off");
     // A good line does not undo a bad one for the same hotkey, before or after it.
     r = Parse("MoveRight = Ctrl+Alt+Rigth\nMoveRight = off\n");
     EXPECT_EQ(r.BadLines, 2);
     EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::UnknownKey);
-    EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
+    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "default");
 }
 
 TEST(HotkeyFile, OverLongLines) {
@@ -170,16 +165,16 @@ TEST(HotkeyFile, OverLongLines) {
     ASSERT_EQ(longest.size(), kHotkeyLineMaxBytes);
     HotkeyFileResult r = Parse(longest + "\n");
     EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "off");
     // Counted without the line end and the blanks at the line's ends.
     r = Parse("  " + longest + " \t\r\n");
     EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(r.Hotkeys[MoveRight].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "off");
     r = Parse("MoveRight = " + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off\nAttachment = off\n");
     EXPECT_EQ(r.BadLines, 1);
     EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::TooLong);
-    EXPECT_TRUE(IsDefault(r.Hotkeys[MoveRight]));
-    EXPECT_EQ(r.Hotkeys[Attachment].Choice, HotkeyChoice::Off);
+    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "default");
+    EXPECT_EQ(Choice(r.Hotkeys[Attachment]), "off");
     EXPECT_EQ(std::string(r.FirstBadText).size(), kHotkeyShownLineBytes);
 }
 
