@@ -22,68 +22,46 @@ TEST(PluginTable, RoomForOneHundredStartableRows) {
     EXPECT_FALSE(PluginTableHasRoom(-1));
 }
 
-TEST(PluginTable, FileNameIsFolderPluginsAndName) {
-    char out[101];
-    ASSERT_TRUE(FormPluginFileName(out, sizeof out, "C:\\Tools\\", "Tachel.ppi"));
-    EXPECT_STREQ(out, "C:\\Tools\\plugins\\Tachel.ppi");
-}
-
-TEST(PluginTable, FileNameOfExactlyOneHundredCharactersFits) {
-    const std::string dir = "C:\\" + std::string(80, 'd') + "\\";  // 84 characters
-    const std::string name = std::string(4, 'n') + ".ppi";           // 8, with "plugins\" 16 more
-    ASSERT_EQ(dir.size() + 8 + name.size(), 100u);
-    char out[101];
-    ASSERT_TRUE(FormPluginFileName(out, sizeof out, dir.c_str(), name.c_str()));
-    EXPECT_EQ(std::strlen(out), 100u);
-    EXPECT_EQ(std::string(out), dir + "plugins\\" + name);
-}
-
-TEST(PluginTable, FileNameThatDoesNotFitIsRefusedNotCut) {
-    const std::string dir = "C:\\" + std::string(80, 'd') + "\\";
-    const std::string name = std::string(5, 'n') + ".ppi";  // 101 characters in all
+// The file name made of a folder and a plug-in's name, or "(refused)".
+std::string FileName(const std::string& dir, const std::string& name, std::size_t size = 101) {
     char out[101];
     std::memset(out, 'x', sizeof out);
-    EXPECT_FALSE(FormPluginFileName(out, sizeof out, dir.c_str(), name.c_str()));
-    EXPECT_STREQ(out, "");
-    EXPECT_FALSE(FormPluginFileName(out, 0, "C:\\", "a.ppi"));
+    if (FormPluginFileName(out, size, dir.c_str(), name.c_str())) return out;
+    return size == 0 || out[0] == '\0' ? "(refused)" : "(not emptied)";
 }
 
-TEST(PluginTable, DisplayNameCopiedWholeWhenItFits) {
-    char row[101];
-    CopyDisplayName(row, sizeof row, "Quorval Tachel");
-    EXPECT_STREQ(row, "Quorval Tachel");
-    const std::string hundred(100, 'h');
-    CopyDisplayName(row, sizeof row, hundred.c_str());
-    EXPECT_EQ(std::string(row), hundred);
-    CopyDisplayName(row, sizeof row, "");
-    EXPECT_STREQ(row, "");
+TEST(PluginTable, FileNameIsFolderPluginsAndNameAndNeverCut) {
+    EXPECT_EQ(FileName("C:\\Tools\\", "Tachel.ppi"), "C:\\Tools\\plugins\\Tachel.ppi");
+    // 84 characters, "plugins\" and an 8-character name: exactly 100 fit; 101 do not.
+    const std::string dir = "C:\\" + std::string(80, 'd') + "\\";
+    EXPECT_EQ(FileName(dir, "nnnn.ppi"), dir + "plugins\\nnnn.ppi");
+    EXPECT_EQ(FileName(dir, "nnnnn.ppi"), "(refused)");
+    EXPECT_EQ(FileName("C:\\", "a.ppi", 0), "(refused)");
 }
 
-TEST(PluginTable, LongDisplayNameCutOnCharacterBoundary) {
-    char row[101];
-    std::memset(row, 'x', sizeof row);
-    const std::string longer(150, 'l');
-    CopyDisplayName(row, sizeof row, longer.c_str());
-    EXPECT_EQ(std::string(row), std::string(100, 'l'));
+// Display names and the row they leave, 100 bytes at most.
+struct DisplayNameRow {
+    const char* what;
+    std::string name, row;
+};
+const DisplayNameRow kDisplayNames[] = {
+    {"a short name", "Quorval Tachel", "Quorval Tachel"},
+    {"100 bytes", std::string(100, 'h'), std::string(100, 'h')},
+    {"no name", "", ""},
+    {"150 bytes", std::string(150, 'l'), std::string(100, 'l')},
+    // Katakana TE is 83 65 in code page 932.
+    {"a character that would need bytes 100 and 101 is left out, not halved", std::string(99, 'a') + "\x83\x65zz",
+     std::string(99, 'a')},
+    {"a character that ends at byte 100 fits", std::string(98, 'a') + "\x83\x65zz", std::string(98, 'a') + "\x83\x65"},
+    {"a lone lead byte at the end is kept", "ab\x83", "ab\x83"},
+};
 
-    // 99 single bytes, then a double-byte character that would need bytes 100
-    // and 101: the cut keeps 99 bytes rather than half the character.
-    std::string mixed(99, 'a');
-    mixed += "\x83\x65";  // katakana TE in code page 932
-    mixed += "zz";
-    CopyDisplayName(row, sizeof row, mixed.c_str());
-    EXPECT_EQ(std::string(row), std::string(99, 'a'));
-
-    // 98 single bytes and the same character fit exactly.
-    std::string fits(98, 'a');
-    fits += "\x83\x65";
-    fits += "zz";
-    CopyDisplayName(row, sizeof row, fits.c_str());
-    EXPECT_EQ(std::string(row), std::string(98, 'a') + "\x83\x65");
-}
-
-TEST(PluginTable, LoneLeadByteAtTheEndIsKept) {
-    char row[101];
-    CopyDisplayName(row, sizeof row, "ab\x83");
-    EXPECT_STREQ(row, "ab\x83");
+TEST(PluginTable, DisplayNameCutOnCharacterBoundary) {
+    for (const DisplayNameRow& name : kDisplayNames) {
+        SCOPED_TRACE(name.what);
+        char row[101];
+        std::memset(row, 'x', sizeof row);
+        CopyDisplayName(row, sizeof row, name.name.c_str());
+        EXPECT_EQ(std::string(row), name.row);
+    }
 }

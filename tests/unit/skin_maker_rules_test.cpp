@@ -2,68 +2,53 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 
 TEST(SkinMakerRules, AnchorCyclesClockwiseFromTopRight) {
+    const std::pair<int, const char*> cycle[] = {{2, "右上"}, {3, "右下"}, {4, "左下"}, {1, "左上"}, {2, "右上"}};
     int state = 2;
-    EXPECT_STREQ(AnchorCornerText(state), "右上");
-    state = NextAnchorState(state);
-    EXPECT_EQ(state, 3);
-    EXPECT_STREQ(AnchorCornerText(state), "右下");
-    state = NextAnchorState(state);
-    EXPECT_EQ(state, 4);
-    EXPECT_STREQ(AnchorCornerText(state), "左下");
-    state = NextAnchorState(state);
-    EXPECT_EQ(state, 1);
-    EXPECT_STREQ(AnchorCornerText(state), "左上");
-    state = NextAnchorState(state);
-    EXPECT_EQ(state, 2);  // four presses bring it back
+    for (const auto& step : cycle) {  // four presses bring it back
+        EXPECT_EQ(state, step.first);
+        EXPECT_STREQ(AnchorCornerText(state), step.second) << state;
+        state = NextAnchorState(state);
+    }
     EXPECT_STREQ(AnchorCornerText(0), "");
     EXPECT_STREQ(AnchorCornerText(5), "");
 }
 
-TEST(SkinMakerRules, PathsComeFromTheHostFolder) {
-    char folder[260], definition[260], bitmap[260];
-    SkinPathsFit fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", "mint.bmp", folder, definition, bitmap, 260);
-    EXPECT_TRUE(fit.definition);
-    EXPECT_TRUE(fit.bitmap);
-    EXPECT_STREQ(folder, "C:\\Tools\\skin\\");
-    EXPECT_STREQ(definition, "C:\\Tools\\skin\\mint.skn");
-    EXPECT_STREQ(bitmap, "C:\\Tools\\skin\\mint.bmp");
-    // No name at all still names a file in the skin folder.
-    fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", "", "", folder, definition, bitmap, 260);
-    EXPECT_TRUE(fit.definition);
-    EXPECT_TRUE(fit.bitmap);
-    EXPECT_STREQ(definition, "C:\\Tools\\skin\\.skn");
-    EXPECT_STREQ(bitmap, "C:\\Tools\\skin\\");
-}
+// The skin maker's names and the paths it makes of them in Pelto's skin folder
+// ("C:\Tools\skin\", 14 bytes); a path that does not fit is refused ("").
+struct PathsRow {
+    const char* what;
+    std::string name, bitmapName;
+    bool definitionFits, bitmapFits;
+    std::string folder, definition, bitmap;
+};
+const PathsRow kPaths[] = {
+    {"a skin", "mint", "mint.bmp", true, true, "C:\\Tools\\skin\\", "C:\\Tools\\skin\\mint.skn",
+     "C:\\Tools\\skin\\mint.bmp"},
+    {"no name at all still names a file", "", "", true, true, "C:\\Tools\\skin\\", "C:\\Tools\\skin\\.skn",
+     "C:\\Tools\\skin\\"},
+    {"a name too long", std::string(250, 'n'), "a.bmp", false, false, "", "", ""},
+    {"a bitmap name too long leaves the definition", "mint", std::string(246, 'b'), true, false,
+     "C:\\Tools\\skin\\", "C:\\Tools\\skin\\mint.skn", ""},
+    {"a bitmap path of exactly 259 bytes", "mint", std::string(245, 'b'), true, true, "C:\\Tools\\skin\\",
+     "C:\\Tools\\skin\\mint.skn", "C:\\Tools\\skin\\" + std::string(245, 'b')},
+};
 
-TEST(SkinMakerRules, PathsThatDoNotFitAreRefused) {
-    char folder[260], definition[260], bitmap[260];
-    const std::string name(250, 'n');
-    SkinPathsFit fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", name.c_str(), "a.bmp", folder, definition, bitmap, 260);
-    EXPECT_FALSE(fit.definition);
-    EXPECT_FALSE(fit.bitmap);
-    EXPECT_STREQ(folder, "");
-    EXPECT_STREQ(definition, "");
-    EXPECT_STREQ(bitmap, "");
-}
-
-TEST(SkinMakerRules, ABitmapPathThatDoesNotFitStillLeavesTheDefinition) {
-    char folder[260], definition[260], bitmap[260];
-    // "C:\Tools\skin\" is 14 bytes: a 246-byte bitmap name needs 261.
-    const std::string longBitmap(246, 'b');
-    SkinPathsFit fit =
-        BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", longBitmap.c_str(), folder, definition, bitmap, 260);
-    EXPECT_TRUE(fit.definition);
-    EXPECT_FALSE(fit.bitmap);
-    EXPECT_STREQ(folder, "C:\\Tools\\skin\\");
-    EXPECT_STREQ(definition, "C:\\Tools\\skin\\mint.skn");
-    EXPECT_STREQ(bitmap, "");
-    // One byte shorter fits exactly (259 bytes and the terminator).
-    fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", "mint", longBitmap.substr(1).c_str(), folder, definition, bitmap, 260);
-    EXPECT_TRUE(fit.bitmap);
-    EXPECT_EQ(std::string(bitmap).size(), 259u);
+TEST(SkinMakerRules, PathsComeFromTheHostFolderAndThoseThatDoNotFitAreRefused) {
+    for (const PathsRow& row : kPaths) {
+        SCOPED_TRACE(row.what);
+        char folder[260], definition[260], bitmap[260];
+        const SkinPathsFit fit = BuildSkinPaths("C:\\Tools\\Pelto.exe", row.name.c_str(), row.bitmapName.c_str(),
+                                                folder, definition, bitmap, 260);
+        EXPECT_EQ((std::array<bool, 2>{fit.definition, fit.bitmap}),
+                  (std::array<bool, 2>{row.definitionFits, row.bitmapFits}));
+        EXPECT_EQ((std::array<std::string, 3>{folder, definition, bitmap}),
+                  (std::array<std::string, 3>{row.folder, row.definition, row.bitmap}));
+    }
 }
 
 TEST(SkinMakerRules, DefinitionLineHasNoLineEnd) {
