@@ -4,6 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 
 #include "common/text_buffers.h"
 #include "launcher/launcher_format.h"
@@ -63,12 +64,14 @@ TEST(LauncherFormat, WritesTheTwoEntryExampleByteForByte) {
     EXPECT_STREQ(list.Entries[0].Title, "My Editor");
 }
 
-TEST(LauncherFormat, EmptyAndZeroFiles) {
-    EXPECT_EQ(Parse("").Count, 0);
-    EXPECT_EQ(Parse("0\n").Count, 0);
-    EXPECT_EQ(Parse("junk\nA\nB\n").Count, 0);
-    LauncherListRecord empty = {};
-    EXPECT_EQ(FormatLauncherText(empty), "0\n");
+// The count is taken as written, not from the pairs, within 0 to 100.
+TEST(LauncherFormat, Counts) {
+    const std::pair<const char*, int> counts[] = {
+        {"", 0}, {"0\n", 0}, {"junk\nA\nB\n", 0}, {"3\nA\na\nB\nb\n", 3}, {"1\nA\na\nB\nb\n", 1},
+        {"-5\nA\na\n", 0}, {"-2147483648\n", 0}, {"101\n", 100}, {"99999999999999\n", 100},
+    };
+    for (const auto& c : counts) EXPECT_EQ(Parse(c.first).Count, c.second) << c.first;
+    EXPECT_EQ(FormatLauncherText(LauncherListRecord{}), "0\n");
 }
 
 TEST(LauncherFormat, CrLfReadsLikeLf) {
@@ -78,28 +81,14 @@ TEST(LauncherFormat, CrLfReadsLikeLf) {
     EXPECT_STREQ(crlf.Entries[1].Title, "Title B");
 }
 
-TEST(LauncherFormat, CountIsTakenAsWrittenNotFromThePairs) {
-    LauncherListRecord more = Parse("3\nA\na\nB\nb\n");
-    EXPECT_EQ(more.Count, 3);
-    EXPECT_STREQ(more.Entries[2].Path, "");
-    EXPECT_STREQ(more.Entries[2].Title, "");
-    LauncherListRecord fewer = Parse("1\nA\na\nB\nb\n");
-    EXPECT_EQ(fewer.Count, 1);
-    EXPECT_STREQ(fewer.Entries[0].Path, "A");
+TEST(LauncherFormat, MissingAndSurplusPairs) {
+    ExpectEntries(Parse("3\nA\na\nB\nb\n"), 3, {{nullptr, nullptr}, {nullptr, nullptr}, {"", ""}});
+    ExpectEntries(Parse("1\nA\na\nB\nb\n"), 1, {{"A", nullptr}});
+    // A lone last word fills only the path.
+    ExpectEntries(Parse("2\nA\na\nB"), 2, {{nullptr, nullptr}, {"B", ""}});
 }
 
-TEST(LauncherFormat, LoneLastWordFillsOnlyThePath) {
-    LauncherListRecord list = Parse("2\nA\na\nB");
-    EXPECT_STREQ(list.Entries[1].Path, "B");
-    EXPECT_STREQ(list.Entries[1].Title, "");
-}
-
-TEST(LauncherFormat, NegativeAndLargeCountsAndTooManyPairs) {
-    EXPECT_EQ(Parse("-5\nA\na\n").Count, 0);
-    EXPECT_EQ(Parse("-2147483648\n").Count, 0);
-    EXPECT_EQ(Parse("101\n").Count, 100);
-    EXPECT_EQ(Parse("99999999999999\n").Count, 100);
-
+TEST(LauncherFormat, TooManyPairs) {
     std::string text = "150\n";
     for (int i = 0; i < 150; ++i) text += "P" + std::to_string(i) + "\nT" + std::to_string(i) + "\n";
     LauncherListRecord list = Parse(text);
@@ -128,10 +117,7 @@ TEST(LauncherFormat, OverLongWordsOverrunNothing) {
     EXPECT_EQ(std::string(exact.Entries[0].Path), std::string(100, 'p'));
 }
 
-TEST(LauncherFormat, QuestionMarksComeBackAsBlanks) {
-    LauncherListRecord list = Parse("1\nA\nWhat?\n");
-    EXPECT_STREQ(list.Entries[0].Title, "What ");
-}
+TEST(LauncherFormat, QuestionMarksComeBackAsBlanks) { ExpectEntries(Parse("1\nA\nWhat?\n"), 1, {{"A", "What "}}); }
 
 TEST(LauncherFormat, EmptyTextsAndTabsKeepThePairs) {
     const std::string text = FormatLauncherText(List({{"", "no path"}, {"B", ""}, {"C", "tab\there"}, {"D", "d"}}));
@@ -141,14 +127,11 @@ TEST(LauncherFormat, EmptyTextsAndTabsKeepThePairs) {
 
 TEST(LauncherFormat, ConvertSpaceMarksBothWaysAndNoOther) {
     char text[] = "a b?c  d";
-    ConvertSpaceMarks(text, 0);
-    EXPECT_STREQ(text, "a?b?c??d");
-    ConvertSpaceMarks(text, 1);
-    EXPECT_STREQ(text, "a b c  d");
-    ConvertSpaceMarks(text, 2);
-    EXPECT_STREQ(text, "a b c  d");
-    ConvertSpaceMarks(text, -1);
-    EXPECT_STREQ(text, "a b c  d");
+    for (const auto& step : {std::make_pair(0, "a?b?c??d"), std::make_pair(1, "a b c  d"), std::make_pair(2, "a b c  d"),
+                             std::make_pair(-1, "a b c  d")}) {
+        ConvertSpaceMarks(text, step.first);
+        EXPECT_STREQ(text, step.second) << "direction " << step.first;
+    }
     // CP932: "ソ" is 83 5C; no second byte is a blank or a question mark.
     char japanese[] = "\x83\x5C \x83\x5C";
     ConvertSpaceMarks(japanese, 0);
@@ -212,11 +195,14 @@ TEST(LauncherFormat, TitlesLoseTabsAndPathsAreChecked) {
     char field[kLauncherTextSize];
     FillLauncherTitle(field, "a\tb\r\nc");
     EXPECT_STREQ(field, "a b  c");
-    EXPECT_EQ(CheckLauncherPath("C:\\Program Files\\x.exe"), LauncherPathCheck::Ok);
-    EXPECT_EQ(CheckLauncherPath(""), LauncherPathCheck::Ok);
-    EXPECT_EQ(CheckLauncherPath(std::string(100, 'p').c_str()), LauncherPathCheck::Ok);
-    EXPECT_EQ(CheckLauncherPath(std::string(101, 'p').c_str()), LauncherPathCheck::TooLong);
-    EXPECT_EQ(CheckLauncherPath("C:\\a\tb.exe"), LauncherPathCheck::HasControlSpace);
+    const std::pair<std::string, LauncherPathCheck> paths[] = {
+        {"C:\\Program Files\\x.exe", LauncherPathCheck::Ok},
+        {"", LauncherPathCheck::Ok},
+        {std::string(100, 'p'), LauncherPathCheck::Ok},
+        {std::string(101, 'p'), LauncherPathCheck::TooLong},
+        {"C:\\a\tb.exe", LauncherPathCheck::HasControlSpace},
+    };
+    for (const auto& path : paths) EXPECT_EQ(CheckLauncherPath(path.first.c_str()), path.second) << path.first;
 }
 
 TEST(LauncherFormat, AWholeFileIsWhatTheWriterWritesAndNothingCutShort) {
