@@ -35,9 +35,13 @@ protected:
         struct stat st;
         return stat(p.c_str(), &st) == 0;
     }
-    void Put(const std::string& p, const std::string& text) {
-        std::ofstream out(p, std::ios::binary);
-        out << text;
+    void Put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
+    // Which of the file, its set-aside copy and its new text are there.
+    std::string Present() {
+        std::string names;
+        for (const char* suffix : {"", ".old", ".tmp"})
+            if (Exists(path_ + suffix)) names += std::string(names.empty() ? "" : " ") + "setting" + suffix;
+        return names;
     }
     std::string dir_, path_;
 };
@@ -48,7 +52,7 @@ TEST_F(TextFileTest, ReadsWhatWasWrittenByteForByte) {
     std::string back;
     EXPECT_EQ(ReadTextFile(path_.c_str(), &back), ReadResult::Ok);
     EXPECT_EQ(back, text);
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_EQ(Present(), "setting");
 }
 
 TEST_F(TextFileTest, MissingFileIsNotOpened) {
@@ -57,10 +61,17 @@ TEST_F(TextFileTest, MissingFileIsNotOpened) {
     EXPECT_TRUE(back.empty());
 }
 
-TEST_F(TextFileTest, ReplacesAnExistingFile) {
-    Put(path_, "1000 1 old.skn and a longer tail than the new content");
-    ASSERT_EQ(WriteTextFileReplacing(path_.c_str(), "500 0 new.skn"), 0);
-    EXPECT_EQ(Contents(path_), "500 0 new.skn");
+TEST_F(TextFileTest, ReplacesAnExistingFileAndAnOlderCopyLeftBesideIt) {
+    // The older copy is what a save that ended before its clean-up, or whose
+    // delete a scanner refused, leaves.
+    for (bool olderCopy : {false, true}) {
+        SCOPED_TRACE(olderCopy ? "with an older copy" : "alone");
+        Put(path_, "1000 1 old.skn and a longer tail than the new content");
+        if (olderCopy) Put(path_ + ".old", "800 0 older.skn");
+        ASSERT_EQ(WriteTextFileReplacing(path_.c_str(), "500 0 new.skn"), 0);
+        EXPECT_EQ(Contents(path_), "500 0 new.skn");
+        EXPECT_EQ(Present(), "setting");
+    }
 }
 
 TEST_F(TextFileTest, TemporaryThatCannotBeCreatedLeavesTheOldFile) {
@@ -87,7 +98,7 @@ TEST_F(TextFileTest, WriteFailingMidwayLeavesTheOldFileWhole) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(Contents(path_), "1000 1 old.skn");
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_EQ(Present(), "setting");
 }
 
 TEST_F(TextFileTest, PathTooLongForATemporaryIsRefused) {
@@ -102,27 +113,17 @@ bool ThreeFields(const std::string& text) {
     return std::sscanf(text.c_str(), "%d %d %63s", &a, &b, name) == 3;
 }
 
-TEST_F(TextFileTest, ASaveRemovesAnOlderCopyLeftBesideTheFile) {
-    // A save that ended before its clean-up, or whose delete a scanner refused.
-    Put(path_, "1000 1 old.skn");
-    Put(path_ + ".old", "800 0 older.skn");
-    ASSERT_EQ(WriteTextFileReplacing(path_.c_str(), "500 0 new.skn"), 0);
-    EXPECT_EQ(Contents(path_), "500 0 new.skn");
-    EXPECT_FALSE(Exists(path_ + ".old"));
-}
-
 TEST_F(TextFileTest, AtStartAnOldCopyBesideThePresentFileIsRemovedAndNeverComesBackLater) {
     Put(path_, "500 0 new.skn");
     Put(path_ + ".old", "1000 1 old.skn");
     Put(path_ + ".tmp", "300 0 unfinished.skn");
     EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
     EXPECT_EQ(Contents(path_), "500 0 new.skn");
-    EXPECT_FALSE(Exists(path_ + ".old"));
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_EQ(Present(), "setting");
     // The user deletes the file for the defaults: the next start finds nothing.
     std::remove(path_.c_str());
     EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
-    EXPECT_FALSE(Exists(path_));
+    EXPECT_EQ(Present(), "");
 }
 
 TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack) {
@@ -130,11 +131,9 @@ TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack
     Put(path_ + ".old", "1000 1 old.skn");
     Put(path_ + ".tmp", "300 0 other.skn");
     DeleteSavedFile(path_.c_str());
-    EXPECT_FALSE(Exists(path_));
-    EXPECT_FALSE(Exists(path_ + ".old"));
-    EXPECT_FALSE(Exists(path_ + ".tmp"));
+    EXPECT_EQ(Present(), "");
     EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
-    EXPECT_FALSE(Exists(path_));
+    EXPECT_EQ(Present(), "");
 }
 
 // What start-up finds beside the settings file and makes of it: the set-aside
@@ -165,13 +164,8 @@ TEST_F(TextFileTest, AnInterruptedSaveIsFinishedOrUndone) {
         if (row.old) Put(path_ + ".old", row.old);
         if (row.tmp) Put(path_ + ".tmp", row.tmp);
         EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), row.result);
-        if (row.after) {
-            EXPECT_EQ(Contents(path_), row.after);
-        } else {
-            EXPECT_FALSE(Exists(path_));
-        }
-        EXPECT_FALSE(Exists(path_ + ".old"));
-        EXPECT_FALSE(Exists(path_ + ".tmp"));
+        EXPECT_EQ(Present(), row.after ? "setting" : "");
+        EXPECT_EQ(Contents(path_), row.after ? row.after : "");
     }
 }
 
