@@ -20,6 +20,10 @@ std::vector<std::uint32_t> BottomUp(const std::vector<std::vector<std::uint32_t>
     return px;
 }
 
+std::vector<std::vector<std::uint32_t>> Filled(int w, int h, std::uint32_t colour) {
+    return std::vector<std::vector<std::uint32_t>>(h, std::vector<std::uint32_t>(w, colour));
+}
+
 using PixelSet = std::set<std::pair<int, int>>;
 
 PixelSet Cover(const std::vector<RegionRect>& rects) {
@@ -38,48 +42,36 @@ PixelSet NonKey(const std::vector<std::uint32_t>& px, int w, int h) {
     return s;
 }
 
-TEST(RegionRuns, FourByTwoExampleInScanOrder) {
-    auto px = BottomUp({{K, O, O, K}, {O, K, O, O}});
-    std::vector<RegionRect> runs = CollectSkinRuns(px.data(), 4, 2, K);
-    std::vector<RegionRect> expected = {{0, 1, 1, 2}, {2, 1, 4, 2}, {1, 0, 3, 1}};
-    EXPECT_EQ(runs, expected);
-}
+// A picture, top row first, and the runs (a row at a time, in scan order) or
+// the bands (equal rows folded) its non-key pixels make.
+struct ShapeRow {
+    const char* name;
+    bool bands;
+    std::vector<std::vector<std::uint32_t>> rowsTopFirst;
+    std::vector<RegionRect> expected;
+};
+const ShapeRow kShapes[] = {
+    {"the four by two example", false, {{K, O, O, K}, {O, K, O, O}}, {{0, 1, 1, 2}, {2, 1, 4, 2}, {1, 0, 3, 1}}},
+    {"key at both ends, two stretches, a lone pixel at the end", false,
+     {{K, O, O, O, K}, {O, O, K, O, O}, {K, K, K, K, O}}, {{4, 2, 5, 3}, {0, 1, 2, 2}, {3, 1, 5, 2}, {1, 0, 4, 1}}},
+    {"the top byte does not hide the key", false, {{0xFFFF00FF, O, 0x01FF00FF}}, {{1, 0, 2, 1}}},
+    {"no key pixel: a run a row", false, Filled(6, 3, O), {{0, 2, 6, 3}, {0, 1, 6, 2}, {0, 0, 6, 1}}},
+    {"no key pixel: the full rectangle", true, Filled(6, 3, O), {{0, 0, 6, 3}}},
+    {"only key pixels: no runs", false, Filled(5, 4, K), {}},
+    {"only key pixels: no bands", true, Filled(5, 4, K), {}},
+    {"repeated rows fold into one band", true,
+     {{K, O, O, K}, {K, O, O, K}, {K, O, O, K}, {O, O, K, O}, {O, O, K, O}, {K, O, O, K}},
+     {{1, 0, 3, 3}, {0, 3, 2, 5}, {3, 3, 4, 5}, {1, 5, 3, 6}}},
+    {"empty rows split bands", true, {{O, O}, {K, K}, {O, O}}, {{0, 0, 2, 1}, {0, 2, 2, 3}}},
+};
 
-TEST(RegionRuns, NoKeyPixelGivesTheFullRectangle) {
-    std::vector<std::uint32_t> px(6 * 3, O);
-    EXPECT_EQ(BuildSkinBands(px.data(), 6, 3, K), (std::vector<RegionRect>{{0, 0, 6, 3}}));
-    EXPECT_EQ(CollectSkinRuns(px.data(), 6, 3, K).size(), 3u);
-}
-
-TEST(RegionRuns, OnlyKeyPixelsGiveNothing) {
-    std::vector<std::uint32_t> px(5 * 4, K);
-    EXPECT_TRUE(CollectSkinRuns(px.data(), 5, 4, K).empty());
-    EXPECT_TRUE(BuildSkinBands(px.data(), 5, 4, K).empty());
-}
-
-TEST(RegionRuns, RowShapes) {
-    // Key at both ends: one run; two stretches: two runs; a lone pixel at the end.
-    auto px = BottomUp({{K, O, O, O, K}, {O, O, K, O, O}, {K, K, K, K, O}});
-    std::vector<RegionRect> runs = CollectSkinRuns(px.data(), 5, 3, K);
-    std::vector<RegionRect> expected = {{4, 2, 5, 3}, {0, 1, 2, 2}, {3, 1, 5, 2}, {1, 0, 4, 1}};
-    EXPECT_EQ(runs, expected);
-}
-
-TEST(RegionRuns, TheTopByteDoesNotHideTheKey) {
-    auto px = BottomUp({{0xFFFF00FF, O, 0x01FF00FF}});
-    EXPECT_EQ(CollectSkinRuns(px.data(), 3, 1, K), (std::vector<RegionRect>{{1, 0, 2, 1}}));
-}
-
-TEST(RegionRuns, RepeatedRowsFoldIntoOneBand) {
-    auto px = BottomUp({{K, O, O, K}, {K, O, O, K}, {K, O, O, K}, {O, O, K, O}, {O, O, K, O}, {K, O, O, K}});
-    std::vector<RegionRect> bands = BuildSkinBands(px.data(), 4, 6, K);
-    std::vector<RegionRect> expected = {{1, 0, 3, 3}, {0, 3, 2, 5}, {3, 3, 4, 5}, {1, 5, 3, 6}};
-    EXPECT_EQ(bands, expected);
-}
-
-TEST(RegionRuns, EmptyRowsSplitBands) {
-    auto px = BottomUp({{O, O}, {K, K}, {O, O}});
-    EXPECT_EQ(BuildSkinBands(px.data(), 2, 3, K), (std::vector<RegionRect>{{0, 0, 2, 1}, {0, 2, 2, 3}}));
+TEST(RegionRuns, Shapes) {
+    for (const ShapeRow& row : kShapes) {
+        SCOPED_TRACE(row.name);
+        const std::vector<std::uint32_t> px = BottomUp(row.rowsTopFirst);
+        const int w = static_cast<int>(row.rowsTopFirst[0].size()), h = static_cast<int>(row.rowsTopFirst.size());
+        EXPECT_EQ(row.bands ? BuildSkinBands(px.data(), w, h, K) : CollectSkinRuns(px.data(), w, h, K), row.expected);
+    }
 }
 
 TEST(RegionRuns, BandsAndRunsCoverTheSamePixelsOnNoise) {
