@@ -10,13 +10,14 @@ namespace {
 
 constexpr std::uint32_t kKey = 0x00FF00FF;
 
-DibFormat Format(int width, int height, int bitCount, const std::vector<unsigned char>& bits, std::size_t stride) {
+const std::uint32_t kTable[3] = {0x000000, kKey, 0x00FFFFFF};
+
+// A picture's format; with colourCount, the first entries of kTable are its colour table.
+DibFormat Format(int width, int height, int bitCount, const std::vector<unsigned char>& bits, std::size_t stride,
+                 int colourCount = 0) {
     DibFormat f;
-    f.width = width;
-    f.height = height;
-    f.bitCount = bitCount;
-    f.bits = bits.data();
-    f.stride = stride;
+    f.width = width, f.height = height, f.bitCount = bitCount, f.bits = bits.data(), f.stride = stride;
+    f.colours = colourCount ? kTable : nullptr, f.colourCount = colourCount;
     return f;
 }
 
@@ -45,25 +46,12 @@ TEST(DibPixels, ThirtyTwoBitsDropTheTopByte) {
 }
 
 TEST(DibPixels, PaletteIndicesOfEightFourAndOneBits) {
-    const std::uint32_t table[3] = {0x000000, kKey, 0x00FFFFFF};
-    DibFormat eight = Format(4, 1, 8, {}, 4);
     const std::vector<unsigned char> eightBits = {1, 0, 2, 7};  // 7 lies beyond the table: black
-    eight.bits = eightBits.data();
-    eight.colours = table;
-    eight.colourCount = 3;
-    EXPECT_EQ(Read(eight), (std::vector<std::uint32_t>{kKey, 0, 0xFFFFFF, 0}));
-
+    EXPECT_EQ(Read(Format(4, 1, 8, eightBits, 4, 3)), (std::vector<std::uint32_t>{kKey, 0, 0xFFFFFF, 0}));
     const std::vector<unsigned char> fourBits = {0x12, 0x00, 0, 0};  // high nibble first
-    DibFormat four = Format(3, 1, 4, fourBits, 4);
-    four.colours = table;
-    four.colourCount = 3;
-    EXPECT_EQ(Read(four), (std::vector<std::uint32_t>{kKey, 0xFFFFFF, 0}));
-
+    EXPECT_EQ(Read(Format(3, 1, 4, fourBits, 4, 3)), (std::vector<std::uint32_t>{kKey, 0xFFFFFF, 0}));
     const std::vector<unsigned char> oneBit = {0xA0, 0, 0, 0};  // the highest bit first
-    DibFormat one = Format(4, 1, 1, oneBit, 4);
-    one.colours = table;
-    one.colourCount = 2;
-    EXPECT_EQ(Read(one), (std::vector<std::uint32_t>{kKey, 0, kKey, 0}));
+    EXPECT_EQ(Read(Format(4, 1, 1, oneBit, 4, 2)), (std::vector<std::uint32_t>{kKey, 0, kKey, 0}));
 }
 
 TEST(DibPixels, SixteenBitChannelsWidenToTheFullRange) {
@@ -73,9 +61,7 @@ TEST(DibPixels, SixteenBitChannelsWidenToTheFullRange) {
     // 5-6-5 through its masks.
     const std::vector<unsigned char> masked = {0x1F, 0xF8, 0xE0, 0x07};
     DibFormat f = Format(2, 1, 16, masked, 4);
-    f.redMask = 0xF800;
-    f.greenMask = 0x07E0;
-    f.blueMask = 0x001F;
+    f.redMask = 0xF800, f.greenMask = 0x07E0, f.blueMask = 0x001F;
     EXPECT_EQ(Read(f), (std::vector<std::uint32_t>{kKey, 0x00FF00}));
 }
 
