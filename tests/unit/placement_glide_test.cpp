@@ -99,64 +99,53 @@ MonitorQuery Monitors(std::vector<ScreenRect> monitors) {
     };
 }
 
-// The primary monitor and a shorter second one to its right.
+// The primary monitor and a shorter second one to its right; the primary with
+// one monitor to its left and one above it.
 const MonitorQuery kTwoSideBySide = Monitors({{0, 0, 1280, 1024}, {1280, 0, 2304, 768}});
-const PointerPos kPointerAway = {5, 1010};
+const MonitorQuery kLeftAndAbove = Monitors({{0, 0, 1280, 1024}, {-1024, 0, 0, 768}, {0, -900, 1600, 0}});
+constexpr PointerPos kAway = {5, 1010}, kNone = {-1, -1};
 
-struct GlideCase {
+// A target window, the pointer, and where the pointer glides to (kNone: it
+// stays, and the centre is left alone).
+struct DestinationRow {
     const char* what;
+    const MonitorQuery* monitors;
     ScreenRect target;
-    bool glides;
+    const char* className;
+    PointerPos pointer, centre;
+};
+const DestinationRow kDestinations[] = {
+    {"on the primary monitor", &kTwoSideBySide, {300, 200, 701, 501}, "Editor", kAway, {500, 350}},
+    {"wholly on the second monitor", &kTwoSideBySide, {1400, 100, 2000, 500}, "Editor", kAway, {1700, 300}},
+    {"across both monitors", &kTwoSideBySide, {1000, 100, 1600, 500}, "Editor", kAway, {1300, 300}},
+    {"corner on the second monitor's first column", &kTwoSideBySide, {1280, 0, 1500, 300}, "Editor", kAway, {1390, 150}},
+    {"corner below the shorter second monitor", &kTwoSideBySide, {1400, 800, 2000, 1000}, "Editor", kAway, kNone},
+    {"corner beyond every monitor", &kTwoSideBySide, {2400, 100, 2600, 300}, "Editor", kAway, kNone},
+    {"a maximised window's frame", &kTwoSideBySide, {-4, -4, 1284, 1028}, "Editor", kAway, kNone},
+    {"a maximised frame on the second monitor", &kTwoSideBySide, {1276, -4, 2308, 772}, "Editor", kAway, kNone},
+    {"corner just past the primary's bottom edge", &kTwoSideBySide, {100, 1024, 300, 1100}, "Editor", kAway, kNone},
+    {"on the monitor left of the primary", &kLeftAndAbove, {-900, 100, -300, 500}, "Editor", kAway, {-600, 300}},
+    {"on the monitor above the primary", &kLeftAndAbove, {100, -800, 701, -299}, "Editor", kAway, {400, -549}},
+    {"an odd span across zero: halved toward zero", &kLeftAndAbove, {-5, 10, 2, 20}, "Editor", kAway, {-1, 15}},
+    {"below the left monitor", &kLeftAndAbove, {-900, 800, -300, 900}, "Editor", kAway, kNone},
+    {"the desktop", &kTwoSideBySide, {300, 200, 800, 500}, "Progman", kAway, kNone},
+    {"a class named like the desktop's", &kTwoSideBySide, {300, 200, 800, 500}, "progman", kAway, {550, 350}},
+    {"pointer on the left edge", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {300, 250}, kNone},
+    {"pointer on the bottom-right corner", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {800, 500}, kNone},
+    {"pointer on the top edge", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {550, 200}, kNone},
+    {"pointer inside", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {550, 350}, kNone},
+    {"pointer just left", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {299, 250}, {550, 350}},
+    {"pointer just right", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {801, 500}, {550, 350}},
+    {"pointer just below", &kTwoSideBySide, {300, 200, 800, 500}, "Editor", {550, 501}, {550, 350}},
 };
 
-TEST(GlideDestination, CornerOnAnyMonitor) {
-    const GlideCase cases[] = {
-        {"on the primary monitor", {300, 200, 701, 501}, true},
-        {"wholly on the second monitor", {1400, 100, 2000, 500}, true},
-        {"across both monitors", {1000, 100, 1600, 500}, true},
-        {"corner on the second monitor's first column", {1280, 0, 1500, 300}, true},
-        {"corner below the shorter second monitor", {1400, 800, 2000, 1000}, false},
-        {"corner beyond every monitor", {2400, 100, 2600, 300}, false},
-        {"a maximised window's frame", {-4, -4, 1284, 1028}, false},
-        {"a maximised frame on the second monitor", {1276, -4, 2308, 772}, false},
-        {"corner just past the primary's bottom edge", {100, 1024, 300, 1100}, false},
-    };
-    for (const GlideCase& c : cases) {
-        SCOPED_TRACE(c.what);
-        PointerPos centre = {-1, -1};
-        EXPECT_EQ(GlideDestination(c.target, "Editor", kPointerAway, kTwoSideBySide, &centre), c.glides);
-        if (c.glides) {
-            EXPECT_EQ(centre.x, (c.target.left + c.target.right) / 2);
-            EXPECT_EQ(centre.y, (c.target.top + c.target.bottom) / 2);
-        } else {
-            EXPECT_EQ(centre, (PointerPos{-1, -1}));
-        }
+TEST(GlideDestination, CornerOnAnyMonitorNotTheDesktopNorWithThePointerInside) {
+    for (const DestinationRow& row : kDestinations) {
+        SCOPED_TRACE(row.what);
+        PointerPos centre = kNone;
+        EXPECT_EQ(GlideDestination(row.target, row.className, row.pointer, *row.monitors, &centre), !(row.centre == kNone));
+        EXPECT_EQ((std::array<int, 2>{centre.x, centre.y}), (std::array<int, 2>{row.centre.x, row.centre.y}));
     }
-}
-
-TEST(GlideDestination, MonitorsLeftOfAndAboveThePrimaryCountLikeAnyOther) {
-    const MonitorQuery layout = Monitors({{0, 0, 1280, 1024}, {-1024, 0, 0, 768}, {0, -900, 1600, 0}});
-    PointerPos centre;
-    EXPECT_TRUE(GlideDestination({-900, 100, -300, 500}, "Editor", kPointerAway, layout, &centre));
-    EXPECT_EQ(centre, (PointerPos{-600, 300}));
-    EXPECT_TRUE(GlideDestination({100, -800, 701, -299}, "Editor", kPointerAway, layout, &centre));
-    EXPECT_EQ(centre, (PointerPos{400, -549}));
-    // The centre of an odd span across zero is halved toward zero.
-    EXPECT_TRUE(GlideDestination({-5, 10, 2, 20}, "Editor", kPointerAway, layout, &centre));
-    EXPECT_EQ(centre, (PointerPos{-1, 15}));
-    // Below the left monitor there is none.
-    EXPECT_FALSE(GlideDestination({-900, 800, -300, 900}, "Editor", kPointerAway, layout, &centre));
-}
-
-TEST(GlideDestination, DesktopAndPointerInsideGetNoGlide) {
-    const ScreenRect target = {300, 200, 800, 500};
-    PointerPos centre;
-    EXPECT_FALSE(GlideDestination(target, "Progman", kPointerAway, kTwoSideBySide, &centre));
-    EXPECT_TRUE(GlideDestination(target, "progman", kPointerAway, kTwoSideBySide, &centre));
-    for (PointerPos inside : {PointerPos{300, 250}, PointerPos{800, 500}, PointerPos{550, 200}, PointerPos{550, 350}})
-        EXPECT_FALSE(GlideDestination(target, "Editor", inside, kTwoSideBySide, &centre)) << inside.x << "," << inside.y;
-    for (PointerPos outside : {PointerPos{299, 250}, PointerPos{801, 500}, PointerPos{550, 501}})
-        EXPECT_TRUE(GlideDestination(target, "Editor", outside, kTwoSideBySide, &centre)) << outside.x << "," << outside.y;
 }
 
 }  // namespace
