@@ -40,6 +40,13 @@ const ParseRow kParses[] = {
     {"a field that does not convert stops the rest", "abc 1 mint.skn", 33, 0, 33, 0, ""},
     {"a code that does not convert keeps the name too", "100 - x.skn", 0, 1, 100, 0, ""},
     {"numbers end at the first non-digit", "500 0mint.skn", 0, 3, 500, 0, "mint.skn"},
+    {"a negative interval is kept", "-40 0 a", 0, 3, -40, 0, "a"},
+    {"a zero interval is kept", "0 0 a", 5, 3, 0, 0, "a"},
+    {"a plus sign", "+7 0 a", 0, 3, 7, 0, "a"},
+    {"a huge interval is clamped", "99999999999999999999 0 a", 0, 3, 2147483647, 0, "a"},
+    {"a huge negative interval is clamped", "-99999999999999999999 0 a", 0, 3, -2147483647 - 1, 0, "a"},
+    {"the lowest interval", "-2147483648 0 a", 0, 3, -2147483647 - 1, 0, "a"},
+    {"as the writer writes a Japanese name", "-12 1 デフォルト", 0, 3, -12, 1, "デフォルト"},
 };
 
 TEST(SettingsFormat, ReadsTheFieldsUpToTheFirstThatDoesNotConvert) {
@@ -53,18 +60,6 @@ TEST(SettingsFormat, ReadsTheFieldsUpToTheFirstThatDoesNotConvert) {
     }
 }
 
-TEST(SettingsFormat, NegativeAndZeroIntervalsAreKept) {
-    EXPECT_EQ(Parse("-40 0 a").f.TimerInterval, -40);
-    EXPECT_EQ(Parse("0 0 a").f.TimerInterval, 0);
-    EXPECT_EQ(Parse("+7 0 a").f.TimerInterval, 7);
-}
-
-TEST(SettingsFormat, HugeNumbersAreClamped) {
-    EXPECT_EQ(Parse("99999999999999999999 0 a").f.TimerInterval, 2147483647);
-    EXPECT_EQ(Parse("-99999999999999999999 0 a").f.TimerInterval, -2147483647 - 1);
-    EXPECT_EQ(Parse("-2147483648 0 a").f.TimerInterval, -2147483647 - 1);
-}
-
 TEST(SettingsFormat, AnOverlongNameIsCutTo259Bytes) {
     std::string name(400, 'q');
     name[258] = 'z';
@@ -76,11 +71,7 @@ TEST(SettingsFormat, AnOverlongNameIsCutTo259Bytes) {
 TEST(SettingsFormat, WritesWhatItReads) {
     EXPECT_EQ(FormatSettingsText(500, 0, "mint.skn"), "500 0 mint.skn");
     EXPECT_EQ(FormatSettingsText(-2147483647 - 1, 1, "nothing"), "-2147483648 1 nothing");
-    std::string text = FormatSettingsText(-12, 1, "デフォルト");
-    Parsed p = Parse(text);
-    EXPECT_EQ(p.f.TimerInterval, -12);
-    EXPECT_EQ(p.f.FollowingCode, 1);
-    EXPECT_STREQ(p.f.SkinFileName, "デフォルト");
+    EXPECT_EQ(FormatSettingsText(-12, 1, "デフォルト"), "-12 1 デフォルト");
 }
 
 TEST(SettingsFormat, FollowingCodeIsTheInverseOfTheSwitch) {

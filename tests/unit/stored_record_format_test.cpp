@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "commands/stored_record_format.h"
 
@@ -16,45 +19,44 @@ RecordedWindow Window(unsigned long long handle, unsigned long pid, const char* 
     return w;
 }
 
+StoredRecord Record(std::initializer_list<RecordedWindow> windows) {
+    StoredRecord record = {};
+    for (const RecordedWindow& w : windows) record.Windows[record.Count++] = w;
+    return record;
+}
+
 int Parse(const std::string& text, StoredRecord* record) { return ParseStoredRecord(text.data(), text.size(), record); }
 
+// The windows a record holds, each as handle, process id, class and title.
+std::vector<std::tuple<unsigned long long, unsigned long, std::string, std::string>> Windows(const StoredRecord& r) {
+    std::vector<std::tuple<unsigned long long, unsigned long, std::string, std::string>> windows;
+    for (int i = 0; i < r.Count; ++i)
+        windows.emplace_back(r.Windows[i].Handle, r.Windows[i].ProcessId, r.Windows[i].ClassName, r.Windows[i].Title);
+    return windows;
+}
+
 TEST(StoredRecordFormat, OneLineAWindow) {
-    StoredRecord record = {};
-    record.Windows[0] = Window(655802, 1234, "Notepad", "memo.txt - Notepad");
-    record.Windows[1] = Window(18446744073709551615ull, 4294967295ul, "#32770", "");
-    record.Count = 2;
-    EXPECT_EQ(FormatStoredRecord(record),
+    EXPECT_EQ(FormatStoredRecord(Record({Window(655802, 1234, "Notepad", "memo.txt - Notepad"),
+                                         Window(18446744073709551615ull, 4294967295ul, "#32770", "")})),
               "655802\t1234\tNotepad\tmemo.txt - Notepad\n"
               "18446744073709551615\t4294967295\t#32770\t\n");
 }
 
 TEST(StoredRecordFormat, TabsLineEndsAndPercentAreEscapedAndComeBack) {
-    StoredRecord record = {};
-    record.Windows[0] = Window(1, 2, "Odd\tClass", "a\tb\r\nc 100% \x01");
     // A code page 932 text whose second bytes include 0x5C and 0x7C stays as it is.
-    record.Windows[1] = Window(3, 4, "表示Class", "ポート表示");
-    record.Count = 2;
+    const StoredRecord record =
+        Record({Window(1, 2, "Odd\tClass", "a\tb\r\nc 100% \x01"), Window(3, 4, "表示Class", "ポート表示")});
     const std::string text = FormatStoredRecord(record);
     EXPECT_EQ(text.substr(0, text.find('\n')), "1\t2\tOdd%09Class\ta%09b%0D%0Ac 100%25 %01");
     EXPECT_NE(text.find("\t表示Class\tポート表示\n"), std::string::npos);
 
     StoredRecord back = {};
     EXPECT_EQ(Parse(text, &back), 0);
-    ASSERT_EQ(back.Count, 2);
-    for (int i = 0; i < 2; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(back.Windows[i].Handle, record.Windows[i].Handle);
-        EXPECT_EQ(back.Windows[i].ProcessId, record.Windows[i].ProcessId);
-        EXPECT_STREQ(back.Windows[i].ClassName, record.Windows[i].ClassName);
-        EXPECT_STREQ(back.Windows[i].Title, record.Windows[i].Title);
-    }
+    EXPECT_EQ(Windows(back), Windows(record));
 }
 
 TEST(StoredRecordFormat, AWindowWithoutClassIsNotWritten) {
-    StoredRecord record = {};
-    record.Windows[0] = Window(5, 6, "", "gone");
-    record.Windows[1] = Window(7, 8, "Kept", "here");
-    record.Count = 2;
+    StoredRecord record = Record({Window(5, 6, "", "gone"), Window(7, 8, "Kept", "here")});
     EXPECT_EQ(FormatStoredRecord(record), "7\t8\tKept\there\n");
     record.Count = 0;
     EXPECT_EQ(FormatStoredRecord(record), "");
@@ -63,12 +65,7 @@ TEST(StoredRecordFormat, AWindowWithoutClassIsNotWritten) {
 TEST(StoredRecordFormat, CrLfAndBlankLinesAndNoLastLineEnd) {
     StoredRecord record = {};
     EXPECT_EQ(Parse("\r\n10\t20\tA\tFirst\r\n\n30\t40\tB\tSecond", &record), 0);
-    ASSERT_EQ(record.Count, 2);
-    EXPECT_EQ(record.Windows[0].Handle, 10u);
-    EXPECT_STREQ(record.Windows[0].Title, "First");
-    EXPECT_EQ(record.Windows[1].ProcessId, 40u);
-    EXPECT_STREQ(record.Windows[1].ClassName, "B");
-    EXPECT_STREQ(record.Windows[1].Title, "Second");
+    EXPECT_EQ(Windows(record), Windows(Record({Window(10, 20, "A", "First"), Window(30, 40, "B", "Second")})));
     EXPECT_EQ(Parse("", &record), 0);
     EXPECT_EQ(record.Count, 0);
 }
@@ -95,9 +92,7 @@ TEST(StoredRecordFormat, BadLinesAreLeftOutAndTheRestRead) {
         SCOPED_TRACE(line);
         StoredRecord record = {};
         EXPECT_EQ(Parse(std::string("1\t2\tGood\tBefore\n") + line + "\n3\t4\tGood\tAfter\n", &record), 1);
-        ASSERT_EQ(record.Count, 2);
-        EXPECT_STREQ(record.Windows[0].Title, "Before");
-        EXPECT_STREQ(record.Windows[1].Title, "After");
+        EXPECT_EQ(Windows(record), Windows(Record({Window(1, 2, "Good", "Before"), Window(3, 4, "Good", "After")})));
     }
 }
 

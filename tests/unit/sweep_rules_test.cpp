@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
+#include <utility>
 
 #include "commands/sweep_rules.h"
 
@@ -41,19 +43,14 @@ TEST(SweepRules, WhichWindowsQualify) {
 }
 
 TEST(SweepRules, MovesByExactlyOneHundred) {
-    const SweepRect r = {10, 20, 310, 220};
-    SweepRect up = MovedBy100(r, 24), down = MovedBy100(r, 25), left = MovedBy100(r, 26), right = MovedBy100(r, 27);
-    EXPECT_EQ(up.top, -80);
-    EXPECT_EQ(up.left, 10);
-    EXPECT_EQ(up.bottom - up.top, 200);
-    EXPECT_EQ(down.top, 120);
-    EXPECT_EQ(left.left, -90);
-    EXPECT_EQ(left.right - left.left, 300);
-    EXPECT_EQ(right.left, 110);
-    EXPECT_EQ(right.top, 20);
-    SweepRect same = MovedBy100(r, 23);
-    EXPECT_EQ(same.left, 10);
-    EXPECT_EQ(same.top, 20);
+    // The hotkeys 24 to 27 move up, down, left and right; any other id, nowhere.
+    const std::pair<int, std::array<int, 4>> moves[] = {{24, {10, -80, 310, 120}}, {25, {10, 120, 310, 320}},
+                                                       {26, {-90, 20, 210, 220}},  {27, {110, 20, 410, 220}},
+                                                       {23, {10, 20, 310, 220}}};
+    for (const auto& move : moves) {
+        const SweepRect r = MovedBy100({10, 20, 310, 220}, move.first);
+        EXPECT_EQ((std::array<int, 4>{r.left, r.top, r.right, r.bottom}), move.second) << "hotkey " << move.first;
+    }
 }
 
 TEST(SweepRules, FourPressesLeftGoOffTheScreen) {
