@@ -13,8 +13,7 @@ namespace {
 
 TEST(DelayLoadRules, TheFourLibrariesAreKnownByNameWhateverTheCase) {
     const std::pair<const char*, int> names[] = {
-        {"SHELL32.dll", 0}, {"shell32.DLL", 0}, {"OLE32.dll", 1}, {"comdlg32.dll", 2}, {"comctl32.dll", 3},
-        {"SHELL32", -1}, {"UNLHA32.DLL", -1}, {nullptr, -1}};
+        {"SHELL32.dll", 0}, {"shell32.DLL", 0}, {"OLE32.dll", 1}, {"comdlg32.dll", 2}, {"comctl32.dll", 3}, {"SHELL32", -1}, {"UNLHA32.DLL", -1}, {nullptr, -1}};
     for (const auto& name : names)
         EXPECT_EQ(DelayLoadedLibraryIndex(name.first), name.second) << (name.first ? name.first : "no name");
 }
@@ -24,24 +23,15 @@ TEST(DelayLoadRules, TheFourLibrariesAreKnownByNameWhateverTheCase) {
 // as if it had worked (an S_OK from CoCreateInstance with no object, a
 // SHFileOperationA "success").
 const std::map<std::string, StandInResult> kExpected = {
-    {"ImageList_Create", StandInResult::Zero},
-    {"ImageList_Destroy", StandInResult::Zero},
-    {"ImageList_Draw", StandInResult::Zero},
-    {"ImageList_GetIcon", StandInResult::Zero},
-    {"ImageList_GetImageCount", StandInResult::Zero},
-    {"ImageList_ReplaceIcon", StandInResult::MinusOne},
-    {"InitCommonControls", StandInResult::Zero},
-    {"GetOpenFileNameA", StandInResult::Zero},
-    {"CoCreateInstance", StandInResult::FailedHresult},
-    {"CoInitialize", StandInResult::FailedHresult},
-    {"CoUninitialize", StandInResult::Zero},
-    {"DragFinish", StandInResult::Zero},
-    {"DragQueryFileA", StandInResult::Zero},
-    {"SHFileOperationA", StandInResult::NonZero},
-    {"SHGetFileInfoA", StandInResult::Zero},
-    {"SHGetSpecialFolderPathA", StandInResult::Zero},
-    {"ShellExecuteA", StandInResult::Zero},
-    {"Shell_NotifyIconA", StandInResult::Zero},
+    {"ImageList_Create", StandInResult::Zero}, {"ImageList_Destroy", StandInResult::Zero},
+    {"ImageList_Draw", StandInResult::Zero}, {"ImageList_GetIcon", StandInResult::Zero},
+    {"ImageList_GetImageCount", StandInResult::Zero}, {"ImageList_ReplaceIcon", StandInResult::MinusOne},
+    {"InitCommonControls", StandInResult::Zero}, {"GetOpenFileNameA", StandInResult::Zero},
+    {"CoCreateInstance", StandInResult::FailedHresult}, {"CoInitialize", StandInResult::FailedHresult},
+    {"CoUninitialize", StandInResult::Zero}, {"DragFinish", StandInResult::Zero},
+    {"DragQueryFileA", StandInResult::Zero}, {"SHFileOperationA", StandInResult::NonZero},
+    {"SHGetFileInfoA", StandInResult::Zero}, {"SHGetSpecialFolderPathA", StandInResult::Zero},
+    {"ShellExecuteA", StandInResult::Zero}, {"Shell_NotifyIconA", StandInResult::Zero},
 };
 
 // The functions the build delay-loads: every word after the library's name in

@@ -6,9 +6,9 @@
 
 namespace {
 
-std::string Native(const char* path, const char* folder = "C:\\WINDOWS\\system32") {
+std::string Native(const char* path, const char* folder = "C:\\WINDOWS\\system32", std::size_t size = 260) {
     char out[260] = "untouched";
-    return SysnativePath(path, folder, out, sizeof out) ? out : std::string("(none) ") + out;
+    return SysnativePath(path, folder, out, size) ? out : std::string("(none) ") + out;
 }
 
 TEST(SystemFolderPath, AProgramInTheSystemFolderIsReachedThroughSysnative) {
@@ -19,12 +19,9 @@ TEST(SystemFolderPath, AProgramInTheSystemFolderIsReachedThroughSysnative) {
 }
 
 TEST(SystemFolderPath, AnyOtherPathIsLeftAlone) {
-    EXPECT_EQ(Native("C:\\WINDOWS\\SysWOW64\\cmd.exe"), "(none) untouched");
-    EXPECT_EQ(Native("C:\\WINDOWS\\system32x\\cmd.exe"), "(none) untouched");
-    EXPECT_EQ(Native("C:\\WINDOWS\\system3"), "(none) untouched");
-    EXPECT_EQ(Native("D:\\WINDOWS\\system32\\cmd.exe"), "(none) untouched");
-    EXPECT_EQ(Native("notepad.exe"), "(none) untouched");
-    EXPECT_EQ(Native(""), "(none) untouched");
+    for (const char* path : {"C:\\WINDOWS\\SysWOW64\\cmd.exe", "C:\\WINDOWS\\system32x\\cmd.exe", "C:\\WINDOWS\\system3",
+                             "D:\\WINDOWS\\system32\\cmd.exe", "notepad.exe", ""})
+        EXPECT_EQ(Native(path), "(none) untouched") << path;
     EXPECT_EQ(Native("C:\\WINDOWS\\system32\\cmd.exe", ""), "(none) untouched");
 }
 
@@ -36,12 +33,8 @@ TEST(SystemFolderPath, DoubleByteCharactersOfTheFolderAreComparedExactly) {
 }
 
 TEST(SystemFolderPath, AResultThatDoesNotFitIsRefused) {
-    char out[24] = "untouched";
-    EXPECT_TRUE(SysnativePath("C:\\W\\system32\\abc.exe", "C:\\W\\system32", out, 24));
-    EXPECT_STREQ(out, "C:\\W\\Sysnative\\abc.exe");
-    char small[22] = "untouched";
-    EXPECT_FALSE(SysnativePath("C:\\W\\system32\\abc.exe", "C:\\W\\system32", small, sizeof small));
-    EXPECT_STREQ(small, "untouched");
+    EXPECT_EQ(Native("C:\\W\\system32\\abc.exe", "C:\\W\\system32", 24), "C:\\W\\Sysnative\\abc.exe");
+    EXPECT_EQ(Native("C:\\W\\system32\\abc.exe", "C:\\W\\system32", 22), "(none) untouched");
 }
 
 }  // namespace
