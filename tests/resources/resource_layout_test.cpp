@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "resources/moldra_ids.h"
@@ -75,27 +76,36 @@ void ExpectLayout(const pe::Dialog& d, const ExpectedDialog& e) {
     }
 }
 
-struct Row {
-    int depth;
-    std::string text;  // "" for a separator
-    int id;            // 0 for a pop-up or a separator
-    bool separator, popup;
-    bool operator==(const Row& o) const {
-        return depth == o.depth && text == o.text && id == o.id && separator == o.separator && popup == o.popup;
-    }
-};
-std::ostream& operator<<(std::ostream& out, const Row& r) {
-    return out << "{depth " << r.depth << ", \"" << r.text << "\", " << r.id << (r.separator ? ", separator" : "")
-               << (r.popup ? ", pop-up" : "") << "}";
-}
+// Text as UTF-8, where a search cannot match inside a character.
+std::string Utf8(const std::string& cp932, bool* ok = nullptr) { return pe::Convert(cp932, "CP932", "UTF-8", ok); }
+
+// A menu item: depth, text ("" for a separator), id (0 for a pop-up or a
+// separator), whether a separator, whether a pop-up.
+using Row = std::tuple<int, std::string, int, bool, bool>;
 
 // The menu in reading order, each pop-up's items right after it.
 void Flatten(const std::vector<pe::MenuItem>& items, int depth, std::vector<Row>* rows, unsigned* marks) {
     for (const pe::MenuItem& item : items) {
-        rows->push_back({depth, item.separator ? "" : item.text, item.popup ? 0 : item.id, item.separator, item.popup});
+        rows->emplace_back(depth, item.separator ? "" : item.text, item.popup ? 0 : item.id, item.separator, item.popup);
         *marks |= item.flags & (1 | 2 | 8);  // MF_GRAYED, MF_DISABLED, MF_CHECKED
         Flatten(item.items, depth + 1, rows, marks);
     }
+}
+
+// An expected item: {} a separator, one with items a pop-up.
+struct Item {
+    const char* text = nullptr;
+    int id = 0;
+    std::vector<Item> items = {};
+};
+std::vector<Row> Rows(const std::vector<Item>& items, int depth = 0) {
+    std::vector<Row> rows;
+    for (const Item& item : items) {
+        rows.emplace_back(depth, item.text ? item.text : "", item.id, !item.text, !item.items.empty());
+        const std::vector<Row> inner = Rows(item.items, depth + 1);
+        rows.insert(rows.end(), inner.begin(), inner.end());
+    }
+    return rows;
 }
 
 // Each test runs on both Windows builds' installations (scripts/build.sh
@@ -146,47 +156,30 @@ TEST_P(Built, MainMenuHoldsEveryItemInOrder) {
     std::string error;
     const std::vector<Row> rows = MainMenu(&marks, &error);
     ASSERT_EQ(error, "");
-    const std::vector<Row> expected = {
-        {0, "■　Windows", 0, false, true},
-        {1, "■　終了", IDM_SHUTDOWN, false, false},
-        {1, "■　再起動", IDM_RESTART, false, false},
-        {1, "", 0, true, false},
-        {1, "■　ログオフ", IDM_LOGOFF, false, false},
-        {0, "■　全てのウインドウ", 0, false, true},
-        {1, "■　最小化", IDM_ALL_MINIMIZE, false, false},
-        {1, "■　終了", IDM_ALL_CLOSE, false, false},
-        {0, "■　アクティブウインドウ", 0, false, true},
-        {1, "■　システムトレイに格納", IDM_STORE_IN_TRAY, false, false},
-        {1, "", 0, true, false},
-        {1, "■　最大化", IDM_TARGET_MAXIMIZE, false, false},
-        {1, "■　最小化", IDM_TARGET_MINIMIZE, false, false},
-        {1, "■　終了", IDM_TARGET_CLOSE, false, false},
-        {1, "", 0, true, false},
-        {1, "■　名前の変更", IDM_TARGET_RENAME, false, false},
-        {0, "■　コントロール パネル", 0, false, true},
-        {1, "■　システム", IDM_CPL_SYSTEM, false, false},
-        {1, "■　アプリケーションの追加と削除", IDM_CPL_APPWIZ, false, false},
-        {1, "■　画面", IDM_CPL_DISPLAY, false, false},
-        {1, "■　マルチメディア", IDM_CPL_MULTIMEDIA, false, false},
-        {1, "■　マウス", IDM_CPL_MOUSE, false, false},
-        {0, "■　ランチャ", 0, false, true},
-        {1, "■　一覧表示", IDM_LAUNCHER_LIST, false, false},
-        {1, "■　このウインドウを追加", IDM_LAUNCHER_ADD, false, false},
-        {1, "■　ランチャの設定", IDM_LAUNCHER_SETTINGS, false, false},
-        {0, "■　壁紙変更", IDM_WALLPAPER, false, false},
-        {0, "■　寄生 ON/OFF", IDM_ATTACH_TOGGLE, false, false},
-        {0, "", 0, true, false},
-        {0, "■　プラグイン", IDM_PLUGIN_LIST, false, false},
-        {0, "", 0, true, false},
-        {0, "■　Peltoメニュー", 0, false, true},
-        {1, "■　プラグイン情報を更新", IDM_PLUGIN_REFRESH, false, false},
-        {1, "", 0, true, false},
-        {1, "■　Peltoについて", IDM_ABOUT, false, false},
-        {1, "■　設定", IDM_SETTINGS, false, false},
-        {1, "", 0, true, false},
-        {1, "■　閉じる", IDM_CLOSE, false, false},
-    };
-    EXPECT_EQ(rows, expected);
+    const std::vector<Row> expected = Rows({
+        {"■　Windows", 0, {{"■　終了", IDM_SHUTDOWN}, {"■　再起動", IDM_RESTART}, {}, {"■　ログオフ", IDM_LOGOFF}}},
+        {"■　全てのウインドウ", 0, {{"■　最小化", IDM_ALL_MINIMIZE}, {"■　終了", IDM_ALL_CLOSE}}},
+        {"■　アクティブウインドウ", 0,
+         {{"■　システムトレイに格納", IDM_STORE_IN_TRAY}, {}, {"■　最大化", IDM_TARGET_MAXIMIZE},
+          {"■　最小化", IDM_TARGET_MINIMIZE}, {"■　終了", IDM_TARGET_CLOSE}, {}, {"■　名前の変更", IDM_TARGET_RENAME}}},
+        {"■　コントロール パネル", 0,
+         {{"■　システム", IDM_CPL_SYSTEM}, {"■　アプリケーションの追加と削除", IDM_CPL_APPWIZ},
+          {"■　画面", IDM_CPL_DISPLAY}, {"■　マルチメディア", IDM_CPL_MULTIMEDIA}, {"■　マウス", IDM_CPL_MOUSE}}},
+        {"■　ランチャ", 0,
+         {{"■　一覧表示", IDM_LAUNCHER_LIST}, {"■　このウインドウを追加", IDM_LAUNCHER_ADD},
+          {"■　ランチャの設定", IDM_LAUNCHER_SETTINGS}}},
+        {"■　壁紙変更", IDM_WALLPAPER},
+        {"■　寄生 ON/OFF", IDM_ATTACH_TOGGLE},
+        {},
+        {"■　プラグイン", IDM_PLUGIN_LIST},
+        {},
+        {"■　Peltoメニュー", 0,
+         {{"■　プラグイン情報を更新", IDM_PLUGIN_REFRESH}, {}, {"■　Peltoについて", IDM_ABOUT}, {"■　設定", IDM_SETTINGS},
+          {}, {"■　閉じる", IDM_CLOSE}}},
+    });
+    for (std::size_t i = 0; i < std::min(rows.size(), expected.size()); ++i)
+        EXPECT_EQ(rows[i], expected[i]) << "row " << i << ", " << Utf8(std::get<1>(expected[i]));
+    EXPECT_EQ(rows.size(), expected.size());
     EXPECT_EQ(marks, 0u) << "an item is greyed or checked";
 }
 
@@ -340,9 +333,6 @@ TEST_P(Built, MoldraDialogAndBanner) {
     EXPECT_EQ(Bitmap("plugins/Moldra.ppi", IDB_MOLDRA_BANNER), (std::array<int, 3>{400, 60, 8}));
 }
 
-// Text as UTF-8, where a search cannot match inside a character.
-std::string Utf8(const std::string& cp932, bool* ok = nullptr) { return pe::Convert(cp932, "CP932", "UTF-8", ok); }
-
 TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
     std::ifstream file(File("readme.txt"), std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -371,8 +361,8 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
     ASSERT_EQ(error, "");
     std::size_t at = 0;
     for (const Row& row : rows) {
-        if (row.separator) continue;
-        const std::string item = Utf8(row.text);
+        if (std::get<3>(row)) continue;  // a separator
+        const std::string item = Utf8(std::get<1>(row));
         const std::size_t found = guide.find(item, at);
         EXPECT_NE(found, std::string::npos) << "the guide does not name " << item
                                             << (guide.find(item) != std::string::npos ? " in the menu's order" : "");
