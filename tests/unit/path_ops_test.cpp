@@ -2,34 +2,28 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
 
 namespace {
 
-std::string Dir(const char* in) {
+// The text after DirectoryPart, or after TailAfterLast(sep) when sep is given.
+std::string Cut(const char* in, char sep = '\0') {
     char buf[kTextSize];
     CopyText(buf, sizeof buf, in);
-    DirectoryPart(buf);
+    if (sep) TailAfterLast(buf, sep);
+    else DirectoryPart(buf);
     return buf;
 }
 
-std::string Tail(const char* in, char sep) {
-    char buf[kTextSize];
-    CopyText(buf, sizeof buf, in);
-    TailAfterLast(buf, sep);
-    return buf;
+TEST(DirectoryPart, KeepsEverythingUpToTheLastBackslashAndAPathWithoutOneWhole) {
+    const std::pair<const char*, const char*> dirs[] = {
+        {"C:\\Program Files\\Pelto\\Pelto.exe", "C:\\Program Files\\Pelto\\"}, {"C:\\Pelto.exe", "C:\\"},
+        {"C:\\dir\\", "C:\\dir\\"}, {"\\\\server\\share\\a.lzh", "\\\\server\\share\\"}, {"Pelto.exe", "Pelto.exe"}};
+    for (const auto& dir : dirs) EXPECT_EQ(Cut(dir.first), dir.second) << dir.first;
 }
-
-TEST(DirectoryPart, KeepsEverythingUpToTheLastBackslash) {
-    EXPECT_EQ(Dir("C:\\Program Files\\Pelto\\Pelto.exe"), "C:\\Program Files\\Pelto\\");
-    EXPECT_EQ(Dir("C:\\Pelto.exe"), "C:\\");
-    EXPECT_EQ(Dir("C:\\dir\\"), "C:\\dir\\");
-    EXPECT_EQ(Dir("\\\\server\\share\\a.lzh"), "\\\\server\\share\\");
-}
-
-TEST(DirectoryPart, LeavesAPathWithoutBackslashAlone) { EXPECT_EQ(Dir("Pelto.exe"), "Pelto.exe"); }
 
 struct TailRow {
     const char* text;
@@ -58,7 +52,7 @@ const TailRow kTails[] = {
 TEST(TailAfterLast, KeepsWhatFollowsTheLastSeparator) {
     for (const TailRow& row : kTails) {
         SCOPED_TRACE(std::string(row.text) + " after '" + row.sep + "'");
-        EXPECT_EQ(Tail(row.text, row.sep), row.tail);
+        EXPECT_EQ(Cut(row.text, row.sep), row.tail);
     }
 }
 

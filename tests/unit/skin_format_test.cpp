@@ -8,27 +8,16 @@
 
 namespace {
 
-SkinFileFields Previous() {
-    SkinFileFields f;
-    std::strcpy(f.BitmapFileName, "old.bmp");
-    f.AnchorCorner = 9;
-    f.NormalX = 11;
-    f.NormalY = 12;
-    f.SmallX = 13;
-    f.SmallY = 14;
-    std::strcpy(f.Author, "OldAuthor");
-    return f;
-}
-
+// Read over what the fields held before.
 SkinFileFields Parse(const std::string& text, int* converted = nullptr) {
-    SkinFileFields f = Previous();
+    SkinFileFields f = {"old.bmp", 9, 11, 12, 13, 14, "OldAuthor"};
     int n = ParseSkinText(text.data(), text.size(), &f);
     if (converted) *converted = n;
     return f;
 }
 
-// A text and the fields after reading it over Previous(): the fields that do
-// not convert keep what they held.
+// A text and the fields after reading it: the fields that do not convert keep
+// what they held.
 struct ParseRow {
     const char* name;
     const char* text;
