@@ -113,19 +113,6 @@ bool ThreeFields(const std::string& text) {
     return std::sscanf(text.c_str(), "%d %d %63s", &a, &b, name) == 3;
 }
 
-TEST_F(TextFileTest, AtStartAnOldCopyBesideThePresentFileIsRemovedAndNeverComesBackLater) {
-    Put(path_, "500 0 new.skn");
-    Put(path_ + ".old", "1000 1 old.skn");
-    Put(path_ + ".tmp", "300 0 unfinished.skn");
-    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
-    EXPECT_EQ(Contents(path_), "500 0 new.skn");
-    EXPECT_EQ(Present(), "setting");
-    // The user deletes the file for the defaults: the next start finds nothing.
-    std::remove(path_.c_str());
-    EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), SaveRecovery::Nothing);
-    EXPECT_EQ(Present(), "");
-}
-
 TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack) {
     Put(path_, "500 0 new.skn");
     Put(path_ + ".old", "1000 1 old.skn");
@@ -140,27 +127,34 @@ TEST_F(TextFileTest, TheResetAfterAFileThatCannotBeClosedLeavesNothingToComeBack
 // copy and the new text are gone afterwards, whichever was taken.
 struct RecoveryRow {
     const char* name;
-    const char* old;  // the copy set aside, or null when there is none
+    const char* file;  // the file's text, or null when there is none
+    const char* old;   // the copy set aside, or null when there is none
     const char* tmp;  // the new text, or null when there is none
     SaveRecovery result;
     const char* after;  // the file's text afterwards, or null when there is no file
 };
 const RecoveryRow kRecoveries[] = {
+    {"beside the present file, the older copy and the new text are removed", "500 0 new.skn", "1000 1 old.skn",
+     "300 0 unfinished.skn", SaveRecovery::Nothing, "500 0 new.skn"},
+    // The user deleted the file for the defaults, after a start as above.
+    {"nothing at all", nullptr, nullptr, nullptr, SaveRecovery::Nothing, nullptr},
     // Windows 95/98, cut short between the two moves of a replace.
-    {"a whole new text is preferred to the older copy", "1000 1 old.skn", "500 0 new.skn", SaveRecovery::FromTemporary,
-     "500 0 new.skn"},
-    {"a new text that is not whole is ignored and the older copy comes back", "1000 1 old.skn", "500 0",
+    {"a whole new text is preferred to the older copy", nullptr, "1000 1 old.skn", "500 0 new.skn",
+     SaveRecovery::FromTemporary, "500 0 new.skn"},
+    {"a new text that is not whole is ignored and the older copy comes back", nullptr, "1000 1 old.skn", "500 0",
      SaveRecovery::FromSetAside, "1000 1 old.skn"},
-    {"a new text that is not whole and no older copy leave no file", nullptr, "500", SaveRecovery::Nothing, nullptr},
-    // Left by a save that finished, then the file deleted on purpose.
-    {"an older copy without a save under way is not restored", "1000 1 old.skn", nullptr, SaveRecovery::Nothing,
+    {"a new text that is not whole and no older copy leave no file", nullptr, nullptr, "500", SaveRecovery::Nothing,
      nullptr},
+    // Left by a save that finished, then the file deleted on purpose.
+    {"an older copy without a save under way is not restored", nullptr, "1000 1 old.skn", nullptr,
+     SaveRecovery::Nothing, nullptr},
 };
 
 TEST_F(TextFileTest, AnInterruptedSaveIsFinishedOrUndone) {
     for (const RecoveryRow& row : kRecoveries) {
         SCOPED_TRACE(row.name);
         for (const char* suffix : {"", ".old", ".tmp"}) std::remove((path_ + suffix).c_str());
+        if (row.file) Put(path_, row.file);
         if (row.old) Put(path_ + ".old", row.old);
         if (row.tmp) Put(path_ + ".tmp", row.tmp);
         EXPECT_EQ(RecoverInterruptedSave(path_.c_str(), ThreeFields), row.result);
