@@ -58,12 +58,7 @@ std::string NameOrOrdinal(Cursor& c, unsigned* ordinal = nullptr) {
     return "#" + std::to_string(value);
 }
 
-std::string ControlClass(Cursor& c) {
-    unsigned atom = 0;
-    const std::string name = NameOrOrdinal(c, &atom);
-    const char* const predefined[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
-    return atom >= 0x80 && atom <= 0x85 ? predefined[atom - 0x80] : name;
-}
+const char* const kPredefinedClasses[] = {"Button", "Edit", "Static", "ListBox", "ScrollBar", "ComboBox"};
 
 // The entry of a resource directory whose id is wanted (-1: the first id
 // entry); its name and the offset it points to, or false.
@@ -185,7 +180,9 @@ Dialog ParseDialog(const std::string& bytes) {
         if (!extended) c.Skip(4);
         k.x = c.Short(), k.y = c.Short(), k.cx = c.Short(), k.cy = c.Short();
         k.id = extended ? static_cast<int>(c.Dword()) : c.Short();
-        k.className = ControlClass(c);
+        unsigned atom = 0;
+        k.className = NameOrOrdinal(c, &atom);
+        if (atom >= 0x80 && atom <= 0x85) k.className = kPredefinedClasses[atom - 0x80];
         k.text = NameOrOrdinal(c);
         c.Skip(c.Word());  // creation data
         d.controls.push_back(k);
