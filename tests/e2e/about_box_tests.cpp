@@ -80,15 +80,6 @@ struct StartupLinks {
     }
 };
 
-// Bitmap resource `id` of the installed Pelto.exe, read as pixels.
-Image ResourceBitmap(int id) {
-    DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
-    HBITMAP bitmap = pelto.get() ? static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)) : nullptr;
-    Image image = BitmapPixels(bitmap);
-    if (bitmap) DeleteObject(bitmap);
-    return image;
-}
-
 HWND OpenAbout(PeltoSession& s) { return s.OpenDialog(IDM_ABOUT, kAboutCaption); }
 
 void CloseAbout(HWND about) {
@@ -128,9 +119,6 @@ struct HttpHandler {
     }
 };
 
-// One Pelto, the About box opened three times: the pictures, the commands that
-// do not end it, registration; then any file of the name counts as registered;
-// then a Startup folder that has gone is made again; then the home page.
 TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
     SetTestTimeLimit(150);
     StartupLinks links;
@@ -153,7 +141,10 @@ TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
         ++seen;
         EXPECT_NE(SendMessageA(c, STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "picture " << seen << " holds no bitmap";
         if (seen != 2) continue;
-        const Image sprout = ResourceBitmap(IDB_ABOUT_MASCOT);
+        DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
+        HBITMAP bitmap = pelto.get() ? static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(IDB_ABOUT_MASCOT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)) : nullptr;
+        const Image sprout = BitmapPixels(bitmap);
+        if (bitmap) DeleteObject(bitmap);
         ASSERT_TRUE(sprout.ok()) << "the sprout bitmap cannot be read from Pelto.exe";
         POINT origin = {0, 0};
         ClientToScreen(c, &origin);

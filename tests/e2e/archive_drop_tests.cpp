@@ -1,8 +1,6 @@
 // Archives dropped on the skin window: the command line the archive library
-// receives, the extraction, the recycle-bin question and its answers, missing
-// libraries and functions, a failed extraction and paths too long to pass.
-// The libraries are the doubles the build makes (archive_doubles\), copied
-// beside Pelto.exe in the test's own install folder.
+// receives, the extraction, the recycle-bin question and its answers, and the
+// messages. The libraries are the doubles the build makes (archive_doubles\).
 #include <windows.h>
 
 #include <algorithm>

@@ -1,6 +1,5 @@
 // The skin maker Moldra: the definition file and bitmap it writes, its failure
-// messages, separate dialogs, the keys that end nothing, and the new skin in
-// Pelto.
+// messages, separate dialogs, the keys that end nothing, and the new skin in Pelto.
 #include <windows.h>
 
 #include <string>
