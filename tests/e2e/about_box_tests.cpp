@@ -1,7 +1,5 @@
-// The About box: its pictures, the home page opened by its button,
-// registration in the Startup folder (the shortcut read back through
-// IShellLinkA), the already-registered answer, the Startup folder made when
-// missing, and which commands end the box.
+// The About box: its pictures, which commands end it, registration in the
+// Startup folder (the shortcut read back through IShellLinkA) and the home page.
 #include <windows.h>
 #include <objbase.h>
 #include <shlobj.h>
@@ -50,10 +48,9 @@ bool WithShellLink(const std::string& path, Use use) {
 std::string ShortcutText(const std::string& path) {
     std::string text = "(unreadable)";
     WithShellLink(path, [&](IShellLinkA* link, IPersistFile* file, const WCHAR* wide) {
-        if (FAILED(file->Load(wide, STGM_READ))) return false;
         char field[5][1024] = {};
         int icon = -1, show = -1;
-        link->GetPath(field[0], sizeof field[0], nullptr, 0);
+        if (FAILED(file->Load(wide, STGM_READ)) || FAILED(link->GetPath(field[0], sizeof field[0], nullptr, 0))) return false;
         link->GetArguments(field[1], sizeof field[1]);
         link->GetDescription(field[2], sizeof field[2]);
         link->GetWorkingDirectory(field[3], sizeof field[3]);
@@ -73,26 +70,15 @@ bool WriteShortcut(const std::string& path, const std::string& target) {
 
 // Keeps the shared Startup folder of the prefix free of the tests' links.
 struct StartupLinks {
-    std::string folder = [] {
-        char path[MAX_PATH] = "";
-        return SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP, TRUE) ? std::string(path) : std::string();
-    }();
+    char path[MAX_PATH] = "";
+    std::string folder = SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP, TRUE) ? path : "";
     std::string pelto = JoinPath(folder, "Pelto.lnk"), other = JoinPath(folder, "Pelto shortcut.lnk");
     StartupLinks() { Clear(); }
     ~StartupLinks() { Clear(); }
     void Clear() const {
-        for (const std::string* link : {&pelto, &other}) DeleteFileA(link->c_str());
+        for (const std::string& link : {pelto, other}) DeleteFileA(link.c_str());
     }
 };
-
-// Bitmap resource `id` of the installed Pelto.exe, read as pixels.
-Image ResourceBitmap(int id) {
-    DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
-    HBITMAP bitmap = pelto.get() ? static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)) : nullptr;
-    Image image = BitmapPixels(bitmap);
-    if (bitmap) DeleteObject(bitmap);
-    return image;
-}
 
 HWND OpenAbout(PeltoSession& s) { return s.OpenDialog(IDM_ABOUT, kAboutCaption); }
 
@@ -133,9 +119,6 @@ struct HttpHandler {
     }
 };
 
-// One Pelto, the About box opened three times: the pictures, the commands that
-// do not end it, registration; then any file of the name counts as registered;
-// then a Startup folder that has gone is made again; then the home page.
 TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
     SetTestTimeLimit(150);
     StartupLinks links;
@@ -158,7 +141,10 @@ TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
         ++seen;
         EXPECT_NE(SendMessageA(c, STM_GETIMAGE, IMAGE_BITMAP, 0), 0) << "picture " << seen << " holds no bitmap";
         if (seen != 2) continue;
-        const Image sprout = ResourceBitmap(IDB_ABOUT_MASCOT);
+        DataModule pelto(JoinPath(StagedInstall(), "Pelto.exe"));
+        HBITMAP bitmap = pelto.get() ? static_cast<HBITMAP>(LoadImageA(pelto.get(), MAKEINTRESOURCEA(IDB_ABOUT_MASCOT), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)) : nullptr;
+        const Image sprout = BitmapPixels(bitmap);
+        if (bitmap) DeleteObject(bitmap);
         ASSERT_TRUE(sprout.ok()) << "the sprout bitmap cannot be read from Pelto.exe";
         POINT origin = {0, 0};
         ClientToScreen(c, &origin);

@@ -1,8 +1,6 @@
 // Archives dropped on the skin window: the command line the archive library
-// receives, the extraction, the recycle-bin question and its answers, missing
-// libraries and functions, a failed extraction and paths too long to pass.
-// The libraries are the doubles the build makes (archive_doubles\), copied
-// beside Pelto.exe in the test's own install folder.
+// receives, the extraction, the recycle-bin question and its answers, and the
+// messages. The libraries are the doubles the build makes (archive_doubles\).
 #include <windows.h>
 
 #include <algorithm>
@@ -29,6 +27,7 @@ const char kPathTooLong[] = "ファイルのパスが長すぎるため、この
 struct Member {
     std::string name, data;
 };
+const std::vector<Member> kMembers = {{"alpha.txt", "first member\r\n"}, {"beta.txt", "second"}};
 
 std::string Little(std::size_t value, int bytes) {
     std::string b;
@@ -45,35 +44,29 @@ unsigned Crc32(const std::string& data) {
     return ~crc;
 }
 
-// An LZH archive of stored members (level-0 headers, method -lh0-).
-std::string LzhArchive(const std::vector<Member>& members) {
+// An archive of the members, stored. LZH for a name ending in .lzh: level-0
+// headers, method -lh0-, packed and original size, time stamp, attribute,
+// level 0, the name, and a CRC-16 that the library double does not check.
+// Otherwise ZIP, local headers only: version needed 1.0, no flags, stored, no
+// time and date, CRC, sizes, name length, no extra field.
+bool WriteArchive(const std::string& path) {
+    const bool lzh = path.compare(path.size() - 4, 4, ".lzh") == 0;
     std::string b;
-    for (const Member& m : members) {
-        // Packed and original size, time stamp, attribute, level 0, the name, and
-        // a CRC-16 that the library double does not check.
+    for (const Member& m : kMembers) {
         const std::string size = Little(m.data.size(), 4);
+        if (!lzh) {
+            b += std::string("PK\x03\x04", 4) + Little(10, 2) + std::string(8, '\0') + Little(Crc32(m.data), 4) + size +
+                 size + Little(m.name.size(), 2) + Little(0, 2) + m.name + m.data;
+            continue;
+        }
         const std::string h = "-lh0-" + size + size + Little(0x5A210000u, 4) + std::string("\x20\0", 2) +
                               static_cast<char>(m.name.size()) + m.name + Little(0, 2);
         unsigned sum = 0;
         for (unsigned char c : h) sum += c;
         b += static_cast<char>(h.size()) + std::string(1, static_cast<char>(sum & 0xFF)) + h + m.data;
     }
-    return b + '\0';
+    return WriteFileBytes(path, lzh ? b + '\0' : b);
 }
-
-// A ZIP archive of stored members (local headers only): version needed 1.0, no
-// flags, stored, no time and date, CRC, sizes, name length, no extra field.
-std::string ZipArchive(const std::vector<Member>& members) {
-    std::string b;
-    for (const Member& m : members) {
-        const std::string size = Little(m.data.size(), 4);
-        b += std::string("PK\x03\x04", 4) + Little(10, 2) + std::string(8, '\0') + Little(Crc32(m.data), 4) + size +
-             size + Little(m.name.size(), 2) + Little(0, 2) + m.name + m.data;
-    }
-    return b;
-}
-
-const std::vector<Member> kMembers = {{"alpha.txt", "first member\r\n"}, {"beta.txt", "second"}};
 
 // Copies a library double (lzh, zip, or old: an UNZIP32.DLL without UnZip)
 // beside Pelto.exe, which loads the library afresh for each drop.
@@ -96,11 +89,6 @@ bool HoldsMembers(const std::string& folder) {
     return true;
 }
 
-bool WriteArchive(const std::string& path) {
-    const bool lzh = path.compare(path.size() - 4, 4, ".lzh") == 0;
-    return WriteFileBytes(path, lzh ? LzhArchive(kMembers) : ZipArchive(kMembers));
-}
-
 // Where Wine's recycle bin keeps a deleted file: the XDG trash, which the test
 // runner puts in a folder of its own (XDG_DATA_HOME).
 std::string TrashedFile(const std::string& name) {
@@ -119,9 +107,7 @@ bool FreshFolder(const std::string& folder) {
 }
 
 // The folder of the examples, C:\dl\, removed after the test.
-struct ExampleFolder {
-    ~ExampleFolder() { RemoveTree("C:\\dl"); }
-};
+struct ExampleFolder { ~ExampleFolder() { RemoveTree("C:\\dl"); } };
 
 // One Pelto, a minute between its tracking ticks so that its message boxes do
 // not pull the skin window away, and archives dropped on it: first with no
@@ -137,86 +123,55 @@ TEST(ArchiveDrop, Archive_DropsExtractAskAndRefuse) {
     ASSERT_LT(s.folder.path().size() + 2, 121u) << "the install folder's path is too long for this test";
     const std::string longFolder = s.folder.path() + "\\" + std::string(121 - s.folder.path().size() - 2, 'd') + "\\";
     ASSERT_EQ(longFolder.size(), 121u);
-    ASSERT_TRUE(FreshFolder(longFolder)) << "cannot make " << longFolder;
 
-    // Each drop brings exactly one box with the text, owned by the skin window,
-    // and nothing else after it; the library is not called, nothing extracted.
-    struct MessageCase {
+    // Each drop brings exactly one box, owned by the skin window. A message
+    // comes with the library not called and nothing extracted; the question
+    // (extracted, then whether the archive goes to the recycle bin) with the
+    // line the library was given, and only the first dropped file counts.
+    struct DropCase {
         const char* name;
         std::vector<std::string> doubles;  // copied in before the drop
-        std::string file;
-        const char* text;
-    };
-    const MessageCase messages[] = {
-        {"no UNLHA32.DLL", {}, s.folder.File("a.lzh"), kNoUnlha},
-        {"no UNZIP32.DLL", {}, s.folder.File("a.zip"), kNoUnzip},
-        {"an UNZIP32.DLL without the function", {"old"}, s.folder.File("a.zip"), kNoUnzipFunction},
-        {"a path too long for the command line", {"lzh", "zip"}, longFolder + "abc.lzh", kPathTooLong},
-    };
-    for (const MessageCase& c : messages) {
-        SCOPED_TRACE(c.name);
-        for (const std::string& kind : c.doubles) ASSERT_TRUE(CopyDouble(s, kind)) << "cannot copy the " << kind << " double";
-        ASSERT_TRUE(WriteArchive(c.file)) << "cannot write " << c.file;
-        Drop(s, {c.file});
-        ExpectBox(s.pelto, {c.text, "Pelto", s.skin, false, {IDOK}});
-        EXPECT_EQ(s.pelto.MessageBoxes().size(), 1u);
-        AnswerBox(s.pelto, {c.text, "Pelto", s.skin});
-        EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "after the message: " << DescribeBoxes(s.pelto);
-        EXPECT_EQ(CallLog(s), "") << "the library was called";
-        EXPECT_TRUE(FileExists(c.file));
-        EXPECT_FALSE(HoldsMembers(c.file.substr(0, c.file.rfind('\\') + 1))) << "something was extracted";
-    }
-
-    // A failure the library reports asks nothing (the next row, the same library
-    // with a good archive, is the control).
-    const std::string failed = s.folder.File("failed\\");
-    ASSERT_TRUE(FreshFolder(failed) && WriteFileBytes(failed + "broken.zip", "this is not an archive")) << "cannot write the archive";
-    Drop(s, {failed + "broken.zip"});
-    EXPECT_TRUE(WaitUntil(5000, [&] { return !CallLog(s).empty(); })) << "the library was not called";
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a failed extraction gave " << DescribeBoxes(s.pelto);
-    EXPECT_TRUE(FileExists(failed + "broken.zip"));
-
-    // Extracted, then the question; only the first dropped file counts. The call
-    // log is read afresh for each row.
-    struct QuestionCase {
-        const char* name;
         std::vector<std::string> dropped;
-        std::string folder;  // where the members go, made anew
-        std::string line;    // what the library was given
+        std::string folder;   // where the archives lie and the members go, made anew
+        std::string line;     // what the library was given ("" for none)
+        const char* message;  // the message, or null for the question
         int answer;
     };
-    const std::string blanks = s.folder.File("my files\\");
-    const std::string fits = longFolder + "ab.lzh";
-    const QuestionCase questions[] = {
-        {"the failed extraction's library with a good archive", {failed + "good.zip"}, failed,
-         "\"" + failed + "good.zip\" \"" + failed + "\"", IDNO},
-        {"LZH, answered Yes", {"C:\\dl\\mint.lzh"}, "C:\\dl\\", "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*", IDYES},
-        {"ZIP with blanks in the path, answered No", {blanks + "pack one.zip"}, blanks,
-         "\"" + blanks + "pack one.zip\" \"" + blanks + "\"", IDNO},
-        {"only the first dropped file counts", {"C:\\dl\\mint.zip", s.folder.File("second.lzh")}, "C:\\dl\\",
-         "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"", IDNO},
-        {"the longest path that fits", {fits}, longFolder, "e \"" + fits + "\" \"" + longFolder + "\" *.*", IDNO},
+    const std::string messages = s.folder.File("messages\\"), failed = s.folder.File("failed\\");
+    const std::string blanks = s.folder.File("my files\\"), fits = longFolder + "ab.lzh";
+    const DropCase cases[] = {
+        {"no UNLHA32.DLL", {}, {messages + "a.lzh"}, messages, "", kNoUnlha, IDOK},
+        {"no UNZIP32.DLL", {}, {messages + "a.zip"}, messages, "", kNoUnzip, IDOK},
+        {"an UNZIP32.DLL without the function", {"old"}, {messages + "a.zip"}, messages, "", kNoUnzipFunction, IDOK},
+        {"a path too long for the command line", {"lzh", "zip"}, {longFolder + "abc.lzh"}, longFolder, "", kPathTooLong, IDOK},
+        {"a good archive in the folder of the failed extraction below", {}, {failed + "good.zip"}, failed,
+         "\"" + failed + "good.zip\" \"" + failed + "\"", nullptr, IDNO},
+        {"LZH, answered Yes", {}, {"C:\\dl\\mint.lzh"}, "C:\\dl\\", "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*", nullptr, IDYES},
+        {"ZIP with blanks in the path, answered No", {}, {blanks + "pack one.zip"}, blanks, "\"" + blanks + "pack one.zip\" \"" + blanks + "\"", nullptr, IDNO},
+        {"only the first dropped file counts", {}, {"C:\\dl\\mint.zip", s.folder.File("second.lzh")}, "C:\\dl\\", "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"", nullptr, IDNO},
+        {"the longest path that fits", {}, {fits}, longFolder, "e \"" + fits + "\" \"" + longFolder + "\" *.*", nullptr, IDNO},
     };
-    EXPECT_EQ(questions[4].line.size(), 259u);
-    for (const QuestionCase& c : questions) {
+    EXPECT_EQ(cases[8].line.size(), 259u);
+    for (const DropCase& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string& archive = c.dropped[0];
+        for (const std::string& kind : c.doubles) ASSERT_TRUE(CopyDouble(s, kind)) << "cannot copy the " << kind << " double";
         ASSERT_TRUE(FreshFolder(c.folder)) << "cannot make " << c.folder;
         for (const std::string& file : c.dropped) ASSERT_TRUE(WriteArchive(file)) << "cannot write " << file;
         DeleteFileA(s.folder.File("archive_calls.log").c_str());
         Drop(s, c.dropped);
-        HWND box = ExpectBox(s.pelto, {archive + kQuestionTail, "Pelto", s.skin, false, {IDYES, IDNO}});
-        EXPECT_EQ(CallLog(s), c.line + "\n");
-        EXPECT_TRUE(HoldsMembers(c.folder)) << "the members are not in " << c.folder;
+        const std::vector<int> buttons = c.message ? std::vector<int>{IDOK} : std::vector<int>{IDYES, IDNO};
+        HWND box = ExpectBox(s.pelto, {c.message ? c.message : archive + kQuestionTail, "Pelto", s.skin, false, buttons});
+        EXPECT_EQ(s.pelto.MessageBoxes().size(), 1u);
+        EXPECT_EQ(CallLog(s), c.line.empty() ? "" : c.line + "\n");
+        EXPECT_EQ(HoldsMembers(c.folder), !c.line.empty()) << "the members in " << c.folder;
         EXPECT_TRUE(FileExists(archive));  // nothing moves before the answer
         EXPECT_TRUE(DismissMessageBox(box, c.answer));
         EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
         EXPECT_TRUE(s.pelto.MessageBoxes().empty() && TopLevelWindowsOf(s.pelto.pid(), "#32770").empty()) << "after the answer: " << DescribeBoxes(s.pelto);
         EXPECT_FALSE(HoldsMembers(s.folder.path())) << "the wrong archive was unpacked";
-        if (c.answer == IDNO) {
-            EXPECT_TRUE(FileExists(archive)) << "No moved the archive";
+        if (c.answer != IDYES) {
+            EXPECT_TRUE(FileExists(archive)) << "the archive moved without a Yes";
             continue;
         }
         EXPECT_TRUE(WaitUntil(5000, [&] { return !FileExists(archive); })) << "the archive is still there after Yes";
@@ -228,6 +183,16 @@ TEST(ArchiveDrop, Archive_DropsExtractAskAndRefuse) {
         if (files != std::string::npos) DeleteFileA((trashed.substr(0, files) + "\\info\\mint.lzh.trashinfo").c_str());
         EXPECT_TRUE(HoldsMembers(c.folder)) << "the members went with the archive";
     }
+
+    // A failure the library reports asks nothing (the same library with a good
+    // archive in the same folder, above, is the control).
+    ASSERT_TRUE(WriteFileBytes(failed + "broken.zip", "this is not an archive")) << "cannot write the archive";
+    DeleteFileA(s.folder.File("archive_calls.log").c_str());
+    Drop(s, {failed + "broken.zip"});
+    EXPECT_TRUE(WaitUntil(5000, [&] { return !CallLog(s).empty(); })) << "the library was not called";
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a failed extraction gave " << DescribeBoxes(s.pelto);
+    EXPECT_TRUE(FileExists(failed + "broken.zip"));
     EXPECT_TRUE(s.pelto.Running());
 }
 

@@ -1,9 +1,7 @@
 // The skin maker Moldra: the definition file and bitmap it writes, its failure
-// messages, separate dialogs, the keys that end nothing, and the new skin in
-// Pelto.
+// messages, separate dialogs, the keys that end nothing, and the new skin in Pelto.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,26 +18,11 @@ namespace {
 
 using namespace e2e;
 
-const char kMakerCaption[] = "■　Quorval Moldra";
 const char kDoneText[] = "貴方のスキンは正常に作成・インストールされました。";
 const char kOpenFailedText[] = "ファイルがオープンできませんでした。";
 const char kCopyFailedText[] = "ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。";
 
-// Starts Moldra from the popup and returns the dialog that was not there
-// before; `which` names it in the failure that stops the test without one.
-HWND OpenMaker(const PeltoSession& s, const char* which) {
-    const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), kMakerCaption);
-    HWND dialog = nullptr;
-    if (ChooseFromPluginPopup(s, RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Moldra.ppi"), 2))
-        WaitUntil(8000, [&] {
-            for (HWND w : DialogsCaptioned(s.pelto.pid(), kMakerCaption))
-                if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
-            return dialog != nullptr;
-        });
-    [&] { ASSERT_TRUE(dialog != nullptr) << "no " << which << " Moldra dialog: " << s.pelto; }();
-    return dialog;
-}
-
+HWND OpenMaker(const PeltoSession& s, const char* which) { return OpenNewPluginDialog(s, "Moldra.ppi", "■　Quorval Moldra", which); }
 
 // A real click on the create button, then each message it gives answered in turn.
 void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {

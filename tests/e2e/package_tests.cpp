@@ -18,80 +18,57 @@ using namespace e2e;
 
 constexpr int kManifestId = 1;
 constexpr WORD kManifestType = 24;  // RT_MANIFEST
-constexpr WORD kJapanese = 0x0411;
-constexpr WORD kCodePage932 = 932;
 
-struct Binary {
-    const char* relative;     // in the installation
-    const char* fileName;     // OriginalFilename
-    const char* internal;     // InternalName
-    const char* description;  // FileDescription
-    DWORD fileType;
-};
-
-const Binary kBinaries[] = {
-    {"Pelto.exe", "Pelto.exe", "Pelto", "Pelto デスクトップの小さな相棒", VFT_APP},
-    {"plugins\\Moldra.ppi", "Moldra.ppi", "Moldra", "Pelto プラグイン Moldra（スキン作成）", VFT_DLL},
-    {"plugins\\Tachel.ppi", "Tachel.ppi", "Tachel", "Pelto プラグイン Tachel（CPU 使用率メーター）", VFT_DLL},
-};
-
-// A binary's version resource, read as Explorer's Properties read it.
-class VersionInfo {
-public:
-    explicit VersionInfo(const std::string& path) {
-        DWORD ignored = 0;
-        DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
-        if (size == 0) return;
-        data_.resize(size);
-        if (!GetFileVersionInfoA(path.c_str(), 0, size, data_.data())) data_.clear();
-    }
-    bool ok() const { return !data_.empty(); }
-    const VS_FIXEDFILEINFO* Fixed() const {
-        return static_cast<const VS_FIXEDFILEINFO*>(Query("\\", sizeof(VS_FIXEDFILEINFO)));
-    }
-    // The first language and code page of the translation table.
-    const WORD* Translation() const { return static_cast<const WORD*>(Query("\\VarFileInfo\\Translation", 4)); }
-    // A string of the block the translation names ("(none)" when it is missing).
-    std::string String(const char* name) const {
-        const WORD* t = Translation();
-        if (!t) return "(no translation)";
-        const void* text = Query(Format("\\StringFileInfo\\%04x%04x\\%s", t[0], t[1], name), 0);
-        return text ? static_cast<const char*>(text) : "(none)";
-    }
-
-private:
-    const void* Query(const std::string& key, UINT minSize) const {
-        void* block = nullptr;
-        UINT size = 0;
-        const bool found = VerQueryValueA(data_.data(), const_cast<char*>(key.c_str()), &block, &size) && block;
-        return found && size >= minSize ? block : nullptr;
-    }
-    std::vector<BYTE> data_;
-};
-
-std::string VersionText(DWORD ms, DWORD ls) {
-    return Format("%d.%d.%d.%d", HIWORD(ms), LOWORD(ms), HIWORD(ls), LOWORD(ls));
+// A binary's version resource, read as Explorer's Properties read it ("" for none),
+// and a block of it of at least minSize bytes (null for none).
+std::string VersionData(const std::string& path) {
+    DWORD ignored = 0;
+    std::string data(GetFileVersionInfoSizeA(path.c_str(), &ignored), '\0');
+    return !data.empty() && GetFileVersionInfoA(path.c_str(), 0, static_cast<DWORD>(data.size()), &data[0]) ? data : "";
 }
 
+const void* VersionBlock(const std::string& data, const std::string& key, UINT minSize = 0) {
+    void* block = nullptr;
+    UINT size = 0;
+    return !data.empty() && VerQueryValueA(data.data(), key.c_str(), &block, &size) && block && size >= minSize ? block : nullptr;
+}
+
+const VS_FIXEDFILEINFO* FixedVersion(const std::string& data) {
+    return static_cast<const VS_FIXEDFILEINFO*>(VersionBlock(data, "\\", sizeof(VS_FIXEDFILEINFO)));
+}
+
+std::string VersionText(DWORD ms, DWORD ls) { return Format("%d.%d.%d.%d", HIWORD(ms), LOWORD(ms), HIWORD(ls), LOWORD(ls)); }
+
 TEST(Package, Package_EveryBinaryCarriesItsVersionInformation) {
-    for (const Binary& b : kBinaries) {
+    const struct {
+        const char *relative, *fileName, *internal, *description;  // OriginalFilename, InternalName, FileDescription
+        DWORD fileType;
+    } binaries[] = {
+        {"Pelto.exe", "Pelto.exe", "Pelto", "Pelto デスクトップの小さな相棒", VFT_APP},
+        {"plugins\\Moldra.ppi", "Moldra.ppi", "Moldra", "Pelto プラグイン Moldra（スキン作成）", VFT_DLL},
+        {"plugins\\Tachel.ppi", "Tachel.ppi", "Tachel", "Pelto プラグイン Tachel（CPU 使用率メーター）", VFT_DLL},
+    };
+    for (const auto& b : binaries) {
         SCOPED_TRACE(b.relative);
-        VersionInfo info(JoinPath(StagedInstall(), b.relative));
-        ASSERT_TRUE(info.ok()) << "no version information (error " << GetLastError() << ")";
-        const VS_FIXEDFILEINFO* fixed = info.Fixed();
-        ASSERT_TRUE(fixed != nullptr && fixed->dwSignature == 0xFEEF04BD) << "no fixed version block";
+        const std::string data = VersionData(JoinPath(StagedInstall(), b.relative));
+        const VS_FIXEDFILEINFO* fixed = FixedVersion(data);
+        ASSERT_TRUE(fixed != nullptr && fixed->dwSignature == 0xFEEF04BD) << "no fixed version block (" << data.size() << " bytes of version information)";
         EXPECT_EQ(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), "0.10.0.0");
         EXPECT_EQ(VersionText(fixed->dwProductVersionMS, fixed->dwProductVersionLS), "0.10.0.0");
         EXPECT_EQ(fixed->dwFileType, b.fileType);
-        const WORD* translation = info.Translation();
+        // The strings are read from the block the first translation names.
+        const WORD* translation = static_cast<const WORD*>(VersionBlock(data, "\\VarFileInfo\\Translation", 4));
         ASSERT_TRUE(translation != nullptr) << "no translation table";
-        EXPECT_EQ(translation[0], kJapanese);
-        EXPECT_EQ(translation[1], kCodePage932);
+        EXPECT_EQ(translation[0], 0x0411) << "not Japanese";
+        EXPECT_EQ(translation[1], 932) << "not code page 932";
         const std::pair<const char*, const char*> strings[] = {
             {"FileVersion", "0.10"}, {"ProductVersion", "0.10"}, {"CompanyName", "Quorval"}, {"ProductName", "Pelto"},
             {"FileDescription", b.description}, {"LegalCopyright", "Copyright (C) 2026 Quorval"},
             {"InternalName", b.internal}, {"OriginalFilename", b.fileName}};
-        for (const auto& string : strings) EXPECT_EQ(info.String(string.first), string.second) << string.first;
+        for (const auto& string : strings) {
+            const void* text = VersionBlock(data, Format("\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], string.first));
+            EXPECT_EQ(text ? static_cast<const char*>(text) : "(none)", std::string(string.second)) << string.first;
+        }
     }
 }
 
@@ -103,9 +80,7 @@ struct ActivationContextRequest {
     LPCSTR lpSource;
     USHORT wProcessorArchitecture;
     LANGID wLangId;
-    LPCSTR lpAssemblyDirectory;
-    LPCSTR lpResourceName;
-    LPCSTR lpApplicationName;
+    LPCSTR lpAssemblyDirectory, lpResourceName, lpApplicationName;
     HMODULE hModule;
 };
 constexpr DWORD kActCtxResourceNameValid = 0x008;
@@ -124,8 +99,6 @@ std::string ManifestRefusal(const std::string& modulePath) {
     release(context);
     return "";
 }
-
-bool Holds(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
 TEST(Package, Package_PeltoCarriesItsManifest) {
     const std::string pelto = JoinPath(StagedInstall(), "Pelto.exe");
@@ -155,12 +128,13 @@ TEST(Package, Package_PeltoCarriesItsManifest) {
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor"
         "</dpiAwareness>",
     };
-    for (const char* part : parts) EXPECT_TRUE(Holds(manifest, part)) << "the manifest lacks " << part;
     // The manifest names the version the version resource gives.
-    VersionInfo info(pelto);
-    ASSERT_TRUE(info.ok() && info.Fixed()) << "Pelto.exe has no version information";
-    const std::string identity = "version=\"" + VersionText(info.Fixed()->dwFileVersionMS, info.Fixed()->dwFileVersionLS) + "\"";
-    EXPECT_TRUE(Holds(manifest, identity.c_str())) << "the manifest's identity lacks " << identity;
+    const std::string data = VersionData(pelto);
+    const VS_FIXEDFILEINFO* fixed = FixedVersion(data);
+    ASSERT_TRUE(fixed != nullptr) << "Pelto.exe has no version information";
+    const std::string identity = "version=\"" + VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + "\"";
+    for (const std::string part : parts) EXPECT_NE(manifest.find(part), std::string::npos) << "the manifest lacks " << part;
+    EXPECT_NE(manifest.find(identity), std::string::npos) << "the manifest's identity lacks " << identity;
     EXPECT_EQ(ManifestRefusal(pelto), "") << "the system refuses the manifest";
     // Positive control: the same request finds nothing in a plug-in, which has none.
     EXPECT_NE(ManifestRefusal(JoinPath(StagedInstall(), "plugins\\Tachel.ppi")), "") << "an activation context came from a library without a manifest";
@@ -192,7 +166,7 @@ void CheckSkinOnTarget(HWND skin, const Image& bitmap, const char* title, const 
 }
 
 // The README's mint example, then the sample sakura chosen with 参照: each is
-// shipped and shows on a target, the second after the restart.
+// shipped and shows on a target, the second after the restart that OK gives.
 TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     SetTestTimeLimit(120);
     PeltoSession s("sampleskins");
@@ -212,8 +186,8 @@ TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     // 参照, the name typed where the chooser opens (skin\), Enter.
     HWND dialog = s.OpenDialog(IDM_SETTINGS, kSettingsCaption);
     ASSERT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_BROWSE)) << "cannot click 参照";
-    HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog);
-    ASSERT_TRUE(chooser != nullptr) << "no open-file dialog: " << s.pelto;
+    HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog, dialog);
+    ASSERT_TRUE(chooser != nullptr) << "no open-file dialog owned by the settings dialog: " << s.pelto;
     ASSERT_TRUE(TypeText(chooser, "sakura.skn")) << "the open-file dialog did not come to the foreground";
     WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; });
     EXPECT_EQ(ControlText(FileNameEdit(chooser)), "sakura.skn");
@@ -223,6 +197,7 @@ TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_BITMAP), "sakura.bmp");
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_SIZE), Format("%d x %d", sakura.width, sakura.height));
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_AUTHOR), "Quorval");
+    EXPECT_EQ(ReadFileText(s.folder.File("setting")), "500 0 mint.skn") << "saved before OK";
 
     ASSERT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_OK)) << "cannot click OK";
     ASSERT_TRUE(s.pelto.WaitForExit(20000, nullptr)) << "the first Pelto did not end: " << s.pelto;

@@ -2,7 +2,7 @@
 
 #include <tlhelp32.h>
 
-#include <cstring>
+#include <algorithm>
 
 #include "target_support.h"
 
@@ -83,6 +83,19 @@ std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption) {
     return found;
 }
 
+HWND OpenNewPluginDialog(const PeltoSession& s, const std::string& file, const std::string& caption, const char* which) {
+    const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), caption);
+    HWND dialog = nullptr;
+    if (ChooseFromPluginPopup(s, RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), file), 2))
+        WaitUntil(8000, [&] {
+            for (HWND w : DialogsCaptioned(s.pelto.pid(), caption))
+                if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
+            return dialog != nullptr;
+        }, 5);
+    [&] { ASSERT_TRUE(dialog != nullptr) << "no " << which << " " << file << " dialog: " << s.pelto; }();
+    return dialog;
+}
+
 bool ModuleLoaded(DWORD pid, const char* fileName) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
     if (snapshot == INVALID_HANDLE_VALUE) return false;
@@ -96,15 +109,8 @@ bool ModuleLoaded(DWORD pid, const char* fileName) {
 }
 
 std::string ReadFileText(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "";
     std::string text;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) text.append(buffer, got);
-    CloseHandle(file);
-    return text;
+    return ReadFileBytes(path, &text) ? text : "";
 }
 
 // ---------------------------------------------------------------- busy processors

@@ -35,6 +35,10 @@ bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount);
 
 // Visible "#32770" windows of the process captioned `caption`.
 std::vector<HWND> DialogsCaptioned(DWORD pid, const std::string& caption);
+// Starts the delivered plug-in `file` ("Moldra.ppi", "Tachel.ppi") from the
+// popup and returns its dialog that was not there before; `which` names it in
+// the failure that stops the test without one.
+HWND OpenNewPluginDialog(const PeltoSession& s, const std::string& file, const std::string& caption, const char* which);
 
 // Whether a module of that file name (case-insensitive, no folder) is loaded in
 // the process, from a tool-help module snapshot.

@@ -7,6 +7,7 @@
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "pelto_session.h"
+#include "plugin_support.h"
 #include "resources/resource_ids.h"
 #include "target_support.h"
 
@@ -26,24 +27,13 @@ bool WriteTwoSkins(const InstallFolder& f) {
            f.WriteSkinBitmap("other.bmp", 40, 20, [](int, int y) { return RGB(200, 60 + y * 4, 30); });
 }
 
-// The two skins and the setting "500 0 mint.skn"; with a folder of that name when given.
-bool WriteMint(const InstallFolder& f, const char* folder = nullptr) {
-    return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
-           (!folder || CreateDirectoryA(f.File(folder).c_str(), nullptr));
-}
-
-std::string Setting(const InstallFolder& f) {
-    std::string bytes;
-    return ReadFileBytes(f.File("setting"), &bytes) ? bytes : "(no file)";
-}
+std::string Setting(const InstallFolder& f) { return ReadFileText(f.File("setting")); }
 
 HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(IDM_SETTINGS, kSettingsCaption); }
 
-// What each field (by control id) of the dialog reads.
 void CheckFields(HWND dialog, std::initializer_list<std::pair<int, const char*>> fields) {
     for (const auto& f : fields) EXPECT_EQ(ControlText(dialog, f.first), f.second) << "field " << f.first;
 }
-
 
 // Opens the dialog, sets field id to text and presses OK; the dialog comes back.
 HWND SetAndPressOk(PeltoSession& s, int id, const char* text) {
@@ -72,24 +62,7 @@ std::string SizeOf(HWND window) {
     return Format("%ld x %ld", r.right - r.left, r.bottom - r.top);
 }
 
-// The one other Pelto process that a restart started, adopted: it shows a skin
-// of that size, the old Pelto has ended, the setting file holds setting; then
-// it is closed. strict: the old one ended with code 0, and the new one answers
-// and shows no message box.
-void CheckRestartedPelto(const PeltoSession& s, const char* setting, const char* size, bool strict) {
-    PeltoProcess restarted;
-    HWND skin = AdoptRestartedPelto(s.pelto, &restarted) ? restarted.WaitForSkinWindow(20000, false) : nullptr;
-    ASSERT_TRUE(skin != nullptr) << "no new Pelto: " << restarted;
-    EXPECT_TRUE(strict ? s.pelto.EndsWithCode0() : s.pelto.WaitForExit(10000, nullptr)) << "the old Pelto: " << s.pelto;
-    EXPECT_EQ(Setting(s.folder), setting);
-    EXPECT_EQ(SizeOf(skin), size) << "the new Pelto's skin";
-    EXPECT_TRUE(!strict || (WaitForPeltoIdle(restarted) && restarted.MessageBoxes().empty())) << "the new Pelto: " << restarted;
-    EXPECT_TRUE(ChooseFromMainMenu(restarted, IDM_CLOSE) && restarted.WaitForExit(10000, nullptr)) << "the new Pelto did not close";
-}
-
-// Three visits to the dialog of one Pelto, none of which restarts it: the
-// values it shows and an OK without changes; the real keys and close box; a
-// typed skin name.
+// Three visits to the dialog of one Pelto, none of which restarts it.
 TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSavesATypedName) {
     PeltoSession s("settingsopen");
     s.Start([](const InstallFolder& f) {
@@ -97,7 +70,6 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
         // whether a save happened, on either family.
         return WriteTwoSkins(f) && f.WriteSetting("700 0 mint.skn\r\n") && WriteFileBytes(f.File("setting.old"), "stale");
     });
-    // Opened, then OK without changes.
     HWND dialog = OpenSettings(s);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
     CheckFields(dialog, {{IDC_SETTINGS_INTERVAL, "700"}, {IDC_SETTINGS_SKIN_FILE, "mint.skn"}, {IDC_SETTINGS_BITMAP, "mint.bmp"},
@@ -197,7 +169,7 @@ TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInFor
         ASSERT_TRUE(StartPopupTarget(target, "Offset Target", {200, 150, 700, 450})) << "no target";
         EXPECT_TRUE(WaitForWindowAt(s.skin, 210, 170)) << "skin at " << RectText(WindowRect(s.skin)) << ", expected the new skin's (210, 170)";
         int type = 0;
-        RECT box = {0, 0, 0, 0};
+        RECT box = {};
         if (HRGN region = CopyWindowRegion(s.skin, &type)) {
             GetRgnBox(region, &box);
             DeleteObject(region);
@@ -242,112 +214,72 @@ TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInFor
     EndWith(s, dialog, IDC_SETTINGS_CANCEL, "0 0 デフォルト");
 }
 
-// Opens the dialog, sets the interval to 800 and presses OK; returns the error
-// message box, or null when the save went through.
-HWND SaveWithInterval800(PeltoSession& s) {
-    HWND dialog = SetAndPressOk(s, IDC_SETTINGS_INTERVAL, "800");
-    HWND box = WaitForBox(s.pelto, kUnexpectedError, "", 3000);
-    if (box) {
-        MessageBoxContent c = ReadMessageBox(box);
-        EXPECT_EQ(c.caption, "Pelto");
-        EXPECT_EQ(c.owner, dialog) << "the message is not owned by the settings dialog";
-    }
-    return box;
-}
-
-// The program has ended with code 0 and started no other Pelto; the setting
-// file holds setting.
-void CheckEnded(const PeltoSession& s, const char* setting) {
-    EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the program did not end with code 0: " << s.pelto;
-    EXPECT_EQ(Setting(s.folder), setting);
-    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "another Pelto was started";
-}
-
-// The error of a failed save, dismissed: the program ends, the setting file as it was.
-void CheckFailedSaveEnds(PeltoSession& s, HWND box) {
-    ASSERT_TRUE(box != nullptr) << "no error message: " << s.pelto;
-    EXPECT_TRUE(DismissMessageBox(box, IDOK));
-    CheckEnded(s, "500 0 mint.skn");
-}
-
-TEST(SettingsDialog, Settings_SaveThatCannotWriteKeepsTheOldFile) {
-    {
-        SCOPED_TRACE("a folder holds the name of the new copy");
-        PeltoSession s("settingsnosave");
-        s.Start([](const InstallFolder& f) { return WriteMint(f, "setting.tmp"); });
-        CheckFailedSaveEnds(s, SaveWithInterval800(s));
-    }
-    // A folder named setting.old blocks only the Windows 9x replace step, which
-    // moves the old file aside to that name.
-    SCOPED_TRACE("a folder named setting.old");
-    PeltoSession s("settingsaside");
-    s.Start([](const InstallFolder& f) { return WriteMint(f, "setting.old") && WriteFileBytes(f.File("setting.old\\keep"), "x"); });
-    HWND box = SaveWithInterval800(s);
-    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-        CheckFailedSaveEnds(s, box);
-        EXPECT_FALSE(FileExists(s.folder.File("setting.tmp"))) << "the failed save left setting.tmp";
-    } else {
-        EXPECT_EQ(box, nullptr) << "the NT save failed: " << DescribeBoxes(s.pelto);
-        EXPECT_EQ(Setting(s.folder), "800 0 mint.skn");
-        EXPECT_TRUE(s.pelto.Running());
-    }
-}
-
-TEST(SettingsDialog, Settings_ClearedNameSavesNothingAndRestartsWithTheDefaultSkin) {
-    PeltoSession s("settingsclear");
-    s.Start([](const InstallFolder& f) { return WriteMint(f); });
-    ASSERT_EQ(SizeOf(s.skin), "64 x 32") << "the mint skin is not shown";
-    SetAndPressOk(s, IDC_SETTINGS_SKIN_FILE, "");
-    CheckRestartedPelto(s, "500 0 nothing", "200 x 18", true);
-}
-
-TEST(SettingsDialog, Settings_FailedSaveWithARestartStillStartsTheNewInstance) {
-    PeltoSession s("settingsnosaverestart");
-    s.Start([](const InstallFolder& f) { return WriteMint(f, "setting.tmp"); });
-    SetAndPressOk(s, IDC_SETTINGS_SKIN_FILE, "");
-    HWND box = WaitForBox(s.pelto, kUnexpectedError);
-    ASSERT_TRUE(box != nullptr) << "no error message: " << s.pelto;
-    EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "the new instance started before the message was read";
-    EXPECT_TRUE(DismissMessageBox(box, IDOK));
-    CheckRestartedPelto(s, "500 0 mint.skn", "64 x 32", false);
-}
-
-TEST(SettingsDialog, Settings_BrowsedSkinRestartsWithIt) {
-    PeltoSession s("settingsbrowse");
-    s.Start(WriteTwoSkins);
-    HWND dialog = OpenSettings(s);
-    BrowseTo(s, dialog, s.folder.File("skin\\other.skn"));
-    CheckFields(dialog, {{IDC_SETTINGS_SKIN_FILE, "other.skn"}, {IDC_SETTINGS_BITMAP, "other.bmp"}, {IDC_SETTINGS_SIZE, "40 x 20"}, {IDC_SETTINGS_AUTHOR, "Other"}});
-    EXPECT_EQ(Setting(s.folder), "(no file)");  // nothing saved before OK
-    ClickDialogButton(dialog, IDC_SETTINGS_OK);
-    CheckRestartedPelto(s, "500 0 other.skn", "40 x 20", false);
-}
-
-// A browsed definition outside skin\ and a restart that finds no program: the
-// message, then the program ends with code 0, having started no other.
-TEST(SettingsDialog, Settings_StrayDefinitionOrAFailedRestartEndsTheProgram) {
-    {
-        SCOPED_TRACE("a definition from another folder");
-        PeltoSession s("settingsstray");
-        s.Start([](const InstallFolder& f) {
-            return WriteTwoSkins(f) && CreateDirectoryA(f.File("elsewhere").c_str(), nullptr) &&
-                   WriteFileBytes(f.File("elsewhere\\stray.skn"), "other.bmp 1 0 0 0 0 Stray");
+// Each row starts its own Pelto on the mint skin ("500 0 mint.skn", with a
+// folder in the way of the save where given: a file in it keeps it from going),
+// then sets a field and presses OK, or browses. A message owned by the dialog
+// may come first, read before anything else happens; then the program ends, or
+// goes on, or a new Pelto shows a skin of that size.
+TEST(SettingsDialog, Settings_FailedSavesStrayDefinitionsAndRestarts) {
+    SetTestTimeLimit(180);
+    const bool win9x = ReportedWindowsFamily() == ReportedFamily::Windows9x;
+    struct OkCase {
+        const char* name;
+        std::string folder;
+        int field;  // set to text before OK; 0: browse to text
+        const char* text;
+        const char* message;
+        const char* saved;  // the setting file afterwards
+        const char* after;  // "ends", "runs" or the new Pelto's skin size
+        bool moveProgram;   // Pelto.exe moved aside while it runs: a restart finds nothing
+    };
+    const OkCase cases[] = {
+        {"a folder holds the name of the new copy", "setting.tmp", IDC_SETTINGS_INTERVAL, "800", kUnexpectedError, "500 0 mint.skn", "ends", false},
+        // It blocks only the Windows 9x replace step, which moves the old file
+        // aside to that name.
+        {"a folder named setting.old", "setting.old", IDC_SETTINGS_INTERVAL, "800", win9x ? kUnexpectedError : nullptr,
+         win9x ? "500 0 mint.skn" : "800 0 mint.skn", win9x ? "ends" : "runs", false},
+        {"a cleared name saves nothing and restarts with the default skin", "", IDC_SETTINGS_SKIN_FILE, "", nullptr, "500 0 nothing", "200 x 18", false},
+        {"a failed save with a restart still starts the new instance", "setting.tmp", IDC_SETTINGS_SKIN_FILE, "", kUnexpectedError, "500 0 mint.skn", "64 x 32", false},
+        {"a definition from another folder", "elsewhere", 0, "elsewhere\\stray.skn", kUnexpectedError, "500 0 mint.skn", "ends", false},
+        {"a restart that cannot start", "", IDC_SETTINGS_SKIN_FILE, "", "起動に失敗しました。", "500 0 nothing", "ends", true},
+    };
+    for (const OkCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PeltoSession s("settingsok");
+        s.Start([&](const InstallFolder& f) {
+            return WriteTwoSkins(f) && f.WriteSetting("500 0 mint.skn") &&
+                   (c.folder.empty() || (CreateDirectoryA(f.File(c.folder).c_str(), nullptr) &&
+                                         WriteFileBytes(f.File(c.folder + "\\stray.skn"), "other.bmp 1 0 0 0 0 Stray")));
         });
-        HWND dialog = OpenSettings(s);
-        BrowseTo(s, dialog, s.folder.File("elsewhere\\stray.skn"));
-        AnswerBox(s.pelto, {kUnexpectedError, "Pelto", dialog});
-        CheckEnded(s, "(no file)");
+        ASSERT_EQ(SizeOf(s.skin), "64 x 32") << "the mint skin is not shown";
+        if (c.moveProgram) { ASSERT_TRUE(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str())) << "cannot move Pelto.exe aside"; }
+        HWND dialog = c.field ? SetAndPressOk(s, c.field, c.text) : OpenSettings(s);
+        if (!c.field) BrowseTo(s, dialog, s.folder.File(c.text));
+        if (c.message) {
+            HWND box = ExpectBox(s.pelto, {c.message, "Pelto", dialog});
+            EXPECT_EQ(Setting(s.folder), c.saved) << "while the message shows";
+            EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "a new Pelto started before the message was read";
+            EXPECT_TRUE(DismissMessageBox(box, IDOK));
+        }
+        if (c.after == std::string("ends")) {
+            EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the program did not end with code 0: " << s.pelto;
+            EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "another Pelto was started";
+        } else if (c.after == std::string("runs")) {
+            EXPECT_EQ(WaitForBox(s.pelto, kUnexpectedError, "", 3000), nullptr) << "the save failed: " << DescribeBoxes(s.pelto);
+            EXPECT_TRUE(s.pelto.Running());
+        } else {  // the one other Pelto that the restart started, adopted, then closed
+            PeltoProcess restarted;
+            HWND skin = AdoptRestartedPelto(s.pelto, &restarted) ? restarted.WaitForSkinWindow(20000, false) : nullptr;
+            ASSERT_TRUE(skin != nullptr) << "no new Pelto: " << restarted;
+            EXPECT_EQ(SizeOf(skin), c.after) << "the new Pelto's skin";
+            // Without a message, the old one ended with code 0, and the new one answers and shows none.
+            EXPECT_TRUE(c.message ? s.pelto.WaitForExit(10000, nullptr) : s.pelto.EndsWithCode0()) << "the old Pelto: " << s.pelto;
+            EXPECT_TRUE(c.message || (WaitForPeltoIdle(restarted) && restarted.MessageBoxes().empty())) << "the new Pelto: " << restarted;
+            EXPECT_TRUE(ChooseFromMainMenu(restarted, IDM_CLOSE) && restarted.WaitForExit(10000, nullptr)) << "the new Pelto did not close";
+        }
+        EXPECT_EQ(Setting(s.folder), c.saved);
+        EXPECT_FALSE(FileExists(s.folder.File("setting.tmp"))) << "a save left the file setting.tmp";
     }
-    SCOPED_TRACE("a restart that cannot start");
-    PeltoSession s("settingsnostart");
-    s.Start([](const InstallFolder& f) { return WriteMint(f); });
-    // The program file goes away while it runs: the restart finds nothing to start.
-    ASSERT_TRUE(MoveFileA(s.folder.File("Pelto.exe").c_str(), s.folder.File("Pelto.moved").c_str())) << "cannot move Pelto.exe aside";
-    HWND dialog = SetAndPressOk(s, IDC_SETTINGS_SKIN_FILE, "");
-    HWND box = ExpectBox(s.pelto, {"起動に失敗しました。", "Pelto", dialog});
-    EXPECT_EQ(Setting(s.folder), "500 0 nothing");  // saved before the start was tried
-    EXPECT_TRUE(DismissMessageBox(box, IDOK));
-    CheckEnded(s, "500 0 nothing");
 }
 
 }  // namespace

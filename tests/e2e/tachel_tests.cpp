@@ -20,31 +20,9 @@
 namespace {
 
 using namespace e2e;
-
-const char kMeterCaption[] = "Quorval Tachel";
+using ::testing::PrintToString;
 
 int Reading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, IDC_METER_BAR), PBM_GETPOS, 0, 0)); }
-
-// Starts Tachel from the popup and returns the meter that was not there
-// before; `which` names it in the failure that stops the test without one.
-HWND OpenMeter(const PeltoSession& s, int row, const char* which) {
-    const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), kMeterCaption);
-    HWND meter = nullptr;
-    if (ChooseFromPluginPopup(s, row, 2))
-        WaitUntil(8000, [&] {
-            for (HWND w : DialogsCaptioned(s.pelto.pid(), kMeterCaption))
-                if (std::find(before.begin(), before.end(), w) == before.end()) meter = w;
-            return meter != nullptr;
-        }, 5);
-    [&] { ASSERT_TRUE(meter != nullptr) << "no " << which << " meter: " << s.pelto; }();
-    return meter;
-}
-
-std::string Listed(const std::vector<int>& values) {
-    std::string text;
-    for (int v : values) text += Format("%s%d", text.empty() ? "" : " ", v);
-    return text;
-}
 
 // One reading per tick for about ms milliseconds, each checked to be 0 to 100.
 std::vector<int> Readings(HWND meter, DWORD ms) {
@@ -65,8 +43,7 @@ const char kStopStat[] = "PerfStats\\StopStat";
 // percent) or removes it (-1).
 bool SetStatistic(const char* name, long value, DWORD type = REG_DWORD) {
     HKEY key;
-    if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return false;
+    if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
     const DWORD data = static_cast<DWORD>(value);
     const LONG result = value < 0 ? RegDeleteValueA(key, "KERNEL\\CPUUsage")
                                   : RegSetValueExA(key, "KERNEL\\CPUUsage", 0, type, reinterpret_cast<const BYTE*>(&data), sizeof data);
@@ -79,13 +56,11 @@ bool SetStatistic(const char* name, long value, DWORD type = REG_DWORD) {
 // for the Windows 98 run (and removed after it), so that the meter's reads go
 // through and the Windows 98 shim records them.
 struct StatisticOrderKeys {
-    bool wanted, ok = true;
-    explicit StatisticOrderKeys(bool wanted_) : wanted(wanted_) {
-        if (wanted) ok = SetStatistic(kStartStat, 0, REG_BINARY) && SetStatistic(kStopStat, 0, REG_BINARY);
-    }
+    const bool wanted = Win98ShimWanted();
+    const bool ok = !wanted || (SetStatistic(kStartStat, 0, REG_BINARY) && SetStatistic(kStopStat, 0, REG_BINARY));
     ~StatisticOrderKeys() {
-        if (wanted)
-            for (const char* name : {kStartStat, kStopStat}) RegDeleteKeyA(kDynData, name);
+        for (const char* name : {kStartStat, kStopStat})
+            if (wanted) RegDeleteKeyA(kDynData, name);
     }
 };
 
@@ -98,68 +73,61 @@ int StatisticReads(const char* key) {
     return count;
 }
 
-// The machine's processor time so far, busy and in all, measured by the driver
-// itself (GetSystemTimes, looked up: Windows 2000 has none), to hold the meter
-// against. The kernel time includes the idle time.
-bool ReadSystemTimes(unsigned long long* busy, unsigned long long* all) {
-    typedef BOOL(WINAPI * GetSystemTimesFunction)(FILETIME*, FILETIME*, FILETIME*);
-    static const GetSystemTimesFunction get = reinterpret_cast<GetSystemTimesFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimes")));
-    FILETIME idle, kernel, user;
-    if (!get || !get(&idle, &kernel, &user)) return false;
-    auto value = [](const FILETIME& f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
-    *all = value(kernel) + value(user);
-    *busy = *all - value(idle);
-    return true;
-}
-
-// Readings for about ms, with the machine's own load (percent) over the same span.
+// Readings for about ms, and the machine's own load in percent over the same
+// span (-1 when unknown) to hold the meter against, measured by the driver
+// itself with GetSystemTimes (looked up: Windows 2000 has none). The kernel
+// time includes the idle time.
 struct LoadSpan {
     std::vector<int> readings;
     int machine = -1;
 };
 
 LoadSpan WatchLoad(HWND meter, DWORD ms) {
+    typedef BOOL(WINAPI * GetSystemTimesFunction)(FILETIME*, FILETIME*, FILETIME*);
+    static const GetSystemTimesFunction get = reinterpret_cast<GetSystemTimesFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimes")));
+    auto value = [](const FILETIME& f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
+    FILETIME idle[2], kernel[2], user[2];
     LoadSpan span;
-    unsigned long long busyBefore = 0, allBefore = 0, busyAfter = 0, allAfter = 0;
-    const bool measured = ReadSystemTimes(&busyBefore, &allBefore);
+    const bool measured = get && get(&idle[0], &kernel[0], &user[0]);
     span.readings = Readings(meter, ms);
-    if (measured && ReadSystemTimes(&busyAfter, &allAfter) && allAfter > allBefore)
-        span.machine = static_cast<int>(100 * (busyAfter - busyBefore) / (allAfter - allBefore));
+    if (measured && get(&idle[1], &kernel[1], &user[1])) {
+        const unsigned long long all = value(kernel[1]) + value(user[1]) - value(kernel[0]) - value(user[0]);
+        const unsigned long long idled = value(idle[1]) - value(idle[0]);
+        if (all > 0) span.machine = static_cast<int>(100 * (all - idled) / all);
+    }
     return span;
 }
 
 TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollowsTheLoad) {
     SetTestTimeLimit(180);
-    const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), "Tachel.ppi");
-    ASSERT_GE(row, 0) << "Tachel.ppi is not installed";
+    auto open = [&](const char* which) { return OpenNewPluginDialog(s, "Tachel.ppi", "Quorval Tachel", which); };
+    auto threadOf = [](HWND w) { return GetWindowThreadProcessId(w, nullptr); };
+    auto tachelLoaded = [&] { return ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); };
     {
         SCOPED_TRACE("two meters");
         // On the Windows 98 run: every tick starts the statistic, and each meter
         // that ends stops it, once.
-        const bool win98 = Win98ShimWanted();
-        StatisticOrderKeys orders(win98);
+        StatisticOrderKeys orders;
         ASSERT_TRUE(orders.ok) << "cannot make the StartStat and StopStat keys";
-        EXPECT_FALSE(ModuleLoaded(s.pelto.pid(), "Tachel.ppi")) << "Tachel.ppi is loaded before any start";
+        EXPECT_FALSE(tachelLoaded()) << "Tachel.ppi is loaded before any start";
         EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Pelto.exe")) << "the module list of Pelto cannot be read";
 
         BusyProcessors busy;  // so that the first tick's reading is far from 0
-        HWND first = OpenMeter(s, row, "first");
+        HWND first = open("first");
         EXPECT_EQ(Reading(first), 0);  // before the first tick, 500 ms after it opened
-        HWND second = OpenMeter(s, row, "second");
+        HWND second = open("second");
         EXPECT_NE(first, second) << "the second start showed no second meter";
-        auto threadOf = [](HWND w) { return GetWindowThreadProcessId(w, nullptr); };
-        EXPECT_NE(threadOf(first), threadOf(s.skin)) << "the first meter runs on the skin window's thread";
-        EXPECT_NE(threadOf(second), threadOf(s.skin)) << "the second meter runs on the skin window's thread";
         EXPECT_NE(threadOf(first), threadOf(second)) << "the meters share a thread";
         for (HWND meter : {first, second}) {
+            EXPECT_NE(threadOf(meter), threadOf(s.skin)) << "a meter runs on the skin window's thread";
             const RECT r = WindowRect(meter);
             EXPECT_TRUE(r.left == 0 && r.top == 0) << "a meter at " << RectText(r) << ", expected at (0, 0)";
             const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(meter, GWL_STYLE));
-            EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && !(style & WS_SYSMENU)) << Format("meter styles 0x%08lX: a caption and no system menu (no close box) expected", static_cast<unsigned long>(style));
+            EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && !(style & WS_SYSMENU)) << "meter styles " << std::hex << style << ": a caption and no system menu (no close box) expected";
             EXPECT_EQ(GetWindow(meter, GW_OWNER), nullptr) << "a meter's owner";
         }
-        EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Tachel.ppi")) << "Tachel.ppi is not loaded while meters run";
+        EXPECT_TRUE(tachelLoaded()) << "Tachel.ppi is not loaded while meters run";
         EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(first) > 0 && Reading(second) > 0; })) << "the busy processors never showed on the bars: " << Reading(first) << " and " << Reading(second);
 
         // IDOK, IDCANCEL and Esc end neither meter. (No button carries IDOK or
@@ -174,15 +142,15 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         // nothing; the space bar, the control, presses its focused "x".
         ASSERT_TRUE(PressKeysOn(second, {VK_ESCAPE})) << "the meter did not come to the foreground";
         EXPECT_TRUE(IsWindow(first) && IsWindow(second)) << "Esc ended a meter";
-        if (win98) {
+        if (orders.wanted) {
             EXPECT_GE(StatisticReads(kStartStat), 2) << "the running meters did not start the statistic at their ticks";
             EXPECT_EQ(StatisticReads(kStopStat), 0) << "a running meter stopped the statistic";
         }
         ASSERT_TRUE(PressKeysOn(second, {VK_SPACE})) << "the meter did not come to the foreground";
         EXPECT_TRUE(WindowGoes(second, 3000)) << "the space bar on the top meter's x did not end it";
         EXPECT_TRUE(IsWindow(first)) << "keys on the top meter ended the other";
-        if (win98) { EXPECT_EQ(StatisticReads(kStopStat), 1) << "the ended meter did not stop the statistic once"; }
-        second = OpenMeter(s, row, "third");
+        if (orders.wanted) { EXPECT_EQ(StatisticReads(kStopStat), 1) << "the ended meter did not stop the statistic once"; }
+        second = open("third");
 
         // Each "x" ends its own meter only; the library stays for the other one.
         // Checked once the first meter's thread has ended and Pelto has dealt with
@@ -196,19 +164,19 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         }
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
         EXPECT_TRUE(IsWindow(second)) << "the first meter's x ended the second";
-        EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Tachel.ppi")) << "Tachel.ppi unloaded while a meter still runs";
+        EXPECT_TRUE(tachelLoaded()) << "Tachel.ppi unloaded while a meter still runs";
         EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(second) > 0; })) << "the second meter does not read";
 
         // A real click on the second meter's x, where it is not covered (the click
         // waits until no glide to the new meter can carry the release off it).
         EXPECT_TRUE(ClickDialogButton(second, IDC_METER_CLOSE)) << "the second meter's x cannot be clicked";
         EXPECT_TRUE(WindowGoes(second)) << "the second meter's x did not end it";
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); })) << "Tachel.ppi is still loaded after the last meter closed";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return !tachelLoaded(); })) << "Tachel.ppi is still loaded after the last meter closed";
         EXPECT_TRUE(s.pelto.Running());
-        if (win98) { EXPECT_EQ(StatisticReads(kStopStat), 3) << "three meters ended"; }
+        if (orders.wanted) { EXPECT_EQ(StatisticReads(kStopStat), 3) << "three meters ended"; }
     }
     SCOPED_TRACE("the reading follows the processor load");
-    HWND meter = OpenMeter(s, row, "load");
+    HWND meter = open("load");
     // Windows 95/98 keep the load as a statistic of their own: given one, the
     // meter shows exactly it, tick by tick (a stuck bar cannot follow 37 then 4).
     // The NT family never reads it.
@@ -219,30 +187,25 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
             WaitUntil(3000, [&] { return Reading(meter) == static_cast<int>(percent); });
             EXPECT_EQ(Reading(meter), static_cast<int>(percent)) << "the bar with the statistic at " << percent;
         }
-        SetStatistic(kStatData, -1);
     } else {
         ASSERT_TRUE(SetStatistic(kStatData, 4)) << "cannot write the processor statistic";
         const std::vector<int> seen = Readings(meter, 2000);
-        SetStatistic(kStatData, -1);
-        EXPECT_LT(std::count(seen.begin(), seen.end(), 4), static_cast<long>(seen.size())) << "on the NT family the bar followed the Windows 9x statistic: " << Listed(seen);
+        EXPECT_LT(std::count(seen.begin(), seen.end(), 4), static_cast<long>(seen.size())) << "on the NT family the bar followed the Windows 9x statistic: " << PrintToString(seen);
     }
+    SetStatistic(kStatData, -1);
 
     // Quiet: the meter agrees with the machine's own load over the same span. A
     // span tells most when the machine was not near full load (a stuck bar then
     // shows); with other work on the shared machine that may take a few tries.
     PumpFor(1000);
     LoadSpan quiet, loaded;
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        quiet = WatchLoad(meter, 2500);
-        if (quiet.machine >= 0 && quiet.machine < 70) break;
-    }
+    for (int attempt = 0; attempt < 8 && !(quiet.machine >= 0 && quiet.machine < 70); ++attempt) quiet = WatchLoad(meter, 2500);
     {
         BusyProcessors busy;
         PumpFor(1000);
         loaded = WatchLoad(meter, 3000);
     }
-    Trace("quiet readings %s (machine %d%%), busy readings %s (machine %d%%)", Listed(quiet.readings).c_str(),
-          quiet.machine, Listed(loaded.readings).c_str(), loaded.machine);
+    Trace("quiet readings %s (machine %d%%), busy readings %s (machine %d%%)", PrintToString(quiet.readings).c_str(), quiet.machine, PrintToString(loaded.readings).c_str(), loaded.machine);
     // The machine's figure is an average over the span, and so is the bar's
     // here (its mean when quiet, its median when busy): a burst of other work in
     // the span moves both alike. The agreement tells a bar stuck high from a
@@ -254,11 +217,11 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     std::vector<int> sorted = loaded.readings;
     std::sort(sorted.begin(), sorted.end());
     const int loadedMedian = sorted[sorted.size() / 2];
-    EXPECT_LE(std::abs(quietMean - quiet.machine), 25) << "quiet: the bar read " << Listed(quiet.readings) << " while the machine ran at " << quiet.machine << "%";
+    EXPECT_LE(std::abs(quietMean - quiet.machine), 25) << "quiet: the bar read " << PrintToString(quiet.readings) << " while the machine ran at " << quiet.machine << "%";
     // Every processor busy: the whole machine near full load, on either family
     // (the Windows 98 setting falls back to the processor times under Wine).
-    EXPECT_GE(loadedMedian, 80) << "with every processor busy the bar read " << Listed(loaded.readings) << " (" << (ReportedWindows().empty() ? "default" : ReportedWindows()) << " reported)";
-    EXPECT_LE(std::abs(loadedMedian - loaded.machine), 25) << "busy: the bar read " << Listed(loaded.readings) << " while the machine ran at " << loaded.machine << "%";
+    EXPECT_GE(loadedMedian, 80) << "with every processor busy the bar read " << PrintToString(loaded.readings) << " (" << (ReportedWindows().empty() ? "default" : ReportedWindows()) << " reported)";
+    EXPECT_LE(std::abs(loadedMedian - loaded.machine), 25) << "busy: the bar read " << PrintToString(loaded.readings) << " while the machine ran at " << loaded.machine << "%";
     EXPECT_TRUE(ClickDialogButton(meter, IDC_METER_CLOSE)) << "the meter's x cannot be clicked";
     EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
 }
