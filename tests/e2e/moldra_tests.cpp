@@ -30,6 +30,13 @@ void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char
     for (const char* text : messages) AnswerBox(s.pelto, {text, "Moldra", dialog});
 }
 
+// For a dialog that stayed: whether it was hidden, and which thread no longer answers.
+std::string StayedState(const PeltoSession& s, HWND dialog) {
+    return Format("visible %d, enabled %d, its thread answers %d, the skin window's answers %d, in front \"%s\"",
+                  IsWindowVisible(dialog) != 0, IsWindowEnabled(dialog) != 0, WindowAnswers(dialog, 3000),
+                  WindowAnswers(s.skin, 3000), Printable(WindowText(GetForegroundWindow())).c_str());
+}
+
 std::string AnchorText(HWND dialog) { return ControlText(dialog, IDC_ANCHOR); }
 
 // Real clicks on the anchor button, each seen to change its text.
@@ -107,7 +114,7 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
         SetControlText(first, IDC_SKIN_NAME, "one");
         SetControlText(second, IDC_SKIN_NAME, "two");
         Create(s, first, {kCopyFailedText, kDoneText});  // no bitmap named
-        EXPECT_TRUE(WindowGoes(first)) << "the first dialog stayed open";
+        EXPECT_TRUE(WindowGoes(first)) << "the first dialog stayed open: " << StayedState(s, first);
         EXPECT_TRUE(IsWindow(second)) << "the first dialog's create closed the second";
         Create(s, second, {kCopyFailedText, kDoneText});
         EXPECT_EQ(ReadFileText(s.folder.File("skin\\one.skn")), " 4 0 0 0 0 ");
@@ -117,7 +124,7 @@ TEST_F(StartedPelto, Moldra_BrowseFailuresTwoDialogsAndTheMintExampleThatPeltoLo
         HWND third = OpenMaker(s, "third");
         SetControlText(third, IDC_SKIN_NAME, "three");
         ClickDialogButton(third, IDC_CANCEL_MAKER);
-        EXPECT_TRUE(WindowGoes(third)) << "cancel did not end the dialog";
+        EXPECT_TRUE(WindowGoes(third)) << "cancel did not end the dialog: " << StayedState(s, third);
         EXPECT_FALSE(FileExists(s.folder.File("skin\\three.skn"))) << "cancel wrote a definition";
         EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "Moldra.ppi"); })) << "Moldra.ppi is still loaded after its dialogs closed";
     }
