@@ -13,14 +13,11 @@ namespace e2e {
 
 // ---------------------------------------------------------------- waiting
 
-// Dispatches the driver's own window messages (its backdrop windows paint through them).
+// The driver's own messages dispatched (its backdrops paint through them), now
+// or for ms milliseconds; WaitUntil polls pred every stepMs meanwhile until it
+// holds or timeoutMs has passed, and returns its last value.
 void PumpMessages();
-
-// Waits ms milliseconds while dispatching the driver's messages.
 void PumpFor(DWORD ms);
-
-// Polls pred every stepMs (dispatching messages in between) until it holds or
-// timeoutMs has passed; returns its last value.
 template <class Pred>
 bool WaitUntil(DWORD timeoutMs, Pred pred, DWORD stepMs = 20) {
     DWORD start = GetTickCount();
@@ -33,12 +30,11 @@ bool WaitUntil(DWORD timeoutMs, Pred pred, DWORD stepMs = 20) {
 
 // ---------------------------------------------------------------- platform
 
-// The Windows family Wine reports to Pelto.exe in this run, as the test command
-// set it up (PELTO_E2E_WINVER): "win98", "win2k", or "" for Wine's default.
+// What Wine reports to Pelto.exe in this run (PELTO_E2E_WINVER): "win98",
+// "win2k", or "" for Wine's default; and whether Pelto.exe is the 32-bit build.
 enum class ReportedFamily { Windows9x, WindowsNT };
 const std::string& ReportedWindows();
 ReportedFamily ReportedWindowsFamily();
-// Whether Pelto.exe is the 32-bit build (reads its PE header).
 bool PeltoIs32Bit();
 
 // ---------------------------------------------------------------- files
@@ -50,15 +46,12 @@ const std::string& StagedInstall();
 std::string JoinPath(const std::string& folder, const std::string& name);
 bool FileExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
-// The whole file; false when it cannot be read.
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool CopyTree(const std::string& from, const std::string& to);
 void RemoveTree(const std::string& folder);
 
-// Colour of the pixel at (x, y), y = 0 the top row, as a COLORREF (0x00BBGGRR).
+// A 24-bit bottom-up BMP file of the pixels pixel(x, y) gives, y = 0 the top row.
 using PixelFunction = std::function<COLORREF(int x, int y)>;
-
-// Writes a 24-bit bottom-up BMP file.
 bool WriteBmp24(const std::string& path, int width, int height, const PixelFunction& pixel);
 
 // A fresh copy of the staged install in a new, unique folder under the temp folder.
@@ -93,7 +86,6 @@ public:
     DataModule& operator=(const DataModule&) = delete;
 
     HMODULE get() const { return module_; }
-    // The bytes of a resource (empty when the module has none such).
     std::string Resource(LPCSTR type, LPCSTR name) const;
 
 private:
@@ -115,45 +107,35 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 inline bool SameColour(COLORREF a, COLORREF b) { return ((a ^ b) & 0x00FFFFFF) == 0; }
 
 // Whether a screen pixel shows the colour: exactly, or within the steps of a
-// High Color display.
+// High Color display. ColourText gives "#RRGGBB".
 bool ScreenShowsColour(COLORREF screen, COLORREF colour);
-
-// "#RRGGBB", for messages.
 std::string ColourText(COLORREF c);
 
-// A bitmap's pixels through GetDIBits (32 bits a pixel); empty for none.
+// A bitmap's pixels (GetDIBits at 32 bits), or a BMP file's; empty for none.
 Image BitmapPixels(HBITMAP bitmap);
-// Reads a BMP file with LoadImageA, as BitmapPixels.
 Image LoadBmpPixels(const std::string& path);
 
 // Every pixel of the image whose colour is not key, joined run by run with
 // CreateRectRgn + CombineRgn(RGN_OR). The caller deletes the region.
 HRGN RegionFromImage(const Image& image, COLORREF key = kMagenta);
 
-// A copy of a window's region (window coordinates), or null when it has none.
-// type receives GetWindowRgn's answer.
+// A copy of a window's region, or null when it has none (type: GetWindowRgn's
+// answer); and the pixels two regions differ in, for messages ("" for none).
 HRGN CopyWindowRegion(HWND window, int* type);
-
-// Pixels that are in one region and not in the other, for failure messages
-// ("" when the regions hold the same pixels).
 std::string DescribeRegionDifference(HRGN actual, HRGN expected);
 
 std::string RectText(const RECT& r);
 
 // ---------------------------------------------------------------- screen
 
+// The screen's pixels; an icon drawn size x size over a plain background, as a
+// menu item draws it.
 COLORREF ScreenPixel(int x, int y);
-
-// The screen's pixels in area (one BitBlt from the screen DC).
 Image CaptureScreen(const RECT& area);
-// An icon drawn size x size over a plain background, as a menu item draws it;
-// empty when it cannot be drawn.
 Image DrawnIcon(HICON icon, int size, COLORREF background);
 
-// Compares the screen at origin (screen coordinates of the skin's top-left) with
-// what a skin must show: the skin's colour at every pixel that is not key, the
-// backdrop colour at every key pixel. Returns the number of mismatching pixels and
-// describes the first few in detail.
+// The pixels where the screen at origin does not show the skin: its colour where
+// it is not key, the backdrop where it is; the first few described in detail.
 int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, std::string* detail,
                           COLORREF key = kMagenta);
 
@@ -167,7 +149,6 @@ public:
     Backdrop& operator=(const Backdrop&) = delete;
 
     HWND window() const { return window_; }
-    // Waits until the screen shows the colour at the area's bottom-right inner pixel.
     bool WaitPainted(DWORD timeoutMs = 5000) const;
 
 private:
@@ -179,16 +160,15 @@ private:
 
 // ---------------------------------------------------------------- windows and message boxes
 
+// GetWindowTextA; WindowGoes waits until the window is destroyed.
 std::string WindowText(HWND window);
-// Waits until the window is gone (destroyed); true once it is.
-bool WindowGoes(HWND window, DWORD timeoutMs = 5000);    // GetWindowTextA
+bool WindowGoes(HWND window, DWORD timeoutMs = 5000);
 // A control's text through WM_GETTEXT (GetWindowTextA does not ask a window of
 // another process), and setting it with WM_SETTEXT; by handle or by dialog and id.
 std::string ControlText(HWND control);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND control, const std::string& text);
 void SetControlText(HWND dialog, int id, const std::string& text);
-// Whether the window's thread answers WM_NULL within timeoutMs.
 bool WindowAnswers(HWND window, DWORD timeoutMs = 2000);
 // Waits until the window's thread has dealt with everything posted to it before
 // the call: it answers WM_NULL twice in a row. A sent message is handled at the
@@ -197,7 +177,6 @@ bool WindowAnswers(HWND window, DWORD timeoutMs = 2000);
 bool WaitForWindowIdle(HWND window, DWORD timeoutMs = 8000);
 std::string ClassNameOf(HWND window);   // GetClassNameA
 
-// Every top-level window; every descendant of a window.
 std::vector<HWND> TopLevelWindows();
 std::vector<HWND> ChildWindowsOf(HWND parent);
 // Top-level windows of a process with the given class (all classes for null).
@@ -210,11 +189,10 @@ struct MessageBoxContent {
     std::vector<int> buttonIds;
 };
 
-// Visible top-level dialog windows ("#32770") of a process.
+// Visible top-level dialog windows ("#32770") of a process; a button of a box
+// pressed with a real click, true once the box is gone.
 std::vector<HWND> MessageBoxesOf(DWORD pid);
 MessageBoxContent ReadMessageBox(HWND box);
-// Presses a button of the box with a real click (ClickDialogButton) and waits
-// until the box is gone. Returns false when it is still there after timeoutMs.
 bool DismissMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
 
 // ---------------------------------------------------------------- processes
@@ -262,18 +240,15 @@ public:
     // on keep 98's rules (those of its start-up did not).
     bool Adopt(DWORD pid);
 
-    // Its top-level windows of class "PeltoClass".
     std::vector<HWND> SkinWindows() const;
-    // Waits for a visible "PeltoClass" window of the process. Gives up early (null)
-    // when the process ends or, with stopOnMessageBox, shows a message box.
+    // A visible skin window; null early when the process ends or, with
+    // stopOnMessageBox, shows a message box.
     HWND WaitForSkinWindow(DWORD timeoutMs = 20000, bool stopOnMessageBox = true) const;
 
     std::vector<HWND> MessageBoxes() const { return MessageBoxesOf(pid_); }
 
-    // Waits for the process to end; exitCode receives its exit code.
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
-    // Waits (up to 10 s) for the process to end; true when it ended with code 0.
-    bool EndsWithCode0() const;
+    bool EndsWithCode0() const;  // within 10 s
 
     // "running, 1 skin window, message boxes: [...]", for failure messages.
     std::string Describe() const;
@@ -283,7 +258,6 @@ private:
     bool shimFailed_ = false;
 };
 
-// "running, 1 skin window, message boxes: [...]", for failure messages.
 std::ostream& operator<<(std::ostream& out, const PeltoProcess& pelto);
 
 // Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:
@@ -294,11 +268,10 @@ bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs = 2000);
 // loop, is over too. False when Pelto ends or does not answer in time.
 bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs = 8000);
 
-// Processes other than `except` that show a "PeltoClass" window.
+// Processes other than `except` that show a skin window; the one a restart of
+// `old` started, adopted once it can be opened and still runs (one of an
+// earlier test may still be on its way out).
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);
-// Takes over the Pelto that a restart of `old` started: waits for another
-// process with a "PeltoClass" window that can be opened and still runs (one of
-// an earlier test may still be on its way out) and adopts it.
 bool AdoptRestartedPelto(const PeltoProcess& old, PeltoProcess* restarted, DWORD timeoutMs = 20000);
 
 // ---------------------------------------------------------------- Unix tools

@@ -13,10 +13,9 @@ namespace e2e {
 
 // ---------------------------------------------------------------- the pointer
 
-// Moves the pointer to a point of the virtual screen (every monitor) and waits
-// until the system reports it there.
+// The pointer moved to a point of the virtual screen (every monitor), true once
+// the system reports it there; a button (1 left, 3 right) pressed or released.
 bool MoveMouse(POINT to);
-// Presses or releases a button (1 left, 3 right) where the pointer is.
 bool MouseButton(int button, bool down);
 
 // Waits until no pointer glide of Pelto's is under way or about to start: the
@@ -25,11 +24,11 @@ bool MouseButton(int button, bool down);
 // glides to it). False when that does not come within timeoutMs.
 bool WaitForPointerToRest(DWORD timeoutMs = 5000);
 
-// A spot no target covers, for the pointer to wait on.
+// A spot no target covers, for the pointer to wait on; waiting (up to 5 s) for
+// the pointer at (x, y), as a glide leaves it.
 constexpr int kParkX = 1250, kParkY = 1000;
 bool ParkPointer();
 bool PointerAt(int x, int y);
-// Waits (up to 5 s) until the pointer is at (x, y), as a glide leaves it.
 bool WaitForPointerAt(int x, int y);
 POINT CursorPos();
 
@@ -61,7 +60,7 @@ bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs = 5000);
 // the button cannot be reached.
 bool ClickDialogButton(HWND dialog, int id);
 
-// Clicks the window's close box (a point its own hit test calls HTCLOSE).
+// The window's close box: a point its own hit test calls HTCLOSE.
 bool ClickCloseBox(HWND window);
 POINT CloseBoxPoint(HWND window);
 
@@ -71,18 +70,17 @@ POINT CloseBoxPoint(HWND window);
 // is Alt+A). They go to the window in front (hotkeys need no window), whose
 // thread has taken them on return.
 bool PressKeys(std::initializer_list<WORD> chord);
-// Keys pressed one after another on a window brought to the front, each taken
-// by its thread before the next.
+// Keys, or printable ASCII text, typed on a window brought to the front, each
+// key taken by its thread before the next.
 bool PressKeysOn(HWND window, const std::vector<WORD>& keys);
-// Printable ASCII text typed as keys on a window brought to the front.
 bool TypeText(HWND window, const std::string& text);
 // Releases Ctrl, Shift and Alt where the system still holds one down (a test
 // that ended between a press and its release).
 void ReleaseModifierKeys();
 
-// The control that has the keyboard focus in the window's thread (null if none).
+// The focus in the window's thread (null if none); Tab moving a dialog's
+// focus, the positive control for keys sent to it.
 HWND FocusOfThreadOf(HWND window);
-// A positive control for keys sent to a dialog: Tab moves its focus.
 bool TabMovesFocus(HWND dialog);
 
 // Makes a window of another process the foreground window and waits until it is.

@@ -1,7 +1,6 @@
 // Pelto's main menu chosen as a user chooses it: Ctrl+Shift+A opens it, and
-// real clicks (xdotool) choose a submenu and an item, each row first seen
-// highlighted under the pointer, so the test knows the menu really opened and
-// the row really was the one clicked.
+// real clicks choose a submenu and an item, each row first seen highlighted
+// under the pointer (the menu really opened, the row clicked is the one meant).
 #pragma once
 #include <windows.h>
 
@@ -29,16 +28,11 @@ struct MainMenuPlace {
 };
 bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place);
 
-// Opens the main menu with Ctrl+Shift+A (sent through Wine's input queue), or
-// with a real click on the skin window when one is given (a second copy of
-// Pelto holds no hotkey), and returns its visible "#32768" window, or null
-// when none opens.
+// The main menu's window, opened with Ctrl+Shift+A or, given the skin window,
+// a real click on it (a second copy of Pelto holds no hotkey); null for none.
+// A command chosen from it with real clicks, true once the menu has closed;
+// why says which step failed (no menu, a row not highlighted, still open).
 HWND OpenMainMenu(const PeltoProcess& pelto, HWND clickSkin = nullptr);
-
-// Chooses the command from the main menu with real clicks and waits until the
-// menu has closed. False, with the reason in why, when the menu did not open,
-// a row did not highlight under the pointer or the menu stayed open. The menu
-// opens as OpenMainMenu opens it.
 bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::string* why = nullptr,
                         HWND clickSkin = nullptr);
 

@@ -14,22 +14,18 @@
 
 namespace e2e {
 
-// The folder of PeltoDriver.exe, which also holds PeltoTarget.exe and the
-// other helper programs of the build.
+// The folder of PeltoDriver.exe and the build's test programs; the system
+// folder as Pelto.exe sees it (SysWOW64 for a 32-bit Pelto under a 64-bit driver).
 std::string DriverFolder();
-
-// The system folder as the running Pelto.exe sees it: system32 for a program
-// of the driver's own bitness, SysWOW64 for a 32-bit Pelto under a 64-bit driver.
 std::string PeltoSystemFolder();
 
 // A PeltoTarget.exe process with one window (two with --owned).
 class TargetProcess : public ChildProcess {
 public:
 
-    // arguments: PeltoTarget.exe's options, e.g. "--title A --popup --rect 0 0 9 9".
-    // Waits for a top-level window of the process titled `title` (visible or not).
+    // PeltoTarget.exe (or a copy elsewhere) with its options, e.g. "--title A
+    // --popup --rect 0 0 9 9", once a top-level window titled `title` is there.
     bool Start(const std::string& arguments, const std::string& title, DWORD timeoutMs = 15000);
-    // The same from a copy of the program elsewhere (full path of the .exe).
     bool StartProgram(const std::string& exePath, const std::string& arguments, const std::string& title,
                       DWORD timeoutMs = 15000);
     HWND window() const { return window_; }
@@ -39,10 +35,9 @@ private:
     HWND window_ = nullptr;
 };
 
-// A test program built beside the driver (PeltoTarget.exe, PeltoMarker.exe).
+// A test program built beside the driver; PeltoTarget.exe of the other
+// bitness, as the test command staged it ("" for none).
 std::string TestProgramPath(const char* name);
-// PeltoTarget.exe of the other build (32-bit for the 64-bit run and the other
-// way round), staged by the test command; "" when it gave none.
 std::string OtherBitnessTarget();
 
 // What Pelto's window-to-program lookup must give for a program at exePath: the
@@ -53,9 +48,8 @@ std::string ExpectedProgramPath(const std::string& exePath);
 // A PeltoTarget.exe borderless window at exactly rect, brought to the foreground.
 bool StartPopupTarget(TargetProcess& target, const std::string& title, const RECT& rect);
 
-// Runs a Unix shell command line and waits until it has finished (it writes its
-// exit status to a file the driver polls). Returns false on a time-out or when
-// the command failed.
+// A Unix shell command run to its end (its exit status goes to a file the
+// driver polls); false on a time-out or a failure.
 bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs = 10000);
 // A name part for the Unix files of this run (status files, a Wine session of
 // its own): the X display and the driver's process id. Runs side by side each
@@ -71,22 +65,16 @@ bool Xdotool(const std::string& arguments);
 // back in Wine's before a screen capture.
 bool RaiseSkinInX();
 
-
-// The visible popup menu window ("#32768") of a process, or null; and closing
-// it with Esc, pressed with SendInput (the open menu's loop takes the key):
-// true once no menu of the process shows (one Esc closes one level).
+// The visible popup menu window ("#32768") of a process, now or once one shows;
+// one opened with Ctrl+Shift+key; and closing one level with Esc (true once no
+// menu of the process shows). Keys go through SendInput.
 HWND VisibleMenuWindow(DWORD pid);
-// The same, waiting up to timeoutMs for one to show (null when none does).
 HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs = 5000);
-// Ctrl+Shift+key pressed with SendInput (Wine checks hotkeys in its input
-// queue, whichever window holds the X focus), then WaitForMenuWindow.
 HWND OpenMenuWithHotkey(DWORD pid, WORD key);
 bool CloseMenu(DWORD pid);
 
-
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
-
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 
@@ -104,15 +92,14 @@ std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWOR
 std::string GapsText(const std::vector<DWORD>& gaps);
 DWORD MedianGap(std::vector<DWORD> gaps);
 
-// A string value of a registry key ("" when missing; a null value name is the
-// key's default value), and writing one (the key is made when missing).
+// A string value of a registry key ("" when missing; a null name is the
+// default value), written with its key made when missing; the same under
+// HKEY_CURRENT_USER.
 std::string ReadRegistryString(HKEY root, const char* key, const char* value);
 bool WriteRegistryString(HKEY root, const char* key, const char* value, const std::string& data);
-// The same under HKEY_CURRENT_USER.
 std::string ReadUserRegistryString(const char* key, const char* value);
 void WriteUserRegistryString(const char* key, const char* value, const std::string& data);
 void DeleteUserRegistryValue(const char* key, const char* value);
-
 
 // The top-level dialog ("#32770") of the process that has the given caption.
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
@@ -121,12 +108,10 @@ HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 1000
 // windows of its tray windows, one for each icon. (With no tray of the X
 // desktop, Wine shows its own "Wine System Tray" window holding them.)
 std::vector<HWND> TrayIconWindows();
-// An icon window that is in the tray now and was not in `before`, waiting up to
-// timeoutMs for one to come (null when none does).
+// An icon window new since `before` (null when none comes); and one leaving the
+// tray (destroyed or hidden).
 HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs = 5000);
-// Whether the icon window has left the tray (destroyed or hidden), waiting up to timeoutMs.
 bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs = 5000);
-
 
 // A message box as a test expects it. An empty text, no buttons, or anyOwner
 // leave that part unchecked.
@@ -141,12 +126,10 @@ struct ExpectedBox {
         : text(std::move(text_)), caption(std::move(caption_)), owner(owner_), anyOwner(anyOwner_),
           buttons(std::move(buttons_)) {}
 };
-// Waits for a message box of the process with the expected caption (any, when
-// empty) and text (any, when empty) and checks its owner and buttons (in any order); the box
-// comes back, still open. No such box stops the running test.
+// The message box of the process with the expected caption and text, its owner
+// and buttons (in any order) checked; still open. None stops the running test.
+// AnswerBox then presses `answer` with a real click and sees the box go.
 HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs = 10000);
-// ExpectBox, then `answer` pressed with a real click and the box gone; what it
-// showed comes back.
 MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer = IDOK,
                             DWORD timeoutMs = 10000);
 
@@ -156,10 +139,9 @@ HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::s
                 DWORD timeoutMs = 8000);
 std::string DescribeBoxes(const PeltoProcess& pelto);
 
-// The Unix path of a Windows path, through Wine's own conversion ("" if none).
+// The Unix path of a Windows path, through Wine's own conversion ("" if none);
+// files dropped on the skin at (x, y) with the XDND tool, as a file manager would.
 std::string UnixPathOf(const std::string& windowsPath);
-
-// Drops files on the skin window at (x, y) with the XDND tool, as a file manager would.
 bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths);
 
 // An open-file dialog of the process (other than `except`; owned by `owner`
