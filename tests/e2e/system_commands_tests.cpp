@@ -42,59 +42,6 @@ struct ControlPanelSwap {
     }
 };
 
-// Leaving Windows answered No, then each applet command: with control.exe
-// gone it says so; with the test's recording control.exe it starts that with
-// its own applet, and says nothing. One started Pelto: the recording stand-in
-// reads the log's name from the environment Pelto gives it.
-TEST(SystemCommands, System_ExitQuestionsAnsweredNoAndTheApplets) {
-    SetTestTimeLimit(300);
-    struct Row {
-        const char* name;
-        unsigned command;
-        const char* text;  // the question, or the applet's arguments
-    };
-    const Row questions[] = {{"ShutDown", IDM_SHUTDOWN, "Windowsを終了してよろしいですか"},
-                             {"Restart", IDM_RESTART, "Windowsを再起動してよろしいですか"},
-                             {"LogOff", IDM_LOGOFF, "ログオフしてよろしいですか"}};
-    const Row applets[] = {{"System", IDM_CPL_SYSTEM, "sysdm.cpl,,0"}, {"AddRemove", IDM_CPL_APPWIZ, "appwiz.cpl"}, {"Display", IDM_CPL_DISPLAY, "desk.cpl"},
-                           {"Multimedia", IDM_CPL_MULTIMEDIA, "mmsys.cpl,,0"}, {"Mouse", IDM_CPL_MOUSE, "main.cpl,,0"}};
-    PeltoSession s("system");
-    const std::string log = s.folder.File("control-arguments.txt");
-    SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
-    s.Start();
-    SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
-    for (const auto& q : questions) {
-        SCOPED_TRACE(q.name);
-        s.ChooseFromMenu(q.command);
-        AnswerBox(s.pelto, {q.text, "Pelto", s.skin, false, {IDYES, IDNO}}, IDNO);
-        EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer after No: " << s.pelto;
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty());
-        // Windows (here, the Wine session) is still there: a new process starts.
-        TargetProcess probe;
-        EXPECT_TRUE(probe.Start("--title \"Still Here\" --rect 10 400 100 100 --no-activate", "Still Here")) << "the session ended";
-    }
-    {
-        ControlPanelSwap hidden(false);
-        ASSERT_TRUE(hidden.ok) << "cannot hide " << hidden.real;
-        for (const auto& a : applets) {
-            SCOPED_TRACE(std::string(a.name) + " without control.exe");
-            s.ChooseFromMenu(a.command);
-            AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
-        }
-    }
-    ControlPanelSwap standIn(true);
-    ASSERT_TRUE(standIn.ok) << "cannot put the stand-in at " << standIn.real;
-    for (const auto& a : applets) {
-        SCOPED_TRACE(a.name);
-        DeleteFileA(log.c_str());
-        const std::string expected = std::string(a.text) + "\n";
-        s.ChooseFromMenu(a.command);
-        WaitUntil(5000, [&] { return ReadFileText(log) == expected; });
-        EXPECT_EQ(Printable(ReadFileText(log)), Printable(expected)) << "control.exe's arguments";
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a message after a successful start: " << DescribeBoxes(s.pelto);
-    }
-}
-
 COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
 
 // A hidden top-level window of the driver's: whether the settings change for
@@ -114,11 +61,19 @@ struct WallpaperChangeHeard {
     ~WallpaperChangeHeard() { DestroyWindow(window); }
 };
 
-// Drops and the wallpaper dialog on one started Pelto. Under Wine the skin
-// takes no drop once a box or dialog it owns has been up, so the drops that
-// must ask nothing come first, and the one question ends them.
-TEST_F(StartedPelto, Drop_OnlyBitmapsAskAndTheDialogSetsTheWallpaper) {
-    SetTestTimeLimit(180);
+// One started Pelto. Under Wine the skin takes no drop once a box or dialog it
+// owns has been up, so the drops that must ask nothing come first, and the one
+// question ends them. Then the wallpaper dialog, leaving Windows answered No,
+// and each applet command: with control.exe gone it says so; with the test's
+// recording control.exe (which reads the log's name from the environment Pelto
+// gives it) it starts that with its own applet, and says nothing.
+TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
+    SetTestTimeLimit(420);
+    PeltoSession s("system");
+    const std::string log = s.folder.File("control-arguments.txt");
+    SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
+    s.Start();
+    SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
     WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"), zip = s.folder.File("pack.Zip"),
                 wall = s.folder.File("wall.bmp");
@@ -151,33 +106,74 @@ TEST_F(StartedPelto, Drop_OnlyBitmapsAskAndTheDialogSetsTheWallpaper) {
         // draws (Windows 98's Active Desktop) repaints.
         EXPECT_TRUE(WaitUntil(5000, [] { return WallpaperChangeHeard::heard; })) << "no WM_SETTINGCHANGE for SPI_SETDESKWALLPAPER reached the driver's window";
     }
-    SCOPED_TRACE("a bitmap chosen in the dialog, which opens in C:\\Windows, is set at once");
-    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
-    // A bitmap that lies only in C:\Windows\: its bare name, typed in the
-    // dialog, names it only when the dialog's folder is that one.
-    const std::string name = Format("pelto-wall-%lu.bmp", static_cast<unsigned long>(GetCurrentProcessId())), inWindows = "C:\\Windows\\" + name;
-    ASSERT_TRUE(WriteBmp24(inWindows, 16, 16, WallPixel)) << "cannot write " << inWindows;
-    struct Remove {
-        std::string path;
-        ~Remove() { DeleteFileA(path.c_str()); }
-    } removeAfter{inWindows};
-    // Cancel first: nothing changes.
-    s.ChooseFromMenu(IDM_WALLPAPER);
-    HWND dialog = WaitForOpenDialog(s.pelto.pid());
-    ASSERT_NE(dialog, nullptr) << "no open-file dialog: " << DescribeBoxes(s.pelto);
-    EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
-    ClickDialogButton(dialog, IDCANCEL);
-    EXPECT_TRUE(WindowGoes(dialog)) << "Cancel did not close the dialog";
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-    EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
+    {
+        SCOPED_TRACE("a bitmap chosen in the dialog, which opens in C:\\Windows, is set at once");
+        WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
+        // A bitmap that lies only in C:\Windows\: its bare name, typed in the
+        // dialog, names it only when the dialog's folder is that one.
+        const std::string name = Format("pelto-wall-%lu.bmp", static_cast<unsigned long>(GetCurrentProcessId())), inWindows = "C:\\Windows\\" + name;
+        ASSERT_TRUE(WriteBmp24(inWindows, 16, 16, WallPixel)) << "cannot write " << inWindows;
+        struct Remove {
+            std::string path;
+            ~Remove() { DeleteFileA(path.c_str()); }
+        } removeAfter{inWindows};
+        // Cancel first: nothing changes.
+        s.ChooseFromMenu(IDM_WALLPAPER);
+        HWND dialog = WaitForOpenDialog(s.pelto.pid());
+        ASSERT_NE(dialog, nullptr) << "no open-file dialog: " << DescribeBoxes(s.pelto);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
+        ClickDialogButton(dialog, IDCANCEL);
+        EXPECT_TRUE(WindowGoes(dialog)) << "Cancel did not close the dialog";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
 
-    s.ChooseFromMenu(IDM_WALLPAPER);
-    dialog = WaitForOpenDialog(s.pelto.pid());
-    ASSERT_NE(dialog, nullptr) << "no open-file dialog the second time";
-    EXPECT_EQ(ControlText(FileNameEdit(dialog)), "") << "the file name box starts with a name";
-    EXPECT_TRUE(ChooseInOpenDialog(dialog, name)) << "OK did not close the open-file dialog";
-    EXPECT_TRUE(WaitUntil(8000, [&] { return _stricmp(Wallpaper().c_str(), inWindows.c_str()) == 0; })) << "wallpaper is \"" << Wallpaper() << "\": the dialog did not open in C:\\Windows\\";
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "something is still open: " << DescribeBoxes(s.pelto);
+        s.ChooseFromMenu(IDM_WALLPAPER);
+        dialog = WaitForOpenDialog(s.pelto.pid());
+        ASSERT_NE(dialog, nullptr) << "no open-file dialog the second time";
+        EXPECT_EQ(ControlText(FileNameEdit(dialog)), "") << "the file name box starts with a name";
+        EXPECT_TRUE(ChooseInOpenDialog(dialog, name)) << "OK did not close the open-file dialog";
+        EXPECT_TRUE(WaitUntil(8000, [&] { return _stricmp(Wallpaper().c_str(), inWindows.c_str()) == 0; })) << "wallpaper is \"" << Wallpaper() << "\": the dialog did not open in C:\\Windows\\";
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "something is still open: " << DescribeBoxes(s.pelto);
+    }
+    const struct Row {
+        const char* name;
+        unsigned command;
+        const char* text;  // the question, or the applet's arguments
+    } questions[] = {{"ShutDown", IDM_SHUTDOWN, "Windowsを終了してよろしいですか"},
+                             {"Restart", IDM_RESTART, "Windowsを再起動してよろしいですか"},
+                             {"LogOff", IDM_LOGOFF, "ログオフしてよろしいですか"}};
+    const Row applets[] = {{"System", IDM_CPL_SYSTEM, "sysdm.cpl,,0"}, {"AddRemove", IDM_CPL_APPWIZ, "appwiz.cpl"}, {"Display", IDM_CPL_DISPLAY, "desk.cpl"},
+                           {"Multimedia", IDM_CPL_MULTIMEDIA, "mmsys.cpl,,0"}, {"Mouse", IDM_CPL_MOUSE, "main.cpl,,0"}};
+    for (const auto& q : questions) {
+        SCOPED_TRACE(q.name);
+        s.ChooseFromMenu(q.command);
+        AnswerBox(s.pelto, {q.text, "Pelto", s.skin, false, {IDYES, IDNO}}, IDNO);
+        EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer after No: " << s.pelto;
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty());
+        // Windows (here, the Wine session) is still there: a new process starts.
+        TargetProcess probe;
+        EXPECT_TRUE(probe.Start("--title \"Still Here\" --rect 10 400 100 100 --no-activate", "Still Here")) << "the session ended";
+    }
+    {
+        ControlPanelSwap hidden(false);
+        ASSERT_TRUE(hidden.ok) << "cannot hide " << hidden.real;
+        for (const auto& a : applets) {
+            SCOPED_TRACE(std::string(a.name) + " without control.exe");
+            s.ChooseFromMenu(a.command);
+            AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
+        }
+    }
+    ControlPanelSwap standIn(true);
+    ASSERT_TRUE(standIn.ok) << "cannot put the stand-in at " << standIn.real;
+    for (const auto& a : applets) {
+        SCOPED_TRACE(a.name);
+        DeleteFileA(log.c_str());
+        const std::string expected = std::string(a.text) + "\n";
+        s.ChooseFromMenu(a.command);
+        WaitUntil(5000, [&] { return ReadFileText(log) == expected; });
+        EXPECT_EQ(Printable(ReadFileText(log)), Printable(expected)) << "control.exe's arguments";
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a message after a successful start: " << DescribeBoxes(s.pelto);
+    }
 }
 
 }  // namespace
