@@ -1,9 +1,11 @@
 // Edge cases of what a user does: a dropped bitmap with the longest path, a
-// launcher path with a tab or a line break, and leaving Windows answered Yes.
+// launcher path with a tab or a line break, a save cut short by a crash, and
+// leaving Windows answered Yes.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "driver_framework.h"
@@ -52,8 +54,8 @@ std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
 
 // One started Pelto: a long dropped path (first: under Wine the skin takes no
 // drop once a box or dialog it owns has been up), then the launcher path,
-// whose file a second start reads back.
-TEST(EdgeCase, EdgeCase_LongDropAndLauncherPaths) {
+// whose file a second start reads back, after a save cut short.
+TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     SetTestTimeLimit(150);
     PeltoSession s("edgecase");
     const std::vector<LauncherItem> before = {{"C:\\first.exe", "First Entry"}, {"C:\\second.exe", "Second"}};
@@ -100,11 +102,33 @@ TEST(EdgeCase, EdgeCase_LongDropAndLauncherPaths) {
     after.push_back({"C:\\line", "Pasted Entry"});
     const std::string expected = LauncherFileText(after);
     EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << "launch_data is \"" << Printable(LauncherFileOf(s.folder)) << "\", expected \"" << Printable(expected) << "\"";
-    // The file reads back whole: a new start lists every entry in order.
     s.ChooseFromMenu(IDM_CLOSE);
     ASSERT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "Pelto did not end: " << s.pelto;
+
+    SCOPED_TRACE("a save cut short comes back at start from the whole new text or else the old file");
+    // The file reads back whole at a new start, also from what a crash between
+    // the two moves of a Windows 9x save leaves: the old files set aside and
+    // the new texts that never got into place. The new setting is whole and
+    // wins; the new launcher list is cut short (a pair is missing), so the one
+    // set aside comes back.
+    DeleteFileA(s.folder.File("setting").c_str());
+    ASSERT_TRUE(MoveFileA(s.folder.File("launch_data").c_str(), s.folder.File("launch_data.old").c_str())) << "cannot set launch_data aside";
+    const std::pair<const char*, const char*> leftovers[] = {{"setting.old", "800 0 nothing"}, {"setting.tmp", "300 0 saved.skn"}, {"launch_data.tmp", "2\nC:\\new.exe\nNew\n"}};
+    for (const auto& file : leftovers) ASSERT_TRUE(WriteFileBytes(s.folder.File(file.first), file.second)) << "cannot write " << file.first;
+    ASSERT_TRUE(s.folder.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
+                s.folder.WriteSkinBitmap("saved.bmp", 70, 26, [](int x, int y) { return RGB(90, 60 + x, 150 + y); })) << "cannot write the saved skin";
     PeltoProcess again;
-    ASSERT_TRUE(again.Start(s.folder) && again.WaitForSkinWindow() != nullptr) << "Pelto did not start again: " << again;
+    HWND skin = again.Start(s.folder) ? again.WaitForSkinWindow() : nullptr;
+    ASSERT_NE(skin, nullptr) << "Pelto did not start again: " << again;
+    const RECT r = WindowRect(skin);
+    EXPECT_EQ(Format("%ld x %ld", r.right - r.left, r.bottom - r.top), "70 x 26") << "the skin window is not the saved skin";
+    EXPECT_EQ(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
+    EXPECT_EQ(LauncherFileOf(s.folder), expected);
+    for (const char* file : {"setting.old", "setting.tmp", "launch_data.old", "launch_data.tmp"}) EXPECT_FALSE(FileExists(s.folder.File(file))) << file << " is still there";
+    // The kept list is the one in use: the launcher popup opens (an empty list
+    // opens none), and the settings list every entry in order.
+    EXPECT_NE(OpenMenuWithHotkey(again.pid(), 'Z'), nullptr) << "no launcher popup: the list set aside was not read";
+    CloseMenu(again.pid());
     std::string why;
     ASSERT_TRUE(ChooseFromMainMenu(again, IDM_LAUNCHER_SETTINGS, &why)) << "launcher settings: " << why;
     settings = WaitForDialog(again.pid(), kLauncherSettingsCaption);
@@ -145,10 +169,8 @@ app=$WINEPREFIX-app
 rm -rf "$app" && cp -a "$(dirname "$pelto")" "$app" || fail "cannot copy Pelto"
 wine "$recorder" "$winlog" >/dev/null 2>&1 &
 wine "$app/Pelto.exe" >/dev/null 2>&1 &
-rw=$(timeout 60 xdotool search --sync --name '^Session Recorder$' | head -1)
-[ -n "$rw" ] || fail "no recorder window"
-pw=$(timeout 60 xdotool search --sync --name '^Quorval Pelto$' | head -1)
-[ -n "$pw" ] || fail "no skin window"
+rw=$(timeout 60 xdotool search --sync --name '^Session Recorder$' | head -1); [ -n "$rw" ] || fail "no recorder window"
+pw=$(timeout 60 xdotool search --sync --name '^Quorval Pelto$' | head -1); [ -n "$pw" ] || fail "no skin window"
 seen '^started' 200 || fail "the recorder did not start"
 xdotool windowfocus --sync "$rw" || fail "cannot focus the recorder"
 xdotool key ctrl+shift+a
@@ -156,8 +178,7 @@ seen '^menu' 200 || fail "Ctrl+Shift+A opened no menu"
 xdotool windowfocus --sync "$pw" || fail "cannot focus the skin window"
 xdotool key $keys
 seen '^box' 200 || fail "no question after the keys $keys"
-bw=$(timeout 10 xdotool search --sync --onlyvisible --name '^Pelto$' | head -1)
-[ -n "$bw" ] || fail "no X window for the question"
+bw=$(timeout 10 xdotool search --sync --onlyvisible --name '^Pelto$' | head -1); [ -n "$bw" ] || fail "no X window for the question"
 xdotool windowfocus --sync "$bw" || fail "cannot focus the question"
 echo "yes at ${SECONDS} s" >> "$log"
 xdotool key Return
@@ -204,6 +225,7 @@ TEST(EdgeCase, ShutDownRestartAndLogOffAfterYesEndTheSession) {
                                                recorder.c_str(), session.log.c_str(), row.keys, ReportedWindows().c_str()),
                                         360000);
         const std::string log = ReadFileText(windowsLog);
+        Trace("the session's log: %s", Printable(log).c_str());
         EXPECT_TRUE(ran) << "the session script failed; its log: " << Printable(log);
         EXPECT_NE(log.find(std::string("\nbox ") + row.question + "\n"), std::string::npos) << "the question was not " << Printable(row.question) << "; log: " << Printable(log);
         EXPECT_TRUE(log.find("\nquery ") != std::string::npos && log.find("\nend 1 ") != std::string::npos) << "the recorder saw no end of the session after Yes; log: " << Printable(log);

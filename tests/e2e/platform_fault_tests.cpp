@@ -1,5 +1,4 @@
-// Faults that Wine hides unless a test sets the scene, and a save cut short
-// between its two moves.
+// Faults that Wine hides unless a test sets the scene.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -207,32 +206,6 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     // The capture does see the new skin's colours where they would be painted:
     // a pixel of the new bitmap differs from the old picture at the same place.
     EXPECT_FALSE(SameColour(before.At(10, 5), NewSkinPixel(10, 5))) << "the two skins share a colour at (10, 5)";
-}
-
-TEST(PlatformFault, PlatformFault_SaveCutShortComesBackAtStartFromTheWholeNewTextOrElseTheOldFile) {
-    PeltoSession s("faultold");
-    ASSERT_TRUE(!FileExists(s.folder.File("setting")) && !FileExists(s.folder.File("launch_data"))) << "the install folder already holds setting or launch_data";
-    // What a crash between the two moves of a Windows 9x save leaves: the old
-    // files set aside and the new texts that never got into place. The new
-    // setting is whole and wins; the new launcher list is cut short (a pair is
-    // missing), so the one set aside comes back.
-    const std::string kept = LauncherFileText({{"C:\\kept.exe", "Kept"}});
-    const std::pair<const char*, std::string> leftovers[] = {{"setting.old", "800 0 nothing"}, {"setting.tmp", "300 0 saved.skn"},
-                                                             {"launch_data.old", kept}, {"launch_data.tmp", "2\nC:\\new.exe\nNew\n"}};
-    for (const auto& file : leftovers) ASSERT_TRUE(WriteFileBytes(s.folder.File(file.first), file.second)) << "cannot write " << file.first;
-    s.Start([](const InstallFolder& f) {
-        return f.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
-               f.WriteSkinBitmap("saved.bmp", 70, 26, [](int x, int y) { return RGB(90, 60 + x, 150 + y); });
-    });
-    const RECT r = WindowRect(s.skin);
-    EXPECT_EQ(Format("%ld x %ld", r.right - r.left, r.bottom - r.top), "70 x 26") << "the skin window is not the saved skin";
-    EXPECT_EQ(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
-    EXPECT_EQ(LauncherFileOf(s.folder), kept);
-    for (const auto& file : leftovers) EXPECT_FALSE(FileExists(s.folder.File(file.first))) << file.first << " is still there";
-    // The kept list is the one in use: the launcher popup opens with its entry
-    // (an empty list opens none).
-    EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "no launcher popup: the list set aside was not read";
-    CloseMenu(s.pelto.pid());
 }
 
 }  // namespace
