@@ -209,7 +209,6 @@ TEST(Startup, missing_files_message) {
     PeltoSession s("missing_files");
     ASSERT_TRUE(s.folder.ok() && s.folder.RemoveFile("skin\\default.bmp")) << "cannot remove skin\\default.bmp";
     ASSERT_TRUE(s.pelto.Start(s.folder)) << "cannot start Pelto.exe: " << s.pelto;
-    // An OK box of its own, owned by no window.
     HWND box = ExpectBox(s.pelto, {"あるはずのファイルがありません。\nもう一度インストールし直してください。", "Pelto", nullptr, false, {IDOK}});
     EXPECT_EQ(s.pelto.MessageBoxes().size(), 1u);
     ASSERT_TRUE(DismissMessageBox(box)) << "the message box does not go away after OK";

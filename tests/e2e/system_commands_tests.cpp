@@ -117,7 +117,6 @@ TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
             std::string path;
             ~Remove() { DeleteFileA(path.c_str()); }
         } removeAfter{inWindows};
-        // Cancel first: nothing changes.
         s.ChooseFromMenu(IDM_WALLPAPER);
         HWND dialog = WaitForOpenDialog(s.pelto.pid());
         ASSERT_NE(dialog, nullptr) << "no open-file dialog: " << DescribeBoxes(s.pelto);
