@@ -1,8 +1,4 @@
-// Faults that Wine hides unless a test sets the scene: the Windows 98 CPU
-// statistic as a binary value, Moldra with a bitmap path too long for the skin
-// folder, a target of the other bitness, the window commands right after a
-// rename, the skin picture after a browse in the settings dialog, and a save cut
-// short between its two moves.
+// Faults that Wine hides unless a test sets the scene.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -25,36 +21,24 @@ namespace {
 using namespace e2e;
 
 const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
-const char kStartStat[] = "PerfStats\\StartStat";
-const char kStatData[] = "PerfStats\\StatData";
-const char kCpuUsage[] = "KERNEL\\CPUUsage";
+const char kStartStat[] = "PerfStats\\StartStat", kStatData[] = "PerfStats\\StatData", kCpuUsage[] = "KERNEL\\CPUUsage";
 
 // The CPU statistic as Windows 95/98 keeps it: a 4-byte binary value under
 // both keys. Wine has neither value (and no StartStat key): the object puts
 // that state back when it goes.
-class NineXStatistic {
-public:
-    NineXStatistic() {
-        HKEY key = nullptr;
-        hadStartStat_ = RegOpenKeyExA(kDynData, kStartStat, 0, KEY_READ, &key) == ERROR_SUCCESS;
-        if (key) RegCloseKey(key);
-    }
+struct NineXStatistic {
+    HKEY startStat = nullptr;
+    const bool hadStartStat = RegOpenKeyExA(kDynData, kStartStat, 0, KEY_READ, &startStat) == ERROR_SUCCESS;
     ~NineXStatistic() {
+        if (startStat) RegCloseKey(startStat);
         for (const char* name : {kStartStat, kStatData}) {
             HKEY key = nullptr;
-            if (RegOpenKeyExA(kDynData, name, 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
-                RegDeleteValueA(key, kCpuUsage);
-                RegCloseKey(key);
-            }
+            if (RegOpenKeyExA(kDynData, name, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
+            RegDeleteValueA(key, kCpuUsage);
+            RegCloseKey(key);
         }
-        if (!hadStartStat_) RegDeleteKeyA(kDynData, kStartStat);
+        if (!hadStartStat) RegDeleteKeyA(kDynData, kStartStat);
     }
-    NineXStatistic(const NineXStatistic&) = delete;
-    NineXStatistic& operator=(const NineXStatistic&) = delete;
-
-    bool Set(DWORD percent) const { return Write(kStartStat, 0) && Write(kStatData, percent); }
-
-private:
     static bool Write(const char* name, DWORD value) {
         HKEY key = nullptr;
         if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
@@ -62,7 +46,7 @@ private:
         RegCloseKey(key);
         return ok;
     }
-    bool hadStartStat_ = false;
+    bool Set(DWORD percent) const { return Write(kStartStat, 0) && Write(kStatData, percent); }
 };
 
 // Opens one of the two bundled plug-ins from the plug-in popup and waits for its
@@ -77,111 +61,101 @@ HWND OpenBundledPlugin(const PeltoSession& s, const char* file, const char* capt
 
 int BarReading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, IDC_METER_BAR), PBM_GETPOS, 0, 0)); }
 
-// One Pelto: Tachel with the Windows 98 statistic, Moldra with a bitmap path too
-// long for the skin folder, then a target of the other bitness for the launcher
-// and a plug-in.
-TEST(PlatformFault, PlatformFault_PluginsAndTheOtherBitness) {
-    SetTestTimeLimit(150);
-    const std::string other = OtherBitnessTarget();
-    ASSERT_TRUE(!other.empty() && FileExists(other)) << "no PeltoTarget.exe of the other bitness (\"" << other << "\")";
-    PeltoSession s("faultplugins");
-    NineXStatistic statistic;
-    ASSERT_TRUE(statistic.Set(37)) << "cannot write the statistic under HKEY_DYN_DATA";
-    s.Start();
-
-    // Tachel shows the Windows 98 statistic stored as binary.
-    HWND meter = OpenBundledPlugin(s, "Tachel.ppi", "Quorval Tachel");
-    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-        EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 37; })) << "the bar reads " << BarReading(meter) << ", not the statistic's 37";
-        ASSERT_TRUE(statistic.Set(64)) << "cannot change the statistic";
-        EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 64; })) << "the bar reads " << BarReading(meter) << ", not the new 64";
-    } else {
-        // The NT family has no such statistic: the bar shows the machine's
-        // load, whatever the registry holds.
-        BusyProcessors busy;
-        EXPECT_TRUE(WaitUntil(4000, [&] { return BarReading(meter) >= 80; })) << "with every processor busy the bar reads " << BarReading(meter);
-    }
-    ClickDialogButton(meter, IDC_METER_CLOSE);
-    EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
-
-    // Moldra writes the definition when only the bitmap's path is too long: a
-    // 254-byte file name fits the bitmap field's 259 bytes, but the skin folder
-    // and the name together are longer than a path may be.
-    HWND maker = OpenBundledPlugin(s, "Moldra.ppi", "■　Quorval Moldra");
-    const std::string name = std::string(250, 'b') + ".bmp";
-    ASSERT_GT(s.folder.File("skin\\").size() + name.size(), 259u) << "the install folder's path is too short";
-    SetControlText(maker, IDC_SKIN_NAME, "longbitmap");
-    SetControlText(maker, IDC_BITMAP_PATH, "C:\\b\\" + name);
-    SetControlText(maker, IDC_AUTHOR, "Tester");
-    ClickDialogButton(maker, IDC_CREATE);
-    AnswerBox(s.pelto, {"ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。", "Moldra", maker});
-    AnswerBox(s.pelto, {"貴方のスキンは正常に作成・インストールされました。", "Moldra", maker});
-    EXPECT_TRUE(WindowGoes(maker)) << "the dialog stayed open";
-    EXPECT_EQ(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
-
-    // A program of the other bitness is found for the launcher and the plug-ins.
-    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture plug-in";
-    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);  // the plug-in list again, now with the fixture
-    const std::string exe = s.folder.File("other bits\\PeltoTarget.exe");
-    CreateDirectoryA(s.folder.File("other bits").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA(other.c_str(), exe.c_str(), FALSE)) << "cannot copy the other target";
-    TargetProcess target;
-    const RECT before = WindowRect(s.skin);
-    ASSERT_TRUE(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits")) << "no target window of the other bitness";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach";
-    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
-    s.ChooseFromMenu(IDM_LAUNCHER_ADD);
-    std::string expectedPath = ExpectedProgramPath(exe);
-    std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
-    const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";
-    EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << "launch_data is " << Printable(LauncherFileOf(s.folder)) << ", expected " << Printable(expected);
-    std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
-    const int row = RowOf(rows, "quick.ppi");
-    ASSERT_TRUE(row >= 0 && rows.size() == 3) << "quick.ppi is not listed";
-    DeleteFileA(s.folder.File("quick.txt").c_str());
-    ASSERT_TRUE(ChooseFromPluginPopup(s, row, 3)) << "no plug-in popup";
-    ASSERT_TRUE(WaitUntil(8000, [&] { return FileExists(s.folder.File("quick.txt")); })) << "the plug-in did not start";
-    const std::string marker = ReadFileText(s.folder.File("quick.txt"));
-    const std::string line = "\nexe=" + ExpectedProgramPath(exe) + "\n";
-    EXPECT_NE(marker.find(line), std::string::npos) << "the plug-in was given " << Printable(marker) << ", expected the line " << Printable(line);
-}
-
 COLORREF NewSkinPixel(int x, int y) { return RGB(30 + x, 200, 90 + y); }
 
 // The screen inside the window's region, against an earlier capture of the
 // same window; out of both, only the rows and columns both captures hold.
 int DifferingPixels(HWND window, const Image& before, const Image& now, std::string* first) {
-    int type = ERROR;
+    int type = ERROR, differing = 0;
     HRGN region = CopyWindowRegion(window, &type);
-    if (!region) {
-        *first = "no region";
-        return -1;
-    }
-    int differing = 0;
+    *first = region ? "" : "no region";
+    if (!region) return -1;
     for (int y = 0; y < std::min(before.height, now.height); ++y)
         for (int x = 0; x < std::min(before.width, now.width); ++x) {
             if (!PtInRegion(region, x, y) || SameColour(before.At(x, y), now.At(x, y))) continue;
-            if (differing++ == 0)
-                *first = Format("(%d, %d) was %s, is %s", x, y, ColourText(before.At(x, y)).c_str(),
-                                ColourText(now.At(x, y)).c_str());
+            if (differing++ == 0) *first = Format("(%d, %d) was %s, is %s", x, y, ColourText(before.At(x, y)).c_str(), ColourText(now.At(x, y)).c_str());
         }
     DeleteObject(region);
     return differing;
 }
 
-// One Pelto: the window commands right after a rename, then a skin browsed in
-// the settings dialog, whose picture stays the old one until the restart.
-TEST(PlatformFault, PlatformFault_CommandsAfterARenameAndThePictureAfterABrowse) {
-    SetTestTimeLimit(120);
-    PeltoSession s("faultwindows");
+// One Pelto: Tachel with the Windows 98 statistic, Moldra with a bitmap path too
+// long for the skin folder, a target of the other bitness for the launcher and
+// a plug-in; then the window commands right after a rename, and a skin browsed
+// in the settings dialog, whose picture stays the old one until the restart.
+TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
+    SetTestTimeLimit(270);
+    const std::string other = OtherBitnessTarget();
+    ASSERT_TRUE(!other.empty() && FileExists(other)) << "no PeltoTarget.exe of the other bitness (\"" << other << "\")";
+    PeltoSession s("faultplugins");
+    NineXStatistic statistic;
+    ASSERT_TRUE(statistic.Set(37)) << "cannot write the statistic under HKEY_DYN_DATA";
     s.Start([](const InstallFolder& f) {
-        return f.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") &&
-               f.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) && f.WriteSetting("300 0 nothing");
+        return f.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") && f.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) &&
+               f.WriteSetting("300 0 nothing");
     });
     {
+        SCOPED_TRACE("Tachel shows the Windows 98 statistic stored as binary");
+        HWND meter = OpenBundledPlugin(s, "Tachel.ppi", "Quorval Tachel");
+        if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
+            EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 37; })) << "the bar reads " << BarReading(meter) << ", not the statistic's 37";
+            ASSERT_TRUE(statistic.Set(64)) << "cannot change the statistic";
+            EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 64; })) << "the bar reads " << BarReading(meter) << ", not the new 64";
+        } else {
+            // The NT family has no such statistic: the bar shows the machine's load, whatever the registry holds.
+            BusyProcessors busy;
+            EXPECT_TRUE(WaitUntil(4000, [&] { return BarReading(meter) >= 80; })) << "with every processor busy the bar reads " << BarReading(meter);
+        }
+        ClickDialogButton(meter, IDC_METER_CLOSE);
+        EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
+    }
+    {
+        // A 254-byte file name fits the bitmap field's 259 bytes, but the skin
+        // folder and the name together are longer than a path may be.
+        SCOPED_TRACE("Moldra writes the definition when only the bitmap's path is too long");
+        HWND maker = OpenBundledPlugin(s, "Moldra.ppi", "■　Quorval Moldra");
+        const std::string name = std::string(250, 'b') + ".bmp";
+        ASSERT_GT(s.folder.File("skin\\").size() + name.size(), 259u) << "the install folder's path is too short";
+        SetControlText(maker, IDC_SKIN_NAME, "longbitmap");
+        SetControlText(maker, IDC_BITMAP_PATH, "C:\\b\\" + name);
+        SetControlText(maker, IDC_AUTHOR, "Tester");
+        ClickDialogButton(maker, IDC_CREATE);
+        AnswerBox(s.pelto, {"ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。", "Moldra", maker});
+        AnswerBox(s.pelto, {"貴方のスキンは正常に作成・インストールされました。", "Moldra", maker});
+        EXPECT_TRUE(WindowGoes(maker)) << "the dialog stayed open";
+        EXPECT_EQ(ReadFileText(s.folder.File("skin\\longbitmap.skn")), name + " 2 0 0 0 0 Tester");
+    }
+    {
+        SCOPED_TRACE("a program of the other bitness is found for the launcher and the plug-ins");
+        ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture plug-in";
+        s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+        const std::string exe = s.folder.File("other bits\\PeltoTarget.exe");
+        CreateDirectoryA(s.folder.File("other bits").c_str(), nullptr);
+        ASSERT_TRUE(CopyFileA(other.c_str(), exe.c_str(), FALSE)) << "cannot copy the other target";
+        TargetProcess target;
+        const RECT before = WindowRect(s.skin);
+        ASSERT_TRUE(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits")) << "no target window of the other bitness";
+        ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach";
+        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
+        s.ChooseFromMenu(IDM_LAUNCHER_ADD);
+        std::string expectedPath = ExpectedProgramPath(exe);
+        std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
+        const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";
+        EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << "launch_data is " << Printable(LauncherFileOf(s.folder)) << ", expected " << Printable(expected);
+        std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
+        const int row = RowOf(rows, "quick.ppi");
+        ASSERT_TRUE(row >= 0 && rows.size() == 3) << "quick.ppi is not listed";
+        DeleteFileA(s.folder.File("quick.txt").c_str());
+        ASSERT_TRUE(ChooseFromPluginPopup(s, row, 3)) << "no plug-in popup";
+        ASSERT_TRUE(WaitUntil(8000, [&] { return FileExists(s.folder.File("quick.txt")); })) << "the plug-in did not start";
+        const std::string marker = ReadFileText(s.folder.File("quick.txt")), line = "\nexe=" + ExpectedProgramPath(exe) + "\n";
+        EXPECT_NE(marker.find(line), std::string::npos) << "the plug-in was given " << Printable(marker) << ", expected the line " << Printable(line);
+    }
+    {
+        SCOPED_TRACE("the window commands right after a rename");
         TargetProcess target;
         ASSERT_TRUE(target.Start("--title \"Before Rename\" --rect 200 150 500 350", "Before Rename")) << "no target";
-        ASSERT_TRUE(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; })) << "the skin never attached";
+        ASSERT_TRUE(WaitForWindowAt(s.skin, 700 - 265, 154)) << "the skin never attached: " << RectText(WindowRect(s.skin));
         ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
         HWND dialog = s.OpenDialog(IDM_TARGET_RENAME, "■　アクティブウインドウの名前の変更");
         SetControlText(dialog, IDC_RENAME_NEW, "After Rename");
@@ -195,7 +169,7 @@ TEST(PlatformFault, PlatformFault_CommandsAfterARenameAndThePictureAfterABrowse)
         EXPECT_TRUE(WaitUntil(5000, [&] { return !target.Running(); })) << "the renamed target was not closed";
         EXPECT_TRUE(s.pelto.Running());
     }
-
+    SCOPED_TRACE("the picture after a browse in the settings dialog");
     TargetProcess target;
     ASSERT_TRUE(StartPopupTarget(target, "Picture Target", {200, 150, 800, 550})) << "no target";
     ASSERT_TRUE(BringToForeground(target.window())) << "the target did not come to the front";
@@ -216,7 +190,6 @@ TEST(PlatformFault, PlatformFault_CommandsAfterARenameAndThePictureAfterABrowse)
     ASSERT_TRUE(ChooseInOpenDialog(chooser, s.folder.File("skin\\green.skn"))) << "the open-file dialog stayed open";
     ClickDialogButton(dialog, IDC_SETTINGS_CANCEL);
     ASSERT_TRUE(WindowGoes(dialog)) << "cancel did not end the dialog";
-
     // Back on the target the new offsets and size are in force at once (the
     // window is resized, so repainted)...
     ASSERT_TRUE(BringToForeground(target.window())) << "the target did not come to the front";
@@ -233,32 +206,6 @@ TEST(PlatformFault, PlatformFault_CommandsAfterARenameAndThePictureAfterABrowse)
     // The capture does see the new skin's colours where they would be painted:
     // a pixel of the new bitmap differs from the old picture at the same place.
     EXPECT_FALSE(SameColour(before.At(10, 5), NewSkinPixel(10, 5))) << "the two skins share a colour at (10, 5)";
-}
-
-TEST(PlatformFault, PlatformFault_SaveCutShortComesBackAtStartFromTheWholeNewTextOrElseTheOldFile) {
-    PeltoSession s("faultold");
-    ASSERT_TRUE(!FileExists(s.folder.File("setting")) && !FileExists(s.folder.File("launch_data"))) << "the install folder already holds setting or launch_data";
-    // What a crash between the two moves of a Windows 9x save leaves: the old
-    // files set aside and the new texts that never got into place. The new
-    // setting is whole and wins; the new launcher list is cut short (a pair is
-    // missing), so the one set aside comes back.
-    const std::string kept = LauncherFileText({{"C:\\kept.exe", "Kept"}});
-    const std::pair<const char*, std::string> leftovers[] = {{"setting.old", "800 0 nothing"}, {"setting.tmp", "300 0 saved.skn"},
-                                                             {"launch_data.old", kept}, {"launch_data.tmp", "2\nC:\\new.exe\nNew\n"}};
-    for (const auto& file : leftovers) ASSERT_TRUE(WriteFileBytes(s.folder.File(file.first), file.second)) << "cannot write " << file.first;
-    s.Start([](const InstallFolder& f) {
-        return f.WriteSkinDefinition("saved.skn", "saved.bmp 2 -100 4 -100 4 Tester") &&
-               f.WriteSkinBitmap("saved.bmp", 70, 26, [](int x, int y) { return RGB(90, 60 + x, 150 + y); });
-    });
-    const RECT r = WindowRect(s.skin);
-    EXPECT_EQ(Format("%ld x %ld", r.right - r.left, r.bottom - r.top), "70 x 26") << "the skin window is not the saved skin";
-    EXPECT_EQ(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
-    EXPECT_EQ(LauncherFileOf(s.folder), kept);
-    for (const auto& file : leftovers) EXPECT_FALSE(FileExists(s.folder.File(file.first))) << file.first << " is still there";
-    // The kept list is the one in use: the launcher popup opens with its entry
-    // (an empty list opens none).
-    EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "no launcher popup: the list set aside was not read";
-    CloseMenu(s.pelto.pid());
 }
 
 }  // namespace

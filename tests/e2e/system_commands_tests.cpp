@@ -2,7 +2,6 @@
 // and by a real drop, and which dropped files Pelto acts on.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -17,9 +16,7 @@ namespace {
 
 using namespace e2e;
 
-const char kDesktopKey[] = "Control Panel\\Desktop";
-const char kSentinelWallpaper[] = "C:\\before-the-test.bmp";
-const char kWallpaperQuestionTail[] = "\nこのファイルを壁紙に設定しますか？";
+const char kDesktopKey[] = "Control Panel\\Desktop", kSentinelWallpaper[] = "C:\\before-the-test.bmp";
 
 std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
 
@@ -27,51 +24,125 @@ std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"
 // the life of the object; with a stand-in, puts the test's recording
 // control.exe there instead.
 struct ControlPanelSwap {
+    static constexpr const char* kDllOverrides = "Software\\Wine\\DllOverrides";
     std::string real = JoinPath(PeltoSystemFolder(), "control.exe"), aside = real + ".pelto-test";
-    bool moved = false, ok = false, overridden = false;
-    explicit ControlPanelSwap(bool standIn) {
-        moved = MoveFileA(real.c_str(), aside.c_str()) != 0;
-        ok = moved;
-        if (ok && standIn) {
-            ok = CopyFileA(JoinPath(DriverFolder(), "PeltoControlStandIn.exe").c_str(), real.c_str(), FALSE) != 0;
-            // Wine runs its own control.exe for that path unless told otherwise.
-            WriteUserRegistryString(kDllOverrides, "control.exe", "native");
-            overridden = true;
-        }
+    bool moved = MoveFileA(real.c_str(), aside.c_str()) != 0, ok = moved;
+    const bool standIn;
+    explicit ControlPanelSwap(bool withStandIn) : standIn(withStandIn && moved) {
+        if (!standIn) return;
+        ok = CopyFileA(JoinPath(DriverFolder(), "PeltoControlStandIn.exe").c_str(), real.c_str(), FALSE) != 0;
+        // Wine runs its own control.exe for that path unless told otherwise.
+        WriteUserRegistryString(kDllOverrides, "control.exe", "native");
     }
     ~ControlPanelSwap() {
-        if (overridden) DeleteUserRegistryValue(kDllOverrides, "control.exe");
+        if (standIn) DeleteUserRegistryValue(kDllOverrides, "control.exe");
         if (!moved) return;
         DeleteFileA(real.c_str());
         MoveFileA(aside.c_str(), real.c_str());
     }
-    static constexpr const char* kDllOverrides = "Software\\Wine\\DllOverrides";
 };
 
-// Leaving Windows answered No, then each applet command: with control.exe
-// gone it says so; with the test's recording control.exe it starts that with
-// its own applet, and says nothing. One started Pelto: the recording stand-in
-// reads the log's name from the environment Pelto gives it.
-TEST(SystemCommands, System_ExitQuestionsAnsweredNoAndTheApplets) {
-    SetTestTimeLimit(300);
-    struct Row {
-        const char* name;
-        unsigned command;
-        const char* text;  // the question, or the applet's arguments
-    };
-    const Row questions[] = {{"ShutDown", IDM_SHUTDOWN, "Windowsを終了してよろしいですか"},
-                     {"Restart", IDM_RESTART, "Windowsを再起動してよろしいですか"},
-                     {"LogOff", IDM_LOGOFF, "ログオフしてよろしいですか"}};
-    const Row applets[] = {{"System", IDM_CPL_SYSTEM, "sysdm.cpl,,0"},
-                   {"AddRemove", IDM_CPL_APPWIZ, "appwiz.cpl"},
-                   {"Display", IDM_CPL_DISPLAY, "desk.cpl"},
-                   {"Multimedia", IDM_CPL_MULTIMEDIA, "mmsys.cpl,,0"},
-                   {"Mouse", IDM_CPL_MOUSE, "main.cpl,,0"}};
+COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
+
+// A hidden top-level window of the driver's: whether the settings change for
+// the wallpaper, broadcast to every top-level window, reached it.
+struct WallpaperChangeHeard {
+    static inline bool heard = false;
+    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message == WM_SETTINGCHANGE && wParam == SPI_SETDESKWALLPAPER) heard = true;
+        return DefWindowProcA(w, message, wParam, lParam);
+    }
+    HWND window = [] {
+        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "PeltoTestSettingChanges"};
+        RegisterClassA(&wc);  // fails harmlessly when registered already
+        heard = false;
+        return CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }();
+    ~WallpaperChangeHeard() { DestroyWindow(window); }
+};
+
+// One started Pelto. Under Wine the skin takes no drop once a box or dialog it
+// owns has been up, so the drops that must ask nothing come first, and the one
+// question ends them. Then the wallpaper dialog, leaving Windows answered No,
+// and each applet command: with control.exe gone it says so; with the test's
+// recording control.exe (which reads the log's name from the environment Pelto
+// gives it) it starts that with its own applet, and says nothing.
+TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
+    SetTestTimeLimit(420);
     PeltoSession s("system");
     const std::string log = s.folder.File("control-arguments.txt");
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
     s.Start();
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
+    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
+    std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"), zip = s.folder.File("pack.Zip"),
+                wall = s.folder.File("wall.bmp");
+    for (const std::string& f : {upper, wall, text, lzh, zip})
+        ASSERT_TRUE(f == upper || f == wall ? WriteBmp24(f, 16, 16, WallPixel) : WriteFileBytes(f, "data")) << "cannot write " << f;
+    // Ignored: capital letters (archives too: no missing-library message),
+    // other extensions; a bitmap second in a drop does not count.
+    for (const std::vector<std::string>& drop : {std::vector<std::string>{upper}, {text}, {lzh}, {zip}, {text, wall}}) {
+        SCOPED_TRACE(drop[0]);
+        ASSERT_TRUE(DropOnSkin(100, 9, drop)) << "the drop was not accepted";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+        for (HWND box : s.pelto.MessageBoxes()) DismissMessageBox(box, IDNO);
+    }
+    EXPECT_TRUE(s.pelto.Running());
+    {
+        SCOPED_TRACE("a bitmap first of two files, answered Yes");
+        WallpaperChangeHeard change;
+        ASSERT_NE(change.window, nullptr) << "cannot make the window that hears settings changes";
+        ASSERT_TRUE(DropOnSkin(100, 9, {wall, text})) << "the drop was not accepted";
+        HWND box = WaitForBox(s.pelto, wall + "\nこのファイルを壁紙に設定しますか？");
+        ASSERT_NE(box, nullptr) << "no question for the first of two files: " << DescribeBoxes(s.pelto);
+        MessageBoxContent c = ReadMessageBox(box);
+        EXPECT_EQ(c.caption, "Pelto");
+        EXPECT_EQ(c.owner, s.skin) << "the question is not owned by the skin window";
+        EXPECT_EQ(Wallpaper(), kSentinelWallpaper);  // nothing before the answer
+        EXPECT_TRUE(DismissMessageBox(box, IDYES));
+        EXPECT_TRUE(WaitUntil(5000, [&] { return Wallpaper() == wall; })) << "wallpaper is \"" << Wallpaper() << "\"";
+        // The change is announced to every window, so that a desktop the shell
+        // draws (Windows 98's Active Desktop) repaints.
+        EXPECT_TRUE(WaitUntil(5000, [] { return WallpaperChangeHeard::heard; })) << "no WM_SETTINGCHANGE for SPI_SETDESKWALLPAPER reached the driver's window";
+    }
+    {
+        SCOPED_TRACE("a bitmap chosen in the dialog, which opens in C:\\Windows, is set at once");
+        WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
+        // A bitmap that lies only in C:\Windows\: its bare name, typed in the
+        // dialog, names it only when the dialog's folder is that one.
+        const std::string name = Format("pelto-wall-%lu.bmp", static_cast<unsigned long>(GetCurrentProcessId())), inWindows = "C:\\Windows\\" + name;
+        ASSERT_TRUE(WriteBmp24(inWindows, 16, 16, WallPixel)) << "cannot write " << inWindows;
+        struct Remove {
+            std::string path;
+            ~Remove() { DeleteFileA(path.c_str()); }
+        } removeAfter{inWindows};
+        s.ChooseFromMenu(IDM_WALLPAPER);
+        HWND dialog = WaitForOpenDialog(s.pelto.pid());
+        ASSERT_NE(dialog, nullptr) << "no open-file dialog: " << DescribeBoxes(s.pelto);
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
+        ClickDialogButton(dialog, IDCANCEL);
+        EXPECT_TRUE(WindowGoes(dialog)) << "Cancel did not close the dialog";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
+
+        s.ChooseFromMenu(IDM_WALLPAPER);
+        dialog = WaitForOpenDialog(s.pelto.pid());
+        ASSERT_NE(dialog, nullptr) << "no open-file dialog the second time";
+        EXPECT_EQ(ControlText(FileNameEdit(dialog)), "") << "the file name box starts with a name";
+        EXPECT_TRUE(ChooseInOpenDialog(dialog, name)) << "OK did not close the open-file dialog";
+        EXPECT_TRUE(WaitUntil(8000, [&] { return _stricmp(Wallpaper().c_str(), inWindows.c_str()) == 0; })) << "wallpaper is \"" << Wallpaper() << "\": the dialog did not open in C:\\Windows\\";
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "something is still open: " << DescribeBoxes(s.pelto);
+    }
+    const struct Row {
+        const char* name;
+        unsigned command;
+        const char* text;  // the question, or the applet's arguments
+    } questions[] = {{"ShutDown", IDM_SHUTDOWN, "Windowsを終了してよろしいですか"},
+                             {"Restart", IDM_RESTART, "Windowsを再起動してよろしいですか"},
+                             {"LogOff", IDM_LOGOFF, "ログオフしてよろしいですか"}};
+    const Row applets[] = {{"System", IDM_CPL_SYSTEM, "sysdm.cpl,,0"}, {"AddRemove", IDM_CPL_APPWIZ, "appwiz.cpl"}, {"Display", IDM_CPL_DISPLAY, "desk.cpl"},
+                           {"Multimedia", IDM_CPL_MULTIMEDIA, "mmsys.cpl,,0"}, {"Mouse", IDM_CPL_MOUSE, "main.cpl,,0"}};
     for (const auto& q : questions) {
         SCOPED_TRACE(q.name);
         s.ChooseFromMenu(q.command);
@@ -102,92 +173,6 @@ TEST(SystemCommands, System_ExitQuestionsAnsweredNoAndTheApplets) {
         EXPECT_EQ(Printable(ReadFileText(log)), Printable(expected)) << "control.exe's arguments";
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a message after a successful start: " << DescribeBoxes(s.pelto);
     }
-}
-
-COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
-
-// A hidden top-level window of the driver's that notes the actions of the
-// settings changes broadcast to every top-level window (WM_SETTINGCHANGE).
-struct SettingChanges {
-    static inline std::vector<WPARAM> actions;
-    HWND window = nullptr;
-    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_SETTINGCHANGE) actions.push_back(wParam);
-        return DefWindowProcA(w, message, wParam, lParam);
-    }
-    SettingChanges() {
-        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "PeltoTestSettingChanges"};
-        RegisterClassA(&wc);  // fails harmlessly when registered already
-        actions.clear();
-        window = CreateWindowExA(WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    ~SettingChanges() {
-        if (window) DestroyWindow(window);
-    }
-    bool Seen(UINT action) const { return std::find(actions.begin(), actions.end(), action) != actions.end(); }
-};
-
-// Drops and the wallpaper dialog on one started Pelto. Under Wine the skin
-// takes no drop once a box or dialog it owns has been up, so the drops that
-// must ask nothing come first, and the one question ends them.
-TEST_F(StartedPelto, Drop_OnlyBitmapsAskAndTheDialogSetsTheWallpaper) {
-    SetTestTimeLimit(180);
-    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
-    std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"),
-                zip = s.folder.File("pack.Zip"), wall = s.folder.File("wall.bmp");
-    for (const std::string& f : {upper, wall, text, lzh, zip}) {
-        const bool bmp = f == upper || f == wall;
-        ASSERT_TRUE(bmp ? WriteBmp24(f, 16, 16, WallPixel) : WriteFileBytes(f, "data")) << "cannot write " << f;
-    }
-    // Ignored: capital letters (archives too: no missing-library message),
-    // other extensions; a bitmap second in a drop does not count.
-    for (const std::vector<std::string>& drop : {std::vector<std::string>{upper}, {text}, {lzh}, {zip}, {text, wall}}) {
-        SCOPED_TRACE(drop[0]);
-        ASSERT_TRUE(DropOnSkin(100, 9, drop)) << "the drop was not accepted";
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
-        for (HWND box : s.pelto.MessageBoxes()) DismissMessageBox(box, IDNO);
-    }
-    EXPECT_TRUE(s.pelto.Running());
-    {
-        SCOPED_TRACE("a bitmap first of two files, answered Yes");
-        SettingChanges changes;
-        ASSERT_NE(changes.window, nullptr) << "cannot make the window that hears settings changes";
-        ASSERT_TRUE(DropOnSkin(100, 9, {wall, text})) << "the drop was not accepted";
-        HWND box = WaitForBox(s.pelto, wall + kWallpaperQuestionTail);
-        ASSERT_NE(box, nullptr) << "no question for the first of two files: " << DescribeBoxes(s.pelto);
-        MessageBoxContent c = ReadMessageBox(box);
-        EXPECT_EQ(c.caption, "Pelto");
-        EXPECT_EQ(c.owner, s.skin) << "the question is not owned by the skin window";
-        EXPECT_EQ(Wallpaper(), kSentinelWallpaper);  // nothing before the answer
-        EXPECT_TRUE(DismissMessageBox(box, IDYES));
-        EXPECT_TRUE(WaitUntil(5000, [&] { return Wallpaper() == wall; })) << "wallpaper is \"" << Wallpaper() << "\"";
-        // The change is announced to every window, so that a desktop the shell
-        // draws (Windows 98's Active Desktop) repaints.
-        EXPECT_TRUE(WaitUntil(5000, [&] { return changes.Seen(SPI_SETDESKWALLPAPER); }))
-            << "no WM_SETTINGCHANGE for SPI_SETDESKWALLPAPER reached the driver's window";
-    }
-    SCOPED_TRACE("a bitmap chosen in the dialog is set at once");
-    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
-    std::string bmp = s.folder.File("chosen.bmp");
-    ASSERT_TRUE(WriteBmp24(bmp, 16, 16, WallPixel)) << "cannot write the bitmap";
-    // Cancel first: nothing changes.
-    s.ChooseFromMenu(IDM_WALLPAPER);
-    HWND dialog = WaitForOpenDialog(s.pelto.pid());
-    ASSERT_NE(dialog, nullptr) << "no open-file dialog: " << DescribeBoxes(s.pelto);
-    EXPECT_EQ(GetWindow(dialog, GW_OWNER), s.skin) << "the dialog is not owned by the skin window";
-    ClickDialogButton(dialog, IDCANCEL);
-    EXPECT_TRUE(WindowGoes(dialog)) << "Cancel did not close the dialog";
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-    EXPECT_EQ(Wallpaper(), kSentinelWallpaper);
-
-    s.ChooseFromMenu(IDM_WALLPAPER);
-    dialog = WaitForOpenDialog(s.pelto.pid());
-    ASSERT_NE(dialog, nullptr) << "no open-file dialog the second time";
-    EXPECT_EQ(ControlText(FileNameEdit(dialog)), "") << "the file name box starts with a name";
-    EXPECT_TRUE(ChooseInOpenDialog(dialog, bmp)) << "OK did not close the open-file dialog";
-    EXPECT_TRUE(WaitUntil(8000, [&] { return Wallpaper() == bmp; })) << "wallpaper is \"" << Wallpaper() << "\"";
-    EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "something is still open: " << DescribeBoxes(s.pelto);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ namespace {
 using namespace e2e;
 
 std::string RectString(HWND w) { return RectText(WindowRect(w)); }
+std::string PointerText() { return Format("pointer at (%ld, %ld)", CursorPos().x, CursorPos().y); }
 
 // A popup target (its title is the row's name), where it takes the default
 // skin, and where the pointer is after the tick: the target's centre after a
@@ -35,22 +36,20 @@ void CheckPlacement(PeltoSession& p, TargetProcess& target, const Placement& row
     const bool park = row.pointerFrom.x == kParkX && row.pointerFrom.y == kParkY;
     ASSERT_TRUE(park ? ParkPointer() : MoveMouse(row.pointerFrom)) << "cannot place the pointer";
     const RECT& r = row.rect;
-    ASSERT_TRUE(target.Start(Format("--title \"%s\" --popup --rect %ld %ld %ld %ld %s", row.name, r.left, r.top,
-                                    r.right - r.left, r.bottom - r.top, row.extra),
-                             row.name)) << "no target";
+    ASSERT_TRUE(target.Start(Format("--title \"%s\" --popup --rect %ld %ld %ld %ld %s", row.name, r.left, r.top, r.right - r.left, r.bottom - r.top, row.extra), row.name)) << "no target";
     EXPECT_TRUE(WaitForWindowAt(p.skin, row.skin.x, row.skin.y)) << "skin at " << RectString(p.skin);
     if (row.pointerTo.x != row.pointerFrom.x || row.pointerTo.y != row.pointerFrom.y) {
-        EXPECT_TRUE(WaitForPointerAt(row.pointerTo.x, row.pointerTo.y)) << Format("pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+        EXPECT_TRUE(WaitForPointerAt(row.pointerTo.x, row.pointerTo.y)) << PointerText();
     }
     // A glide would come in the tick that placed the skin; it is over once Pelto answers.
     ASSERT_TRUE(WaitForPeltoIdle(p.pelto)) << p.pelto;
-    EXPECT_TRUE(PointerAt(row.pointerTo.x, row.pointerTo.y)) << Format("pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+    EXPECT_TRUE(PointerAt(row.pointerTo.x, row.pointerTo.y)) << PointerText();
     if (!row.thenRenamed) return;
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     SetWindowTextA(target.window(), (std::string(row.name) + " renamed").c_str());
     EXPECT_TRUE(WaitForTick(p.skin) && WaitForTick(p.skin)) << "no two ticks after the title change: skin at " << RectString(p.skin);
     ASSERT_TRUE(WaitForPeltoIdle(p.pelto)) << p.pelto;
-    EXPECT_TRUE(PointerAt(kParkX, kParkY)) << Format("a title change moved the pointer to (%ld, %ld)", CursorPos().x, CursorPos().y);
+    EXPECT_TRUE(PointerAt(kParkX, kParkY)) << "a title change moved the pointer: " << PointerText();
     EXPECT_TRUE(WaitForWindowAt(p.skin, row.skin.x, row.skin.y)) << "skin not placed after the title change: " << RectString(p.skin);
 }
 
@@ -76,10 +75,8 @@ TEST(Tracking, Tracking_DefaultSkinPlacementsAndGlides) {
     for (const Placement& row : rows) {
         TargetProcess target;
         CheckPlacement(p, target, row);
-        if (&row == &rows[0]) {
-            RECT r = WindowRect(p.skin);
-            EXPECT_EQ(r.right - r.left, 200);
-            EXPECT_EQ(r.bottom - r.top, 18);
+        if (&row == rows) {
+            EXPECT_EQ(RectString(p.skin), RectText({435, 54, 635, 72})) << "the default skin is 200 x 18";
         }
     }
     {
@@ -89,12 +86,11 @@ TEST(Tracking, Tracking_DefaultSkinPlacementsAndGlides) {
         TargetProcess untitled;
         ASSERT_TRUE(untitled.Start("--title \"\" --popup --rect 300 300 500 300", "")) << "no untitled window";
         ASSERT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == untitled.window(); })) << "the untitled window is not in front";
-        // A tick does nothing at all with an untitled window, so none can be seen:
-        // the wait is for the skin to move or the pointer to glide, which must not
-        // come; the titled window below is the positive control.
+        // A tick does nothing at all with an untitled window, so none can be seen;
+        // the same window titled below is the positive control.
         WaitUntil(1500, [&] { return !SameRect(WindowRect(p.skin), skin0) || !PointerAt(kParkX, kParkY); });
         EXPECT_TRUE(SameRect(WindowRect(p.skin), skin0)) << "skin moved for an untitled window to " << RectString(p.skin);
-        EXPECT_TRUE(PointerAt(kParkX, kParkY)) << Format("the pointer glided to an untitled window: (%ld, %ld)", CursorPos().x, CursorPos().y);
+        EXPECT_TRUE(PointerAt(kParkX, kParkY)) << "the pointer glided to an untitled window: " << PointerText();
         SetWindowTextA(untitled.window(), "Titled Now");
         EXPECT_TRUE(WaitForWindowAt(p.skin, 800 - 265, 304)) << "the titled window was not taken: skin at " << RectString(p.skin);
         // Its glide is over before the pointer is parked again.
@@ -102,28 +98,24 @@ TEST(Tracking, Tracking_DefaultSkinPlacementsAndGlides) {
     }
     SCOPED_TRACE("attachment off: no moves, but the target is still recorded");
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
-    TargetProcess first;
+    TargetProcess first, second;
     ASSERT_TRUE(StartPopupTarget(first, "First Target", {100, 100, 700, 500})) << "no target";
     ASSERT_TRUE(WaitForWindowAt(p.skin, 435, 104)) << "skin never attached: " << RectString(p.skin);
     p.ChooseFromMenu(IDM_ATTACH_TOGGLE);
     MoveWindow(first.window(), 200, 300, 600, 400, TRUE);
-    // Maximize acts on the new foreground window. A tick has taken it once the
-    // pointer, parked outside it, glided to its centre; the skin, which that
-    // tick and those after the move would have placed, stays.
+    // Maximize acts on the new foreground window, taken by a tick once the parked
+    // pointer glided to its centre; the skin, which that tick would place, stays.
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
-    TargetProcess second;
     ASSERT_TRUE(second.Start("--title \"Second Target\" --rect 150 150 500 400", "Second Target")) << "no second target";
     const RECT sr = WindowRect(second.window());
-    EXPECT_TRUE(WaitForPointerAt((sr.left + sr.right) / 2, (sr.top + sr.bottom) / 2)) << Format("no tick took the second target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+    EXPECT_TRUE(WaitForPointerAt((sr.left + sr.right) / 2, (sr.top + sr.bottom) / 2)) << "no tick took the second target: " << PointerText();
     ASSERT_TRUE(WaitForPeltoIdle(p.pelto)) << p.pelto;
-    EXPECT_TRUE(SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122})) << "skin moved with attachment off: " << RectString(p.skin);
+    EXPECT_EQ(RectString(p.skin), RectText({435, 104, 635, 122})) << "skin moved with attachment off";
     p.ChooseFromMenu(IDM_TARGET_MAXIMIZE);
     EXPECT_TRUE(WaitUntil(5000, [&] { return IsZoomed(second.window()) != FALSE; })) << "second target not maximised";
     EXPECT_FALSE(IsZoomed(first.window()));
-
     p.ChooseFromMenu(IDM_ATTACH_TOGGLE);
-    // The menu left the skin window in the foreground, which moves nothing; the
-    // user goes back to the target, and a tick places the skin there.
+    // The menu left the skin in front, which moves nothing: the user goes back to the target.
     ASSERT_TRUE(BringToForeground(second.window())) << "the second target did not come to the foreground";
     EXPECT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(p.skin), RECT{435, 104, 635, 122}); })) << "skin did not move after attachment came back on: at " << RectString(p.skin) << ", foreground \"" << WindowText(GetForegroundWindow()) << "\"";
 }
@@ -132,16 +124,15 @@ TEST(Tracking, Tracking_DefaultSkinPlacementsAndGlides) {
 // outside 1 to 4 places the skin nowhere, though tracking finds the targets.
 TEST(Tracking, Tracking_SkinCorners) {
     SetTestTimeLimit(180);
-    struct Corner {
-        const char* name;
-        const char* numbers;
+    const struct {
+        const char *name, *numbers;
         RECT target;
         int x, y;
     } rows[] = {{"TopLeft", "1 5 6 -7 -8", {100, 200, 900, 700}, 105, 206},
                 {"BottomRight", "3 -100 -30 0 0", {100, 200, 900, 700}, 800, 670},
                 {"BottomLeftNarrow", "4 5 6 -7 -8", {100, 200, 200, 700}, 93, 692},  // narrow: small offsets
                 {"Outside", "7 5 6 -7 -8", {300, 300, 900, 700}, 0, 0}};
-    for (const Corner& c : rows) {
+    for (const auto& c : rows) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
         PeltoSession p{"tracking"};
@@ -153,30 +144,27 @@ TEST(Tracking, Tracking_SkinCorners) {
         ASSERT_TRUE(StartPopupTarget(target, "Corner Target", c.target)) << "no target";
         if (c.x == 0) {
             // Tracking finds the target: the glide comes after the placement in the same tick.
-            EXPECT_TRUE(WaitForPointerAt(600, 500)) << Format("the tracking never found the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+            EXPECT_TRUE(WaitForPointerAt(600, 500)) << "the tracking never found the target: " << PointerText();
             MoveWindow(target.window(), 200, 250, 600, 400, TRUE);
-            // Ticks have run since the move once a newly found window takes the
-            // glide (the pointer, at the first target's centre, lies outside it).
+            // Ticks have run since the move once a newly found window takes the glide.
             ASSERT_TRUE(StartPopupTarget(later, "Later Target", {100, 100, 301, 301})) << "no later target";
-            EXPECT_TRUE(WaitForPointerAt(200, 200)) << Format("no tick took the later target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
+            EXPECT_TRUE(WaitForPointerAt(200, 200)) << "no tick took the later target: " << PointerText();
             ASSERT_TRUE(WaitForPeltoIdle(p.pelto)) << p.pelto;
         }
         EXPECT_TRUE(WaitForWindowAt(p.skin, c.x, c.y)) << "skin at " << RectString(p.skin);
-        EXPECT_TRUE(SameRect(WindowRect(p.skin), RECT{c.x, c.y, c.x + 64, c.y + 32})) << "skin at " << RectString(p.skin);
+        EXPECT_EQ(RectString(p.skin), RectText({c.x, c.y, c.x + 64, c.y + 32})) << "the skin's place and size";
     }
 }
 
-// On the runner's two monitors side by side (the primary at 0,0-1280,1024, a
-// shorter second one at 1280,0-2304,768), in one started Pelto: a target whose
-// corner lies below the second monitor, on none, takes the skin but no glide;
-// a target on the second monitor takes the skin and the glide, and the main
-// menu opened from the skin there stays on that monitor.
+// On the runner's two monitors (the primary at 0,0-1280,1024, a shorter second
+// one at 1280,0-2304,768): a target whose corner lies below the second monitor,
+// on none, takes the skin but no glide; one on the second monitor takes both,
+// and the main menu opened from the skin there stays on that monitor.
 TEST(Tracking, TwoMonitors_GlideAndMenuOnTheSecondMonitor) {
     SetTestTimeLimit(90);
     const RECT second = {1280, 0, 2304, 768};
-    // A repeat finds the pointer on the second monitor, from where a move to the
-    // parking point does not land under Xephyr: back to the primary one first,
-    // at a height both monitors share.
+    // From the second monitor (a repeat) a move to the parking point does not land
+    // under Xephyr: back to the primary one first, at a height both share.
     ASSERT_TRUE(MoveMouse(POINT{1000, 300}) && WaitUntil(2000, [] { return PointerAt(1000, 300); })) << "cannot bring the pointer back to the primary monitor";
     PeltoSession p{"twomonitors"};
     p.Start();
@@ -186,7 +174,6 @@ TEST(Tracking, TwoMonitors_GlideAndMenuOnTheSecondMonitor) {
     }
     TargetProcess target;
     CheckPlacement(p, target, {"Second Monitor Target", "", {1400, 100, 2000, 500}, {1735, 104}, kPark, {1700, 300}, false});
-    // A click on the skin, as a user opens the menu.
     const RECT skin = WindowRect(p.skin);
     ASSERT_TRUE(Click(p.skin, POINT{skin.left + 100, skin.top + 9})) << "the skin at " << RectText(skin) << " cannot be clicked";
     HWND menu = WaitForMenuWindow(p.pelto.pid());
