@@ -9,8 +9,6 @@
 //
 // Arguments that begin with --gtest_ go to GoogleTest as they are (--gtest_repeat,
 // --gtest_shuffle, --gtest_output=xml:..., --gtest_filter=... in its own patterns).
-// The install folder may also come from the environment variable PELTO_E2E_INSTALL;
-// then every other argument is a filter.
 //
 // Besides GoogleTest's own output the driver prints, for the test command, one
 // line "PASS name (N s)" or "FAIL name (N s)" per test and, at the end,
@@ -230,8 +228,6 @@ int main(int argc, char** argv) {
 
     std::vector<std::string> filters, gtestArgs;
     std::string install;
-    const char* fromEnvironment = std::getenv("PELTO_E2E_INSTALL");
-    if (fromEnvironment && *fromEnvironment) install = fromEnvironment;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a.rfind("--gtest_", 0) == 0)

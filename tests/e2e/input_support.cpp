@@ -270,11 +270,20 @@ bool ClickCloseBox(HWND window) {
     return HitTest(window, box) == HTCLOSE && Click(window, box);
 }
 
-bool PressKeys(std::initializer_list<WORD> chord) {
+namespace {
+
+// The keys pressed in order and released in reverse.
+std::vector<INPUT> ChordInputs(const std::vector<WORD>& chord) {
     std::vector<INPUT> inputs;
     for (WORD vk : chord) inputs.push_back(KeyInput(vk, 0));
-    for (auto it = chord.end(); it != chord.begin();) inputs.push_back(KeyInput(*--it, KEYEVENTF_KEYUP));
-    const bool sent = Send(inputs);
+    for (auto it = chord.rbegin(); it != chord.rend(); ++it) inputs.push_back(KeyInput(*it, KEYEVENTF_KEYUP));
+    return inputs;
+}
+
+}  // namespace
+
+bool PressKeys(std::initializer_list<WORD> chord) {
+    const bool sent = Send(ChordInputs(chord));
     // The foreground window's thread has taken the chord. With none in front
     // (a hidden window's activation passes on to nothing under Wine) there is
     // no thread to wait for.
@@ -299,10 +308,7 @@ bool PressChordsOn(HWND window, const std::vector<std::vector<WORD>>& chords) {
             SetForegroundWindow(window);
         }
         if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
-        std::vector<INPUT> inputs;
-        for (WORD vk : chord) inputs.push_back(KeyInput(vk, 0));
-        for (auto it = chord.rbegin(); it != chord.rend(); ++it) inputs.push_back(KeyInput(*it, KEYEVENTF_KEYUP));
-        if (!Send(inputs)) return false;
+        if (!Send(ChordInputs(chord))) return false;
         // The window's thread has taken the keys before the next ones come.
         WaitForWindowIdle(window);
     }
