@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/window_ops.h"
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "launcher_support.h"
 #include "pelto_session.h"
 #include "resources/resource_ids.h"
 #include "target_support.h"
@@ -41,71 +43,10 @@ struct SweepScene {
     }
 };
 
-// The skin window may follow a new foreground window meanwhile; the sweep itself
-// must neither minimise, hide nor close it.
-void CheckLeftAlone(const SweepScene& scene, HWND skin) {
-    for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.owned})
-        EXPECT_TRUE(IsWindow(t->window()) && !IsIconic(t->window())) << "the window \"" << WindowText(t->window()) << "\" was touched";
-    EXPECT_TRUE(IsWindow(scene.hidden.window()) && !IsWindowVisible(scene.hidden.window()) && !IsIconic(scene.hidden.window())) << "the hidden window was touched";
-    EXPECT_TRUE(!IsIconic(skin) && IsWindowVisible(skin)) << "the skin window was touched";
-}
-
-TEST_F(StartedPelto, Sweep_AllWindowCommandsActOnExactlyTheQualifyingWindows) {
-    SetTestTimeLimit(150);
-    {
-        SCOPED_TRACE("minimize all");
-        SweepScene scene;
-        s.ChooseFromMenu(IDM_ALL_MINIMIZE);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); })) << "not every qualifying window was minimised (A " << IsIconic(scene.a.window()) << ", B " << IsIconic(scene.b.window()) << ", owner " << IsIconic(scene.owner) << ")";
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        CheckLeftAlone(scene, s.skin);
-    }
-    {
-        SCOPED_TRACE("close all");
-        SweepScene scene;
-        s.ChooseFromMenu(IDM_ALL_CLOSE);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); })) << "A and B were not closed";
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(scene.owner); })) << "the owner window was not closed";
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        EXPECT_TRUE(scene.untitled.Running() && scene.desktop.Running() && scene.hidden.Running()) << "a skipped window was closed";
-        EXPECT_TRUE(!IsIconic(scene.untitled.window()) && !IsIconic(scene.desktop.window())) << "a skipped window was touched";
-        EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
-    }
-    SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
-    // Attachment off, so that the skin window stays put unless the sweep moves it.
-    s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
-    SweepScene scene;
-    HWND still[] = {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin};
-    RECT still0[5];
-    for (int i = 0; i < 5; ++i) still0[i] = WindowRect(still[i]);
-    const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
-    const struct {
-        WORD key;
-        const char* name;
-        int dx, dy;
-    } presses[] = {{VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
-                   {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100},    {VK_UP, "Up", 0, -100}};
-    int dx = 0, dy = 0;
-    for (const auto& p : presses) {
-        SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
-        dx += p.dx;
-        dy += p.dy;
-        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
-        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
-    }
-    RECT a1 = WindowRect(scene.a.window());
-    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
-    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(SameRect(WindowRect(still[i]), still0[i])) << "the window \"" << WindowText(still[i]) << "\" moved to " << RectText(WindowRect(still[i]));
-}
-
-// A target at (200, 150), 500 x 350, in front with the skin attached to it and
-// recorded by a tick.
+// A target at (200, 150), 500 x 350, in front with the skin attached to it.
 void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* title) {
     ASSERT_TRUE(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title)) << "no target";
-    ASSERT_TRUE(WaitForWindowAt(s.skin, 435, 154) && WaitForTick(s.skin)) << "skin never attached: " << RectText(WindowRect(s.skin));
+    ASSERT_EQ(AttachSkinTo(s, target.window()), "");
 }
 
 // Tracking runs again: once the target is in front and moved, the skin goes
@@ -177,12 +118,13 @@ HWND StoreInTray(PeltoSession& s, HWND target) {
     return icon;
 }
 
-// The active-window commands and the rename dialog on one started Pelto, with
-// a hidden, untitled window of the target's class about: OK, Cancel, and an
-// empty title, after which the commands still act on that window alone; then a
-// store the notification area refuses.
-TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
-    SetTestTimeLimit(300);
+// One started Pelto for the commands on other windows. First the rename dialog,
+// with a hidden, untitled window of the target's class about: OK, Cancel, and
+// an empty title, after which the active-window commands still act on that
+// window alone; then a store the notification area refuses; then the
+// all-windows sweeps, the move last (it turns attachment off).
+TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreAndTheAllWindowSweeps) {
+    SetTestTimeLimit(420);
     TargetProcess hidden;
     ASSERT_TRUE(hidden.Start("--title \"\" --hidden --rect 600 500 200 100", "")) << "no hidden window";
     const struct {
@@ -235,27 +177,78 @@ TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
         }
         if (row.commands) CheckTargetCommands(s, target, hidden);
     }
-    SCOPED_TRACE("a store the notification area refuses");
-    TargetProcess target;
-    StartAttachedTarget(s, target, "Never Hidden");
-    // An icon with the same window and id is there already: the program's add fails.
-    NOTIFYICONDATAA taken = IconRecordOf(s.skin);
-    taken.uFlags = NIF_ICON;
-    taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
-    ASSERT_FALSE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
-    s.ChooseFromMenu(IDM_STORE_IN_TRAY);
-    HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
-    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
-    EXPECT_TRUE(DismissMessageBox(box));
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
-    CheckTrackingFollows(s, target.window(), "the failed store");
-    // Positive control: with the id free again the same store hides the target.
-    Shell_NotifyIconA(NIM_DELETE, &taken);
-    Click(StoreInTray(s, target.window()));
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
-    EXPECT_TRUE(s.pelto.Running());
+    {
+        SCOPED_TRACE("a store the notification area refuses");
+        TargetProcess target;
+        StartAttachedTarget(s, target, "Never Hidden");
+        // An icon with the same window and id is there already: the program's add fails.
+        NOTIFYICONDATAA taken = IconRecordOf(s.skin);
+        taken.uFlags = NIF_ICON;
+        taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
+        ASSERT_FALSE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
+        s.ChooseFromMenu(IDM_STORE_IN_TRAY);
+        HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
+        EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+        EXPECT_TRUE(DismissMessageBox(box));
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+        CheckTrackingFollows(s, target.window(), "the failed store");
+        // Positive control: with the id free again the same store hides the target.
+        Shell_NotifyIconA(NIM_DELETE, &taken);
+        Click(StoreInTray(s, target.window()));
+        EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
+        EXPECT_TRUE(s.pelto.Running());
+    }
+    // The skin window may follow a new foreground window meanwhile; a sweep must
+    // neither minimise, hide nor close it, nor a window it skips.
+    const struct {
+        const char* name;
+        unsigned command;
+        bool (*done)(const SweepScene&);
+    } sweeps[] = {{"minimize all", IDM_ALL_MINIMIZE, [](const SweepScene& c) { return IsIconic(c.a.window()) && IsIconic(c.b.window()) && IsIconic(c.owner); }},
+                  {"close all", IDM_ALL_CLOSE, [](const SweepScene& c) { return !c.a.Running() && !c.b.Running() && !IsWindow(c.owner); }}};
+    for (const auto& row : sweeps) {
+        SCOPED_TRACE(row.name);
+        SweepScene scene;
+        s.ChooseFromMenu(row.command);
+        EXPECT_TRUE(WaitUntil(5000, [&] { return row.done(scene); })) << "not every qualifying window was done (A iconic " << IsIconic(scene.a.window()) << " running " << scene.a.Running() << ", B " << IsIconic(scene.b.window()) << " " << scene.b.Running() << ", owner " << IsIconic(scene.owner) << " " << IsWindow(scene.owner) << ")";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.hidden, &scene.owned}) {
+            if (t == &scene.owned && row.command == IDM_ALL_CLOSE) continue;  // it went with its owner
+            HWND w = t->window();
+            EXPECT_TRUE(IsWindow(w) && !IsIconic(w) && (t != &scene.hidden || !IsWindowVisible(w))) << "the window \"" << WindowText(w) << "\" was touched";
+        }
+        EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
+    }
+    SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
+    // Attachment off, so that the skin window stays put unless the sweep moves it.
+    s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
+    SweepScene scene;
+    std::vector<std::pair<HWND, RECT>> still;
+    for (HWND w : {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin})
+        still.push_back({w, WindowRect(w)});
+    const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
+    const struct {
+        WORD key;
+        const char* name;
+        int dx, dy;
+    } presses[] = {{VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
+                   {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100},    {VK_UP, "Up", 0, -100}};
+    int dx = 0, dy = 0;
+    for (const auto& p : presses) {
+        SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
+        dx += p.dx;
+        dy += p.dy;
+        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
+        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
+    }
+    const RECT a1 = WindowRect(scene.a.window());
+    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
+    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
+    for (const auto& w : still)
+        EXPECT_TRUE(SameRect(WindowRect(w.first), w.second)) << "the window \"" << WindowText(w.first) << "\" moved to " << RectText(WindowRect(w.first));
 }
 
 // A started Pelto with a target attached, and stored.
@@ -271,7 +264,7 @@ struct StoredScene {
     }
     // The target back in front and recorded by a tick, then stored again.
     void StoreAgain() {
-        [&] { ASSERT_TRUE(BringToForeground(target.window()) && WaitForTick(s.skin)) << "the target is not in front"; }();
+        [&] { ASSERT_EQ(AttachSkinTo(s, target.window()), ""); }();
         icon = StoreInTray(s, target.window());
     }
     // The icon removed, as a notification area that starts afresh would have lost it.
@@ -355,9 +348,7 @@ TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
         ASSERT_TRUE(BringToForeground(second.window())) << "second not in front";
         OpenMenuWithHotkey(s.pelto.pid(), 'A');
         CloseMenu(s.pelto.pid());
-        SetForegroundWindow(second.window());
-        ASSERT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); })) << "second not in front";
-        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick recorded the second window";
+        ASSERT_EQ(AttachSkinTo(s, second.window()), "");
         std::vector<HWND> before = TrayIconWindows();
         s.ChooseFromMenu(IDM_STORE_IN_TRAY);
         EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); })) << "second not stored";
