@@ -36,6 +36,14 @@ void FillAndAccept(HWND entry, const std::string& path, const char* title = null
     EXPECT_TRUE(FillEntry(entry, path, title)) << "OK did not close the entry dialog";
 }
 
+// OK with a path the entry dialog refuses: the message, and the dialog stays.
+void ExpectRefused(const PeltoSession& s, HWND entry, const std::string& path, const char* text) {
+    SetControlText(entry, IDC_ENTRY_PATH, path);
+    ClickDialogButton(entry, IDC_ENTRY_OK);
+    AnswerBox(s.pelto, {text, "Pelto", entry}, IDOK);
+    EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a refused path";
+}
+
 void CheckFileBecomes(const PeltoSession& s, const std::string& expected) {
     EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
 }
@@ -129,21 +137,18 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         FillAndAccept(entry, "C:\\new one.exe", "New One");
         CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe"}, "after the first add");
         entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
-        SetControlText(entry, IDC_ENTRY_PATH, "C:\\new one.exe");
         SetControlText(entry, IDC_ENTRY_TITLE, "Again");
-        ClickDialogButton(entry, IDC_ENTRY_OK);
-        AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
-        EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a duplicate";
+        ExpectRefused(s, entry, "C:\\new one.exe", kDuplicateText);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\new one.exe");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Again");
         FillAndAccept(entry, "C:\\second.exe", "");  // an empty title is accepted and keeps its place in the file
         CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
 
         // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
-        DeleteLauncherLine(s, settings, -1, IDYES);
-        EXPECT_EQ(Lines(settings).size(), 5u);
-        DeleteLauncherLine(s, settings, 0, IDNO);
-        EXPECT_EQ(Lines(settings).size(), 5u);
+        for (int line : {-1, 0}) {
+            DeleteLauncherLine(s, settings, line, line < 0 ? IDYES : IDNO);
+            EXPECT_EQ(Lines(settings).size(), 5u) << "after deleting line " << line;
+        }
         DeleteLauncherLine(s, settings, 0, IDYES);
         CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
@@ -156,9 +161,7 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         entry = OpenEntry(s, settings, IDC_LAUNCHER_EDIT);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\c.exe");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Title C");
-        SetControlText(entry, IDC_ENTRY_PATH, "C:\\b.exe");  // another entry's path: refused
-        ClickDialogButton(entry, IDC_ENTRY_OK);
-        AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
+        ExpectRefused(s, entry, "C:\\b.exe", kDuplicateText);  // another entry's path
         FillAndAccept(entry, "C:\\c.exe", "Title C edited");  // its own path: accepted
         Select(settings, 2);
         FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_EDIT), "C:\\renamed.exe");
@@ -252,10 +255,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadItAndKeepItsLimits)
         for (int field : {IDC_ENTRY_PATH, IDC_ENTRY_TITLE})
             EXPECT_EQ(SendMessageA(GetDlgItem(entry, field), EM_GETLIMITTEXT, 0, 0), 100) << "the limit of field " << field;
         // A path that does not fit is refused (a cut path names another file)...
-        SetControlText(entry, IDC_ENTRY_PATH, "C:\\" + std::string(98, 'p'));
-        ClickDialogButton(entry, IDC_ENTRY_OK);
-        AnswerBox(s.pelto, {kPathTooLongText, "Pelto", entry}, IDOK);
-        EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a path that does not fit";
+        ExpectRefused(s, entry, "C:\\" + std::string(98, 'p'), kPathTooLongText);
         // ... one of 100 bytes is taken; an over-long title is cut on a character
         // boundary, and a tab in it becomes a blank.
         const std::string path100 = "C:\\" + std::string(97, 'q');

@@ -42,12 +42,16 @@ void CheckAddingAgainWritesNothing(const PeltoSession& s, const char* why) {
 }
 
 // A copy of PeltoTarget.exe at exePath (its folder made), titled title at
-// (x, 200), added with "add this window".
+// (x, 200), added with "add this window"; with a list, the entry it gets
+// (under listedTitle) is added to it and the file must become that list.
 void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title, int x,
-                   const char* options = "") {
+                   const char* options = "", std::vector<LauncherItem>* list = nullptr, const std::string& listedTitle = "") {
     CreateDirectoryA(exePath.substr(0, exePath.find_last_of('\\')).c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE)) << "cannot copy the target";
     ASSERT_EQ(AddThisWindow(s, target, exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options), title), "");
+    if (!list) return;
+    list->push_back(Found(exePath, listedTitle.empty() ? title : listedTitle));
+    CheckFileBecomes(s, *list);
 }
 
 // One Pelto from before any target on; each case adds to the list the one before left.
@@ -71,17 +75,13 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // A folder with a blank, kept short: the test's own folder name grows with
         // the run's test count, and an entry's path may hold only 100 bytes.
         const std::string first = s.folder.File("a b\\PeltoTarget.exe");
-        AddTargetCopy(s, target, first, "Add Me Target", 100);
-        list.push_back(Found(first, "Add Me Target"));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, target, first, "Add Me Target", 100, "", &list);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
         CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
         // Another program is added after it: the list in memory still holds the
         // first one, once.
         const std::string second = s.folder.File("SecondTarget.exe");
-        AddTargetCopy(s, other, second, "Second Target", 300);
-        list.push_back(Found(second, "Second Target"));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, other, second, "Second Target", 300, "", &list);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 
         // Its entry, whose path holds a blank, starts from the popup at once.
@@ -105,9 +105,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // target adds nothing after the target itself was added.
         SCOPED_TRACE("two windows of one process");
         const std::string exe = s.folder.File("pair\\PairTarget.exe");
-        AddTargetCopy(s, pair, exe, "Owned Pair", 200, "--owned");
-        list.push_back(Found(exe, "Owned Pair"));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, pair, exe, "Owned Pair", 200, "--owned", &list);
         HWND owner = pair.FindWindowTitled("Owner of Owned Pair");
         ASSERT_NE(owner, nullptr) << "no owner window";
         ASSERT_EQ(AttachSkinTo(s, owner), "");
@@ -118,9 +116,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // before a double-byte character that would end at byte 101.
         SCOPED_TRACE("a long title");
         const std::string exe = s.folder.File("t\\TitleTarget.exe");
-        AddTargetCopy(s, titled, exe, std::string(99, 'T') + "あい", 300);
-        list.push_back(Found(exe, std::string(99, 'T')));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, titled, exe, std::string(99, 'T') + "あい", 300, "", &list, std::string(99, 'T'));
     }
     SCOPED_TRACE("a path longer than an entry");
     const std::string exe = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes\\FarTarget.exe");
@@ -171,10 +167,8 @@ TEST(LauncherStore, Launcher_AddThisWindowKnowsAShortNameAndAFailedSaveIsToldAnd
     EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(old));
     RemoveDirectoryA(s.folder.File("launch_data.tmp").c_str());
     // The long-named program was not added before the others either.
-    AddTargetCopy(s, savedTarget, saved, "Saved Target", 100);
     old.push_back(Found(unsaved, "Unsaved Target"));
-    old.push_back(Found(saved, "Saved Target"));
-    CheckFileBecomes(s, old);
+    AddTargetCopy(s, savedTarget, saved, "Saved Target", 100, "", &old);
 }
 
 }  // namespace

@@ -51,8 +51,9 @@ std::string WaitForLauncherFile(const InstallFolder& folder, const std::string& 
 std::string AttachSkinTo(const PeltoSession& s, HWND target) {
     const RECT t = WindowRect(target);
     const int x = t.right - 265, y = t.top + 4;
-    if (BringToForeground(target) && WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y))
-        return "";
+    if (!BringToForeground(target))
+        return Format("\"%s\" did not come to the front: \"%s\" is there", WindowText(target).c_str(), WindowText(GetForegroundWindow()).c_str());
+    if (WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y)) return "";
     return Format("the skin did not attach to \"%s\" %s: skin at %s, \"%s\" in front", WindowText(target).c_str(),
                   RectText(t).c_str(), RectText(WindowRect(s.skin)).c_str(), WindowText(GetForegroundWindow()).c_str());
 }

@@ -1,5 +1,5 @@
-// Helpers for the launcher tests: launch_data files, marker programs that show
-// which entry was started, the popup's pixels and the launcher dialogs.
+// Helpers for the launcher tests: launch_data files, "add this window", marker
+// programs that show which entry was started, the popup and the dialogs.
 #pragma once
 #include <windows.h>
 
