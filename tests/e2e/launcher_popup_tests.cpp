@@ -121,8 +121,7 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         HWND menu = OpenLauncherPopup(s);
         ASSERT_NE(menu, nullptr) << s.pelto;
         const RECT r = WindowRect(menu);
-        EXPECT_EQ(r.left, 400) << "the popup's corner is at the pointer";
-        EXPECT_EQ(r.top, 300) << "the popup's corner is at the pointer";
+        EXPECT_TRUE(r.left == 400 && r.top == 300) << "popup at " << RectText(r) << ", expected its corner at the pointer (400, 300)";
         EXPECT_TRUE(r.bottom - r.top >= 80 && r.bottom - r.top <= 90) << "popup " << RectText(r) << " is not four 20-pixel items high";
         const ItemPicture first = SelectAndRead(menu, PressDown);
         CheckItemDrawing(first, "first item");
@@ -173,21 +172,20 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         // While the closed popup's flag stands, position 1 is read as its entry.
         // The message itself is under test: no user input gives a command id 1
         // without a popup.
-        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup";
-        CloseMenu(s.pelto.pid());
-        s.PostCommand(1);
-        checkOnlyStarted(1);
         // Closed again, then a main-menu command: it runs, and clears the flag, so
         // a later position 1 starts nothing.
-        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup the second time";
-        CloseMenu(s.pelto.pid());
-        HWND dialog = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
-        ClickDialogButton(dialog, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(WindowGoes(dialog)) << "cancel did not close the settings dialog";
-        s.PostCommand(1);
-        checkOnlyStarted(-1);
+        for (bool commandBetween : {false, true}) {
+            SCOPED_TRACE(commandBetween ? "a main-menu command between" : "position 1 at once");
+            s.ChooseFromMenu(IDM_LAUNCHER_LIST);
+            ASSERT_NE(WaitForMenuWindow(s.pelto.pid()), nullptr) << "no popup";
+            CloseMenu(s.pelto.pid());
+            if (commandBetween) {
+                HWND dialog = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
+                EXPECT_TRUE(ClickDialogButton(dialog, IDC_LAUNCHER_CANCEL) && WindowGoes(dialog)) << "cancel did not close the settings dialog";
+            }
+            s.PostCommand(1);
+            checkOnlyStarted(commandBetween ? -1 : 1);
+        }
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
     }
 }

@@ -54,8 +54,13 @@ std::string AttachSkinTo(const PeltoSession& s, HWND target) {
     if (!BringToForeground(target))
         return Format("\"%s\" did not come to the front: \"%s\" is there", WindowText(target).c_str(), WindowText(GetForegroundWindow()).c_str());
     if (WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y)) return "";
-    return Format("the skin did not attach to \"%s\" %s: skin at %s, \"%s\" in front", WindowText(target).c_str(),
-                  RectText(t).c_str(), RectText(WindowRect(s.skin)).c_str(), WindowText(GetForegroundWindow()).c_str());
+    HWND front = GetForegroundWindow();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(front, &pid);
+    return Format("the skin did not attach to \"%s\" %s: skin at %s; in front %s \"%s\" of process %lu (Pelto %lu), %s",
+                  WindowText(target).c_str(), RectText(t).c_str(), RectText(WindowRect(s.skin)).c_str(),
+                  ClassNameOf(front).c_str(), Printable(WindowText(front)).c_str(), static_cast<unsigned long>(pid),
+                  static_cast<unsigned long>(s.pelto.pid()), IsWindowVisible(front) ? "visible" : "hidden");
 }
 
 std::string AddThisWindow(PeltoSession& s, TargetProcess& target, const std::string& exe, const std::string& args,

@@ -106,13 +106,70 @@ HWND StoreInTray(PeltoSession& s, HWND target) {
     return icon;
 }
 
+// A target of a started Pelto, attached, and stored.
+struct StoredScene {
+    PeltoSession& s;
+    TargetProcess target;
+    HWND icon = nullptr;
+
+    StoredScene(PeltoSession& session, const char* title) : s(session) {
+        StartAttachedTarget(s, target, title);
+        icon = StoreInTray(s, target.window());
+    }
+    // The target back in front and recorded by a tick, then stored again.
+    void StoreAgain() {
+        [&] { ASSERT_EQ(AttachSkinTo(s, target.window()), ""); }();
+        icon = StoreInTray(s, target.window());
+    }
+    // The icon removed, as a notification area that starts afresh would have lost it.
+    void LoseIcon() {
+        NOTIFYICONDATAA record = IconRecordOf(s.skin);
+        [&] { ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record) && WaitForTrayIconGone(icon)) << "the driver could not remove the icon"; }();
+    }
+    bool Hidden() const { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }
+    bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
+};
+
+// Each way the program can end while a window is stored: the window comes back
+// and the icon goes, before the process ends, and the record goes with them.
+void CheckStoredWindowBack(const PeltoSession& s, HWND target, HWND icon) {
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target) != FALSE; })) << "the stored window stayed hidden";
+    EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed in the notification area";
+    EXPECT_FALSE(FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed";
+}
+
+// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
+// driver, in front of the shell's, answering every request with failure. The
+// shell's icon calls go to the first window of that class, as a notification
+// area restarted without room would answer them.
+struct RefusingTray {
+    static inline int requests = 0;
+    static inline HWND lastOwner = nullptr;
+    HWND window = nullptr;
+
+    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_COPYDATA) return DefWindowProcA(w, message, wParam, lParam);
+        ++requests, lastOwner = reinterpret_cast<HWND>(wParam);
+        return FALSE;
+    }
+    RefusingTray() {
+        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
+        RegisterClassA(&wc);
+        requests = 0, lastOwner = nullptr;
+        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~RefusingTray() { if (window) DestroyWindow(window); PumpMessages(); }
+};
+
 // One started Pelto for the commands on other windows. First the rename dialog,
 // with a hidden, untitled window of the target's class about: OK, Cancel, and
 // an empty title, after which the active-window commands still act on that
 // window alone; then a store the notification area refuses; then the
-// all-windows sweeps, the move last (it turns attachment off).
-TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreAndTheAllWindowSweeps) {
-    SetTestTimeLimit(420);
+// all-windows sweeps, the move last (it turns attachment off); then the
+// notification area: restore, a second store, a notification area starting
+// afresh, the end of the session, and the close command while stored.
+TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheNotificationArea) {
+    SetTestTimeLimit(600);
     TargetProcess hidden;
     ASSERT_TRUE(hidden.Start("--title \"\" --hidden --rect 600 500 200 100", "")) << "no hidden window";
     const struct { const char* title; const char* typed; int button; const char* after; bool commands; } renames[] = {
@@ -183,8 +240,9 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreAndTheAllWindowSweeps) {
     }
     // The skin window may follow a new foreground window meanwhile; a sweep must
     // neither minimise, hide nor close it, nor a window it skips.
-    const struct { const char* name; unsigned command; bool (*done)(const SweepScene&); } sweeps[] = {{"minimize all", IDM_ALL_MINIMIZE, [](const SweepScene& c) { return IsIconic(c.a.window()) && IsIconic(c.b.window()) && IsIconic(c.owner); }},
-                  {"close all", IDM_ALL_CLOSE, [](const SweepScene& c) { return !c.a.Running() && !c.b.Running() && !IsWindow(c.owner); }}};
+    const struct { const char* name; unsigned command; bool (*done)(const SweepScene&); } sweeps[] = {
+        {"minimize all", IDM_ALL_MINIMIZE, [](const SweepScene& c) { return IsIconic(c.a.window()) && IsIconic(c.b.window()) && IsIconic(c.owner); }},
+        {"close all", IDM_ALL_CLOSE, [](const SweepScene& c) { return !c.a.Running() && !c.b.Running() && !IsWindow(c.owner); }}};
     for (const auto& row : sweeps) {
         SCOPED_TRACE(row.name);
         SweepScene scene;
@@ -198,92 +256,35 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreAndTheAllWindowSweeps) {
         }
         EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
     }
-    SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
-    // Attachment off, so that the skin window stays put unless the sweep moves it.
+    {
+        SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
+        // Attachment off, so that the skin window stays put unless the sweep moves it.
+        s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
+        SweepScene scene;
+        std::vector<std::pair<HWND, RECT>> still;
+        for (HWND w : {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin})
+            still.push_back({w, WindowRect(w)});
+        const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
+        const struct { WORD key; const char* name; int dx, dy; } presses[] = {
+            {VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
+            {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100}, {VK_UP, "Up", 0, -100}};
+        int dx = 0, dy = 0;
+        for (const auto& p : presses) {
+            SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
+            ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
+            dx += p.dx, dy += p.dy;
+            EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
+            EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
+        }
+        const RECT a1 = WindowRect(scene.a.window());
+        EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
+        EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
+        for (const auto& w : still)
+            EXPECT_TRUE(SameRect(WindowRect(w.first), w.second)) << "the window \"" << WindowText(w.first) << "\" moved to " << RectText(WindowRect(w.first));
+    }
+    // The notification area, with attachment on again: a target stored again for each case.
     s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
-    SweepScene scene;
-    std::vector<std::pair<HWND, RECT>> still;
-    for (HWND w : {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin})
-        still.push_back({w, WindowRect(w)});
-    const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
-    const struct { WORD key; const char* name; int dx, dy; } presses[] = {{VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
-                   {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100},    {VK_UP, "Up", 0, -100}};
-    int dx = 0, dy = 0;
-    for (const auto& p : presses) {
-        SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
-        dx += p.dx, dy += p.dy;
-        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
-        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
-    }
-    const RECT a1 = WindowRect(scene.a.window());
-    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
-    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
-    for (const auto& w : still)
-        EXPECT_TRUE(SameRect(WindowRect(w.first), w.second)) << "the window \"" << WindowText(w.first) << "\" moved to " << RectText(WindowRect(w.first));
-}
-
-// A started Pelto with a target attached, and stored.
-struct StoredScene {
-    PeltoSession s;
-    TargetProcess target;
-    HWND icon = nullptr;
-
-    StoredScene(const char* tag, const char* title) : s(tag) {
-        s.Start();
-        StartAttachedTarget(s, target, title);
-        icon = StoreInTray(s, target.window());
-    }
-    // The target back in front and recorded by a tick, then stored again.
-    void StoreAgain() {
-        [&] { ASSERT_EQ(AttachSkinTo(s, target.window()), ""); }();
-        icon = StoreInTray(s, target.window());
-    }
-    // The icon removed, as a notification area that starts afresh would have lost it.
-    void LoseIcon() {
-        NOTIFYICONDATAA record = IconRecordOf(s.skin);
-        [&] { ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record) && WaitForTrayIconGone(icon)) << "the driver could not remove the icon"; }();
-    }
-    bool Hidden() const { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }
-    bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
-};
-
-// Each way the program can end while a window is stored: the window comes back
-// and the icon goes, before the process ends, and the record goes with them.
-void CheckStoredWindowBack(const PeltoSession& s, HWND target, HWND icon) {
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target) != FALSE; })) << "the stored window stayed hidden";
-    EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed in the notification area";
-    EXPECT_FALSE(FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed";
-}
-
-// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
-// driver, in front of the shell's, answering every request with failure. The
-// shell's icon calls go to the first window of that class, as a notification
-// area restarted without room would answer them.
-struct RefusingTray {
-    static inline int requests = 0;
-    static inline HWND lastOwner = nullptr;
-    HWND window = nullptr;
-
-    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message != WM_COPYDATA) return DefWindowProcA(w, message, wParam, lParam);
-        ++requests, lastOwner = reinterpret_cast<HWND>(wParam);
-        return FALSE;
-    }
-    RefusingTray() {
-        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
-        RegisterClassA(&wc);
-        requests = 0, lastOwner = nullptr;
-        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    ~RefusingTray() { if (window) DestroyWindow(window); PumpMessages(); }
-};
-
-// One started Pelto and its stored target, stored again for each case.
-TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
-    SetTestTimeLimit(240);
-    StoredScene scene("tray", "Stored Target");
-    PeltoSession& s = scene.s;
+    StoredScene scene(s, "Stored Target");
     {
         SCOPED_TRACE("restore on a left-button press only");
         // A move over the icon and a right click on it do nothing.
@@ -379,7 +380,9 @@ std::string RecordLine(HWND window, DWORD pid, const char* className, const char
 // names its handle, as a reused handle would, with another process or another
 // class; a line for a window destroyed meanwhile is skipped.
 TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
-    StoredScene scene("traykilled", "Stored Then Killed");
+    PeltoSession session("traykilled");
+    session.Start();
+    StoredScene scene(session, "Stored Then Killed");
     const std::string record = StoredRecordPath(scene.s);
     TargetProcess other, gone;
     ASSERT_TRUE(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere")) << "no hidden window";
