@@ -20,12 +20,10 @@ const char kPathTooLongText[] = "ファイルの場所が長すぎます。\n登
 
 HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption); }
 
-
 // Opens the entry dialog with a settings button (Add or Edit) and checks its owner.
 HWND OpenEntry(PeltoSession& s, HWND settings, int button) {
-    ClickDialogButton(settings, button);
-    HWND entry = WaitForDialog(s.pelto.pid(), button == IDC_LAUNCHER_ADD ? kNewEntryCaption : kEditEntryCaption);
-    [&] { ASSERT_TRUE(entry != nullptr) << "button " << button << " opened no entry dialog"; }();
+    HWND entry = OpenEntryDialog(s, settings, button);
+    [&] { ASSERT_NE(entry, nullptr) << "button " << button << " opened no entry dialog"; }();
     EXPECT_EQ(GetWindow(entry, GW_OWNER), settings) << "the entry dialog's owner";
     return entry;
 }
@@ -34,29 +32,25 @@ void Select(HWND dialog, int line) {
     SendMessageA(GetDlgItem(dialog, IDC_LAUNCHER_LIST), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
 }
 
-void AcceptEntry(HWND entry) {
-    ClickDialogButton(entry, IDC_ENTRY_OK);
-    EXPECT_TRUE(WindowGoes(entry)) << "OK did not close the entry dialog";
-}
-
-// Fills the entry dialog (a null title is left untouched) and presses OK.
 void FillAndAccept(HWND entry, const std::string& path, const char* title = nullptr) {
-    SetControlText(entry, IDC_ENTRY_PATH, path);
-    if (title) SetControlText(entry, IDC_ENTRY_TITLE, title);
-    AcceptEntry(entry);
+    EXPECT_TRUE(FillEntry(entry, path, title)) << "OK did not close the entry dialog";
 }
 
-// Selects a line (-1: none), presses Delete and answers the question, which
-// offers Yes and No.
-void DeleteLine(const PeltoSession& s, HWND settings, int line, int answer) {
-    Select(settings, line);
-    ClickDialogButton(settings, IDC_LAUNCHER_DELETE);
-    AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings, false, {IDYES, IDNO}}, answer);
+// OK with a path the entry dialog refuses: the message, and the dialog stays.
+void ExpectRefused(const PeltoSession& s, HWND entry, const std::string& path, const char* text) {
+    SetControlText(entry, IDC_ENTRY_PATH, path);
+    ClickDialogButton(entry, IDC_ENTRY_OK);
+    AnswerBox(s.pelto, {text, "Pelto", entry}, IDOK);
+    EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a refused path";
 }
 
 void CheckFileBecomes(const PeltoSession& s, const std::string& expected) {
-    WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; });
-    EXPECT_EQ(LauncherFileOf(s.folder), expected) << "launch_data";
+    EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
+}
+
+// A real click on a button that ends the dialog (cancel, apply, OK).
+void EndWith(HWND dialog, int button) {
+    EXPECT_TRUE(ClickDialogButton(dialog, button) && WindowGoes(dialog)) << "button " << button << " did not end the dialog";
 }
 
 std::vector<std::string> Lines(HWND dialog) { return ListBoxLines(dialog, IDC_LAUNCHER_LIST); }
@@ -110,8 +104,7 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
     for (const auto& e : ends) {
         SCOPED_TRACE(e.name);
         ASSERT_TRUE(BringToForeground(e.dialog)) << "the dialog did not come to the foreground";
-        EXPECT_TRUE(ClickDialogButton(e.dialog, e.button)) << "cannot click the button";
-        EXPECT_TRUE(WindowGoes(e.dialog)) << "a real click on its own button did not end the dialog";
+        EndWith(e.dialog, e.button);
         if (e.dialog == entry) CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
     }
     EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
@@ -121,16 +114,14 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         SCOPED_TRACE("cancel changes neither list nor file");
         settings = OpenSettings(s);
         FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\dropped.exe");
-        DeleteLine(s, settings, 0, IDYES);
+        DeleteLauncherLine(s, settings, 0, IDYES);
         CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
-        ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(WindowGoes(settings)) << "cancel did not close the dialog";
+        EndWith(settings, IDC_LAUNCHER_CANCEL);
         EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
         EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
         settings = OpenSettings(s);
         CheckLines(settings, kThreePaths, "after cancel");
-        ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(WindowGoes(settings)) << "cancel did not close the dialog";
+        EndWith(settings, IDC_LAUNCHER_CANCEL);
     }
     {
         SCOPED_TRACE("add, edit, delete and apply");
@@ -146,22 +137,19 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         FillAndAccept(entry, "C:\\new one.exe", "New One");
         CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe"}, "after the first add");
         entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
-        SetControlText(entry, IDC_ENTRY_PATH, "C:\\new one.exe");
         SetControlText(entry, IDC_ENTRY_TITLE, "Again");
-        ClickDialogButton(entry, IDC_ENTRY_OK);
-        AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
-        EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a duplicate";
+        ExpectRefused(s, entry, "C:\\new one.exe", kDuplicateText);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\new one.exe");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Again");
         FillAndAccept(entry, "C:\\second.exe", "");  // an empty title is accepted and keeps its place in the file
         CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
 
         // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
-        DeleteLine(s, settings, -1, IDYES);
-        EXPECT_EQ(Lines(settings).size(), 5u);
-        DeleteLine(s, settings, 0, IDNO);
-        EXPECT_EQ(Lines(settings).size(), 5u);
-        DeleteLine(s, settings, 0, IDYES);
+        for (int line : {-1, 0}) {
+            DeleteLauncherLine(s, settings, line, line < 0 ? IDYES : IDNO);
+            EXPECT_EQ(Lines(settings).size(), 5u) << "after deleting line " << line;
+        }
+        DeleteLauncherLine(s, settings, 0, IDYES);
         CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after deleting the first");
 
         // Edit with no line selected opens nothing; with one, the entry's own texts.
@@ -173,27 +161,24 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         entry = OpenEntry(s, settings, IDC_LAUNCHER_EDIT);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\c.exe");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Title C");
-        SetControlText(entry, IDC_ENTRY_PATH, "C:\\b.exe");  // another entry's path: refused
-        ClickDialogButton(entry, IDC_ENTRY_OK);
-        AnswerBox(s.pelto, {kDuplicateText, "Pelto", entry}, IDOK);
+        ExpectRefused(s, entry, "C:\\b.exe", kDuplicateText);  // another entry's path
         FillAndAccept(entry, "C:\\c.exe", "Title C edited");  // its own path: accepted
         Select(settings, 2);
         FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_EDIT), "C:\\renamed.exe");
         CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe"}, "after the edits");
 
         // Deleting an entry and adding its path again is accepted.
-        DeleteLine(s, settings, 0, IDYES);
+        DeleteLauncherLine(s, settings, 0, IDYES);
         FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\b.exe", "B back");
         ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
-        EXPECT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY)) << "cannot click the apply button";
-        EXPECT_TRUE(WindowGoes(settings)) << "apply did not close the dialog";
+        EndWith(settings, IDC_LAUNCHER_APPLY);
         CheckFileBecomes(s, "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
 
         // The applied list is the one the program now holds.
         settings = OpenSettings(s);
         CheckLines(settings, {"C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe", "C:\\b.exe"}, "at the next opening");
         // Applying an empty list writes a file of 0, so the entries stay deleted.
-        for (int i = 0; i < 4; ++i) DeleteLine(s, settings, 0, IDYES);
+        for (int i = 0; i < 4; ++i) DeleteLauncherLine(s, settings, 0, IDYES);
         CheckLines(settings, {}, "after deleting all");
         ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
         CheckFileBecomes(s, "0\n");
@@ -207,65 +192,36 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         SetControlText(entry, IDC_ENTRY_TITLE, "Kept Title");
         CheckBrowseButton(s.pelto, entry, IDC_ENTRY_BROWSE, IDC_ENTRY_PATH, chosen);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Kept Title");
-        AcceptEntry(entry);
+        FillAndAccept(entry, ControlText(entry, IDC_ENTRY_PATH));
         ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
         CheckFileBecomes(s, "1\n" + chosen + "\nKept?Title\n");
     }
 }
 
-TEST(LauncherDialog, LauncherDialogs_LimitsOfAnEntryAndOfTheList) {
-    PeltoSession s("dialoglimits");
-    std::vector<LauncherItem> items;
-    for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\p%d.exe", i), Format("P %d", i)});
-    s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
-    HWND settings = OpenSettings(s);
-    EXPECT_EQ(Lines(settings).size(), 100u);
-
-    // A 101st entry is refused before the entry dialog opens.
-    ClickDialogButton(settings, IDC_LAUNCHER_ADD);
-    AnswerBox(s.pelto, {kLauncherFullText, "Pelto", settings}, IDOK);
-    EXPECT_EQ(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300), nullptr) << "the entry dialog opened at 100 entries";
-
-    // With one deleted, add works again; both fields hold 100 bytes.
-    DeleteLine(s, settings, 99, IDYES);
-    HWND entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
-    for (int field : {IDC_ENTRY_PATH, IDC_ENTRY_TITLE}) {
-        EXPECT_EQ(SendMessageA(GetDlgItem(entry, field), EM_GETLIMITTEXT, 0, 0), 100) << "the limit of field " << field;
-    }
-    // A path that does not fit is refused (a cut path names another file)...
-    SetControlText(entry, IDC_ENTRY_PATH, "C:\\" + std::string(98, 'p'));
-    ClickDialogButton(entry, IDC_ENTRY_OK);
-    AnswerBox(s.pelto, {kPathTooLongText, "Pelto", entry}, IDOK);
-    EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a path that does not fit";
-    // ... one of 100 bytes is taken; an over-long title is cut on a character
-    // boundary, and a tab in it becomes a blank.
-    const std::string path100 = "C:\\" + std::string(97, 'q');
-    FillAndAccept(entry, path100, ("tab\there" + std::string(91, 'x') + "\x82\xA0" + "tail").c_str());
-    EXPECT_EQ(Lines(settings).size(), 100u);
-    ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
-    items.back() = {path100, "tab here" + std::string(91, 'x')};
-    CheckFileBecomes(s, LauncherFileText(items));
-}
-
-// What start-up reads from launch_data: whether the list's popup opens, and
-// the list the settings dialog then shows. Each is a fresh start.
-TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
-    SetTestTimeLimit(150);
+// What start-up reads from launch_data, each a fresh start: whether the list's
+// popup opens, and the list the settings dialog then shows. The full list of
+// the first case then meets the limits: "add this window" and the dialog's add
+// are refused at 100 entries; with one deleted, an entry holds 100 bytes.
+TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadItAndKeepItsLimits) {
+    SetTestTimeLimit(240);
     const std::string pairs = "\nC:\\a.exe\na\nC:\\b.exe\nb\n";
     std::string crlf = "150\r\n";
-    std::vector<std::string> first100;
+    std::vector<LauncherItem> first100;
+    std::vector<std::string> first100Paths;
     for (int i = 0; i < 150; ++i) {
         crlf += Format("C:\\p%d.exe\r\nT?%d\r\n", i, i);
-        if (i < 100) first100.push_back(Format("C:\\p%d.exe", i));
+        if (i >= 100) continue;
+        first100.push_back({Format("C:\\p%d.exe", i), Format("T %d", i)});
+        first100Paths.push_back(first100.back().path);
     }
     const struct {
         const char* name;
         const char* tag;
         std::string file;
-        int popup;  // 1: the list's popup opens, 0: it does not, -1: not tried
+        int popup;  // 1: the list's popup opens, 0: it does not, -1: not tried (the limits are)
         std::vector<std::string> lines;
     } cases[] = {
-        {"CR LF line ends and more entries than the list holds: the first 100", "startupcrlf", crlf, -1, first100},
+        {"CR LF line ends and more entries than the list holds: the first 100", "startupcrlf", crlf, -1, first100Paths},
         {"a negative count is an empty list", "startupnegative", "-2" + pairs, 0, {}},
         {"the positive control: a count of 2 over the same pairs", "startuppositive", "2" + pairs, 1, {"C:\\a.exe", "C:\\b.exe"}},
     };
@@ -273,19 +229,41 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadIt) {
         SCOPED_TRACE(c.name);
         PeltoSession s(c.tag);
         s.Start([&](const InstallFolder& f) { return WriteFileBytes(f.File("launch_data"), c.file); });
-        if (c.popup >= 0) {
+        if (c.popup < 0) {
+            TargetProcess target;
+            ASSERT_EQ(AddThisWindow(s, target, TestProgramPath("PeltoTarget.exe"), "--title \"One Too Many\" --rect 100 200 500 300", "One Too Many"), "");
+            AnswerBox(s.pelto, {kLauncherFullText, "Pelto", s.skin});
+            EXPECT_EQ(LauncherFileOf(s.folder), c.file) << "launch_data changed";
+        } else {
             s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-            if (c.popup) {
-                EXPECT_NE(WaitForMenuWindow(s.pelto.pid()), nullptr) << "no popup";
-                CloseMenu(s.pelto.pid());
-            } else {
-                ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-                EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened";
-            }
+            if (!c.popup) { ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto; }
+            const HWND popup = c.popup ? WaitForMenuWindow(s.pelto.pid()) : VisibleMenuWindow(s.pelto.pid());
+            EXPECT_EQ(popup != nullptr, c.popup == 1) << "whether the list's popup opened";
+            CloseMenu(s.pelto.pid());
         }
         HWND settings = OpenSettings(s);
         CheckLines(settings, c.lines, "at opening");
-        ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
+        if (c.popup >= 0) {
+            ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
+            continue;
+        }
+        ClickDialogButton(settings, IDC_LAUNCHER_ADD);
+        AnswerBox(s.pelto, {kLauncherFullText, "Pelto", settings}, IDOK);
+        EXPECT_EQ(WaitForDialog(s.pelto.pid(), kNewEntryCaption, 300), nullptr) << "the entry dialog opened at 100 entries";
+        DeleteLauncherLine(s, settings, 99, IDYES);
+        HWND entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
+        for (int field : {IDC_ENTRY_PATH, IDC_ENTRY_TITLE})
+            EXPECT_EQ(SendMessageA(GetDlgItem(entry, field), EM_GETLIMITTEXT, 0, 0), 100) << "the limit of field " << field;
+        // A path that does not fit is refused (a cut path names another file)...
+        ExpectRefused(s, entry, "C:\\" + std::string(98, 'p'), kPathTooLongText);
+        // ... one of 100 bytes is taken; an over-long title is cut on a character
+        // boundary, and a tab in it becomes a blank.
+        const std::string path100 = "C:\\" + std::string(97, 'q');
+        FillAndAccept(entry, path100, ("tab\there" + std::string(91, 'x') + "\x82\xA0" + "tail").c_str());
+        EXPECT_EQ(Lines(settings).size(), 100u);
+        ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
+        first100.back() = {path100, "tab here" + std::string(91, 'x')};
+        CheckFileBecomes(s, LauncherFileText(first100));
     }
 }
 

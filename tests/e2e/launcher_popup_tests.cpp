@@ -63,48 +63,21 @@ ItemPicture ReadSelectedItem(HWND menu) {
 }
 
 // Gives the input, then reads the selected item once the selection has moved
-// off the row at previousTop (-1: once any row is selected) and the menu's
-// thread has drawn what it was given.
+// off the row at previousTop (-1: once any row is selected) and the item is
+// drawn: fill, icon and text come one after the other, and on a loaded machine
+// a capture once fell between the fill and the text.
 ItemPicture SelectAndRead(HWND menu, const std::function<bool()>& input, LONG previousTop = -1) {
     [&] { ASSERT_TRUE(input()) << "the input could not be given"; }();
+    ItemPicture p;
     WaitUntil(3000, [&] {
-        ItemPicture p = ReadSelectedItem(menu);
-        return p.highlight.found && p.highlight.box.top != previousTop;
+        WaitForWindowIdle(menu);
+        p = ReadSelectedItem(menu);
+        return p.highlight.found && p.highlight.box.top != previousTop && p.firstTextX >= 0 && p.highlightText > 0;
     });
-    WaitForWindowIdle(menu);
-    return ReadSelectedItem(menu);
+    return p;
 }
 
 bool PressDown() { return PressKeys({VK_DOWN}); }
-
-// Marker programs registered as Alpha, Bravo and Charlie, then an entry whose
-// file is gone, and Pelto started with them.
-struct Entries {
-    const PeltoProcess& pelto;
-    std::vector<std::string> paths;
-    explicit Entries(PeltoSession& s) : pelto(s.pelto) {
-        std::vector<LauncherItem> items;
-        for (const char* name : {"Alpha", "Bravo", "Charlie"}) {
-            paths.push_back(s.folder.File(std::string("launch dir\\") + name + ".exe"));
-            [&] { ASSERT_TRUE(PlaceMarker(paths.back())) << "cannot place a marker"; }();
-            items.push_back({paths.back(), name});
-        }
-        items.push_back({s.folder.File("absent\\gone.exe"), "Gone"});
-        [&] { ASSERT_TRUE(WriteLauncherFile(s.folder, items)) << "cannot write launch_data"; }();
-        s.Start();
-    }
-    // Waits for the marker of `started` (-1: none), checks no other one ran,
-    // and forgets the runs for the next case.
-    void CheckOnlyStarted(int started) const {
-        if (started >= 0) {
-            EXPECT_TRUE(WaitUntil(8000, [&] { return MarkerRan(paths[started]); })) << "entry " << started << " was not started";
-        }
-        EXPECT_TRUE(WaitForMarkersDone(pelto, paths)) << "a started entry still runs";
-        for (int i = 0; i < 3; ++i)
-            if (i != started) { EXPECT_FALSE(MarkerRan(paths[i])) << "entry " << i << " was started too"; }
-        for (const std::string& p : paths) DeleteFileA((p + ".ran").c_str());
-    }
-};
 
 void CheckItemDrawing(const ItemPicture& p, const char* which) {
     SCOPED_TRACE(which);
@@ -123,13 +96,30 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
 // One Pelto for every case; each leaves no popup open and forgets the markers that ran.
 TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlagOfAClosedPopup) {
     SetTestTimeLimit(180);
+    // Marker programs registered as Alpha, Bravo and Charlie, then an entry whose file is gone.
     PeltoSession s("popup");
-    Entries entries(s);
+    std::vector<std::string> paths;
+    std::vector<LauncherItem> items;
+    for (const char* name : {"Alpha", "Bravo", "Charlie"}) {
+        paths.push_back(s.folder.File(std::string("launch dir\\") + name + ".exe"));
+        ASSERT_TRUE(PlaceMarker(paths.back())) << "cannot place a marker";
+        items.push_back({paths.back(), name});
+    }
+    items.push_back({s.folder.File("absent\\gone.exe"), "Gone"});
+    s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
+    // Waits for the marker of `started` (-1: none), checks no other one ran,
+    // and forgets the runs for the next case.
+    auto checkOnlyStarted = [&](int started) {
+        if (started >= 0) { EXPECT_TRUE(WaitUntil(8000, [&] { return MarkerRan(paths[started]); })) << "entry " << started << " was not started"; }
+        EXPECT_TRUE(WaitForMarkersDone(s.pelto, paths)) << "a started entry still runs";
+        for (int i = 0; i < 3; ++i)
+            if (i != started) { EXPECT_FALSE(MarkerRan(paths[i])) << "entry " << i << " was started too"; }
+        for (const std::string& p : paths) DeleteFileA((p + ".ran").c_str());
+    };
     {
         SCOPED_TRACE("drawn at the pointer and chosen by keys");
-        ASSERT_TRUE(MoveMouse(POINT{400, 300})) << "cannot move the pointer";
-        HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
-        ASSERT_TRUE(menu != nullptr) << "Ctrl+Shift+Z opened no popup: " << s.pelto;
+        HWND menu = OpenLauncherPopup(s);
+        ASSERT_NE(menu, nullptr) << s.pelto;
         const RECT r = WindowRect(menu);
         EXPECT_TRUE(r.left == 400 && r.top == 300) << "popup at " << RectText(r) << ", expected its corner at the pointer (400, 300)";
         EXPECT_TRUE(r.bottom - r.top >= 80 && r.bottom - r.top <= 90) << "popup " << RectText(r) << " is not four 20-pixel items high";
@@ -142,13 +132,13 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         EXPECT_EQ(second.highlight.box.top, first.highlight.box.top + 20) << "the second item's top";
         ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
         EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "popup still open";
-        entries.CheckOnlyStarted(1);
+        checkOnlyStarted(1);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
     }
     {
         SCOPED_TRACE("a missing file has no icon and fails to start");
-        HWND menu = OpenMenuWithHotkey(s.pelto.pid(), 'Z');
-        ASSERT_TRUE(menu != nullptr) << "no popup";
+        HWND menu = OpenLauncherPopup(s);
+        ASSERT_NE(menu, nullptr) << s.pelto;
         ItemPicture item;
         for (int row = 0; row < 4; ++row) {
             item = SelectAndRead(menu, PressDown, row == 0 ? -1 : item.highlight.box.top);
@@ -158,7 +148,7 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         EXPECT_EQ(item.iconPixels, 0) << "icon pixels drawn for a file that is gone";
         ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
         AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
-        entries.CheckOnlyStarted(-1);
+        checkOnlyStarted(-1);
     }
     {
         SCOPED_TRACE("chosen with the mouse");
@@ -175,28 +165,27 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         ASSERT_TRUE(hovered.highlight.found) << "the item under the pointer is not highlighted";
         EXPECT_TRUE(hovered.highlight.box.top <= r.top + 30 && hovered.highlight.box.bottom > r.top + 30) << "highlight " << RectText(hovered.highlight.box) << " is not under the pointer";
         ASSERT_TRUE(MouseButton(1, true) && MouseButton(1, false)) << "cannot click";
-        entries.CheckOnlyStarted(1);
+        checkOnlyStarted(1);
     }
     {
         SCOPED_TRACE("closed without a choice, then a menu command runs");
         // While the closed popup's flag stands, position 1 is read as its entry.
         // The message itself is under test: no user input gives a command id 1
         // without a popup.
-        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup";
-        CloseMenu(s.pelto.pid());
-        s.PostCommand(1);
-        entries.CheckOnlyStarted(1);
         // Closed again, then a main-menu command: it runs, and clears the flag, so
         // a later position 1 starts nothing.
-        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        ASSERT_TRUE(WaitForMenuWindow(s.pelto.pid()) != nullptr) << "no popup the second time";
-        CloseMenu(s.pelto.pid());
-        HWND dialog = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
-        ClickDialogButton(dialog, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(WindowGoes(dialog)) << "cancel did not close the settings dialog";
-        s.PostCommand(1);
-        entries.CheckOnlyStarted(-1);
+        for (bool commandBetween : {false, true}) {
+            SCOPED_TRACE(commandBetween ? "a main-menu command between" : "position 1 at once");
+            s.ChooseFromMenu(IDM_LAUNCHER_LIST);
+            ASSERT_NE(WaitForMenuWindow(s.pelto.pid()), nullptr) << "no popup";
+            CloseMenu(s.pelto.pid());
+            if (commandBetween) {
+                HWND dialog = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
+                EXPECT_TRUE(ClickDialogButton(dialog, IDC_LAUNCHER_CANCEL) && WindowGoes(dialog)) << "cancel did not close the settings dialog";
+            }
+            s.PostCommand(1);
+            checkOnlyStarted(commandBetween ? -1 : 1);
+        }
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
     }
 }

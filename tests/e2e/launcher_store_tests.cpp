@@ -28,8 +28,7 @@ LauncherItem Found(const std::string& exePath, const std::string& title) { retur
 
 void CheckFileBecomes(const PeltoSession& s, const std::vector<LauncherItem>& items) {
     const std::string expected = LauncherFileText(items);
-    WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; });
-    EXPECT_EQ(LauncherFileOf(s.folder), expected) << "launch_data";
+    EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
 }
 
 // Adds this window once more after launch_data was removed: once Pelto has dealt
@@ -37,25 +36,22 @@ void CheckFileBecomes(const PeltoSession& s, const std::vector<LauncherItem>& it
 void CheckAddingAgainWritesNothing(const PeltoSession& s, const char* why) {
     ASSERT_TRUE(DeleteFileA(s.folder.File("launch_data").c_str())) << "cannot remove launch_data";
     s.ChooseFromMenu(IDM_LAUNCHER_ADD);
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
     EXPECT_FALSE(FileExists(s.folder.File("launch_data"))) << why;
     EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 }
 
-// Starts a copy of PeltoTarget.exe at exePath titled title, waits until the
-// skin has attached to it and chooses "add this window".
+// A copy of PeltoTarget.exe at exePath (its folder made), titled title at
+// (x, 200), added with "add this window"; with a list, the entry it gets
+// (under listedTitle) is added to it and the file must become that list.
 void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title, int x,
-                   const char* options = "") {
+                   const char* options = "", std::vector<LauncherItem>* list = nullptr, const std::string& listedTitle = "") {
     CreateDirectoryA(exePath.substr(0, exePath.find_last_of('\\')).c_str(), nullptr);
     ASSERT_TRUE(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exePath.c_str(), FALSE)) << "cannot copy the target";
-    const RECT before = WindowRect(s.skin);
-    ASSERT_TRUE(target.StartProgram(exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options), title)) << "no target window";
-    // A new program's window is not always put in front at once under load; a
-    // user would click it.
-    if (GetForegroundWindow() != target.window()) BringToForeground(target.window());
-    ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach to " << title << ": " << RectText(WindowRect(s.skin));
-    ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after " << title << " was found";
-    s.ChooseFromMenu(IDM_LAUNCHER_ADD);
+    ASSERT_EQ(AddThisWindow(s, target, exePath, Format("--title \"%s\" --rect %d 200 500 300 %s", title.c_str(), x, options), title), "");
+    if (!list) return;
+    list->push_back(Found(exePath, listedTitle.empty() ? title : listedTitle));
+    CheckFileBecomes(s, *list);
 }
 
 // One Pelto from before any target on; each case adds to the list the one before left.
@@ -69,7 +65,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // program registered is Pelto, under the skin window's empty recorded
         // title, which the file keeps as a lone question mark (a blank here).
         SCOPED_TRACE("before any target");
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         s.ChooseFromMenu(IDM_LAUNCHER_ADD);
         list.push_back(Found(s.folder.File("Pelto.exe"), " "));
         CheckFileBecomes(s, list);
@@ -79,17 +75,13 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // A folder with a blank, kept short: the test's own folder name grows with
         // the run's test count, and an entry's path may hold only 100 bytes.
         const std::string first = s.folder.File("a b\\PeltoTarget.exe");
-        AddTargetCopy(s, target, first, "Add Me Target", 100);
-        list.push_back(Found(first, "Add Me Target"));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, target, first, "Add Me Target", 100, "", &list);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
         CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
         // Another program is added after it: the list in memory still holds the
         // first one, once.
         const std::string second = s.folder.File("SecondTarget.exe");
-        AddTargetCopy(s, other, second, "Second Target", 300);
-        list.push_back(Found(second, "Second Target"));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, other, second, "Second Target", 300, "", &list);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 
         // Its entry, whose path holds a blank, starts from the popup at once.
@@ -113,15 +105,10 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // target adds nothing after the target itself was added.
         SCOPED_TRACE("two windows of one process");
         const std::string exe = s.folder.File("pair\\PairTarget.exe");
-        AddTargetCopy(s, pair, exe, "Owned Pair", 100, "--owned");
-        list.push_back(Found(exe, "Owned Pair"));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, pair, exe, "Owned Pair", 200, "--owned", &list);
         HWND owner = pair.FindWindowTitled("Owner of Owned Pair");
         ASSERT_NE(owner, nullptr) << "no owner window";
-        const RECT before = WindowRect(s.skin);
-        SetForegroundWindow(owner);
-        ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not move to the owner";
-        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the owner was found";
+        ASSERT_EQ(AttachSkinTo(s, owner), "");
         CheckAddingAgainWritesNothing(s, "the second window of the same process was added again");
     }
     {
@@ -129,32 +116,30 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         // before a double-byte character that would end at byte 101.
         SCOPED_TRACE("a long title");
         const std::string exe = s.folder.File("t\\TitleTarget.exe");
-        AddTargetCopy(s, titled, exe, std::string(99, 'T') + "あい", 300);
-        list.push_back(Found(exe, std::string(99, 'T')));
-        CheckFileBecomes(s, list);
+        AddTargetCopy(s, titled, exe, std::string(99, 'T') + "あい", 300, "", &list, std::string(99, 'T'));
     }
-    {
-        SCOPED_TRACE("a path longer than an entry");
-        const std::string exe = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes\\FarTarget.exe");
-        ASSERT_GT(exe.size(), 100u) << "the test path is too short";
-        ASSERT_TRUE(DeleteFileA(s.folder.File("launch_data").c_str())) << "cannot remove launch_data";
-        AddTargetCopy(s, distant, exe, "Far Away Target", 100);
-        if (Win9x()) {
-            // The process list names the program by its file name alone: it fits.
-            list.push_back(Found(exe, "Far Away Target"));
-            CheckFileBecomes(s, list);
-            EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
-        } else {
-            // A cut path would name another file: the program is refused, and told so.
-            AnswerBox(s.pelto, {kPathTooLongText, "Pelto", nullptr, true});
-            EXPECT_FALSE(FileExists(s.folder.File("launch_data"))) << "launch_data written for a refused program";
-        }
+    SCOPED_TRACE("a path longer than an entry");
+    const std::string exe = s.folder.File("a folder whose name is long enough to push the program path past one hundred bytes\\FarTarget.exe");
+    ASSERT_GT(exe.size(), 100u) << "the test path is too short";
+    ASSERT_TRUE(DeleteFileA(s.folder.File("launch_data").c_str())) << "cannot remove launch_data";
+    AddTargetCopy(s, distant, exe, "Far Away Target", 100);
+    if (Win9x()) {
+        // The process list names the program by its file name alone: it fits.
+        list.push_back(Found(exe, "Far Away Target"));
+        CheckFileBecomes(s, list);
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+    } else {
+        // A cut path would name another file: the program is refused, and told so.
+        AnswerBox(s.pelto, {kPathTooLongText, "Pelto", nullptr, true});
+        EXPECT_FALSE(FileExists(s.folder.File("launch_data"))) << "launch_data written for a refused program";
     }
 }
 
 // A program listed under its 8.3 name (as Windows 98's process list may give
 // it) is the one "add this window" finds under its long name: not added again.
-TEST(LauncherStore, Launcher_AddThisWindowKnowsAProgramListedUnderItsShortName) {
+// Then a save that cannot write the file is told and leaves the old file, and
+// once it can, the next change saves the whole list.
+TEST(LauncherStore, Launcher_AddThisWindowKnowsAShortNameAndAFailedSaveIsToldAndLeavesTheOldFile) {
     PeltoSession s("launchershort");
     const std::string exe = s.folder.File("t\\PeltoTarget.exe");
     std::string shortPath;
@@ -167,49 +152,23 @@ TEST(LauncherStore, Launcher_AddThisWindowKnowsAProgramListedUnderItsShortName) 
         return !shortPath.empty() && WriteLauncherFile(f, {{shortPath, "Short"}});
     });
     ASSERT_TRUE(shortPath != exe && shortPath.size() <= 100) << "no short 8.3 path for " << exe << ": \"" << shortPath << "\"";
-    TargetProcess target;
+    TargetProcess target, unsavedTarget, savedTarget;
     AddTargetCopy(s, target, exe, "Short Name Target", 100);
-    if (Win9x()) {
-        // Wine's process list gives the bare file name, which names no file here.
-        CheckFileBecomes(s, {{shortPath, "Short"}, {"PeltoTarget.exe", "Short Name Target"}});
-        return;
-    }
-    // The next program is added after the short-named one alone.
-    TargetProcess other;
-    const std::string second = s.folder.File("u\\OtherTarget.exe");
-    AddTargetCopy(s, other, second, "Other Target", 300);
-    CheckFileBecomes(s, {{shortPath, "Short"}, Found(second, "Other Target")});
-}
+    std::vector<LauncherItem> old = {{shortPath, "Short"}};
+    // Wine's process list of the 98 run gives the bare file name, which names no file here.
+    if (Win9x()) old.push_back({"PeltoTarget.exe", "Short Name Target"});
+    CheckFileBecomes(s, old);
 
-TEST(LauncherStore, Launcher_AddThisWindowRefusesAHundredAndFirstEntry) {
-    PeltoSession s("launcherfull");
-    std::vector<LauncherItem> items;
-    for (int i = 0; i < 100; ++i) items.push_back({Format("C:\\apps\\program%d.exe", i), Format("Program %d", i)});
-    s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
-    TargetProcess target;
-    AddTargetCopy(s, target, s.folder.File("extra\\PeltoTarget.exe"), "One Too Many", 100);
-    AnswerBox(s.pelto, {kLauncherFullText, "Pelto", s.skin});
-    EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(items)) << "launch_data changed";
-}
-
-TEST(LauncherStore, Launcher_AFailedSaveIsToldAndLeavesTheOldFile) {
-    PeltoSession s("launchersave");
-    const std::vector<LauncherItem> old = {{"C:\\old.exe", "Old"}};
     // A folder where the new copy of the file would be written: the save cannot write it.
-    s.Start([&](const InstallFolder& f) {
-        return WriteLauncherFile(f, old) && CreateDirectoryA(f.File("launch_data.tmp").c_str(), nullptr);
-    });
-    TargetProcess target;
-    const std::string unsaved = s.folder.File("t\\PeltoTarget.exe"), saved = s.folder.File("u\\OtherTarget.exe");
-    AddTargetCopy(s, target, unsaved, "Unsaved Target", 100);
+    ASSERT_TRUE(WaitForPeltoIdle(s.pelto) && CreateDirectoryA(s.folder.File("launch_data.tmp").c_str(), nullptr)) << "cannot block the save";
+    const std::string unsaved = s.folder.File("u\\UnsavedTarget.exe"), saved = s.folder.File("v\\SavedTarget.exe");
+    AddTargetCopy(s, unsavedTarget, unsaved, "Unsaved Target", 300);
     AnswerBox(s.pelto, {kSaveFailedText, "Pelto", s.skin});
     EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(old));
-
-    // Once the file can be written again, the next change saves the whole list.
     RemoveDirectoryA(s.folder.File("launch_data.tmp").c_str());
-    TargetProcess second;
-    AddTargetCopy(s, second, saved, "Saved Target", 300);
-    CheckFileBecomes(s, {old[0], Found(unsaved, "Unsaved Target"), Found(saved, "Saved Target")});
+    // The long-named program was not added before the others either.
+    old.push_back(Found(unsaved, "Unsaved Target"));
+    AddTargetCopy(s, savedTarget, saved, "Saved Target", 100, "", &old);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include <tlhelp32.h>
 
 #include "driver_framework.h"
+#include "input_support.h"
+#include "resources/resource_ids.h"
 #include "target_support.h"
 
 namespace e2e {
@@ -41,6 +43,38 @@ std::string LauncherFileOf(const InstallFolder& folder) {
     return bytes;
 }
 
+std::string WaitForLauncherFile(const InstallFolder& folder, const std::string& expected, DWORD timeoutMs) {
+    WaitUntil(timeoutMs, [&] { return LauncherFileOf(folder) == expected; });
+    return LauncherFileOf(folder);
+}
+
+std::string AttachSkinTo(const PeltoSession& s, HWND target) {
+    const RECT t = WindowRect(target);
+    const int x = t.right - 265, y = t.top + 4;
+    if (!BringToForeground(target))
+        return Format("\"%s\" did not come to the front: \"%s\" is there", WindowText(target).c_str(), WindowText(GetForegroundWindow()).c_str());
+    if (WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y)) return "";
+    HWND front = GetForegroundWindow();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(front, &pid);
+    return Format("the skin did not attach to \"%s\" %s: skin at %s; in front %s \"%s\" of process %lu (Pelto %lu), %s",
+                  WindowText(target).c_str(), RectText(t).c_str(), RectText(WindowRect(s.skin)).c_str(),
+                  ClassNameOf(front).c_str(), Printable(WindowText(front)).c_str(), static_cast<unsigned long>(pid),
+                  static_cast<unsigned long>(s.pelto.pid()), IsWindowVisible(front) ? "visible" : "hidden");
+}
+
+std::string AddThisWindow(PeltoSession& s, TargetProcess& target, const std::string& exe, const std::string& args,
+                          const std::string& title) {
+    if (!target.StartProgram(exe, args, title)) return "no window of " + exe;
+    std::string why = AttachSkinTo(s, target.window());
+    if (why.empty()) s.ChooseFromMenu(IDM_LAUNCHER_ADD);
+    return why;
+}
+
+HWND OpenLauncherPopup(const PeltoSession& s) {
+    return MoveMouse(POINT{400, 300}) ? OpenMenuWithHotkey(s.pelto.pid(), 'Z') : nullptr;
+}
+
 bool PlaceMarker(const std::string& path) {
     std::string folder = path.substr(0, path.find_last_of('\\'));
     CreateDirectoryA(folder.c_str(), nullptr);
@@ -69,6 +103,23 @@ bool AnyProcessNamed(const std::vector<std::string>& paths) {
 
 bool WaitForMarkersDone(const PeltoProcess& pelto, const std::vector<std::string>& paths, DWORD timeoutMs) {
     return WaitForPeltoIdle(pelto, timeoutMs) && WaitUntil(timeoutMs, [&] { return !AnyProcessNamed(paths); });
+}
+
+HWND OpenEntryDialog(const PeltoSession& s, HWND settings, int button) {
+    if (!ClickDialogButton(settings, button)) return nullptr;
+    return WaitForDialog(s.pelto.pid(), button == IDC_LAUNCHER_ADD ? kNewEntryCaption : kEditEntryCaption);
+}
+
+bool FillEntry(HWND entry, const std::string& path, const char* title) {
+    SetControlText(entry, IDC_ENTRY_PATH, path);
+    if (title) SetControlText(entry, IDC_ENTRY_TITLE, title);
+    return ClickDialogButton(entry, IDC_ENTRY_OK) && WindowGoes(entry);
+}
+
+void DeleteLauncherLine(const PeltoSession& s, HWND settings, int line, int answer) {
+    SendMessageA(GetDlgItem(settings, IDC_LAUNCHER_LIST), LB_SETCURSEL, static_cast<WPARAM>(line), 0);
+    if (ClickDialogButton(settings, IDC_LAUNCHER_DELETE))
+        AnswerBox(s.pelto, {kDeleteQuestion, "Pelto", settings, false, {IDYES, IDNO}}, answer);
 }
 
 std::vector<std::string> ListBoxLines(HWND dialog, int id) {

@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "commands/window_ops.h"
 #include "driver_framework.h"
 #include "driver_support.h"
+#include "launcher_support.h"
 #include "pelto_session.h"
 #include "resources/resource_ids.h"
 #include "target_support.h"
@@ -41,71 +43,10 @@ struct SweepScene {
     }
 };
 
-// The skin window may follow a new foreground window meanwhile; the sweep itself
-// must neither minimise, hide nor close it.
-void CheckLeftAlone(const SweepScene& scene, HWND skin) {
-    for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.owned})
-        EXPECT_TRUE(IsWindow(t->window()) && !IsIconic(t->window())) << "the window \"" << WindowText(t->window()) << "\" was touched";
-    EXPECT_TRUE(IsWindow(scene.hidden.window()) && !IsWindowVisible(scene.hidden.window()) && !IsIconic(scene.hidden.window())) << "the hidden window was touched";
-    EXPECT_TRUE(!IsIconic(skin) && IsWindowVisible(skin)) << "the skin window was touched";
-}
-
-TEST_F(StartedPelto, Sweep_AllWindowCommandsActOnExactlyTheQualifyingWindows) {
-    SetTestTimeLimit(150);
-    {
-        SCOPED_TRACE("minimize all");
-        SweepScene scene;
-        s.ChooseFromMenu(IDM_ALL_MINIMIZE);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return IsIconic(scene.a.window()) && IsIconic(scene.b.window()) && IsIconic(scene.owner); })) << "not every qualifying window was minimised (A " << IsIconic(scene.a.window()) << ", B " << IsIconic(scene.b.window()) << ", owner " << IsIconic(scene.owner) << ")";
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        CheckLeftAlone(scene, s.skin);
-    }
-    {
-        SCOPED_TRACE("close all");
-        SweepScene scene;
-        s.ChooseFromMenu(IDM_ALL_CLOSE);
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !scene.a.Running() && !scene.b.Running(); })) << "A and B were not closed";
-        EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(scene.owner); })) << "the owner window was not closed";
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        EXPECT_TRUE(scene.untitled.Running() && scene.desktop.Running() && scene.hidden.Running()) << "a skipped window was closed";
-        EXPECT_TRUE(!IsIconic(scene.untitled.window()) && !IsIconic(scene.desktop.window())) << "a skipped window was touched";
-        EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
-    }
-    SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
-    // Attachment off, so that the skin window stays put unless the sweep moves it.
-    s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
-    SweepScene scene;
-    HWND still[] = {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin};
-    RECT still0[5];
-    for (int i = 0; i < 5; ++i) still0[i] = WindowRect(still[i]);
-    const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
-    const struct {
-        WORD key;
-        const char* name;
-        int dx, dy;
-    } presses[] = {{VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
-                   {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100},    {VK_UP, "Up", 0, -100}};
-    int dx = 0, dy = 0;
-    for (const auto& p : presses) {
-        SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
-        dx += p.dx;
-        dy += p.dy;
-        EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
-        EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
-    }
-    RECT a1 = WindowRect(scene.a.window());
-    EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
-    EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
-    for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(SameRect(WindowRect(still[i]), still0[i])) << "the window \"" << WindowText(still[i]) << "\" moved to " << RectText(WindowRect(still[i]));
-}
-
-// A target at (200, 150), 500 x 350, in front with the skin attached to it and
-// recorded by a tick.
+// A target at (200, 150), 500 x 350, in front with the skin attached to it.
 void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* title) {
     ASSERT_TRUE(target.Start(Format("--title \"%s\" --rect 200 150 500 350", title), title)) << "no target";
-    ASSERT_TRUE(WaitForWindowAt(s.skin, 435, 154) && WaitForTick(s.skin)) << "skin never attached: " << RectText(WindowRect(s.skin));
+    ASSERT_EQ(AttachSkinTo(s, target.window()), "");
 }
 
 // Tracking runs again: once the target is in front and moved, the skin goes
@@ -116,26 +57,16 @@ void CheckTrackingFollows(PeltoSession& s, HWND target, const char* after) {
     EXPECT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << "tracking did not resume after " << after << ": skin at " << RectText(WindowRect(s.skin));
 }
 
-// A window the active-window commands must leave alone: neither shown, stored,
-// maximized, minimized nor closed.
-bool LeftAlone(const TargetProcess& window) {
-    HWND w = window.window();
-    return window.Running() && IsWindow(w) && !IsWindowVisible(w) && !IsZoomed(w) && !IsIconic(w);
-}
-
 // The active-window commands, each on the target in front and on it alone: a
 // hidden window of its class stays as it is. The store comes back with the
 // icon, so that a window stored by mistake would show again too.
 void CheckTargetCommands(PeltoSession& s, TargetProcess& target, const TargetProcess& hidden) {
-    HWND w = target.window();
-    const struct {
-        const char* name;
-        unsigned command;
-        std::function<bool()> done;
-    } rows[] = {{"maximize", IDM_TARGET_MAXIMIZE, [&] { return IsZoomed(w) != FALSE; }},
-                {"minimize", IDM_TARGET_MINIMIZE, [&] { return IsIconic(w) != FALSE; }},
-                {"store", IDM_STORE_IN_TRAY, [&] { return !IsWindowVisible(w); }},
-                {"close", IDM_TARGET_CLOSE, [&] { return !target.Running(); }}};
+    HWND w = target.window(), h = hidden.window();
+    const struct { const char* name; unsigned command; std::function<bool()> done; } rows[] = {
+        {"maximize", IDM_TARGET_MAXIMIZE, [&] { return IsZoomed(w) != FALSE; }},
+        {"minimize", IDM_TARGET_MINIMIZE, [&] { return IsIconic(w) != FALSE; }},
+        {"store", IDM_STORE_IN_TRAY, [&] { return !IsWindowVisible(w); }},
+        {"close", IDM_TARGET_CLOSE, [&] { return !target.Running(); }}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const std::vector<HWND> before = TrayIconWindows();
@@ -149,17 +80,15 @@ void CheckTargetCommands(PeltoSession& s, TargetProcess& target, const TargetPro
             EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed";
         }
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        EXPECT_TRUE(LeftAlone(hidden)) << "the command reached the hidden window";
+        EXPECT_TRUE(hidden.Running() && IsWindow(h) && !IsWindowVisible(h) && !IsZoomed(h) && !IsIconic(h))
+            << "the command reached the hidden window (shown, stored, maximized, minimized or closed)";
     }
 }
 
 // The shell's record of Pelto's icon: its window and its id.
 NOTIFYICONDATAA IconRecordOf(HWND skin) {
-    NOTIFYICONDATAA record;
-    ZeroMemory(&record, sizeof record);
-    record.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    record.hWnd = skin;
-    record.uID = kTrayIconId;
+    NOTIFYICONDATAA record = {};
+    record.cbSize = NOTIFYICONDATAA_V1_SIZE, record.hWnd = skin, record.uID = kTrayIconId;
     return record;
 }
 
@@ -177,23 +106,76 @@ HWND StoreInTray(PeltoSession& s, HWND target) {
     return icon;
 }
 
-// The active-window commands and the rename dialog on one started Pelto, with
-// a hidden, untitled window of the target's class about: OK, Cancel, and an
-// empty title, after which the commands still act on that window alone; then a
-// store the notification area refuses.
-TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
-    SetTestTimeLimit(300);
+// A target of a started Pelto, attached, and stored.
+struct StoredScene {
+    PeltoSession& s;
+    TargetProcess target;
+    HWND icon = nullptr;
+
+    StoredScene(PeltoSession& session, const char* title) : s(session) {
+        StartAttachedTarget(s, target, title);
+        icon = StoreInTray(s, target.window());
+    }
+    // The target back in front and recorded by a tick, then stored again.
+    void StoreAgain() {
+        [&] { ASSERT_EQ(AttachSkinTo(s, target.window()), ""); }();
+        icon = StoreInTray(s, target.window());
+    }
+    // The icon removed, as a notification area that starts afresh would have lost it.
+    void LoseIcon() {
+        NOTIFYICONDATAA record = IconRecordOf(s.skin);
+        [&] { ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record) && WaitForTrayIconGone(icon)) << "the driver could not remove the icon"; }();
+    }
+    bool Hidden() const { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }
+    bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
+};
+
+// Each way the program can end while a window is stored: the window comes back
+// and the icon goes, before the process ends, and the record goes with them.
+void CheckStoredWindowBack(const PeltoSession& s, HWND target, HWND icon) {
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target) != FALSE; })) << "the stored window stayed hidden";
+    EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed in the notification area";
+    EXPECT_FALSE(FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed";
+}
+
+// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
+// driver, in front of the shell's, answering every request with failure. The
+// shell's icon calls go to the first window of that class, as a notification
+// area restarted without room would answer them.
+struct RefusingTray {
+    static inline int requests = 0;
+    static inline HWND lastOwner = nullptr;
+    HWND window = nullptr;
+
+    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message != WM_COPYDATA) return DefWindowProcA(w, message, wParam, lParam);
+        ++requests, lastOwner = reinterpret_cast<HWND>(wParam);
+        return FALSE;
+    }
+    RefusingTray() {
+        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
+        RegisterClassA(&wc);
+        requests = 0, lastOwner = nullptr;
+        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    ~RefusingTray() { if (window) DestroyWindow(window); PumpMessages(); }
+};
+
+// One started Pelto for the commands on other windows. First the rename dialog,
+// with a hidden, untitled window of the target's class about: OK, Cancel, and
+// an empty title, after which the active-window commands still act on that
+// window alone; then a store the notification area refuses; then the
+// all-windows sweeps, the move last (it turns attachment off); then the
+// notification area: restore, a second store, a notification area starting
+// afresh, the end of the session, and the close command while stored.
+TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheNotificationArea) {
+    SetTestTimeLimit(600);
     TargetProcess hidden;
     ASSERT_TRUE(hidden.Start("--title \"\" --hidden --rect 600 500 200 100", "")) << "no hidden window";
-    const struct {
-        const char* title;
-        const char* typed;
-        int button;
-        const char* after;
-        bool commands;
-    } renames[] = {{"Old Title", "New Title", IDC_RENAME_OK, "New Title", false},
-                   {"Keep This Title", "Never Applied", IDC_RENAME_CANCEL, "Keep This Title", true},
-                   {"Named Target", "", IDC_RENAME_OK, "", true}};
+    const struct { const char* title; const char* typed; int button; const char* after; bool commands; } renames[] = {
+        {"Old Title", "New Title", IDC_RENAME_OK, "New Title", false},
+        {"Keep This Title", "Never Applied", IDC_RENAME_CANCEL, "Keep This Title", true},
+        {"Named Target", "", IDC_RENAME_OK, "", true}};
     for (const auto& row : renames) {
         SCOPED_TRACE(row.title);
         TargetProcess target;
@@ -222,8 +204,7 @@ TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
         } else {
             SetControlText(dialog, IDC_RENAME_NEW, row.typed);
         }
-        ClickDialogButton(dialog, row.button);
-        EXPECT_TRUE(WindowGoes(dialog)) << "the button did not end the dialog";
+        EXPECT_TRUE(ClickDialogButton(dialog, row.button) && WindowGoes(dialog)) << "the button did not end the dialog";
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_TRUE(WaitUntil(5000, [&] { return WindowText(target.window()) == row.after; })) << "the target's title is \"" << WindowText(target.window()) << "\"";
         if (*row.after) {
@@ -235,98 +216,75 @@ TEST_F(StartedPelto, Target_RenameCommandsAndARefusedStore) {
         }
         if (row.commands) CheckTargetCommands(s, target, hidden);
     }
-    SCOPED_TRACE("a store the notification area refuses");
-    TargetProcess target;
-    StartAttachedTarget(s, target, "Never Hidden");
-    // An icon with the same window and id is there already: the program's add fails.
-    NOTIFYICONDATAA taken = IconRecordOf(s.skin);
-    taken.uFlags = NIF_ICON;
-    taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
-    ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
-    ASSERT_FALSE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
-    s.ChooseFromMenu(IDM_STORE_IN_TRAY);
-    HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
-    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
-    EXPECT_TRUE(DismissMessageBox(box));
-    ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-    EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
-    CheckTrackingFollows(s, target.window(), "the failed store");
-    // Positive control: with the id free again the same store hides the target.
-    Shell_NotifyIconA(NIM_DELETE, &taken);
-    Click(StoreInTray(s, target.window()));
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
-    EXPECT_TRUE(s.pelto.Running());
-}
-
-// A started Pelto with a target attached, and stored.
-struct StoredScene {
-    PeltoSession s;
-    TargetProcess target;
-    HWND icon = nullptr;
-
-    StoredScene(const char* tag, const char* title) : s(tag) {
-        s.Start();
-        StartAttachedTarget(s, target, title);
-        icon = StoreInTray(s, target.window());
+    {
+        SCOPED_TRACE("a store the notification area refuses");
+        TargetProcess target;
+        StartAttachedTarget(s, target, "Never Hidden");
+        // An icon with the same window and id is there already: the program's add fails.
+        NOTIFYICONDATAA taken = IconRecordOf(s.skin);
+        taken.uFlags = NIF_ICON, taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+        ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
+        ASSERT_FALSE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the notification area takes the same icon twice";
+        s.ChooseFromMenu(IDM_STORE_IN_TRAY);
+        HWND box = ExpectBox(s.pelto, {"通知領域にアイコンを追加できませんでした。\nウインドウは格納しません。", "Pelto", s.skin});
+        EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+        EXPECT_TRUE(DismissMessageBox(box));
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        EXPECT_TRUE(IsWindowVisible(target.window()) && IsWindowVisible(s.skin)) << "a window was hidden with no icon";
+        CheckTrackingFollows(s, target.window(), "the failed store");
+        // Positive control: with the id free again the same store hides the target.
+        Shell_NotifyIconA(NIM_DELETE, &taken);
+        Click(StoreInTray(s, target.window()));
+        EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
+        EXPECT_TRUE(s.pelto.Running());
     }
-    // The target back in front and recorded by a tick, then stored again.
-    void StoreAgain() {
-        [&] { ASSERT_TRUE(BringToForeground(target.window()) && WaitForTick(s.skin)) << "the target is not in front"; }();
-        icon = StoreInTray(s, target.window());
+    // The skin window may follow a new foreground window meanwhile; a sweep must
+    // neither minimise, hide nor close it, nor a window it skips.
+    const struct { const char* name; unsigned command; bool (*done)(const SweepScene&); } sweeps[] = {
+        {"minimize all", IDM_ALL_MINIMIZE, [](const SweepScene& c) { return IsIconic(c.a.window()) && IsIconic(c.b.window()) && IsIconic(c.owner); }},
+        {"close all", IDM_ALL_CLOSE, [](const SweepScene& c) { return !c.a.Running() && !c.b.Running() && !IsWindow(c.owner); }}};
+    for (const auto& row : sweeps) {
+        SCOPED_TRACE(row.name);
+        SweepScene scene;
+        s.ChooseFromMenu(row.command);
+        EXPECT_TRUE(WaitUntil(5000, [&] { return row.done(scene); })) << "not every qualifying window was done (A iconic " << IsIconic(scene.a.window()) << " running " << scene.a.Running() << ", B " << IsIconic(scene.b.window()) << " " << scene.b.Running() << ", owner " << IsIconic(scene.owner) << " " << IsWindow(scene.owner) << ")";
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
+        for (const TargetProcess* t : {&scene.untitled, &scene.desktop, &scene.hidden, &scene.owned}) {
+            if (t == &scene.owned && row.command == IDM_ALL_CLOSE) continue;  // it went with its owner
+            HWND w = t->window();
+            EXPECT_TRUE(IsWindow(w) && !IsIconic(w) && (t != &scene.hidden || !IsWindowVisible(w))) << "the window \"" << WindowText(w) << "\" was touched";
+        }
+        EXPECT_TRUE(IsWindowVisible(s.skin) && !IsIconic(s.skin)) << "the skin window was touched";
     }
-    // The icon removed, as a notification area that starts afresh would have lost it.
-    void LoseIcon() {
-        NOTIFYICONDATAA record = IconRecordOf(s.skin);
-        [&] {
-            ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &record)) << "the driver could not remove the icon";
-            ASSERT_TRUE(WaitForTrayIconGone(icon)) << "the icon did not go";
-        }();
+    {
+        SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
+        // Attachment off, so that the skin window stays put unless the sweep moves it.
+        s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
+        SweepScene scene;
+        std::vector<std::pair<HWND, RECT>> still;
+        for (HWND w : {scene.untitled.window(), scene.desktop.window(), scene.hidden.window(), scene.owned.window(), s.skin})
+            still.push_back({w, WindowRect(w)});
+        const RECT a0 = WindowRect(scene.a.window()), b0 = WindowRect(scene.b.window());
+        const struct { WORD key; const char* name; int dx, dy; } presses[] = {
+            {VK_LEFT, "Left", -100, 0}, {VK_LEFT, "Left", -100, 0}, {VK_DOWN, "Down", 0, 100},
+            {VK_RIGHT, "Right", 100, 0}, {VK_UP, "Up", 0, -100}, {VK_UP, "Up", 0, -100}};
+        int dx = 0, dy = 0;
+        for (const auto& p : presses) {
+            SCOPED_TRACE(std::string("Ctrl+Shift+") + p.name);
+            ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, p.key})) << "cannot press the keys";
+            dx += p.dx, dy += p.dy;
+            EXPECT_TRUE(WaitForWindowAt(scene.a.window(), a0.left + dx, a0.top + dy)) << "A is at " << RectText(WindowRect(scene.a.window()));
+            EXPECT_TRUE(WaitForWindowAt(scene.b.window(), b0.left + dx, b0.top + dy)) << "B is at " << RectText(WindowRect(scene.b.window()));
+        }
+        const RECT a1 = WindowRect(scene.a.window());
+        EXPECT_EQ(a1.right - a1.left, a0.right - a0.left);
+        EXPECT_EQ(a1.bottom - a1.top, a0.bottom - a0.top);
+        for (const auto& w : still)
+            EXPECT_TRUE(SameRect(WindowRect(w.first), w.second)) << "the window \"" << WindowText(w.first) << "\" moved to " << RectText(WindowRect(w.first));
     }
-    bool Hidden() const { return !IsWindowVisible(target.window()) && !IsWindowVisible(s.skin); }
-    bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
-};
-
-// Each way the program can end while a window is stored: the window comes back
-// and the icon goes, before the process ends, and the record goes with them.
-void CheckStoredWindowBack(StoredScene& scene) {
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << "the stored window stayed hidden";
-    EXPECT_TRUE(WaitForTrayIconGone(scene.icon)) << "the icon stayed in the notification area";
-    EXPECT_FALSE(FileExists(StoredRecordPath(scene.s))) << "the record of the stored windows stayed";
-}
-
-// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
-// driver, in front of the shell's, answering every request with failure. The
-// shell's icon calls go to the first window of that class, as a notification
-// area restarted without room would answer them.
-struct RefusingTray {
-    static inline int requests = 0;
-    static inline HWND lastOwner = nullptr;
-    HWND window = nullptr;
-
-    static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message != WM_COPYDATA) return DefWindowProcA(w, message, wParam, lParam);
-        ++requests;
-        lastOwner = reinterpret_cast<HWND>(wParam);
-        return FALSE;
-    }
-    RefusingTray() {
-        WNDCLASSA wc = {0, Proc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr, "Shell_TrayWnd"};
-        RegisterClassA(&wc);
-        requests = 0;
-        lastOwner = nullptr;
-        window = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "Shell_TrayWnd", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance, nullptr);
-    }
-    ~RefusingTray() {
-        if (window) DestroyWindow(window);
-        PumpMessages();
-    }
-};
-
-// One started Pelto and its stored target, stored again for each case.
-TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
-    SetTestTimeLimit(240);
-    StoredScene scene("tray", "Stored Target");
-    PeltoSession& s = scene.s;
+    // The notification area, with attachment on again: a target stored again for each case.
+    s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
+    StoredScene scene(s, "Stored Target");
     {
         SCOPED_TRACE("restore on a left-button press only");
         // A move over the icon and a right click on it do nothing.
@@ -355,9 +313,7 @@ TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
         ASSERT_TRUE(BringToForeground(second.window())) << "second not in front";
         OpenMenuWithHotkey(s.pelto.pid(), 'A');
         CloseMenu(s.pelto.pid());
-        SetForegroundWindow(second.window());
-        ASSERT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == second.window(); })) << "second not in front";
-        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick recorded the second window";
+        ASSERT_EQ(AttachSkinTo(s, second.window()), "");
         std::vector<HWND> before = TrayIconWindows();
         s.ChooseFromMenu(IDM_STORE_IN_TRAY);
         EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(second.window()); })) << "second not stored";
@@ -393,6 +349,15 @@ TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
         EXPECT_TRUE(scene.Shown()) << "not every window came back (target " << IsWindowVisible(scene.target.window()) << ", skin " << IsWindowVisible(s.skin) << ")";
         EXPECT_TRUE(DismissMessageBox(box));
     }
+    {
+        SCOPED_TRACE("the end of the session");
+        scene.StoreAgain();
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutA(s.skin, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        EXPECT_NE(answer, 0u) << "Pelto refused the end of the session";
+        SendMessageTimeoutA(s.skin, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        CheckStoredWindowBack(s, scene.target.window(), scene.icon);
+    }
     SCOPED_TRACE("the close command while stored shows the window again");
     scene.StoreAgain();
     TargetProcess typing;
@@ -400,25 +365,7 @@ TEST(WindowOps, Tray_StoreRestoreAndTheNotificationAreaStartingAfresh) {
     ASSERT_TRUE(BringToForeground(typing.window())) << "the window for the keys did not come to the foreground";
     s.ChooseFromMenu(IDM_CLOSE);
     EXPECT_TRUE(s.pelto.EndsWithCode0()) << "the close command did not end Pelto with code 0: " << s.pelto;
-    CheckStoredWindowBack(scene);
-}
-
-TEST(WindowOps, Tray_EndOfSessionAndDestroyShowTheWindowAgain) {
-    SetTestTimeLimit(120);
-    {
-        SCOPED_TRACE("the end of the session");
-        StoredScene scene("traysession", "Stored At Session End");
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutA(scene.s.skin, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-        EXPECT_NE(answer, 0u) << "Pelto refused the end of the session";
-        SendMessageTimeoutA(scene.s.skin, WM_ENDSESSION, TRUE, 0, SMTO_ABORTIFHUNG, 5000, &answer);
-        CheckStoredWindowBack(scene);
-    }
-    SCOPED_TRACE("WM_CLOSE from outside: the default handling destroys the window");
-    StoredScene scene("traydestroy", "Stored At Destroy");
-    PostMessageA(scene.s.skin, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(scene.s.pelto.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << scene.s.pelto;
-    CheckStoredWindowBack(scene);
+    CheckStoredWindowBack(s, scene.target.window(), scene.icon);
 }
 
 // A record line as Pelto writes one: handle, process id, class, title.
@@ -433,7 +380,9 @@ std::string RecordLine(HWND window, DWORD pid, const char* className, const char
 // names its handle, as a reused handle would, with another process or another
 // class; a line for a window destroyed meanwhile is skipped.
 TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
-    StoredScene scene("traykilled", "Stored Then Killed");
+    PeltoSession session("traykilled");
+    session.Start();
+    StoredScene scene(session, "Stored Then Killed");
     const std::string record = StoredRecordPath(scene.s);
     TargetProcess other, gone;
     ASSERT_TRUE(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere")) << "no hidden window";
@@ -461,8 +410,9 @@ TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
 }
 
 // 64 windows fill the table of stored windows: the 65th store says so and
-// hides nothing, and one press on the icon brings all 64 back.
-TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
+// hides nothing, and one press on the icon brings all 64 back. Then WM_CLOSE
+// from outside while one is stored: the default handling destroys the window.
+TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothingAndWMCloseShowsTheStoredWindow) {
     SetTestTimeLimit(240);
     PeltoSession s("trayfull");
     ASSERT_TRUE(s.folder.WriteSetting("10 0 nothing")) << "cannot write the setting file";  // a tick every 10 ms
@@ -470,10 +420,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
     // Titled windows of the driver's own, one above another.
     struct DriverWindows {
         std::vector<HWND> windows;
-        ~DriverWindows() {
-            for (HWND w : windows) DestroyWindow(w);
-            PumpMessages();
-        }
+        ~DriverWindows() { for (HWND w : windows) DestroyWindow(w); PumpMessages(); }
     } targets;
     for (int i = 0; i < 65; ++i) {
         HWND w = CreateWindowExA(0, "Static", Format("Stored %02d", i + 1).c_str(), WS_OVERLAPPEDWINDOW, 200, 150, 300, 200,
@@ -506,10 +453,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
         std::vector<HWND> before = TrayIconWindows();
         // The first and the 65th store through the menu; the 63 that only fill
         // the table in between are the command itself, posted.
-        if (i == 0 || i == 64)
-            s.ChooseFromMenu(IDM_STORE_IN_TRAY);
-        else
-            s.PostCommand(IDM_STORE_IN_TRAY);
+        (i == 0 || i == 64) ? s.ChooseFromMenu(IDM_STORE_IN_TRAY) : s.PostCommand(IDM_STORE_IN_TRAY);
         if (i < 64) {
             ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(w); })) << "the store did not hide its window";
             if (i == 0) {
@@ -529,6 +473,13 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothing) {
     WaitUntil(5000, [&] { return shown() == 65; });
     EXPECT_EQ(shown(), 65) << "windows visible after the restore";
     EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon is still there after the restore";
+
+    SCOPED_TRACE("WM_CLOSE from outside while a window is stored");
+    ASSERT_TRUE(BringToForeground(targets.windows[0]) && WaitForTick(s.skin) && WaitForTick(s.skin)) << "the window is not in front";
+    icon = StoreInTray(s, targets.windows[0]);
+    PostMessageA(s.skin, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << s.pelto;
+    CheckStoredWindowBack(s, targets.windows[0], icon);
 }
 
 }  // namespace
