@@ -21,6 +21,28 @@ const char kSetAsideSuffix[] = ".old";
 const char kTemporarySuffix[] = ".tmp";
 
 #ifdef _WIN32
+// Another program may hold the file open for a moment (a virus scanner or an
+// indexer that saw it written, a reader of the list): a move refused for that
+// is tried again for up to about a second and a half before the save counts as
+// failed.
+constexpr int kMoveAttempts = 12;
+constexpr DWORD kMovePauseMs = 125;
+
+template <class Move>
+bool MoveAllowingAMomentsHold(Move move) {
+    for (int attempt = 1;; ++attempt) {
+        if (move()) return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!held || attempt == kMoveAttempts) return false;
+        Sleep(kMovePauseMs);
+    }
+}
+
+bool MoveFileHeld(const char* from, const char* to) {
+    return MoveAllowingAMomentsHold([&] { return MoveFileA(from, to) != 0; });
+}
+
 // The Windows NT family replaces the file in one step. Windows 95/98 export
 // MoveFileExA only as a stub that fails, so there the old file is moved aside
 // (not deleted) until the new one is in place; the NT function is looked up,
@@ -28,14 +50,16 @@ const char kTemporarySuffix[] = ".tmp";
 bool ReplaceFileWith(const char* from, const char* to) {
     if (RunningWindowsFamily() == WindowsFamily::WindowsNt) {
         auto moveEx = LibraryFunction<decltype(::MoveFileExA)>(GetModuleHandleA("KERNEL32.DLL"), "MoveFileExA");
-        return moveEx && moveEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        return moveEx && MoveAllowingAMomentsHold([&] {
+                   return moveEx(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+               });
     }
-    if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return MoveFileA(from, to) != 0;
+    if (GetFileAttributesA(to) == INVALID_FILE_ATTRIBUTES) return MoveFileHeld(from, to);
     char aside[kTextSize];
     if (!JoinText(aside, sizeof aside, to, kSetAsideSuffix)) return false;
     DeleteFileA(aside);
-    if (!MoveFileA(to, aside)) return false;
-    if (!MoveFileA(from, to)) {
+    if (!MoveFileHeld(to, aside)) return false;
+    if (!MoveFileHeld(from, to)) {
         MoveFileA(aside, to);
         return false;
     }

@@ -169,6 +169,27 @@ TEST(LauncherStore, Launcher_AddThisWindowKnowsAShortNameAndAFailedSaveIsToldAnd
     // The long-named program was not added before the others either.
     old.push_back(Found(unsaved, "Unsaved Target"));
     AddTargetCopy(s, savedTarget, saved, "Saved Target", 100, "", &old);
+
+    SCOPED_TRACE("a file another program holds open for a moment is saved all the same");
+    // As a virus scanner does after a write: launch_data is held open from
+    // before the save until a moment after its new copy was written.
+    HANDLE held = CreateFileA(s.folder.File("launch_data").c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE) << "cannot open launch_data";
+    TargetProcess heldTarget;
+    const std::string whileHeld = s.folder.File("w\\HeldTarget.exe");
+    AddTargetCopy(s, heldTarget, whileHeld, "Held Target", 300);
+    // The NT way's replace meets the hold while the new copy waits beside the
+    // file. (Wine lets the 98 way's move of an open file go through, where
+    // Windows 98 refuses it: the same retry covers that.)
+    if (!Win9x()) {
+        EXPECT_TRUE(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data.tmp")); })) << "no new copy was written";
+        PumpFor(250);  // the other program's hold
+    }
+    CloseHandle(held);
+    old.push_back(Found(whileHeld, "Held Target"));
+    CheckFileBecomes(s, old);
+    EXPECT_TRUE(WaitForPeltoIdle(s.pelto) && s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <cstdio>
+
 #include "driver_framework.h"
 #include "input_support.h"
 #include "resources/resource_ids.h"
@@ -51,9 +53,18 @@ std::string WaitForLauncherFile(const InstallFolder& folder, const std::string& 
 std::string AttachSkinTo(const PeltoSession& s, HWND target) {
     const RECT t = WindowRect(target);
     const int x = t.right - 265, y = t.top + 4;
-    if (!BringToForeground(target))
-        return Format("\"%s\" did not come to the front: \"%s\" is there", WindowText(target).c_str(), WindowText(GetForegroundWindow()).c_str());
-    if (WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y)) return "";
+    // Wine may hand the front on to a window on its way out (hidden, of no
+    // process any more) just after the target came there: as a user clicks it
+    // again, it is brought back once, and the log says so. With the target in
+    // front all along, a skin that did not attach is Pelto's failure.
+    for (int time = 0; time < 2; ++time) {
+        if (!BringToForeground(target))
+            return Format("\"%s\" did not come to the front: \"%s\" is there", WindowText(target).c_str(), WindowText(GetForegroundWindow()).c_str());
+        if (WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y)) return "";
+        if (GetForegroundWindow() == target || IsWindowVisible(GetForegroundWindow())) break;
+        std::printf("  \"%s\" lost the front to a hidden window: brought back\n", WindowText(target).c_str());
+        std::fflush(stdout);
+    }
     HWND front = GetForegroundWindow();
     DWORD pid = 0;
     GetWindowThreadProcessId(front, &pid);
