@@ -22,19 +22,27 @@ const char kDoneText[] = "貴方のスキンは正常に作成・インストー
 const char kOpenFailedText[] = "ファイルがオープンできませんでした。";
 const char kCopyFailedText[] = "ビットマップファイルのコピーに失敗しました。\nお手数ですが、手動でコピーをして下さい。";
 
-HWND OpenMaker(const PeltoSession& s, const char* which) { return OpenNewPluginDialog(s, "Moldra.ppi", "■　Quorval Moldra", which); }
+const char kMakerCaption[] = "■　Quorval Moldra";
+
+HWND OpenMaker(const PeltoSession& s, const char* which) { return OpenNewPluginDialog(s, "Moldra.ppi", kMakerCaption, which); }
 
 // A real click on the create button, then each message it gives answered in turn.
-void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {
-    ClickDialogButton(dialog, IDC_CREATE);
-    for (const char* text : messages) AnswerBox(s.pelto, {text, "Moldra", dialog});
+// For a dialog that stayed or gave no message: whether it was hidden, and which
+// thread no longer answers (every Moldra dialog's, and the skin window's).
+std::string StayedState(const PeltoSession& s, HWND dialog) {
+    std::string answers;
+    for (HWND d : DialogsCaptioned(s.pelto.pid(), kMakerCaption)) answers += WindowAnswers(d, 3000) ? " 1" : " 0";
+    return Format("visible %d, enabled %d, its thread answers %d, the skin window's %d, the Moldra dialogs'%s, in front \"%s\"",
+                  IsWindowVisible(dialog) != 0, IsWindowEnabled(dialog) != 0, WindowAnswers(dialog, 3000),
+                  WindowAnswers(s.skin, 3000), answers.c_str(), Printable(WindowText(GetForegroundWindow())).c_str());
 }
 
-// For a dialog that stayed: whether it was hidden, and which thread no longer answers.
-std::string StayedState(const PeltoSession& s, HWND dialog) {
-    return Format("visible %d, enabled %d, its thread answers %d, the skin window's answers %d, in front \"%s\"",
-                  IsWindowVisible(dialog) != 0, IsWindowEnabled(dialog) != 0, WindowAnswers(dialog, 3000),
-                  WindowAnswers(s.skin, 3000), Printable(WindowText(GetForegroundWindow())).c_str());
+void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {
+    ClickDialogButton(dialog, IDC_CREATE);
+    for (const char* text : messages) {
+        if (!WaitForBox(s.pelto, text, "Moldra", 10000)) ADD_FAILURE() << "no message after the click: " << StayedState(s, dialog);
+        AnswerBox(s.pelto, {text, "Moldra", dialog});
+    }
 }
 
 std::string AnchorText(HWND dialog) { return ControlText(dialog, IDC_ANCHOR); }
