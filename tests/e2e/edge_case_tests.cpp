@@ -120,8 +120,7 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     PeltoProcess again;
     HWND skin = again.Start(s.folder) ? again.WaitForSkinWindow() : nullptr;
     ASSERT_NE(skin, nullptr) << "Pelto did not start again: " << again;
-    const RECT r = WindowRect(skin);
-    EXPECT_EQ(Format("%ld x %ld", r.right - r.left, r.bottom - r.top), "70 x 26") << "the skin window is not the saved skin";
+    EXPECT_EQ(SizeOf(skin), "70 x 26") << "the skin window is not the saved skin";
     EXPECT_EQ(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
     EXPECT_EQ(LauncherFileOf(s.folder), expected);
     for (const char* file : {"setting.old", "setting.tmp", "launch_data.old", "launch_data.tmp"}) EXPECT_FALSE(FileExists(s.folder.File(file))) << file << " is still there";

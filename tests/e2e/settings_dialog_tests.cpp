@@ -57,11 +57,6 @@ void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
     ASSERT_TRUE(ChooseInOpenDialog(chooser, path)) << "the open-file dialog stayed open";
 }
 
-std::string SizeOf(HWND window) {
-    const RECT r = WindowRect(window);
-    return Format("%ld x %ld", r.right - r.left, r.bottom - r.top);
-}
-
 // Three visits to the dialog of one Pelto, none of which restarts it.
 TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSavesATypedName) {
     PeltoSession s("settingsopen");

@@ -168,6 +168,11 @@ bool SameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
+std::string SizeOf(HWND window) {
+    const RECT r = WindowRect(window);
+    return Format("%ld x %ld", r.right - r.left, r.bottom - r.top);
+}
+
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
     return WaitUntil(timeoutMs, [&] {
         RECT r = WindowRect(window);

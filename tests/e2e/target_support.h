@@ -75,6 +75,8 @@ bool CloseMenu(DWORD pid);
 
 RECT WindowRect(HWND window);
 bool SameRect(const RECT& a, const RECT& b);
+// "W x H" of a window, for comparing sizes in one check.
+std::string SizeOf(HWND window);
 // Waits until the window's top-left corner is at (x, y).
 bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 
