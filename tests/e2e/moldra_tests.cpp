@@ -32,13 +32,22 @@ HWND OpenMaker(const PeltoSession& s, const char* which) { return OpenNewPluginD
 std::string StayedState(const PeltoSession& s, HWND dialog) {
     std::string answers;
     for (HWND d : DialogsCaptioned(s.pelto.pid(), kMakerCaption)) answers += WindowAnswers(d, 3000) ? " 1" : " 0";
-    return Format("visible %d, enabled %d, its thread answers %d, the skin window's %d, the Moldra dialogs'%s, in front \"%s\"",
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    const POINT at = CursorPos();
+    return Format("visible %d, enabled %d, its thread answers %d (capture %p, flags %#lx), the skin window's %d, "
+                  "the Moldra dialogs'%s, in front \"%s\", pointer at (%ld, %ld)",
                   IsWindowVisible(dialog) != 0, IsWindowEnabled(dialog) != 0, WindowAnswers(dialog, 3000),
-                  WindowAnswers(s.skin, 3000), answers.c_str(), Printable(WindowText(GetForegroundWindow())).c_str());
+                  static_cast<void*>(info.hwndCapture), info.flags, WindowAnswers(s.skin, 3000), answers.c_str(),
+                  Printable(WindowText(GetForegroundWindow())).c_str(), at.x, at.y);
 }
 
 void Create(const PeltoSession& s, HWND dialog, std::initializer_list<const char*> messages) {
-    ClickDialogButton(dialog, IDC_CREATE);
+    if (!ClickDialogButton(dialog, IDC_CREATE)) {
+        ADD_FAILURE() << "the click on create did not reach it: " << StayedState(s, dialog);
+        return;
+    }
     for (const char* text : messages) {
         if (!WaitForBox(s.pelto, text, "Moldra", 10000)) ADD_FAILURE() << "no message after the click: " << StayedState(s, dialog);
         AnswerBox(s.pelto, {text, "Moldra", dialog});
