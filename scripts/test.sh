@@ -75,10 +75,9 @@ section imports bash tests/imports/check_imports.sh build/install-i686/Pelto/Pel
 section imports-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi
 section imports-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi
 # The same three against what Windows 98 SE's system DLLs really implement.
-w98=tests/imports/win98_allowlist.txt
-section imports-w98 bash tests/imports/check_imports.sh build/install-i686/Pelto/Pelto.exe "$w98"
-section imports-w98-tachel bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Tachel.ppi "$w98"
-section imports-w98-moldra bash tests/imports/check_imports.sh build/install-i686/Pelto/plugins/Moldra.ppi "$w98"
+section imports-w98 bash tests/imports/check_imports.sh --windows 98 build/install-i686/Pelto/Pelto.exe
+section imports-w98-tachel bash tests/imports/check_imports.sh --windows 98 build/install-i686/Pelto/plugins/Tachel.ppi
+section imports-w98-moldra bash tests/imports/check_imports.sh --windows 98 build/install-i686/Pelto/plugins/Moldra.ppi
 # No instruction beyond the Pentium's in any shipped 32-bit binary (their debug
 # files, in the build folder, tell where the code ends and name its functions).
 section cpu-i586 bash tests/cpu/check_i586.sh --debug-dir build/i686 --debug-dir build/i686/plugins \

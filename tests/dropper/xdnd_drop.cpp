@@ -61,7 +61,9 @@ Atoms Intern(Display* d) {
     Atom got[sizeof names / sizeof names[0]];
     static_assert(sizeof got == sizeof(Atoms), "a name for every field of Atoms");
     XInternAtoms(d, const_cast<char**>(names), static_cast<int>(sizeof names / sizeof names[0]), False, got);
-    return {got[0], got[1], got[2], got[3], got[4], got[5], got[6], got[7], got[8], got[9], got[10], got[11], got[12]};
+    Atoms atoms;
+    std::memcpy(&atoms, got, sizeof atoms);
+    return atoms;
 }
 
 std::string AbsolutePath(const std::string& path) {
@@ -145,11 +147,8 @@ void SendClient(Display* d, Window target, Atom type, long l0, long l1, long l2,
     e.xclient.window = target;
     e.xclient.message_type = type;
     e.xclient.format = 32;
-    e.xclient.data.l[0] = l0;
-    e.xclient.data.l[1] = l1;
-    e.xclient.data.l[2] = l2;
-    e.xclient.data.l[3] = l3;
-    e.xclient.data.l[4] = l4;
+    const long data[5] = {l0, l1, l2, l3, l4};
+    std::memcpy(e.xclient.data.l, data, sizeof data);
     XSendEvent(d, target, False, NoEventMask, &e);
     XFlush(d);
 }
@@ -164,8 +163,6 @@ struct Drag {
     // What the target told.
     bool statusSeen = false, accepted = false;
     bool finishedSeen = false, finishedAccepted = false;
-    Atom finishedAction = None;
-    int dataRequests = 0;
 };
 
 void AnswerSelectionRequest(Drag& g, const XSelectionRequestEvent& r) {
@@ -185,7 +182,6 @@ void AnswerSelectionRequest(Drag& g, const XSelectionRequestEvent& r) {
                             reinterpret_cast<const unsigned char*>(g.uriList.data()),
                             static_cast<int>(g.uriList.size()));
             reply.xselection.property = property;
-            ++g.dataRequests;
         } else if (r.target == g.a.targets) {
             Atom list[3] = {g.a.targets, g.a.timestamp, g.a.uriList};
             XChangeProperty(g.d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
@@ -218,7 +214,6 @@ void Handle(Drag& g, const XEvent& e) {
         } else if (m.message_type == g.a.finished) {
             g.finishedSeen = true;
             g.finishedAccepted = (m.data.l[1] & 1) != 0;
-            g.finishedAction = static_cast<Atom>(m.data.l[2]);
             Say("finished: %s\n", g.finishedAccepted ? "accepted" : "not accepted");
         }
     }

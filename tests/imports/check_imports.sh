@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Checks that a Windows program imports only functions on the allow-list
-# (by default win2000_allowlist.txt next to this script).
+# (by default allowlist.txt next to this script) for one Windows version:
+# 2000 (the default) or 98, which leaves out the entries marked "2000-only".
 #
-#   bash tests/imports/check_imports.sh [--delayed DLL,...] <file.exe|file.dll> [allowlist]
+#   bash tests/imports/check_imports.sh [--windows 98|2000] [--delayed DLL,...] <file.exe|file.dll> [allowlist]
 #
 # Prints every import that is not on the list as "NOT ALLOWED: DLL!Function"
 # (imports by ordinal as "DLL!#ordinal"), then "imports: N passed, N failed"
@@ -23,16 +24,20 @@ set -u
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 delayed_only=
-if [ "${1:-}" = "--delayed" ]; then
-    delayed_only=${2:-}
-    shift 2 || true
-fi
-if [ $# -lt 1 ] || [ $# -gt 2 ]; then
-    echo "usage: $0 [--delayed DLL,...] <file.exe|file.dll> [allowlist]" >&2
+windows=2000
+while [ $# -gt 0 ]; do
+    case $1 in
+        --delayed) delayed_only=${2:-}; shift 2 || true ;;
+        --windows) windows=${2:-}; shift 2 || true ;;
+        *) break ;;
+    esac
+done
+if [ $# -lt 1 ] || [ $# -gt 2 ] || { [ "$windows" != 98 ] && [ "$windows" != 2000 ]; }; then
+    echo "usage: $0 [--windows 98|2000] [--delayed DLL,...] <file.exe|file.dll> [allowlist]" >&2
     exit 1
 fi
 pe=$1
-allowlist=${2:-$here/win2000_allowlist.txt}
+allowlist=${2:-$here/allowlist.txt}
 
 fail() {
     echo "FAIL: $*"
@@ -83,10 +88,12 @@ if [ -n "$delay_imports" ]; then
     imports=$(printf '%s\n%s\n' "$imports" "$delay_imports")
 fi
 
-# The allow-list as lower-case DLL name, "!", function. A comment starts with a
-# "#" at the start of a line or after white space, so "DLL!#17" stays an entry.
+# The allow-list as lower-case DLL name, "!", function, without the entries
+# marked for another Windows version. A comment starts with a "#" at the start
+# of a line or after white space, so "DLL!#17" stays an entry.
 allowed=
-[ "$allowlist" = "-" ] || allowed=$(sed -E -e 's/^[[:space:]]*#.*$//' -e 's/[[:space:]]+#.*$//' -e 's/[[:space:]]+//g' "$allowlist" |
+[ "$allowlist" = "-" ] || allowed=$(sed -E -e 's/^[[:space:]]*#.*$//' -e 's/[[:space:]]+#.*$//' "$allowlist" |
+    awk -v only="$windows-only" '$2 == "" || $2 == only { print $1 }' |
     awk -F'!' 'NF == 2 && $1 != "" && $2 != "" { print tolower($1) "!" $2 }')
 
 dlls=$(printf '%s\n' "$imports" | cut -d'!' -f1 | sort -fu | tr '\n' ' ')
@@ -131,11 +138,11 @@ if [ "$bad" -eq 0 ]; then
     if [ "$allowlist" = "-" ]; then
         echo "PASS $(basename "$pe"): ${delayed_only:-no DLL} delay-loaded only"
     else
-        echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist")"
+        echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist") (Windows $windows)"
     fi
     echo "imports: 1 passed, 0 failed"
     exit 0
 fi
-echo "FAIL $(basename "$pe"): $bad problems among $count imports (list: $(basename "$allowlist"))"
+echo "FAIL $(basename "$pe"): $bad problems among $count imports (list: $(basename "$allowlist")${allowed:+, Windows $windows})"
 echo "imports: 0 passed, 1 failed"
 exit 1

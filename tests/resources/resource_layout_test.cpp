@@ -181,154 +181,151 @@ TEST_P(Built, MainMenuHoldsEveryItemInOrder) {
     EXPECT_EQ(marks, 0u) << "an item is greyed or checked";
 }
 
-TEST_P(Built, RenameDialog) {
-    const uint32_t label = SS_TYPEMASK | SS_SUNKEN, edit = ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE;
-    ExpectLayout(Dialog("Pelto.exe", IDD_RENAME),
-                 {"■　アクティブウインドウの名前の変更", 187, 73, false, kFrame, kFrame,
-                  {
-                      {-1, "Static", "元の名前", 3, 6, 45, 12, label, SS_CENTER | SS_SUNKEN},
-                      {IDC_RENAME_CURRENT, "Edit", "", 51, 6, 132, 12, edit, ES_READONLY | ES_AUTOHSCROLL},
-                      {-1, "Static", "新しいの名前", 3, 27, 45, 12, label, SS_CENTER | SS_SUNKEN},
-                      {IDC_RENAME_NEW, "Edit", "", 51, 27, 132, 12, edit, ES_AUTOHSCROLL},
-                      {IDC_RENAME_OK, "Button", "&OK", 75, 51, 51, 15, kButtonType, BS_PUSHBUTTON},
-                      {IDC_RENAME_CANCEL, "Button", "ｷｬﾝｾﾙ(&C)", 132, 51, 51, 15, kButtonType, BS_PUSHBUTTON},
-                  }});
-}
+// The masks and values of the controls' styles below.
+constexpr uint32_t kSunkenLabel = SS_TYPEMASK | SS_SUNKEN, kOneLineEdit = ES_READONLY | ES_AUTOHSCROLL | ES_MULTILINE;
+constexpr uint32_t kUnsortedList = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
+constexpr uint32_t kEditMask = ES_AUTOHSCROLL | ES_MULTILINE, kSettingsEdit = ES_READONLY | ES_MULTILINE;
+// Tachel: a caption and modal frame, no system menu (no close box), not centred.
+constexpr uint32_t kTachelFrame = WS_CAPTION | DS_MODALFRAME | WS_POPUP, kChildButton = kChild | kButtonType;
+constexpr uint32_t kMoldraFrame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, kChildLabel = kChild | SS_TYPEMASK;
+constexpr uint32_t kMoldraEdit = kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, kPush = kChild | BS_PUSHBUTTON;
+constexpr uint32_t kText = kChild | SS_LEFT;
 
-TEST_P(Built, LauncherSettingsDialog) {
-    const uint32_t listMask = LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;
-    const uint32_t list = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER;  // unsorted
-    const pe::Dialog d = Dialog("Pelto.exe", IDD_LAUNCHER_SETTINGS);
-    ExpectLayout(d, {"ランチャの設定", 261, 121, true, kFrameMask, kFrame,
-                     {
-                         {IDC_LAUNCHER_LIST, "ListBox", "", 9, 12, 165, 99, listMask, list},
-                         {-1, "Button", "登録されたファイル", 3, 0, 177, 117, kButtonType, BS_GROUPBOX},
-                         {IDC_LAUNCHER_ADD, "Button", "追加(&A)", 189, 3, 66, 15, kButtonType, BS_PUSHBUTTON},
-                         {IDC_LAUNCHER_DELETE, "Button", "削除(&D)", 189, 21, 66, 15, kButtonType, BS_PUSHBUTTON},
-                         {IDC_LAUNCHER_EDIT, "Button", "編集(&E)", 189, 39, 66, 15, kButtonType, BS_PUSHBUTTON},
-                         {IDC_LAUNCHER_APPLY, "Button", "変更を適応(&U)", 189, 84, 66, 15, kButtonType, BS_PUSHBUTTON},
-                         {IDC_LAUNCHER_CANCEL, "Button", "キャンセル(&C)", 189, 102, 66, 15, kButtonType,
-                          BS_PUSHBUTTON},
-                     }});
-    // The entry dialog's refresh request: no control has that id.
-    for (const pe::Control& c : d.controls) EXPECT_NE(c.id, IDC_LAUNCHER_REFRESH);
-}
-
-TEST_P(Built, LauncherEntryDialog) {
-    const uint32_t editMask = ES_AUTOHSCROLL | ES_MULTILINE;
-    ExpectLayout(Dialog("Pelto.exe", IDD_LAUNCHER_ENTRY),
-                 {"新規登録 or 登録済みデータの編集", 215, 93, true, kFrameMask, kFrame,
-                  {
-                      {-1, "Static", "対象のファイルのある場所", 6, 6, 90, 12, SS_TYPEMASK, SS_LEFT},
-                      {IDC_ENTRY_PATH, "Edit", "", 6, 21, 165, 12, editMask, ES_AUTOHSCROLL},
-                      {IDC_ENTRY_BROWSE, "Button", "参照", 174, 21, 36, 12, kButtonType, BS_PUSHBUTTON},
-                      {-1, "Static", "ファイルのタイトル", 6, 36, 90, 12, SS_TYPEMASK, SS_LEFT},
-                      {IDC_ENTRY_TITLE, "Edit", "", 6, 51, 165, 12, editMask, ES_AUTOHSCROLL},
-                      {IDC_ENTRY_OK, "Button", "&OK", 75, 75, 66, 15, kButtonType, BS_PUSHBUTTON},
-                  }});
-}
-
-TEST_P(Built, SettingsDialog) {
-    const uint32_t label = SS_TYPEMASK, edit = ES_READONLY | ES_MULTILINE, button = kButtonType;
-    ExpectLayout(Dialog("Pelto.exe", IDD_SETTINGS),
-                 {"■　Peltoの設定", 195, 153, true, kFrame, kFrame,
-                  {
-                      {-1, "Static", "タイマーの間隔", 6, 3, 54, 12, label, SS_LEFT},
-                      {IDC_SETTINGS_INTERVAL, "Edit", "", 66, 3, 75, 12, edit, 0},
-                      {-1, "Static", "（1000 = 1秒）", 144, 3, 45, 12, label, SS_LEFT},
-                      {-1, "Button", "スキンの設定", 3, 21, 186, 63, button, BS_GROUPBOX},
-                      {-1, "Static", "ファイル名", 6, 36, 36, 12, label, SS_LEFT},
-                      {IDC_SETTINGS_SKIN_FILE, "Edit", "", 48, 36, 102, 12, edit, 0},
-                      {IDC_SETTINGS_BROWSE, "Button", "参照", 153, 36, 30, 12, button, BS_PUSHBUTTON},
-                      {-1, "Static", "画像名", 6, 51, 27, 12, label, SS_LEFT},
-                      {IDC_SETTINGS_BITMAP, "Edit", "", 39, 51, 78, 12, edit, ES_READONLY},
-                      {-1, "Static", "サイズ", 117, 51, 24, 12, label, SS_LEFT},
-                      {IDC_SETTINGS_SIZE, "Edit", "", 147, 51, 36, 12, edit, ES_READONLY},
-                      {-1, "Static", "作者名", 6, 66, 27, 12, label, SS_LEFT},
-                      {IDC_SETTINGS_AUTHOR, "Edit", "", 39, 66, 144, 12, edit, ES_READONLY},
-                      {-1, "Button", "FollowingMouse の設定", 3, 90, 186, 33, button, BS_GROUPBOX},
-                      {-1, "Static", "FollowingMouse の ON / OFF", 6, 105, 93, 12, label, SS_LEFT},
-                      {IDC_SETTINGS_FOLLOWING, "Button", "ON", 105, 105, 78, 12, button, BS_PUSHBUTTON},
-                      {IDC_SETTINGS_OK, "Button", "&OK", 66, 135, 48, 15, button, BS_PUSHBUTTON},
-                      {IDC_SETTINGS_CANCEL, "Button", "ｷｬﾝｾﾙ(&C)", 123, 135, 48, 15, button, BS_PUSHBUTTON},
-                  }});
-}
-
-TEST_P(Built, AboutBoxAndItsPictures) {
-    const uint32_t kind = SS_TYPEMASK | SS_SUNKEN, button = kButtonType;
+struct DialogRow {
+    const char* name;
+    const char* file;
+    int id;
+    bool japanese;  // the resource's language is checked to be Japanese
+    ExpectedDialog expected;
+};
+const DialogRow kDialogs[] = {
+    {"rename", "Pelto.exe", IDD_RENAME, false,
+     {"■　アクティブウインドウの名前の変更", 187, 73, false, kFrame, kFrame,
+      {
+          {-1, "Static", "元の名前", 3, 6, 45, 12, kSunkenLabel, SS_CENTER | SS_SUNKEN},
+          {IDC_RENAME_CURRENT, "Edit", "", 51, 6, 132, 12, kOneLineEdit, ES_READONLY | ES_AUTOHSCROLL},
+          {-1, "Static", "新しいの名前", 3, 27, 45, 12, kSunkenLabel, SS_CENTER | SS_SUNKEN},
+          {IDC_RENAME_NEW, "Edit", "", 51, 27, 132, 12, kOneLineEdit, ES_AUTOHSCROLL},
+          {IDC_RENAME_OK, "Button", "&OK", 75, 51, 51, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_RENAME_CANCEL, "Button", "ｷｬﾝｾﾙ(&C)", 132, 51, 51, 15, kButtonType, BS_PUSHBUTTON},
+      }}},
+    // Its ids leave out IDC_LAUNCHER_REFRESH, the entry dialog's refresh request.
+    {"launcher settings", "Pelto.exe", IDD_LAUNCHER_SETTINGS, false,
+     {"ランチャの設定", 261, 121, true, kFrameMask, kFrame,
+      {
+          {IDC_LAUNCHER_LIST, "ListBox", "", 9, 12, 165, 99, kUnsortedList | LBS_SORT, kUnsortedList},
+          {-1, "Button", "登録されたファイル", 3, 0, 177, 117, kButtonType, BS_GROUPBOX},
+          {IDC_LAUNCHER_ADD, "Button", "追加(&A)", 189, 3, 66, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_LAUNCHER_DELETE, "Button", "削除(&D)", 189, 21, 66, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_LAUNCHER_EDIT, "Button", "編集(&E)", 189, 39, 66, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_LAUNCHER_APPLY, "Button", "変更を適応(&U)", 189, 84, 66, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_LAUNCHER_CANCEL, "Button", "キャンセル(&C)", 189, 102, 66, 15, kButtonType, BS_PUSHBUTTON},
+      }}},
+    {"launcher entry", "Pelto.exe", IDD_LAUNCHER_ENTRY, false,
+     {"新規登録 or 登録済みデータの編集", 215, 93, true, kFrameMask, kFrame,
+      {
+          {-1, "Static", "対象のファイルのある場所", 6, 6, 90, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_ENTRY_PATH, "Edit", "", 6, 21, 165, 12, kEditMask, ES_AUTOHSCROLL},
+          {IDC_ENTRY_BROWSE, "Button", "参照", 174, 21, 36, 12, kButtonType, BS_PUSHBUTTON},
+          {-1, "Static", "ファイルのタイトル", 6, 36, 90, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_ENTRY_TITLE, "Edit", "", 6, 51, 165, 12, kEditMask, ES_AUTOHSCROLL},
+          {IDC_ENTRY_OK, "Button", "&OK", 75, 75, 66, 15, kButtonType, BS_PUSHBUTTON},
+      }}},
+    {"settings", "Pelto.exe", IDD_SETTINGS, false,
+     {"■　Peltoの設定", 195, 153, true, kFrame, kFrame,
+      {
+          {-1, "Static", "タイマーの間隔", 6, 3, 54, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_SETTINGS_INTERVAL, "Edit", "", 66, 3, 75, 12, kSettingsEdit, 0},
+          {-1, "Static", "（1000 = 1秒）", 144, 3, 45, 12, SS_TYPEMASK, SS_LEFT},
+          {-1, "Button", "スキンの設定", 3, 21, 186, 63, kButtonType, BS_GROUPBOX},
+          {-1, "Static", "ファイル名", 6, 36, 36, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_SETTINGS_SKIN_FILE, "Edit", "", 48, 36, 102, 12, kSettingsEdit, 0},
+          {IDC_SETTINGS_BROWSE, "Button", "参照", 153, 36, 30, 12, kButtonType, BS_PUSHBUTTON},
+          {-1, "Static", "画像名", 6, 51, 27, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_SETTINGS_BITMAP, "Edit", "", 39, 51, 78, 12, kSettingsEdit, ES_READONLY},
+          {-1, "Static", "サイズ", 117, 51, 24, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_SETTINGS_SIZE, "Edit", "", 147, 51, 36, 12, kSettingsEdit, ES_READONLY},
+          {-1, "Static", "作者名", 6, 66, 27, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_SETTINGS_AUTHOR, "Edit", "", 39, 66, 144, 12, kSettingsEdit, ES_READONLY},
+          {-1, "Button", "FollowingMouse の設定", 3, 90, 186, 33, kButtonType, BS_GROUPBOX},
+          {-1, "Static", "FollowingMouse の ON / OFF", 6, 105, 93, 12, SS_TYPEMASK, SS_LEFT},
+          {IDC_SETTINGS_FOLLOWING, "Button", "ON", 105, 105, 78, 12, kButtonType, BS_PUSHBUTTON},
+          {IDC_SETTINGS_OK, "Button", "&OK", 66, 135, 48, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_SETTINGS_CANCEL, "Button", "ｷｬﾝｾﾙ(&C)", 123, 135, 48, 15, kButtonType, BS_PUSHBUTTON},
+      }}},
     // The picture controls name their class by text, stored in capitals by the
     // resource compiler.
-    ExpectLayout(Dialog("Pelto.exe", IDD_ABOUT),
-                 {"■　Peltoについて", 283, 163, true, kFrameMask, kFrame,
-                  {
-                      {-1, "STATIC", "#110", 6, 6, 179, 67, kind, SS_BITMAP | SS_SUNKEN},
-                      {IDC_ABOUT_OK, "Button", "&OK", 207, 6, 69, 15, button, BS_PUSHBUTTON},
-                      {IDC_ABOUT_HOME_PAGE, "Button", "&Quorval Online", 207, 27, 69, 15, button, BS_PUSHBUTTON},
-                      {IDC_ABOUT_REGISTER, "Button", "スタートアップに登録", 207, 54, 69, 15, button, BS_PUSHBUTTON},
-                      {-1, "Static", "Quorval Pelto ver 0.10\nデスクトップの小さな相棒\nfor Microsoft Windows98 / 2000",
-                       6, 84, 111, 27, kind, SS_LEFT},
-                      {-1, "Static", "プログラム：Quorval\nグラフィック：Quorval\nヘルプ：Quorval", 120, 84, 84, 27,
-                       kind, SS_LEFT},
-                      {-1, "Static",
-                       "ご意見・ご感想・不具合のご報告は、お気軽に\nquorval@example.com "
-                       "までメールでお寄せください。\n右上の「Quorval "
-                       "Online」ボタンを押すと、\n作者のホームページ Quorval Online "
-                       "を開きます。\nスキンやプラグインもそちらで公開中です。",
-                       6, 114, 198, 45, kind, SS_LEFT},
-                      {-1, "STATIC", "#125", 222, 99, 42, 47, kind, SS_BITMAP},
-                      {-1, "Static", "いつもそばに", 219, 147, 50, 8, kind, SS_CENTER},
-                  }});
-    EXPECT_EQ(Bitmap("Pelto.exe", IDB_ABOUT_BANNER), (std::array<int, 3>{344, 110, 8}));
-    EXPECT_EQ(Bitmap("Pelto.exe", IDB_ABOUT_MASCOT), (std::array<int, 3>{73, 70, 8}));
+    {"about", "Pelto.exe", IDD_ABOUT, false,
+     {"■　Peltoについて", 283, 163, true, kFrameMask, kFrame,
+      {
+          {-1, "STATIC", "#110", 6, 6, 179, 67, kSunkenLabel, SS_BITMAP | SS_SUNKEN},
+          {IDC_ABOUT_OK, "Button", "&OK", 207, 6, 69, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_ABOUT_HOME_PAGE, "Button", "&Quorval Online", 207, 27, 69, 15, kButtonType, BS_PUSHBUTTON},
+          {IDC_ABOUT_REGISTER, "Button", "スタートアップに登録", 207, 54, 69, 15, kButtonType, BS_PUSHBUTTON},
+          {-1, "Static", "Quorval Pelto ver 0.10\nデスクトップの小さな相棒\nfor Microsoft Windows98 / 2000", 6, 84,
+           111, 27, kSunkenLabel, SS_LEFT},
+          {-1, "Static", "プログラム：Quorval\nグラフィック：Quorval\nヘルプ：Quorval", 120, 84, 84, 27,
+           kSunkenLabel, SS_LEFT},
+          {-1, "Static",
+           "ご意見・ご感想・不具合のご報告は、お気軽に\nquorval@example.com "
+           "までメールでお寄せください。\n右上の「Quorval "
+           "Online」ボタンを押すと、\n作者のホームページ Quorval Online "
+           "を開きます。\nスキンやプラグインもそちらで公開中です。",
+           6, 114, 198, 45, kSunkenLabel, SS_LEFT},
+          {-1, "STATIC", "#125", 222, 99, 42, 47, kSunkenLabel, SS_BITMAP},
+          {-1, "Static", "いつもそばに", 219, 147, 50, 8, kSunkenLabel, SS_CENTER},
+      }}},
+    {"Tachel", "plugins/Tachel.ppi", IDD_METER, true,
+     {"Quorval Tachel", 111, 9, true, kTachelFrame | WS_SYSMENU | DS_CENTER | DS_CENTERMOUSE, kTachelFrame,
+      {
+          {IDC_METER_BAR, "MSCTLS_PROGRESS32", "Progress1", 0, 0, 84, 9, kChild | WS_BORDER, kChild | WS_BORDER},
+          {IDC_METER_CLOSE, "Button", "x", 84, 0, 27, 9, kChildButton | WS_TABSTOP, kChild | WS_TABSTOP | BS_PUSHBUTTON},
+      }}},
+    {"Moldra", "plugins/Moldra.ppi", IDD_SKIN_MAKER, true,
+     {"■　Quorval Moldra", 235, 201, true, kMoldraFrame, kMoldraFrame,
+      {
+          {-1, "STATIC", "#102", 3, 3, 229, 40, kChildLabel, kChild | SS_BITMAP},
+          {-1, "Static", "スキンの名前", 3, 48, 51, 12, kChildLabel, kText},
+          {IDC_SKIN_NAME, "Edit", "", 57, 48, 99, 12, kMoldraEdit, kMoldraEdit},
+          {-1, "Static", "Bmpファイル", 3, 66, 51, 12, kChildLabel, kText},
+          {IDC_BITMAP_PATH, "Edit", "", 57, 66, 123, 12, kMoldraEdit, kMoldraEdit},
+          {IDC_BROWSE, "Button", "参照", 183, 66, 39, 12, kChildButton, kPush},
+          {-1, "Static", "作者名", 3, 87, 51, 12, kChildLabel, kText},
+          {IDC_AUTHOR, "Edit", "", 57, 87, 99, 12, kMoldraEdit, kMoldraEdit},
+          {-1, "Button", "スキンの表示位置", 3, 105, 228, 72, kChildButton, kChild | BS_GROUPBOX},
+          {-1, "Static", "\n\nスキンの\n表示位置の\n基準", 6, 117, 42, 54, kChildLabel, kText},
+          {IDC_ANCHOR, "Button", "右上", 51, 117, 75, 21, kChildButton, kPush},
+          {-1, "Static", "通常の X 座標", 129, 114, 54, 12, kChildLabel, kText},
+          {IDC_NORMAL_X, "Edit", "", 186, 114, 39, 12, kMoldraEdit, kMoldraEdit},
+          {-1, "Static", "通常の Y 座標", 129, 129, 54, 12, kChildLabel, kText},
+          {IDC_NORMAL_Y, "Edit", "", 186, 129, 39, 12, kMoldraEdit, kMoldraEdit},
+          {-1, "Static", "スキンよりウインドウが小さいときの X 座標", 51, 144, 132, 12, kChildLabel, kText},
+          {IDC_SMALL_X, "Edit", "", 186, 144, 39, 12, kMoldraEdit, kMoldraEdit},
+          {-1, "Static", "スキンよりウインドウが小さいときの Y 座標", 51, 159, 132, 12, kChildLabel, kText},
+          {IDC_SMALL_Y, "Edit", "", 186, 159, 39, 12, kMoldraEdit, kMoldraEdit},
+          {IDC_CREATE, "Button", "スキンファイルの作成", 39, 183, 78, 15, kChildButton, kPush},
+          {IDC_CANCEL_MAKER, "Button", "キャンセル", 123, 183, 63, 15, kChildButton, kPush},
+      }}},
+};
+
+TEST_P(Built, Dialogs) {
+    for (const DialogRow& row : kDialogs) {
+        SCOPED_TRACE(row.name);
+        unsigned language = 0;
+        ExpectLayout(Dialog(row.file, row.id, &language), row.expected);
+        if (row.japanese) {
+            EXPECT_EQ(language, kJapanese);
+        }
+    }
 }
 
-TEST_P(Built, TachelDialog) {
-    // A caption and modal frame, no system menu (no close box), not centred.
-    const uint32_t frame = WS_CAPTION | DS_MODALFRAME | WS_POPUP, button = kChild | kButtonType;
-    unsigned language = 0;
-    ExpectLayout(Dialog("plugins/Tachel.ppi", IDD_METER, &language),
-                 {"Quorval Tachel", 111, 9, true, frame | WS_SYSMENU | DS_CENTER | DS_CENTERMOUSE, frame,
-                  {
-                      {IDC_METER_BAR, "MSCTLS_PROGRESS32", "Progress1", 0, 0, 84, 9, kChild | WS_BORDER,
-                       kChild | WS_BORDER},
-                      {IDC_METER_CLOSE, "Button", "x", 84, 0, 27, 9, button | WS_TABSTOP,
-                       kChild | WS_TABSTOP | BS_PUSHBUTTON},
-                  }});
-    EXPECT_EQ(language, kJapanese);
-}
-
-TEST_P(Built, MoldraDialogAndBanner) {
-    const uint32_t frame = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, label = kChild | SS_TYPEMASK;
-    const uint32_t edit = kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, button = kChild | kButtonType;
-    const uint32_t push = kChild | BS_PUSHBUTTON, text = kChild | SS_LEFT;
-    unsigned language = 0;
-    ExpectLayout(Dialog("plugins/Moldra.ppi", IDD_SKIN_MAKER, &language),
-                 {"■　Quorval Moldra", 235, 201, true, frame, frame,
-                  {
-                      {-1, "STATIC", "#102", 3, 3, 229, 40, label, kChild | SS_BITMAP},
-                      {-1, "Static", "スキンの名前", 3, 48, 51, 12, label, text},
-                      {IDC_SKIN_NAME, "Edit", "", 57, 48, 99, 12, edit, edit},
-                      {-1, "Static", "Bmpファイル", 3, 66, 51, 12, label, text},
-                      {IDC_BITMAP_PATH, "Edit", "", 57, 66, 123, 12, edit, edit},
-                      {IDC_BROWSE, "Button", "参照", 183, 66, 39, 12, button, push},
-                      {-1, "Static", "作者名", 3, 87, 51, 12, label, text},
-                      {IDC_AUTHOR, "Edit", "", 57, 87, 99, 12, edit, edit},
-                      {-1, "Button", "スキンの表示位置", 3, 105, 228, 72, button, kChild | BS_GROUPBOX},
-                      {-1, "Static", "\n\nスキンの\n表示位置の\n基準", 6, 117, 42, 54, label, text},
-                      {IDC_ANCHOR, "Button", "右上", 51, 117, 75, 21, button, push},
-                      {-1, "Static", "通常の X 座標", 129, 114, 54, 12, label, text},
-                      {IDC_NORMAL_X, "Edit", "", 186, 114, 39, 12, edit, edit},
-                      {-1, "Static", "通常の Y 座標", 129, 129, 54, 12, label, text},
-                      {IDC_NORMAL_Y, "Edit", "", 186, 129, 39, 12, edit, edit},
-                      {-1, "Static", "スキンよりウインドウが小さいときの X 座標", 51, 144, 132, 12, label, text},
-                      {IDC_SMALL_X, "Edit", "", 186, 144, 39, 12, edit, edit},
-                      {-1, "Static", "スキンよりウインドウが小さいときの Y 座標", 51, 159, 132, 12, label, text},
-                      {IDC_SMALL_Y, "Edit", "", 186, 159, 39, 12, edit, edit},
-                      {IDC_CREATE, "Button", "スキンファイルの作成", 39, 183, 78, 15, button, push},
-                      {IDC_CANCEL_MAKER, "Button", "キャンセル", 123, 183, 63, 15, button, push},
-                  }});
-    EXPECT_EQ(language, kJapanese);
-    EXPECT_EQ(Bitmap("plugins/Moldra.ppi", IDB_MOLDRA_BANNER), (std::array<int, 3>{400, 60, 8}));
+TEST_P(Built, Pictures) {
+    const std::tuple<const char*, int, std::array<int, 3>> pictures[] = {
+        {"Pelto.exe", IDB_ABOUT_BANNER, {344, 110, 8}},
+        {"Pelto.exe", IDB_ABOUT_MASCOT, {73, 70, 8}},
+        {"plugins/Moldra.ppi", IDB_MOLDRA_BANNER, {400, 60, 8}},
+    };
+    for (const auto& p : pictures) EXPECT_EQ(Bitmap(std::get<0>(p), std::get<1>(p)), std::get<2>(p)) << std::get<1>(p);
 }
 
 TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {

@@ -1,9 +1,7 @@
 // Stands in for the control panel's control.exe in the end-to-end tests: it
 // appends the arguments it was started with, as one line, to the file named by
 // the environment variable PELTO_CONTROL_LOG, and ends.
-#include <windows.h>
-
-#include <cstring>
+#include "tests/targets/plain_window.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     char log[MAX_PATH];
@@ -19,12 +17,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         while (*p && *p != ' ' && *p != '\t') ++p;
     }
     while (*p == ' ' || *p == '\t') ++p;
-    HANDLE f = CreateFileA(log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return 1;
-    DWORD written = 0;
-    WriteFile(f, p, static_cast<DWORD>(std::strlen(p)), &written, nullptr);
-    WriteFile(f, "\n", 1, &written, nullptr);
-    CloseHandle(f);
-    return 0;
+    return AppendToFile(log, std::string(p) + "\n") ? 0 : 1;
 }

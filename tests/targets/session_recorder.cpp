@@ -19,15 +19,7 @@ char LogPath[MAX_PATH] = "";
 HWND LastBox = nullptr;
 bool MenuSeen = false;
 
-void Record(const char* line) {
-    HANDLE f = CreateFileA(LogPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(f, line, static_cast<DWORD>(std::strlen(line)), &written, nullptr);
-    WriteFile(f, "\n", 1, &written, nullptr);
-    CloseHandle(f);
-}
+void Record(const char* line) { AppendToFile(LogPath, std::string(line) + "\n"); }
 
 BOOL CALLBACK TakeStaticText(HWND child, LPARAM lParam) {
     char cls[32] = "";
