@@ -30,7 +30,9 @@ HWND OpenEntry(PeltoSession& s, HWND settings, int button) {
 
 void Select(HWND dialog, int line) { SendMessageA(GetDlgItem(dialog, IDC_LAUNCHER_LIST), LB_SETCURSEL, static_cast<WPARAM>(line), 0); }
 
-void FillAndAccept(HWND entry, const std::string& path, const char* title = nullptr) { EXPECT_TRUE(FillEntry(entry, path, title)) << "OK did not close the entry dialog"; }
+void FillAndAccept(HWND entry, const std::string& path, const char* title = nullptr) {
+    EXPECT_TRUE(FillEntry(entry, path, title)) << "OK did not close the entry dialog";
+}
 
 // OK with a path the entry dialog refuses: the message, and the dialog stays.
 void ExpectRefused(const PeltoSession& s, HWND entry, const std::string& path, const char* text) {
@@ -43,7 +45,9 @@ void ExpectRefused(const PeltoSession& s, HWND entry, const std::string& path, c
 void CheckFileBecomes(const PeltoSession& s, const std::string& expected) { EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data"; }
 
 // A real click on a button that ends the dialog (cancel, apply, OK).
-void EndWith(HWND dialog, int button) { EXPECT_TRUE(ClickDialogButton(dialog, button) && WindowGoes(dialog)) << "button " << button << " did not end the dialog"; }
+void EndWith(HWND dialog, int button) {
+    EXPECT_TRUE(ClickDialogButton(dialog, button) && WindowGoes(dialog)) << "button " << button << " did not end the dialog";
+}
 
 std::vector<std::string> Lines(HWND dialog) { return ListBoxLines(dialog, IDC_LAUNCHER_LIST); }
 void CheckLines(HWND dialog, const std::vector<std::string>& expected, const char* when) { EXPECT_EQ(Lines(dialog), expected) << "the list " << when; }

@@ -266,7 +266,8 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyI
     // Its row, the fourth, starts it: a window of it with its default title.
     for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) ASSERT_TRUE(PressKeys({key})) << "cannot press Down and Enter";
     HWND started = nullptr;
-    EXPECT_TRUE(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; })) << "the program of the system folder did not start: " << DescribeBoxes(s.pelto);
+    EXPECT_TRUE(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; }))
+        << "the program of the system folder did not start: " << DescribeBoxes(s.pelto);
     if (started) {
         DWORD pid = 0;
         GetWindowThreadProcessId(started, &pid);

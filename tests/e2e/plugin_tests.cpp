@@ -100,7 +100,8 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
         }
         // Without the files that are no plug-ins the popup is just as tall.
         const int withOthers = PopupHeight(s);
-        ASSERT_TRUE(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) && DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str())) << "cannot delete the non-plug-ins";
+        ASSERT_TRUE(DeleteFileA(s.folder.File("plugins\\no_getdata.ppi").c_str()) &&
+                    DeleteFileA(s.folder.File("plugins\\notes.ppi").c_str())) << "cannot delete the non-plug-ins";
         RefreshQuietly(s, "without the non-plug-ins");
         EXPECT_GT(withOthers, 0) << "no popup with the non-plug-ins";
         EXPECT_EQ(PopupHeight(s), withOthers) << "the popup's height without the non-plug-ins";
@@ -238,7 +239,8 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANoteAndNoP
     for (bool folder : {false, true}) {
         SCOPED_TRACE(folder ? "with an empty plugins folder" : "with no plugins folder");
         RemoveTree(plugins);
-        ASSERT_TRUE(folder ? CreateDirectoryA(plugins.c_str(), nullptr) != 0 : GetFileAttributesA(plugins.c_str()) == INVALID_FILE_ATTRIBUTES) << "cannot empty or remove plugins";
+        ASSERT_TRUE(folder ? CreateDirectoryA(plugins.c_str(), nullptr) != 0 : GetFileAttributesA(plugins.c_str()) == INVALID_FILE_ATTRIBUTES)
+            << "cannot empty or remove plugins";
         RefreshQuietly(s, "on the refresh");
         ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;

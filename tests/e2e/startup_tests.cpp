@@ -68,9 +68,11 @@ void StartShowingSkin(PeltoSession& s, Prepare prepare, int width, int height) {
     EXPECT_EQ(s.pelto.SkinWindows().size(), 1u) << "windows of class PeltoClass";
     EXPECT_EQ(ClassNameOf(s.skin), kSkinClass);
     EXPECT_EQ(WindowText(s.skin), kSkinTitle);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_EXSTYLE)), static_cast<DWORD>(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST)) << "extended styles";
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_EXSTYLE)), static_cast<DWORD>(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST))
+        << "extended styles";
     // WS_CLIPSIBLINGS, which the system adds, allowed.
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_STYLE)) & ~WS_CLIPSIBLINGS, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX)) << "styles";
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_STYLE)) & ~WS_CLIPSIBLINGS,
+              static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX)) << "styles";
     EXPECT_EQ(GetWindow(s.skin, GW_OWNER), nullptr) << "the skin window's owner";
     EXPECT_EQ(RectText(WindowRect(s.skin)), RectText({0, 0, width, height})) << "the window rectangle";
 }
