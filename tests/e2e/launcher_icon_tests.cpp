@@ -22,45 +22,36 @@ using namespace e2e;
 constexpr int kIconSize = 16;
 constexpr int kItemHeight = 20;
 
-// A channel difference that still counts as the same colour: the image list
-// and DrawIconEx may round a blended edge pixel differently.
+// The same colour within a channel difference: the image list and DrawIconEx may round a
+// blended edge pixel differently.
 bool Near(COLORREF a, COLORREF b) {
-    return std::abs(GetRValue(a) - GetRValue(b)) <= 24 && std::abs(GetGValue(a) - GetGValue(b)) <= 24 &&
-           std::abs(GetBValue(a) - GetBValue(b)) <= 24;
+    return std::abs(GetRValue(a) - GetRValue(b)) <= 24 && std::abs(GetGValue(a) - GetGValue(b)) <= 24 && std::abs(GetBValue(a) - GetBValue(b)) <= 24;
 }
 
-// The shell's small icon of path as the popup draws an item's icon, over the
-// menu colour; none when the shell gives no icon.
-struct IconPicture {
-    bool has = false;
-    Image image;
-};
-
-IconPicture ShellIconPicture(const std::string& path) {
-    IconPicture p;
-    SHFILEINFOA info;
-    ZeroMemory(&info, sizeof info);
-    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon) return p;
-    p.image = DrawnIcon(info.hIcon, kIconSize, GetSysColor(COLOR_MENU));
-    p.has = p.image.ok();
+// The shell's small icon of path as the popup draws it, over the menu colour;
+// an empty image when the shell gives no icon.
+Image ShellIconPicture(const std::string& path) {
+    SHFILEINFOA info = {};
+    if (!SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon) return Image();
+    const Image picture = DrawnIcon(info.hIcon, kIconSize, GetSysColor(COLOR_MENU));
     DestroyIcon(info.hIcon);
-    return p;
+    return picture;
 }
 
 // Pixels of the 16 x 16 square at (x, y) of shot that differ from the picture
 // (every pixel of the square against the plain background when there is none).
-int Mismatches(const Image& shot, int x, int y, const IconPicture& expected) {
+int Mismatches(const Image& shot, int x, int y, const Image& expected) {
     int bad = 0;
     for (int j = 0; j < kIconSize; ++j)
         for (int i = 0; i < kIconSize; ++i)
             bad += x + i >= shot.width || y + j >= shot.height ||
-                   !Near(shot.At(x + i, y + j), expected.has ? expected.image.At(i, j) : GetSysColor(COLOR_MENU));
+                   !Near(shot.At(x + i, y + j), expected.ok() ? expected.At(i, j) : GetSysColor(COLOR_MENU));
     return bad;
 }
 
 struct Row {
     std::string path;
-    IconPicture icon;
+    Image icon;
 };
 
 std::vector<Row> RowsFor(const std::vector<std::string>& paths) {
@@ -69,21 +60,18 @@ std::vector<Row> RowsFor(const std::vector<std::string>& paths) {
     return rows;
 }
 
-// What differs between the open popup (null: none opened) and rows (row i
-// showing rows[i]'s icon and nothing else in the icon's place), waiting up to
-// timeoutMs for the rows to be right; "" when they are. The first item's corner
-// is where a row with an icon finds its picture (the popup's border width is
-// the platform's; an empty icon matches plain background anywhere).
+// What differs between the open popup (null: none) and rows (row i showing rows[i]'s icon and
+// nothing else there), waiting up to timeoutMs for them to be right; "" when they are. The first
+// row with an icon finds the items' corner (the border width is the platform's).
 std::string RowsMismatch(HWND menu, const std::vector<Row>& rows, DWORD timeoutMs) {
     std::size_t anchor = 0;
-    while (anchor + 1 < rows.size() && !rows[anchor].icon.has) ++anchor;
+    while (anchor + 1 < rows.size() && !rows[anchor].icon.ok()) ++anchor;
     const int anchorY = kItemHeight * static_cast<int>(anchor) + 2;
     int originX = -1, originY = -1;
     std::vector<int> bad(rows.size(), 0);
     if (!menu) return "Ctrl+Shift+Z opened no popup";
-    // The popup paints its owner-drawn rows one after the other after it
-    // shows: wait until every row is right (on a loaded machine a row was once
-    // still wrong after 3 s).
+    // The owner-drawn rows are painted one by one after the popup shows: on a loaded
+    // machine a row was once still wrong after 3 s.
     WaitUntil(timeoutMs, [&] {
         Image shot = CaptureScreen(WindowRect(menu));
         if (!shot.ok()) return false;
@@ -100,8 +88,7 @@ std::string RowsMismatch(HWND menu, const std::vector<Row>& rows, DWORD timeoutM
         return all;
     });
     auto what = [&](std::size_t i) {
-        return Format("row %d (%s)", static_cast<int>(i), Printable(rows[i].path).c_str()) +
-               (rows[i].icon.has ? " its icon" : " its empty icon place");
+        return Format("row %d (%s)", static_cast<int>(i), Printable(rows[i].path).c_str()) + (rows[i].icon.ok() ? " its icon" : " its empty icon place");
     };
     if (originX < 0) return what(anchor) + ": not shown";
     std::string why;
@@ -110,23 +97,17 @@ std::string RowsMismatch(HWND menu, const std::vector<Row>& rows, DWORD timeoutM
     return why;
 }
 
-void CheckRows(HWND menu, const std::vector<Row>& rows, const char* when) {
-    EXPECT_EQ(RowsMismatch(menu, rows, 10000), "") << when;
-}
-
 // Opens the popup by its hotkey, checks its rows and closes it.
 void CheckPopup(PeltoSession& s, const std::vector<Row>& rows, const char* when) {
-    CheckRows(OpenLauncherPopup(s), rows, when);
+    EXPECT_EQ(RowsMismatch(OpenLauncherPopup(s), rows, 10000), "") << when;
     EXPECT_TRUE(CloseMenu(s.pelto.pid())) << "the popup did not close";
 }
 
 TEST(LauncherIcons, LauncherIcons_TheIconWorkerHandlesItsApartmentsMessagesWhileItWaits) {
-    // The worker with Pelto's own code, in a process where it is COM's first
-    // single-threaded apartment (under Wine, Pelto's user-interface thread is
-    // made one first by the input method).
+    // Pelto's worker code where it is COM's first single-threaded apartment (in Pelto,
+    // under Wine, the input method makes the user-interface thread that first).
     PROCESS_INFORMATION info;
-    ASSERT_TRUE(LaunchProcess("\"" + TestProgramPath("PeltoIconWorkerCheck.exe") + "\"", &info))
-        << "cannot start PeltoIconWorkerCheck.exe";
+    ASSERT_TRUE(LaunchProcess("\"" + TestProgramPath("PeltoIconWorkerCheck.exe") + "\"", &info)) << "cannot start PeltoIconWorkerCheck.exe";
     const bool ended = WaitForSingleObject(info.hProcess, 30000) == WAIT_OBJECT_0;
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(info.hProcess, &code);
@@ -143,13 +124,11 @@ long GuiObjects(const PeltoProcess& pelto, DWORD kind) {
     return (n == 0 && GetLastError() != 0) ? -1L : static_cast<long>(n);
 }
 
-// A 64-bit PeltoTarget.exe placed in the system folder only (removed again
-// when the object goes): path as the user and a 64-bit program name it,
-// reachable as the driver reaches the same file (a 32-bit driver is redirected
+// A 64-bit PeltoTarget.exe in the system folder only, while the object lives: path as a
+// 64-bit program names it, reachable as the driver does (a 32-bit driver is redirected
 // from the system folder like a 32-bit Pelto; "Sysnative" is not).
 struct SystemFolderProgram {
-    std::string path;
-    std::string reachable;
+    std::string path, reachable;
     bool placed = false;
 
     explicit SystemFolderProgram(const char* name) {
@@ -161,66 +140,57 @@ struct SystemFolderProgram {
         const std::string program = sizeof(void*) == 4 ? OtherBitnessTarget() : TestProgramPath("PeltoTarget.exe");
         placed = !program.empty() && CopyFileA(program.c_str(), reachable.c_str(), FALSE) != 0;
     }
-    ~SystemFolderProgram() {
-        if (placed) DeleteFileA(reachable.c_str());
-    }
+    ~SystemFolderProgram() { if (placed) DeleteFileA(reachable.c_str()); }
 };
 
-// The shell's icon of a file of the real system folder as the driver gets it:
-// a 32-bit driver turns its redirection off for the call (the shell takes no
-// "Sysnative" path).
-IconPicture SystemFolderIconPicture(const std::string& path) {
+// The shell's icon of a file of the real system folder: a 32-bit driver turns its
+// redirection off for the call (the shell takes no "Sysnative" path).
+Image SystemFolderIconPicture(const std::string& path) {
     HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    auto disable = reinterpret_cast<BOOL(WINAPI*)(PVOID*)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
-    auto revert = reinterpret_cast<BOOL(WINAPI*)(PVOID)>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
+    auto disable = reinterpret_cast<BOOL(WINAPI*)(PVOID*)>(reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64DisableWow64FsRedirection")));
+    auto revert = reinterpret_cast<BOOL(WINAPI*)(PVOID)>(reinterpret_cast<void*>(GetProcAddress(kernel, "Wow64RevertWow64FsRedirection")));
     PVOID old = nullptr;
     const bool off = sizeof(void*) == 4 && disable && revert && disable(&old);
-    IconPicture picture = ShellIconPicture(path);
+    const Image picture = ShellIconPicture(path);
     if (off) revert(old);
     return picture;
 }
 
-void AddTarget(PeltoSession& s, TargetProcess& target, const std::string& exe, const char* args, const char* title,
-               const std::string& expected) {
+void AddTarget(PeltoSession& s, TargetProcess& target, const std::string& exe, const char* args, const char* title, const std::string& expected) {
     ASSERT_EQ(AddThisWindow(s, target, exe, args, title), "");
     ASSERT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
     ASSERT_TRUE(WaitForPointerToRest()) << "the pointer never stood still";
 }
 
-// One Pelto from start-up on: a stray message, 200 opens, an apply that deletes
-// and reorders, files deleted and created, and "add this window", also for a
-// 64-bit program of the system folder.
+// One Pelto from start-up on: a stray message, 200 opens, an apply that deletes and
+// reorders, files deleted and created, "add this window", also for a 64-bit system program.
 TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyItsFileAndAddThisWindow) {
     SetTestTimeLimit(420);  // 205 opens
     PeltoSession s("iconsstart");
-    // Two entries whose shell icons differ under Wine and Windows alike: a folder
-    // (the shell's folder icon) and a program without an icon of its own (the
-    // shell's program icon). Wine 8.0 gives every file, programs with their own
-    // icon included, one and the same icon, so a folder is the other known icon.
+    // Two entries whose shell icons differ under Wine and Windows alike: Wine 8.0 gives every
+    // file, programs with their own icon included, the same icon, so the other is a folder's.
     CreateDirectoryA(s.folder.File("icons").c_str(), nullptr);
     const std::string folder = s.folder.File("icons\\a folder"), program = s.folder.File("icons\\plain.exe");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) && PlaceMarker(program)) << "cannot make " << folder << " and " << program;
-    const IconPicture folderIcon = ShellIconPicture(folder), programIcon = ShellIconPicture(program);
-    ASSERT_TRUE(folderIcon.has && programIcon.has) << "the shell gives the driver no icon for the test entries";
+    const Image folderIcon = ShellIconPicture(folder), programIcon = ShellIconPicture(program);
+    ASSERT_TRUE(folderIcon.ok() && programIcon.ok()) << "the shell gives the driver no icon for the test entries";
     int differ = 0;
-    for (std::size_t i = 0; i < folderIcon.image.pixels.size(); ++i) differ += !Near(folderIcon.image.pixels[i], programIcon.image.pixels[i]);
+    for (std::size_t i = 0; i < folderIcon.pixels.size(); ++i) differ += !Near(folderIcon.pixels[i], programIcon.pixels[i]);
     ASSERT_GE(differ, 20) << "pixels that differ between the two test icons";
     const std::string gone = s.folder.File("absent\\gone.exe");
     ASSERT_TRUE(WriteLauncherFile(s.folder, {{program, "Program"}, {gone, "Gone"}, {folder, "Folder"}})) << "cannot write launch_data";
     s.Start();
     CheckPopup(s, RowsFor({program, gone, folder}), "after start-up");
 
-    // Another program's broadcast of the hand-over's message number, with what
-    // would be a pointer: nothing is freed or lost, the icons stay.
+    // Another program's broadcast of the hand-over's message, with what would be a pointer:
+    // nothing is freed or lost.
     PostMessageA(s.skin, kLauncherIconsMessage, 1, static_cast<LPARAM>(0x12345678));
     PostMessageA(s.skin, kLauncherIconsMessage, 0, -1);
     ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "after the stray message: " << s.pelto;
     CheckPopup(s, RowsFor({program, gone, folder}), "after the stray message");
 
-    // Each open by the user's hotkey (the main menu's choice takes seconds); the
-    // first few set up whatever is set up once.
+    // Opened by the hotkey (the main menu's choice takes seconds); the first five set up
+    // whatever is set up once.
     auto openAndClose = [&] { ASSERT_TRUE(OpenLauncherPopup(s) && CloseMenu(s.pelto.pid())) << "the popup did not open, or stayed after Esc: " << s.pelto; };
     for (int i = 0; i < 5; ++i) openAndClose();
     const long gdiBefore = GuiObjects(s.pelto, GR_GDIOBJECTS), userBefore = GuiObjects(s.pelto, GR_USEROBJECTS);
@@ -234,32 +204,28 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyI
     }
     CheckPopup(s, RowsFor({program, gone, folder}), "after 200 opens");
 
-    // Delete "Folder", then move "Program" to the end (deleted and added
-    // again): the list becomes Gone, Program, and each row's icon changes.
+    // Delete "Folder", move "Program" to the end: Gone, Program, each row's icon changed.
     HWND settings = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
     DeleteLauncherLine(s, settings, 2);
     DeleteLauncherLine(s, settings, 0);
     HWND entry = OpenEntryDialog(s, settings, IDC_LAUNCHER_ADD);
-    ASSERT_NE(entry, nullptr) << "no entry dialog";
-    EXPECT_TRUE(FillEntry(entry, program, "Program")) << "OK did not close the entry dialog";
+    ASSERT_TRUE(entry && FillEntry(entry, program, "Program")) << "no entry dialog, or OK did not close it";
     ASSERT_EQ(ListBoxLines(settings, IDC_LAUNCHER_LIST), (std::vector<std::string>{gone, program})) << "the dialog's list";
-    EXPECT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY)) << "cannot click the apply button";
-    ASSERT_TRUE(WindowGoes(settings)) << "apply did not close the dialog";
+    ASSERT_TRUE(ClickDialogButton(settings, IDC_LAUNCHER_APPLY) && WindowGoes(settings)) << "apply did not close the dialog";
     EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText({{gone, "Gone"}, {program, "Program"}}));
     HWND menu = OpenLauncherPopup(s);
     const RECT r = WindowRect(menu);
     EXPECT_LT(r.bottom - r.top, 3 * kItemHeight) << "the popup " << RectText(r) << " still has three rows";
-    CheckRows(menu, RowsFor({gone, program}), "after apply");
+    EXPECT_EQ(RowsMismatch(menu, RowsFor({gone, program}), 10000), "") << "after apply";
     EXPECT_TRUE(CloseMenu(s.pelto.pid())) << "the popup did not close";
 
-    // The second entry's file is deleted, the first one's made (a drive that
-    // came late): the rows follow within four opens, each open leaving time
-    // for what the worker found after it.
+    // The second entry's file deleted, the first one's made (a drive that came late): the
+    // rows follow within four opens, each leaving time for what the worker found after it.
     ASSERT_TRUE(DeleteFileA(program.c_str())) << "cannot delete " << program;
     ASSERT_TRUE(PlaceMarker(gone)) << "cannot place a marker at " << gone;
     const std::vector<Row> now = RowsFor({gone, program});
-    ASSERT_TRUE(now[0].icon.has) << "the shell finds no icon for the new file";
-    ASSERT_FALSE(now[1].icon.has) << "the shell still finds the deleted file";
+    ASSERT_TRUE(now[0].icon.ok()) << "the shell finds no icon for the new file";
+    ASSERT_FALSE(now[1].icon.ok()) << "the shell still finds the deleted file";
     std::string why;
     for (int open = 1; open <= 4; ++open) {
         why = RowsMismatch(OpenLauncherPopup(s), now, 3000);
@@ -269,9 +235,8 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyI
     }
     EXPECT_EQ(why, "") << "after four opens";
 
-    // An entry added from its window shows its icon too. The target runs from
-    // Pelto's own folder, so that also the bare program name that Windows 98
-    // reports names the file from Pelto's working folder.
+    // An entry added from its window. The target runs from Pelto's folder, so that also the
+    // bare program name that Windows 98 reports names the file.
     const std::string exe = s.folder.File("IconTarget.exe");
     ASSERT_TRUE(CopyFileA(TestProgramPath("PeltoTarget.exe").c_str(), exe.c_str(), FALSE)) << "cannot copy the target";
     std::vector<LauncherItem> items = {{gone, "Gone"}, {program, "Program"}, {ExpectedProgramPath(exe), "Icon Target"}};
@@ -279,15 +244,14 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyI
     AddTarget(s, target, exe, "--title \"Icon Target\" --rect 100 200 500 300", "Icon Target", LauncherFileText(items));
     std::vector<Row> rows = now;
     rows.push_back(RowsFor({exe})[0]);
-    ASSERT_TRUE(rows[2].icon.has) << "the shell gives the driver no icon for " << exe;
+    ASSERT_TRUE(rows[2].icon.ok()) << "the shell gives the driver no icon for " << exe;
     CheckPopup(s, rows, "after the add");
     EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 
     // Windows 98 has no 64-bit programs.
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return;
-    // A 64-bit program that lies only in the system folder, added from its
-    // window: the 32-bit Pelto is redirected from that folder, and must still
-    // show the program's icon and start it from its row.
+    // A 64-bit program only in the system folder, added from its window: a 32-bit Pelto,
+    // redirected from that folder, must still show its icon and start it.
     SystemFolderProgram system("PeltoSystemTarget.exe");
     ASSERT_TRUE(system.placed) << "cannot place a 64-bit program at " << system.reachable;
     if (sizeof(void*) == 4) { ASSERT_FALSE(FileExists(system.path)) << "the 32-bit system folder holds the program too"; }
@@ -297,15 +261,14 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyI
         AddTarget(s, inSystem, system.reachable, "--title \"System Target\" --rect 150 250 500 300", "System Target", LauncherFileText(items));
     }
     rows.push_back({system.path, SystemFolderIconPicture(system.path)});
-    ASSERT_TRUE(rows[3].icon.has) << "the shell gives the driver no icon for " << system.path;
-    CheckRows(OpenLauncherPopup(s), rows, "after the system folder's program was added");
+    ASSERT_TRUE(rows[3].icon.ok()) << "the shell gives the driver no icon for " << system.path;
+    EXPECT_EQ(RowsMismatch(OpenLauncherPopup(s), rows, 10000), "") << "after the system folder's program was added";
     // Its row, the fourth, starts it: a window of it with its default title.
-    ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_DOWN}) && PressKeys({VK_DOWN}) && PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) ASSERT_TRUE(PressKeys({key})) << "cannot press Down and Enter";
     HWND started = nullptr;
     EXPECT_TRUE(WaitUntil(10000, [&] { return (started = FindWindowA(nullptr, "Pelto Target")) != nullptr; }))
         << "the program of the system folder did not start: " << DescribeBoxes(s.pelto);
     if (started) {
-        // Ended by the test, which waits until it has.
         DWORD pid = 0;
         GetWindowThreadProcessId(started, &pid);
         HANDLE process = pid ? OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr;
@@ -315,39 +278,31 @@ TEST(LauncherIcons, LauncherIcons_EachRowShowsItsOwnIconFromStartUpThroughApplyI
     EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 }
 
-
 const char kShellMissingText[] = "SHELL32.DLLを読み込めませんでした。\nこのライブラリを使う機能は使えません。";
 
 TEST(LauncherIcons, LauncherIcons_AShellThatCannotBeLoadedIsToldWhenFirstUsedAndPeltoGoesOn) {
     if (sizeof(void*) == 4) GTEST_SKIP() << "the 32-bit build loads the shell at start-up, as Windows 98 needs";
     PeltoSession s("iconsnoshell");
-    // Moldra needs the common dialogs, which need the shell: without it the
-    // plug-ins' discovery would have its own say.
+    // Moldra needs the common dialogs, which need the shell: discovery would have its own say.
     ASSERT_TRUE(s.folder.RemoveFile("plugins\\Moldra.ppi") && s.folder.RemoveFile("plugins\\Tachel.ppi"));
-    // Wine told to load no shell32 into programs named Pelto.exe (a per-program
-    // DLL override; WINEDLLOVERRIDES in the driver's environment does not reach
-    // a process the driver starts), until the test ends.
+    // Wine loads no shell32 into Pelto.exe until the test ends (a per-program override:
+    // WINEDLLOVERRIDES in the driver's environment does not reach a process it starts).
     const char* overrides = "Software\\Wine\\AppDefaults\\Pelto.exe\\DllOverrides";
     WriteUserRegistryString(overrides, "shell32", "");
-    struct Undo {
-        const char* key;
-        ~Undo() { DeleteUserRegistryValue(key, "shell32"); }
-    } undo{overrides};
+    struct Undo { const char* key; ~Undo() { DeleteUserRegistryValue(key, "shell32"); } } undo{overrides};
     s.Start();
     // An empty list: nothing asks for the shell yet, and nothing is said.
     ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
     EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 
-    // Added from its window, the program's icon is asked for: the shell is missing.
+    // Added from its window, its icon is asked for: the shell is missing.
     TargetProcess target;
     const std::string exe = TestProgramPath("PeltoTarget.exe");
-    AddTarget(s, target, exe, "--title \"Shell Target\" --rect 100 200 500 300", "Shell Target",
-              LauncherFileText({{ExpectedProgramPath(exe), "Shell Target"}}));
+    AddTarget(s, target, exe, "--title \"Shell Target\" --rect 100 200 500 300", "Shell Target", LauncherFileText({{ExpectedProgramPath(exe), "Shell Target"}}));
     AnswerBox(s.pelto, {kShellMissingText, "Pelto", s.skin});
 
-    // Pelto goes on: the row shows its title alone, and starting it fails as a
-    // start does.
-    CheckRows(OpenLauncherPopup(s), {Row{exe, IconPicture{}}}, "without the shell");
+    // Pelto goes on: the row shows its title alone, and its start fails as a start does.
+    EXPECT_EQ(RowsMismatch(OpenLauncherPopup(s), {Row{exe, Image()}}, 10000), "") << "without the shell";
     ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
     AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
     EXPECT_TRUE(PeltoAnswers(s.pelto)) << s.pelto;

@@ -61,8 +61,7 @@ std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
     return found;
 }
 
-// One Pelto through discovery at the start and on refresh, the popup's rows
-// and icons, what a start gets, and starts that fail.
+// One Pelto: discovery at the start and on refresh, the popup's rows and icons, what a start gets, failed starts.
 TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
     SetTestTimeLimit(240);
     PeltoSession s("plugins");
@@ -73,8 +72,7 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
     ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start";
     {
         SCOPED_TRACE("discovery reports non-plug-ins with no owner, at the start and on every refresh");
-        // Two files are not plug-ins: two messages before the skin window exists.
-        // The folder named x.ppi makes none.
+        // Two files are not plug-ins: two messages before the skin window exists; the folder x.ppi makes none.
         for (int i = 0; i < 2; ++i) {
             HWND box = ExpectBox(s.pelto, {kNotAPluginText, "Pelto", nullptr}, 15000);
             EXPECT_TRUE(s.pelto.SkinWindows().empty()) << "the skin window exists during discovery";
@@ -110,8 +108,7 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
     }
     {
         SCOPED_TRACE("the popup's rows show the plug-in icon");
-        // The icon as the popup draws it: loaded from the built Pelto.exe and
-        // drawn 16 x 16 over the menu colour.
+        // The icon as the popup draws it: from the built Pelto.exe, 16 x 16 over the menu colour.
         DataModule module(JoinPath(StagedInstall(), "Pelto.exe"));
         HICON handle = module.get() ? static_cast<HICON>(LoadImageA(module.get(), MAKEINTRESOURCEA(IDI_PLUGIN_ITEM), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE)) : nullptr;
         ASSERT_NE(handle, nullptr) << "cannot read the plug-in icon from Pelto.exe";
@@ -155,13 +152,11 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
         ASSERT_TRUE(RowOf(rows, "quick.ppi") >= 0 && rows.size() == 3) << "quick.ppi is not in the folder";
         ASSERT_TRUE(StartsAndWrites(s, rows, "quick")) << "the new plug-in at row " << RowOf(rows, "quick.ppi") << " did not start";
         // What PpiStart was given, one "name=value" line each.
-        const std::string marker = ReadFileText(s.folder.File("quick.txt"));
+        const std::string marker = "\n" + ReadFileText(s.folder.File("quick.txt"));
         auto field = [&](const char* name) {
-            const std::string key = std::string(name) + "=";
-            std::size_t at = marker.find(key);
-            if (at == std::string::npos) return std::string("(missing)");
-            at += key.size();
-            return marker.substr(at, marker.find('\n', at) - at);
+            const std::string key = "\n" + std::string(name) + "=";
+            const std::size_t at = marker.find(key), from = at + key.size();
+            return at == std::string::npos ? std::string("(missing)") : marker.substr(from, marker.find('\n', from) - from);
         };
         auto number = [](const void* p) { return Format("%llu", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(p))); };
         EXPECT_EQ(field("host"), number(s.skin));
@@ -179,8 +174,7 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
         }
         EXPECT_TRUE(WaitUntil(5000, [&] { return !ModuleLoaded(s.pelto.pid(), "quick.ppi"); })) << "quick.ppi is still loaded after its PpiStart returned";
         EXPECT_TRUE(s.pelto.Running());
-        // On the Windows 98 run, Pelto and the plug-in it started ran under the
-        // shim that keeps 98's rules (and no other run has it).
+        // On the Windows 98 run (only), Pelto and the plug-in it started ran under the shim of 98's rules.
         EXPECT_EQ(ModuleLoaded(s.pelto.pid(), "Win98Shim.dll"), Win98ShimWanted()) << "the Windows 98 shim in Pelto";
         if (Win98ShimWanted()) {
             EXPECT_TRUE(Win98ShimLogged(" LOADED Pelto.exe ")) << "the shim did not patch Pelto.exe";
@@ -208,40 +202,15 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", s.skin, false, {IDOK}});
         EXPECT_FALSE(FileExists(s.folder.File(name + ".txt"))) << "it was started";
     }
-    // Pelto goes on: the other rows start, the ones with names of exactly 100
-    // bytes and of more than the contract allows among them (their rows' file
-    // names are intact).
+    // Pelto goes on: the other rows start, names of exactly 100 bytes and of more than the
+    // contract allows among them (their rows' file names are intact).
     for (const char* name : {"second", "name100", "name150"}) EXPECT_TRUE(StartsAndWrites(s, rows, name)) << name << ".ppi did not start";
     EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "an unexpected message";
     EXPECT_TRUE(s.pelto.Running());
 }
 
-TEST(Plugins, Plugins_NoPluginsShowNoPopup) {
-    PeltoSession s("noplugins");
-    s.Start([](const InstallFolder& f) { return RemoveTree(f.File("plugins")), true; });
-    // No folder at all, then an empty one: the keys open nothing, and no message.
-    for (bool folder : {false, true}) {
-        SCOPED_TRACE(folder ? "with an empty plugins folder" : "with no plugins folder");
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-        EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for the keys";
-        if (!folder) {
-            s.ChooseFromMenu(IDM_PLUGIN_LIST);
-            ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
-            EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "the main menu's plug-in list opened a popup";
-            EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message with no plug-ins";
-            ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
-            s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
-        }
-    }
-    // Positive control: one plug-in and a refresh, and the same keys open the popup.
-    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
-    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
-    EXPECT_NE(OpenPluginPopup(s), nullptr) << "no popup with one plug-in";
-    CloseMenu(s.pelto.pid());
-}
-
-TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
+// More files than rows and an overlong path, each noted at the start; then no plug-ins at all.
+TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANoteAndNoPluginsShowNoPopup) {
     PeltoSession s("toomany");
     ASSERT_TRUE(s.folder.ok()) << "no install folder";
     // 98 copies and the two delivered plug-ins fill the 100 rows; two more do not fit.
@@ -254,17 +223,38 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANote) {
     ASSERT_TRUE(CopyFileA(source.c_str(), (prefix + longName).c_str(), FALSE)) << "cannot copy the long name";
     ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start";
     AnswerBox(s.pelto, {"プラグインが多すぎます。\n最初に見つかった100個だけを一覧に載せました。", "Pelto", nullptr, false, {IDOK}});
-    AnswerBox(s.pelto, {"パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\n"
-                        "Peltoを短いパスのフォルダに置いてください。", "Pelto", nullptr, false, {IDOK}});
+    AnswerBox(s.pelto, {"パスが長すぎるプラグインがあります。\nそのプラグインは一覧に載せませんでした。\nPeltoを短いパスのフォルダに置いてください。", "Pelto", nullptr, false, {IDOK}});
     s.skin = s.pelto.WaitForSkinWindow(30000, false);
     ASSERT_NE(s.skin, nullptr) << "no skin window: " << s.pelto;
     EXPECT_TRUE(s.pelto.Running());
 
-    // Positive control for both notes: without the extra files, a refresh (the
-    // same discovery as at the start) shows neither.
+    // Positive control for both notes: without the extra files, a refresh (the same discovery) shows neither.
     for (int i = 98; i < 100; ++i) DeleteFileA(s.folder.File(Format("plugins\\q%03d.ppi", i)).c_str());
     DeleteFileA((prefix + longName).c_str());
     RefreshQuietly(s, "with exactly 100 plug-ins");
+
+    // No plugins folder, then an empty one, each refreshed: neither the keys nor the main menu's
+    // list open a popup, and no message.
+    const std::string plugins = s.folder.File("plugins");
+    for (bool folder : {false, true}) {
+        SCOPED_TRACE(folder ? "with an empty plugins folder" : "with no plugins folder");
+        RemoveTree(plugins);
+        ASSERT_TRUE(folder ? CreateDirectoryA(plugins.c_str(), nullptr) != 0 : GetFileAttributesA(plugins.c_str()) == INVALID_FILE_ATTRIBUTES)
+            << "cannot empty or remove plugins";
+        RefreshQuietly(s, "on the refresh");
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot send Ctrl+Shift+X";  // as OpenPluginPopup does
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for the keys";
+        s.ChooseFromMenu(IDM_PLUGIN_LIST);
+        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
+        EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "the main menu's plug-in list opened a popup";
+        EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a message with no plug-ins";
+    }
+    // Positive control: one plug-in and a refresh, and the same keys open the popup.
+    ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
+    s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+    EXPECT_NE(OpenPluginPopup(s), nullptr) << "no popup with one plug-in";
+    CloseMenu(s.pelto.pid());
 }
 
 }  // namespace

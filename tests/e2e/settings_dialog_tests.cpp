@@ -18,8 +18,7 @@ using namespace e2e;
 const char kSettingsCaption[] = "■　Peltoの設定";
 const char kUnexpectedError[] = "予期せぬエラーが発生しました。";
 
-// skin\mint.skn (64 x 32, "Tester") and skin\other.skn (40 x 20, top-left corner
-// with offsets 10, 20, "Other") beside the default skin.
+// skin\mint.skn (64 x 32) and skin\other.skn (40 x 20, top-left corner, offsets 10, 20).
 bool WriteTwoSkins(const InstallFolder& f) {
     return f.WriteSkinDefinition("mint.skn", "mint.bmp 2 -80 4 -70 -18 Tester") &&
            f.WriteSkinBitmap("mint.bmp", 64, 32, [](int x, int) { return RGB(40, 160 + x, 120); }) &&
@@ -28,7 +27,6 @@ bool WriteTwoSkins(const InstallFolder& f) {
 }
 
 std::string Setting(const InstallFolder& f) { return ReadFileText(f.File("setting")); }
-
 HWND OpenSettings(PeltoSession& s) { return s.OpenDialog(IDM_SETTINGS, kSettingsCaption); }
 
 void CheckFields(HWND dialog, std::initializer_list<std::pair<int, const char*>> fields) {
@@ -43,7 +41,7 @@ HWND SetAndPressOk(PeltoSession& s, int id, const char* text) {
     return dialog;
 }
 
-// Presses OK or cancel: the dialog ends, the setting file holds saved.
+// A real click on OK or cancel: the dialog ends, the setting file holds saved.
 void EndWith(const PeltoSession& s, HWND dialog, int button, const char* saved) {
     ClickDialogButton(dialog, button);
     ASSERT_TRUE(WindowGoes(dialog)) << (button == IDC_SETTINGS_OK ? "OK" : "cancel") << " did not end the dialog";
@@ -61,8 +59,7 @@ void BrowseTo(PeltoSession& s, HWND settings, const std::string& path) {
 TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSavesATypedName) {
     PeltoSession s("settingsopen");
     s.Start([](const InstallFolder& f) {
-        // Written with a CR LF that a save does not write: the file's bytes tell
-        // whether a save happened, on either family.
+        // A CR LF, which a save does not write, tells whether a save happened.
         return WriteTwoSkins(f) && f.WriteSetting("700 0 mint.skn\r\n") && WriteFileBytes(f.File("setting.old"), "stale");
     });
     HWND dialog = OpenSettings(s);
@@ -73,9 +70,8 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
         const bool readOnly = (GetWindowLongPtrA(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0;
         EXPECT_EQ(readOnly, id != IDC_SETTINGS_SKIN_FILE) << "read-only style of field " << id;
     }
-    // The commands Enter (IDOK), Esc (IDCANCEL) and the close box end
-    // nothing (the messages themselves; the real keys and click come next),
-    // each sent and so handled when the send returns.
+    // The commands of Enter (IDOK), Esc (IDCANCEL) and the close box end nothing (the
+    // messages themselves, sent, so handled on return; the real keys and click come next).
     ClickDialogButton(dialog, IDOK);
     ClickDialogButton(dialog, IDCANCEL);
     DWORD_PTR result = 0;
@@ -83,20 +79,16 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "Enter, Esc or the close box ended the dialog";
     EXPECT_EQ(Setting(s.folder), "700 0 mint.skn\r\n");
 
-    EXPECT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_OK));
-    ASSERT_TRUE(WindowGoes(dialog)) << "OK did not end the dialog";
-    EXPECT_EQ(Setting(s.folder), "700 0 mint.skn");
+    EndWith(s, dialog, IDC_SETTINGS_OK, "700 0 mint.skn");
     EXPECT_FALSE(FileExists(s.folder.File("setting.tmp"))) << "the save left setting.tmp";
-    // A setting.old beside a whole setting is left over from an earlier save:
-    // neither the start nor this save keeps it, on either family.
+    // A setting.old beside a whole setting is left over from an earlier save: not kept.
     EXPECT_FALSE(FileExists(s.folder.File("setting.old"))) << "a stale setting.old is still there after the save";
     // A restart would end this Pelto: it still answers once OK has been dealt with.
     EXPECT_TRUE(WaitForPeltoIdle(s.pelto)) << "after OK: " << s.pelto;
     EXPECT_TRUE(s.pelto.Running() && s.pelto.MessageBoxes().empty()) << "after OK: " << s.pelto;
     EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "OK without changes started another Pelto";
 
-    // Real keys: typed digits land in the interval field, which has the focus;
-    // Enter there and Esc end nothing.
+    // Real keys: digits land in the interval field, which has the focus; Enter and Esc end nothing.
     dialog = OpenSettings(s);
     ASSERT_TRUE(PressKeysOn(dialog, {'4', '2', VK_RETURN, VK_ESCAPE})) << "the dialog did not come to the foreground";
     WaitForWindowIdle(dialog);
@@ -106,10 +98,7 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
     ASSERT_TRUE(ClickCloseBox(dialog)) << "no close box found";
     WaitForWindowIdle(dialog);
     EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
-    // A real click on OK does end it, and saves what was typed.
-    ASSERT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_OK)) << "cannot click OK";
-    ASSERT_TRUE(WindowGoes(dialog)) << "a click on OK did not end the dialog";
-    EXPECT_EQ(Setting(s.folder), typed + " 0 mint.skn");
+    EndWith(s, dialog, IDC_SETTINGS_OK, (typed + " 0 mint.skn").c_str());
 
     // A typed skin name is saved but not loaded.
     dialog = SetAndPressOk(s, IDC_SETTINGS_SKIN_FILE, "other.skn");
@@ -125,14 +114,13 @@ TEST(SettingsDialog, Settings_ShowsTheValuesIgnoresEscEnterAndTheCloseBoxAndSave
 TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInForceAtOnce) {
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     PeltoSession s("settingsinterval");
-    // A minute between ticks: the skin does not attach within the test unless
-    // the timer is restarted with the new period.
+    // A minute between ticks: the skin attaches within the test only with the new period.
     s.Start([](const InstallFolder& f) { return WriteTwoSkins(f) && f.WriteSetting("60000 1 nothing"); });
     {
         TargetProcess first;
         ASSERT_TRUE(StartPopupTarget(first, "First Target", {100, 50, 700, 500})) << "no target";
-        // No tick comes within a minute, so none can be seen: the wait is for the
-        // skin to move, which must not come; the new period below is the control.
+        // No tick can be seen within a minute: wait for a move that must not come (the new
+        // period below is the control).
         WaitUntil(1500, [&] { return !SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18}); });
         EXPECT_TRUE(SameRect(WindowRect(s.skin), RECT{0, 0, 200, 18})) << "the skin moved within the old period: " << RectText(WindowRect(s.skin));
     }
@@ -173,9 +161,8 @@ TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInFor
         EXPECT_TRUE(OtherPeltoProcesses(s.pelto.pid()).empty()) << "cancel restarted Pelto";
     }
 
-    // The FollowingMouse button acts at once, each way; cancel keeps the last
-    // change in force and saves nothing. (With no skin in the setting, the one
-    // in force is the default, on.)
+    // The FollowingMouse button acts at once, each way; cancel keeps the last change in force
+    // and saves nothing. (With no skin in the setting, the default is on.)
     dialog = OpenSettings(s);
     HWND button = GetDlgItem(dialog, IDC_SETTINGS_FOLLOWING);
     EXPECT_EQ(WindowText(button), "ON");
@@ -186,8 +173,7 @@ TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInFor
     toggle("OFF");
     ASSERT_TRUE(ParkPointer()) << "cannot park the pointer";
     {
-        // Following is off: no glide in the tick that moves the skin to the
-        // target, which is over once Pelto (in the dialog's loop) answers.
+        // No glide in the tick that moves the skin, over once Pelto (in the dialog's loop) answers.
         const RECT before = WindowRect(s.skin);
         TargetProcess off;
         ASSERT_TRUE(StartPopupTarget(off, "Off Target", {300, 200, 701, 501})) << "no target";
@@ -209,11 +195,9 @@ TEST(SettingsDialog, Settings_NewIntervalBrowsedOffsetsAndFollowingMouseAreInFor
     EndWith(s, dialog, IDC_SETTINGS_CANCEL, "0 0 デフォルト");
 }
 
-// Each row starts its own Pelto on the mint skin ("500 0 mint.skn", with a
-// folder in the way of the save where given: a file in it keeps it from going),
-// then sets a field and presses OK, or browses. A message owned by the dialog
-// may come first, read before anything else happens; then the program ends, or
-// goes on, or a new Pelto shows a skin of that size.
+// Each row starts a Pelto on the mint skin (a folder, with a file in it, in the save's way where
+// given), sets a field and presses OK, or browses. A message owned by the dialog may come first,
+// read before anything else happens; then Pelto ends, goes on, or a new one shows a skin of that size.
 TEST(SettingsDialog, Settings_FailedSavesStrayDefinitionsAndRestarts) {
     SetTestTimeLimit(180);
     const bool win9x = ReportedWindowsFamily() == ReportedFamily::Windows9x;
@@ -229,8 +213,7 @@ TEST(SettingsDialog, Settings_FailedSavesStrayDefinitionsAndRestarts) {
     };
     const OkCase cases[] = {
         {"a folder holds the name of the new copy", "setting.tmp", IDC_SETTINGS_INTERVAL, "800", kUnexpectedError, "500 0 mint.skn", "ends", false},
-        // It blocks only the Windows 9x replace step, which moves the old file
-        // aside to that name.
+        // It blocks only the Windows 9x replace step, which moves the old file aside to that name.
         {"a folder named setting.old", "setting.old", IDC_SETTINGS_INTERVAL, "800", win9x ? kUnexpectedError : nullptr,
          win9x ? "500 0 mint.skn" : "800 0 mint.skn", win9x ? "ends" : "runs", false},
         {"a cleared name saves nothing and restarts with the default skin", "", IDC_SETTINGS_SKIN_FILE, "", nullptr, "500 0 nothing", "200 x 18", false},

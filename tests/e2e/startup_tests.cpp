@@ -34,11 +34,8 @@ const struct Hotkey {
     {MOD_CONTROL | MOD_SHIFT, VK_RIGHT, "Ctrl+Shift+Right", "全ウインドウを㊨"},
 };
 
-constexpr DWORD kProgramExStyles = WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST;  // 0x98
-constexpr DWORD kProgramStyles = WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX;     // 0x900A0000
-
-// A 64 x 32 skin with cut-away corners, a round hole, a slit and a single cut
-// pixel; two stripes are one step away from the key colour and must stay.
+// A 64 x 32 skin: cut-away corners, a round hole, a slit, a single cut pixel, and two stripes
+// one step away from the key colour, which must stay.
 constexpr int kTestSkinWidth = 64, kTestSkinHeight = 32;
 
 COLORREF TestSkinPixel(int x, int y) {
@@ -60,8 +57,8 @@ void CheckScreenPoints(const Image& skin, std::initializer_list<POINT> points, b
     }
 }
 
-// Pelto started in the session's folder once prepare has written it: no
-// message box, one skin window of its own kind, width x height at the origin.
+// Pelto started once prepare has written the folder: no message box, one skin window of
+// its own kind, width x height at the origin.
 template <class Prepare>
 void StartShowingSkin(PeltoSession& s, Prepare prepare, int width, int height) {
     s.Start(prepare);
@@ -71,15 +68,17 @@ void StartShowingSkin(PeltoSession& s, Prepare prepare, int width, int height) {
     EXPECT_EQ(s.pelto.SkinWindows().size(), 1u) << "windows of class PeltoClass";
     EXPECT_EQ(ClassNameOf(s.skin), kSkinClass);
     EXPECT_EQ(WindowText(s.skin), kSkinTitle);
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_EXSTYLE)), kProgramExStyles) << "extended styles: exactly tool window, accepts files, topmost";
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_EXSTYLE)), static_cast<DWORD>(WS_EX_TOOLWINDOW | WS_EX_ACCEPTFILES | WS_EX_TOPMOST))
+        << "extended styles";
     // WS_CLIPSIBLINGS, which the system adds, allowed.
-    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_STYLE)) & ~WS_CLIPSIBLINGS, kProgramStyles) << "styles";
+    EXPECT_EQ(static_cast<DWORD>(GetWindowLongPtrA(s.skin, GWL_STYLE)) & ~WS_CLIPSIBLINGS,
+              static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_SYSMENU | WS_MINIMIZEBOX)) << "styles";
     EXPECT_EQ(GetWindow(s.skin, GW_OWNER), nullptr) << "the skin window's owner";
     EXPECT_EQ(RectText(WindowRect(s.skin)), RectText({0, 0, width, height})) << "the window rectangle";
 }
 
-// The skin window shaped like the folder's bitmap (its non-magenta pixels) and
-// showing it over the backdrop, once painting is over; the bitmap comes back.
+// The skin window shaped like the folder's bitmap (its non-magenta pixels) and showing it
+// over the backdrop once painting is over; returns the bitmap.
 Image CheckSkinShown(const PeltoSession& s, const char* bitmap, int width, int height) {
     const Image skin = LoadBmpPixels(s.folder.File(bitmap));
     [&] { ASSERT_TRUE(skin.width == width && skin.height == height) << bitmap << " reads back as " << skin.width << " x " << skin.height; }();
@@ -115,16 +114,12 @@ void CloseAndCheckExit(const PeltoProcess& pelto, const char* which, HWND clickS
     EXPECT_TRUE(pelto.EndsWithCode0()) << which << " did not end with code 0 after the close command: " << pelto;
 }
 
-// Over the driver's backdrop, a fresh install shows the whole default-skin
-// picture (one window, 200 x 18 at the origin, shaped and painted like
-// skin\default.bmp); so does every setting or skin file that cannot be used,
-// and a named skin that uses default.bmp and places itself alike. A row with
-// ticks also shows, from outside, whether the pointer glides to a new target
-// and the tracking period (every gap at least minGap, their median at most
-// maxMedian): "nothing" gives the file's interval and following on, a skin
-// that loads turns following off, and an empty file gives no interval (a tick
-// as often as the system allows, not the 500 ms of a missing file). One
-// started Pelto a row, as each is about the start.
+// A fresh install shows the default-skin picture (200 x 18 at the origin, shaped and painted
+// like skin\default.bmp); so does every setting or skin file that cannot be used, and a named
+// skin using default.bmp alike. A row with ticks also shows whether the pointer glides to a new
+// target and the tracking period (each gap >= minGap, median <= maxMedian): "nothing" keeps the
+// interval and following on, a skin that loads turns following off, an empty file gives no
+// interval (not the 500 ms of a missing file). One Pelto a row: each is about the start.
 TEST(Startup, default_skin_and_the_setting_at_start) {
     SetTestTimeLimit(180);
     const struct {
@@ -175,8 +170,8 @@ TEST(Startup, default_skin_and_the_setting_at_start) {
     }
 }
 
-// The test skin named in setting, with no default.bmp beside it (a named skin
-// needs none): its size, its outline and its picture over the backdrop.
+// The test skin named in setting, with no default.bmp (a named skin needs none): its size,
+// outline and picture over the backdrop.
 void CheckNamedSkinShown(const char* tag) {
     ShownBackdrop backdrop;
     PeltoSession s(tag);
@@ -185,18 +180,16 @@ void CheckNamedSkinShown(const char* tag) {
                f.WriteSkinBitmap("test.bmp", kTestSkinWidth, kTestSkinHeight, TestSkinPixel) && f.RemoveFile("skin\\default.bmp");
     }, kTestSkinWidth, kTestSkinHeight);
     const Image skin = CheckSkinShown(s, "skin\\test.bmp", kTestSkinWidth, kTestSkinHeight);
-    // A corner, the hole, the slit and the single cut pixel; then the two stripes
-    // of nearly the key colour, shown, and a plain point.
+    // A corner, the hole, the slit, the single cut pixel; the two near-key stripes and a plain point.
     CheckScreenPoints(skin, {{0, 0}, {40, 16}, {12, 15}, {52, 5}}, true);
     CheckScreenPoints(skin, {{25, 28}, {25, 3}, {60, 20}}, false);
 }
 
 TEST(Startup, named_skin_from_setting) { CheckNamedSkinShown("named_skin"); }
 
-// On a 16-bit display a device bitmap keeps 5 or 6 bits a channel: the stripes
-// one step away from the key then look like the key itself, and the key may
-// come back as something else (0xF800F8 on Windows). The outline must still be
-// the file's: every key pixel cut, the stripes kept.
+// On a 16-bit display a device bitmap keeps 5 or 6 bits a channel: the near-key stripes look
+// like the key, and the key may come back as another colour (0xF800F8 on Windows). The outline
+// must still be the file's: every key pixel cut, the stripes kept.
 TEST(Startup, HighColor_named_skin_from_setting) {
     HDC screen = GetDC(nullptr);
     const int bits = GetDeviceCaps(screen, BITSPIXEL);
@@ -228,9 +221,8 @@ void CheckHotkeysFree(bool free, const char* when) {
     }
 }
 
-// A second copy reports each hotkey the first holds, in order, and runs on
-// without any; the close command ends each copy with code 0 and frees the
-// hotkeys it held.
+// A second copy reports each hotkey the first holds, in order, and runs on without any; the
+// close command ends each copy with code 0 and frees the hotkeys it held.
 TEST(Startup, second_copy_reports_each_hotkey_and_close_frees_them) {
     PeltoSession first("second_copy_a");
     StartShowingSkin(first, NoChange, 200, 18);

@@ -49,17 +49,15 @@ void StartAttachedTarget(PeltoSession& s, TargetProcess& target, const char* tit
     ASSERT_EQ(AttachSkinTo(s, target.window()), "");
 }
 
-// Tracking runs again: once the target is in front and moved, the skin goes
-// to its top-right corner.
+// Tracking runs again: the skin goes to the moved target's top-right corner.
 void CheckTrackingFollows(PeltoSession& s, HWND target, const char* after) {
     SetForegroundWindow(target);
     MoveWindow(target, 100, 100, 700, 400, TRUE);
     EXPECT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << "tracking did not resume after " << after << ": skin at " << RectText(WindowRect(s.skin));
 }
 
-// The active-window commands, each on the target in front and on it alone: a
-// hidden window of its class stays as it is. The store comes back with the
-// icon, so that a window stored by mistake would show again too.
+// The active-window commands act on the target in front alone, not on a hidden window of
+// its class; the store is undone with the icon, which would show a wrongly stored window too.
 void CheckTargetCommands(PeltoSession& s, TargetProcess& target, const TargetProcess& hidden) {
     HWND w = target.window(), h = hidden.window();
     const struct { const char* name; unsigned command; std::function<bool()> done; } rows[] = {
@@ -85,22 +83,21 @@ void CheckTargetCommands(PeltoSession& s, TargetProcess& target, const TargetPro
     }
 }
 
-// The shell's record of Pelto's icon: its window and its id.
 NOTIFYICONDATAA IconRecordOf(HWND skin) {
     NOTIFYICONDATAA record = {};
     record.cbSize = NOTIFYICONDATAA_V1_SIZE, record.hWnd = skin, record.uID = kTrayIconId;
     return record;
 }
 
-// The record of the stored windows in Pelto's folder, kept while any is stored.
+// Kept in Pelto's folder while any window is stored.
 std::string StoredRecordPath(const PeltoSession& s) { return s.folder.File("stored_windows"); }
 
-// Stores the target in front with the menu command; returns the icon it adds
-// to the notification area.
-HWND StoreInTray(PeltoSession& s, HWND target) {
+// Stores the target in front with the menu command; returns the icon it adds.
+HWND StoreInTray(const PeltoProcess& pelto, HWND skin, HWND target) {
     const std::vector<HWND> before = TrayIconWindows();
-    s.ChooseFromMenu(IDM_STORE_IN_TRAY);
-    [&] { ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(target) && !IsWindowVisible(s.skin); })) << "target or skin still visible after the store"; }();
+    std::string why;
+    [&] { ASSERT_TRUE(ChooseFromMainMenu(pelto, IDM_STORE_IN_TRAY, &why)) << why; }();
+    [&] { ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(target) && !IsWindowVisible(skin); })) << "target or skin still visible after the store"; }();
     HWND icon = WaitForNewTrayIcon(before);
     [&] { ASSERT_NE(icon, nullptr) << "no new icon in the notification area after the store (" << TrayIconWindows().size() << " icons)"; }();
     return icon;
@@ -114,12 +111,12 @@ struct StoredScene {
 
     StoredScene(PeltoSession& session, const char* title) : s(session) {
         StartAttachedTarget(s, target, title);
-        icon = StoreInTray(s, target.window());
+        icon = StoreInTray(s.pelto, s.skin, target.window());
     }
     // The target back in front and recorded by a tick, then stored again.
     void StoreAgain() {
         [&] { ASSERT_EQ(AttachSkinTo(s, target.window()), ""); }();
-        icon = StoreInTray(s, target.window());
+        icon = StoreInTray(s.pelto, s.skin, target.window());
     }
     // The icon removed, as a notification area that starts afresh would have lost it.
     void LoseIcon() {
@@ -130,18 +127,15 @@ struct StoredScene {
     bool Shown() const { return IsWindowVisible(target.window()) && IsWindowVisible(s.skin); }
 };
 
-// Each way the program can end while a window is stored: the window comes back
-// and the icon goes, before the process ends, and the record goes with them.
+// However Pelto ends while a window is stored, the window comes back, the icon and the record go.
 void CheckStoredWindowBack(const PeltoSession& s, HWND target, HWND icon) {
     EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target) != FALSE; })) << "the stored window stayed hidden";
     EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon stayed in the notification area";
     EXPECT_FALSE(FileExists(StoredRecordPath(s))) << "the record of the stored windows stayed";
 }
 
-// A notification area that refuses every icon: a "Shell_TrayWnd" window of the
-// driver, in front of the shell's, answering every request with failure. The
-// shell's icon calls go to the first window of that class, as a notification
-// area restarted without room would answer them.
+// A notification area restarted without room: the shell's icon calls go to the first
+// "Shell_TrayWnd" window, here the driver's, which refuses every request.
 struct RefusingTray {
     static inline int requests = 0;
     static inline HWND lastOwner = nullptr;
@@ -161,13 +155,9 @@ struct RefusingTray {
     ~RefusingTray() { if (window) DestroyWindow(window); PumpMessages(); }
 };
 
-// One started Pelto for the commands on other windows. First the rename dialog,
-// with a hidden, untitled window of the target's class about: OK, Cancel, and
-// an empty title, after which the active-window commands still act on that
-// window alone; then a store the notification area refuses; then the
-// all-windows sweeps, the move last (it turns attachment off); then the
-// notification area: restore, a second store, a notification area starting
-// afresh, the end of the session, and the close command while stored.
+// One Pelto for: rename (OK, Cancel, an empty title) with a hidden untitled window of the
+// target's class about, and the active-window commands; a refused store; the all-windows
+// sweeps (the move last: it turns attachment off); then the notification area's cases.
 TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheNotificationArea) {
     SetTestTimeLimit(600);
     TargetProcess hidden;
@@ -186,16 +176,13 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheN
         EXPECT_TRUE(GetWindowLongPtrA(GetDlgItem(dialog, IDC_RENAME_CURRENT), GWL_STYLE) & ES_READONLY) << "current-name box is not read-only";
         EXPECT_EQ(ControlText(dialog, IDC_RENAME_NEW), "");
         if (&row == &renames[0]) {
-            // Real keys in the new-name box: the typed text arrives there, and
-            // Enter and Esc after it end nothing (no button is the default one).
+            // Real keys: Enter and Esc end nothing (no button is the default one).
             ASSERT_TRUE(Click(GetDlgItem(dialog, IDC_RENAME_NEW)) && TypeText(dialog, row.typed)) << "cannot type into the new-name box";
             ASSERT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, IDC_RENAME_NEW) == row.typed; })) << "the typed keys did not reach the new-name box: \"" << ControlText(dialog, IDC_RENAME_NEW) << "\"";
-            // A letter typed after the two keys shows they have been dealt with.
             ASSERT_TRUE(PressKeysOn(dialog, {VK_RETURN, VK_ESCAPE, 'X'})) << "the dialog left the foreground";
             EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(dialog, IDC_RENAME_NEW) == "New Titlex"; })) << "the key typed after Enter and Esc did not arrive: \"" << ControlText(dialog, IDC_RENAME_NEW) << "\"";
             EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the Enter or the Esc key ended the dialog";
             EXPECT_EQ(WindowText(target.window()), row.title);
-            // A real click on the close box ends nothing either.
             ASSERT_TRUE(ClickCloseBox(dialog)) << "no close box found";
             ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
             EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
@@ -220,7 +207,7 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheN
         SCOPED_TRACE("a store the notification area refuses");
         TargetProcess target;
         StartAttachedTarget(s, target, "Never Hidden");
-        // An icon with the same window and id is there already: the program's add fails.
+        // An icon with the same window and id is there already, so the program's add fails.
         NOTIFYICONDATAA taken = IconRecordOf(s.skin);
         taken.uFlags = NIF_ICON, taken.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
         ASSERT_TRUE(Shell_NotifyIconA(NIM_ADD, &taken)) << "the driver could not add the blocking icon";
@@ -234,12 +221,11 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheN
         CheckTrackingFollows(s, target.window(), "the failed store");
         // Positive control: with the id free again the same store hides the target.
         Shell_NotifyIconA(NIM_DELETE, &taken);
-        Click(StoreInTray(s, target.window()));
+        Click(StoreInTray(s.pelto, s.skin, target.window()));
         EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(target.window()) != FALSE; }));
         EXPECT_TRUE(s.pelto.Running());
     }
-    // The skin window may follow a new foreground window meanwhile; a sweep must
-    // neither minimise, hide nor close it, nor a window it skips.
+    // The skin may follow a new foreground window; a sweep touches neither it nor a window it skips.
     const struct { const char* name; unsigned command; bool (*done)(const SweepScene&); } sweeps[] = {
         {"minimize all", IDM_ALL_MINIMIZE, [](const SweepScene& c) { return IsIconic(c.a.window()) && IsIconic(c.b.window()) && IsIconic(c.owner); }},
         {"close all", IDM_ALL_CLOSE, [](const SweepScene& c) { return !c.a.Running() && !c.b.Running() && !IsWindow(c.owner); }}};
@@ -258,7 +244,7 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheN
     }
     {
         SCOPED_TRACE("the move hotkeys move the qualifying windows by 100");
-        // Attachment off, so that the skin window stays put unless the sweep moves it.
+        // Attachment off: the skin stays put unless the sweep moves it.
         s.ChooseFromMenu(IDM_ATTACH_TOGGLE);
         SweepScene scene;
         std::vector<std::pair<HWND, RECT>> still;
@@ -287,12 +273,10 @@ TEST_F(StartedPelto, Target_RenameCommandsARefusedStoreTheAllWindowSweepsAndTheN
     StoredScene scene(s, "Stored Target");
     {
         SCOPED_TRACE("restore on a left-button press only");
-        // A move over the icon and a right click on it do nothing.
         RECT r = WindowRect(scene.icon);
         ASSERT_TRUE(MoveMouse(POINT{r.left + 2, r.top + 2})) << "cannot move the pointer";
         ASSERT_TRUE(Click(scene.icon, 3)) << "cannot right-click the icon";
-        // The shell (its tray window) has passed the click on, and Pelto has
-        // handled what it was given.
+        // The shell's tray window has passed the click on, and Pelto has handled it.
         WaitForWindowIdle(GetAncestor(scene.icon, GA_ROOT));
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_TRUE(scene.Hidden()) << "a move or a right click on the icon restored";
@@ -374,50 +358,16 @@ std::string RecordLine(HWND window, DWORD pid, const char* className, const char
                   static_cast<unsigned long>(pid), className, title);
 }
 
-// Pelto killed while a window is stored (the task manager, a crash): its next
-// start shows the window again from the record in its folder, and empties the
-// record. A hidden window of another program stays hidden even where a line
-// names its handle, as a reused handle would, with another process or another
-// class; a line for a window destroyed meanwhile is skipped.
-TEST(WindowOps, Tray_KilledPeltoShowsItsStoredWindowAtTheNextStart) {
-    PeltoSession session("traykilled");
-    session.Start();
-    StoredScene scene(session, "Stored Then Killed");
-    const std::string record = StoredRecordPath(scene.s);
-    TargetProcess other, gone;
-    ASSERT_TRUE(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere")) << "no hidden window";
-    ASSERT_TRUE(gone.Start("--title \"Gone Meanwhile\" --rect 300 300 200 100 --no-activate", "Gone Meanwhile")) << "no window to destroy";
-    const HWND goneWindow = gone.window();
-    const DWORD gonePid = gone.pid();
-    scene.s.pelto.Kill();
-    ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(scene.s.skin); })) << "the killed Pelto's window stays";
-    EXPECT_FALSE(IsWindowVisible(scene.target.window())) << "the stored window showed when Pelto was killed";
-    PostMessageA(goneWindow, WM_CLOSE, 0, 0);
-    ASSERT_TRUE(WindowGoes(goneWindow)) << "the window to destroy stays";
-    std::string text;
-    ASSERT_TRUE(ReadFileBytes(record, &text)) << "no record of the stored window in Pelto's folder";
-    text += RecordLine(goneWindow, gonePid, "PeltoTargetClass", "Gone Meanwhile");
-    text += RecordLine(other.window(), scene.target.pid(), "PeltoTargetClass", "Hidden Elsewhere");
-    text += RecordLine(other.window(), other.pid(), "AnotherClass", "Hidden Elsewhere");
-    ASSERT_TRUE(WriteFileBytes(record, text)) << "cannot add to the record";
-    // The record is dealt with before the skin window is made.
-    PeltoProcess again;
-    ASSERT_TRUE(again.Start(scene.s.folder) && again.WaitForSkinWindow() != nullptr) << "no skin window after the restart: " << again;
-    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(scene.target.window()) != FALSE; })) << "the stored window stayed hidden after the restart";
-    EXPECT_FALSE(IsWindowVisible(other.window())) << "the restart showed a hidden window of another program";
-    EXPECT_FALSE(FileExists(record)) << "the record is still there after the restart";
-    EXPECT_TRUE(WaitForPeltoIdle(again) && again.MessageBoxes().empty()) << "Pelto after the restart: " << again;
-}
-
-// 64 windows fill the table of stored windows: the 65th store says so and
-// hides nothing, and one press on the icon brings all 64 back. Then WM_CLOSE
-// from outside while one is stored: the default handling destroys the window.
-TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothingAndWMCloseShowsTheStoredWindow) {
-    SetTestTimeLimit(240);
+// 64 windows fill the table of stored windows: the 65th store says so and hides nothing, one
+// press on the icon brings all back. Then Pelto killed while a window is stored: its next start
+// shows the window from the record and removes it; a line naming a hidden window's handle (reused)
+// with another process or class, and a line for a destroyed window, show nothing. Last, WM_CLOSE
+// from outside while a window is stored.
+TEST(WindowOps, Tray_FullTableThenAKilledPeltoAndWMCloseWhileStored) {
+    SetTestTimeLimit(300);
     PeltoSession s("trayfull");
     ASSERT_TRUE(s.folder.WriteSetting("10 0 nothing")) << "cannot write the setting file";  // a tick every 10 ms
     s.Start();
-    // Titled windows of the driver's own, one above another.
     struct DriverWindows {
         std::vector<HWND> windows;
         ~DriverWindows() { for (HWND w : windows) DestroyWindow(w); PumpMessages(); }
@@ -430,7 +380,7 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothingAndWMCloseShowsT
         targets.windows.push_back(w);
     }
     PumpMessages();
-    // Where a click beside the menu lands: away from the stored windows and the menu.
+    // Where a click beside the menu lands.
     Backdrop pad({900, 600, 1000, 700}, RGB(0, 120, 0));
     ASSERT_TRUE(pad.WaitPainted()) << "the click pad did not show";
     HWND icon = nullptr;
@@ -438,21 +388,18 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothingAndWMCloseShowsT
         SCOPED_TRACE(Format("store %d", i + 1));
         HWND w = targets.windows[i];
         if (i > 0) {
-            // After a store the skin window's tracking restarts as a user restarts
-            // it: Ctrl+Shift+A, which opens the main menu. The hidden skin window's
-            // menu gets no keys, so a click beside it closes it.
+            // Tracking restarts as a user restarts it, with Ctrl+Shift+A; the hidden skin
+            // window's menu gets no keys, so a click beside it closes it.
             ASSERT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'A'), nullptr) << "Ctrl+Shift+A opened no menu";
             ASSERT_TRUE(Click(pad.window(), POINT{950, 650})) << "the menu covers the click pad";
             ASSERT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "the menu stayed open after a click beside it";
-            // The menu's end (and the activation it hands back) is over.
             ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         }
         ASSERT_TRUE(BringToForeground(w)) << "the window did not come to the foreground";
         // Two ticks: the second surely ran with the window in front.
         ASSERT_TRUE(WaitForTick(s.skin) && WaitForTick(s.skin) && GetForegroundWindow() == w) << "no tick recorded the window (foreground \"" << WindowText(GetForegroundWindow()) << "\")";
         std::vector<HWND> before = TrayIconWindows();
-        // The first and the 65th store through the menu; the 63 that only fill
-        // the table in between are the command itself, posted.
+        // The 63 stores that only fill the table are the command, posted.
         (i == 0 || i == 64) ? s.ChooseFromMenu(IDM_STORE_IN_TRAY) : s.PostCommand(IDM_STORE_IN_TRAY);
         if (i < 64) {
             ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindowVisible(w); })) << "the store did not hide its window";
@@ -474,12 +421,42 @@ TEST(WindowOps, Tray_FullTableRefusesTheNextStoreAndHidesNothingAndWMCloseShowsT
     EXPECT_EQ(shown(), 65) << "windows visible after the restore";
     EXPECT_TRUE(WaitForTrayIconGone(icon)) << "the icon is still there after the restore";
 
+    SCOPED_TRACE("Pelto killed while a window is stored");
+    const HWND stored = targets.windows[0];
+    const std::string record = StoredRecordPath(s);
+    ASSERT_TRUE(BringToForeground(stored) && WaitForTick(s.skin) && WaitForTick(s.skin)) << "the window is not in front";
+    StoreInTray(s.pelto, s.skin, stored);
+    TargetProcess other, gone;
+    ASSERT_TRUE(other.Start("--title \"Hidden Elsewhere\" --rect 300 300 200 100 --hidden", "Hidden Elsewhere")) << "no hidden window";
+    ASSERT_TRUE(gone.Start("--title \"Gone Meanwhile\" --rect 300 300 200 100 --no-activate", "Gone Meanwhile")) << "no window to destroy";
+    const HWND goneWindow = gone.window();
+    const DWORD gonePid = gone.pid();
+    s.pelto.Kill();
+    ASSERT_TRUE(WaitUntil(10000, [&] { return !IsWindow(s.skin); })) << "the killed Pelto's window stays";
+    EXPECT_FALSE(IsWindowVisible(stored)) << "the stored window showed when Pelto was killed";
+    PostMessageA(goneWindow, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(WindowGoes(goneWindow)) << "the window to destroy stays";
+    std::string text;
+    ASSERT_TRUE(ReadFileBytes(record, &text)) << "no record of the stored window in Pelto's folder";
+    text += RecordLine(goneWindow, gonePid, "PeltoTargetClass", "Gone Meanwhile");
+    text += RecordLine(other.window(), GetCurrentProcessId(), "PeltoTargetClass", "Hidden Elsewhere");
+    text += RecordLine(other.window(), other.pid(), "AnotherClass", "Hidden Elsewhere");
+    ASSERT_TRUE(WriteFileBytes(record, text)) << "cannot add to the record";
+    // The record is dealt with before the skin window is made.
+    PeltoProcess again;
+    HWND skin = nullptr;
+    ASSERT_TRUE(again.Start(s.folder) && (skin = again.WaitForSkinWindow()) != nullptr) << "no skin window after the restart: " << again;
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowVisible(stored) != FALSE; })) << "the stored window stayed hidden after the restart";
+    EXPECT_FALSE(IsWindowVisible(other.window())) << "the restart showed a hidden window of another program";
+    EXPECT_FALSE(FileExists(record)) << "the record is still there after the restart";
+    EXPECT_TRUE(WaitForPeltoIdle(again) && again.MessageBoxes().empty()) << "Pelto after the restart: " << again;
+
     SCOPED_TRACE("WM_CLOSE from outside while a window is stored");
-    ASSERT_TRUE(BringToForeground(targets.windows[0]) && WaitForTick(s.skin) && WaitForTick(s.skin)) << "the window is not in front";
-    icon = StoreInTray(s, targets.windows[0]);
-    PostMessageA(s.skin, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << s.pelto;
-    CheckStoredWindowBack(s, targets.windows[0], icon);
+    ASSERT_TRUE(BringToForeground(stored) && WaitForTick(skin) && WaitForTick(skin)) << "the window is not in front";
+    icon = StoreInTray(again, skin, stored);
+    PostMessageA(skin, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(again.WaitForExit(10000, nullptr)) << "WM_CLOSE did not end Pelto: " << again;
+    CheckStoredWindowBack(s, stored, icon);
 }
 
 }  // namespace
