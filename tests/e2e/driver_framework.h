@@ -2,7 +2,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <exception>
 #include <string>
 
 #ifdef __MINGW_PRINTF_FORMAT
@@ -13,9 +12,13 @@
 
 namespace e2e {
 
-// Thrown by a wait once the test's time is up; GoogleTest catches it: the test failed.
-struct TestAbort : std::exception {
-    const char* what() const noexcept override { return "the test stopped at the failure above"; }
+// Thrown by a wait once the test's time is up, its failure recorded. As an AssertionException
+// GoogleTest ends just the test; any other exception, reported as a fatal failure, would
+// meet the driver's listener inside GoogleTest's handler and end the whole run.
+struct TestAbort : ::testing::AssertionException {
+    TestAbort()
+        : AssertionException(::testing::TestPartResult(::testing::TestPartResult::kFatalFailure, __FILE__, __LINE__,
+                                                       "the test stopped at its time limit")) {}
 };
 
 // With PELTO_E2E_TRACE=1, a line with the ms since the test began.

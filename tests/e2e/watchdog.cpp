@@ -35,6 +35,7 @@ int passedSoFar = 0, failedSoFar = 0;
 
 // Every process whose parent is in pids, added to pids, until none is new.
 void AddDescendants(std::vector<DWORD>* pids) {
+    auto known = [&](DWORD pid) { return std::find(pids->begin(), pids->end(), pid) != pids->end(); };
     for (bool grew = true; grew;) {
         grew = false;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -42,13 +43,9 @@ void AddDescendants(std::vector<DWORD>* pids) {
         PROCESSENTRY32 entry;
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-            bool parentKnown = false, known = false;
-            for (DWORD p : *pids) {
-                parentKnown = parentKnown || p == entry.th32ParentProcessID;
-                known = known || p == entry.th32ProcessID;
-            }
-            if (parentKnown && !known && entry.th32ProcessID != 0 && entry.th32ProcessID != GetCurrentProcessId()) {
-                pids->push_back(entry.th32ProcessID);
+            const DWORD pid = entry.th32ProcessID;
+            if (known(entry.th32ParentProcessID) && !known(pid) && pid != 0 && pid != GetCurrentProcessId()) {
+                pids->push_back(pid);
                 grew = true;
             }
         }
