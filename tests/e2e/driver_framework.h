@@ -1,9 +1,7 @@
-// The end-to-end driver's test framework: GoogleTest's assertions, a per-test
-// time limit, a trace and the text helpers of failure messages.
+// The driver's framework: GoogleTest, a per-test time limit, a trace, text for messages.
 #pragma once
 #include <gtest/gtest.h>
 
-#include <exception>
 #include <string>
 
 #ifdef __MINGW_PRINTF_FORMAT
@@ -14,34 +12,27 @@
 
 namespace e2e {
 
-// Thrown by a wait once the test's time is up: ends the running test.
-// GoogleTest catches it and counts the test as failed.
-struct TestAbort : std::exception {
-    const char* what() const noexcept override { return "the test stopped at the failure above"; }
+// Thrown by a wait once the test's time is up, its failure recorded. As an AssertionException
+// GoogleTest ends just the test; any other exception, reported as a fatal failure, would
+// meet the driver's listener inside GoogleTest's handler and end the whole run.
+struct TestAbort : ::testing::AssertionException {
+    TestAbort()
+        : AssertionException(::testing::TestPartResult(::testing::TestPartResult::kFatalFailure, __FILE__, __LINE__,
+                                                       "the test stopped at its time limit")) {}
 };
 
-// With PELTO_E2E_TRACE=1 in the environment, prints a line with the milliseconds
-// since the running test began; otherwise does nothing.
+// With PELTO_E2E_TRACE=1, a line with the ms since the test began.
 void Trace(const char* format, ...) E2E_PRINTF(1, 2);
-
-// printf into a std::string.
 std::string Format(const char* format, ...) E2E_PRINTF(1, 2);
-
-// Text with every byte outside printable ASCII written as \xNN (and \n as \n),
-// so that CP932 texts can be shown in ASCII output.
+// Bytes outside printable ASCII as \xNN (\n as \n), so CP932 texts show in ASCII output.
 std::string Printable(const std::string& text);
 
-// The running test's time limit, in seconds (60 unless a test sets more at its
-// start). Past it the test fails with its name, the processes it started are
-// ended, and its next wait stops it.
+// The running test's limit in seconds (a test may set more at its start); past it the
+// test fails by name, its processes are ended and its next wait stops it.
 void SetTestTimeLimit(unsigned seconds);
 constexpr unsigned kDefaultTestTimeLimit = 60;
-
-// Whether the running test has run past its time limit (the first call that
-// finds it so records the failure).
+// Whether the test is past its limit (the first call that finds it so records the failure).
 bool TestTimeIsUp();
-
-// "Group.Name" of the running test ("" outside a test).
-std::string CurrentTestName();
+std::string CurrentTestName();  // "Group.Name", "" outside a test
 
 }  // namespace e2e

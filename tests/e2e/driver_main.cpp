@@ -1,24 +1,17 @@
-// PeltoDriver: starts Pelto.exe from fresh copies of an installed folder and
-// checks what it does, from the outside, as another Win32 process. The tests are
-// GoogleTest tests.
+// PeltoDriver: checks Pelto.exe from the outside, as another Win32 process, with GoogleTest.
 //
 //   PeltoDriver.exe acp                          prints the ANSI code page; 0 only for 932
-//   PeltoDriver.exe <install-dir> [filter ...]   runs every test whose full name
-//                                                ("Group.Name") contains a filter (all
-//                                                tests when none is given)
+//   PeltoDriver.exe <install-dir> [filter ...]   runs every test whose "Group.Name" contains
+//                                                a filter (all tests when none is given)
 //
-// Arguments that begin with --gtest_ go to GoogleTest as they are (--gtest_repeat,
-// --gtest_shuffle, --gtest_output=xml:..., --gtest_filter=... in its own patterns).
-//
-// Besides GoogleTest's own output the driver prints, for the test command, one
-// line "PASS name (N s)" or "FAIL name (N s)" per test and, at the end,
-// "e2e: N passed, N failed" (over every repeat).
+// Arguments beginning with --gtest_ go to GoogleTest as they are. For the test command it
+// prints "PASS name (N s)" or "FAIL name (N s)" per test and, at the end, "e2e: N passed,
+// N failed" (over every repeat).
 #include <windows.h>
 
 #include <cstdarg>
-#include <exception>
 #include <cstdio>
-#include <cstdlib>
+#include <exception>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -38,17 +31,13 @@ std::string currentTest;
 }  // namespace
 
 void Trace(const char* format, ...) {
-    static const bool enabled = [] {
-        const char* value = std::getenv("PELTO_E2E_TRACE");
-        return value && *value == '1';
-    }();
+    static const bool enabled = EnvironmentValue("PELTO_E2E_TRACE")[0] == '1';
     if (!enabled) return;
     va_list args;
     va_start(args, format);
     std::printf("  [%5lu ms] ", static_cast<unsigned long>(GetTickCount() - testStart));
     std::vprintf(format, args);
     std::printf("\n");
-    std::fflush(stdout);
     va_end(args);
 }
 
@@ -88,18 +77,15 @@ std::string Printable(const std::string& text) {
 
 namespace {
 
-// A fatal failure ends the whole test, also from inside a helper (a value-
-// returning helper states its precondition as an ASSERT in a lambda): the
-// listener turns it into GoogleTest's own exception, which GoogleTest catches
-// without a second report.
+// A fatal failure ends the whole test, also inside a helper (an ASSERT in a lambda): it
+// becomes GoogleTest's own exception, caught without a second report.
 class FatalFailureEndsTheTest : public ::testing::EmptyTestEventListener {
     void OnTestPartResult(const ::testing::TestPartResult& result) override {
         if (result.fatally_failed() && std::uncaught_exceptions() == 0) throw ::testing::AssertionException(result);
     }
 };
 
-// Starts each test from a clean key state with the watchdog armed, and prints
-// the lines the test command reads.
+// Each test from a clean key state with the watchdog armed; the lines the test command reads.
 class RunLines : public ::testing::EmptyTestEventListener {
 public:
     int passed = 0;
@@ -110,16 +96,13 @@ public:
         testStart = GetTickCount();
         ArmWatchdog(currentTest);
         MarkWin98ShimLogStart();
-        // A key release that Wine missed in an earlier test would hold a
-        // modifier down for this one.
-        ReleaseModifierKeys();
+        ReleaseModifierKeys();  // a release Wine missed earlier would hold a modifier down
     }
 
     void OnTestEnd(const ::testing::TestInfo& info) override {
         bool ok = !info.result()->Failed();
         if (DisarmWatchdog(ok)) ok = false;
-        // On the Windows 98 run, a call that Windows 98 refuses fails the test
-        // that made it, whatever the test itself checked.
+        // A call that Windows 98 refuses fails the test that made it, whatever it checked.
         const std::vector<std::string> refused = Win98ShimRefusals();
         if (!refused.empty()) {
             std::printf("Windows 98 refused %d call(s) during %s:\n", static_cast<int>(refused.size()),
@@ -130,15 +113,12 @@ public:
         double seconds = (GetTickCount() - testStart) / 1000.0;
         ++(ok ? passed : failed);
         std::printf("%s %s (%.1f s)\n", ok ? "PASS" : "FAIL", currentTest.c_str(), seconds);
-        std::fflush(stdout);
         currentTest.clear();
     }
 };
 
-// The bench's check of its own watchdog, registered only with
-// PELTO_E2E_WATCHDOG_CHECK=1: a test that starts Pelto and a target and then
-// waits for ever (it must fail by name after its 10 s, with both processes
-// ended), and a test after it that must run and pass.
+// The watchdog's own check (PELTO_E2E_WATCHDOG_CHECK=1): a test that starts Pelto and a
+// target and waits for ever must fail by name after 10 s with both ended; the next must pass.
 class HangsPastItsLimit : public ::testing::Test {
 public:
     void TestBody() override {
@@ -150,7 +130,6 @@ public:
         ASSERT_TRUE(StartPopupTarget(target, "Watchdog Target", {100, 100, 400, 300})) << "no target";
         std::printf("watchdog check: Pelto %lu, target %lu\n", static_cast<unsigned long>(pelto.pid()),
                     static_cast<unsigned long>(target.pid()));
-        std::fflush(stdout);
         WaitUntil(1000000, [] { return false; });
     }
 };
@@ -164,8 +143,7 @@ public:
 };
 
 void RegisterWatchdogCheck() {
-    const char* wanted = std::getenv("PELTO_E2E_WATCHDOG_CHECK");
-    if (!wanted || *wanted != '1') return;
+    if (EnvironmentValue("PELTO_E2E_WATCHDOG_CHECK")[0] != '1') return;
     ::testing::RegisterTest("WatchdogCheck", "HangsPastItsLimit", nullptr, nullptr, __FILE__, __LINE__,
                             []() -> ::testing::Test* { return new HangsPastItsLimit; });
     ::testing::RegisterTest("WatchdogCheck", "RunsAfterTheHang", nullptr, nullptr, __FILE__, __LINE__,
@@ -175,27 +153,23 @@ void RegisterWatchdogCheck() {
 int RunAcp() {
     UINT acp = GetACP();
     std::printf("ANSI code page: %u\n", acp);
-    std::fflush(stdout);
     return acp == 932 ? 0 : 1;
 }
 
 int Summary(int passed, int failed) {
     std::printf("e2e: %d passed, %d failed\n", passed, failed);
-    std::fflush(stdout);
     return failed ? 1 : 0;
 }
 
-// Tests that need a display of their own are named for it; run_e2e.sh runs
-// them in a pass of their own, with PELTO_E2E_DISPLAY_KIND naming the display.
+// Tests named for a display of their own run in a pass of their own (run_e2e.sh), with
+// PELTO_E2E_DISPLAY_KIND naming it.
 const char* const kOwnDisplayKinds[] = {"HighColor", "TwoMonitors"};
 
-// The tests of this pass whose full name ("Group.Name") contains one of the
-// filters (every test of the pass when none is given), as a GoogleTest filter:
-// patterns where they can say it, the names themselves for a display of its
-// own picked by filters.
+// This pass's tests whose "Group.Name" contains a filter (all without one) as a GoogleTest
+// filter: patterns where they can say it, else the names themselves.
 std::string SelectTests(const std::vector<std::string>& filters) {
-    const char* named = std::getenv("PELTO_E2E_DISPLAY_KIND");
-    const std::string pass = named && std::strcmp(named, "main") != 0 ? named : "";
+    std::string pass = EnvironmentValue("PELTO_E2E_DISPLAY_KIND");
+    if (pass == "main") pass.clear();
     std::string others;
     for (const char* kind : kOwnDisplayKinds)
         if (pass != kind) others += (others.empty() ? "*." : ":*.") + std::string(kind) + "_*";
@@ -224,6 +198,8 @@ std::string SelectTests(const std::vector<std::string>& filters) {
 }  // namespace e2e
 
 int main(int argc, char** argv) {
+    // Unbuffered: each line reaches the log at once, also when the watchdog ends the driver.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc >= 2 && std::strcmp(argv[1], "acp") == 0) return e2e::RunAcp();
 
     std::vector<std::string> filters, gtestArgs;
@@ -237,14 +213,12 @@ int main(int argc, char** argv) {
         else
             filters.push_back(a);
     }
-    if (install.empty()) {
-        std::printf("usage: PeltoDriver.exe acp | PeltoDriver.exe <install-dir> [test-name-filter ...]\n");
+    auto fail = [](const std::string& why) {
+        std::printf("%s\n", why.c_str());
         return e2e::Summary(0, 1);
-    }
-    if (!e2e::SetStagedInstall(install)) {
-        std::printf("no Pelto.exe in the install folder %s\n", install.c_str());
-        return e2e::Summary(0, 1);
-    }
+    };
+    if (install.empty()) return fail("usage: PeltoDriver.exe acp | PeltoDriver.exe <install-dir> [test-name-filter ...]");
+    if (!e2e::SetStagedInstall(install)) return fail("no Pelto.exe in the install folder " + install);
     bool explicitFilter = false;
     for (const std::string& a : gtestArgs) explicitFilter = explicitFilter || a.rfind("--gtest_filter=", 0) == 0;
 
@@ -254,37 +228,25 @@ int main(int argc, char** argv) {
     gtestArgv.push_back(nullptr);
     e2e::RegisterWatchdogCheck();
     ::testing::InitGoogleTest(&gtestArgc, gtestArgv.data());
-    if (gtestArgc > 1) {
-        std::printf("unknown option %s\n", gtestArgv[1]);
-        return e2e::Summary(0, 1);
-    }
-    // A filter given as --gtest_filter= is taken as it is; otherwise the
-    // plain arguments pick among this pass's tests.
+    if (gtestArgc > 1) return fail(std::string("unknown option ") + gtestArgv[1]);
+    // A --gtest_filter= is taken as it is; otherwise the plain arguments pick this pass's tests.
     if (!explicitFilter) ::testing::GTEST_FLAG(filter) = e2e::SelectTests(filters);
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
 
     std::printf("install folder: %s (ANSI code page %u)\n", e2e::StagedInstall().c_str(), GetACP());
-    std::fflush(stdout);
     std::string why;
-    if (!e2e::DriverToolsWork(&why)) {
-        std::printf("e2e run aborted: the driver's tools do not work: %s\n", why.c_str());
-        return e2e::Summary(0, 1);
-    }
-
-    if (!e2e::PrepareWin98Shim(&why)) {
-        std::printf("e2e run aborted: %s\n", why.c_str());
-        return e2e::Summary(0, 1);
-    }
+    if (!e2e::DriverToolsWork(&why)) return fail("e2e run aborted: the driver's tools do not work: " + why);
+    if (!e2e::PrepareWin98Shim(&why)) return fail("e2e run aborted: " + why);
 
     auto* lines = new e2e::RunLines;  // the listener list owns it
     ::testing::UnitTest::GetInstance()->listeners().Append(lines);
     ::testing::UnitTest::GetInstance()->listeners().Append(new e2e::FatalFailureEndsTheTest);
     e2e::StartWatchdog();
-    // The driver's own counts (which include the watchdog's verdicts) decide.
+    // The driver's own counts (with the watchdog's verdicts) decide, not GoogleTest's status.
     const int gtestStatus = RUN_ALL_TESTS();
     (void)gtestStatus;
-    // A pass the filters select nothing from is no failure by itself (they may
-    // name only tests of another display); run_e2e.sh fails a run without any.
+    // A pass the filters select nothing from is no failure by itself (they may name only
+    // another display's tests); run_e2e.sh fails a run without any.
     if (lines->passed + lines->failed == 0) std::printf("no test of this pass matches the filter\n");
     return e2e::Summary(lines->passed, lines->failed);
 }

@@ -1,20 +1,16 @@
 #include "driver_support.h"
 
-#include "input_support.h"
-
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 #include <exception>
 
 #include "driver_framework.h"
+#include "input_support.h"
 #include "target_support.h"
 #include "watchdog.h"
 #include "win98_shim_support.h"
 
 namespace e2e {
-
-// ---------------------------------------------------------------- waiting
 
 void PumpMessages() {
     MSG msg;
@@ -38,16 +34,108 @@ void PumpFor(DWORD ms) {
     }
 }
 
-// ---------------------------------------------------------------- files
-
 namespace {
+
 std::string stagedInstall;
+
+// A BMP's header of width x height (negative: top-down) at `bits` per pixel.
+BITMAPINFOHEADER DibHeader(int width, int height, WORD bits) {
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = bits;
+    info.biCompression = BI_RGB;
+    return info;
+}
 
 bool IsDirectory(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+
+BITMAPINFO TopDown32(int width, int height) {
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader = DibHeader(width, -height, 32);
+    return bmi;
+}
+
+// A 32-bit DIB word (0x00RRGGBB) as a COLORREF (0x00BBGGRR).
+COLORREF FromDibWord(DWORD word) { return RGB((word >> 16) & 0xFF, (word >> 8) & 0xFF, word & 0xFF); }
+
+// What draw puts on a top-down 32-bit DIB section of width x height; empty
+// when the section cannot be made or draw fails.
+template <class Draw>
+Image DrawnImage(int width, int height, Draw draw) {
+    Image image;
+    if (width <= 0 || height <= 0) return image;
+    BITMAPINFO bmi = TopDown32(width, height);
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (dc && dib && bits) {
+        HGDIOBJ old = SelectObject(dc, dib);
+        const bool drawn = draw(dc);
+        GdiFlush();
+        SelectObject(dc, old);
+        if (drawn) {
+            image.width = width;
+            image.height = height;
+            const DWORD* words = static_cast<const DWORD*>(bits);
+            for (int i = 0; i < width * height; ++i) image.pixels.push_back(FromDibWord(words[i]));
+        }
+    }
+    if (dib) DeleteObject(dib);
+    if (dc) DeleteDC(dc);
+    return image;
+}
+
+const char kBackdropClass[] = "PeltoE2EBackdrop";
+
+LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(window, &ps);
+        FillRect(dc, &ps.rcPaint, reinterpret_cast<HBRUSH>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+        EndPaint(window, &ps);
+        return 0;
+    }
+    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
+    default: return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+bool RegisterBackdropClass() {
+    static const bool registered = [] {
+        WNDCLASSEXA wc = {};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = BackdropProc;
+        wc.hInstance = GetModuleHandleA(nullptr);
+        wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        wc.lpszClassName = kBackdropClass;
+        return RegisterClassExA(&wc) != 0;
+    }();
+    return registered;
+}
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
+    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 }  // namespace
+
+void ForEachFile(const std::string& pattern, const std::function<void(const WIN32_FIND_DATAA&)>& visit) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0) visit(found);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
 
 bool SetStagedInstall(const std::string& folder) {
     stagedInstall = folder;
@@ -58,11 +146,14 @@ bool SetStagedInstall(const std::string& folder) {
 
 const std::string& StagedInstall() { return stagedInstall; }
 
+std::string EnvironmentValue(const char* name) {
+    char value[MAX_PATH] = "";
+    const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n < sizeof value ? value : "";
+}
+
 const std::string& ReportedWindows() {
-    static const std::string version = [] {
-        const char* value = std::getenv("PELTO_E2E_WINVER");
-        return std::string(value ? value : "");
-    }();
+    static const std::string version = EnvironmentValue("PELTO_E2E_WINVER");
     return version;
 }
 
@@ -111,40 +202,24 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
 
 bool CopyTree(const std::string& from, const std::string& to) {
     if (!IsDirectory(to) && !CreateDirectoryA(to.c_str(), nullptr)) return false;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(from, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return true;  // empty folder
     bool ok = true;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        std::string source = JoinPath(from, name), target = JoinPath(to, name);
+    ForEachFile(JoinPath(from, "*"), [&](const WIN32_FIND_DATAA& found) {
+        const std::string source = JoinPath(from, found.cFileName), target = JoinPath(to, found.cFileName);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             ok = CopyTree(source, target) && ok;
         else
             ok = CopyFileA(source.c_str(), target.c_str(), FALSE) && ok;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    });
     return ok;
 }
 
 void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(folder, "*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = JoinPath(folder, name);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(path);
-            } else {
-                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(path.c_str());
-            }
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    ForEachFile(JoinPath(folder, "*"), [&](const WIN32_FIND_DATAA& found) {
+        const std::string path = JoinPath(folder, found.cFileName);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return RemoveTree(path);
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path.c_str());
+    });
     RemoveDirectoryA(folder.c_str());
 }
 
@@ -152,19 +227,11 @@ bool WriteBmp24(const std::string& path, int width, int height, const PixelFunct
     if (width <= 0 || height <= 0) return false;
     const int stride = (width * 3 + 3) & ~3;
     const DWORD imageSize = static_cast<DWORD>(stride) * height;
-    BITMAPFILEHEADER fileHeader;
-    std::memset(&fileHeader, 0, sizeof fileHeader);
+    BITMAPFILEHEADER fileHeader = {};
     fileHeader.bfType = 0x4D42;  // "BM"
     fileHeader.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     fileHeader.bfSize = fileHeader.bfOffBits + imageSize;
-    BITMAPINFOHEADER info;
-    std::memset(&info, 0, sizeof info);
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;  // bottom-up
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
+    BITMAPINFOHEADER info = DibHeader(width, height, 24);  // bottom-up
     info.biSizeImage = imageSize;
     info.biXPelsPerMeter = info.biYPelsPerMeter = 2835;
 
@@ -199,8 +266,7 @@ InstallFolder::InstallFolder(const char* tag) {
 }
 
 InstallFolder::~InstallFolder() {
-    const char* keep = std::getenv("PELTO_E2E_KEEP");
-    if (!path_.empty() && !(keep && *keep == '1')) RemoveTree(path_);
+    if (!path_.empty() && EnvironmentValue("PELTO_E2E_KEEP")[0] != '1') RemoveTree(path_);
 }
 
 bool InstallFolder::WriteSetting(const std::string& text) const { return WriteFileBytes(File("setting"), text); }
@@ -217,27 +283,6 @@ bool InstallFolder::RemoveFile(const std::string& relative) const {
     DeleteFileA(File(relative).c_str());
     return !FileExists(File(relative));
 }
-
-// ---------------------------------------------------------------- images and regions
-
-namespace {
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO bmi;
-    std::memset(&bmi, 0, sizeof bmi);
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    return bmi;
-}
-
-// A 32-bit DIB word (0x00RRGGBB) as a COLORREF (0x00BBGGRR).
-COLORREF FromDibWord(DWORD word) { return RGB((word >> 16) & 0xFF, (word >> 8) & 0xFF, word & 0xFF); }
-
-}  // namespace
 
 Image BitmapPixels(HBITMAP bitmap) {
     Image image;
@@ -293,9 +338,7 @@ HRGN CopyWindowRegion(HWND window, int* type) {
     return region;
 }
 
-std::string ColourText(COLORREF c) {
-    return Format("#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c));
-}
+std::string ColourText(COLORREF c) { return Format("#%02X%02X%02X", GetRValue(c), GetGValue(c), GetBValue(c)); }
 
 std::string RectText(const RECT& r) {
     return Format("(%ld,%ld)-(%ld,%ld)", static_cast<long>(r.left), static_cast<long>(r.top),
@@ -303,10 +346,9 @@ std::string RectText(const RECT& r) {
 }
 
 std::string DescribeRegionDifference(HRGN actual, HRGN expected) {
-    RECT a, e;
+    RECT a, e, all;
     GetRgnBox(actual, &a);
     GetRgnBox(expected, &e);
-    RECT all;
     UnionRect(&all, &a, &e);
     int differing = 0;
     std::string examples;
@@ -322,45 +364,12 @@ std::string DescribeRegionDifference(HRGN actual, HRGN expected) {
                   differing, examples.c_str());
 }
 
-// ---------------------------------------------------------------- screen
-
 COLORREF ScreenPixel(int x, int y) {
     HDC screen = GetDC(nullptr);
     COLORREF c = GetPixel(screen, x, y);
     ReleaseDC(nullptr, screen);
     return c;
 }
-
-namespace {
-
-// What draw puts on a top-down 32-bit DIB section of width x height; empty
-// when the section cannot be made or draw fails.
-template <class Draw>
-Image DrawnImage(int width, int height, Draw draw) {
-    Image image;
-    if (width <= 0 || height <= 0) return image;
-    BITMAPINFO bmi = TopDown32(width, height);
-    void* bits = nullptr;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (dc && dib && bits) {
-        HGDIOBJ old = SelectObject(dc, dib);
-        const bool drawn = draw(dc);
-        GdiFlush();
-        SelectObject(dc, old);
-        if (drawn) {
-            image.width = width;
-            image.height = height;
-            const DWORD* words = static_cast<const DWORD*>(bits);
-            for (int i = 0; i < width * height; ++i) image.pixels.push_back(FromDibWord(words[i]));
-        }
-    }
-    if (dib) DeleteObject(dib);
-    if (dc) DeleteDC(dc);
-    return image;
-}
-
-}  // namespace
 
 Image CaptureScreen(const RECT& area) {
     return DrawnImage(area.right - area.left, area.bottom - area.top, [&](HDC dc) {
@@ -405,40 +414,6 @@ int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, st
     return mismatches;
 }
 
-namespace {
-
-const char kBackdropClass[] = "PeltoE2EBackdrop";
-
-LRESULT CALLBACK BackdropProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(window, &ps);
-        FillRect(dc, &ps.rcPaint, reinterpret_cast<HBRUSH>(GetWindowLongPtrA(window, GWLP_USERDATA)));
-        EndPaint(window, &ps);
-        return 0;
-    }
-    case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-    default: return DefWindowProcA(window, message, wParam, lParam);
-    }
-}
-
-bool RegisterBackdropClass() {
-    static bool registered = false;
-    if (registered) return true;
-    WNDCLASSEXA wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = BackdropProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.lpszClassName = kBackdropClass;
-    registered = RegisterClassExA(&wc) != 0;
-    return registered;
-}
-
-}  // namespace
-
 Backdrop::Backdrop(const RECT& area, COLORREF colour) : area_(area), colour_(colour) {
     if (!RegisterBackdropClass()) return;
     brush_ = CreateSolidBrush(colour);
@@ -459,9 +434,8 @@ Backdrop::~Backdrop() {
 }
 
 bool Backdrop::WaitPainted(DWORD timeoutMs) const {
-    if (!window_) return false;
-    return WaitUntil(timeoutMs,
-                     [&] { return ScreenShowsColour(ScreenPixel(area_.right - 2, area_.bottom - 2), colour_); });
+    return window_ &&
+           WaitUntil(timeoutMs, [&] { return ScreenShowsColour(ScreenPixel(area_.right - 2, area_.bottom - 2), colour_); });
 }
 
 bool ScreenShowsColour(COLORREF screen, COLORREF colour) {
@@ -472,8 +446,7 @@ bool ScreenShowsColour(COLORREF screen, COLORREF colour) {
         return b;
     }();
     if (bits > 16) return SameColour(screen, colour);
-    // A High Color display keeps 5 or 6 bits a channel and widens them back in
-    // its own way: the colour is there when each channel is within one step.
+    // A High Color display keeps 5 or 6 bits a channel and widens them back its own way.
     for (int shift = 0; shift < 24; shift += 8) {
         int a = (screen >> shift) & 0xFF, b = (colour >> shift) & 0xFF;
         if (a - b > 7 || b - a > 7) return false;
@@ -481,32 +454,19 @@ bool ScreenShowsColour(COLORREF screen, COLORREF colour) {
     return true;
 }
 
-// ---------------------------------------------------------------- windows and message boxes
-
 std::string WindowText(HWND window) {
     char text[1024];
     int length = GetWindowTextA(window, text, sizeof text);
     return std::string(text, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
 
-bool WindowGoes(HWND window, DWORD timeoutMs) {
-    return WaitUntil(timeoutMs, [&] { return !IsWindow(window); });
-}
+bool WindowGoes(HWND window, DWORD timeoutMs) { return WaitUntil(timeoutMs, [&] { return !IsWindow(window); }); }
 
 std::string ClassNameOf(HWND window) {
     char name[256];
     int length = GetClassNameA(window, name, sizeof name);
     return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
 }
-
-namespace {
-
-BOOL CALLBACK CollectWindow(HWND window, LPARAM list) {
-    reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    return TRUE;
-}
-
-}  // namespace
 
 std::vector<HWND> TopLevelWindows() {
     std::vector<HWND> all;
@@ -553,28 +513,21 @@ MessageBoxContent ReadMessageBox(HWND box) {
 
 bool DismissMessageBox(HWND box, int buttonId, DWORD timeoutMs) {
     if (!IsWindow(box)) return true;
-    if (!ClickDialogButton(box, buttonId)) return false;
-    return WaitUntil(timeoutMs, [&] { return !IsWindow(box); });
+    return ClickDialogButton(box, buttonId) && WindowGoes(box, timeoutMs);
 }
-
-// ---------------------------------------------------------------- the program under test
 
 bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, const char* program,
                    const char* folder, DWORD creationFlags) {
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    STARTUPINFOA startup;
-    std::memset(&startup, 0, sizeof startup);
+    std::string buffer = commandLine;  // CreateProcessA may write into it
+    STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     std::memset(info, 0, sizeof *info);
-    if (!CreateProcessA(program, buffer.data(), nullptr, nullptr, FALSE, creationFlags, nullptr, folder, &startup,
+    if (!CreateProcessA(program, &buffer[0], nullptr, nullptr, FALSE, creationFlags, nullptr, folder, &startup,
                         info))
         return false;
-    // Wine gives a Unix program no process of its own to end.
     if (info->hProcess) NoteStartedProcess(info->dwProcessId);
-    // For a Unix program Wine returns no process handle and leaves garbage in
-    // hThread; closing that closed whatever handle happened to have its value
-    // (once the driver's cached HKEY_CURRENT_USER key).
+    // For a Unix program Wine gives no process handle and leaves garbage in hThread;
+    // closing that closed whatever handle had its value (once the cached HKEY_CURRENT_USER).
     if (info->hProcess && (creationFlags & CREATE_SUSPENDED)) return true;
     if (info->hProcess && info->hThread) CloseHandle(info->hThread);
     info->hThread = nullptr;
@@ -596,7 +549,7 @@ bool PeltoProcess::Start(const std::string& folder) {
     if (process_) return false;
     std::string exe = JoinPath(folder, "Pelto.exe");
     PROCESS_INFORMATION info;
-    // A start that fails is tried twice more; each failure is noted for Describe().
+    // A start that fails is tried twice more.
     const bool shim = Win98ShimWanted();
     for (int attempt = 1;; ++attempt) {
         if (LaunchProcess("\"" + exe + "\"", &info, exe.c_str(), folder.c_str(), shim ? CREATE_SUSPENDED : 0)) break;
@@ -649,8 +602,7 @@ HWND PeltoProcess::WaitForSkinWindow(DWORD timeoutMs, bool stopOnMessageBox) con
 }
 
 bool PeltoProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
-    if (!process_) return false;
-    if (!WaitUntil(timeoutMs, [&] { return !Running(); })) return false;
+    if (!process_ || !WaitUntil(timeoutMs, [&] { return !Running(); })) return false;
     DWORD code = 0;
     GetExitCodeProcess(process_, &code);
     if (exitCode) *exitCode = code;
@@ -665,30 +617,18 @@ bool PeltoProcess::EndsWithCode0() const {
 std::string PeltoProcess::Describe() const {
     if (shimFailed_) return "not started: the Windows 98 shim did not load";
     if (!process_) return Format("not started (CreateProcessA error %lu)", static_cast<unsigned long>(startError_));
-    std::string state;
-    if (Running()) {
-        state = "running";
-    } else {
-        DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
-        state = Format("ended with code %lu", static_cast<unsigned long>(code));
-    }
+    const bool running = Running();
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    std::string state = running ? "running" : Format("ended with code %lu", static_cast<unsigned long>(code));
     std::vector<HWND> windows = SkinWindows();
     state += Format(", %d skin window(s)", static_cast<int>(windows.size()));
     for (HWND w : windows) state += IsWindowVisible(w) ? " (visible)" : " (hidden)";
-    std::vector<HWND> boxes = MessageBoxes();
-    if (!boxes.empty()) {
-        state += ", message boxes:";
-        for (HWND b : boxes) {
-            MessageBoxContent c = ReadMessageBox(b);
-            state += Format(" [%s: %s]", Printable(c.caption).c_str(), Printable(c.text).c_str());
-        }
-    }
+    if (!MessageBoxes().empty()) state += ", message boxes: " + DescribeBoxes(*this);
     return state;
 }
 
-// With a limit, so that a window whose thread hangs cannot hold the driver:
-// the test then fails on what it reads instead of running into its time limit.
+// With a limit: a hung window fails the test on what it reads, not on its time limit.
 std::string ControlText(HWND control) {
     char text[1024] = "";
     DWORD_PTR result = 0;
@@ -765,8 +705,6 @@ std::vector<DWORD> OtherPeltoProcesses(DWORD except) {
     }
     return pids;
 }
-
-// ---------------------------------------------------------------- X tools
 
 bool RunUnixCommand(const std::string& commandLine) {
     PROCESS_INFORMATION info;

@@ -1,6 +1,5 @@
-// Helpers for driving Pelto.exe from another Win32 process: fresh install folders,
-// setting / skin / bitmap files, the process under test, its windows and message
-// boxes, window regions, screen pixels, a backdrop window and X tools.
+// Driving Pelto.exe from another Win32 process: install folders, files, the
+// process, its windows and message boxes, regions, screen pixels.
 #pragma once
 #include <windows.h>
 
@@ -11,11 +10,17 @@
 
 namespace e2e {
 
+// Copying would free the same resource twice.
+struct NoCopy {
+    NoCopy() = default;
+    NoCopy(const NoCopy&) = delete;
+    NoCopy& operator=(const NoCopy&) = delete;
+};
+
 // ---------------------------------------------------------------- waiting
 
-// The driver's own messages dispatched (its backdrops paint through them), now
-// or for ms milliseconds; WaitUntil polls pred every stepMs meanwhile until it
-// holds or timeoutMs has passed, and returns its last value.
+// The driver's own messages dispatched (its backdrops paint through them);
+// WaitUntil polls pred until it holds or timeoutMs passes, and returns its last value.
 void PumpMessages();
 void PumpFor(DWORD ms);
 template <class Pred>
@@ -30,8 +35,9 @@ bool WaitUntil(DWORD timeoutMs, Pred pred, DWORD stepMs = 20) {
 
 // ---------------------------------------------------------------- platform
 
-// What Wine reports to Pelto.exe in this run (PELTO_E2E_WINVER): "win98",
-// "win2k", or "" for Wine's default; and whether Pelto.exe is the 32-bit build.
+// An environment variable's value ("" when unset); PELTO_E2E_WINVER ("win98", "win2k",
+// "" for Wine's default); whether Pelto.exe is 32-bit.
+std::string EnvironmentValue(const char* name);
 enum class ReportedFamily { Windows9x, WindowsNT };
 const std::string& ReportedWindows();
 ReportedFamily ReportedWindowsFamily();
@@ -39,7 +45,7 @@ bool PeltoIs32Bit();
 
 // ---------------------------------------------------------------- files
 
-// The installed folder every test copies (Windows path form, e.g. Z:\tmp\install).
+// The installed folder every test copies (Windows path form).
 bool SetStagedInstall(const std::string& folder);
 const std::string& StagedInstall();
 
@@ -48,20 +54,20 @@ bool FileExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string* bytes);
 bool CopyTree(const std::string& from, const std::string& to);
+// Each entry matching the pattern (a folder's "*"), "." and ".." left out.
+void ForEachFile(const std::string& pattern, const std::function<void(const WIN32_FIND_DATAA&)>& visit);
 void RemoveTree(const std::string& folder);
 
 // A 24-bit bottom-up BMP file of the pixels pixel(x, y) gives, y = 0 the top row.
 using PixelFunction = std::function<COLORREF(int x, int y)>;
 bool WriteBmp24(const std::string& path, int width, int height, const PixelFunction& pixel);
 
-// A fresh copy of the staged install in a new, unique folder under the temp folder.
-// The folder is removed again when the object goes (set PELTO_E2E_KEEP=1 to keep it).
-class InstallFolder {
+// A fresh copy of the staged install in a unique temp folder, removed when the
+// object goes (PELTO_E2E_KEEP=1 keeps it).
+class InstallFolder : NoCopy {
 public:
     explicit InstallFolder(const char* tag);
     ~InstallFolder();
-    InstallFolder(const InstallFolder&) = delete;
-    InstallFolder& operator=(const InstallFolder&) = delete;
 
     bool ok() const { return ok_; }
     const std::string& path() const { return path_; }  // no trailing backslash
@@ -78,12 +84,10 @@ private:
 };
 
 // A program or library loaded as data, for its resources; freed when the object goes.
-class DataModule {
+class DataModule : NoCopy {
 public:
     explicit DataModule(const std::string& path);
     ~DataModule();
-    DataModule(const DataModule&) = delete;
-    DataModule& operator=(const DataModule&) = delete;
 
     HMODULE get() const { return module_; }
     std::string Resource(LPCSTR type, LPCSTR name) const;
@@ -106,8 +110,7 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 
 inline bool SameColour(COLORREF a, COLORREF b) { return ((a ^ b) & 0x00FFFFFF) == 0; }
 
-// Whether a screen pixel shows the colour: exactly, or within the steps of a
-// High Color display. ColourText gives "#RRGGBB".
+// Whether a screen pixel shows the colour (within a High Color display's steps); "#RRGGBB".
 bool ScreenShowsColour(COLORREF screen, COLORREF colour);
 std::string ColourText(COLORREF c);
 
@@ -115,12 +118,11 @@ std::string ColourText(COLORREF c);
 Image BitmapPixels(HBITMAP bitmap);
 Image LoadBmpPixels(const std::string& path);
 
-// Every pixel of the image whose colour is not key, joined run by run with
-// CreateRectRgn + CombineRgn(RGN_OR). The caller deletes the region.
+// Every pixel not of the key colour, joined run by run (CombineRgn RGN_OR); the caller deletes it.
 HRGN RegionFromImage(const Image& image, COLORREF key = kMagenta);
 
-// A copy of a window's region, or null when it has none (type: GetWindowRgn's
-// answer); and the pixels two regions differ in, for messages ("" for none).
+// A copy of a window's region, null for none (type: GetWindowRgn's answer); the
+// pixels two regions differ in ("" for none).
 HRGN CopyWindowRegion(HWND window, int* type);
 std::string DescribeRegionDifference(HRGN actual, HRGN expected);
 
@@ -128,25 +130,20 @@ std::string RectText(const RECT& r);
 
 // ---------------------------------------------------------------- screen
 
-// The screen's pixels; an icon drawn size x size over a plain background, as a
-// menu item draws it.
+// The screen's pixels; an icon drawn size x size over a plain background, as a menu item draws it.
 COLORREF ScreenPixel(int x, int y);
 Image CaptureScreen(const RECT& area);
 Image DrawnIcon(HICON icon, int size, COLORREF background);
 
-// The pixels where the screen at origin does not show the skin: its colour where
-// it is not key, the backdrop where it is; the first few described in detail.
+// The pixels where the screen at origin does not show the skin (the backdrop where it is key).
 int CompareScreenWithSkin(const Image& skin, POINT origin, COLORREF backdrop, std::string* detail,
                           COLORREF key = kMagenta);
 
-// An untitled, not topmost, never-activated popup window of the driver, filled
-// with one colour. Pelto's later tracking ignores untitled windows.
-class Backdrop {
+// An untitled, never-activated popup of one colour (Pelto's tracking ignores untitled windows).
+class Backdrop : NoCopy {
 public:
     Backdrop(const RECT& area, COLORREF colour);
     ~Backdrop();
-    Backdrop(const Backdrop&) = delete;
-    Backdrop& operator=(const Backdrop&) = delete;
 
     HWND window() const { return window_; }
     bool WaitPainted(DWORD timeoutMs = 5000) const;
@@ -160,26 +157,22 @@ private:
 
 // ---------------------------------------------------------------- windows and message boxes
 
-// GetWindowTextA; WindowGoes waits until the window is destroyed.
 std::string WindowText(HWND window);
-bool WindowGoes(HWND window, DWORD timeoutMs = 5000);
-// A control's text through WM_GETTEXT (GetWindowTextA does not ask a window of
-// another process), and setting it with WM_SETTEXT; by handle or by dialog and id.
+bool WindowGoes(HWND window, DWORD timeoutMs = 5000);  // destroyed
+// WM_GETTEXT / WM_SETTEXT: GetWindowTextA does not ask a window of another process.
 std::string ControlText(HWND control);
 std::string ControlText(HWND dialog, int id);
 void SetControlText(HWND control, const std::string& text);
 void SetControlText(HWND dialog, int id, const std::string& text);
 bool WindowAnswers(HWND window, DWORD timeoutMs = 2000);
-// Waits until the window's thread has dealt with everything posted to it before
-// the call: it answers WM_NULL twice in a row. A sent message is handled at the
-// next message retrieval, so the second answer comes only after whatever the
-// first retrieval dispatched has returned (or entered a modal loop).
+// The window's thread has dealt with everything posted before the call: it answers
+// WM_NULL twice in a row (the second answer waits for what the first retrieval dispatched).
 bool WaitForWindowIdle(HWND window, DWORD timeoutMs = 8000);
 std::string ClassNameOf(HWND window);   // GetClassNameA
 
 std::vector<HWND> TopLevelWindows();
 std::vector<HWND> ChildWindowsOf(HWND parent);
-// Top-level windows of a process with the given class (all classes for null).
+// Of a process, with the given class (any for null).
 std::vector<HWND> TopLevelWindowsOf(DWORD pid, const char* className);
 
 struct MessageBoxContent {
@@ -189,33 +182,25 @@ struct MessageBoxContent {
     std::vector<int> buttonIds;
 };
 
-// Visible top-level dialog windows ("#32770") of a process; a button of a box
-// pressed with a real click, true once the box is gone.
+// Visible top-level "#32770" windows of a process; a box's button clicked, true once it is gone.
 std::vector<HWND> MessageBoxesOf(DWORD pid);
 MessageBoxContent ReadMessageBox(HWND box);
 bool DismissMessageBox(HWND box, int buttonId = IDOK, DWORD timeoutMs = 5000);
 
-// ---------------------------------------------------------------- processes
+// ---------------------------------------------------------------- processes and the program under test
 
-// CreateProcessA on a command line (and, when given, the program and the working
-// folder). The thread handle is closed, except with CREATE_SUSPENDED among the
-// flags (the caller resumes and closes it); info->hProcess is the caller's to
-// close (Wine gives none for a Unix program).
+// CreateProcessA. The thread handle is closed unless CREATE_SUSPENDED (the caller's then);
+// info->hProcess is the caller's (Wine gives none for a Unix program).
 bool LaunchProcess(const std::string& commandLine, PROCESS_INFORMATION* info, const char* program = nullptr,
                    const char* folder = nullptr, DWORD creationFlags = 0);
-
-// ---------------------------------------------------------------- the program under test
 
 constexpr char kSkinClass[] = "PeltoClass";
 constexpr char kSkinTitle[] = "Quorval Pelto";
 
 // A process the driver started, terminated if still running when the object goes.
-class ChildProcess {
+class ChildProcess : NoCopy {
 public:
-    ChildProcess() = default;
     ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
 
     HANDLE handle() const { return process_; }
     DWORD pid() const { return pid_; }
@@ -230,19 +215,14 @@ protected:
 // Pelto.exe started from an install folder.
 class PeltoProcess : public ChildProcess {
 public:
-
-    // On the Windows 98 run, the process gets the Windows 98 shim before it runs
-    // (win98_shim_support.h); a start without it fails.
+    // On the Windows 98 run the shim is loaded before Pelto runs; a start without it fails.
     bool Start(const std::string& folder);
     bool Start(const InstallFolder& folder) { return Start(folder.path()); }
-    // Takes over a Pelto process that something else started (a restart). On
-    // the Windows 98 run the shim is loaded into it now, so its calls from here
-    // on keep 98's rules (those of its start-up did not).
+    // Takes over a Pelto that something else started (a restart); the shim is loaded now.
     bool Adopt(DWORD pid);
 
     std::vector<HWND> SkinWindows() const;
-    // A visible skin window; null early when the process ends or, with
-    // stopOnMessageBox, shows a message box.
+    // A visible skin window; null early when the process ends or (stopOnMessageBox) shows a box.
     HWND WaitForSkinWindow(DWORD timeoutMs = 20000, bool stopOnMessageBox = true) const;
 
     std::vector<HWND> MessageBoxes() const { return MessageBoxesOf(pid_); }
@@ -250,7 +230,7 @@ public:
     bool WaitForExit(DWORD timeoutMs, DWORD* exitCode) const;
     bool EndsWithCode0() const;  // within 10 s
 
-    // "running, 1 skin window, message boxes: [...]", for failure messages.
+    // "running, 1 skin window(s), message boxes: [...]", for failure messages.
     std::string Describe() const;
 
 private:
@@ -260,29 +240,21 @@ private:
 
 std::ostream& operator<<(std::ostream& out, const PeltoProcess& pelto);
 
-// Whether Pelto still runs and its skin window answers WM_NULL within timeoutMs:
-// its message loop is free again (no modal loop or glide holds it).
+// Pelto runs and its skin window answers WM_NULL in time (no modal loop or glide holds it).
 bool PeltoAnswers(const PeltoProcess& pelto, DWORD timeoutMs = 2000);
-
-// WaitForWindowIdle for Pelto's skin window: a glide, which holds its message
-// loop, is over too. False when Pelto ends or does not answer in time.
+// WaitForWindowIdle for the skin window (a glide, which holds its loop, is over too).
 bool WaitForPeltoIdle(const PeltoProcess& pelto, DWORD timeoutMs = 8000);
 
-// Processes other than `except` that show a skin window; the one a restart of
-// `old` started, adopted once it can be opened and still runs (one of an
-// earlier test may still be on its way out).
+// Processes other than `except` with a skin window; the one a restart of `old`
+// started, adopted once it can be opened and still runs.
 std::vector<DWORD> OtherPeltoProcesses(DWORD except);
 bool AdoptRestartedPelto(const PeltoProcess& old, PeltoProcess* restarted, DWORD timeoutMs = 20000);
 
 // ---------------------------------------------------------------- Unix tools
 
-// Starts a Unix program from inside Wine, e.g. "/usr/bin/xdotool mousemove 10 10".
-// Wine gives no process handle for it: poll for its effect.
+// Starts a Unix program from inside Wine; there is no handle for it: poll for its effect.
 bool RunUnixCommand(const std::string& commandLine);
-
-// Whether the driver's input works here (SendInput moves the pointer that
-// the system reports). Checked once before the tests: without it no result
-// means anything, so the run is aborted. why receives the reason.
+// Whether SendInput moves the pointer here; checked before the tests (the run aborts without it).
 bool DriverToolsWork(std::string* why);
 
 }  // namespace e2e

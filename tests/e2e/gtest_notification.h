@@ -1,7 +1,6 @@
-// Forced into every file of the driver that sees GoogleTest: GoogleTest's
-// Notification (used only by its own thread helpers) is written with std::mutex
-// and std::condition_variable, which MinGW-w64's win32 thread model does not
-// have. This one is a Win32 manual-reset event.
+// Forced into every driver file: GoogleTest's Notification needs std::mutex and
+// std::condition_variable, which MinGW-w64's win32 thread model lacks; this one is a
+// Win32 manual-reset event.
 #pragma once
 #ifdef _WIN32
 #include <windows.h>

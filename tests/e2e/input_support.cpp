@@ -36,10 +36,9 @@ LONG Normalised(LONG pixel, int origin, int extent) {
     return static_cast<LONG>((static_cast<long long>(pixel - origin) * 65536 + extent - 1) / extent);
 }
 
-bool SameOrNear(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
+bool Same(POINT a, POINT b) { return a.x == b.x && a.y == b.y; }
 
-// Whether a tracking tick could glide the pointer to the window in front: a
-// titled window other than a skin window that does not hold the pointer.
+// Whether a tick could glide the pointer to the window in front: titled, no skin, not under the pointer.
 bool MayGlideTo(HWND front) {
     if (!front || WindowText(front).empty() || ClassNameOf(front) == kSkinClass) return false;
     RECT r = WindowRect(front);
@@ -57,14 +56,11 @@ bool EveryPeltoAnswers() {
 
 UINT_PTR HitTest(HWND window, POINT p) {
     DWORD_PTR hit = 0;
-    if (!SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, 2000, &hit))
-        return HTNOWHERE;
-    return hit;
+    return SendMessageTimeoutA(window, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y), SMTO_ABORTIFHUNG, 2000, &hit) ? hit : HTNOWHERE;
 }
 
-// Whether a click at the point reaches expectedHit. Seen from another process,
-// Wine's WindowFromPoint cannot ask a group box for its hit test, so it names
-// a group box around a control; the box is transparent to clicks.
+// Whether a click at the point reaches expectedHit. Across processes Wine's WindowFromPoint
+// cannot ask a group box for its hit test and names it; the box is transparent to clicks.
 bool ClickReaches(POINT point, HWND expectedHit) {
     const HWND hit = WindowFromPoint(point);
     if (hit == expectedHit) return true;
@@ -73,82 +69,44 @@ bool ClickReaches(POINT point, HWND expectedHit) {
            (GetWindowLongPtrA(hit, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
 }
 
-}  // namespace
+// The pointer at rest (a glide would carry the press off) on a point that reaches the window, the button down.
+bool PressAt(HWND window, POINT at, int button) {
+    WaitForPointerToRest();
+    // A window just brought to the front is raised by its own thread, a moment later.
+    const bool reaches = WaitUntil(2000, [&] {
+        const HWND hit = WindowFromPoint(at);
+        return hit == window || IsChild(window, hit) || ClickReaches(at, window);
+    });
+    return reaches && MoveMouse(at) && MouseButton(button, true);
+}
 
-bool MoveMouse(POINT to) {
-    // While the window in front is hidden (a window stored in the notification
-    // area) or there is none, Wine moves its own idea of the pointer but not
-    // X's, and windows there get no motion: the pointer is moved in X then, and
-    // Wine hears of it over any of its windows.
-    const HWND front = GetForegroundWindow();
-    if (!front || !IsWindowVisible(front))
-        return Xdotool(Format("mousemove %ld %ld", to.x, to.y)) &&
-               WaitUntil(3000, [&] { return PointerAt(to.x, to.y); }, 5);
-    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    LONG dx = Normalised(to.x, x, w), dy = Normalised(to.y, y, h);
-    // The scale may round a pixel off: one step at a time towards the point.
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        if (!Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, dx, dy)})) return false;
-        POINT now = {0, 0};
-        WaitUntil(1000, [&] { return GetCursorPos(&now) && SameOrNear(now, to); }, 5);
-        if (SameOrNear(now, to)) return true;
-        dx += (to.x > now.x) - (to.x < now.x);
-        dy += (to.y > now.y) - (to.y < now.y);
+// The keys pressed in order and released in reverse.
+std::vector<INPUT> ChordInputs(const std::vector<WORD>& chord) {
+    std::vector<INPUT> inputs;
+    for (WORD vk : chord) inputs.push_back(KeyInput(vk, 0));
+    for (auto it = chord.rbegin(); it != chord.rend(); ++it) inputs.push_back(KeyInput(*it, KEYEVENTF_KEYUP));
+    return inputs;
+}
+
+bool PressChordsOn(HWND window, const std::vector<std::vector<WORD>>& chords) {
+    for (std::size_t i = 0; i < chords.size(); ++i) {
+        const std::vector<WORD>& chord = chords[i];
+        // Wine may hand the foreground on as it follows the X focus: the window is
+        // brought back (and logged), as a user clicks back into it.
+        if (GetForegroundWindow() != window) {
+            if (i > 0)
+                std::printf("  before key 0x%02X \"%s\" was in front, not \"%s\"\n", chord.back(),
+                            WindowText(GetForegroundWindow()).c_str(), WindowText(window).c_str());
+            SetForegroundWindow(window);
+        }
+        if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
+        if (!Send(ChordInputs(chord))) return false;
+        WaitForWindowIdle(window);
     }
-    return false;
+    return true;
 }
 
-bool MouseButton(int button, bool down) {
-    const DWORD flags = button == 3 ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
-                                    : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
-    return Send({MouseInput(flags)});
-}
-
-bool WaitForPointerToRest(DWORD timeoutMs) {
-    Trace("waiting for the pointer to rest");
-    // The window in front, and since when the driver has seen it there.
-    static HWND front = nullptr;
-    static DWORD frontSince = 0;
-    POINT last = CursorPos();
-    DWORD still = GetTickCount();
-    return WaitUntil(timeoutMs, [&] {
-        const DWORD now = GetTickCount();
-        const HWND current = GetForegroundWindow();
-        if (current != front) {
-            front = current;
-            frontSince = now;
-        }
-        const POINT p = CursorPos();
-        if (!SameOrNear(p, last)) {
-            last = p;
-            still = now;
-        }
-        // A glide moves the pointer every few milliseconds; a tick comes every
-        // 500 ms by default.
-        if (now - still < 150) return false;
-        if (MayGlideTo(current) && now - frontSince < 650) return false;
-        return EveryPeltoAnswers();
-    }, 25);
-}
-
-bool ParkPointer() { return MoveMouse(POINT{kParkX, kParkY}); }
-
-POINT CursorPos() {
-    POINT p = {0, 0};
-    GetCursorPos(&p);
-    return p;
-}
-
-bool PointerAt(int x, int y) {
-    const POINT c = CursorPos();
-    return c.x == x && c.y == y;
-}
-
-bool WaitForPointerAt(int x, int y) {
-    return WaitUntil(5000, [&] { return PointerAt(x, y); });
-}
-
+// A point of the window (its middle when free) where a click reaches expectedHit.
 bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point) {
     RECT r = WindowRect(window);
     if (r.right - r.left < 5 || r.bottom - r.top < 5) return false;
@@ -163,27 +121,77 @@ bool UncoveredPoint(HWND window, HWND expectedHit, POINT* point) {
     return false;
 }
 
-namespace {
+}  // namespace
 
-// The pointer at rest on a point that reaches the window, and the button down.
-bool PressAt(HWND window, POINT at, int button) {
-    // A glide of the pointer under way would carry the press elsewhere.
-    WaitForPointerToRest();
-    // A window just brought to the front is raised by its own thread, a moment later.
-    const bool reaches = WaitUntil(2000, [&] {
-        const HWND hit = WindowFromPoint(at);
-        return hit == window || IsChild(window, hit) || ClickReaches(at, window);
-    });
-    return reaches && MoveMouse(at) && MouseButton(button, true);
+bool MoveMouse(POINT to) {
+    // With the window in front hidden (stored in the tray) or none, Wine moves its own
+    // pointer but not X's and no window gets motion: the pointer is moved in X then.
+    const HWND front = GetForegroundWindow();
+    if (!front || !IsWindowVisible(front))
+        return Xdotool(Format("mousemove %ld %ld", to.x, to.y)) &&
+               WaitUntil(3000, [&] { return PointerAt(to.x, to.y); }, 5);
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int w = GetSystemMetrics(SM_CXVIRTUALSCREEN), h = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    LONG dx = Normalised(to.x, x, w), dy = Normalised(to.y, y, h);
+    // The scale may round a pixel off: one step at a time towards the point.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        if (!Send({MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK, dx, dy)})) return false;
+        POINT now = {0, 0};
+        WaitUntil(1000, [&] { return GetCursorPos(&now) && Same(now, to); }, 5);
+        if (Same(now, to)) return true;
+        dx += (to.x > now.x) - (to.x < now.x);
+        dy += (to.y > now.y) - (to.y < now.y);
+    }
+    return false;
 }
 
-}  // namespace
+bool MouseButton(int button, bool down) {
+    const DWORD flags = button == 3 ? (down ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_RIGHTUP)
+                                    : (down ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP);
+    return Send({MouseInput(flags)});
+}
+
+bool WaitForPointerToRest(DWORD timeoutMs) {
+    Trace("waiting for the pointer to rest");
+    static HWND front = nullptr;
+    static DWORD frontSince = 0;
+    POINT last = CursorPos();
+    DWORD still = GetTickCount();
+    return WaitUntil(timeoutMs, [&] {
+        const DWORD now = GetTickCount();
+        const HWND current = GetForegroundWindow();
+        if (current != front) {
+            front = current;
+            frontSince = now;
+        }
+        const POINT p = CursorPos();
+        if (!Same(p, last)) {
+            last = p;
+            still = now;
+        }
+        // A glide moves the pointer every few ms; a tick comes every 500 ms by default.
+        if (now - still < 150) return false;
+        if (MayGlideTo(current) && now - frontSince < 650) return false;
+        return EveryPeltoAnswers();
+    }, 25);
+}
+
+bool ParkPointer() { return MoveMouse(POINT{kParkX, kParkY}); }
+
+POINT CursorPos() {
+    POINT p = {0, 0};
+    GetCursorPos(&p);
+    return p;
+}
+
+bool PointerAt(int x, int y) { return Same(CursorPos(), POINT{x, y}); }
+
+bool WaitForPointerAt(int x, int y) { return WaitUntil(5000, [&] { return PointerAt(x, y); }); }
 
 bool Click(HWND window, POINT at, int button) {
     Trace("click %d at (%ld, %ld) on \"%s\"", button, at.x, at.y, WindowText(window).c_str());
     if (!PressAt(window, at, button) || !MouseButton(button, false)) return false;
-    // Taken once the window's thread holds no capture from the press any more
-    // (a close box or a button tracks the button until its release).
+    // Taken once the window's thread holds no capture from the press (a close box tracks until release).
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     WaitUntil(2000, [&] {
         GUITHREADINFO info = {};
@@ -195,8 +203,7 @@ bool Click(HWND window, POINT at, int button) {
 }
 
 bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs) {
-    // Done once the window has arrived and the pointer rests on `to`: X may
-    // deliver the nudge's motion late, after the window was seen arriving.
+    // Also the pointer on `to`: X may deliver the nudge's motion after the window arrived.
     auto done = [&] {
         const RECT r = WindowRect(window);
         return r.left == corner.x && r.top == corner.y && PointerAt(to.x, to.y);
@@ -226,10 +233,8 @@ bool Click(HWND window, int button) {
 bool ClickDialogButton(HWND dialog, int id) {
     HWND button = GetDlgItem(dialog, id);
     if (!button || !IsWindowVisible(button)) {
-        // No button carries the id (IDOK and IDCANCEL, as Enter and Esc send
-        // them): the command message is the input. Sent, so that it has been
-        // handled on return; with a limit, so that a modal box it opens cannot
-        // hold the driver.
+        // The command message is the input: sent, so handled on return; with a limit,
+        // so a modal box it opens cannot hold the driver.
         DWORD_PTR result = 0;
         SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button),
                             SMTO_ABORTIFHUNG, 5000, &result);
@@ -239,8 +244,7 @@ bool ClickDialogButton(HWND dialog, int id) {
     WaitForPointerToRest();
     POINT at;
     bool free = UncoveredPoint(button, expected, &at);
-    // Wholly under another window (plug-in dialogs all open at (0, 0)): a user
-    // brings it to the front first, from the task bar.
+    // Wholly covered (plug-in dialogs all open at (0, 0)): brought to the front, as from the task bar.
     if (!free && BringToForeground(dialog)) free = UncoveredPoint(button, expected, &at);
     if (!free) {
         RECT r = WindowRect(button);
@@ -254,68 +258,21 @@ bool ClickDialogButton(HWND dialog, int id) {
     return Click(expected, at);
 }
 
-POINT CloseBoxPoint(HWND window) {
+bool ClickCloseBox(HWND window) {
     RECT r = WindowRect(window);
     // The first point from the top right that the window itself calls its close box.
     for (int y = r.top + 2; y < r.top + 40; y += 2)
         for (int x = r.right - 2; x > r.right - 60; x -= 2)
-            if (HitTest(window, POINT{x, y}) == HTCLOSE) return POINT{x, y};
-    // None: where a fixed frame's close box would be, for the caller's message.
-    return POINT{r.right - GetSystemMetrics(SM_CXFIXEDFRAME) - GetSystemMetrics(SM_CXSIZE) / 2,
-                 r.top + GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2};
+            if (HitTest(window, POINT{x, y}) == HTCLOSE) return Click(window, POINT{x, y});
+    return false;
 }
-
-bool ClickCloseBox(HWND window) {
-    const POINT box = CloseBoxPoint(window);
-    return HitTest(window, box) == HTCLOSE && Click(window, box);
-}
-
-namespace {
-
-// The keys pressed in order and released in reverse.
-std::vector<INPUT> ChordInputs(const std::vector<WORD>& chord) {
-    std::vector<INPUT> inputs;
-    for (WORD vk : chord) inputs.push_back(KeyInput(vk, 0));
-    for (auto it = chord.rbegin(); it != chord.rend(); ++it) inputs.push_back(KeyInput(*it, KEYEVENTF_KEYUP));
-    return inputs;
-}
-
-}  // namespace
 
 bool PressKeys(std::initializer_list<WORD> chord) {
     const bool sent = Send(ChordInputs(chord));
-    // The foreground window's thread has taken the chord. With none in front
-    // (a hidden window's activation passes on to nothing under Wine) there is
-    // no thread to wait for.
+    // With none in front (a hidden window's activation passes to nothing under Wine) no thread takes it.
     if (HWND front = GetForegroundWindow()) WaitForWindowIdle(front);
     return sent;
 }
-
-namespace {
-
-// Chords pressed one after another on a window brought to the front, each
-// taken by its thread before the next.
-bool PressChordsOn(HWND window, const std::vector<std::vector<WORD>>& chords) {
-    for (std::size_t i = 0; i < chords.size(); ++i) {
-        const std::vector<WORD>& chord = chords[i];
-        // Each chord goes to the window in front when it is pressed. Wine may
-        // hand the foreground on as it follows the X focus: the window is
-        // brought back first (and the log says so), as a user clicks back into it.
-        if (GetForegroundWindow() != window) {
-            if (i > 0)
-                std::printf("  before key 0x%02X \"%s\" was in front, not \"%s\"\n", chord.back(),
-                            WindowText(GetForegroundWindow()).c_str(), WindowText(window).c_str());
-            SetForegroundWindow(window);
-        }
-        if (!WaitUntil(3000, [&] { return GetForegroundWindow() == window; })) return false;
-        if (!Send(ChordInputs(chord))) return false;
-        // The window's thread has taken the keys before the next ones come.
-        WaitForWindowIdle(window);
-    }
-    return true;
-}
-
-}  // namespace
 
 bool PressKeysOn(HWND window, const std::vector<WORD>& keys) {
     std::vector<std::vector<WORD>> chords;
@@ -343,8 +300,7 @@ void ReleaseModifierKeys() {
 }
 
 HWND FocusOfThreadOf(HWND window) {
-    GUITHREADINFO info;
-    ZeroMemory(&info, sizeof info);
+    GUITHREADINFO info = {};
     info.cbSize = sizeof info;
     return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
 }
@@ -360,10 +316,8 @@ bool TabMovesFocus(HWND dialog) {
 
 bool BringToForeground(HWND window, DWORD timeoutMs) {
     Trace("bringing \"%s\" to the front", WindowText(window).c_str());
-    // Asked again until it holds: while the window in front still tracks a
-    // click of its own (a close box pressed), the system may refuse the change.
-    // As the task bar does, the window is raised too: Wine activates a window
-    // of another thread without always raising it over one it covers.
+    // Asked until it holds (the window in front may still track a click of its own), and
+    // raised as the task bar does: Wine does not always raise a window of another thread.
     if (!WaitUntil(timeoutMs,
                    [&] { return GetForegroundWindow() == window || (SetForegroundWindow(window), false); }, 100))
         return false;

@@ -1,8 +1,8 @@
 #include "launcher_support.h"
 
-#include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "driver_framework.h"
@@ -12,26 +12,10 @@
 
 namespace e2e {
 
-const char kLaunchFailedText[] = "起動に失敗しました。";
-const char kLauncherFullText[] = "ランチャに登録できるのは100件までです。\nこれ以上は登録できません。";
-const char kLauncherSettingsCaption[] = "ランチャの設定";
-const char kNewEntryCaption[] = "新規登録";
-const char kEditEntryCaption[] = "登録済みデータの編集";
-const char kDeleteQuestion[] = "本当に削除してよろしいですか？";
-const char kDuplicateText[] = "このファイル名は既に登録されています。";
-
-namespace {
-std::string FileForm(const std::string& text) {
-    std::string out = text;
-    for (char& c : out)
-        if (c == ' ') c = '?';
-    return out;
-}
-}  // namespace
-
 std::string LauncherFileText(const std::vector<LauncherItem>& items) {
     std::string text = Format("%u\n", static_cast<unsigned>(items.size()));
-    for (const LauncherItem& item : items) text += FileForm(item.path) + "\n" + FileForm(item.title) + "\n";
+    for (const LauncherItem& item : items) text += item.path + "\n" + item.title + "\n";
+    std::replace(text.begin(), text.end(), ' ', '?');
     return text;
 }
 
@@ -53,17 +37,14 @@ std::string WaitForLauncherFile(const InstallFolder& folder, const std::string& 
 std::string AttachSkinTo(const PeltoSession& s, HWND target) {
     const RECT t = WindowRect(target);
     const int x = t.right - 265, y = t.top + 4;
-    // Wine may hand the front on to a window on its way out (hidden, of no
-    // process any more) just after the target came there: as a user clicks it
-    // again, it is brought back once, and the log says so. With the target in
-    // front all along, a skin that did not attach is Pelto's failure.
+    // Wine may hand the front on to a window on its way out (hidden) just after the target
+    // came there: brought back once, as a user clicks it again, and logged.
     for (int time = 0; time < 2; ++time) {
         if (!BringToForeground(target))
             return Format("\"%s\" did not come to the front: \"%s\" is there", WindowText(target).c_str(), WindowText(GetForegroundWindow()).c_str());
         if (WaitForWindowAt(s.skin, x, y) && WaitForTick(s.skin) && WaitForWindowAt(s.skin, x, y)) return "";
         if (GetForegroundWindow() == target || IsWindowVisible(GetForegroundWindow())) break;
         std::printf("  \"%s\" lost the front to a hidden window: brought back\n", WindowText(target).c_str());
-        std::fflush(stdout);
     }
     HWND front = GetForegroundWindow();
     DWORD pid = 0;
@@ -82,9 +63,7 @@ std::string AddThisWindow(PeltoSession& s, TargetProcess& target, const std::str
     return why;
 }
 
-HWND OpenLauncherPopup(const PeltoSession& s) {
-    return MoveMouse(POINT{400, 300}) ? OpenMenuWithHotkey(s.pelto.pid(), 'Z') : nullptr;
-}
+HWND OpenLauncherPopup(const PeltoSession& s) { return MoveMouse(POINT{400, 300}) ? OpenMenuWithHotkey(s.pelto.pid(), 'Z') : nullptr; }
 
 bool PlaceMarker(const std::string& path) {
     std::string folder = path.substr(0, path.find_last_of('\\'));
@@ -134,8 +113,7 @@ void DeleteLauncherLine(const PeltoSession& s, HWND settings, int line, int answ
 }
 
 std::vector<std::string> ListBoxLines(HWND dialog, int id) {
-    // Wine passes a list box line to another process as UTF-16 even when asked
-    // with SendMessageA, so the line is read wide and turned into CP932 here.
+    // Wine passes a list box line to another process as UTF-16 even with SendMessageA: read wide, made CP932.
     HWND list = GetDlgItem(dialog, id);
     std::vector<std::string> lines;
     LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);

@@ -14,17 +14,20 @@ Highlight FindHighlight(const Image& shot, POINT origin, COLORREF colour) {
     for (int y = 0; y < shot.height; ++y)
         for (int x = 0; x < shot.width; ++x) {
             if (!SameColour(shot.At(x, y), colour)) continue;
-            if (!h.found) {
-                h.found = true;
-                h.box = {x, y, x + 1, y + 1};
-            }
-            if (x < h.box.left) h.box.left = x;
-            if (y < h.box.top) h.box.top = y;
-            if (x + 1 > h.box.right) h.box.right = x + 1;
-            if (y + 1 > h.box.bottom) h.box.bottom = y + 1;
+            const RECT pixel = {x, y, x + 1, y + 1};
+            UnionRect(&h.box, &h.box, &pixel);  // the empty box of none yet gives the pixel's
+            h.found = true;
         }
     OffsetRect(&h.box, origin.x, origin.y);
     return h;
+}
+
+namespace {
+
+// Says why a step failed.
+bool Failed(std::string* why, const std::string& text) {
+    *why = text;
+    return false;
 }
 
 Highlight MenuHighlight(HWND menu) {
@@ -34,7 +37,12 @@ Highlight MenuHighlight(HWND menu) {
     return FindHighlight(shot, {area.left, area.top}, GetSysColor(COLOR_HIGHLIGHT));
 }
 
-namespace {
+// A command's row in the main menu (IDR_MAIN_MENU) and, in a submenu, its row there
+// (-1 otherwise); rows count separators.
+struct MainMenuPlace {
+    int top = -1;
+    int sub = -1;
+};
 
 // A row of a menu: its command id (none for a pop-up) or a separator, and a
 // pop-up's own rows.
@@ -68,14 +76,12 @@ const std::vector<MenuRow>* MainMenuRows() {
     return rows.empty() ? nullptr : &rows;
 }
 
-// The rows' vertical extents, relative to the menu window's top, learnt once
-// for each menu and window size by moving the pointer down the menu and reading
-// where the highlight appears. Separators never highlight: their rows stay empty.
+// The rows' extents from the menu window's top, learnt once per menu and size by moving
+// the pointer down and reading the highlight (separators never highlight).
 using RowSpans = std::vector<std::pair<int, int>>;
 std::map<std::string, RowSpans> learnt;
 
-// Moves the pointer to (x, y) and waits for a highlight whose top is at or
-// below minTop; false when none comes (the pointer is on a separator).
+// The pointer at (x, y) and a highlight there, top at or below minTop; none on a separator.
 bool HoverHighlight(HWND menu, int x, int y, int minTop, Highlight* out, DWORD timeoutMs) {
     if (!MoveMouse(POINT{x, y})) return false;
     return WaitUntil(timeoutMs, [&] {
@@ -85,22 +91,16 @@ bool HoverHighlight(HWND menu, int x, int y, int minTop, Highlight* out, DWORD t
 }
 
 bool LearnRows(HWND menu, const std::vector<MenuRow>& rows, RowSpans* spans) {
-    RECT w = WindowRect(menu);
-    RECT client;
-    GetClientRect(menu, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(menu, &origin);
-    const int x = origin.x + client.right / 2;
-    int y = origin.y + 1;
-    const int bottom = origin.y + client.bottom;
+    const RECT w = WindowRect(menu), client = ClientRectOnScreen(menu);
+    const int x = client.left + (client.right - client.left) / 2, bottom = client.bottom;
+    int y = client.top + 1;
     spans->assign(rows.size(), {0, 0});
-    DWORD patience = 1500;  // the first move also waits for the menu's first paint
+    DWORD patience = 1500;  // the first move waits for the first paint too
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (rows[r].separator) continue;
         Highlight h;
         bool found = false;
-        // After a separator (or the menu's top margin) the next row lies a few
-        // pixels further on.
+        // After a separator (or the top margin) the next row lies a few pixels on.
         for (; y < bottom && !found; y += 2, patience = 150) found = HoverHighlight(menu, x, y, y - 40, &h, patience);
         if (!found) return false;
         (*spans)[r] = {h.box.top - w.top, h.box.bottom - w.top};
@@ -116,34 +116,21 @@ bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuRow>& row
     auto it = learnt.find(fullKey);
     if (it == learnt.end()) {
         RowSpans spans;
-        if (!LearnRows(menu, rows, &spans)) {
-            *why = "the rows of menu " + key + " did not highlight under the pointer";
-            return false;
-        }
+        if (!LearnRows(menu, rows, &spans))
+            return Failed(why, "the rows of menu " + key + " did not highlight under the pointer");
         it = learnt.emplace(fullKey, spans).first;
     }
     const std::pair<int, int>& span = it->second[static_cast<std::size_t>(row)];
-    RECT client;
-    GetClientRect(menu, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(menu, &origin);
-    const int x = origin.x + client.right / 2;
+    const RECT client = ClientRectOnScreen(menu);
+    const int x = client.left + (client.right - client.left) / 2;
     const int y = w.top + (span.first + span.second) / 2;
     Highlight h;
     // A busy machine can be slow to repaint: one more move onto the row.
     auto onRow = [&] { return HoverHighlight(menu, x, y, w.top + span.first, &h, 2000) && h.box.top == w.top + span.first; };
-    if (!onRow() && !(MoveMouse(POINT{x, y - 3}) && onRow())) {
-        *why = Format("row %d of menu %s did not highlight at y %d", row, key.c_str(), y);
-        return false;
-    }
-    if (!MouseButton(1, true) || !MouseButton(1, false)) {
-        *why = "SendInput could not click";
-        return false;
-    }
-    return true;
+    if (!onRow() && !(MoveMouse(POINT{x, y - 3}) && onRow()))
+        return Failed(why, Format("row %d of menu %s did not highlight at y %d", row, key.c_str(), y));
+    return (MouseButton(1, true) && MouseButton(1, false)) || Failed(why, "SendInput could not click");
 }
-
-}  // namespace
 
 bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
     const std::vector<MenuRow>* rows = MainMenuRows();
@@ -168,10 +155,7 @@ HWND OpenMainMenu(const PeltoProcess& pelto, HWND clickSkin) {
     return Click(clickSkin) ? WaitForMenuWindow(pelto.pid()) : nullptr;
 }
 
-namespace {
-
-// Waits until every menu window of the process has gone (or moved: a command
-// may open a popup of its own at once).
+// Every menu window gone (or moved: a command may open a popup of its own at once).
 bool MenusClosed(const std::vector<HWND>& menus) {
     std::vector<RECT> where;
     for (HWND m : menus) where.push_back(WindowRect(m));
@@ -182,11 +166,9 @@ bool MenusClosed(const std::vector<HWND>& menus) {
     });
 }
 
-// The rows by their keys: Down selects the next row (the first one first;
-// separators are passed over), Right opens a pop-up with its first row
-// selected, Enter chooses. The keys go to the thread in front: when Wine did
-// not bring the menu's owner there for Pelto (its skin window hidden, windows
-// stored), the driver does what Pelto asked for.
+// By keys: Down selects the next row (separators passed over), Right opens a pop-up on
+// its first row, Enter chooses. When Wine did not bring the menu's owner to the front
+// (skin hidden, windows stored), the driver does what Pelto asked for.
 bool ChooseByKeys(HWND menu, const MainMenuPlace& place) {
     const DWORD menuThread = GetWindowThreadProcessId(menu, nullptr);
     if (!WaitUntil(1000, [&] { return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == menuThread; })) {
@@ -218,20 +200,13 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
     std::string reason;
     if (!why) why = &reason;
     MainMenuPlace place;
-    if (!FindMainMenuItem(commandId, &place)) {
-        *why = Format("command %u is not in the main menu", commandId);
-        return false;
-    }
+    if (!FindMainMenuItem(commandId, &place)) return Failed(why, Format("command %u is not in the main menu", commandId));
     Trace("choosing command %u from the main menu", commandId);
-    // A pointer glide to a new target would carry the pointer off the rows.
-    WaitForPointerToRest();
+    WaitForPointerToRest();  // a glide to a new target would carry the pointer off the rows
     HWND menu = OpenMainMenu(pelto, clickSkin);
-    if (!menu) {
-        *why = std::string(clickSkin ? "a click on the skin" : "Ctrl+Shift+A") + " opened no main menu: " +
-               pelto.Describe();
-        return false;
-    }
-    // Real clicks, each row first seen highlighted under the pointer.
+    if (!menu)
+        return Failed(why, std::string(clickSkin ? "a click on the skin" : "Ctrl+Shift+A") + " opened no main menu: " +
+                               pelto.Describe());
     const std::vector<MenuRow>& rows = *MainMenuRows();
     std::vector<HWND> open = {menu};
     bool clicked = ClickRow(menu, "main", rows, place.top, why);
@@ -247,10 +222,8 @@ bool ChooseFromMainMenu(const PeltoProcess& pelto, unsigned commandId, std::stri
         if (sub) open.push_back(sub);
     }
     if (!clicked) {
-        // A menu of the hidden skin window (windows stored) hears no motion of
-        // the pointer under Wine: its keys choose instead, from the top.
+        // A menu of the hidden skin window hears no pointer motion under Wine: keys choose instead.
         std::printf("  %s: the menu's keys choose instead\n", why->c_str());
-        std::fflush(stdout);
         for (int level = 0; level < 3 && VisibleMenuWindow(pelto.pid()); ++level) CloseMenu(pelto.pid());
         menu = OpenMainMenu(pelto, clickSkin);
         if (!menu || !ChooseByKeys(menu, place)) {

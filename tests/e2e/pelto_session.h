@@ -24,23 +24,20 @@ struct PeltoSession {
         ASSERT_TRUE(skin != nullptr) << "no skin window: " << pelto;
     }
 
-    // The same after prepare(folder) has written the test's files into the copy.
+    // The same after prepare(folder) has written the test's files.
     template <class Prepare>
     void Start(Prepare prepare) {
         ASSERT_TRUE(folder.ok() && prepare(static_cast<const InstallFolder&>(folder))) << "cannot write the test files";
         Start();
     }
 
-    // Chooses a command of the main menu as a user does (Ctrl+Shift+A, then real
-    // clicks on the submenu and the item); aborts the test when the menu does
-    // not open or a row cannot be chosen.
+    // A main-menu command chosen as a user does (menu_support.h); aborts the test when it cannot be.
     void ChooseFromMenu(unsigned id) const {
         std::string why;
         ASSERT_TRUE(ChooseFromMainMenu(pelto, id, &why)) << Format("main menu command %u: %s", id, why.c_str());
     }
 
-    // Chooses a main-menu command that opens a dialog and waits for the dialog
-    // with that caption; aborts the test when none comes.
+    // A command that opens the dialog with that caption, and the dialog; aborts without one.
     HWND OpenDialog(unsigned id, const std::string& caption) const {
         ChooseFromMenu(id);
         HWND dialog = WaitForDialog(pelto.pid(), caption);
@@ -48,14 +45,12 @@ struct PeltoSession {
         return dialog;
     }
 
-    // Posts a command id to the skin window. Only for ids that no menu row
-    // carries (the launcher popup's positions, ids that must do nothing): the
-    // message itself is what such a test is about.
+    // Only for ids no menu row carries (launcher popup positions, ids that must do nothing):
+    // the message itself is what such a test is about.
     void PostCommand(unsigned id) const { PostMessageA(skin, WM_COMMAND, id, 0); }
 };
 
-// The fixture of a test that begins with Pelto started from a fresh copy of the
-// installation (default setting and skin); the copy is named after the test.
+// A test that begins with Pelto started from a fresh copy named after it (default setting and skin).
 class StartedPelto : public ::testing::Test {
 protected:
     PeltoSession s{::testing::UnitTest::GetInstance()->current_test_info()->name()};

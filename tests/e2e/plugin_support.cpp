@@ -8,21 +8,7 @@
 
 namespace e2e {
 
-namespace {
-// The space a popup menu leaves above its first item and below its last.
-constexpr int kPopupMargin = 3;
-}  // namespace
-
-const char kNotAPluginText[] = "指定されたプラグインはPeltoプラグインではありません。\n指定し直してください。";
-const char kMissingPluginText[] = "指定されたプラグインがありません。";
-
-std::string FixturePath(const std::string& name) {
-    char self[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string folder(self, length < sizeof self ? length : 0);
-    folder = folder.substr(0, folder.find_last_of('\\'));
-    return JoinPath(JoinPath(folder, "fixtures"), name + ".ppi");
-}
+std::string FixturePath(const std::string& name) { return JoinPath(DriverFolder(), "fixtures\\" + name + ".ppi"); }
 
 bool InstallFixture(const InstallFolder& folder, const std::string& name) {
     CreateDirectoryA(folder.File("plugins").c_str(), nullptr);
@@ -31,15 +17,11 @@ bool InstallFixture(const InstallFolder& folder, const std::string& name) {
 
 std::vector<std::string> PluginRowOrder(const InstallFolder& folder, const std::vector<std::string>& valid) {
     std::vector<std::string> rows;
-    WIN32_FIND_DATAA item;
-    HANDLE search = FindFirstFileA(folder.File("plugins\\*.ppi").c_str(), &item);
-    if (search == INVALID_HANDLE_VALUE) return rows;
-    do {
-        if (item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    ForEachFile(folder.File("plugins\\*.ppi"), [&](const WIN32_FIND_DATAA& item) {
         for (const std::string& name : valid)
-            if (lstrcmpiA(name.c_str(), item.cFileName) == 0) rows.push_back(name);
-    } while (FindNextFileA(search, &item));
-    FindClose(search);
+            if (!(item.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && lstrcmpiA(name.c_str(), item.cFileName) == 0)
+                rows.push_back(name);
+    });
     return rows;
 }
 
@@ -53,22 +35,17 @@ HWND OpenPluginPopup(const PeltoSession& s) { return OpenMenuWithHotkey(s.pelto.
 
 bool ChooseFromPluginPopup(const PeltoSession& s, int row, int rowCount) {
     if (row < 0 || row >= rowCount) return false;
-    // A glide of the pointer to a new target would carry the click off the row:
-    // wait until the pointer has stood still for a moment.
-    WaitForPointerToRest();
+    WaitForPointerToRest();  // a glide to a new target would carry the click off the row
     HWND menu = OpenPluginPopup(s);
     Trace("plug-in popup %p for row %d", static_cast<void*>(menu), row);
     if (!menu) return false;
-    // A click on the row: the items share the client area evenly, inside a small
-    // margin above and below. (Keys typed after the hotkey go to whichever window
-    // Wine holds as the foreground one, which is not always the menu's owner.)
-    RECT client;
-    GetClientRect(menu, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(menu, &origin);
-    const int inner = client.bottom - 2 * kPopupMargin;
-    const int x = origin.x + client.right / 3;
-    const int y = origin.y + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
+    // A click on the row, not keys: those go to whichever window Wine holds in front,
+    // not always the menu's owner. The rows share the client area inside a 3-pixel margin.
+    constexpr int kPopupMargin = 3;
+    const RECT client = ClientRectOnScreen(menu);
+    const int inner = client.bottom - client.top - 2 * kPopupMargin;
+    const int x = client.left + (client.right - client.left) / 3;
+    const int y = client.top + kPopupMargin + (2 * row + 1) * inner / (2 * rowCount);
     if (!Click(menu, POINT{x, y})) return false;
     const bool closed = WaitUntil(5000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
     Trace("plug-in popup closed: %d", closed ? 1 : 0);
@@ -87,10 +64,8 @@ HWND OpenNewPluginDialog(const PeltoSession& s, const std::string& file, const s
     const std::vector<HWND> before = DialogsCaptioned(s.pelto.pid(), caption);
     HWND dialog = nullptr;
     if (ChooseFromPluginPopup(s, RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), file), 2))
-        WaitUntil(8000, [&] {
-            for (HWND w : DialogsCaptioned(s.pelto.pid(), caption))
-                if (std::find(before.begin(), before.end(), w) == before.end()) dialog = w;
-            return dialog != nullptr;
+        dialog = WaitForDialogWhere(s.pelto.pid(), 8000, [&](HWND w) {
+            return WindowText(w) == caption && std::find(before.begin(), before.end(), w) == before.end();
         }, 5);
     [&] { ASSERT_TRUE(dialog != nullptr) << "no " << which << " " << file << " dialog: " << s.pelto; }();
     return dialog;
@@ -112,8 +87,6 @@ std::string ReadFileText(const std::string& path) {
     std::string text;
     return ReadFileBytes(path, &text) ? text : "";
 }
-
-// ---------------------------------------------------------------- busy processors
 
 BusyProcessors::BusyProcessors() {
     SYSTEM_INFO info;

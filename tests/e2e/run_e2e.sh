@@ -4,17 +4,18 @@
 #
 #   run_e2e.sh <driver-build-dir> <install-dir> [test-name-filter ...]
 #
-# <driver-build-dir> is the build tree of the same target as the installed Pelto
-# (build/x86_64 or build/i686), the folder holding PeltoDriver.exe and the test
-# programs, so the driver sees the system folders as Pelto does.
+# <driver-build-dir> is the build tree of the installed Pelto's own target (build/x86_64
+# or build/i686), holding PeltoDriver.exe and the test programs, so the driver sees the
+# system folders as Pelto does.
 #
 # Environment:
-#   PELTO_E2E_WINVER  the Windows version Wine reports to Pelto.exe ("win2k",
-#                     "win98"; empty: Wine's default); the driver reads it too
+#   PELTO_E2E_WINVER  the Windows version Wine reports to Pelto.exe ("win2k", "win98";
+#                     empty: Wine's default); the driver reads it too
 #   PELTO_E2E_LABEL   the name on the closing summary line (default "e2e")
+#   PELTO_E2E_RETRY=0 no second run of failed tests; PELTO_E2E_TIMEOUT a pass's limit (s);
+#   PELTO_E2E_MANAGED=1 Wine's managed windows; PELTO_XDND_DROP the drop tool
 #
-# The output ends with the summary line "<label>: N passed, N failed"; the exit
-# status is the driver's (0 = all passed).
+# The output ends with "<label>: N passed, N failed"; the exit status is the driver's.
 set -u
 label=${PELTO_E2E_LABEL:-e2e}
 winver=${PELTO_E2E_WINVER:-}
@@ -52,23 +53,22 @@ cleanup() {
     [ "$cleaned" = 1 ] && return
     cleaned=1
     close_pass
-    if [ -n "$work" ] && [ -d "$work" ]; then
-        rm -rf "$work"
-    fi
+    [ -z "$work" ] || rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
 # Ends the run without the driver: one failure, with the reason.
-abort() {
-    echo "$label run aborted: $*"
+fail_run() {
+    echo "$*"
     cleanup
     echo "$label: 0 passed, 1 failed"
     exit 1
 }
+abort() { fail_run "$label run aborted: $*"; }
 
-# The build puts programs in the build folder itself; an older tree may hold one
-# in tests/e2e/. The newest one wins.
+# The build puts programs in the build folder; an older tree may hold one in tests/e2e/:
+# the newest wins.
 driver=""
 for candidate in "$build_dir/PeltoDriver.exe" "$build_dir/tests/e2e/PeltoDriver.exe"; do
     if [ -f "$candidate" ] && { [ -z "$driver" ] || [ "$candidate" -nt "$driver" ]; }; then
@@ -116,28 +116,16 @@ fi
 [ -n "${PELTO_XDND_DROP:-}" ] || abort "no pelto-xdnd-drop (scripts/build.sh native builds it)"
 export PELTO_XDND_DROP
 
-# A free display number from 110 up: no lock file and no socket.
-free_display_number() {
-    local n
-    for n in $(seq "${1:-110}" 199); do
-        [ -e "/tmp/.X$n-lock" ] && continue
-        [ -e "/tmp/.X11-unix/X$n" ] && continue
-        echo "$n"
-        return 0
-    done
-    return 1
-}
-
-# Starts an X server program on a free display and waits until the display's
-# socket is there and its lock names our process. Sets server_pid and
-# server_display; the server's output goes to $work/<name>.log.
+# Starts an X server on a free display from :110 up (no lock file, no socket), until its
+# socket is there and its lock names our process. Sets server_pid and server_display;
+# its output goes to $work/<name>.log.
 start_x_server() {  # name, program, arguments after the display...
-    local name=$1 program=$2
+    local name=$1 program=$2 n
     shift 2
-    local n first=110
     server_pid=""
     server_display=""
-    while n=$(free_display_number "$first"); do
+    for n in $(seq 110 199); do
+        { [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; } && continue
         "$program" ":$n" "$@" >"$work/$name.log" 2>&1 &
         server_pid=$!
         for _ in $(seq 1 100); do
@@ -152,7 +140,6 @@ start_x_server() {  # name, program, arguments after the display...
         kill "$server_pid" 2>/dev/null
         wait "$server_pid" 2>/dev/null
         server_pid=""
-        first=$((n + 1))
     done
     return 1
 }
@@ -160,10 +147,9 @@ start_x_server() {  # name, program, arguments after the display...
 # The display of a pass:
 #   main          Xvfb, 1280 x 1024 at 24 bits (every test not named below)
 #   HighColor     Xvfb, 1280 x 1024 at 16 bits (tests named HighColor_*)
-#   TwoMonitors   Xephyr with Xinerama and without RandR, nested in an Xvfb:
-#                 two monitors side by side, 1280 x 1024 and 1024 x 768
-#                 (tests named TwoMonitors_*). Wine sees one monitor on Xvfb's
-#                 own Xinerama and on any display with RandR.
+#   TwoMonitors   Xephyr with Xinerama, without RandR, in an Xvfb: 1280 x 1024 and
+#                 1024 x 768 side by side (TwoMonitors_*). Wine sees one monitor on
+#                 Xvfb's own Xinerama and on any display with RandR.
 open_display() {  # kind
     case "$1" in
         main) start_x_server xvfb Xvfb -screen 0 1280x1024x24 -nolisten tcp || return 1 ;;
@@ -180,8 +166,7 @@ open_display() {  # kind
     export DISPLAY=$server_display
 }
 
-# A prefix of its own for the pass, ready for the driver: the locale, no
-# managed windows, Pelto's Windows version, checked with the version probe.
+# A prefix of the pass's own: no managed windows, Pelto's Windows version.
 prepare_prefix() {  # kind
     export WINEPREFIX="$work/prefix-$1"
     echo "display $DISPLAY, prefix $WINEPREFIX"
@@ -191,8 +176,7 @@ prepare_prefix() {  # kind
     fi
     timeout 120 wineserver -w || abort "wineserver did not settle after wineboot"
     # With no window manager, Wine waits 2 s for one each time it hides a "managed"
-    # window (every message box, for one). Unmanaged windows skip that wait.
-    # PELTO_E2E_MANAGED=1 keeps Wine's default.
+    # window (every message box, for one); unmanaged windows skip that wait.
     if [ "${PELTO_E2E_MANAGED:-0}" != 1 ]; then
         timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >>"$work/wine.log" 2>&1 ||
             abort "cannot set the Wine X11 driver's Managed value"
@@ -207,31 +191,24 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 export LANG=ja_JP.UTF-8
 export LC_ALL=ja_JP.UTF-8
-# The recycle bin: Wine moves deleted files into the XDG trash, kept here inside
-# the run's own folder.
+# Wine's recycle bin is the XDG trash: kept inside the run's own folder.
 export XDG_DATA_HOME="$work/xdg"
 mkdir -p "$XDG_DATA_HOME/Trash/files" "$XDG_DATA_HOME/Trash/info"
-# No Mono / Gecko install prompts, no menu entries written into the home folder,
-# and no debugger: a program that crashes ends at once (the test sees it gone)
-# instead of waiting in winedbg until the run's time limit.
+# No Mono / Gecko prompts, no menu entries in the home folder, and no debugger: a
+# program that crashes ends at once instead of waiting in winedbg.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d"
 
 open_display main || abort "no free X display in :110 .. :199"
 prepare_prefix main
 
-# What a program named Pelto.exe of this bitness is told: the test program, under
-# that name, writes what GetVersionExA gives it. A machine without 32-bit Wine
-# runs nothing 32-bit (and says nothing), so no answer means no run.
+# What a Pelto.exe of this bitness is told: the test program, under that name, writes
+# what GetVersionExA gives it. Without 32-bit Wine nothing 32-bit runs (silently).
 mkdir -p "$work/probe" && cp "$build_dir/PeltoTarget.exe" "$work/probe/Pelto.exe" || abort "cannot stage the version probe"
 (cd "$work/probe" && timeout 120 wine Pelto.exe --report-version version.txt >>"$work/wine.log" 2>&1)
 reported=$(cat "$work/probe/version.txt" 2>/dev/null)
 if [ -z "$reported" ]; then
-    if [ "$pelto_bits" = 32 ]; then
-        echo "this machine cannot run 32-bit Windows programs (32-bit Wine missing: apt-get install wine32:i386); the $label run counts as failed"
-        cleanup
-        echo "$label: 0 passed, 1 failed"
-        exit 1
-    fi
+    [ "$pelto_bits" = 32 ] && fail_run "this machine cannot run 32-bit Windows programs (32-bit Wine missing:" \
+        "apt-get install wine32:i386); the $label run counts as failed"
     abort "the version probe did not run"
 fi
 case "$winver" in
@@ -248,16 +225,11 @@ echo "Pelto.exe runs as $reported (Windows version setting: ${winver:-none})"
 timeout 120 wine "$driver" acp >"$work/acp.out" 2>>"$work/wine.log"
 acp_status=$?
 tr -d '\r' <"$work/acp.out"
-if [ "$acp_status" != 0 ]; then
-    abort "the ANSI code page under Wine is not 932 (is the ja_JP.UTF-8 locale generated?)"
-fi
+[ "$acp_status" = 0 ] || abort "the ANSI code page under Wine is not 932 (is the ja_JP.UTF-8 locale generated?)"
 
-# The test program of the other bitness, for the lookup of a program across the
-# two (a 32-bit Pelto and a 64-bit target, or the other way round).
-case "$pelto_bits" in
-    32) other_build="$build_dir/../x86_64" ;;
-    *) other_build="$build_dir/../i686" ;;
-esac
+# The test program of the other bitness, for the program lookup across the two.
+other_build="$build_dir/../i686"
+[ "$pelto_bits" = 32 ] && other_build="$build_dir/../x86_64"
 if [ -f "$other_build/PeltoTarget.exe" ]; then
     PELTO_E2E_OTHER_TARGET=$(timeout 60 winepath -w "$(realpath "$other_build/PeltoTarget.exe")" 2>>"$work/wine.log" | tr -d '\r')
     export PELTO_E2E_OTHER_TARGET
@@ -266,8 +238,8 @@ fi
 install_windows=$(timeout 60 winepath -w "$install_dir" 2>>"$work/wine.log" | tr -d '\r')
 [ -n "$install_windows" ] || abort "winepath could not convert $install_dir"
 
-# The passes whose display is not the main one, for the tests the filter selects.
-# The driver runs only the tests of the pass named in PELTO_E2E_DISPLAY_KIND.
+# The passes on a display of their own that the filter selects tests for (the driver
+# runs only the tests of the pass PELTO_E2E_DISPLAY_KIND names).
 extra_passes=()
 for kind in HighColor TwoMonitors; do
     listed=$(PELTO_E2E_DISPLAY_KIND=$kind timeout 120 wine "$driver" "$install_windows" "$@" --gtest_list_tests \
@@ -279,21 +251,32 @@ total_passed=0
 total_failed=0
 status=0
 
-# Runs the driver for one pass and adds its counts. A few failed tests are run
-# once more, alone, in the same prefix: one that fails again counts as failed;
-# one that passes is named as flaky in the output (and counts as passed), so a
-# timing slip under load does not sink the run but stays visible.
-# PELTO_E2E_RETRY=0 turns this off.
+# The driver on one pass's display: kind, output file, driver arguments...
+run_driver() {
+    local kind=$1 out=$2
+    shift 2
+    PELTO_E2E_DISPLAY_KIND=$kind timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" "$@" \
+        2>>"$work/wine.log" | tr -d '\r' | tee "$out"
+    return "${PIPESTATUS[0]}"
+}
+
+# "passed failed" from the driver's summary line in a file; nothing without one.
+driver_counts() {
+    sed -nE 's/^e2e: ([0-9]+) passed, ([0-9]+) failed$/\1 \2/p' "$1" | tail -n 1
+}
+
+# Runs the driver for one pass and adds its counts. A few failed tests are run once more,
+# alone, in the same prefix: failing again they count as failed; passing, they are named
+# FLAKY (and count as passed), so a timing slip under load stays visible without sinking the run.
 run_pass() {  # kind, driver arguments...
     local kind=$1
     shift
     local out="$work/driver-$kind.out"
-    PELTO_E2E_DISPLAY_KIND=$kind timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" "$@" \
-        2>>"$work/wine.log" | tr -d '\r' | tee "$out"
-    local pass_status=${PIPESTATUS[0]}
+    run_driver "$kind" "$out" "$@"
+    local pass_status=$?
 
-    local summary
-    summary=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$out" | tail -n 1)
+    local summary passed failed
+    summary=$(driver_counts "$out")
     if [ -z "$summary" ]; then
         [ "$pass_status" = 124 ] && echo "the driver did not finish within ${PELTO_E2E_TIMEOUT:-2400} s"
         echo "the driver ended without its summary (status $pass_status); Wine's messages:"
@@ -303,9 +286,7 @@ run_pass() {  # kind, driver arguments...
         status=1
         return
     fi
-    local passed failed
-    passed=$(sed -E 's/^e2e: ([0-9]+) passed.*/\1/' <<<"$summary")
-    failed=$(sed -E 's/^e2e: [0-9]+ passed, ([0-9]+) failed$/\1/' <<<"$summary")
+    read -r passed failed <<<"$summary"
 
     local failed_names failed_count
     failed_names=$(grep -E '^FAIL [A-Za-z0-9_]+\.[A-Za-z0-9_/]+' "$out" | awk '{print $2}' | sort -u)
@@ -313,19 +294,16 @@ run_pass() {  # kind, driver arguments...
     if [ "$pass_status" != 0 ] && [ "${PELTO_E2E_RETRY:-1}" != 0 ] &&
         [ "$failed_count" -ge 1 ] && [ "$failed_count" -le 5 ]; then
         echo "running again, alone: $(tr '\n' ' ' <<<"$failed_names")"
-        PELTO_E2E_DISPLAY_KIND=$kind timeout "${PELTO_E2E_TIMEOUT:-2400}" wine "$driver" "$install_windows" \
-            "--gtest_filter=$(tr '\n' ':' <<<"$failed_names" | sed 's/:$//')" 2>>"$work/wine.log" |
-            tr -d '\r' | tee "$work/retry-$kind.out"
-        pass_status=${PIPESTATUS[0]}
-        local retry
-        retry=$(grep -E '^e2e: [0-9]+ passed, [0-9]+ failed$' "$work/retry-$kind.out" | tail -n 1)
+        run_driver "$kind" "$work/retry-$kind.out" "--gtest_filter=$(tr '\n' ':' <<<"$failed_names" | sed 's/:$//')"
+        pass_status=$?
+        local retry name
+        retry=$(driver_counts "$work/retry-$kind.out")
         if [ -n "$retry" ]; then
-            local name
             for name in $(grep -E '^PASS ' "$work/retry-$kind.out" | awk '{print $2}'); do
                 echo "FLAKY $name: failed in the run, passed when run again alone"
             done
-            passed=$((passed + $(sed -E 's/^e2e: ([0-9]+) passed.*/\1/' <<<"$retry")))
-            failed=$(sed -E 's/^e2e: [0-9]+ passed, ([0-9]+) failed$/\1/' <<<"$retry")
+            passed=$((passed + ${retry% *}))
+            failed=${retry#* }
         else
             echo "the second run ended without its summary (status $pass_status)"
             [ "$pass_status" = 0 ] && pass_status=1

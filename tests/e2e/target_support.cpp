@@ -18,13 +18,10 @@ std::string DriverFolder() {
 
 std::string PeltoSystemFolder() {
     char path[MAX_PATH] = "";
-    UINT n = 0;
     // A 32-bit program on 64-bit Windows (or Wine) sees SysWOW64 as system32;
     // a 32-bit driver is redirected there by itself.
-    if (sizeof(void*) == 8 && PeltoIs32Bit())
-        n = GetSystemWow64DirectoryA(path, sizeof path);
-    else
-        n = GetSystemDirectoryA(path, sizeof path);
+    const UINT n = sizeof(void*) == 8 && PeltoIs32Bit() ? GetSystemWow64DirectoryA(path, sizeof path)
+                                                         : GetSystemDirectoryA(path, sizeof path);
     if (n == 0 || n >= sizeof path) return "C:\\windows\\system32";
     return path;
 }
@@ -46,8 +43,7 @@ bool TargetProcess::StartProgram(const std::string& exePath, const std::string& 
     process_ = info.hProcess;
     pid_ = info.dwProcessId;
     WaitUntil(timeoutMs, [&] { return (window_ = FindWindowTitled(title)) != nullptr || !Running(); });
-    if (!window_) {
-        // Said here, for the caller's "no target": which of the two it was.
+    if (!window_) {  // which of the two it was, for the caller's "no target"
         DWORD code = 0;
         if (Running() || !GetExitCodeProcess(process_, &code))
             std::printf("  %s: no window \"%s\" within %lu ms\n", command.c_str(), title.c_str(),
@@ -55,7 +51,6 @@ bool TargetProcess::StartProgram(const std::string& exePath, const std::string& 
         else
             std::printf("  %s ended with code %lu before its window showed\n", command.c_str(),
                         static_cast<unsigned long>(code));
-        std::fflush(stdout);
     }
     return window_ != nullptr;
 }
@@ -66,16 +61,10 @@ HWND TargetProcess::FindWindowTitled(const std::string& title) const {
     return nullptr;
 }
 
-std::string OtherBitnessTarget() {
-    char path[MAX_PATH] = "";
-    const DWORD n = GetEnvironmentVariableA("PELTO_E2E_OTHER_TARGET", path, sizeof path);
-    if (n == 0 || n >= sizeof path) return "";
-    return path;
-}
+std::string OtherBitnessTarget() { return EnvironmentValue("PELTO_E2E_OTHER_TARGET"); }
 
 std::string ExpectedProgramPath(const std::string& exePath) {
-    if (ReportedWindowsFamily() == ReportedFamily::Windows9x) return exePath.substr(exePath.find_last_of('\\') + 1);
-    return exePath;
+    return ReportedWindowsFamily() == ReportedFamily::Windows9x ? exePath.substr(exePath.find_last_of('\\') + 1) : exePath;
 }
 
 bool StartPopupTarget(TargetProcess& target, const std::string& title, const RECT& r) {
@@ -87,11 +76,9 @@ bool StartPopupTarget(TargetProcess& target, const std::string& title, const REC
 std::string RunTag() {
     // Neither the display nor the process changes while the driver runs.
     static const std::string tag = [] {
-        char display[64] = "";
-        const DWORD length = GetEnvironmentVariableA("DISPLAY", display, sizeof display);
-        std::string t;
-        if (length == 0 || length >= sizeof display) t = "nodisplay";
-        for (const char* p = display; length < sizeof display && *p; ++p) t += (*p >= '0' && *p <= '9') ? *p : '_';
+        const std::string display = EnvironmentValue("DISPLAY");
+        std::string t = display.empty() ? "nodisplay" : "";
+        for (char c : display) t += (c >= '0' && c <= '9') ? c : '_';
         return t + Format("-%lu", static_cast<unsigned long>(GetCurrentProcessId()));
     }();
     return tag;
@@ -104,14 +91,11 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
     for (char& c : windowsStatus)
         if (c == '/') c = '\\';
     DeleteFileA(windowsStatus.c_str());
-    // Wine splits the command line into arguments the Windows way: the script is
-    // one double-quoted argument, so it must not hold double quotes itself. The
-    // status goes to a temp name first and is renamed into place, so the file,
-    // once it appears, already holds the whole line.
+    // The script is one double-quoted argument (Wine splits the Windows way), so it holds
+    // no double quotes. The status is renamed into place: once there, it is whole.
     std::string line = "/bin/sh -c \"" + shellCommand + "; echo $? > " + unixStatus + ".part && mv -f " +
                        unixStatus + ".part " + unixStatus + "\"";
     if (!RunUnixCommand(line)) return false;
-    // Read only whole: the status line ends with the line feed echo wrote.
     std::string status;
     bool done = WaitUntil(timeoutMs, [&] { return ReadFileBytes(windowsStatus, &status) && !status.empty() && status.back() == '\n'; });
     DeleteFileA(windowsStatus.c_str());
@@ -134,16 +118,23 @@ HWND WaitForMenuWindow(DWORD pid, DWORD timeoutMs) {
     return menu;
 }
 
+HWND WaitForDialogWhere(DWORD pid, DWORD timeoutMs, const std::function<bool(HWND)>& match, DWORD stepMs) {
+    HWND found = nullptr;
+    WaitUntil(timeoutMs, [&] {
+        for (HWND w : MessageBoxesOf(pid))
+            if (match(w)) return (found = w) != nullptr;
+        return false;
+    }, stepMs);
+    return found;
+}
+
 HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
-    // Right after the foreground has changed (a menu closed, a window hidden),
-    // Wine now and then lets the chord reach no hotkey. A user presses it again;
-    // the log keeps count.
+    // Right after the foreground changed, Wine now and then lets the chord reach no
+    // hotkey: pressed again, as a user does, and logged.
     for (int press = 0; press < 2; ++press) {
-        if (press > 0) {
+        if (press > 0)
             std::printf("  Ctrl+Shift+%c opened no menu (\"%s\" in front): pressed again\n", static_cast<char>(key),
                         WindowText(GetForegroundWindow()).c_str());
-            std::fflush(stdout);
-        }
         if (!PressKeys({VK_CONTROL, VK_SHIFT, key})) return nullptr;
         if (HWND menu = WaitForMenuWindow(pid)) return menu;
     }
@@ -151,7 +142,6 @@ HWND OpenMenuWithHotkey(DWORD pid, WORD key) {
 }
 
 bool CloseMenu(DWORD pid) {
-    // Esc pressed as the user presses it: the open menu's loop takes the key.
     if (VisibleMenuWindow(pid)) PressKeys({VK_ESCAPE});
     const bool closed = WaitUntil(3000, [&] { return VisibleMenuWindow(pid) == nullptr; });
     if (!closed) Trace("a menu still shows after Esc");
@@ -164,9 +154,14 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+RECT ClientRectOnScreen(HWND window) {
+    RECT r = {0, 0, 0, 0};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
 }
+
+bool SameRect(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
 
 std::string SizeOf(HWND window) {
     const RECT r = WindowRect(window);
@@ -183,7 +178,7 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs) {
 bool WaitForTick(HWND skin, DWORD timeoutMs) {
     const RECT placed = WindowRect(skin);
     const int asideX = placed.left + 7, asideY = placed.top + 5;
-    // Synchronous: once it returns the skin stands aside, so only a tick can move it again.
+    // Synchronous: on return the skin stands aside, so only a tick moves it again.
     if (!SetWindowPos(skin, nullptr, asideX, asideY, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER))
         return false;
     return WaitUntil(timeoutMs, [&] {
@@ -201,8 +196,7 @@ std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWOR
         return r.left == at.right - 265 && r.top == at.top + 4;
     };
     if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) return gaps;
-    // The first follow only finds a tick to start from: the skin may have
-    // been placed long before (a glide, for one, runs after the placement).
+    // The first follow only finds a tick to start from (the skin may have been placed long before).
     for (int i = 0; i <= count; ++i) {
         t.top = (i % 2 == 0) ? t.top + 60 : t.top - 60;
         t.bottom = t.top + height;
@@ -250,14 +244,6 @@ bool WriteRegistryString(HKEY root, const char* key, const char* value, const st
     return ok;
 }
 
-std::string ReadUserRegistryString(const char* key, const char* value) {
-    return ReadRegistryString(HKEY_CURRENT_USER, key, value);
-}
-
-void WriteUserRegistryString(const char* key, const char* value, const std::string& data) {
-    WriteRegistryString(HKEY_CURRENT_USER, key, value, data);
-}
-
 void DeleteUserRegistryValue(const char* key, const char* value) {
     HKEY k;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
@@ -266,16 +252,7 @@ void DeleteUserRegistryValue(const char* key, const char* value) {
 }
 
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        for (HWND w : MessageBoxesOf(pid))
-            if (WindowText(w) == caption) {
-                found = w;
-                return true;
-            }
-        return false;
-    });
-    return found;
+    return WaitForDialogWhere(pid, timeoutMs, [&](HWND w) { return WindowText(w) == caption; });
 }
 
 std::vector<HWND> TrayIconWindows() {
@@ -308,28 +285,26 @@ bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
 }
 
 HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::string& caption, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        for (HWND box : pelto.MessageBoxes())
-            if ((caption.empty() || WindowText(box) == caption) && (text.empty() || ReadMessageBox(box).text == text))
-                found = box;
-        return found != nullptr;
+    return WaitForDialogWhere(pelto.pid(), timeoutMs, [&](HWND box) {
+        return (caption.empty() || WindowText(box) == caption) && (text.empty() || ReadMessageBox(box).text == text);
     });
-    return found;
 }
 
 HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD timeoutMs) {
     HWND box = WaitForBox(pelto, expected.text, expected.caption, timeoutMs);
-    [&] { ASSERT_TRUE(box != nullptr) << Format("no message box \"%s\" saying \"%s\": %s", Printable(expected.caption).c_str(), Printable(expected.text).c_str(), DescribeBoxes(pelto).c_str()); }();
-    MessageBoxContent content = ReadMessageBox(box);
+    [&] {
+        ASSERT_TRUE(box != nullptr) << "no message box \"" << Printable(expected.caption) << "\" saying \""
+                                    << Printable(expected.text) << "\": " << DescribeBoxes(pelto);
+    }();
+    const MessageBoxContent content = ReadMessageBox(box);
     if (!expected.anyOwner) {
-        EXPECT_TRUE(content.owner == expected.owner) << Format("the message \"%s\" is owned by %p, expected %p", Printable(content.text).c_str(), static_cast<void*>(content.owner), static_cast<void*>(expected.owner));
+        EXPECT_EQ(content.owner, expected.owner) << "the owner of \"" << Printable(content.text) << "\"";
     }
     if (!expected.buttons.empty()) {
         std::vector<int> want = expected.buttons, got = content.buttonIds;
         std::sort(want.begin(), want.end());
         std::sort(got.begin(), got.end());
-        EXPECT_TRUE(got == want) << Format("the message \"%s\" has other buttons", Printable(content.text).c_str());
+        EXPECT_EQ(got, want) << "the buttons of \"" << Printable(content.text) << "\"";
     }
     return box;
 }
@@ -337,15 +312,15 @@ HWND ExpectBox(const PeltoProcess& pelto, const ExpectedBox& expected, DWORD tim
 MessageBoxContent AnswerBox(const PeltoProcess& pelto, const ExpectedBox& expected, int answer, DWORD timeoutMs) {
     HWND box = ExpectBox(pelto, expected, timeoutMs);
     MessageBoxContent content = ReadMessageBox(box);
-    EXPECT_TRUE(DismissMessageBox(box, answer)) << Format("the message \"%s\" did not close", Printable(content.text).c_str());
+    EXPECT_TRUE(DismissMessageBox(box, answer)) << "the message \"" << Printable(content.text) << "\" did not close";
     return content;
 }
 
 std::string DescribeBoxes(const PeltoProcess& pelto) {
     std::string out;
     for (HWND box : pelto.MessageBoxes()) {
-        MessageBoxContent c = ReadMessageBox(box);
-        out += "[" + Printable(c.caption) + ": " + Printable(c.text) + "] ";
+        const MessageBoxContent c = ReadMessageBox(box);
+        out += (out.empty() ? "[" : " [") + Printable(c.caption) + ": " + Printable(c.text) + "]";
     }
     return out.empty() ? "no message box" : out;
 }
@@ -365,10 +340,9 @@ std::string UnixPathOf(const std::string& windowsPath) {
 }
 
 bool DropOnSkin(int x, int y, const std::vector<std::string>& windowsPaths) {
-    char tool[MAX_PATH] = "";
-    DWORD n = GetEnvironmentVariableA("PELTO_XDND_DROP", tool, sizeof tool);
-    if (n == 0 || n >= sizeof tool) return false;
-    std::string command = Format("'%s' %d %d", tool, x, y);
+    const std::string tool = EnvironmentValue("PELTO_XDND_DROP");
+    if (tool.empty()) return false;
+    std::string command = Format("'%s' %d %d", tool.c_str(), x, y);
     for (const std::string& p : windowsPaths) {
         std::string unixPath = UnixPathOf(p);
         if (unixPath.empty() || unixPath.find('\'') != std::string::npos) return false;
@@ -384,16 +358,9 @@ HWND FileNameEdit(HWND dialog) {
 }
 
 HWND WaitForOpenDialog(DWORD pid, HWND except, HWND owner) {
-    HWND found = nullptr;
-    WaitUntil(10000, [&] {
-        for (HWND w : MessageBoxesOf(pid))
-            if (w != except && (!owner || GetWindow(w, GW_OWNER) == owner) && FileNameEdit(w)) {
-                found = w;
-                return true;
-            }
-        return false;
+    return WaitForDialogWhere(pid, 10000, [&](HWND w) {
+        return w != except && (!owner || GetWindow(w, GW_OWNER) == owner) && FileNameEdit(w);
     });
-    return found;
 }
 
 void CheckBrowseButton(const PeltoProcess& pelto, HWND dialog, int browseId, int fieldId, const std::string& path) {
@@ -421,7 +388,7 @@ bool ChooseInOpenDialog(HWND dialog, const std::string& path) {
     if (!name) return false;
     SetControlText(name, path);
     if (!ClickDialogButton(dialog, IDOK)) return false;
-    return WaitUntil(8000, [&] { return !IsWindow(dialog); });
+    return WindowGoes(dialog, 8000);
 }
 
 }  // namespace e2e

@@ -1,18 +1,11 @@
-// The watchdog runs on a thread of its own. When a test's time is up it sets
-// the flag the driver's waits look at and terminates the test's processes:
-// those it started, their children, and every process showing a skin window
-// (Pelto restarts itself as a new process). A test blocked in a wait on one of
-// them then returns at once, and its next wait records the failure and stops it
-// (the failure is recorded on the test's own thread: GoogleTest is built here
-// without its thread support, which MinGW's win32 thread model lacks). A test
-// that ends on its own after its time was up counts as failed too. A test that
-// still has not returned after a grace period cannot be stopped from outside its
-// thread: the driver then prints the summary so far and ends, rather than hang
-// the run.
-//
-// Chosen over a child driver process per test: under Wine each extra process
-// start costs time and the child would have to re-check the run's tools; the
-// tests' waits all pass through PumpFor, which makes the in-process stop cheap.
+// When a test's time is up the watchdog thread sets the flag the waits look at and ends
+// the test's processes: those it started, their children, and every one showing a skin
+// window (Pelto restarts as a new process). The test's next wait then records the failure
+// on its own thread (GoogleTest is built without thread support: MinGW's win32 thread
+// model lacks it) and stops it. A test still not back after a grace period cannot be
+// stopped from outside: the driver prints the summary so far and ends. Chosen over a
+// child driver per test: process starts are dear under Wine, and every wait passes
+// through PumpFor.
 #include "watchdog.h"
 
 #include <tlhelp32.h>
@@ -42,6 +35,7 @@ int passedSoFar = 0, failedSoFar = 0;
 
 // Every process whose parent is in pids, added to pids, until none is new.
 void AddDescendants(std::vector<DWORD>* pids) {
+    auto known = [&](DWORD pid) { return std::find(pids->begin(), pids->end(), pid) != pids->end(); };
     for (bool grew = true; grew;) {
         grew = false;
         HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -49,13 +43,9 @@ void AddDescendants(std::vector<DWORD>* pids) {
         PROCESSENTRY32 entry;
         entry.dwSize = sizeof entry;
         for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
-            bool parentKnown = false, known = false;
-            for (DWORD p : *pids) {
-                parentKnown = parentKnown || p == entry.th32ParentProcessID;
-                known = known || p == entry.th32ProcessID;
-            }
-            if (parentKnown && !known && entry.th32ProcessID != 0 && entry.th32ProcessID != GetCurrentProcessId()) {
-                pids->push_back(entry.th32ProcessID);
+            const DWORD pid = entry.th32ProcessID;
+            if (known(entry.th32ParentProcessID) && !known(pid) && pid != 0 && pid != GetCurrentProcessId()) {
+                pids->push_back(pid);
                 grew = true;
             }
         }
@@ -69,7 +59,7 @@ void EndTestProcesses(std::vector<DWORD> pids) {
     pids.erase(std::remove(pids.begin(), pids.end(), 0ul), pids.end());
     AddDescendants(&pids);
     for (DWORD pid : pids) {
-        if (pid == 0 || pid == GetCurrentProcessId()) continue;
+        if (pid == GetCurrentProcessId()) continue;
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
         if (!process) continue;
         TerminateProcess(process, 0xDEAD);
@@ -81,39 +71,27 @@ void EndTestProcesses(std::vector<DWORD> pids) {
 DWORD WINAPI Watch(LPVOID) {
     for (;;) {
         EnterCriticalSection(&lock);
-        DWORD wait = INFINITE;
-        bool expired = false;
-        if (armed) {
-            DWORD spent = GetTickCount() - startTick;
-            DWORD allowed = timeUp ? limitMs + kGraceMs : limitMs;
-            if (spent >= allowed)
-                expired = true;
-            else
-                wait = allowed - spent;
-        }
-        if (expired && !timeUp) {
+        const DWORD spent = GetTickCount() - startTick, allowed = timeUp ? limitMs + kGraceMs : limitMs;
+        if (!armed || spent < allowed) {
+            const DWORD wait = armed ? allowed - spent : INFINITE;
+            LeaveCriticalSection(&lock);
+            WaitForSingleObject(wake, wait);
+        } else if (!timeUp) {
             timeUp = true;
-            std::string name = running;
-            unsigned seconds = limitMs / 1000;
-            std::vector<DWORD> pids = started;
+            const std::string name = running;
+            const unsigned seconds = limitMs / 1000;
+            const std::vector<DWORD> pids = started;
             LeaveCriticalSection(&lock);
             std::printf("WATCHDOG %s ran past %u s: ending its processes\n", name.c_str(), seconds);
-            std::fflush(stdout);
             EndTestProcesses(pids);
-            continue;
-        }
-        if (expired) {
-            // The test did not return even with its processes gone.
+        } else {  // not back even with its processes gone
             std::printf("FAIL %s (did not return %lu s after its time limit)\n", running.c_str(),
                         static_cast<unsigned long>(kGraceMs / 1000));
             std::printf("e2e run stopped: %s is stuck; the tests after it did not run\n", running.c_str());
             std::printf("e2e: %d passed, %d failed\n", passedSoFar, failedSoFar + 1);
-            std::fflush(stdout);
             LeaveCriticalSection(&lock);
             ExitProcess(3);
         }
-        LeaveCriticalSection(&lock);
-        WaitForSingleObject(wake, wait);
     }
 }
 

@@ -1,6 +1,5 @@
-// The per-test time limit: a thread that, when the running test passes its
-// limit, fails it by name and ends every process it started, so that whatever
-// the test waits on returns and the run goes on with the next test.
+// The per-test time limit: past it the test fails by name and its processes are ended,
+// so whatever it waits on returns and the run goes on.
 #pragma once
 #include <windows.h>
 
@@ -8,19 +7,12 @@
 
 namespace e2e {
 
-// Starts the watchdog thread (once, before the first test).
-void StartWatchdog();
-
-// A test begins: its clock starts with the default limit, and no process is
-// yet counted as its own.
+void StartWatchdog();  // once, before the first test
+// A test begins: its clock starts with the default limit, no process yet its own.
 void ArmWatchdog(const std::string& testName);
-
-// The test has ended (passed: as GoogleTest judged it); a limit that runs out
-// now is nobody's. True when its time ran out: it counts as failed whatever
-// else it recorded.
+// The test has ended (passed: GoogleTest's verdict); true when its time ran out (failed).
 bool DisarmWatchdog(bool passed);
-
-// A process the running test started (ended by the watchdog when time is up).
+// A process the running test started, ended when its time is up.
 void NoteStartedProcess(DWORD pid);
 
 }  // namespace e2e

@@ -1,6 +1,6 @@
 #include "win98_shim_support.h"
 
-#include <cstring>
+#include <algorithm>
 
 #include "driver_framework.h"
 #include "driver_support.h"
@@ -13,13 +13,7 @@ namespace {
 std::string logPath;
 std::size_t testStartOffset = 0;
 
-std::string ShimPath() {
-    char self[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    if (length == 0 || length >= sizeof self) return "";
-    std::string path(self, length);
-    return path.substr(0, path.find_last_of('\\') + 1) + "Win98Shim.dll";
-}
+std::string ShimPath() { return JoinPath(DriverFolder(), "Win98Shim.dll"); }
 
 std::string LogText() {
     std::string text;
@@ -45,7 +39,6 @@ bool PrepareWin98Shim(std::string* why) {
     }
     logPath = JoinPath(temp, "pelto-win98-shim-" + RunTag() + ".log");
     DeleteFileA(logPath.c_str());
-    // Every Pelto the driver starts inherits the name.
     SetEnvironmentVariableA("PELTO_WIN98_SHIM_LOG", logPath.c_str());
     return true;
 }
@@ -63,8 +56,7 @@ bool LoadWin98Shim(HANDLE process) {
     auto loadLibrary = reinterpret_cast<LPTHREAD_START_ROUTINE>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
     if (WriteProcessMemory(process, remote, path.c_str(), path.size() + 1, &written) && written == path.size() + 1) {
-        DWORD threadId = 0;
-        HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, &threadId);
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0, loadLibrary, remote, 0, nullptr);
         if (thread) {
             DWORD module = 0;
             loaded = WaitForSingleObject(thread, 20000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &module) &&
@@ -99,10 +91,11 @@ bool Win98ShimLogged(const std::string& text) {
 }
 
 std::vector<std::string> Win98ShimRefusals() {
-    std::vector<std::string> refused;
-    for (const std::string& line : Win98ShimLines())
-        if (line.find(" REFUSED ") != std::string::npos) refused.push_back(line);
-    return refused;
+    std::vector<std::string> lines = Win98ShimLines();
+    lines.erase(std::remove_if(lines.begin(), lines.end(),
+                               [](const std::string& line) { return line.find(" REFUSED ") == std::string::npos; }),
+                lines.end());
+    return lines;
 }
 
 }  // namespace e2e
