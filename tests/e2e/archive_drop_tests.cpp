@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
-#include "target_support.h"
 
 namespace {
 

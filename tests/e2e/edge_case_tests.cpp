@@ -9,13 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 

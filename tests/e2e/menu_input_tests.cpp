@@ -4,12 +4,9 @@
 
 #include <string>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 

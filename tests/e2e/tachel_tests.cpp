@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/tachel_ids.h"
-#include "target_support.h"
 #include "win98_shim_support.h"
 
 namespace {
@@ -98,11 +95,11 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     auto open = [&](const char* which) { return OpenNewPluginDialog(s, "Tachel.ppi", "Quorval Tachel", which); };
     auto threadOf = [](HWND w) { return GetWindowThreadProcessId(w, nullptr); };
     auto tachelLoaded = [&] { return ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); };
+    StatisticOrderKeys orders;
+    ASSERT_TRUE(orders.ok) << "cannot make the StartStat and StopStat keys";
     {
         SCOPED_TRACE("two meters");
         // On the Windows 98 run every tick starts the statistic; each meter that ends stops it, once.
-        StatisticOrderKeys orders;
-        ASSERT_TRUE(orders.ok) << "cannot make the StartStat and StopStat keys";
         EXPECT_FALSE(tachelLoaded()) << "Tachel.ppi is loaded before any start";
         EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Pelto.exe")) << "the module list of Pelto cannot be read";
 
@@ -171,8 +168,6 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     // tick by tick (a stuck bar cannot follow 37 then 4). The NT family never
     // reads it, even while every processor is busy below.
     const char kStatData[] = "PerfStats\\StatData";
-    StatisticOrderKeys orders;
-    ASSERT_TRUE(orders.ok) << "cannot make the StartStat and StopStat keys";
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
         for (const auto& stat : {std::make_pair(37L, DWORD{REG_BINARY}), std::make_pair(4L, DWORD{REG_DWORD})}) {
             ASSERT_TRUE(SetStatistic(kStatData, stat.first, stat.second)) << "cannot write the processor statistic";
