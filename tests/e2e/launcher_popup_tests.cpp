@@ -119,9 +119,10 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         EXPECT_TRUE(r.bottom - r.top >= 80 && r.bottom - r.top <= 90) << "popup " << RectText(r) << " is not four 20-pixel items high";
         ItemPicture item;
         for (int row = 0; row < 4; ++row) {
+            SCOPED_TRACE(items[row].title);
             const LONG previousTop = row == 0 ? -1 : item.highlight.box.top;
             item = SelectAndRead(menu, PressDown, previousTop);
-            CheckItemDrawing(item, items[row].title.c_str());
+            CheckItemDrawing(item, "its drawing");
             if (row == 0) { EXPECT_LE(item.highlight.box.top - r.top, 5) << "the first item's distance from the popup's top"; }
             if (row == 1) { EXPECT_EQ(item.highlight.box.top, previousTop + 20) << "the second item's top"; }
             EXPECT_EQ(item.iconPixels > 0, row < 3) << item.iconPixels << " icon pixels (the fourth file is gone)";
