@@ -8,13 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -24,8 +21,7 @@ const char kAboutCaption[] = "■　Peltoについて";
 const char kRegistered[] = "Pelto のスタートアップへの登録は完了しました。";
 const char kAlready[] = "既に登録されています。";
 
-// Runs use(link, file, widePath) on a new shell-link object and its file
-// interface; false when the path, COM or the object cannot be had, or use fails.
+// use(link, file, widePath) on a new shell-link object; false when it cannot be had or use fails.
 template <class Use>
 bool WithShellLink(const std::string& path, Use use) {
     WCHAR wide[MAX_PATH];
@@ -43,8 +39,7 @@ bool WithShellLink(const std::string& path, Use use) {
     return ok;
 }
 
-// A shortcut file as text: its target, arguments, description, working folder,
-// icon and show command ("(unreadable)" when it cannot be read).
+// A shortcut's target, arguments, description, folder, icon and show command ("(unreadable)": none).
 std::string ShortcutText(const std::string& path) {
     std::string text = "(unreadable)";
     WithShellLink(path, [&](IShellLinkA* link, IPersistFile* file, const WCHAR* wide) {
@@ -60,12 +55,6 @@ std::string ShortcutText(const std::string& path) {
         return true;
     });
     return text;
-}
-
-bool WriteShortcut(const std::string& path, const std::string& target) {
-    return WithShellLink(path, [&](IShellLinkA* link, IPersistFile* file, const WCHAR* wide) {
-        return SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(file->Save(wide, TRUE));
-    });
 }
 
 // Keeps the shared Startup folder of the prefix free of the tests' links.
@@ -100,9 +89,8 @@ std::string PeltoShortcut(const PeltoSession& s) {
 
 const char kHomePage[] = "http://www.example.com/quorval/";
 
-// The program that opens "http" addresses. Wine's shell reads it from the
-// machine's classes only (HKLM\Software\Classes\http), not from the user's;
-// the handler there before the test is put back after it.
+// The program that opens "http" addresses: Wine's shell reads only the machine's
+// classes (HKLM), not the user's; the handler there before the test comes back after it.
 struct HttpHandler {
     const char* key = "Software\\Classes\\http\\shell\\open\\command";
     std::string saved = ReadRegistryString(HKEY_LOCAL_MACHINE, key, nullptr);
@@ -127,13 +115,14 @@ TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
     PeltoSession s("about");
     s.Start();
     // A shortcut of another name, even to Pelto, is no registration.
-    ASSERT_TRUE(WriteShortcut(links.other, s.folder.File("Pelto.exe"))) << "cannot write " << links.other;
+    ASSERT_TRUE(WithShellLink(links.other, [&](IShellLinkA* link, IPersistFile* file, const WCHAR* wide) {
+        return SUCCEEDED(link->SetPath(s.folder.File("Pelto.exe").c_str())) && SUCCEEDED(file->Save(wide, TRUE));
+    })) << "cannot write " << links.other;
     ASSERT_EQ(ShortcutText(links.other).find("target " + s.folder.File("Pelto.exe") + "\n"), 0u) << "the other shortcut does not read back";
     HWND about = OpenAbout(s);
     EXPECT_EQ(GetWindow(about, GW_OWNER), s.skin) << "the About box is not owned by the skin window";
-    // Both pictures hold their bitmaps; the sprout is on the screen pixel for
-    // pixel. (Wine draws the 256-colour banner with many colours a step off, so
-    // it is not compared.)
+    // Both pictures hold their bitmaps; the sprout is on the screen pixel for pixel
+    // (Wine draws the 256-colour banner with many colours a step off: not compared).
     int seen = 0;
     ASSERT_TRUE(WaitForWindowIdle(about)) << "the About box does not answer";
     for (HWND c = GetWindow(about, GW_CHILD); c && seen < 2; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -154,14 +143,13 @@ TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
     }
     EXPECT_EQ(seen, 2);
 
-    // Esc and the close box, pressed and clicked for real, leave it open. Tab
-    // typed after Esc moves the focus: the keys reach the box, so Esc did too.
+    // Esc and the close box, pressed and clicked for real, leave it open; Tab typed
+    // after Esc moves the focus, so Esc reached the box.
     EXPECT_TRUE(PressKeysOn(about, {VK_ESCAPE})) << "the About box did not come to the foreground";
     EXPECT_TRUE(TabMovesFocus(about)) << "Tab typed after Esc did not move the About box's focus: no proof Esc arrived";
     EXPECT_TRUE(IsWindow(about) && IsWindowVisible(about)) << "Esc ended the About box";
     EXPECT_TRUE(ClickCloseBox(about)) << "no uncovered close box found";
-    // The click on Register, answered, comes after the close box's in the same
-    // input stream: the box still open then proves the close box did nothing.
+    // Register's click comes after the close box's in the same input: the box still open proves it did nothing.
     EXPECT_EQ(PressRegister(s, about), kRegistered);
     EXPECT_TRUE(IsWindow(about) && IsWindowVisible(about)) << "the close box ended the About box";
     EXPECT_EQ(ShortcutText(links.pelto), PeltoShortcut(s));
@@ -187,8 +175,7 @@ TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
     EXPECT_TRUE(FileExists(links.pelto));
     CloseAbout(about);
 
-    // The home page: only a click on its button opens it. The recorder leaves
-    // <itself>.ran holding the command line it was given.
+    // Only a click on the home-page button opens it; the recorder leaves <itself>.ran with its command line.
     const std::string recorder = s.folder.File("browser\\PeltoMarker.exe");
     ASSERT_TRUE(PlaceMarker(recorder)) << "cannot place " << recorder;
     ASSERT_TRUE(http.Use(recorder)) << "cannot register the recorder for http";
@@ -197,8 +184,7 @@ TEST(AboutBox, About_PicturesRegistrationStartupFolderAndHomePage) {
     EXPECT_FALSE(MarkerRan(recorder)) << "an address was opened before the button was clicked";
     ASSERT_TRUE(ClickDialogButton(about, IDC_ABOUT_HOME_PAGE)) << "cannot click the home-page button";
     ASSERT_TRUE(WaitUntil(10000, [&] { return MarkerRan(recorder); })) << "the click opened nothing: " << DescribeBoxes(s.pelto);
-    // The recorder has ended, so its file holds the whole line.
-    ASSERT_TRUE(WaitForMarkersDone(s.pelto, {recorder})) << "the recorder still runs";
+    ASSERT_TRUE(WaitForMarkersDone(s.pelto, {recorder})) << "the recorder still runs";  // so its file holds the whole line
     EXPECT_EQ(ReadFileText(recorder + ".ran"), "\"" + recorder + "\" \"" + kHomePage + "\"");
     const std::vector<HWND> boxes = s.pelto.MessageBoxes();  // the About box is a dialog of the process too
     EXPECT_TRUE(std::all_of(boxes.begin(), boxes.end(), [&](HWND w) { return w == about; })) << "a message after the address was opened: " << DescribeBoxes(s.pelto);

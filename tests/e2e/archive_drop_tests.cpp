@@ -7,11 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
-#include "target_support.h"
 
 namespace {
 
@@ -44,11 +41,8 @@ unsigned Crc32(const std::string& data) {
     return ~crc;
 }
 
-// An archive of the members, stored. LZH for a name ending in .lzh: level-0
-// headers, method -lh0-, packed and original size, time stamp, attribute,
-// level 0, the name, and a CRC-16 that the library double does not check.
-// Otherwise ZIP, local headers only: version needed 1.0, no flags, stored, no
-// time and date, CRC, sizes, name length, no extra field.
+// An archive of the members, stored: LZH for a name ending in .lzh (level-0 headers,
+// -lh0-, a CRC-16 the double does not check), else ZIP (local headers only, version 1.0).
 bool WriteArchive(const std::string& path) {
     const bool lzh = path.compare(path.size() - 4, 4, ".lzh") == 0;
     std::string b;
@@ -68,8 +62,8 @@ bool WriteArchive(const std::string& path) {
     return WriteFileBytes(path, lzh ? b + '\0' : b);
 }
 
-// Copies a library double (lzh, zip, or old: an UNZIP32.DLL without UnZip)
-// beside Pelto.exe, which loads the library afresh for each drop.
+// A library double (lzh, zip, or old: an UNZIP32.DLL without UnZip) beside
+// Pelto.exe, which loads the library afresh for each drop.
 bool CopyDouble(const PeltoSession& s, const std::string& kind) {
     const std::string name = kind == "lzh" ? "UNLHA32.DLL" : "UNZIP32.DLL";
     const std::string from = JoinPath(DriverFolder(), "archive_doubles\\" + kind + "\\" + name);
@@ -77,7 +71,7 @@ bool CopyDouble(const PeltoSession& s, const std::string& kind) {
 }
 
 void Drop(PeltoSession& s, const std::vector<std::string>& files) {
-    RECT r = WindowRect(s.skin);
+    const RECT r = WindowRect(s.skin);
     ASSERT_TRUE(DropOnSkin((r.left + r.right) / 2, (r.top + r.bottom) / 2, files)) << "the drop of " << files[0] << " was not accepted";
 }
 
@@ -89,45 +83,35 @@ bool HoldsMembers(const std::string& folder) {
     return true;
 }
 
-// Where Wine's recycle bin keeps a deleted file: the XDG trash, which the test
-// runner puts in a folder of its own (XDG_DATA_HOME).
-std::string TrashedFile(const std::string& name) {
+// Wine's recycle bin: the XDG trash (files\ and info\), in the runner's own XDG_DATA_HOME.
+std::string TrashFolder() {
     char data[MAX_PATH] = "";
     DWORD n = GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data);
     if (n == 0 || n >= sizeof data) return "";
-    std::string path = std::string("Z:") + data + "/Trash/files/" + name;
+    std::string path = std::string("Z:") + data + "/Trash/";
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
-}
-
-// Makes folder (with its backslash) anew, empty.
-bool FreshFolder(const std::string& folder) {
-    RemoveTree(folder.substr(0, folder.size() - 1));
-    return CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
 }
 
 // The folder of the examples, C:\dl\, removed after the test.
 struct ExampleFolder { ~ExampleFolder() { RemoveTree("C:\\dl"); } };
 
-// One Pelto, a minute between its tracking ticks so that its message boxes do
-// not pull the skin window away, and archives dropped on it: first with no
-// library or the wrong one, then with both doubles.
+// One Pelto, a minute between its ticks so that its boxes do not pull the skin
+// away; archives dropped with no library or the wrong one, then both doubles.
 TEST(ArchiveDrop, Archive_DropsExtractAskAndRefuse) {
     SetTestTimeLimit(240);
     PeltoSession s("archives");
     s.Start([](const InstallFolder& f) { return f.WriteSetting("60000 0 nothing"); });
     ExampleFolder dl;
-    // The LZH line is the path and its folder plus 11 bytes. In a folder of 121
-    // bytes (with its backslash), ab.lzh gives a line of 259 bytes, the most a
-    // 260-byte text holds, and abc.lzh one byte too many.
+    // The LZH line is the path and its folder plus 11 bytes: in a folder of 121 bytes,
+    // ab.lzh gives 259 bytes, the most a 260-byte text holds, and abc.lzh one too many.
     ASSERT_LT(s.folder.path().size() + 2, 121u) << "the install folder's path is too long for this test";
     const std::string longFolder = s.folder.path() + "\\" + std::string(121 - s.folder.path().size() - 2, 'd') + "\\";
     ASSERT_EQ(longFolder.size(), 121u);
 
-    // Each drop brings exactly one box, owned by the skin window. A message
-    // comes with the library not called and nothing extracted; the question
-    // (extracted, then whether the archive goes to the recycle bin) with the
-    // line the library was given, and only the first dropped file counts.
+    // Each drop brings one box, owned by the skin: a message with the library not
+    // called and nothing extracted, or the question (to the recycle bin?) with the
+    // line the library was given; only the first dropped file counts.
     struct DropCase {
         const char* name;
         std::vector<std::string> doubles;  // copied in before the drop
@@ -156,7 +140,8 @@ TEST(ArchiveDrop, Archive_DropsExtractAskAndRefuse) {
         SCOPED_TRACE(c.name);
         const std::string& archive = c.dropped[0];
         for (const std::string& kind : c.doubles) ASSERT_TRUE(CopyDouble(s, kind)) << "cannot copy the " << kind << " double";
-        ASSERT_TRUE(FreshFolder(c.folder)) << "cannot make " << c.folder;
+        RemoveTree(c.folder.substr(0, c.folder.size() - 1));
+        ASSERT_TRUE(CreateDirectoryA(c.folder.c_str(), nullptr)) << "cannot make " << c.folder;
         for (const std::string& file : c.dropped) ASSERT_TRUE(WriteArchive(file)) << "cannot write " << file;
         DeleteFileA(s.folder.File("archive_calls.log").c_str());
         Drop(s, c.dropped);
@@ -175,17 +160,14 @@ TEST(ArchiveDrop, Archive_DropsExtractAskAndRefuse) {
             continue;
         }
         EXPECT_TRUE(WaitUntil(5000, [&] { return !FileExists(archive); })) << "the archive is still there after Yes";
-        const std::string trashed = TrashedFile("mint.lzh");
-        EXPECT_TRUE(FileExists(trashed)) << "the archive is not in the recycle bin (" << trashed << ")";
-        DeleteFileA(trashed.c_str());
-        // Its record too: while it stays, the bin gives the next mint.lzh another name.
-        const std::size_t files = trashed.rfind("\\files\\");
-        if (files != std::string::npos) DeleteFileA((trashed.substr(0, files) + "\\info\\mint.lzh.trashinfo").c_str());
+        const std::string trash = TrashFolder();
+        EXPECT_TRUE(FileExists(trash + "files\\mint.lzh")) << "the archive is not in the recycle bin (" << trash << ")";
+        // Its record goes too: while it stays, the bin gives the next mint.lzh another name.
+        for (const char* file : {"files\\mint.lzh", "info\\mint.lzh.trashinfo"}) DeleteFileA((trash + file).c_str());
         EXPECT_TRUE(HoldsMembers(c.folder)) << "the members went with the archive";
     }
 
-    // A failure the library reports asks nothing (the same library with a good
-    // archive in the same folder, above, is the control).
+    // A failure the library reports asks nothing (the good archive above in the same folder is the control).
     ASSERT_TRUE(WriteFileBytes(failed + "broken.zip", "this is not an archive")) << "cannot write the archive";
     DeleteFileA(s.folder.File("archive_calls.log").c_str());
     Drop(s, {failed + "broken.zip"});

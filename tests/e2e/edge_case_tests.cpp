@@ -3,18 +3,16 @@
 // leaving Windows answered Yes.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -36,9 +34,8 @@ bool CopyToClipboard(const std::string& text) {
     return ok;
 }
 
-// A user's paste into an edit box of a dialog: a real click into the box, then
-// End, Shift+Home and Delete to empty it, and Ctrl+V. Returns what the box
-// then holds, once it has stopped changing.
+// A user's paste into a dialog's edit box: a real click into it, End, Shift+Home
+// and Delete to empty it, and Ctrl+V; returns what the box then holds.
 std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
     [&] {
         ASSERT_TRUE(CopyToClipboard(text)) << "cannot put the text on the clipboard";
@@ -52,9 +49,9 @@ std::string PasteInto(HWND dialog, HWND edit, const std::string& text) {
     return ControlText(edit);
 }
 
-// One started Pelto: a long dropped path (first: under Wine the skin takes no
-// drop once a box or dialog it owns has been up), then the launcher path,
-// whose file a second start reads back, after a save cut short.
+// One started Pelto: a long dropped path (first: under Wine the skin takes no drop once
+// a box or dialog it owns has been up), then the launcher path, read back at a second
+// start after a save cut short.
 TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     SetTestTimeLimit(150);
     PeltoSession s("edgecase");
@@ -72,16 +69,14 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
         ASSERT_TRUE(DropOnSkin(100, 9, {bmp})) << "the drop was not accepted";
         const char kDesktopKey[] = "Control Panel\\Desktop", kSentinel[] = "C:\\before-the-test.bmp";
         WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinel);
-        // No: Wine keeps at most 255 characters of a wallpaper's path, so a Yes
-        // would prove nothing more about Pelto here; No changes nothing.
+        // No: Wine keeps at most 255 characters of a wallpaper's path, so Yes would prove nothing more.
         AnswerBox(s.pelto, {bmp + "\nこのファイルを壁紙に設定しますか？", "Pelto", s.skin}, IDNO);
         EXPECT_TRUE(PeltoAnswers(s.pelto)) << s.pelto;
         EXPECT_EQ(ReadUserRegistryString(kDesktopKey, "Wallpaper"), kSentinel);
     }
     SCOPED_TRACE("a launcher path with a tab is refused and a line break cuts it");
     HWND settings = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);
-    ClickDialogButton(settings, IDC_LAUNCHER_ADD);
-    HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
+    HWND entry = OpenEntryDialog(s, settings, IDC_LAUNCHER_ADD);
     ASSERT_NE(entry, nullptr) << "no entry dialog: " << s.pelto;
     HWND pathBox = GetDlgItem(entry, IDC_ENTRY_PATH), titleBox = GetDlgItem(entry, IDC_ENTRY_TITLE);
     // A path with a tab, pasted: the box takes it whole, and OK refuses it.
@@ -92,8 +87,7 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     AnswerBox(s.pelto, {"ファイルの場所にタブや改行は使えません。", "Pelto", entry});
     EXPECT_TRUE(IsWindow(entry)) << "the entry dialog closed on a path with a tab";
     EXPECT_EQ(ListBoxLines(settings, IDC_LAUNCHER_LIST).size(), 2u);
-    // A path with a line break, pasted: the one-line box keeps the first line,
-    // which is what OK stores.
+    // A path with a line break, pasted: the one-line box keeps the first line, which OK stores.
     EXPECT_EQ(PasteInto(entry, pathBox, "C:\\line\r\nbreak.exe"), "C:\\line");
     ClickDialogButton(entry, IDC_ENTRY_OK);
     EXPECT_TRUE(WindowGoes(entry)) << "OK did not close the entry dialog: " << DescribeBoxes(s.pelto);
@@ -101,16 +95,14 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     std::vector<LauncherItem> after = before;
     after.push_back({"C:\\line", "Pasted Entry"});
     const std::string expected = LauncherFileText(after);
-    EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << "launch_data is \"" << Printable(LauncherFileOf(s.folder)) << "\", expected \"" << Printable(expected) << "\"";
+    EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
     s.ChooseFromMenu(IDM_CLOSE);
     ASSERT_TRUE(s.pelto.WaitForExit(10000, nullptr)) << "Pelto did not end: " << s.pelto;
 
     SCOPED_TRACE("a save cut short comes back at start from the whole new text or else the old file");
-    // The file reads back whole at a new start, also from what a crash between
-    // the two moves of a Windows 9x save leaves: the old files set aside and
-    // the new texts that never got into place. The new setting is whole and
-    // wins; the new launcher list is cut short (a pair is missing), so the one
-    // set aside comes back.
+    // A crash between the two moves of a Windows 9x save leaves the old files set aside and
+    // the new texts not in place: the whole new setting wins; the new launcher list is cut
+    // short (a pair is missing), so the one set aside comes back.
     DeleteFileA(s.folder.File("setting").c_str());
     ASSERT_TRUE(MoveFileA(s.folder.File("launch_data").c_str(), s.folder.File("launch_data.old").c_str())) << "cannot set launch_data aside";
     const std::pair<const char*, const char*> leftovers[] = {{"setting.old", "800 0 nothing"}, {"setting.tmp", "300 0 saved.skn"}, {"launch_data.tmp", "2\nC:\\new.exe\nNew\n"}};
@@ -124,8 +116,8 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     EXPECT_EQ(ReadFileText(s.folder.File("setting")), "300 0 saved.skn");
     EXPECT_EQ(LauncherFileOf(s.folder), expected);
     for (const char* file : {"setting.old", "setting.tmp", "launch_data.old", "launch_data.tmp"}) EXPECT_FALSE(FileExists(s.folder.File(file))) << file << " is still there";
-    // The kept list is the one in use: the launcher popup opens (an empty list
-    // opens none), and the settings list every entry in order.
+    // The kept list is in use: the launcher popup opens (an empty list opens none), and
+    // the settings list every entry in order.
     EXPECT_NE(OpenMenuWithHotkey(again.pid(), 'Z'), nullptr) << "no launcher popup: the list set aside was not read";
     CloseMenu(again.pid());
     std::string why;
@@ -136,13 +128,11 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
     ClickDialogButton(settings, IDC_LAUNCHER_CANCEL);
 }
 
-// Leaving Windows ends the whole Wine session, driver and all, so Pelto runs
-// in a session of its own: its own prefix and wineserver on the same X display,
-// with a recorder there. Nothing of the driver's Win32 view reaches that
-// session, so the script gives the user's input with xdotool: the main-menu
-// hotkey, the menu's keys, and Enter on the question (Yes is its default
-// button). Each step waits for what the recorder has seen; the script's own
-// lines give the seconds it had run, and a failure the windows then shown.
+// Leaving Windows ends the whole Wine session, driver and all, so Pelto runs in a
+// session of its own (its own prefix and wineserver, same X display) with a recorder.
+// The driver's Win32 view does not reach it: xdotool gives the main-menu hotkey, the
+// menu's keys and Enter on the question (Yes is its default). Each step waits for what
+// the recorder saw; the log gives the seconds run, and on a failure the windows shown.
 const char kLeaveSessionScript[] = R"SH(#!/bin/bash
 # session-prefix pelto.exe recorder.exe log keys windows-version
 set -u
@@ -162,8 +152,7 @@ if [ ! -d "$WINEPREFIX" ]; then
     timeout 60 wineserver -w || fail "the new session did not settle"
 fi
 rm -f "$log"
-# Pelto runs from a short path: the plug-in paths under the driver's prefix
-# would be too long for it.
+# Pelto runs from a short path: the plug-in paths under the driver's prefix are too long.
 app=$WINEPREFIX-app
 rm -rf "$app" && cp -a "$(dirname "$pelto")" "$app" || fail "cannot copy Pelto"
 wine "$recorder" "$winlog" >/dev/null 2>&1 &
@@ -181,9 +170,7 @@ bw=$(timeout 10 xdotool search --sync --onlyvisible --name '^Pelto$' | head -1);
 xdotool windowfocus --sync "$bw" || fail "cannot focus the question"
 echo "yes at ${SECONDS} s" >> "$log"
 xdotool key Return
-# The end comes through wineboot, started anew, asking each process in turn
-# and waiting on one slow to answer: under load that takes far longer than
-# the steps above.
+# The end comes through a new wineboot asking each process in turn: slow under load.
 seen '^end' 1200 || fail "the session did not end after Yes"
 echo "ended at ${SECONDS} s" >> "$log"
 timeout 60 wineserver -w || fail "the session's processes did not end"
@@ -216,8 +203,7 @@ TEST(EdgeCase, ShutDownRestartAndLogOffAfterYesEndTheSession) {
     ASSERT_TRUE(!pelto.empty() && !recorder.empty()) << "no Unix paths for the programs";
     OwnSession session;
     std::string windowsLog = "Z:" + session.log;
-    for (char& c : windowsLog)
-        if (c == '/') c = '\\';
+    std::replace(windowsLog.begin(), windowsLog.end(), '/', '\\');
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         const bool ran = RunUnixAndWait(Format("/bin/bash '%s' '%s' '%s' '%s' '%s' '%s' '%s'", UnixPathOf(script).c_str(), session.prefix.c_str(), pelto.c_str(),

@@ -8,13 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "menu_support.h"
 #include "pelto_session.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -31,8 +28,7 @@ struct ItemPicture {
     bool hasNextItem = false;
 };
 
-// Captures the popup and reads the selected item: its fill, the icon place
-// (left, top + 2, 16 x 16) and where its text begins.
+// The selected item as captured: its fill, the icon place (left, top + 2, 16 x 16), its text.
 ItemPicture ReadSelectedItem(HWND menu) {
     ItemPicture p;
     const COLORREF fill = GetSysColor(COLOR_HIGHLIGHT);
@@ -62,10 +58,9 @@ ItemPicture ReadSelectedItem(HWND menu) {
     return p;
 }
 
-// Gives the input, then reads the selected item once the selection has moved
-// off the row at previousTop (-1: once any row is selected) and the item is
-// drawn: fill, icon and text come one after the other, and on a loaded machine
-// a capture once fell between the fill and the text.
+// Gives the input, then reads the selected item once the selection has left the row
+// at previousTop (-1: any row) and the item is drawn whole (under load a capture once
+// fell between the fill and the text).
 ItemPicture SelectAndRead(HWND menu, const std::function<bool()>& input, LONG previousTop = -1) {
     [&] { ASSERT_TRUE(input()) << "the input could not be given"; }();
     ItemPicture p;
@@ -93,7 +88,7 @@ void CheckItemDrawing(const ItemPicture& p, const char* which) {
     }
 }
 
-// One Pelto for every case; each leaves no popup open and forgets the markers that ran.
+// One Pelto; each case leaves no popup open and forgets the markers that ran.
 TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlagOfAClosedPopup) {
     SetTestTimeLimit(180);
     // Marker programs registered as Alpha, Bravo and Charlie, then an entry whose file is gone.
@@ -107,8 +102,7 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
     }
     items.push_back({s.folder.File("absent\\gone.exe"), "Gone"});
     s.Start([&](const InstallFolder& f) { return WriteLauncherFile(f, items); });
-    // Waits for the marker of `started` (-1: none), checks no other one ran,
-    // and forgets the runs for the next case.
+    // The marker of `started` (-1: none) ran and no other; the runs are forgotten.
     auto checkOnlyStarted = [&](int started) {
         if (started >= 0) { EXPECT_TRUE(WaitUntil(8000, [&] { return MarkerRan(paths[started]); })) << "entry " << started << " was not started"; }
         EXPECT_TRUE(WaitForMarkersDone(s.pelto, paths)) << "a started entry still runs";
@@ -117,45 +111,39 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
         for (const std::string& p : paths) DeleteFileA((p + ".ran").c_str());
     };
     {
-        SCOPED_TRACE("drawn at the pointer and chosen by keys");
+        SCOPED_TRACE("drawn at the pointer; a missing file has no icon and fails to start");
         HWND menu = OpenLauncherPopup(s);
         ASSERT_NE(menu, nullptr) << s.pelto;
         const RECT r = WindowRect(menu);
         EXPECT_TRUE(r.left == 400 && r.top == 300) << "popup at " << RectText(r) << ", expected its corner at the pointer (400, 300)";
         EXPECT_TRUE(r.bottom - r.top >= 80 && r.bottom - r.top <= 90) << "popup " << RectText(r) << " is not four 20-pixel items high";
-        const ItemPicture first = SelectAndRead(menu, PressDown);
-        CheckItemDrawing(first, "first item");
-        EXPECT_GT(first.iconPixels, 0) << "icon pixels in the first item";
-        EXPECT_LE(first.highlight.box.top - r.top, 5) << "the first item's distance from the popup's top";
-        const ItemPicture second = SelectAndRead(menu, PressDown, first.highlight.box.top);
-        CheckItemDrawing(second, "second item");
-        EXPECT_EQ(second.highlight.box.top, first.highlight.box.top + 20) << "the second item's top";
-        ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
-        EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "popup still open";
-        checkOnlyStarted(1);
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
-    }
-    {
-        SCOPED_TRACE("a missing file has no icon and fails to start");
-        HWND menu = OpenLauncherPopup(s);
-        ASSERT_NE(menu, nullptr) << s.pelto;
         ItemPicture item;
         for (int row = 0; row < 4; ++row) {
-            item = SelectAndRead(menu, PressDown, row == 0 ? -1 : item.highlight.box.top);
-            if (row == 2) { EXPECT_GT(item.iconPixels, 0) << "icon pixels for the third file, which is there"; }
+            SCOPED_TRACE(items[row].title);
+            const LONG previousTop = row == 0 ? -1 : item.highlight.box.top;
+            item = SelectAndRead(menu, PressDown, previousTop);
+            CheckItemDrawing(item, "its drawing");
+            if (row == 0) { EXPECT_LE(item.highlight.box.top - r.top, 5) << "the first item's distance from the popup's top"; }
+            if (row == 1) { EXPECT_EQ(item.highlight.box.top, previousTop + 20) << "the second item's top"; }
+            EXPECT_EQ(item.iconPixels > 0, row < 3) << item.iconPixels << " icon pixels (the fourth file is gone)";
         }
-        CheckItemDrawing(item, "missing file");
-        EXPECT_EQ(item.iconPixels, 0) << "icon pixels drawn for a file that is gone";
         ASSERT_TRUE(PressKeys({VK_RETURN})) << "cannot press Enter";
         AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", s.skin});
         checkOnlyStarted(-1);
     }
     {
+        SCOPED_TRACE("chosen by keys");
+        ASSERT_NE(OpenLauncherPopup(s), nullptr) << s.pelto;
+        ASSERT_TRUE(PressDown() && PressDown() && PressKeys({VK_RETURN})) << "cannot press Down, Down and Enter";
+        EXPECT_TRUE(WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; })) << "popup still open";
+        checkOnlyStarted(1);
+        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
+    }
+    {
         SCOPED_TRACE("chosen with the mouse");
         ASSERT_TRUE(MoveMouse(POINT{420, 320})) << "cannot move the pointer";
         s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        // Chosen from the main menu: the pointer is where the item was clicked.
-        const POINT at = CursorPos();
+        const POINT at = CursorPos();  // where the main menu's item was clicked
         HWND menu = WaitForMenuWindow(s.pelto.pid());
         ASSERT_TRUE(menu != nullptr) << "the main menu's launcher list opened no popup";
         const RECT r = WindowRect(menu);
@@ -169,11 +157,8 @@ TEST(LauncherPopup, LauncherPopup_DrawnAtThePointerChosenByKeysOrMouseAndTheFlag
     }
     {
         SCOPED_TRACE("closed without a choice, then a menu command runs");
-        // While the closed popup's flag stands, position 1 is read as its entry.
-        // The message itself is under test: no user input gives a command id 1
-        // without a popup.
-        // Closed again, then a main-menu command: it runs, and clears the flag, so
-        // a later position 1 starts nothing.
+        // While the closed popup's flag stands, position 1 (posted: no input gives it
+        // without a popup) is read as its entry; a main-menu command clears the flag.
         for (bool commandBetween : {false, true}) {
             SCOPED_TRACE(commandBetween ? "a main-menu command between" : "position 1 at once");
             s.ChooseFromMenu(IDM_LAUNCHER_LIST);

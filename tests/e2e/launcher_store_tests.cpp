@@ -1,17 +1,13 @@
-// "Add this window": the program behind the target window goes into
-// launch_data, found the NT way (PSAPI) or the Windows 98 way (tool-help),
-// whichever family Wine reports in this run.
+// "Add this window": the program behind the target goes into launch_data, found the NT
+// way (PSAPI) or the Windows 98 way (tool-help), as the family Wine reports in the run.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -31,8 +27,7 @@ void CheckFileBecomes(const PeltoSession& s, const std::vector<LauncherItem>& it
     EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
 }
 
-// Adds this window once more after launch_data was removed: once Pelto has dealt
-// with it, the file is still away and nothing is shown.
+// Adds this window once more after launch_data was removed: no file comes back, nothing is shown.
 void CheckAddingAgainWritesNothing(const PeltoSession& s, const char* why) {
     ASSERT_TRUE(DeleteFileA(s.folder.File("launch_data").c_str())) << "cannot remove launch_data";
     s.ChooseFromMenu(IDM_LAUNCHER_ADD);
@@ -41,9 +36,8 @@ void CheckAddingAgainWritesNothing(const PeltoSession& s, const char* why) {
     EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
 }
 
-// A copy of PeltoTarget.exe at exePath (its folder made), titled title at
-// (x, 200), added with "add this window"; with a list, the entry it gets
-// (under listedTitle) is added to it and the file must become that list.
+// A copy of PeltoTarget.exe at exePath, titled title at (x, 200), added with "add this
+// window"; with a list, its entry (under listedTitle) joins it and the file must become it.
 void AddTargetCopy(PeltoSession& s, TargetProcess& target, const std::string& exePath, const std::string& title, int x,
                    const char* options = "", std::vector<LauncherItem>* list = nullptr, const std::string& listedTitle = "") {
     CreateDirectoryA(exePath.substr(0, exePath.find_last_of('\\')).c_str(), nullptr);
@@ -61,9 +55,8 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
     std::vector<LauncherItem> list;
     TargetProcess target, other, pair, titled, distant;
     {
-        // Before any target was found the target is the skin window itself: the
-        // program registered is Pelto, under the skin window's empty recorded
-        // title, which the file keeps as a lone question mark (a blank here).
+        // Before any target was found the target is the skin window: Pelto is registered under
+        // its empty recorded title, which the file keeps as a lone question mark (a blank here).
         SCOPED_TRACE("before any target");
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         s.ChooseFromMenu(IDM_LAUNCHER_ADD);
@@ -72,14 +65,12 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
     }
     {
         SCOPED_TRACE("a program registered once");
-        // A folder with a blank, kept short: the test's own folder name grows with
-        // the run's test count, and an entry's path may hold only 100 bytes.
+        // A folder with a blank, kept short: an entry's path holds only 100 bytes.
         const std::string first = s.folder.File("a b\\PeltoTarget.exe");
         AddTargetCopy(s, target, first, "Add Me Target", 100, "", &list);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
         CheckAddingAgainWritesNothing(s, "the second add of the same program wrote the file");
-        // Another program is added after it: the list in memory still holds the
-        // first one, once.
+        // Another program added after it: the list in memory still holds the first one, once.
         const std::string second = s.folder.File("SecondTarget.exe");
         AddTargetCopy(s, other, second, "Second Target", 300, "", &list);
         EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << DescribeBoxes(s.pelto);
@@ -89,8 +80,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         ASSERT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "no launcher popup";
         ASSERT_TRUE(PressKeys({VK_DOWN}) && PressKeys({VK_DOWN}) && PressKeys({VK_RETURN})) << "cannot press Down and Enter";
         if (Win9x()) {
-            // Under Wine the process list gave the bare file name, which the shell
-            // does not find from Pelto's folder.
+            // Wine's process list gave the bare file name, which the shell does not find from Pelto's folder.
             AnswerBox(s.pelto, {kLaunchFailedText, "Pelto", nullptr, true});
         } else {
             HWND started = nullptr;
@@ -101,8 +91,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         }
     }
     {
-        // Two windows of one process are one program: the owner window of a
-        // target adds nothing after the target itself was added.
+        // Two windows of one process are one program: the target's owner window adds nothing.
         SCOPED_TRACE("two windows of one process");
         const std::string exe = s.folder.File("pair\\PairTarget.exe");
         AddTargetCopy(s, pair, exe, "Owned Pair", 200, "--owned", &list);
@@ -112,8 +101,7 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
         CheckAddingAgainWritesNothing(s, "the second window of the same process was added again");
     }
     {
-        // A window title longer than an entry holds is cut at 100 bytes, here
-        // before a double-byte character that would end at byte 101.
+        // A title longer than an entry is cut at 100 bytes, before a double-byte character ending at 101.
         SCOPED_TRACE("a long title");
         const std::string exe = s.folder.File("t\\TitleTarget.exe");
         AddTargetCopy(s, titled, exe, std::string(99, 'T') + "あい", 300, "", &list, std::string(99, 'T'));
@@ -135,10 +123,9 @@ TEST_F(StartedPelto, Launcher_AddThisWindowFromBeforeAnyTargetToTitlesAndPathsTh
     }
 }
 
-// A program listed under its 8.3 name (as Windows 98's process list may give
-// it) is the one "add this window" finds under its long name: not added again.
-// Then a save that cannot write the file is told and leaves the old file, and
-// once it can, the next change saves the whole list.
+// A program listed under its 8.3 name (as Windows 98's process list may give it) is the
+// one "add this window" finds under its long name: not added again. A save that cannot
+// write is told and leaves the old file; once it can, the next change saves the whole list.
 TEST(LauncherStore, Launcher_AddThisWindowKnowsAShortNameAndAFailedSaveIsToldAndLeavesTheOldFile) {
     PeltoSession s("launchershort");
     const std::string exe = s.folder.File("t\\PeltoTarget.exe");
@@ -171,17 +158,15 @@ TEST(LauncherStore, Launcher_AddThisWindowKnowsAShortNameAndAFailedSaveIsToldAnd
     AddTargetCopy(s, savedTarget, saved, "Saved Target", 100, "", &old);
 
     SCOPED_TRACE("a file another program holds open for a moment is saved all the same");
-    // As a virus scanner does after a write: launch_data is held open from
-    // before the save until a moment after its new copy was written.
+    // As a virus scanner does: launch_data is held open from before the save until after its new copy.
     HANDLE held = CreateFileA(s.folder.File("launch_data").c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE) << "cannot open launch_data";
     TargetProcess heldTarget;
     const std::string whileHeld = s.folder.File("w\\HeldTarget.exe");
     AddTargetCopy(s, heldTarget, whileHeld, "Held Target", 300);
-    // The NT way's replace meets the hold while the new copy waits beside the
-    // file. (Wine lets the 98 way's move of an open file go through, where
-    // Windows 98 refuses it: the same retry covers that.)
+    // The NT way's replace meets the hold while the new copy waits beside the file (Wine lets
+    // the 98 way's move of an open file go through, where Windows 98 refuses it: same retry).
     if (!Win9x()) {
         EXPECT_TRUE(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data.tmp")); })) << "no new copy was written";
         PumpFor(250);  // the other program's hold

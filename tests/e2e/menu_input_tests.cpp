@@ -4,12 +4,9 @@
 
 #include <string>
 
-#include "driver_framework.h"
-#include "driver_support.h"
+#include "launcher_support.h"
 #include "pelto_session.h"
-#include "plugin_support.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -61,35 +58,28 @@ HWND CaptureOfThread(DWORD thread) {
     return GetGUIThreadInfo(thread, &info) ? info.hwndCapture : nullptr;
 }
 
-// One started Pelto without plug-ins (they would fill the plug-in list); each
-// step begins where the one before left the skin.
+// One started Pelto; each step begins where the one before left the skin.
 TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     SetTestTimeLimit(240);
     PeltoSession s("menuinput");
-    s.Start([](const InstallFolder& f) { RemoveTree(f.File("plugins")); return true; });
+    s.Start();
     {
-        SCOPED_TRACE("the launcher and plug-in keys with empty lists");
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'}) && PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot press the keys";
+        SCOPED_TRACE("the launcher key with an empty list");
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'})) << "cannot press the keys";
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for an empty list";
         EXPECT_TRUE(s.pelto.MessageBoxes().empty());
-        // The list commands, and a small id with no popup shown, do nothing either.
+        // The list command, and a small id with no popup shown, do nothing either.
         s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        s.ChooseFromMenu(IDM_PLUGIN_LIST);
         s.PostCommand(IDM_POPUP_ROW_FIRST + 5);
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr);
         EXPECT_TRUE(s.pelto.Running());
-        // Positive control: with an entry in each list the same keys open each popup.
+        // Positive control: with an entry in the list the same key opens the popup.
         s.ChooseFromMenu(IDM_LAUNCHER_ADD);  // with no target yet: the skin window's own program
         ASSERT_TRUE(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); })) << "no launcher entry";
-        ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
-        ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
-        s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
-        for (WORD key : {'Z', 'X'}) {
-            EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), key), nullptr) << "Ctrl+Shift+" << static_cast<char>(key) << " opened no popup with an entry in its list";
-            CloseMenu(s.pelto.pid());
-        }
+        EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "Ctrl+Shift+Z opened no popup with an entry in its list";
+        CloseMenu(s.pelto.pid());
     }
     {
         SCOPED_TRACE("a click opens the main menu at the pointer");
@@ -103,8 +93,7 @@ TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     }
     {
         SCOPED_TRACE("a right click opens nothing, and closes an open popup");
-        // Evidence that the press reached the skin window: a window of the
-        // driver's is the foreground one before, and the press activates the skin.
+        // The press reached the skin window: it takes the foreground from the driver's window.
         {
             Backdrop driverWindow({600, 600, 700, 700}, RGB(0, 0, 160));
             ASSERT_TRUE(BringToForeground(driverWindow.window())) << "the driver's window did not come to the foreground";
@@ -119,65 +108,57 @@ TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
         // Posted: under Wine the open menu's loop takes a real press on any window.
         PostMessageA(s.skin, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(30, 9));
         EXPECT_TRUE(WaitUntil(5000, [&] { return popup.Closed(0); })) << "the popup is still open after the right press";
-        // Only after a failure the driver ends its own popup, for a clean next section.
         if (HWND menu = popup.Closed(0) ? nullptr : VisibleMenuWindow(GetCurrentProcessId())) PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         popup.Closed(3000);
     }
     {
-        // A press that began elsewhere and crosses the skin, or a move Wine queues
-        // ahead of the skin's own press, must not drag it. Wine sends such moves to
-        // the window where the press began, so the messages Windows sends are posted.
+        // A press that began elsewhere and crosses the skin, or a move Wine queues ahead of the
+        // skin's own press, must not drag it (posted: Wine sends such moves where the press began).
         SCOPED_TRACE("left-button moves without a press on the skin");
         PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(50, 9));
         PostMessageA(s.skin, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(120, 12));
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         CheckSkinAt(s.skin, 0, 0);
-        // The popup's owner went with it, leaving no window in front (then Wine's
-        // X pointer does not follow SendInput): the skin is in front, as after a click.
+        // The popup's owner went with it, leaving no window in front (then Wine's X
+        // pointer does not follow SendInput): the skin comes in front, as after a click.
         ASSERT_TRUE(BringToForeground(s.skin)) << "the skin did not come to the foreground";
-        // A real press then drags as usual, from where the press was.
-        DragSkin(s, POINT{150, 209});
+        DragSkin(s, POINT{150, 209});  // a real press then drags as usual
         SCOPED_TRACE("a drag moves the window and the release opens the menu");
         DragSkin(s, POINT{250, 300});
     }
     {
         SCOPED_TRACE("the main-menu hotkey and the attachment switch");
-        // X events of the menu just closed (the pointer entering the skin at the
-        // old place), read by Pelto after the move, would tell Wine the pointer is
-        // back there: they are read first (at rest every Pelto has answered), and
-        // the move counts once the pointer rests where it was put.
+        // X events of the closed menu, read by Pelto after the move, would put Wine's
+        // pointer back on the skin: they are read first (at rest every Pelto has
+        // answered), and the move counts once the pointer rests where it was put.
         ASSERT_TRUE(WaitForPointerToRest() && MoveMouse(POINT{700, 600}) && WaitForPointerToRest() && PointerAt(700, 600)) << "the pointer did not rest at (700, 600): at " << CursorPos().x << ", " << CursorPos().y;
         CheckMenuCorner(OpenMenuWithHotkey(s.pelto.pid(), 'A'), 700, 600);
         CloseMenu(s.pelto.pid());
         ASSERT_TRUE(PressKeys({VK_SHIFT, VK_RETURN})) << "cannot press Shift+Enter";
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         {
-            // A tick has taken the target once the pointer glided to its centre.
-            TargetProcess target;
+            TargetProcess target;  // taken by a tick once the pointer glided to its centre
             ASSERT_TRUE(StartPopupTarget(target, "Hotkey Target", {100, 100, 700, 500})) << "no target";
             EXPECT_TRUE(WaitForPointerAt(400, 300)) << Format("no tick took the target: pointer at (%ld, %ld)", CursorPos().x, CursorPos().y);
             ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
             CheckSkinAt(s.skin, 200, 291);
         }
         ASSERT_TRUE(PressKeys({VK_SHIFT, VK_RETURN})) << "cannot press Shift+Enter";
-        // The pointer stays inside the next target: no glide.
-        TargetProcess again;
+        TargetProcess again;  // the pointer stays inside it: no glide
         ASSERT_TRUE(StartPopupTarget(again, "Hotkey Target 2", {100, 100, 700, 500})) << "no target";
         EXPECT_TRUE(WaitForWindowAt(s.skin, 435, 104)) << "skin did not attach after Shift+Enter again: " << RectText(WindowRect(s.skin));
 
         SCOPED_TRACE("a skin dragged away goes back at the next tick");
         DragSkin(s, POINT{300, 809}, false);
-        // The user clicks the target back to the front: the next tick puts the skin back.
         ASSERT_TRUE(Click(again.window(), POINT{400, 300})) << "cannot click the target";
         EXPECT_TRUE(WaitUntil(5000, [&] { return GetForegroundWindow() == again.window(); })) << "the click did not bring the target to the foreground";
         EXPECT_TRUE(WaitForWindowAt(s.skin, 435, 104)) << "the skin stayed at " << RectText(WindowRect(s.skin));
     }
-    // A press on the skin stops tracking until the release, or until the skin
-    // loses the capture: the system takes it, when a dialog or a box comes up,
-    // by WM_CANCELMODE, whose default handling releases it.
+    // A press on the skin stops tracking until the release, or until the skin loses the
+    // capture: the system takes it when a dialog or box comes up, by WM_CANCELMODE.
     SCOPED_TRACE("a drag that loses the capture resumes tracking");
     TargetProcess other, target;
-    // The pointer waits at the press point, inside both windows, so that no glide moves it.
+    // The pointer waits at the press point, inside both windows: no glide moves it.
     ASSERT_TRUE(MoveMouse(POINT{600, 113})) << "cannot move the pointer";
     ASSERT_TRUE(other.Start("--title \"Comes Forward\" --rect 300 50 600 400", "Comes Forward")) << "no other";
     ASSERT_TRUE(target.Start("--title \"Dragged From\" --rect 100 100 700 400", "Dragged From")) << "no target";
@@ -185,8 +166,7 @@ TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     ASSERT_TRUE(PressOn(s.skin, POINT{600, 113})) << "cannot press on the skin";
     const DWORD thread = GetWindowThreadProcessId(s.skin, nullptr);
     ASSERT_TRUE(WaitUntil(3000, [&] { return CaptureOfThread(thread) == s.skin; })) << "the press did not give the skin the capture";
-    // Held: a new window in front is not followed. No tick runs to be seen; the
-    // resumed tracking below is the positive control.
+    // Held: a new window in front is not followed (the resumed tracking below is the control).
     SetForegroundWindow(other.window());
     WaitUntil(1500, [&] { return WindowRect(s.skin).left != 800 - 265; });
     CheckSkinAt(s.skin, 800 - 265, 104);
@@ -198,10 +178,9 @@ TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     CloseMenu(s.pelto.pid());
 }
 
-// The hotkey file beside setting: the switched-off Shift+Enter and the moved
-// Ctrl+Shift+Right reach an editor as without Pelto, the main-menu hotkey still
-// works, the new keys sweep, and a line Pelto cannot read is named in one
-// message and leaves its hotkey with its own keys.
+// hotkeys.txt: the switched-off Shift+Enter and the moved Ctrl+Shift+Right reach an
+// editor as without Pelto, Ctrl+Shift+A still works, the new keys sweep, and a line
+// Pelto cannot read is named in one message and leaves its hotkey as it was.
 TEST(MenuInput, Hotkeys_FileSwitchesOffAndMovesKeysAndNamesABadLine) {
     PeltoSession s("hotkeyfile");
     ASSERT_TRUE(s.folder.ok() && WriteFileBytes(s.folder.File("hotkeys.txt"),
@@ -219,10 +198,9 @@ TEST(MenuInput, Hotkeys_FileSwitchesOffAndMovesKeysAndNamesABadLine) {
     ASSERT_TRUE(editor.Start("--title \"Chat Input\" --rect 200 150 500 350 --edit", "Chat Input")) << "no editor";
     HWND edit = nullptr;
     ASSERT_TRUE(WaitUntil(5000, [&] { return (edit = FindWindowExA(editor.window(), nullptr, "Edit", nullptr)) != nullptr; })) << "the editor has no edit box";
-    ASSERT_TRUE(WaitUntil(5000, [&] { return WindowRect(s.skin).left != 0; })) << "skin never attached";
+    ASSERT_EQ(AttachSkinTo(s, editor.window()), "");
     SetControlText(edit, "abc def");
     SendMessageA(edit, EM_SETSEL, 0, 0);
-    ASSERT_TRUE(BringToForeground(editor.window())) << "the editor did not come to the foreground";
     const RECT before = WindowRect(editor.window());
     // Ctrl+Shift+Right selects "abc ", which Shift+Enter replaces by a line break.
     ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, VK_RIGHT}) && PressKeys({VK_SHIFT, VK_RETURN})) << "SendInput failed";

@@ -5,12 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -33,47 +30,9 @@ const void* VersionBlock(const std::string& data, const std::string& key, UINT m
     return !data.empty() && VerQueryValueA(data.data(), key.c_str(), &block, &size) && block && size >= minSize ? block : nullptr;
 }
 
-const VS_FIXEDFILEINFO* FixedVersion(const std::string& data) {
-    return static_cast<const VS_FIXEDFILEINFO*>(VersionBlock(data, "\\", sizeof(VS_FIXEDFILEINFO)));
-}
-
 std::string VersionText(DWORD ms, DWORD ls) { return Format("%d.%d.%d.%d", HIWORD(ms), LOWORD(ms), HIWORD(ls), LOWORD(ls)); }
 
-TEST(Package, Package_EveryBinaryCarriesItsVersionInformation) {
-    const struct {
-        const char *relative, *fileName, *internal, *description;  // OriginalFilename, InternalName, FileDescription
-        DWORD fileType;
-    } binaries[] = {
-        {"Pelto.exe", "Pelto.exe", "Pelto", "Pelto デスクトップの小さな相棒", VFT_APP},
-        {"plugins\\Moldra.ppi", "Moldra.ppi", "Moldra", "Pelto プラグイン Moldra（スキン作成）", VFT_DLL},
-        {"plugins\\Tachel.ppi", "Tachel.ppi", "Tachel", "Pelto プラグイン Tachel（CPU 使用率メーター）", VFT_DLL},
-    };
-    for (const auto& b : binaries) {
-        SCOPED_TRACE(b.relative);
-        const std::string data = VersionData(JoinPath(StagedInstall(), b.relative));
-        const VS_FIXEDFILEINFO* fixed = FixedVersion(data);
-        ASSERT_TRUE(fixed != nullptr && fixed->dwSignature == 0xFEEF04BD) << "no fixed version block (" << data.size() << " bytes of version information)";
-        EXPECT_EQ(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), "0.10.0.0");
-        EXPECT_EQ(VersionText(fixed->dwProductVersionMS, fixed->dwProductVersionLS), "0.10.0.0");
-        EXPECT_EQ(fixed->dwFileType, b.fileType);
-        // The strings are read from the block the first translation names.
-        const WORD* translation = static_cast<const WORD*>(VersionBlock(data, "\\VarFileInfo\\Translation", 4));
-        ASSERT_TRUE(translation != nullptr) << "no translation table";
-        EXPECT_EQ(translation[0], 0x0411) << "not Japanese";
-        EXPECT_EQ(translation[1], 932) << "not code page 932";
-        const std::pair<const char*, const char*> strings[] = {
-            {"FileVersion", "0.10"}, {"ProductVersion", "0.10"}, {"CompanyName", "Quorval"}, {"ProductName", "Pelto"},
-            {"FileDescription", b.description}, {"LegalCopyright", "Copyright (C) 2026 Quorval"},
-            {"InternalName", b.internal}, {"OriginalFilename", b.fileName}};
-        for (const auto& string : strings) {
-            const void* text = VersionBlock(data, Format("\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], string.first));
-            EXPECT_EQ(text ? static_cast<const char*>(text) : "(none)", std::string(string.second)) << string.first;
-        }
-    }
-}
-
-// ACTCTXA as Windows XP declares it; the driver is built against the Windows
-// 2000 headers, which lack it.
+// ACTCTXA as Windows XP declares it; the driver is built against the Windows 2000 headers, which lack it.
 struct ActivationContextRequest {
     ULONG cbSize;
     DWORD dwFlags;
@@ -100,22 +59,22 @@ std::string ManifestRefusal(const std::string& modulePath) {
     return "";
 }
 
-TEST(Package, Package_PeltoCarriesItsManifest) {
-    const std::string pelto = JoinPath(StagedInstall(), "Pelto.exe");
-    std::string manifest;
-    {
-        DataModule module(pelto);
-        ASSERT_TRUE(module.get()) << "cannot load Pelto.exe as data (error " << GetLastError() << ")";
-        manifest = module.Resource(MAKEINTRESOURCEA(kManifestType), MAKEINTRESOURCEA(kManifestId));
-    }
-    ASSERT_FALSE(manifest.empty()) << "Pelto.exe: no resource of type RT_MANIFEST with id 1";
-    const char* const parts[] = {
-        // its own identity, with the build's version
+// Every binary's version information; Pelto's manifest, which names the same
+// version and which the system accepts (the plug-ins have none: the control).
+TEST(Package, Package_EveryBinaryCarriesItsVersionInformationAndPeltoItsManifest) {
+    const struct {
+        const char *relative, *fileName, *internal, *description;  // OriginalFilename, InternalName, FileDescription
+        DWORD fileType;
+    } binaries[] = {
+        {"Pelto.exe", "Pelto.exe", "Pelto", "Pelto デスクトップの小さな相棒", VFT_APP},
+        {"plugins\\Moldra.ppi", "Moldra.ppi", "Moldra", "Pelto プラグイン Moldra（スキン作成）", VFT_DLL},
+        {"plugins\\Tachel.ppi", "Tachel.ppi", "Tachel", "Pelto プラグイン Tachel（CPU 使用率メーター）", VFT_DLL},
+    };
+    const char* const manifestParts[] = {
         "name=\"Quorval.Pelto\" version=\"0.10.0.0\"",
         // visual styles on Windows XP and later
         "name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
         "publicKeyToken=\"6595b64144ccf1df\"",
-        // no elevation
         "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
         // Vista, 7, 8, 8.1, 10 and 11
         "<supportedOS Id=\"{e2011457-1546-43c5-a5fe-008deee3d3f0}\"/>",
@@ -128,16 +87,43 @@ TEST(Package, Package_PeltoCarriesItsManifest) {
         "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">PerMonitorV2, PerMonitor"
         "</dpiAwareness>",
     };
-    // The manifest names the version the version resource gives.
-    const std::string data = VersionData(pelto);
-    const VS_FIXEDFILEINFO* fixed = FixedVersion(data);
-    ASSERT_TRUE(fixed != nullptr) << "Pelto.exe has no version information";
-    const std::string identity = "version=\"" + VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + "\"";
-    for (const std::string part : parts) EXPECT_NE(manifest.find(part), std::string::npos) << "the manifest lacks " << part;
-    EXPECT_NE(manifest.find(identity), std::string::npos) << "the manifest's identity lacks " << identity;
-    EXPECT_EQ(ManifestRefusal(pelto), "") << "the system refuses the manifest";
-    // Positive control: the same request finds nothing in a plug-in, which has none.
-    EXPECT_NE(ManifestRefusal(JoinPath(StagedInstall(), "plugins\\Tachel.ppi")), "") << "an activation context came from a library without a manifest";
+    for (const auto& b : binaries) {
+        SCOPED_TRACE(b.relative);
+        const std::string path = JoinPath(StagedInstall(), b.relative), data = VersionData(path);
+        const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(VersionBlock(data, "\\", sizeof(VS_FIXEDFILEINFO)));
+        ASSERT_TRUE(fixed != nullptr && fixed->dwSignature == 0xFEEF04BD) << "no fixed version block (" << data.size() << " bytes of version information)";
+        EXPECT_EQ(VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS), "0.10.0.0");
+        EXPECT_EQ(VersionText(fixed->dwProductVersionMS, fixed->dwProductVersionLS), "0.10.0.0");
+        EXPECT_EQ(fixed->dwFileType, b.fileType);
+        // The strings are read from the block the first translation names.
+        const WORD* translation = static_cast<const WORD*>(VersionBlock(data, "\\VarFileInfo\\Translation", 4));
+        ASSERT_TRUE(translation != nullptr) << "no translation table";
+        EXPECT_EQ(translation[0], 0x0411) << "not Japanese";
+        EXPECT_EQ(translation[1], 932) << "not code page 932";
+        const std::pair<const char*, const char*> strings[] = {
+            {"FileVersion", "0.10"}, {"ProductVersion", "0.10"}, {"CompanyName", "Quorval"}, {"ProductName", "Pelto"},
+            {"FileDescription", b.description}, {"LegalCopyright", "Copyright (C) 2026 Quorval"},
+            {"InternalName", b.internal}, {"OriginalFilename", b.fileName}};
+        for (const auto& string : strings) {
+            const void* text = VersionBlock(data, Format("\\StringFileInfo\\%04x%04x\\%s", translation[0], translation[1], string.first));
+            EXPECT_EQ(text ? static_cast<const char*>(text) : "(none)", std::string(string.second)) << string.first;
+        }
+        if (b.fileType != VFT_APP) {
+            EXPECT_NE(ManifestRefusal(path), "") << "an activation context came from a library without a manifest";
+            continue;
+        }
+        std::string manifest;
+        {
+            DataModule module(path);
+            ASSERT_TRUE(module.get()) << "cannot load Pelto.exe as data (error " << GetLastError() << ")";
+            manifest = module.Resource(MAKEINTRESOURCEA(kManifestType), MAKEINTRESOURCEA(kManifestId));
+        }
+        ASSERT_FALSE(manifest.empty()) << "Pelto.exe: no resource of type RT_MANIFEST with id 1";
+        for (const std::string part : manifestParts) EXPECT_NE(manifest.find(part), std::string::npos) << "the manifest lacks " << part;
+        const std::string identity = "version=\"" + VersionText(fixed->dwFileVersionMS, fixed->dwFileVersionLS) + "\"";
+        EXPECT_NE(manifest.find(identity), std::string::npos) << "the manifest's identity lacks " << identity;
+        EXPECT_EQ(ManifestRefusal(path), "") << "the system refuses the manifest";
+    }
 }
 
 const char kSettingsCaption[] = "■　Peltoの設定";
@@ -146,9 +132,7 @@ const COLORREF kTargetColour = RGB(40, 90, 160);  // PeltoTarget.exe's window
 // The skin window is shaped like bitmap; on a target started at area, it goes
 // to `at` and shows the bitmap's pixels there, the target where it is cut away.
 void CheckSkinOnTarget(HWND skin, const Image& bitmap, const char* title, const RECT& area, POINT at) {
-    const RECT r = WindowRect(skin);
-    EXPECT_EQ(r.right - r.left, bitmap.width) << "the skin window's width against the bitmap's";
-    EXPECT_EQ(r.bottom - r.top, bitmap.height) << "the skin window's height against the bitmap's";
+    EXPECT_EQ(SizeOf(skin), Format("%d x %d", bitmap.width, bitmap.height)) << "the skin window's size against the bitmap's";
     int type = ERROR;
     HRGN actual = CopyWindowRegion(skin, &type);
     ASSERT_TRUE(actual != nullptr) << "the skin window has no region (GetWindowRgn answered " << type << ")";
@@ -170,7 +154,6 @@ void CheckSkinOnTarget(HWND skin, const Image& bitmap, const char* title, const 
 TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     SetTestTimeLimit(120);
     PeltoSession s("sampleskins");
-    ASSERT_TRUE(s.folder.ok()) << "no install folder";
     EXPECT_EQ(ReadFileText(s.folder.File("skin\\mint.skn")), "mint.bmp 2 -265 4 -200 -18 Quorval");
     const Image mint = LoadBmpPixels(s.folder.File("skin\\mint.bmp"));
     ASSERT_TRUE(mint.ok()) << "cannot read skin\\mint.bmp";
@@ -206,8 +189,7 @@ TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     ASSERT_TRUE(AdoptRestartedPelto(s.pelto, &restarted)) << "no Pelto came back after OK";
     HWND skin = restarted.WaitForSkinWindow(20000, false);
     ASSERT_TRUE(skin != nullptr) << "the new Pelto shows no skin window: " << restarted;
-    // On a target 400 x 300 at (300, 300) the blossom sits inside its
-    // bottom-right corner: sakura.skn says corner 3, offsets (-56, -56).
+    // The blossom sits inside the target's bottom-right corner: sakura.skn says corner 3, offsets (-56, -56).
     CheckSkinOnTarget(skin, sakura, "Sakura Target", {300, 300, 700, 600}, POINT{700 - 56, 600 - 56});
     EXPECT_TRUE(ChooseFromMainMenu(restarted, IDM_CLOSE) && restarted.WaitForExit(10000, nullptr)) << "the new Pelto did not close";
 }

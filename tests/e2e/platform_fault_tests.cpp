@@ -1,65 +1,19 @@
 // Faults that Wine hides unless a test sets the scene.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "launcher_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/moldra_ids.h"
 #include "resources/resource_ids.h"
-#include "resources/tachel_ids.h"
-#include "target_support.h"
 
 namespace {
 
 using namespace e2e;
-
-const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
-const char kStartStat[] = "PerfStats\\StartStat", kStatData[] = "PerfStats\\StatData", kCpuUsage[] = "KERNEL\\CPUUsage";
-
-// The CPU statistic as Windows 95/98 keeps it: a 4-byte binary value under
-// both keys. Wine has neither value (and no StartStat key): the object puts
-// that state back when it goes.
-struct NineXStatistic {
-    HKEY startStat = nullptr;
-    const bool hadStartStat = RegOpenKeyExA(kDynData, kStartStat, 0, KEY_READ, &startStat) == ERROR_SUCCESS;
-    ~NineXStatistic() {
-        if (startStat) RegCloseKey(startStat);
-        for (const char* name : {kStartStat, kStatData}) {
-            HKEY key = nullptr;
-            if (RegOpenKeyExA(kDynData, name, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) continue;
-            RegDeleteValueA(key, kCpuUsage);
-            RegCloseKey(key);
-        }
-        if (!hadStartStat) RegDeleteKeyA(kDynData, kStartStat);
-    }
-    static bool Write(const char* name, DWORD value) {
-        HKEY key = nullptr;
-        if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
-        const bool ok = RegSetValueExA(key, kCpuUsage, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&value), sizeof value) == ERROR_SUCCESS;
-        RegCloseKey(key);
-        return ok;
-    }
-    bool Set(DWORD percent) const { return Write(kStartStat, 0) && Write(kStatData, percent); }
-};
-
-// Opens one of the two bundled plug-ins from the plug-in popup and waits for its
-// dialog. The first start loads the library and its dialog on a new thread:
-// slow on a loaded machine.
-HWND OpenBundledPlugin(const PeltoSession& s, const char* file, const char* caption) {
-    const int row = RowOf(PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi"}), file);
-    HWND dialog = row >= 0 && ChooseFromPluginPopup(s, row, 2) ? WaitForDialog(s.pelto.pid(), caption, 20000) : nullptr;
-    [&] { ASSERT_TRUE(dialog != nullptr) << "no " << caption << ": " << s.pelto; }();
-    return dialog;
-}
-
-int BarReading(HWND meter) { return static_cast<int>(SendMessageA(GetDlgItem(meter, IDC_METER_BAR), PBM_GETPOS, 0, 0)); }
 
 COLORREF NewSkinPixel(int x, int y) { return RGB(30 + x, 200, 90 + y); }
 
@@ -79,41 +33,24 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
     return differing;
 }
 
-// One Pelto: Tachel with the Windows 98 statistic, Moldra with a bitmap path too
-// long for the skin folder, a target of the other bitness for the launcher and
-// a plug-in; then the window commands right after a rename, and a skin browsed
-// in the settings dialog, whose picture stays the old one until the restart.
+// One Pelto: Moldra with a bitmap path too long for the skin folder, a target of
+// the other bitness for the launcher and a plug-in; then the window commands
+// right after a rename, and a skin browsed in the settings dialog, whose
+// picture stays the old one until the restart.
 TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     SetTestTimeLimit(270);
     const std::string other = OtherBitnessTarget();
     ASSERT_TRUE(!other.empty() && FileExists(other)) << "no PeltoTarget.exe of the other bitness (\"" << other << "\")";
     PeltoSession s("faultplugins");
-    NineXStatistic statistic;
-    ASSERT_TRUE(statistic.Set(37)) << "cannot write the statistic under HKEY_DYN_DATA";
     s.Start([](const InstallFolder& f) {
         return f.WriteSkinDefinition("green.skn", "green.bmp 2 -100 4 -100 4 Tester") && f.WriteSkinBitmap("green.bmp", 80, 30, NewSkinPixel) &&
                f.WriteSetting("300 0 nothing");
     });
     {
-        SCOPED_TRACE("Tachel shows the Windows 98 statistic stored as binary");
-        HWND meter = OpenBundledPlugin(s, "Tachel.ppi", "Quorval Tachel");
-        if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-            EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 37; })) << "the bar reads " << BarReading(meter) << ", not the statistic's 37";
-            ASSERT_TRUE(statistic.Set(64)) << "cannot change the statistic";
-            EXPECT_TRUE(WaitUntil(3000, [&] { return BarReading(meter) == 64; })) << "the bar reads " << BarReading(meter) << ", not the new 64";
-        } else {
-            // The NT family has no such statistic: the bar shows the machine's load, whatever the registry holds.
-            BusyProcessors busy;
-            EXPECT_TRUE(WaitUntil(4000, [&] { return BarReading(meter) >= 80; })) << "with every processor busy the bar reads " << BarReading(meter);
-        }
-        ClickDialogButton(meter, IDC_METER_CLOSE);
-        EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
-    }
-    {
         // A 254-byte file name fits the bitmap field's 259 bytes, but the skin
         // folder and the name together are longer than a path may be.
         SCOPED_TRACE("Moldra writes the definition when only the bitmap's path is too long");
-        HWND maker = OpenBundledPlugin(s, "Moldra.ppi", "■　Quorval Moldra");
+        HWND maker = OpenNewPluginDialog(s, "Moldra.ppi", "■　Quorval Moldra", "bundled");
         const std::string name = std::string(250, 'b') + ".bmp";
         ASSERT_GT(s.folder.File("skin\\").size() + name.size(), 259u) << "the install folder's path is too short";
         SetControlText(maker, IDC_SKIN_NAME, "longbitmap");
@@ -133,11 +70,7 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
         CreateDirectoryA(s.folder.File("other bits").c_str(), nullptr);
         ASSERT_TRUE(CopyFileA(other.c_str(), exe.c_str(), FALSE)) << "cannot copy the other target";
         TargetProcess target;
-        const RECT before = WindowRect(s.skin);
-        ASSERT_TRUE(target.StartProgram(exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits")) << "no target window of the other bitness";
-        ASSERT_TRUE(WaitUntil(5000, [&] { return !SameRect(WindowRect(s.skin), before); })) << "the skin did not attach";
-        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
-        s.ChooseFromMenu(IDM_LAUNCHER_ADD);
+        ASSERT_EQ(AddThisWindow(s, target, exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits"), "");
         std::string expectedPath = ExpectedProgramPath(exe);
         std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
         const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";
@@ -155,8 +88,7 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
         SCOPED_TRACE("the window commands right after a rename");
         TargetProcess target;
         ASSERT_TRUE(target.Start("--title \"Before Rename\" --rect 200 150 500 350", "Before Rename")) << "no target";
-        ASSERT_TRUE(WaitForWindowAt(s.skin, 700 - 265, 154)) << "the skin never attached: " << RectText(WindowRect(s.skin));
-        ASSERT_TRUE(WaitForTick(s.skin)) << "no tick after the target was found";
+        ASSERT_EQ(AttachSkinTo(s, target.window()), "");
         HWND dialog = s.OpenDialog(IDM_TARGET_RENAME, "■　アクティブウインドウの名前の変更");
         SetControlText(dialog, IDC_RENAME_NEW, "After Rename");
         ClickDialogButton(dialog, IDC_RENAME_OK);
@@ -172,8 +104,7 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     SCOPED_TRACE("the picture after a browse in the settings dialog");
     TargetProcess target;
     ASSERT_TRUE(StartPopupTarget(target, "Picture Target", {200, 150, 800, 550})) << "no target";
-    ASSERT_TRUE(BringToForeground(target.window())) << "the target did not come to the front";
-    ASSERT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 154)) << "the skin did not attach: " << RectText(WindowRect(s.skin));
+    ASSERT_EQ(AttachSkinTo(s, target.window()), "");
     WaitForPointerToRest();
     ASSERT_TRUE(RaiseSkinInX()) << "xdotool windowraise failed";
     const Image before = CaptureScreen(WindowRect(s.skin));

@@ -5,12 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/resource_ids.h"
-#include "target_support.h"
 
 namespace {
 
@@ -20,9 +17,8 @@ const char kDesktopKey[] = "Control Panel\\Desktop", kSentinelWallpaper[] = "C:\
 
 std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
 
-// Takes control.exe out of the system folder that Pelto's shell searches, for
-// the life of the object; with a stand-in, puts the test's recording
-// control.exe there instead.
+// Takes control.exe out of the system folder Pelto's shell searches while it lives;
+// with a stand-in, the test's recording control.exe takes its place.
 struct ControlPanelSwap {
     static constexpr const char* kDllOverrides = "Software\\Wine\\DllOverrides";
     std::string real = JoinPath(PeltoSystemFolder(), "control.exe"), aside = real + ".pelto-test";
@@ -44,8 +40,7 @@ struct ControlPanelSwap {
 
 COLORREF WallPixel(int x, int y) { return RGB(x * 8, y * 8, 128); }
 
-// A hidden top-level window of the driver's: whether the settings change for
-// the wallpaper, broadcast to every top-level window, reached it.
+// A hidden top-level window of the driver's: whether the wallpaper's broadcast settings change reached it.
 struct WallpaperChangeHeard {
     static inline bool heard = false;
     static LRESULT CALLBACK Proc(HWND w, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -61,12 +56,11 @@ struct WallpaperChangeHeard {
     ~WallpaperChangeHeard() { DestroyWindow(window); }
 };
 
-// One started Pelto. Under Wine the skin takes no drop once a box or dialog it
-// owns has been up, so the drops that must ask nothing come first, and the one
-// question ends them. Then the wallpaper dialog, leaving Windows answered No,
-// and each applet command: with control.exe gone it says so; with the test's
-// recording control.exe (which reads the log's name from the environment Pelto
-// gives it) it starts that with its own applet, and says nothing.
+// One started Pelto. Under Wine the skin takes no drop once a box or dialog it owns
+// has been up: the drops that ask nothing come first, the one question last. Then
+// the wallpaper dialog, leaving Windows answered No, and each applet: with
+// control.exe gone it says so; with the recording stand-in (its log named in the
+// environment Pelto passes on) it starts that with its applet, and says nothing.
 TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
     SetTestTimeLimit(420);
     PeltoSession s("system");
@@ -79,8 +73,8 @@ TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
                 wall = s.folder.File("wall.bmp");
     for (const std::string& f : {upper, wall, text, lzh, zip})
         ASSERT_TRUE(f == upper || f == wall ? WriteBmp24(f, 16, 16, WallPixel) : WriteFileBytes(f, "data")) << "cannot write " << f;
-    // Ignored: capital letters (archives too: no missing-library message),
-    // other extensions; a bitmap second in a drop does not count.
+    // Ignored: capital letters (archives too: no missing-library message), other
+    // extensions, and a bitmap second in a drop.
     for (const std::vector<std::string>& drop : {std::vector<std::string>{upper}, {text}, {lzh}, {zip}, {text, wall}}) {
         SCOPED_TRACE(drop[0]);
         ASSERT_TRUE(DropOnSkin(100, 9, drop)) << "the drop was not accepted";
@@ -94,23 +88,17 @@ TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
         WallpaperChangeHeard change;
         ASSERT_NE(change.window, nullptr) << "cannot make the window that hears settings changes";
         ASSERT_TRUE(DropOnSkin(100, 9, {wall, text})) << "the drop was not accepted";
-        HWND box = WaitForBox(s.pelto, wall + "\nこのファイルを壁紙に設定しますか？");
-        ASSERT_NE(box, nullptr) << "no question for the first of two files: " << DescribeBoxes(s.pelto);
-        MessageBoxContent c = ReadMessageBox(box);
-        EXPECT_EQ(c.caption, "Pelto");
-        EXPECT_EQ(c.owner, s.skin) << "the question is not owned by the skin window";
+        HWND box = ExpectBox(s.pelto, {wall + "\nこのファイルを壁紙に設定しますか？", "Pelto", s.skin});
         EXPECT_EQ(Wallpaper(), kSentinelWallpaper);  // nothing before the answer
         EXPECT_TRUE(DismissMessageBox(box, IDYES));
         EXPECT_TRUE(WaitUntil(5000, [&] { return Wallpaper() == wall; })) << "wallpaper is \"" << Wallpaper() << "\"";
-        // The change is announced to every window, so that a desktop the shell
-        // draws (Windows 98's Active Desktop) repaints.
+        // Announced to every window, so that a desktop the shell draws (Windows 98's Active Desktop) repaints.
         EXPECT_TRUE(WaitUntil(5000, [] { return WallpaperChangeHeard::heard; })) << "no WM_SETTINGCHANGE for SPI_SETDESKWALLPAPER reached the driver's window";
     }
     {
         SCOPED_TRACE("a bitmap chosen in the dialog, which opens in C:\\Windows, is set at once");
         WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
-        // A bitmap that lies only in C:\Windows\: its bare name, typed in the
-        // dialog, names it only when the dialog's folder is that one.
+        // A bitmap only in C:\Windows\: its bare name, typed, names it only from that folder.
         const std::string name = Format("pelto-wall-%lu.bmp", static_cast<unsigned long>(GetCurrentProcessId())), inWindows = "C:\\Windows\\" + name;
         ASSERT_TRUE(WriteBmp24(inWindows, 16, 16, WallPixel)) << "cannot write " << inWindows;
         struct Remove {
@@ -149,29 +137,25 @@ TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
         AnswerBox(s.pelto, {q.text, "Pelto", s.skin, false, {IDYES, IDNO}}, IDNO);
         EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer after No: " << s.pelto;
         EXPECT_TRUE(s.pelto.MessageBoxes().empty());
-        // Windows (here, the Wine session) is still there: a new process starts.
-        TargetProcess probe;
+        TargetProcess probe;  // Windows (the Wine session) is still there: a new process starts
         EXPECT_TRUE(probe.Start("--title \"Still Here\" --rect 10 400 100 100 --no-activate", "Still Here")) << "the session ended";
     }
-    {
-        ControlPanelSwap hidden(false);
-        ASSERT_TRUE(hidden.ok) << "cannot hide " << hidden.real;
+    for (bool withStandIn : {false, true}) {
+        ControlPanelSwap swap(withStandIn);
+        ASSERT_TRUE(swap.ok) << "cannot swap " << swap.real;
         for (const auto& a : applets) {
-            SCOPED_TRACE(std::string(a.name) + " without control.exe");
+            SCOPED_TRACE(std::string(a.name) + (withStandIn ? " with the stand-in" : " without control.exe"));
+            DeleteFileA(log.c_str());
             s.ChooseFromMenu(a.command);
-            AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
+            if (!withStandIn) {
+                AnswerBox(s.pelto, {"起動に失敗しました。", "Pelto", s.skin});
+                continue;
+            }
+            const std::string expected = std::string(a.text) + "\n";
+            WaitUntil(5000, [&] { return ReadFileText(log) == expected; });
+            EXPECT_EQ(Printable(ReadFileText(log)), Printable(expected)) << "control.exe's arguments";
+            EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a message after a successful start: " << DescribeBoxes(s.pelto);
         }
-    }
-    ControlPanelSwap standIn(true);
-    ASSERT_TRUE(standIn.ok) << "cannot put the stand-in at " << standIn.real;
-    for (const auto& a : applets) {
-        SCOPED_TRACE(a.name);
-        DeleteFileA(log.c_str());
-        const std::string expected = std::string(a.text) + "\n";
-        s.ChooseFromMenu(a.command);
-        WaitUntil(5000, [&] { return ReadFileText(log) == expected; });
-        EXPECT_EQ(Printable(ReadFileText(log)), Printable(expected)) << "control.exe's arguments";
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty()) << "a message after a successful start: " << DescribeBoxes(s.pelto);
     }
 }
 

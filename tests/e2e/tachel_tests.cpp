@@ -9,12 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "driver_framework.h"
-#include "driver_support.h"
 #include "pelto_session.h"
 #include "plugin_support.h"
 #include "resources/tachel_ids.h"
-#include "target_support.h"
 #include "win98_shim_support.h"
 
 namespace {
@@ -39,8 +36,7 @@ const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006))
 const char kStartStat[] = "PerfStats\\StartStat";
 const char kStopStat[] = "PerfStats\\StopStat";
 
-// Sets the statistic's value under key (PerfStats\StatData: the load in
-// percent) or removes it (-1).
+// Sets the statistic's value under key (StatData: the load in percent) or removes it (-1).
 bool SetStatistic(const char* name, long value, DWORD type = REG_DWORD) {
     HKEY key;
     if (RegCreateKeyExA(kDynData, name, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) return false;
@@ -51,10 +47,9 @@ bool SetStatistic(const char* name, long value, DWORD type = REG_DWORD) {
     return result == ERROR_SUCCESS;
 }
 
-// Windows 98 collects the processor statistic from a read of its value under
-// StartStat until a read under StopStat. Wine has neither key: these are made
-// for the Windows 98 run (and removed after it), so that the meter's reads go
-// through and the Windows 98 shim records them.
+// Windows 98 collects the processor statistic from a read under StartStat until
+// one under StopStat. Wine has neither key: the Windows 98 run gets them, so the
+// meter's reads go through and the shim records them.
 struct StatisticOrderKeys {
     const bool wanted = Win98ShimWanted();
     const bool ok = !wanted || (SetStatistic(kStartStat, 0, REG_BINARY) && SetStatistic(kStopStat, 0, REG_BINARY));
@@ -64,8 +59,7 @@ struct StatisticOrderKeys {
     }
 };
 
-// How often the meters read the statistic's value under key, as the Windows
-// 98 shim recorded it in this test.
+// How often the meters read the statistic under key, as the Windows 98 shim recorded it.
 int StatisticReads(const char* key) {
     const std::string read = std::string(" READ HKEY_DYN_DATA\\") + key + "\\KERNEL\\CPUUsage";
     int count = 0;
@@ -73,18 +67,15 @@ int StatisticReads(const char* key) {
     return count;
 }
 
-// Readings for about ms, and the machine's own load in percent over the same
-// span (-1 when unknown) to hold the meter against, measured by the driver
-// itself with GetSystemTimes (looked up: Windows 2000 has none). The kernel
-// time includes the idle time.
+// Readings for about ms, and the machine's own load in percent over the span (-1:
+// unknown) by GetSystemTimes (looked up: Windows 2000 has none; kernel time includes idle).
 struct LoadSpan {
     std::vector<int> readings;
     int machine = -1;
 };
 
 LoadSpan WatchLoad(HWND meter, DWORD ms) {
-    typedef BOOL(WINAPI * GetSystemTimesFunction)(FILETIME*, FILETIME*, FILETIME*);
-    static const GetSystemTimesFunction get = reinterpret_cast<GetSystemTimesFunction>(
+    static const auto get = reinterpret_cast<BOOL(WINAPI*)(FILETIME*, FILETIME*, FILETIME*)>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetSystemTimes")));
     auto value = [](const FILETIME& f) { return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime; };
     FILETIME idle[2], kernel[2], user[2];
@@ -104,12 +95,11 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     auto open = [&](const char* which) { return OpenNewPluginDialog(s, "Tachel.ppi", "Quorval Tachel", which); };
     auto threadOf = [](HWND w) { return GetWindowThreadProcessId(w, nullptr); };
     auto tachelLoaded = [&] { return ModuleLoaded(s.pelto.pid(), "Tachel.ppi"); };
+    StatisticOrderKeys orders;
+    ASSERT_TRUE(orders.ok) << "cannot make the StartStat and StopStat keys";
     {
         SCOPED_TRACE("two meters");
-        // On the Windows 98 run: every tick starts the statistic, and each meter
-        // that ends stops it, once.
-        StatisticOrderKeys orders;
-        ASSERT_TRUE(orders.ok) << "cannot make the StartStat and StopStat keys";
+        // On the Windows 98 run every tick starts the statistic; each meter that ends stops it, once.
         EXPECT_FALSE(tachelLoaded()) << "Tachel.ppi is loaded before any start";
         EXPECT_TRUE(ModuleLoaded(s.pelto.pid(), "Pelto.exe")) << "the module list of Pelto cannot be read";
 
@@ -130,16 +120,14 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         EXPECT_TRUE(tachelLoaded()) << "Tachel.ppi is not loaded while meters run";
         EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(first) > 0 && Reading(second) > 0; })) << "the busy processors never showed on the bars: " << Reading(first) << " and " << Reading(second);
 
-        // IDOK, IDCANCEL and Esc end neither meter. (No button carries IDOK or
-        // IDCANCEL: the command messages Enter and Esc would give are sent.)
+        // IDOK, IDCANCEL and Esc end neither meter (no button carries IDOK or IDCANCEL: the commands are sent).
         ClickDialogButton(first, IDOK);
         ClickDialogButton(first, IDCANCEL);
         ClickDialogButton(second, IDCANCEL);
         WaitForWindowIdle(first);
         WaitForWindowIdle(second);
         EXPECT_TRUE(IsWindow(first) && IsWindow(second)) << "IDOK or IDCANCEL ended a meter";
-        // Real keys on the top meter, brought to the foreground: Esc does
-        // nothing; the space bar, the control, presses its focused "x".
+        // Real keys on the top meter: Esc does nothing; the space bar presses its focused "x".
         ASSERT_TRUE(PressKeysOn(second, {VK_ESCAPE})) << "the meter did not come to the foreground";
         EXPECT_TRUE(IsWindow(first) && IsWindow(second)) << "Esc ended a meter";
         if (orders.wanted) {
@@ -152,9 +140,8 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         if (orders.wanted) { EXPECT_EQ(StatisticReads(kStopStat), 1) << "the ended meter did not stop the statistic once"; }
         second = open("third");
 
-        // Each "x" ends its own meter only; the library stays for the other one.
-        // Checked once the first meter's thread has ended and Pelto has dealt with
-        // what that gave it.
+        // Each "x" ends its own meter only; the library stays for the other one
+        // (checked once the first meter's thread has ended and Pelto has answered).
         HANDLE firstEnds = OpenThread(SYNCHRONIZE, FALSE, threadOf(first));
         ClickDialogButton(first, IDC_METER_CLOSE);
         EXPECT_TRUE(WindowGoes(first)) << "the first meter's x did not end it";
@@ -167,8 +154,7 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         EXPECT_TRUE(tachelLoaded()) << "Tachel.ppi unloaded while a meter still runs";
         EXPECT_TRUE(WaitUntil(3000, [&] { return Reading(second) > 0; })) << "the second meter does not read";
 
-        // A real click on the second meter's x, where it is not covered (the click
-        // waits until no glide to the new meter can carry the release off it).
+        // A real click on the uncovered x (after any glide to the new meter).
         EXPECT_TRUE(ClickDialogButton(second, IDC_METER_CLOSE)) << "the second meter's x cannot be clicked";
         EXPECT_TRUE(WindowGoes(second)) << "the second meter's x did not end it";
         EXPECT_TRUE(WaitUntil(5000, [&] { return !tachelLoaded(); })) << "Tachel.ppi is still loaded after the last meter closed";
@@ -177,26 +163,26 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     }
     SCOPED_TRACE("the reading follows the processor load");
     HWND meter = open("load");
-    // Windows 95/98 keep the load as a statistic of their own: given one, the
-    // meter shows exactly it, tick by tick (a stuck bar cannot follow 37 then 4).
-    // The NT family never reads it.
+    // Windows 95/98 keep the load as a statistic of their own, stored as binary
+    // (read after one under StartStat): given one, the meter shows exactly it,
+    // tick by tick (a stuck bar cannot follow 37 then 4). The NT family never
+    // reads it, even while every processor is busy below.
     const char kStatData[] = "PerfStats\\StatData";
     if (ReportedWindowsFamily() == ReportedFamily::Windows9x) {
-        for (long percent : {37L, 4L}) {
-            ASSERT_TRUE(SetStatistic(kStatData, percent)) << "cannot write the processor statistic";
-            WaitUntil(3000, [&] { return Reading(meter) == static_cast<int>(percent); });
-            EXPECT_EQ(Reading(meter), static_cast<int>(percent)) << "the bar with the statistic at " << percent;
+        for (const auto& stat : {std::make_pair(37L, DWORD{REG_BINARY}), std::make_pair(4L, DWORD{REG_DWORD})}) {
+            ASSERT_TRUE(SetStatistic(kStatData, stat.first, stat.second)) << "cannot write the processor statistic";
+            WaitUntil(3000, [&] { return Reading(meter) == static_cast<int>(stat.first); });
+            EXPECT_EQ(Reading(meter), static_cast<int>(stat.first)) << "the bar with the statistic at " << stat.first << " (type " << stat.second << ")";
         }
+        SetStatistic(kStatData, -1);
     } else {
-        ASSERT_TRUE(SetStatistic(kStatData, 4)) << "cannot write the processor statistic";
+        ASSERT_TRUE(SetStatistic(kStatData, 4, REG_BINARY)) << "cannot write the processor statistic";
         const std::vector<int> seen = Readings(meter, 2000);
         EXPECT_LT(std::count(seen.begin(), seen.end(), 4), static_cast<long>(seen.size())) << "on the NT family the bar followed the Windows 9x statistic: " << PrintToString(seen);
     }
-    SetStatistic(kStatData, -1);
 
-    // Quiet: the meter agrees with the machine's own load over the same span. A
-    // span tells most when the machine was not near full load (a stuck bar then
-    // shows); with other work on the shared machine that may take a few tries.
+    // Quiet: the meter agrees with the machine's load over the span, best tested
+    // below full load (a stuck bar then shows): on a shared machine a few tries.
     PumpFor(1000);
     LoadSpan quiet, loaded;
     for (int attempt = 0; attempt < 8 && !(quiet.machine >= 0 && quiet.machine < 70); ++attempt) quiet = WatchLoad(meter, 2500);
@@ -206,11 +192,8 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
         loaded = WatchLoad(meter, 3000);
     }
     Trace("quiet readings %s (machine %d%%), busy readings %s (machine %d%%)", PrintToString(quiet.readings).c_str(), quiet.machine, PrintToString(loaded.readings).c_str(), loaded.machine);
-    // The machine's figure is an average over the span, and so is the bar's
-    // here (its mean when quiet, its median when busy): a burst of other work in
-    // the span moves both alike. The agreement tells a bar stuck high from a
-    // working one whenever the machine ran below about 75%; the Windows 9x run
-    // above tells it always.
+    // Both figures average the span (the bar's mean when quiet, median when busy),
+    // so other work moves both alike; this tells a bar stuck high below about 75%.
     ASSERT_GE(quiet.machine, 0) << "the driver cannot measure the machine's load";
     ASSERT_FALSE(quiet.readings.empty() || loaded.readings.empty()) << "no readings";
     const int quietMean = static_cast<int>(std::accumulate(quiet.readings.begin(), quiet.readings.end(), 0L) / static_cast<long>(quiet.readings.size()));
@@ -218,12 +201,12 @@ TEST_F(StartedPelto, Tachel_TwoMetersEachClosedOnlyByItsOwnXAndTheReadingFollows
     std::sort(sorted.begin(), sorted.end());
     const int loadedMedian = sorted[sorted.size() / 2];
     EXPECT_LE(std::abs(quietMean - quiet.machine), 25) << "quiet: the bar read " << PrintToString(quiet.readings) << " while the machine ran at " << quiet.machine << "%";
-    // Every processor busy: the whole machine near full load, on either family
-    // (the Windows 98 setting falls back to the processor times under Wine).
+    // Every processor busy: near full load on either family (the Windows 98 setting falls back to processor times).
     EXPECT_GE(loadedMedian, 80) << "with every processor busy the bar read " << PrintToString(loaded.readings) << " (" << (ReportedWindows().empty() ? "default" : ReportedWindows()) << " reported)";
     EXPECT_LE(std::abs(loadedMedian - loaded.machine), 25) << "busy: the bar read " << PrintToString(loaded.readings) << " while the machine ran at " << loaded.machine << "%";
     EXPECT_TRUE(ClickDialogButton(meter, IDC_METER_CLOSE)) << "the meter's x cannot be clicked";
     EXPECT_TRUE(WindowGoes(meter)) << "the x did not end the meter";
+    SetStatistic(kStatData, -1);
 }
 
 }  // namespace
