@@ -6,6 +6,7 @@
 
 #include "launcher_support.h"
 #include "pelto_session.h"
+#include "plugin_support.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -62,24 +63,30 @@ HWND CaptureOfThread(DWORD thread) {
 TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     SetTestTimeLimit(240);
     PeltoSession s("menuinput");
-    s.Start();
+    s.Start([](const InstallFolder& f) { RemoveTree(f.File("plugins")); return true; });
     {
-        SCOPED_TRACE("the launcher key with an empty list");
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'})) << "cannot press the keys";
+        SCOPED_TRACE("the launcher and plug-in keys with empty lists");
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'}) && PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot press the keys";
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for an empty list";
         EXPECT_TRUE(s.pelto.MessageBoxes().empty());
-        // The list command, and a small id with no popup shown, do nothing either.
+        // The list commands, and a small id with no popup shown, do nothing either.
         s.ChooseFromMenu(IDM_LAUNCHER_LIST);
+        s.ChooseFromMenu(IDM_PLUGIN_LIST);
         s.PostCommand(IDM_POPUP_ROW_FIRST + 5);
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr);
         EXPECT_TRUE(s.pelto.Running());
-        // Positive control: with an entry in the list the same key opens the popup.
+        // Positive control: with an entry in each list the same keys open each popup.
         s.ChooseFromMenu(IDM_LAUNCHER_ADD);  // with no target yet: the skin window's own program
         ASSERT_TRUE(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); })) << "no launcher entry";
-        EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "Ctrl+Shift+Z opened no popup with an entry in its list";
-        CloseMenu(s.pelto.pid());
+        ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
+        ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
+        s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
+        for (WORD key : {'Z', 'X'}) {
+            EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), key), nullptr) << "Ctrl+Shift+" << static_cast<char>(key) << " opened no popup with an entry in its list";
+            CloseMenu(s.pelto.pid());
+        }
     }
     {
         SCOPED_TRACE("a click opens the main menu at the pointer");
