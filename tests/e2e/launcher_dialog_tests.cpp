@@ -1,5 +1,4 @@
-// The launcher settings dialog and its entry dialog: the working copy of the
-// list, add, edit, delete, apply, cancel, browse and the limits.
+// The launcher settings and entry dialogs: the list's working copy, add, edit, delete, apply, cancel, browse, limits.
 #include <windows.h>
 
 #include <string>
@@ -30,10 +29,6 @@ HWND OpenEntry(PeltoSession& s, HWND settings, int button) {
 
 void Select(HWND dialog, int line) { SendMessageA(GetDlgItem(dialog, IDC_LAUNCHER_LIST), LB_SETCURSEL, static_cast<WPARAM>(line), 0); }
 
-void FillAndAccept(HWND entry, const std::string& path, const char* title = nullptr) {
-    EXPECT_TRUE(FillEntry(entry, path, title)) << "OK did not close the entry dialog";
-}
-
 // OK with a path the entry dialog refuses: the message, and the dialog stays.
 void ExpectRefused(const PeltoSession& s, HWND entry, const std::string& path, const char* text) {
     SetControlText(entry, IDC_ENTRY_PATH, path);
@@ -55,9 +50,8 @@ void CheckLines(HWND dialog, const std::vector<std::string>& expected, const cha
 const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
 const std::vector<std::string> kThreePaths = {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"};
 
-// Esc and Enter typed for real, then a real click on the close box: the dialog stays open.
-// A Tab typed after the keys moves the focus, so they arrived; the close box is found by the
-// dialog's own hit test, so a click that misses cannot pass for one that was ignored.
+// Esc and Enter typed for real (a Tab after them moves the focus: they arrived), then a real click on
+// the close box (found by the dialog's own hit test, so no miss passes): the dialog stays open.
 void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
     SCOPED_TRACE(which);
     ASSERT_TRUE(BringToForeground(dialog)) << "the dialog did not come to the foreground";
@@ -92,46 +86,32 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
     EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "xyz") << "the entry dialog's path after Esc, Enter and the close box";
     CheckLines(settings, kThreePaths, "while the entry dialog is open");
     // From the top one down, a real click on its own button ends each.
-    ASSERT_TRUE(BringToForeground(entry)) << "the entry dialog did not come to the foreground";
     EndWith(entry, IDC_ENTRY_OK);
     CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "xyz"}, "after OK");
-    ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come to the foreground";
+    // Cancel after an add and a delete changes neither the file nor the list the next opening shows.
+    DeleteLauncherLine(s, settings, 0, IDYES);
+    CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "xyz"}, "before cancel");
     EndWith(settings, IDC_LAUNCHER_CANCEL);
     EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
     EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
-
-    {
-        SCOPED_TRACE("cancel changes neither list nor file");
-        settings = OpenSettings(s);
-        FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\dropped.exe");
-        DeleteLauncherLine(s, settings, 0, IDYES);
-        CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\dropped.exe"}, "before cancel");
-        EndWith(settings, IDC_LAUNCHER_CANCEL);
-        EXPECT_TRUE(PeltoAnswers(s.pelto)) << "Pelto does not answer: " << s.pelto;
-        EXPECT_EQ(LauncherFileOf(s.folder), LauncherFileText(kThree));
-        settings = OpenSettings(s);
-        CheckLines(settings, kThreePaths, "after cancel");
-        EndWith(settings, IDC_LAUNCHER_CANCEL);
-    }
     {
         SCOPED_TRACE("add, edit, delete and apply");
         settings = OpenSettings(s);
         EXPECT_EQ(GetWindow(settings, GW_OWNER), s.skin) << "the settings dialog's owner";
-        CheckLines(settings, kThreePaths, "at opening (paths, not titles)");
+        CheckLines(settings, kThreePaths, "at opening after the cancel (paths, not titles)");
 
         // Add two, in a row; the second first tries the path just added.
-        ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come to the foreground";
         entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "");
-        FillAndAccept(entry, "C:\\new one.exe", "New One");
+        EXPECT_TRUE(FillEntry(entry, "C:\\new one.exe", "New One"));
         CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe"}, "after the first add");
         entry = OpenEntry(s, settings, IDC_LAUNCHER_ADD);
         SetControlText(entry, IDC_ENTRY_TITLE, "Again");
         ExpectRefused(s, entry, "C:\\new one.exe", kDuplicateText);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\new one.exe");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Again");
-        FillAndAccept(entry, "C:\\second.exe", "");  // an empty title is accepted and keeps its place in the file
+        EXPECT_TRUE(FillEntry(entry, "C:\\second.exe", ""));  // an empty title is accepted and keeps its place in the file
         CheckLines(settings, {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe", "C:\\new one.exe", "C:\\second.exe"}, "after two adds");
 
         // Delete: with no line selected Yes removes nothing; No keeps the line; Yes removes it.
@@ -152,15 +132,14 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "C:\\c.exe");
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Title C");
         ExpectRefused(s, entry, "C:\\b.exe", kDuplicateText);  // another entry's path
-        FillAndAccept(entry, "C:\\c.exe", "Title C edited");  // its own path: accepted
+        EXPECT_TRUE(FillEntry(entry, "C:\\c.exe", "Title C edited"));  // its own path: accepted
         Select(settings, 2);
-        FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_EDIT), "C:\\renamed.exe");
+        EXPECT_TRUE(FillEntry(OpenEntry(s, settings, IDC_LAUNCHER_EDIT), "C:\\renamed.exe"));
         CheckLines(settings, {"C:\\b.exe", "C:\\c.exe", "C:\\renamed.exe", "C:\\second.exe"}, "after the edits");
 
         // Deleting an entry and adding its path again is accepted.
         DeleteLauncherLine(s, settings, 0, IDYES);
-        FillAndAccept(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\b.exe", "B back");
-        ASSERT_TRUE(BringToForeground(settings)) << "the settings dialog did not come back to the foreground";
+        EXPECT_TRUE(FillEntry(OpenEntry(s, settings, IDC_LAUNCHER_ADD), "C:\\b.exe", "B back"));
         EndWith(settings, IDC_LAUNCHER_APPLY);
         CheckFileBecomes(s, "4\nC:\\c.exe\nTitle?C?edited\nC:\\renamed.exe\nNew?One\nC:\\second.exe\n?\nC:\\b.exe\nB?back\n");
 
@@ -182,15 +161,14 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
         SetControlText(entry, IDC_ENTRY_TITLE, "Kept Title");
         CheckBrowseButton(s.pelto, entry, IDC_ENTRY_BROWSE, IDC_ENTRY_PATH, chosen);
         EXPECT_EQ(ControlText(entry, IDC_ENTRY_TITLE), "Kept Title");
-        FillAndAccept(entry, ControlText(entry, IDC_ENTRY_PATH));
+        EXPECT_TRUE(FillEntry(entry, ControlText(entry, IDC_ENTRY_PATH)));
         ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
         CheckFileBecomes(s, "1\n" + chosen + "\nKept?Title\n");
     }
 }
 
-// What start-up reads from launch_data, each a fresh start: whether the list's popup opens, and
-// the list the dialog shows. The first case's full list then meets the limits: "add this window"
-// and the dialog's add are refused at 100 entries; with one deleted, an entry holds 100 bytes.
+// What start-up reads from launch_data (a fresh start each): the popup, the dialog's list. The full list then meets
+// the limits: "add this window" and the add are refused at 100 entries; with one deleted, an entry holds 100 bytes.
 TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadItAndKeepItsLimits) {
     SetTestTimeLimit(240);
     const std::string pairs = "\nC:\\a.exe\na\nC:\\b.exe\nb\n";
@@ -247,7 +225,7 @@ TEST(LauncherDialog, LauncherDialogs_ShowTheListAsStartUpReadItAndKeepItsLimits)
         ExpectRefused(s, entry, "C:\\" + std::string(98, 'p'), kPathTooLongText);
         // ... one of 100 bytes is taken; a long title is cut on a character boundary, a tab made a blank.
         const std::string path100 = "C:\\" + std::string(97, 'q');
-        FillAndAccept(entry, path100, ("tab\there" + std::string(91, 'x') + "\x82\xA0" + "tail").c_str());
+        EXPECT_TRUE(FillEntry(entry, path100, ("tab\there" + std::string(91, 'x') + "\x82\xA0" + "tail").c_str()));
         EXPECT_EQ(Lines(settings).size(), 100u);
         ClickDialogButton(settings, IDC_LAUNCHER_APPLY);
         first100.back() = {path100, "tab here" + std::string(91, 'x')};

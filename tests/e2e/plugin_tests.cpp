@@ -1,5 +1,4 @@
-// Plug-in discovery at start-up and on refresh, the plug-in popup, and starting
-// plug-ins on their own threads, with the fixture plug-ins built beside the driver.
+// Plug-in discovery at start-up and on refresh, the plug-in popup, and starts, with the driver's fixture plug-ins.
 #include <windows.h>
 
 #include <cstdlib>
@@ -35,8 +34,7 @@ int PopupHeight(const PeltoSession& s) {
     HWND popup = OpenPluginPopup(s);
     if (!popup) return 0;
     const RECT r = WindowRect(popup);
-    CloseMenu(s.pelto.pid());
-    WaitUntil(3000, [&] { return VisibleMenuWindow(s.pelto.pid()) == nullptr; });
+    CloseMenu(s.pelto.pid());  // waits until no menu shows
     return r.bottom - r.top;
 }
 
@@ -65,10 +63,8 @@ std::vector<POINT> FindPicture(const Image& shot, const Image& picture) {
 TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
     SetTestTimeLimit(240);
     PeltoSession s("plugins");
-    ASSERT_TRUE(s.folder.ok()) << "no install folder";
-    ASSERT_TRUE(InstallFixture(s.folder, "no_getdata")) << "cannot copy the fixture";
-    ASSERT_TRUE(WriteFileBytes(s.folder.File("plugins\\notes.ppi"), "not a library\r\n")) << "cannot write notes.ppi";
-    ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins\\x.ppi").c_str(), nullptr)) << "cannot make the folder x.ppi";
+    ASSERT_TRUE(s.folder.ok() && InstallFixture(s.folder, "no_getdata") && CreateDirectoryA(s.folder.File("plugins\\x.ppi").c_str(), nullptr) &&
+                WriteFileBytes(s.folder.File("plugins\\notes.ppi"), "not a library\r\n")) << "cannot write the test files";
     ASSERT_TRUE(s.pelto.Start(s.folder)) << "Pelto did not start";
     {
         SCOPED_TRACE("discovery reports non-plug-ins with no owner, at the start and on every refresh");
@@ -85,8 +81,7 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
         for (int pass = 1; pass <= 2; ++pass) {
             SCOPED_TRACE(Format("refresh %d", pass));
             s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
-            AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
-            AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
+            for (int i = 0; i < 2; ++i) AnswerBox(s.pelto, {kNotAPluginText, "Pelto", nullptr, false, {IDOK}});
             ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << "Pelto does not answer: " << s.pelto;
             EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "a third message";
         }
@@ -202,8 +197,7 @@ TEST(Plugins, Plugins_DiscoveryThePopupAndStarts) {
         AnswerBox(s.pelto, {kNotAPluginText, "Pelto", s.skin, false, {IDOK}});
         EXPECT_FALSE(FileExists(s.folder.File(name + ".txt"))) << "it was started";
     }
-    // Pelto goes on: the other rows start, names of exactly 100 bytes and of more than the
-    // contract allows among them (their rows' file names are intact).
+    // Pelto goes on: the other rows start, names of exactly 100 bytes and beyond the contract's among them.
     for (const char* name : {"second", "name100", "name150"}) EXPECT_TRUE(StartsAndWrites(s, rows, name)) << name << ".ppi did not start";
     EXPECT_TRUE(DialogsCaptioned(s.pelto.pid(), "Pelto").empty()) << "an unexpected message";
     EXPECT_TRUE(s.pelto.Running());
@@ -233,8 +227,7 @@ TEST(Plugins, Plugins_MoreFilesThanRowsAndOverlongPathsAreSkippedWithANoteAndNoP
     DeleteFileA((prefix + longName).c_str());
     RefreshQuietly(s, "with exactly 100 plug-ins");
 
-    // No plugins folder, then an empty one, each refreshed: neither the keys nor the main menu's
-    // list open a popup, and no message.
+    // No plugins folder, then an empty one, refreshed: neither the keys nor the main menu's list open a popup, no message.
     const std::string plugins = s.folder.File("plugins");
     for (bool folder : {false, true}) {
         SCOPED_TRACE(folder ? "with an empty plugins folder" : "with no plugins folder");
