@@ -31,16 +31,12 @@ protected:
         s << in.rdbuf();
         return s.str();
     }
-    bool Exists(const std::string& p) {
-        struct stat st;
-        return stat(p.c_str(), &st) == 0;
-    }
     void Put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
     // Which of the file, its set-aside copy and its new text are there.
     std::string Present() {
         std::string names;
         for (const char* suffix : {"", ".old", ".tmp"})
-            if (Exists(path_ + suffix)) names += std::string(names.empty() ? "" : " ") + "setting" + suffix;
+            if (access((path_ + suffix).c_str(), F_OK) == 0) names += std::string(names.empty() ? "" : " ") + "setting" + suffix;
         return names;
     }
     std::string dir_, path_;
