@@ -1,5 +1,6 @@
 // What the small programs of the end-to-end tests have in common: PeltoTarget,
-// PeltoSessionRecorder and PeltoControlStandIn. Each stays a program of its own.
+// PeltoSessionRecorder, PeltoControlStandIn and PeltoIconWorkerCheck. Each stays
+// a program of its own.
 #pragma once
 #include <windows.h>
 
