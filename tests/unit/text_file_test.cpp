@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "common/text_file.h"
@@ -27,9 +27,7 @@ protected:
     void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
     std::string Contents(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void Put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
     // Which of the file, its set-aside copy and its new text are there.
