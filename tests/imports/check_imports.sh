@@ -106,12 +106,8 @@ fi
 
 bad=0
 while [ "$allowlist" != "-" ] && IFS= read -r imp; do
-    dll=${imp%%!*}
-    fn=${imp#*!}
-    key="$(printf '%s' "$dll" | tr '[:upper:]' '[:lower:]')!$fn"
-    if printf '%s\n' "$allowed" | grep -qxF -- "$key"; then
-        continue
-    fi
+    key="$(printf '%s' "${imp%%!*}" | tr '[:upper:]' '[:lower:]')!${imp#*!}"
+    printf '%s\n' "$allowed" | grep -qxF -- "$key" && continue
     echo "NOT ALLOWED: $imp"
     bad=$((bad + 1))
 done <<<"$imports"
