@@ -35,8 +35,7 @@ namespace {
 
 bool Verbose = false;
 
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Say(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) void Say(const char* format, ...) {
     if (!Verbose) return;
     va_list args;
     va_start(args, format);
