@@ -282,8 +282,7 @@ int Run(int argc, char** argv, std::string* statusFile) {
     g.a = Intern(g.d);
     const Window root = DefaultRootWindow(g.d);
 
-    XSetWindowAttributes attributes;
-    std::memset(&attributes, 0, sizeof attributes);
+    XSetWindowAttributes attributes = {};
     attributes.override_redirect = True;
     attributes.event_mask = PropertyChangeMask;
     g.source = XCreateWindow(g.d, root, -10, -10, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
