@@ -15,10 +15,7 @@ void SetPath(LauncherListRecord* list, int i, const char* path) {
 
 LauncherListRecord ThreeEntries() {
     LauncherListRecord list = {};
-    list.Count = 3;
-    SetPath(&list, 0, "C:\\a.exe");
-    SetPath(&list, 1, "C:\\b.exe");
-    SetPath(&list, 2, "C:\\c.exe");
+    for (const char* path : {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}) SetPath(&list, list.Count++, path);
     return list;
 }
 
