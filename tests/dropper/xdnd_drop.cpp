@@ -79,13 +79,8 @@ std::string FileUri(const std::string& path) {
     for (unsigned char c : path) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                            c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
-        if (plain) {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += hex[c >> 4];
-            uri += hex[c & 15];
-        }
+        if (plain) uri += static_cast<char>(c);
+        else uri += {'%', hex[c >> 4], hex[c & 15]};
     }
     return uri;
 }
