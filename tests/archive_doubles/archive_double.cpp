@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/targets/plain_window.h"
+
 namespace {
 
 HMODULE ThisModule() {
@@ -28,12 +30,7 @@ void AppendToLog(const char* commandLine) {
     if (n == 0 || n >= sizeof path) return;
     std::string log(path, n);
     log = log.substr(0, log.find_last_of('\\') + 1) + "archive_calls.log";
-    HANDLE f = CreateFileA(log.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE) return;
-    std::string line = std::string(commandLine) + "\n";
-    DWORD written = 0;
-    WriteFile(f, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(f);
+    AppendToFile(log.c_str(), std::string(commandLine) + "\n");
 }
 
 // Words of the command line; a double-quoted word keeps its blanks.

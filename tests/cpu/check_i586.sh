@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # Checks that 32-bit Windows binaries hold no instruction beyond the Pentium's
-# (i586), the oldest processor the 32-bit build runs on: nothing of the Pentium
-# Pro and later (cmov, fcmov, fcomi/fucomi, rdpmc, the long nop), of MMX, SSE
-# and later (any mm/xmm/ymm/zmm register, emms, the fences, prefetches,
-# ldmxcsr, fxsave, ...), nor sysenter/sysexit/syscall, popcnt, lzcnt, movbe and
-# the like. (tzcnt is GCC's "rep bsf", which a Pentium runs as bsf; ud2 is an
-# invalid opcode on purpose.)
+# (i586), the oldest processor the 32-bit build runs on: "beyond" and
+# "registers" below list what came later. (tzcnt is GCC's "rep bsf", which a
+# Pentium runs as bsf; ud2 is an invalid opcode on purpose.)
 #
 #   bash tests/cpu/check_i586.sh [--debug-dir DIR]... <file.exe|file.ppi> ...
 #

@@ -18,7 +18,6 @@
 // 2 usage or setup error.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #include <limits.h>
 #include <poll.h>
 #include <stdlib.h>
@@ -36,8 +35,7 @@ namespace {
 
 bool Verbose = false;
 
-void Say(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Say(const char* format, ...) {
+__attribute__((format(printf, 1, 2))) void Say(const char* format, ...) {
     if (!Verbose) return;
     va_list args;
     va_start(args, format);
@@ -81,13 +79,8 @@ std::string FileUri(const std::string& path) {
     for (unsigned char c : path) {
         const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
                            c == '/' || c == '-' || c == '_' || c == '.' || c == '~';
-        if (plain) {
-            uri += static_cast<char>(c);
-        } else {
-            uri += '%';
-            uri += hex[c >> 4];
-            uri += hex[c & 15];
-        }
+        if (plain) uri += static_cast<char>(c);
+        else uri += {'%', hex[c >> 4], hex[c & 15]};
     }
     return uri;
 }
@@ -99,9 +92,9 @@ long AwareVersion(Display* d, const Atoms& a, Window w) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     long version = 0;
-    if (XGetWindowProperty(d, w, a.aware, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data) ==
-            Success &&
-        data) {
+    const int got =
+        XGetWindowProperty(d, w, a.aware, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
+    if (got == Success && data) {
         if (type == XA_ATOM && format == 32 && count == 1) version = static_cast<long>(*reinterpret_cast<Atom*>(data));
         XFree(data);
     }
@@ -176,23 +169,17 @@ void AnswerSelectionRequest(Drag& g, const XSelectionRequestEvent& r) {
     reply.xselection.time = r.time;
     const Atom property = r.property != None ? r.property : r.target;
     reply.xselection.property = None;
+    auto give = [&](Atom type, int format, const void* data, int count) {
+        XChangeProperty(g.d, r.requestor, property, type, format, PropModeReplace,
+                        static_cast<const unsigned char*>(data), count);
+        reply.xselection.property = property;
+    };
+    Atom list[3] = {g.a.targets, g.a.timestamp, g.a.uriList};
+    long stamp = static_cast<long>(g.time);
     if (r.selection == g.a.selection) {
-        if (r.target == g.a.uriList) {
-            XChangeProperty(g.d, r.requestor, property, g.a.uriList, 8, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(g.uriList.data()),
-                            static_cast<int>(g.uriList.size()));
-            reply.xselection.property = property;
-        } else if (r.target == g.a.targets) {
-            Atom list[3] = {g.a.targets, g.a.timestamp, g.a.uriList};
-            XChangeProperty(g.d, r.requestor, property, XA_ATOM, 32, PropModeReplace,
-                            reinterpret_cast<unsigned char*>(list), 3);
-            reply.xselection.property = property;
-        } else if (r.target == g.a.timestamp) {
-            long stamp = static_cast<long>(g.time);
-            XChangeProperty(g.d, r.requestor, property, XA_INTEGER, 32, PropModeReplace,
-                            reinterpret_cast<unsigned char*>(&stamp), 1);
-            reply.xselection.property = property;
-        }
+        if (r.target == g.a.uriList) give(g.a.uriList, 8, g.uriList.data(), static_cast<int>(g.uriList.size()));
+        else if (r.target == g.a.targets) give(XA_ATOM, 32, list, 3);
+        else if (r.target == g.a.timestamp) give(XA_INTEGER, 32, &stamp, 1);
     }
     char* name = XGetAtomName(g.d, r.target);
     Say("data asked for as %s: %s\n", name ? name : "?", reply.xselection.property != None ? "given" : "refused");
@@ -258,19 +245,6 @@ void WriteStatus(const std::string& file, int code) {
     std::rename(temporary.c_str(), file.c_str());
 }
 
-int Run(int argc, char** argv, std::string* statusFile);
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::string statusFile;
-    const int code = Run(argc, argv, &statusFile);
-    WriteStatus(statusFile, code);
-    return code;
-}
-
-namespace {
-
 int Run(int argc, char** argv, std::string* statusFile) {
     int timeoutMs = 5000;
     bool warp = true;
@@ -303,8 +277,7 @@ int Run(int argc, char** argv, std::string* statusFile) {
     g.a = Intern(g.d);
     const Window root = DefaultRootWindow(g.d);
 
-    XSetWindowAttributes attributes;
-    std::memset(&attributes, 0, sizeof attributes);
+    XSetWindowAttributes attributes = {};
     attributes.override_redirect = True;
     attributes.event_mask = PropertyChangeMask;
     g.source = XCreateWindow(g.d, root, -10, -10, 1, 1, 0, CopyFromParent, InputOnly, CopyFromParent,
@@ -346,15 +319,11 @@ int Run(int argc, char** argv, std::string* statusFile) {
                    static_cast<long>(g.a.actionCopy));
         answered = WaitFor(g, 500, [&] { return g.statusSeen; });
     }
-    if (!answered) {
+    if (!answered || !g.accepted) {
         SendClient(g.d, g.target, g.a.leave, static_cast<long>(g.source), 0, 0, 0, 0);
-        std::fprintf(stderr, "pelto-xdnd-drop: the window at %ld,%ld did not answer\n", x, y);
-        return 3;
-    }
-    if (!g.accepted) {
-        SendClient(g.d, g.target, g.a.leave, static_cast<long>(g.source), 0, 0, 0, 0);
-        std::fprintf(stderr, "pelto-xdnd-drop: the window at %ld,%ld does not take these files\n", x, y);
-        return 1;
+        std::fprintf(stderr, "pelto-xdnd-drop: the window at %ld,%ld %s\n", x, y,
+                     answered ? "does not take these files" : "did not answer");
+        return answered ? 1 : 3;
     }
 
     SendClient(g.d, g.target, g.a.drop, static_cast<long>(g.source), 0, static_cast<long>(g.time), 0, 0);
@@ -371,3 +340,10 @@ int Run(int argc, char** argv, std::string* statusFile) {
 }
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    std::string statusFile;
+    const int code = Run(argc, argv, &statusFile);
+    WriteStatus(statusFile, code);
+    return code;
+}

@@ -31,8 +31,7 @@ failed=0
 
 # run_fuzzer <target> <corpus folder name>
 run_fuzzer() {
-    local target=$1 corpus=$2
-    local exe
+    local target=$1 corpus=$2 dir=$work/$1 exe seeds runs units rc
     for exe in "$build/tests/fuzz/$target" "$build/$target" ""; do
         [ -n "$exe" ] && [ -x "$exe" ] && break
     done
@@ -42,19 +41,15 @@ run_fuzzer() {
         return
     fi
 
-    local dir=$work/$target
     mkdir -p "$dir/corpus" "$dir/artifacts"
     cp -R "$here/corpus/$corpus/." "$dir/corpus/"
-    local seeds
     seeds=$(find "$dir/corpus" -type f | wc -l)
 
     (cd "$dir" && "$exe" -max_total_time="$seconds" -max_len=1024 -timeout=10 -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$dir/artifacts/" corpus) >"$dir/log" 2>&1
-    local rc=$?
+    rc=$?
 
-    local runs
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$dir/log" | tail -1)
-    local units
     units=$(find "$dir/corpus" -type f | wc -l)
     if [ $rc -eq 0 ] && ! grep -q '^==[0-9]*==ERROR\|runtime error:\|check failed:' "$dir/log"; then
         echo "PASS $target (${runs:-?} runs in ${seconds}s, corpus $seeds -> $units)"

@@ -106,12 +106,8 @@ fi
 
 bad=0
 while [ "$allowlist" != "-" ] && IFS= read -r imp; do
-    dll=${imp%%!*}
-    fn=${imp#*!}
-    key="$(printf '%s' "$dll" | tr '[:upper:]' '[:lower:]')!$fn"
-    if printf '%s\n' "$allowed" | grep -qxF -- "$key"; then
-        continue
-    fi
+    key="$(printf '%s' "${imp%%!*}" | tr '[:upper:]' '[:lower:]')!${imp#*!}"
+    printf '%s\n' "$allowed" | grep -qxF -- "$key" && continue
     echo "NOT ALLOWED: $imp"
     bad=$((bad + 1))
 done <<<"$imports"
@@ -120,14 +116,11 @@ done <<<"$imports"
 # one delayed one (else the name is wrong or the delay-load library is gone).
 for want in ${delayed_only//,/ }; do
     lower=$(printf '%s' "$want" | tr '[:upper:]' '[:lower:]')
-    while IFS= read -r imp; do
-        [ -n "$imp" ] || continue
-        dll=$(printf '%s' "${imp%%!*}" | tr '[:upper:]' '[:lower:]')
-        if [ "$dll" = "$lower" ]; then
-            echo "NOT DELAYED: $imp"
-            bad=$((bad + 1))
-        fi
-    done <<<"$ordinary_imports"
+    undelayed=$(printf '%s\n' "$ordinary_imports" | awk -F'!' -v dll="$lower" 'tolower($1) == dll')
+    if [ -n "$undelayed" ]; then
+        printf '%s\n' "$undelayed" | sed 's/^/NOT DELAYED: /'
+        bad=$((bad + $(printf '%s\n' "$undelayed" | wc -l)))
+    fi
     if ! printf '%s\n' "$delay_imports" | cut -d'!' -f1 | tr '[:upper:]' '[:lower:]' | grep -qxF -- "$lower"; then
         echo "NOT DELAYED: nothing of $want is delay-loaded"
         bad=$((bad + 1))

@@ -29,13 +29,6 @@ def symbols(path, nms):
     return ""
 
 
-def debug_file(path):
-    """The debug file beside a stripped image, as the build names it (NAME.debug,
-    the name its .gnu_debuglink section carries); None when there is none."""
-    candidate = path + ".debug"
-    return candidate if os.path.exists(candidate) else None
-
-
 def main():
     if len(sys.argv) < 2:
         print("usage: delay_imports.py FILE [NM]", file=sys.stderr)
@@ -81,17 +74,14 @@ def main():
 
     descriptors = []
     if delay_rva:
-        n = delay_size // 32 if delay_size else 1000
-        for i in range(n):
-            descriptors.append(delay_rva + 32 * i)
+        descriptors = [delay_rva + 32 * i for i in range(delay_size // 32 if delay_size else 1000)]
     else:
         out = symbols(path, nms)
         if "__DELAY_IMPORT_DESCRIPTOR_" not in out:
             # A stripped program: its symbols are in the debug file its debug
-            # link names, beside it (the image's addresses are unchanged).
-            debug = debug_file(path)
-            if debug:
-                out = symbols(debug, nms)
+            # link names, NAME.debug beside it (the image's addresses are unchanged).
+            if os.path.exists(path + ".debug"):
+                out = symbols(path + ".debug", nms)
         for line in out.splitlines():
             parts = line.split()
             if len(parts) == 3 and parts[2].startswith("__DELAY_IMPORT_DESCRIPTOR_"):

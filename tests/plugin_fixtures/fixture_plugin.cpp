@@ -26,9 +26,10 @@ extern "C" char* WINAPI PpiGetData(char* displayName) {
 }
 #endif
 
-namespace {
-
-int WriteMarker(HWND hostWindow, HWND targetWindow, const char* hostPath, const char* targetExePath) {
+// The export names come from the .def file; this one is exported either as
+// PpiStart or only under a decorated name.
+extern "C" int WINAPI FixtureStart(HWND hostWindow, HWND targetWindow, const char* hostPath,
+                                   const char* targetExePath) {
     char path[MAX_PATH + 64];
     std::snprintf(path, sizeof path, "%s", hostPath);
     char* slash = std::strrchr(path, '\\');
@@ -42,13 +43,4 @@ int WriteMarker(HWND hostWindow, HWND targetWindow, const char* hostPath, const 
                  targetExePath, static_cast<unsigned long>(GetCurrentThreadId()));
     std::fclose(f);
     return 0;
-}
-
-}  // namespace
-
-// The export names come from the .def file; this one is exported either as
-// PpiStart or only under a decorated name.
-extern "C" int WINAPI FixtureStart(HWND hostWindow, HWND targetWindow, const char* hostPath,
-                                   const char* targetExePath) {
-    return WriteMarker(hostWindow, targetWindow, hostPath, targetExePath);
 }

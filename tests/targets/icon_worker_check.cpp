@@ -14,6 +14,7 @@
 
 #include "launcher/launcher_icons.h"
 #include "launcher/launcher_store.h"
+#include "tests/targets/plain_window.h"
 
 namespace {
 
@@ -43,13 +44,9 @@ int main() {
     LauncherList.Count = 1;
     std::strcpy(LauncherList.Entries[0].Path, "C:\\windows\\win.ini");
     std::strcpy(LauncherList.Entries[0].Title, "win.ini");
-    WNDCLASSA wc;
-    std::memset(&wc, 0, sizeof wc);
-    wc.lpfnWndProc = OwnerProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PeltoIconWorkerCheck";
-    RegisterClassA(&wc);
-    HWND owner = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    RegisterPlainClass("PeltoIconWorkerCheck", OwnerProc, 0);
+    HWND owner = CreateWindowExA(0, "PeltoIconWorkerCheck", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr);
     RefreshLauncherIcons(owner);
     const DWORD start = GetTickCount();
     MSG msg;

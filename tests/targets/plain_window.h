@@ -1,16 +1,15 @@
 // What the small programs of the end-to-end tests have in common: PeltoTarget,
-// PeltoSessionRecorder and PeltoControlStandIn. Each stays a program of its own.
+// PeltoSessionRecorder, PeltoControlStandIn and PeltoIconWorkerCheck. Each stays
+// a program of its own.
 #pragma once
 #include <windows.h>
 
-#include <cstring>
 #include <string>
 
 // Registers a window class of this program with an arrow cursor and a background
 // of one colour.
 inline void RegisterPlainClass(const char* name, WNDPROC proc, COLORREF background) {
-    WNDCLASSA wc;
-    std::memset(&wc, 0, sizeof wc);
+    WNDCLASSA wc = {};
     wc.lpfnWndProc = proc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);

@@ -69,12 +69,7 @@ LRESULT CALLBACK RecorderProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     if (std::strlen(commandLine) >= sizeof LogPath) return 1;
     std::strcpy(LogPath, commandLine);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = RecorderProc;
-    wc.hInstance = instance;
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszClassName = "PeltoSessionRecorder";
-    RegisterClassA(&wc);
+    RegisterPlainClass("PeltoSessionRecorder", RecorderProc, GetSysColor(COLOR_WINDOW));
     HWND window = CreateWindowA("PeltoSessionRecorder", "Session Recorder", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 600, 600,
                                 300, 200, nullptr, nullptr, instance, nullptr);
     if (!window) return 1;

@@ -41,8 +41,7 @@ LRESULT CALLBACK TargetProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 int ReportVersion(const char* path) {
-    OSVERSIONINFOA version;
-    std::memset(&version, 0, sizeof version);
+    OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version)) return 1;
     FILE* f = std::fopen(path, "wb");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -38,9 +39,7 @@ const std::map<std::string, StandInResult> kExpected = {
 // the set(PELTO_DELAY_... ) lists of cmake/delay_imports.cmake.
 std::vector<std::string> DelayLoadedFunctions() {
     std::ifstream in(PELTO_SOURCE_DIR "/cmake/delay_imports.cmake");
-    std::stringstream whole;
-    whole << in.rdbuf();
-    const std::string text = whole.str();
+    const std::string text(std::istreambuf_iterator<char>(in), {});
     std::vector<std::string> functions;
     for (std::size_t at = text.find("set(PELTO_DELAY_"); at != std::string::npos;
          at = text.find("set(PELTO_DELAY_", at + 1)) {

@@ -65,11 +65,7 @@ TEST(HotkeyFile, NamesAndKeysInAnyCaseWithBlanksAroundTheSigns) {
 }
 
 TEST(HotkeyFile, EveryKeyName) {
-    struct Named {
-        const char* name;
-        unsigned key;
-    };
-    const Named keys[] = {
+    const std::pair<const char*, unsigned> keys[] = {
         {"A", 'A'},           {"z", 'Z'},          {"0", '0'},          {"9", '9'},
         {"F1", 0x70},         {"F9", 0x78},        {"F10", 0x79},       {"f12", 0x7B},
         {"Up", 0x26},         {"Down", 0x28},      {"Left", 0x25},      {"Right", 0x27},
@@ -77,11 +73,11 @@ TEST(HotkeyFile, EveryKeyName) {
         {"Backspace", 0x08},  {"Insert", 0x2D},    {"Delete", 0x2E},    {"Home", 0x24},
         {"End", 0x23},        {"PageUp", 0x21},    {"PageDown", 0x22},  {"Pause", 0x13},
     };
-    for (const Named& k : keys) {
-        SCOPED_TRACE(k.name);
-        HotkeyFileResult r = Parse(std::string("MainMenu = Ctrl+") + k.name + "\n");
+    for (const auto& k : keys) {
+        SCOPED_TRACE(k.first);
+        HotkeyFileResult r = Parse(std::string("MainMenu = Ctrl+") + k.first + "\n");
         EXPECT_EQ(r.BadLines, 0);
-        EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), Keys(kHotkeyControl, k.key));
+        EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), Keys(kHotkeyControl, k.second));
     }
 }
 
@@ -107,13 +103,8 @@ TEST(HotkeyFile, CommentsBlankLinesCrLfAndAByteOrderMark) {
                                                     "off"}));
 }
 
-struct BadLine {
-    const char* line;
-    HotkeyLineProblem problem;
-};
-
 TEST(HotkeyFile, ABadLineKeepsItsHotkeyAndTheRestCount) {
-    const BadLine cases[] = {
+    const std::pair<const char*, HotkeyLineProblem> cases[] = {
         {"Attachment off", HotkeyLineProblem::NoEquals},
         {"Attachment ＝ off", HotkeyLineProblem::NoEquals},
         {"Atachment = off", HotkeyLineProblem::UnknownHotkey},
@@ -132,13 +123,13 @@ TEST(HotkeyFile, ABadLineKeepsItsHotkeyAndTheRestCount) {
         {"MoveLeft = off = on", HotkeyLineProblem::UnknownKey},
         {"MoveLeft = Ctrl+Shift+Left ; mine", HotkeyLineProblem::UnknownKey},
     };
-    for (const BadLine& c : cases) {
-        SCOPED_TRACE(c.line);
-        HotkeyFileResult r = Parse(std::string("MoveUp = off\n\n") + c.line + "\nMoveDown = off\n");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        HotkeyFileResult r = Parse(std::string("MoveUp = off\n\n") + c.first + "\nMoveDown = off\n");
         EXPECT_EQ(r.BadLines, 1);
         EXPECT_EQ(r.FirstBadLine, 3);
-        EXPECT_EQ(r.FirstProblem, c.problem);
-        EXPECT_STREQ(r.FirstBadText, c.line);
+        EXPECT_EQ(r.FirstProblem, c.second);
+        EXPECT_STREQ(r.FirstBadText, c.first);
         EXPECT_EQ(Choice(r.Hotkeys[MoveLeft]), "default");
         EXPECT_EQ(Choice(r.Hotkeys[MoveUp]), "off");
         EXPECT_EQ(Choice(r.Hotkeys[MoveDown]), "off");

@@ -14,12 +14,8 @@ void SetPath(LauncherListRecord* list, int i, const char* path) {
 }
 
 LauncherListRecord ThreeEntries() {
-    LauncherListRecord list;
-    std::memset(&list, 0, sizeof list);
-    list.Count = 3;
-    SetPath(&list, 0, "C:\\a.exe");
-    SetPath(&list, 1, "C:\\b.exe");
-    SetPath(&list, 2, "C:\\c.exe");
+    LauncherListRecord list = {};
+    for (const char* path : {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}) SetPath(&list, list.Count++, path);
     return list;
 }
 
@@ -59,8 +55,7 @@ TEST_F(IconSlots, CopyTakesTheLaunchablePathsAndLeavesEveryImageUnknownAndFileUn
 }
 
 TEST_F(IconSlots, CopyStopsAtTheLaunchablePositionsAndAtANegativeCount) {
-    LauncherListRecord list;
-    std::memset(&list, 0, sizeof list);
+    LauncherListRecord list = {};
     list.Count = kLauncherRows;  // the 101st row is never launched
     IconSlotTable table;
     CopyIconPaths(list, &table);
@@ -71,8 +66,7 @@ TEST_F(IconSlots, CopyStopsAtTheLaunchablePositionsAndAtANegativeCount) {
 }
 
 TEST_F(IconSlots, AFullLengthPathIsCopiedWhole) {
-    LauncherListRecord list;
-    std::memset(&list, 0, sizeof list);
+    LauncherListRecord list = {};
     list.Count = 1;
     std::memset(list.Entries[0].Path, 'p', kLauncherTextSize - 1);
     IconSlotTable table;

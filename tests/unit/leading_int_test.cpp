@@ -2,17 +2,14 @@
 
 #include <climits>
 #include <string>
+#include <utility>
 
 #include "common/text_scan.h"
 
 namespace {
 
-struct LeadingIntRow {
-    const char* text;
-    int value;
-};
-
-const LeadingIntRow kLeadingInts[] = {
+// A text and the number it starts with.
+const std::pair<const char*, int> kLeadingInts[] = {
     // Digits, signs and trailing text.
     {"500", 500}, {"2s", 2}, {"  \t750ms", 750}, {"-40", -40}, {"+15", 15}, {"0012", 12}, {"12 34", 12},
     // No digits gives zero; a full-width digit is no digit.
@@ -26,9 +23,9 @@ const LeadingIntRow kLeadingInts[] = {
 };
 
 TEST(LeadingInt, ReadsTheNumberTheTextStartsWith) {
-    for (const LeadingIntRow& row : kLeadingInts) {
-        SCOPED_TRACE("\"" + std::string(row.text) + "\"");
-        EXPECT_EQ(LeadingInt(row.text), row.value);
+    for (const auto& row : kLeadingInts) {
+        SCOPED_TRACE("\"" + std::string(row.first) + "\"");
+        EXPECT_EQ(LeadingInt(row.first), row.second);
     }
 }
 

@@ -13,10 +13,8 @@ struct Parsed {
 };
 
 Parsed Parse(const std::string& text, int interval = 0) {
-    Parsed p;
+    Parsed p = {};
     p.f.TimerInterval = interval;
-    p.f.FollowingCode = 0;
-    p.f.SkinFileName[0] = '\0';
     p.converted = ParseSettingsText(text.data(), text.size(), &p.f);
     return p;
 }

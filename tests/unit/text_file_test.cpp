@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <string>
 
 #include "common/text_file.h"
@@ -27,20 +27,14 @@ protected:
     void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
     std::string Contents(const std::string& p) {
         std::ifstream in(p, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    bool Exists(const std::string& p) {
-        struct stat st;
-        return stat(p.c_str(), &st) == 0;
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void Put(const std::string& p, const std::string& text) { std::ofstream(p, std::ios::binary) << text; }
     // Which of the file, its set-aside copy and its new text are there.
     std::string Present() {
         std::string names;
         for (const char* suffix : {"", ".old", ".tmp"})
-            if (Exists(path_ + suffix)) names += std::string(names.empty() ? "" : " ") + "setting" + suffix;
+            if (access((path_ + suffix).c_str(), F_OK) == 0) names += std::string(names.empty() ? "" : " ") + "setting" + suffix;
         return names;
     }
     std::string dir_, path_;

@@ -49,11 +49,16 @@ HANDLE WINAPI RuleCreateFileA(LPCSTR name, DWORD access, DWORD share, LPSECURITY
     return CreateFileA(name, access, share, attributes, disposition, flags, templateFile);
 }
 
-// Windows 95/98/Me export MoveFileExA only as a stub.
-BOOL WINAPI RuleMoveFileExA(LPCSTR, LPCSTR, DWORD) {
-    REFUSE(ERROR_CALL_NOT_IMPLEMENTED, "MoveFileExA", "only a stub on Windows 95/98/Me");
-    return FALSE;
-}
+// Windows 95/98/Me export MoveFileExA and the security functions only as stubs.
+#define STUB_RULE(function, parameters)                                                    \
+    BOOL WINAPI Rule##function parameters {                                                \
+        REFUSE(ERROR_CALL_NOT_IMPLEMENTED, #function, "only a stub on Windows 95/98/Me"); \
+        return FALSE;                                                                      \
+    }
+STUB_RULE(MoveFileExA, (LPCSTR, LPCSTR, DWORD))
+STUB_RULE(OpenProcessToken, (HANDLE, DWORD, PHANDLE))
+STUB_RULE(LookupPrivilegeValueA, (LPCSTR, LPCSTR, PLUID))
+STUB_RULE(AdjustTokenPrivileges, (HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD))
 
 // OSVERSIONINFOEX is not supported on Windows 95/98/Me: only the 148-byte record.
 BOOL WINAPI RuleGetVersionExA(LPOSVERSIONINFOA info) {
@@ -65,22 +70,6 @@ BOOL WINAPI RuleGetVersionExA(LPOSVERSIONINFOA info) {
 }
 
 // ---------------------------------------------------------------- ADVAPI32
-
-// The security functions are stubs on Windows 95/98/Me.
-BOOL WINAPI RuleOpenProcessToken(HANDLE, DWORD, PHANDLE) {
-    REFUSE(ERROR_CALL_NOT_IMPLEMENTED, "OpenProcessToken", "only a stub on Windows 95/98/Me");
-    return FALSE;
-}
-
-BOOL WINAPI RuleLookupPrivilegeValueA(LPCSTR, LPCSTR, PLUID) {
-    REFUSE(ERROR_CALL_NOT_IMPLEMENTED, "LookupPrivilegeValueA", "only a stub on Windows 95/98/Me");
-    return FALSE;
-}
-
-BOOL WINAPI RuleAdjustTokenPrivileges(HANDLE, BOOL, PTOKEN_PRIVILEGES, DWORD, PTOKEN_PRIVILEGES, PDWORD) {
-    REFUSE(ERROR_CALL_NOT_IMPLEMENTED, "AdjustTokenPrivileges", "only a stub on Windows 95/98/Me");
-    return FALSE;
-}
 
 // Keys opened under HKEY_DYN_DATA, so that reads of their values can be
 // recorded: on Windows 98 a read of PerfStats\StartStat or StopStat starts or

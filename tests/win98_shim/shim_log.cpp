@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "rules.h"
+
 namespace {
 
 // Several processes append to one file: each line is one write to a handle
@@ -20,11 +22,6 @@ void AppendLine(const char* line, DWORD length) {
     DWORD written = 0;
     WriteFile(file, line, length, &written, nullptr);
     CloseHandle(file);
-}
-
-const char* BaseName(const char* path) {
-    const char* slash = std::strrchr(path, '\\');
-    return slash ? slash + 1 : path;
 }
 
 }  // namespace
@@ -52,6 +49,6 @@ void Refuse(void* returnAddress, unsigned long error, const char* function, cons
     if (VirtualQuery(returnAddress, &info, sizeof info) && info.AllocationBase &&
         GetModuleFileNameA(static_cast<HMODULE>(info.AllocationBase), caller, sizeof caller) == 0)
         std::strcpy(caller, "?");
-    ShimLog("REFUSED", "%s (called from %s): %s", function, BaseName(caller), why);
+    ShimLog("REFUSED", "%s (called from %s): %s", function, FileNameOf(caller), why);
     SetLastError(error);
 }

@@ -50,20 +50,19 @@ void PatchLoadedPlugins() {
     CloseHandle(snapshot);
 }
 
-// Windows 98 has no PSAPI.DLL: only the NT family's lookup uses it.
-bool NamesNtOnlyLibrary(LPCSTR name) {
-    if (!name) return false;
-    const char* file = FileNameOf(name);
-    return lstrcmpiA(file, "psapi.dll") == 0 || lstrcmpiA(file, "psapi") == 0;
+// Windows 98 has no PSAPI.DLL (only the NT family's lookup uses it): refuses a
+// load of it, as from the function called at returnAddress.
+bool RefusedNtOnlyLibrary(void* returnAddress, LPCSTR name, const char* function) {
+    const char* file = name ? FileNameOf(name) : "";
+    if (lstrcmpiA(file, "psapi.dll") != 0 && lstrcmpiA(file, "psapi") != 0) return false;
+    Refuse(returnAddress, ERROR_MOD_NOT_FOUND, function, "Windows 98 has no PSAPI.DLL");
+    return true;
 }
 
 }  // namespace
 
 HMODULE WINAPI ShimLoadLibraryA(LPCSTR name) {
-    if (NamesNtOnlyLibrary(name)) {
-        REFUSE(ERROR_MOD_NOT_FOUND, "LoadLibraryA", "Windows 98 has no PSAPI.DLL");
-        return nullptr;
-    }
+    if (RefusedNtOnlyLibrary(__builtin_return_address(0), name, "LoadLibraryA")) return nullptr;
     HMODULE module = LoadLibraryA(name);
     if (module && IsPlugin(module)) PatchModule(module);
     return module;
@@ -76,10 +75,7 @@ HMODULE WINAPI ShimLoadLibraryExA(LPCSTR name, HANDLE file, DWORD flags) {
         REFUSE(ERROR_INVALID_PARAMETER, "LoadLibraryExA", "a file handle or a flag Windows 95/98/Me do not have");
         return nullptr;
     }
-    if (NamesNtOnlyLibrary(name)) {
-        REFUSE(ERROR_MOD_NOT_FOUND, "LoadLibraryExA", "Windows 98 has no PSAPI.DLL");
-        return nullptr;
-    }
+    if (RefusedNtOnlyLibrary(__builtin_return_address(0), name, "LoadLibraryExA")) return nullptr;
     HMODULE module = LoadLibraryExA(name, file, flags);
     if (module && !(flags & LOAD_LIBRARY_AS_DATAFILE) && IsPlugin(module)) PatchModule(module);
     return module;
