@@ -4,11 +4,7 @@
 
 #include <string>
 
-#ifdef __MINGW_PRINTF_FORMAT
 #define E2E_PRINTF(a, b) __attribute__((format(__MINGW_PRINTF_FORMAT, a, b)))
-#else
-#define E2E_PRINTF(a, b) __attribute__((format(printf, a, b)))
-#endif
 
 namespace e2e {
 

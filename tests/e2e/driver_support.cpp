@@ -50,17 +50,6 @@ BITMAPINFOHEADER DibHeader(int width, int height, WORD bits) {
     return info;
 }
 
-bool IsDirectory(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-BITMAPINFO TopDown32(int width, int height) {
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader = DibHeader(width, -height, 32);
-    return bmi;
-}
-
 // A 32-bit DIB word (0x00RRGGBB) as a COLORREF (0x00BBGGRR).
 COLORREF FromDibWord(DWORD word) { return RGB((word >> 16) & 0xFF, (word >> 8) & 0xFF, word & 0xFF); }
 
@@ -70,7 +59,7 @@ template <class Draw>
 Image DrawnImage(int width, int height, Draw draw) {
     Image image;
     if (width <= 0 || height <= 0) return image;
-    BITMAPINFO bmi = TopDown32(width, height);
+    BITMAPINFO bmi = {DibHeader(width, -height, 32), {}};
     void* bits = nullptr;
     HDC dc = CreateCompatibleDC(nullptr);
     HBITMAP dib = CreateDIBSection(dc, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -201,7 +190,7 @@ bool ReadFileBytes(const std::string& path, std::string* bytes) {
 }
 
 bool CopyTree(const std::string& from, const std::string& to) {
-    if (!IsDirectory(to) && !CreateDirectoryA(to.c_str(), nullptr)) return false;
+    if (!CreateDirectoryA(to.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
     bool ok = true;
     ForEachFile(JoinPath(from, "*"), [&](const WIN32_FIND_DATAA& found) {
         const std::string source = JoinPath(from, found.cFileName), target = JoinPath(to, found.cFileName);
@@ -288,7 +277,7 @@ Image BitmapPixels(HBITMAP bitmap) {
     Image image;
     BITMAP info;
     if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0) return image;
-    BITMAPINFO bmi = TopDown32(info.bmWidth, info.bmHeight);
+    BITMAPINFO bmi = {DibHeader(info.bmWidth, -info.bmHeight, 32), {}};
     std::vector<DWORD> words(static_cast<std::size_t>(info.bmWidth) * info.bmHeight);
     HDC screen = GetDC(nullptr);
     int lines = GetDIBits(screen, bitmap, 0, info.bmHeight, words.data(), &bmi, DIB_RGB_COLORS);
@@ -722,10 +711,8 @@ bool DriverToolsWork(std::string* why) {
     }
     for (POINT p : {POINT{1000, 800}, POINT{900, 700}}) {
         if (!MoveMouse(p)) {
-            POINT now = {0, 0};
-            GetCursorPos(&now);
-            *why = Format("the pointer did not move to %ld, %ld (the system reports %ld, %ld)", p.x, p.y,
-                          now.x, now.y);
+            const POINT now = CursorPos();
+            *why = Format("the pointer did not move to %ld, %ld (the system reports %ld, %ld)", p.x, p.y, now.x, now.y);
             return false;
         }
     }

@@ -2,7 +2,6 @@
 // std::condition_variable, which MinGW-w64's win32 thread model lacks; this one is a
 // Win32 manual-reset event.
 #pragma once
-#ifdef _WIN32
 #include <windows.h>
 
 #define GTEST_HAS_NOTIFICATION_ 1
@@ -25,4 +24,3 @@ private:
 
 }  // namespace internal
 }  // namespace testing
-#endif

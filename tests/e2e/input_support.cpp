@@ -1,5 +1,6 @@
 #include "input_support.h"
 
+#include <cstdio>
 #include <string>
 
 #include "driver_framework.h"
@@ -73,11 +74,20 @@ bool ClickReaches(POINT point, HWND expectedHit) {
 bool PressAt(HWND window, POINT at, int button) {
     WaitForPointerToRest();
     // A window just brought to the front is raised by its own thread, a moment later.
-    const bool reaches = WaitUntil(2000, [&] {
-        const HWND hit = WindowFromPoint(at);
-        return hit == window || IsChild(window, hit) || ClickReaches(at, window);
-    });
-    return reaches && MoveMouse(at) && MouseButton(button, true);
+    if (!WaitUntil(2000, [&] {
+            const HWND hit = WindowFromPoint(at);
+            return hit == window || IsChild(window, hit) || ClickReaches(at, window);
+        }))
+        return false;
+    // A late X crossing event read by the window's thread can put Wine's pointer back where it was
+    // after the move: pressed only once that thread has answered with the pointer still on the point.
+    for (int move = 0; move < 3; ++move) {
+        if (!MoveMouse(at)) return false;
+        WaitForWindowIdle(window, 3000);  // a busy thread is not waited for long: the pointer decides
+        if (PointerAt(at.x, at.y)) return MouseButton(button, true);
+        std::printf("  the pointer left (%ld, %ld) before the press: moved there again\n", at.x, at.y);
+    }
+    return false;
 }
 
 // The keys pressed in order and released in reverse.

@@ -135,17 +135,16 @@ bool ClickRow(HWND menu, const std::string& key, const std::vector<MenuRow>& row
 bool FindMainMenuItem(unsigned commandId, MainMenuPlace* place) {
     const std::vector<MenuRow>* rows = MainMenuRows();
     if (!rows) return false;
-    for (std::size_t t = 0; t < rows->size(); ++t) {
-        const MenuRow& item = (*rows)[t];
-        if (item.items.empty() && !item.separator && item.id == commandId) {
-            *place = {static_cast<int>(t), -1};
-            return true;
-        }
-        for (std::size_t s = 0; s < item.items.size(); ++s)
-            if (!item.items[s].separator && item.items[s].id == commandId) {
-                *place = {static_cast<int>(t), static_cast<int>(s)};
+    for (int t = 0; t < static_cast<int>(rows->size()); ++t) {
+        const MenuRow& item = (*rows)[static_cast<std::size_t>(t)];
+        // The row itself (-1), then its pop-up's rows.
+        for (int s = -1; s < static_cast<int>(item.items.size()); ++s) {
+            const MenuRow& row = s < 0 ? item : item.items[static_cast<std::size_t>(s)];
+            if (row.items.empty() && !row.separator && row.id == commandId) {
+                *place = {t, s};
                 return true;
             }
+        }
     }
     return false;
 }

@@ -26,9 +26,8 @@ std::vector<std::string> PluginRowOrder(const InstallFolder& folder, const std::
 }
 
 int RowOf(const std::vector<std::string>& rows, const std::string& name) {
-    for (std::size_t i = 0; i < rows.size(); ++i)
-        if (rows[i] == name) return static_cast<int>(i);
-    return -1;
+    const auto it = std::find(rows.begin(), rows.end(), name);
+    return it == rows.end() ? -1 : static_cast<int>(it - rows.begin());
 }
 
 HWND OpenPluginPopup(const PeltoSession& s) { return OpenMenuWithHotkey(s.pelto.pid(), 'X'); }

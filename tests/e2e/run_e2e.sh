@@ -67,15 +67,8 @@ fail_run() {
 }
 abort() { fail_run "$label run aborted: $*"; }
 
-# The build puts programs in the build folder; an older tree may hold one in tests/e2e/:
-# the newest wins.
-driver=""
-for candidate in "$build_dir/PeltoDriver.exe" "$build_dir/tests/e2e/PeltoDriver.exe"; do
-    if [ -f "$candidate" ] && { [ -z "$driver" ] || [ "$candidate" -nt "$driver" ]; }; then
-        driver=$(realpath "$candidate")
-    fi
-done
-[ -n "$driver" ] || abort "no PeltoDriver.exe under $build_dir"
+[ -f "$build_dir/PeltoDriver.exe" ] || abort "no PeltoDriver.exe in $build_dir"
+driver=$(realpath "$build_dir/PeltoDriver.exe")
 [ -f "$install_dir/Pelto.exe" ] || abort "no Pelto.exe in $install_dir"
 install_dir=$(realpath "$install_dir")
 case "$winver" in

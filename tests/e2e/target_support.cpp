@@ -88,8 +88,7 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
     static int counter = 0;
     std::string unixStatus = Format("/tmp/pelto-e2e-status-%s-%d", RunTag().c_str(), ++counter);
     std::string windowsStatus = "Z:" + unixStatus;
-    for (char& c : windowsStatus)
-        if (c == '/') c = '\\';
+    std::replace(windowsStatus.begin(), windowsStatus.end(), '/', '\\');
     DeleteFileA(windowsStatus.c_str());
     // The script is one double-quoted argument (Wine splits the Windows way), so it holds
     // no double quotes. The status is renamed into place: once there, it is whole.
@@ -278,9 +277,8 @@ HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs) {
 
 bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
     return WaitUntil(timeoutMs, [&] {
-        for (HWND w : TrayIconWindows())
-            if (w == icon) return false;
-        return true;
+        const std::vector<HWND> icons = TrayIconWindows();
+        return std::find(icons.begin(), icons.end(), icon) == icons.end();
     });
 }
 
@@ -387,8 +385,7 @@ bool ChooseInOpenDialog(HWND dialog, const std::string& path) {
     HWND name = FileNameEdit(dialog);
     if (!name) return false;
     SetControlText(name, path);
-    if (!ClickDialogButton(dialog, IDOK)) return false;
-    return WindowGoes(dialog, 8000);
+    return ClickDialogButton(dialog, IDOK) && WindowGoes(dialog, 8000);
 }
 
 }  // namespace e2e

@@ -1,11 +1,9 @@
-// When a test's time is up the watchdog thread sets the flag the waits look at and ends
-// the test's processes: those it started, their children, and every one showing a skin
-// window (Pelto restarts as a new process). The test's next wait then records the failure
-// on its own thread (GoogleTest is built without thread support: MinGW's win32 thread
-// model lacks it) and stops it. A test still not back after a grace period cannot be
-// stopped from outside: the driver prints the summary so far and ends. Chosen over a
-// child driver per test: process starts are dear under Wine, and every wait passes
-// through PumpFor.
+// When a test's time is up the watchdog thread sets the flag the waits look at and ends the
+// test's processes (those it started, their children, every one with a skin window: Pelto
+// restarts as a new process). The test's next wait records the failure on its own thread
+// (MinGW's win32 thread model leaves GoogleTest without thread support) and stops it. A test
+// not back after a grace period cannot be stopped from outside: the driver prints the summary
+// so far and ends. Chosen over a driver per test: process starts are dear under Wine.
 #include "watchdog.h"
 
 #include <tlhelp32.h>
@@ -58,8 +56,7 @@ void EndTestProcesses(std::vector<DWORD> pids) {
     // A process id of 0 would make every system process a "child".
     pids.erase(std::remove(pids.begin(), pids.end(), 0ul), pids.end());
     AddDescendants(&pids);
-    for (DWORD pid : pids) {
-        if (pid == GetCurrentProcessId()) continue;
+    for (DWORD pid : pids) {  // the driver's own is in none of the lists
         HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
         if (!process) continue;
         TerminateProcess(process, 0xDEAD);

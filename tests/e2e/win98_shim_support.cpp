@@ -1,7 +1,5 @@
 #include "win98_shim_support.h"
 
-#include <algorithm>
-
 #include "driver_framework.h"
 #include "driver_support.h"
 #include "target_support.h"
@@ -91,11 +89,10 @@ bool Win98ShimLogged(const std::string& text) {
 }
 
 std::vector<std::string> Win98ShimRefusals() {
-    std::vector<std::string> lines = Win98ShimLines();
-    lines.erase(std::remove_if(lines.begin(), lines.end(),
-                               [](const std::string& line) { return line.find(" REFUSED ") == std::string::npos; }),
-                lines.end());
-    return lines;
+    std::vector<std::string> refused;
+    for (const std::string& line : Win98ShimLines())
+        if (line.find(" REFUSED ") != std::string::npos) refused.push_back(line);
+    return refused;
 }
 
 }  // namespace e2e
