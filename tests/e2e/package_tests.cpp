@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "pelto_session.h"
 #include "plugin_support.h"
