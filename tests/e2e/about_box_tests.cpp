@@ -64,9 +64,7 @@ struct StartupLinks {
     std::string pelto = JoinPath(folder, "Pelto.lnk"), other = JoinPath(folder, "Pelto shortcut.lnk");
     StartupLinks() { Clear(); }
     ~StartupLinks() { Clear(); }
-    void Clear() const {
-        for (const std::string& link : {pelto, other}) DeleteFileA(link.c_str());
-    }
+    void Clear() const { for (const std::string& link : {pelto, other}) DeleteFileA(link.c_str()); }
 };
 
 HWND OpenAbout(PeltoSession& s) { return s.OpenDialog(IDM_ABOUT, kAboutCaption); }

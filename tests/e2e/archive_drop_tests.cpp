@@ -85,10 +85,8 @@ bool HoldsMembers(const std::string& folder) {
 
 // Wine's recycle bin: the XDG trash (files\ and info\), in the runner's own XDG_DATA_HOME.
 std::string TrashFolder() {
-    char data[MAX_PATH] = "";
-    DWORD n = GetEnvironmentVariableA("XDG_DATA_HOME", data, sizeof data);
-    if (n == 0 || n >= sizeof data) return "";
-    std::string path = std::string("Z:") + data + "/Trash/";
+    const std::string data = EnvironmentValue("XDG_DATA_HOME");
+    std::string path = data.empty() ? "" : "Z:" + data + "/Trash/";
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
 }
@@ -109,9 +107,8 @@ TEST(ArchiveDrop, Archive_DropsExtractAskAndRefuse) {
     const std::string longFolder = s.folder.path() + "\\" + std::string(121 - s.folder.path().size() - 2, 'd') + "\\";
     ASSERT_EQ(longFolder.size(), 121u);
 
-    // Each drop brings one box, owned by the skin: a message with the library not
-    // called and nothing extracted, or the question (to the recycle bin?) with the
-    // line the library was given; only the first dropped file counts.
+    // Each drop brings one box, owned by the skin: a message, the library not called and
+    // nothing extracted; or the question (to the recycle bin?), the library given the line.
     struct DropCase {
         const char* name;
         std::vector<std::string> doubles;  // copied in before the drop

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <vector>
 
 #include "pelto_session.h"
 #include "plugin_support.h"
@@ -126,7 +125,6 @@ TEST(Package, Package_EveryBinaryCarriesItsVersionInformationAndPeltoItsManifest
     }
 }
 
-const char kSettingsCaption[] = "■　Peltoの設定";
 const COLORREF kTargetColour = RGB(40, 90, 160);  // PeltoTarget.exe's window
 
 // The skin window is shaped like bitmap; on a target started at area, it goes
@@ -167,13 +165,12 @@ TEST(Package, Package_ShippedMintAndBrowsedSakuraShowOnATarget) {
     CheckSkinOnTarget(s.skin, mint, "Mint Target", {300, 300, 900, 600}, POINT{900 - 265, 300 + 4});
 
     // 参照, the name typed where the chooser opens (skin\), Enter.
-    HWND dialog = s.OpenDialog(IDM_SETTINGS, kSettingsCaption);
+    HWND dialog = s.OpenDialog(IDM_SETTINGS, "■　Peltoの設定");
     ASSERT_TRUE(ClickDialogButton(dialog, IDC_SETTINGS_BROWSE)) << "cannot click 参照";
     HWND chooser = WaitForOpenDialog(s.pelto.pid(), dialog, dialog);
     ASSERT_TRUE(chooser != nullptr) << "no open-file dialog owned by the settings dialog: " << s.pelto;
     ASSERT_TRUE(TypeText(chooser, "sakura.skn")) << "the open-file dialog did not come to the foreground";
-    WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; });
-    EXPECT_EQ(ControlText(FileNameEdit(chooser)), "sakura.skn");
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ControlText(FileNameEdit(chooser)) == "sakura.skn"; })) << ControlText(FileNameEdit(chooser));
     ASSERT_TRUE(PressKeysOn(chooser, {VK_RETURN})) << "the open-file dialog left the foreground";
     ASSERT_TRUE(WindowGoes(chooser)) << "the open-file dialog stayed open";
     EXPECT_EQ(ControlText(dialog, IDC_SETTINGS_SKIN_FILE), "sakura.skn");

@@ -33,10 +33,8 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
     return differing;
 }
 
-// One Pelto: Moldra with a bitmap path too long for the skin folder, a target of
-// the other bitness for the launcher and a plug-in; then the window commands
-// right after a rename, and a skin browsed in the settings dialog, whose
-// picture stays the old one until the restart.
+// One Pelto through the cases its traces name; a skin browsed in the settings
+// dialog keeps the old picture until the restart.
 TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     SetTestTimeLimit(270);
     const std::string other = OtherBitnessTarget();
@@ -71,10 +69,8 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
         ASSERT_TRUE(CopyFileA(other.c_str(), exe.c_str(), FALSE)) << "cannot copy the other target";
         TargetProcess target;
         ASSERT_EQ(AddThisWindow(s, target, exe, "--title \"Other Bits\" --rect 150 200 500 300", "Other Bits"), "");
-        std::string expectedPath = ExpectedProgramPath(exe);
-        std::replace(expectedPath.begin(), expectedPath.end(), ' ', '?');
-        const std::string expected = "1\n" + expectedPath + "\nOther?Bits\n";
-        EXPECT_TRUE(WaitUntil(5000, [&] { return LauncherFileOf(s.folder) == expected; })) << "launch_data is " << Printable(LauncherFileOf(s.folder)) << ", expected " << Printable(expected);
+        const std::string expected = LauncherFileText({{ExpectedProgramPath(exe), "Other Bits"}});
+        EXPECT_EQ(WaitForLauncherFile(s.folder, expected), expected) << "launch_data";
         std::vector<std::string> rows = PluginRowOrder(s.folder, {"Moldra.ppi", "Tachel.ppi", "quick.ppi"});
         const int row = RowOf(rows, "quick.ppi");
         ASSERT_TRUE(row >= 0 && rows.size() == 3) << "quick.ppi is not listed";
@@ -121,8 +117,7 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     ASSERT_TRUE(ChooseInOpenDialog(chooser, s.folder.File("skin\\green.skn"))) << "the open-file dialog stayed open";
     ClickDialogButton(dialog, IDC_SETTINGS_CANCEL);
     ASSERT_TRUE(WindowGoes(dialog)) << "cancel did not end the dialog";
-    // Back on the target the new offsets and size are in force at once (the
-    // window is resized, so repainted)...
+    // Back on the target the new offsets and size are in force at once (a resize, so a repaint)...
     ASSERT_TRUE(BringToForeground(target.window())) << "the target did not come to the front";
     EXPECT_TRUE(WaitUntil(5000, [&] { return RectText(WindowRect(s.skin)) == RectText({700, 154, 780, 184}); })) << "the skin is at " << RectText(WindowRect(s.skin)) << ", expected the browsed skin's place and size (700, 154) 80 x 30";
     WaitForPointerToRest();
@@ -134,8 +129,7 @@ TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     differing = DifferingPixels(s.skin, before, after, &first);
     Trace("at (10, 5): before %s, after %s; %d pixels differ", ColourText(before.At(10, 5)).c_str(), ColourText(after.At(10, 5)).c_str(), differing);
     EXPECT_EQ(differing, 0) << "pixels inside the window that changed after the browse, the first " << first;
-    // The capture does see the new skin's colours where they would be painted:
-    // a pixel of the new bitmap differs from the old picture at the same place.
+    // The control: where the new skin would be painted, its colour differs from the old picture's.
     EXPECT_FALSE(SameColour(before.At(10, 5), NewSkinPixel(10, 5))) << "the two skins share a colour at (10, 5)";
 }
 
