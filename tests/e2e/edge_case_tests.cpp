@@ -140,7 +140,8 @@ export PATH=/usr/bin:/bin WINEPREFIX=$1 WINEDEBUG=-all
 pelto=$2 recorder=$3 log=$4 keys=$5 winver=$6
 winlog="Z:${log//\//\\}"
 shown() { for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done | tr '\n' '|'; }
-fail() { echo "fail $1 (${SECONDS} s; shown: $(shown))" >> "$log"; wineserver -k 2>/dev/null; timeout 30 wineserver -w; exit 1; }
+pelto_state() { [ -z "${pid:-}" ] && return; kill -0 "$pid" 2>/dev/null && echo -n "; Pelto runs" || echo -n "; Pelto ended"; echo -n ", its output: $(tail -c 300 "$app.out" 2>/dev/null | tr '\n' '|')"; }
+fail() { echo "fail $1 (${SECONDS} s; shown: $(shown)$(pelto_state))" >> "$log"; wineserver -k 2>/dev/null; timeout 30 wineserver -w; exit 1; }
 # A line of the log, waited for up to $2 tenths of a second.
 seen() { for _ in $(seq "$2"); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 if [ ! -d "$WINEPREFIX" ]; then
@@ -155,9 +156,12 @@ rm -f "$log"
 # Pelto runs from a short path: the plug-in paths under the driver's prefix are too long.
 app=$WINEPREFIX-app
 rm -rf "$app" && cp -a "$(dirname "$pelto")" "$app" || fail "cannot copy Pelto"
+# One program at a time into the session: the recorder's window shows that the
+# session's server and desktop are up before Pelto starts.
 wine "$recorder" "$winlog" >/dev/null 2>&1 &
-wine "$app/Pelto.exe" >/dev/null 2>&1 &
 rw=$(timeout 60 xdotool search --sync --name '^Session Recorder$' | head -1); [ -n "$rw" ] || fail "no recorder window"
+wine "$app/Pelto.exe" >"$app.out" 2>&1 &
+pid=$!
 pw=$(timeout 60 xdotool search --sync --name '^Quorval Pelto$' | head -1); [ -n "$pw" ] || fail "no skin window"
 seen '^started' 200 || fail "the recorder did not start"
 xdotool windowfocus --sync "$rw" || fail "cannot focus the recorder"
@@ -181,7 +185,7 @@ struct OwnSession {
     std::string prefix = "/tmp/pelto-e2e-session-" + RunTag();
     std::string log = prefix + ".log";
     ~OwnSession() {
-        RunUnixAndWait("WINEPREFIX='" + prefix + "' /usr/bin/wineserver -k; rm -rf '" + prefix + "' '" + prefix + "-app' '" + log + "'", 60000);
+        RunUnixAndWait("WINEPREFIX='" + prefix + "' /usr/bin/wineserver -k; rm -rf '" + prefix + "' '" + prefix + "-app' '" + prefix + "-app.out' '" + log + "'", 60000);
     }
 };
 
