@@ -142,6 +142,9 @@ winlog="Z:${log//\//\\}"
 shown() { for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done | tr '\n' '|'; }
 pelto_state() { [ -z "${pid:-}" ] && return; kill -0 "$pid" 2>/dev/null && echo -n "; Pelto runs" || echo -n "; Pelto ended"; echo -n ", its output: $(tail -c 300 "$app.out" 2>/dev/null | tr '\n' '|')"; }
 fail() { echo "fail $1 (${SECONDS} s; shown: $(shown)$(pelto_state))" >> "$log"; wineserver -k 2>/dev/null; timeout 30 wineserver -w; exit 1; }
+# The first X window named $1, waited for up to 60 s. Asked again and again rather than with
+# --sync: one search ends at once when a window it looks at goes away meanwhile.
+window() { for _ in $(seq 300); do w=$(xdotool search --name "$1" 2>/dev/null | head -1); [ -n "$w" ] && echo "$w" && return 0; sleep 0.2; done; return 1; }
 # A line of the log, waited for up to $2 tenths of a second.
 seen() { for _ in $(seq "$2"); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 if [ ! -d "$WINEPREFIX" ]; then
@@ -159,10 +162,10 @@ rm -rf "$app" && cp -a "$(dirname "$pelto")" "$app" || fail "cannot copy Pelto"
 # One program at a time into the session: the recorder's window shows that the
 # session's server and desktop are up before Pelto starts.
 wine "$recorder" "$winlog" >/dev/null 2>&1 &
-rw=$(timeout 60 xdotool search --sync --name '^Session Recorder$' | head -1); [ -n "$rw" ] || fail "no recorder window"
+rw=$(window '^Session Recorder$'); [ -n "$rw" ] || fail "no recorder window"
 wine "$app/Pelto.exe" >"$app.out" 2>&1 &
 pid=$!
-pw=$(timeout 60 xdotool search --sync --name '^Quorval Pelto$' | head -1); [ -n "$pw" ] || fail "no skin window"
+pw=$(window '^Quorval Pelto$'); [ -n "$pw" ] || fail "no skin window"
 seen '^started' 200 || fail "the recorder did not start"
 xdotool windowfocus --sync "$rw" || fail "cannot focus the recorder"
 xdotool key ctrl+shift+a
