@@ -142,9 +142,16 @@ winlog="Z:${log//\//\\}"
 shown() { for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done | tr '\n' '|'; }
 pelto_state() { [ -z "${pid:-}" ] && return; kill -0 "$pid" 2>/dev/null && echo -n "; Pelto runs" || echo -n "; Pelto ended"; echo -n ", its output: $(tail -c 300 "$app.out" 2>/dev/null | tr '\n' '|')"; }
 fail() { echo "fail $1 (${SECONDS} s; shown: $(shown)$(pelto_state))" >> "$log"; wineserver -k 2>/dev/null; timeout 30 wineserver -w; exit 1; }
-# The first X window named $1, waited for up to 60 s. Asked again and again rather than with
-# --sync: one search ends at once when a window it looks at goes away meanwhile.
-window() { for _ in $(seq 300); do w=$(xdotool search --name "$1" 2>/dev/null | head -1); [ -n "$w" ] && echo "$w" && return 0; sleep 0.2; done; return 1; }
+# The first shown X window named $1, waited for up to $2 s (default 60). Asked again and again
+# rather than with --sync: one search ends at once when a window it looks at goes away meanwhile.
+window() {
+    for _ in $(seq $((${2:-60} * 5))); do
+        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1)
+        [ -n "$w" ] && echo "$w" && return 0
+        sleep 0.2
+    done
+    return 1
+}
 # A line of the log, waited for up to $2 tenths of a second.
 seen() { for _ in $(seq "$2"); do grep -q "$1" "$log" 2>/dev/null && return 0; sleep 0.1; done; return 1; }
 if [ ! -d "$WINEPREFIX" ]; then
@@ -173,7 +180,7 @@ seen '^menu' 200 || fail "Ctrl+Shift+A opened no menu"
 xdotool windowfocus --sync "$pw" || fail "cannot focus the skin window"
 xdotool key $keys
 seen '^box' 200 || fail "no question after the keys $keys"
-bw=$(timeout 10 xdotool search --sync --onlyvisible --name '^Pelto$' | head -1); [ -n "$bw" ] || fail "no X window for the question"
+bw=$(window '^Pelto$' 10); [ -n "$bw" ] || fail "no X window for the question"
 xdotool windowfocus --sync "$bw" || fail "cannot focus the question"
 echo "yes at ${SECONDS} s" >> "$log"
 xdotool key Return

@@ -204,10 +204,8 @@ bool Click(HWND window, POINT at, int button) {
     // Taken once the window's thread holds no capture from the press (a close box tracks until release).
     const DWORD thread = GetWindowThreadProcessId(window, nullptr);
     WaitUntil(2000, [&] {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        return !IsWindow(window) || !GetGUIThreadInfo(thread, &info) || !info.hwndCapture ||
-               (info.flags & GUI_INMENUMODE);
+        const GUITHREADINFO info = ThreadState(thread);
+        return !IsWindow(window) || !info.hwndCapture || (info.flags & GUI_INMENUMODE);
     });
     return true;
 }
@@ -309,11 +307,14 @@ void ReleaseModifierKeys() {
         if (GetAsyncKeyState(button == 1 ? VK_LBUTTON : VK_RBUTTON) & 0x8000) MouseButton(button, false);
 }
 
-HWND FocusOfThreadOf(HWND window) {
+GUITHREADINFO ThreadState(DWORD thread) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    if (!GetGUIThreadInfo(thread, &info)) info = GUITHREADINFO{};
+    return info;
 }
+
+HWND FocusOfThreadOf(HWND window) { return ThreadState(GetWindowThreadProcessId(window, nullptr)).hwndFocus; }
 
 bool TabMovesFocus(HWND dialog) {
     const HWND before = FocusOfThreadOf(dialog);

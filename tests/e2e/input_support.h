@@ -58,7 +58,9 @@ bool TypeText(HWND window, const std::string& text);
 // Releases modifiers and buttons still held down (a test ended between press and release).
 void ReleaseModifierKeys();
 
-// The focus in the window's thread; Tab moving a dialog's focus (a positive control for keys).
+// A thread's focus, capture and menu state (all empty when it cannot be read); the focus in
+// the window's thread; Tab moving a dialog's focus (a positive control for keys).
+GUITHREADINFO ThreadState(DWORD thread);
 HWND FocusOfThreadOf(HWND window);
 bool TabMovesFocus(HWND dialog);
 

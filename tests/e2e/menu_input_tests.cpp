@@ -53,12 +53,6 @@ void DragSkin(PeltoSession& s, POINT to, bool menuAtPointer = true) {
     CheckSkinAt(s.skin, to.x - 50, to.y - 9);
 }
 
-HWND CaptureOfThread(DWORD thread) {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    return GetGUIThreadInfo(thread, &info) ? info.hwndCapture : nullptr;
-}
-
 // One started Pelto; each step begins where the one before left the skin.
 TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     SetTestTimeLimit(240);
@@ -172,14 +166,14 @@ TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     ASSERT_TRUE(WaitForWindowAt(s.skin, 800 - 265, 104)) << "skin not attached: " << RectText(WindowRect(s.skin));
     ASSERT_TRUE(PressOn(s.skin, POINT{600, 113})) << "cannot press on the skin";
     const DWORD thread = GetWindowThreadProcessId(s.skin, nullptr);
-    ASSERT_TRUE(WaitUntil(3000, [&] { return CaptureOfThread(thread) == s.skin; })) << "the press did not give the skin the capture";
+    ASSERT_TRUE(WaitUntil(3000, [&] { return ThreadState(thread).hwndCapture == s.skin; })) << "the press did not give the skin the capture";
     // Held: a new window in front is not followed (the resumed tracking below is the control).
     SetForegroundWindow(other.window());
     WaitUntil(1500, [&] { return WindowRect(s.skin).left != 800 - 265; });
     CheckSkinAt(s.skin, 800 - 265, 104);
-    EXPECT_EQ(CaptureOfThread(thread), s.skin) << "the skin lost the capture before WM_CANCELMODE";
+    EXPECT_EQ(ThreadState(thread).hwndCapture, s.skin) << "the skin lost the capture before WM_CANCELMODE";
     SendMessageTimeoutA(s.skin, WM_CANCELMODE, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    EXPECT_TRUE(WaitUntil(3000, [&] { return CaptureOfThread(thread) != s.skin; })) << "the skin kept the capture";
+    EXPECT_TRUE(WaitUntil(3000, [&] { return ThreadState(thread).hwndCapture != s.skin; })) << "the skin kept the capture";
     EXPECT_TRUE(WaitForWindowAt(s.skin, 900 - 265, 54, 3000)) << "tracking did not resume after the capture was lost: skin at " << RectText(WindowRect(s.skin)) << ", foreground \"" << WindowText(GetForegroundWindow()) << "\"";
     MouseButton(1, false);
     CloseMenu(s.pelto.pid());

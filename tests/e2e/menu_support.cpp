@@ -171,10 +171,8 @@ bool MenusClosed(const std::vector<HWND>& menus) {
 bool ChooseByKeys(HWND menu, const MainMenuPlace& place) {
     const DWORD menuThread = GetWindowThreadProcessId(menu, nullptr);
     if (!WaitUntil(1000, [&] { return GetWindowThreadProcessId(GetForegroundWindow(), nullptr) == menuThread; })) {
-        GUITHREADINFO info = {};
-        info.cbSize = sizeof info;
-        if (!GetGUIThreadInfo(menuThread, &info) || !info.hwndMenuOwner || !BringToForeground(info.hwndMenuOwner))
-            return false;
+        const HWND owner = ThreadState(menuThread).hwndMenuOwner;
+        if (!owner || !BringToForeground(owner)) return false;
     }
     const std::vector<MenuRow>& rows = *MainMenuRows();
     auto selectable = [](const std::vector<MenuRow>& r, int upTo) {

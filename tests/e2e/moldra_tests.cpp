@@ -29,9 +29,7 @@ HWND OpenMaker(const PeltoSession& s, const char* which) { return OpenNewPluginD
 std::string StayedState(const PeltoSession& s, HWND dialog) {
     std::string answers;
     for (HWND d : DialogsCaptioned(s.pelto.pid(), kMakerCaption)) answers += WindowAnswers(d, 3000) ? " 1" : " 0";
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof info;
-    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    const GUITHREADINFO info = ThreadState(GetWindowThreadProcessId(dialog, nullptr));
     const POINT at = CursorPos();
     return Format("visible %d, enabled %d, its thread answers %d (capture %p, flags %#lx), the skin window's %d, "
                   "the Moldra dialogs'%s, in front \"%s\", pointer at (%ld, %ld)",
