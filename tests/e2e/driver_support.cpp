@@ -176,17 +176,17 @@ bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     return CloseHandle(file) && ok;
 }
 
-bool ReadFileBytes(const std::string& path, std::string* bytes) {
-    bytes->clear();
+std::string ReadFileText(const std::string& path) {
+    std::string bytes;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    if (file == INVALID_HANDLE_VALUE) return "";
     char chunk[4096];
     DWORD got = 0;
     bool ok = true;
-    while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) bytes->append(chunk, got);
+    while ((ok = ReadFile(file, chunk, sizeof chunk, &got, nullptr) != 0) && got > 0) bytes.append(chunk, got);
     CloseHandle(file);
-    return ok;
+    return ok ? bytes : "";
 }
 
 bool CopyTree(const std::string& from, const std::string& to) {
@@ -298,7 +298,8 @@ Image LoadBmpPixels(const std::string& path) {
     return image;
 }
 
-HRGN RegionFromImage(const Image& image, COLORREF key) {
+// Every pixel not of the key colour, joined run by run.
+static HRGN RegionFromImage(const Image& image, COLORREF key) {
     HRGN region = CreateRectRgn(0, 0, 0, 0);
     for (int y = 0; y < image.height; ++y) {
         int x = 0;
@@ -334,7 +335,7 @@ std::string RectText(const RECT& r) {
                   static_cast<long>(r.right), static_cast<long>(r.bottom));
 }
 
-std::string DescribeRegionDifference(HRGN actual, HRGN expected) {
+static std::string DescribeRegionDifference(HRGN actual, HRGN expected) {
     RECT a, e, all;
     GetRgnBox(actual, &a);
     GetRgnBox(expected, &e);
@@ -351,6 +352,17 @@ std::string DescribeRegionDifference(HRGN actual, HRGN expected) {
     if (differing == 0) return "";
     return Format("region box %s, expected box %s, %d pixels differ:%s", RectText(a).c_str(), RectText(e).c_str(),
                   differing, examples.c_str());
+}
+
+std::string RegionMismatch(HWND window, const Image& image, COLORREF key) {
+    int type = ERROR;
+    HRGN actual = CopyWindowRegion(window, &type);
+    if (!actual) return Format("no region (GetWindowRgn answered %d)", type);
+    HRGN expected = RegionFromImage(image, key);
+    const std::string difference = EqualRgn(actual, expected) ? "" : DescribeRegionDifference(actual, expected);
+    DeleteObject(expected);
+    DeleteObject(actual);
+    return difference;
 }
 
 COLORREF ScreenPixel(int x, int y) {

@@ -52,7 +52,7 @@ const std::string& StagedInstall();
 std::string JoinPath(const std::string& folder, const std::string& name);
 bool FileExists(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
-bool ReadFileBytes(const std::string& path, std::string* bytes);
+std::string ReadFileText(const std::string& path);  // "" when it cannot be read
 bool CopyTree(const std::string& from, const std::string& to);
 // Each entry matching the pattern (a folder's "*"), "." and ".." left out.
 void ForEachFile(const std::string& pattern, const std::function<void(const WIN32_FIND_DATAA&)>& visit);
@@ -118,13 +118,11 @@ std::string ColourText(COLORREF c);
 Image BitmapPixels(HBITMAP bitmap);
 Image LoadBmpPixels(const std::string& path);
 
-// Every pixel not of the key colour, joined run by run (CombineRgn RGN_OR); the caller deletes it.
-HRGN RegionFromImage(const Image& image, COLORREF key = kMagenta);
-
-// A copy of a window's region, null for none (type: GetWindowRgn's answer); the
-// pixels two regions differ in ("" for none).
+// A copy of a window's region, null for none (type: GetWindowRgn's answer).
 HRGN CopyWindowRegion(HWND window, int* type);
-std::string DescribeRegionDifference(HRGN actual, HRGN expected);
+// "" when the window's region is the image's outline (every pixel not of the key
+// colour), else what differs.
+std::string RegionMismatch(HWND window, const Image& image, COLORREF key = kMagenta);
 
 std::string RectText(const RECT& r);
 

@@ -68,11 +68,11 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
         ASSERT_TRUE(WriteBmp24(bmp, 16, 16, [](int x, int y) { return RGB(x * 8, y * 8, 64); })) << "cannot write the bitmap";
         ASSERT_TRUE(DropOnSkin(100, 9, {bmp})) << "the drop was not accepted";
         const char kDesktopKey[] = "Control Panel\\Desktop", kSentinel[] = "C:\\before-the-test.bmp";
-        WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinel);
+        WriteRegistryString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", kSentinel);
         // No: Wine keeps at most 255 characters of a wallpaper's path, so Yes would prove nothing more.
         AnswerBox(s.pelto, {bmp + "\nこのファイルを壁紙に設定しますか？", "Pelto", s.skin}, IDNO);
         EXPECT_TRUE(PeltoAnswers(s.pelto)) << s.pelto;
-        EXPECT_EQ(ReadUserRegistryString(kDesktopKey, "Wallpaper"), kSentinel);
+        EXPECT_EQ(ReadRegistryString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"), kSentinel);
     }
     SCOPED_TRACE("a launcher path with a tab is refused and a line break cuts it");
     HWND settings = s.OpenDialog(IDM_LAUNCHER_SETTINGS, kLauncherSettingsCaption);

@@ -275,6 +275,18 @@ bool ClickCloseBox(HWND window) {
     return false;
 }
 
+void CheckEscEnterAndCloseBoxLeaveOpen(HWND dialog, const char* which) {
+    SCOPED_TRACE(which);
+    ASSERT_TRUE(BringToForeground(dialog)) << "the dialog did not come to the foreground";
+    EXPECT_TRUE(PressKeys({VK_ESCAPE}) && PressKeys({VK_RETURN})) << "cannot type Esc and Enter";
+    EXPECT_TRUE(IsWindow(dialog) && TabMovesFocus(dialog)) << "Tab typed after Esc and Enter did not move the focus";
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "Esc or Enter ended the dialog";
+    if (!IsWindow(dialog)) return;
+    EXPECT_TRUE(ClickCloseBox(dialog)) << "no close box to click";
+    WaitForWindowIdle(dialog);
+    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
+}
+
 bool PressKeys(std::initializer_list<WORD> chord) {
     const bool sent = Send(ChordInputs(chord));
     // With none in front (a hidden window's activation passes to nothing under Wine) no thread takes it.

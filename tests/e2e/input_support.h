@@ -46,6 +46,9 @@ bool ClickDialogButton(HWND dialog, int id);
 
 // The window's close box: a point its own hit test calls HTCLOSE.
 bool ClickCloseBox(HWND window);
+// Esc and Enter typed for real (a Tab after them moves the focus: they arrived), then a real
+// click on the close box: the dialog (named `which` in a failure) stays open through all three.
+void CheckEscEnterAndCloseBoxLeaveOpen(HWND dialog, const char* which);
 
 // ---------------------------------------------------------------- keys
 

@@ -50,20 +50,6 @@ void CheckLines(HWND dialog, const std::vector<std::string>& expected, const cha
 const std::vector<LauncherItem> kThree = {{"C:\\a.exe", "Title A"}, {"C:\\b.exe", "Title B"}, {"C:\\c.exe", "Title C"}};
 const std::vector<std::string> kThreePaths = {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"};
 
-// Esc and Enter typed for real (a Tab after them moves the focus: they arrived), then a real click on
-// the close box (found by the dialog's own hit test, so no miss passes): the dialog stays open.
-void CheckStaysOpenOnEnterEscAndClose(HWND dialog, const char* which) {
-    SCOPED_TRACE(which);
-    ASSERT_TRUE(BringToForeground(dialog)) << "the dialog did not come to the foreground";
-    EXPECT_TRUE(PressKeys({VK_ESCAPE}) && PressKeys({VK_RETURN})) << "cannot type Esc and Enter";
-    EXPECT_TRUE(IsWindow(dialog) && TabMovesFocus(dialog)) << "Tab typed after Esc and Enter did not move the focus";
-    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "Esc or Enter ended the dialog";
-    if (!IsWindow(dialog)) return;
-    EXPECT_TRUE(ClickCloseBox(dialog)) << "no close box to click";
-    WaitForWindowIdle(dialog);
-    EXPECT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the close box ended the dialog";
-}
-
 // One Pelto with three entries for the dialogs' cases, each leaving both closed.
 TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileApplyWritesItAndBrowseFillsThePath) {
     SetTestTimeLimit(240);
@@ -75,14 +61,14 @@ TEST(LauncherDialog, LauncherDialogs_OnlyTheirButtonsEndThemCancelKeepsTheFileAp
     const LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
     ASSERT_TRUE(PressKeysOn(settings, {VK_DOWN})) << "cannot type Down";
     EXPECT_TRUE(WaitUntil(2000, [&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) != selected; })) << "Down did not move the list's selection from " << selected;
-    CheckStaysOpenOnEnterEscAndClose(settings, "settings dialog");
+    CheckEscEnterAndCloseBoxLeaveOpen(settings, "settings dialog");
     // A button's mnemonic does act: Alt+A opens the entry dialog.
     ASSERT_TRUE(BringToForeground(settings) && PressKeys({VK_MENU, 'A'})) << "cannot type Alt+A";
     HWND entry = WaitForDialog(s.pelto.pid(), kNewEntryCaption);
     ASSERT_NE(entry, nullptr) << "Alt+A opened no entry dialog: " << s.pelto;
     ASSERT_TRUE(PressKeysOn(entry, {'X', 'Y', 'Z'})) << "cannot type xyz";
     EXPECT_TRUE(WaitUntil(2000, [&] { return ControlText(entry, IDC_ENTRY_PATH) == "xyz"; })) << "the keys typed gave \"" << Printable(ControlText(entry, IDC_ENTRY_PATH)) << "\"";
-    CheckStaysOpenOnEnterEscAndClose(entry, "entry dialog");
+    CheckEscEnterAndCloseBoxLeaveOpen(entry, "entry dialog");
     EXPECT_EQ(ControlText(entry, IDC_ENTRY_PATH), "xyz") << "the entry dialog's path after Esc, Enter and the close box";
     CheckLines(settings, kThreePaths, "while the entry dialog is open");
     // From the top one down, a real click on its own button ends each.

@@ -268,7 +268,7 @@ TEST(LauncherIcons, LauncherIcons_AShellThatCannotBeLoadedIsToldWhenFirstUsedAnd
     // Wine loads no shell32 into Pelto.exe until the test ends (a per-program override:
     // WINEDLLOVERRIDES in the driver's environment does not reach a process it starts).
     const char* overrides = "Software\\Wine\\AppDefaults\\Pelto.exe\\DllOverrides";
-    WriteUserRegistryString(overrides, "shell32", "");
+    WriteRegistryString(HKEY_CURRENT_USER, overrides, "shell32", "");
     struct Undo { const char* key; ~Undo() { DeleteUserRegistryValue(key, "shell32"); } } undo{overrides};
     s.Start();
     // An empty list: nothing asks for the shell yet, and nothing is said.

@@ -23,11 +23,7 @@ bool WriteLauncherFile(const InstallFolder& folder, const std::vector<LauncherIt
     return WriteFileBytes(folder.File("launch_data"), LauncherFileText(items));
 }
 
-std::string LauncherFileOf(const InstallFolder& folder) {
-    std::string bytes;
-    ReadFileBytes(folder.File("launch_data"), &bytes);
-    return bytes;
-}
+std::string LauncherFileOf(const InstallFolder& folder) { return ReadFileText(folder.File("launch_data")); }
 
 std::string WaitForLauncherFile(const InstallFolder& folder, const std::string& expected, DWORD timeoutMs) {
     WaitUntil(timeoutMs, [&] { return LauncherFileOf(folder) == expected; });

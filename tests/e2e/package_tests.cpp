@@ -131,13 +131,7 @@ const COLORREF kTargetColour = RGB(40, 90, 160);  // PeltoTarget.exe's window
 // to `at` and shows the bitmap's pixels there, the target where it is cut away.
 void CheckSkinOnTarget(HWND skin, const Image& bitmap, const char* title, const RECT& area, POINT at) {
     EXPECT_EQ(SizeOf(skin), Format("%d x %d", bitmap.width, bitmap.height)) << "the skin window's size against the bitmap's";
-    int type = ERROR;
-    HRGN actual = CopyWindowRegion(skin, &type);
-    ASSERT_TRUE(actual != nullptr) << "the skin window has no region (GetWindowRgn answered " << type << ")";
-    HRGN expected = RegionFromImage(bitmap);
-    EXPECT_TRUE(EqualRgn(actual, expected)) << "the outline is not the bitmap's: " << DescribeRegionDifference(actual, expected);
-    DeleteObject(expected);
-    DeleteObject(actual);
+    EXPECT_EQ(RegionMismatch(skin, bitmap), "") << "the skin window's outline against the bitmap's";
     TargetProcess target;
     ASSERT_TRUE(StartPopupTarget(target, title, area)) << "no target window";
     EXPECT_TRUE(WaitForWindowAt(skin, at.x, at.y)) << "the skin window is at " << RectText(WindowRect(skin)) << ", not at the target's corner";

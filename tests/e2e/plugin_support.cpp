@@ -82,11 +82,6 @@ bool ModuleLoaded(DWORD pid, const char* fileName) {
     return found;
 }
 
-std::string ReadFileText(const std::string& path) {
-    std::string text;
-    return ReadFileBytes(path, &text) ? text : "";
-}
-
 BusyProcessors::BusyProcessors() {
     SYSTEM_INFO info;
     GetSystemInfo(&info);

@@ -34,7 +34,6 @@ HWND OpenNewPluginDialog(const PeltoSession& s, const std::string& file, const s
 
 // Whether a module of that file name (any case, no folder) is loaded in the process.
 bool ModuleLoaded(DWORD pid, const char* fileName);
-std::string ReadFileText(const std::string& path);  // "" when it cannot be read
 
 // Threads that keep every processor busy while the object lives.
 class BusyProcessors : NoCopy {

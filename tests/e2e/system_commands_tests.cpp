@@ -15,7 +15,7 @@ using namespace e2e;
 
 const char kDesktopKey[] = "Control Panel\\Desktop", kSentinelWallpaper[] = "C:\\before-the-test.bmp";
 
-std::string Wallpaper() { return ReadUserRegistryString(kDesktopKey, "Wallpaper"); }
+std::string Wallpaper() { return ReadRegistryString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"); }
 
 // Takes control.exe out of the system folder Pelto's shell searches while it lives;
 // with a stand-in, the test's recording control.exe takes its place.
@@ -28,7 +28,7 @@ struct ControlPanelSwap {
         if (!standIn) return;
         ok = CopyFileA(JoinPath(DriverFolder(), "PeltoControlStandIn.exe").c_str(), real.c_str(), FALSE) != 0;
         // Wine runs its own control.exe for that path unless told otherwise.
-        WriteUserRegistryString(kDllOverrides, "control.exe", "native");
+        WriteRegistryString(HKEY_CURRENT_USER, kDllOverrides, "control.exe", "native");
     }
     ~ControlPanelSwap() {
         if (standIn) DeleteUserRegistryValue(kDllOverrides, "control.exe");
@@ -68,7 +68,7 @@ TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", log.c_str());  // Pelto and its children inherit it
     s.Start();
     SetEnvironmentVariableA("PELTO_CONTROL_LOG", nullptr);
-    WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
+    WriteRegistryString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", kSentinelWallpaper);
     std::string upper = s.folder.File("LOUD.BMP"), text = s.folder.File("notes.txt"), lzh = s.folder.File("skin.LZH"), zip = s.folder.File("pack.Zip"),
                 wall = s.folder.File("wall.bmp");
     for (const std::string& f : {upper, wall, text, lzh, zip})
@@ -97,7 +97,7 @@ TEST(SystemCommands, System_DropsWallpaperDialogExitAnsweredNoAndTheApplets) {
     }
     {
         SCOPED_TRACE("a bitmap chosen in the dialog, which opens in C:\\Windows, is set at once");
-        WriteUserRegistryString(kDesktopKey, "Wallpaper", kSentinelWallpaper);
+        WriteRegistryString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper", kSentinelWallpaper);
         // A bitmap only in C:\Windows\: its bare name, typed, names it only from that folder.
         const std::string name = Format("pelto-wall-%lu.bmp", static_cast<unsigned long>(GetCurrentProcessId())), inWindows = "C:\\Windows\\" + name;
         ASSERT_TRUE(WriteBmp24(inWindows, 16, 16, WallPixel)) << "cannot write " << inWindows;

@@ -96,7 +96,7 @@ bool RunUnixAndWait(const std::string& shellCommand, DWORD timeoutMs) {
                        unixStatus + ".part " + unixStatus + "\"";
     if (!RunUnixCommand(line)) return false;
     std::string status;
-    bool done = WaitUntil(timeoutMs, [&] { return ReadFileBytes(windowsStatus, &status) && !status.empty() && status.back() == '\n'; });
+    bool done = WaitUntil(timeoutMs, [&] { status = ReadFileText(windowsStatus); return !status.empty() && status.back() == '\n'; });
     DeleteFileA(windowsStatus.c_str());
     return done && status == "0\n";
 }

@@ -79,15 +79,9 @@ std::string GapsText(const std::vector<DWORD>& gaps);
 DWORD MedianGap(std::vector<DWORD> gaps);
 
 // A string value ("" when missing; a null name: the default value), written with its
-// key made when missing; the same under HKEY_CURRENT_USER.
+// key made when missing.
 std::string ReadRegistryString(HKEY root, const char* key, const char* value);
 bool WriteRegistryString(HKEY root, const char* key, const char* value, const std::string& data);
-inline std::string ReadUserRegistryString(const char* key, const char* value) {
-    return ReadRegistryString(HKEY_CURRENT_USER, key, value);
-}
-inline void WriteUserRegistryString(const char* key, const char* value, const std::string& data) {
-    WriteRegistryString(HKEY_CURRENT_USER, key, value, data);
-}
 void DeleteUserRegistryValue(const char* key, const char* value);
 
 // The first visible "#32770" window of the process that matches, once one does;

@@ -13,11 +13,7 @@ std::size_t testStartOffset = 0;
 
 std::string ShimPath() { return JoinPath(DriverFolder(), "Win98Shim.dll"); }
 
-std::string LogText() {
-    std::string text;
-    if (!logPath.empty()) ReadFileBytes(logPath, &text);
-    return text;
-}
+std::string LogText() { return logPath.empty() ? "" : ReadFileText(logPath); }
 
 }  // namespace
 
