@@ -26,6 +26,10 @@ run="$root/build/run"
 cmake --install "$build" --prefix "$run/Pelto" >/dev/null
 
 export WINEPREFIX="$run/wine" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+# With 32-bit Wine installed (by the test command) on a kernel that starts no
+# 32-bit programs, `wine` itself cannot start: the 64-bit loader is taken instead.
+. scripts/wine_env.sh
+pelto_wine_env "$run/wine-bin"
 virtual=""
 if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     n=99

@@ -15,6 +15,8 @@ xvfb=$!
 export DISPLAY=":$n" WINEPREFIX="$work/wine" WINEDEBUG=-all LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 cleanup() { wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
+. "$root/scripts/wine_env.sh"
+pelto_wine_env "$work/wine-bin"
 sleep 1
 
 wine wineboot -i >/dev/null 2>&1

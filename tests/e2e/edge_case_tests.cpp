@@ -136,7 +136,8 @@ TEST(EdgeCase, EdgeCase_LongDropLauncherPathsAndASaveCutShort) {
 const char kLeaveSessionScript[] = R"SH(#!/bin/bash
 # session-prefix pelto.exe recorder.exe log keys windows-version
 set -u
-export PATH=/usr/bin:/bin WINEPREFIX=$1 WINEDEBUG=-all
+# PELTO_WINE_BIN: the 64-bit loader's stand-ins where no 32-bit program starts (run_e2e.sh).
+export PATH=${PELTO_WINE_BIN:+$PELTO_WINE_BIN:}/usr/bin:/bin WINEPREFIX=$1 WINEDEBUG=-all
 pelto=$2 recorder=$3 log=$4 keys=$5 winver=$6
 winlog="Z:${log//\//\\}"
 shown() { for w in $(xdotool search --onlyvisible --name . 2>/dev/null); do xdotool getwindowname "$w"; done | tr '\n' '|'; }
