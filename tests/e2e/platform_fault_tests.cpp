@@ -38,8 +38,8 @@ int DifferingPixels(HWND window, const Image& before, const Image& now, std::str
 // dialog keeps the old picture until the restart.
 TEST(PlatformFault, PlatformFault_PluginsOtherBitnessRenameAndBrowse) {
     SetTestTimeLimit(270);
-    // Set by run_e2e.sh, with the reason, where no program of the other bitness can start.
-    const std::string other = OtherBitnessTarget(), otherCannotRun = EnvironmentValue("PELTO_E2E_NO_OTHER_BITNESS");
+    // Set by run_e2e.sh, with the reason, where no 32-bit program starts (then only the 64-bit run runs).
+    const std::string other = OtherBitnessTarget(), otherCannotRun = EnvironmentValue("PELTO_NO_32BIT");
     ASSERT_TRUE(!otherCannotRun.empty() || (!other.empty() && FileExists(other))) << "no PeltoTarget.exe of the other bitness (\"" << other << "\")";
     PeltoSession s("faultplugins");
     s.Start([](const InstallFolder& f) {

@@ -58,14 +58,17 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-# Ends the run without the driver: one failure, with the reason.
-fail_run() {
+# Ends the run without the driver, with the reason: as one failure, or (0) as a run
+# that counts nothing.
+end_run() {  # failures (1 or 0), reason...
+    local failures=$1
+    shift
     echo "$*"
     cleanup
-    echo "$label: 0 passed, 1 failed"
-    exit 1
+    echo "$label: 0 passed, $failures failed"
+    exit "$failures"
 }
-abort() { fail_run "$label run aborted: $*"; }
+abort() { end_run 1 "$label run aborted: $*"; }
 
 [ -f "$build_dir/PeltoDriver.exe" ] || abort "no PeltoDriver.exe in $build_dir"
 driver=$(realpath "$build_dir/PeltoDriver.exe")
@@ -106,12 +109,7 @@ work=$(mktemp -d /tmp/pelto-e2e.XXXXXX) || abort "cannot make a temp folder"
 # shellcheck source=../../scripts/wine_env.sh
 . "$(dirname "$0")/../../scripts/wine_env.sh"
 pelto_wine_env "$work/wine-bin" || abort "cannot prepare the 64-bit Wine loader"
-if [ "$pelto_bits" = 32 ] && [ -n "$PELTO_NO_32BIT" ]; then
-    echo "NOT RUN: $label: $PELTO_NO_32BIT"
-    cleanup
-    echo "$label: 0 passed, 0 failed"
-    exit 0
-fi
+[ "$pelto_bits" = 32 ] && [ -n "$PELTO_NO_32BIT" ] && end_run 0 "NOT RUN: $label: $PELTO_NO_32BIT"
 
 # The XDND drag source that makes real file drops (native build).
 if [ -z "${PELTO_XDND_DROP:-}" ]; then
@@ -213,7 +211,7 @@ mkdir -p "$work/probe" && cp "$build_dir/PeltoTarget.exe" "$work/probe/Pelto.exe
 (cd "$work/probe" && timeout 120 wine Pelto.exe --report-version version.txt >>"$work/wine.log" 2>&1)
 reported=$(cat "$work/probe/version.txt" 2>/dev/null)
 if [ -z "$reported" ]; then
-    [ "$pelto_bits" = 32 ] && fail_run "this machine cannot run 32-bit Windows programs (32-bit Wine missing:" \
+    [ "$pelto_bits" = 32 ] && end_run 1 "this machine cannot run 32-bit Windows programs (32-bit Wine missing:" \
         "apt-get install wine32:i386); the $label run counts as failed"
     abort "the version probe did not run"
 fi
@@ -236,10 +234,9 @@ tr -d '\r' <"$work/acp.out"
 # The test program of the other bitness, for the program lookup across the two.
 other_build="$build_dir/../i686"
 [ "$pelto_bits" = 32 ] && other_build="$build_dir/../x86_64"
-if [ -n "$PELTO_NO_32BIT" ]; then
-    # The cases that start it say so in their own "NOT RUN:" lines.
-    export PELTO_E2E_NO_OTHER_BITNESS=$PELTO_NO_32BIT
-elif [ -f "$other_build/PeltoTarget.exe" ]; then
+# Where it cannot start (PELTO_NO_32BIT, which the driver sees too), none: the cases
+# that start it say so in their own "NOT RUN:" lines.
+if [ -z "$PELTO_NO_32BIT" ] && [ -f "$other_build/PeltoTarget.exe" ]; then
     PELTO_E2E_OTHER_TARGET=$(timeout 60 winepath -w "$(realpath "$other_build/PeltoTarget.exe")" 2>>"$work/wine.log" | tr -d '\r')
     export PELTO_E2E_OTHER_TARGET
 fi
