@@ -44,34 +44,23 @@ void Trace(const char* format, ...) {
 std::string CurrentTestName() { return currentTest; }
 
 std::string Format(const char* format, ...) {
-    va_list args;
+    va_list args, again;
     va_start(args, format);
-    va_list again;
     va_copy(again, args);
-    int length = std::vsnprintf(nullptr, 0, format, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
     va_end(args);
-    std::string text;
-    if (length > 0) {
-        text.resize(static_cast<std::size_t>(length) + 1);
-        std::vsnprintf(&text[0], text.size(), format, again);
-        text.resize(static_cast<std::size_t>(length));
-    }
+    // Measured first, then written with room for the terminator, which is dropped.
+    std::string text(length > 0 ? static_cast<std::size_t>(length) + 1 : 0, '\0');
+    if (length > 0) std::vsnprintf(&text[0], text.size(), format, again);
     va_end(again);
+    text.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
     return text;
 }
 
 std::string Printable(const std::string& text) {
     std::string out;
-    for (unsigned char c : text) {
-        if (c == '\n')
-            out += "\\n";
-        else if (c == '\\')
-            out += "\\\\";
-        else if (c >= 0x20 && c < 0x7F)
-            out += static_cast<char>(c);
-        else
-            out += Format("\\x%02X", c);
-    }
+    for (unsigned char c : text)
+        out += c == '\n' ? "\\n" : c == '\\' ? "\\\\" : (c >= 0x20 && c < 0x7F) ? std::string(1, static_cast<char>(c)) : Format("\\x%02X", c);
     return out;
 }
 

@@ -150,12 +150,6 @@ ReportedFamily ReportedWindowsFamily() {
     return ReportedWindows() == "win98" ? ReportedFamily::Windows9x : ReportedFamily::WindowsNT;
 }
 
-bool PeltoIs32Bit() {
-    DWORD kind = 0;
-    std::string exe = JoinPath(StagedInstall(), "Pelto.exe");
-    return GetBinaryTypeA(exe.c_str(), &kind) && kind == SCS_32BIT_BINARY;
-}
-
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     char last = folder.back();

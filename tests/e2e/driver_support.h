@@ -36,12 +36,11 @@ bool WaitUntil(DWORD timeoutMs, Pred pred, DWORD stepMs = 20) {
 // ---------------------------------------------------------------- platform
 
 // An environment variable's value ("" when unset); PELTO_E2E_WINVER ("win98", "win2k",
-// "" for Wine's default); whether Pelto.exe is 32-bit.
+// "" for Wine's default).
 std::string EnvironmentValue(const char* name);
 enum class ReportedFamily { Windows9x, WindowsNT };
 const std::string& ReportedWindows();
 ReportedFamily ReportedWindowsFamily();
-bool PeltoIs32Bit();
 
 // ---------------------------------------------------------------- files
 

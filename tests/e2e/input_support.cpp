@@ -210,20 +210,6 @@ bool Click(HWND window, POINT at, int button) {
     return true;
 }
 
-bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs) {
-    // Also the pointer on `to`: X may deliver the nudge's motion after the window arrived.
-    auto done = [&] {
-        const RECT r = WindowRect(window);
-        return r.left == corner.x && r.top == corner.y && PointerAt(to.x, to.y);
-    };
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
-        if (!MoveMouse(POINT{to.x + 1, to.y}) || !MoveMouse(to)) return false;
-        if (WaitUntil(500, done) && WaitForPointerToRest() && done()) return true;
-    }
-    return done();
-}
-
 bool PressOn(HWND window, POINT at) {
     // The press taken before any move: a move read first would not be a drag.
     return PressAt(window, at, 1) && WaitForWindowIdle(window);

@@ -35,9 +35,6 @@ bool Click(HWND window, POINT at, int button = 1);
 bool Click(HWND window, int button = 1);
 // The left button pressed on the window, the start of a drag (moves and release: the caller's).
 bool PressOn(HWND window, POINT at);
-// With the button held, moves to `to` until the window's corner is at `corner`. Under
-// Wine a move can lose its button state to X's own motion: it is given again, a pixel aside and back.
-bool DragTo(HWND window, POINT to, POINT corner, DWORD timeoutMs = 5000);
 
 // A click on a dialog's button (the dialog brought to the front when covered). An id no
 // visible button carries (IDOK, IDCANCEL from Enter, Esc) is sent as the command itself.

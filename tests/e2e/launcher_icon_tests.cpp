@@ -269,7 +269,7 @@ TEST(LauncherIcons, LauncherIcons_AShellThatCannotBeLoadedIsToldWhenFirstUsedAnd
     // WINEDLLOVERRIDES in the driver's environment does not reach a process it starts).
     const char* overrides = "Software\\Wine\\AppDefaults\\Pelto.exe\\DllOverrides";
     WriteRegistryString(HKEY_CURRENT_USER, overrides, "shell32", "");
-    struct Undo { const char* key; ~Undo() { DeleteUserRegistryValue(key, "shell32"); } } undo{overrides};
+    struct Undo { const char* key; ~Undo() { DeleteRegistryValue(HKEY_CURRENT_USER, key, "shell32"); } } undo{overrides};
     s.Start();
     // An empty list: nothing asks for the shell yet, and nothing is said.
     ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;

@@ -6,7 +6,6 @@
 
 #include "launcher_support.h"
 #include "pelto_session.h"
-#include "plugin_support.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -44,7 +43,13 @@ struct DriverPopupMenu {
 void DragSkin(PeltoSession& s, POINT to, bool menuAtPointer = true) {
     const RECT from = WindowRect(s.skin);
     ASSERT_TRUE(PressOn(s.skin, POINT{from.left + 50, from.top + 9})) << "cannot press on the skin";
-    EXPECT_TRUE(DragTo(s.skin, to, POINT{to.x - 50, to.y - 9})) << "skin at " << RectText(WindowRect(s.skin)) << " during the drag";
+    // Under Wine a move can lose its button state to X's own motion: it is given again, a pixel
+    // aside and back. The pointer on `to` too: X may deliver the nudge's motion after the skin arrived.
+    auto arrived = [&] { return SameRect(WindowRect(s.skin), {to.x - 50, to.y - 9, to.x + 150, to.y + 9}) && PointerAt(to.x, to.y); };
+    bool dragged = false;
+    for (const DWORD start = GetTickCount(); !dragged && GetTickCount() - start < 5000;)
+        dragged = MoveMouse(POINT{to.x + 1, to.y}) && MoveMouse(to) && WaitUntil(500, arrived) && WaitForPointerToRest() && arrived();
+    EXPECT_TRUE(dragged || arrived()) << "skin at " << RectText(WindowRect(s.skin)) << " during the drag";
     ASSERT_TRUE(MouseButton(1, false)) << "cannot release the button";
     HWND menu = WaitForMenuWindow(s.pelto.pid());
     ASSERT_NE(menu, nullptr) << "no menu after the drag";
@@ -57,30 +62,20 @@ void DragSkin(PeltoSession& s, POINT to, bool menuAtPointer = true) {
 TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
     SetTestTimeLimit(240);
     PeltoSession s("menuinput");
-    s.Start([](const InstallFolder& f) { RemoveTree(f.File("plugins")); return true; });
+    s.Start();
     {
-        SCOPED_TRACE("the launcher and plug-in keys with empty lists");
-        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'}) && PressKeys({VK_CONTROL, VK_SHIFT, 'X'})) << "cannot press the keys";
+        // The plug-in key and both list commands with empty lists are the plug-in and launcher tests' own.
+        SCOPED_TRACE("the launcher key with an empty list");
+        ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'})) << "cannot press the keys";
+        s.PostCommand(IDM_POPUP_ROW_FIRST + 5);  // a small id with no popup shown does nothing either
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for an empty list";
-        EXPECT_TRUE(s.pelto.MessageBoxes().empty());
-        // The list commands, and a small id with no popup shown, do nothing either.
-        s.ChooseFromMenu(IDM_LAUNCHER_LIST);
-        s.ChooseFromMenu(IDM_PLUGIN_LIST);
-        s.PostCommand(IDM_POPUP_ROW_FIRST + 5);
-        ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
-        EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr);
-        EXPECT_TRUE(s.pelto.Running());
-        // Positive control: with an entry in each list the same keys open each popup.
+        EXPECT_TRUE(s.pelto.Running() && s.pelto.MessageBoxes().empty()) << s.pelto;
+        // Positive control: with an entry in the list the same keys open the popup.
         s.ChooseFromMenu(IDM_LAUNCHER_ADD);  // with no target yet: the skin window's own program
         ASSERT_TRUE(WaitUntil(5000, [&] { return FileExists(s.folder.File("launch_data")); })) << "no launcher entry";
-        ASSERT_TRUE(CreateDirectoryA(s.folder.File("plugins").c_str(), nullptr)) << "cannot make plugins";
-        ASSERT_TRUE(InstallFixture(s.folder, "quick")) << "cannot copy the fixture";
-        s.ChooseFromMenu(IDM_PLUGIN_REFRESH);
-        for (WORD key : {'Z', 'X'}) {
-            EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), key), nullptr) << "Ctrl+Shift+" << static_cast<char>(key) << " opened no popup with an entry in its list";
-            CloseMenu(s.pelto.pid());
-        }
+        EXPECT_NE(OpenMenuWithHotkey(s.pelto.pid(), 'Z'), nullptr) << "Ctrl+Shift+Z opened no popup with an entry in its list";
+        CloseMenu(s.pelto.pid());
     }
     {
         SCOPED_TRACE("a click opens the main menu at the pointer");

@@ -37,11 +37,12 @@ struct PeltoSession {
         ASSERT_TRUE(ChooseFromMainMenu(pelto, id, &why)) << Format("main menu command %u: %s", id, why.c_str());
     }
 
-    // A command that opens the dialog with that caption, and the dialog; aborts without one.
+    // A command that opens the dialog with that caption, owned by the skin window, and the dialog; aborts without one.
     HWND OpenDialog(unsigned id, const std::string& caption) const {
         ChooseFromMenu(id);
         HWND dialog = WaitForDialog(pelto.pid(), caption);
         [&] { ASSERT_TRUE(dialog != nullptr) << Format("command %u opened no dialog \"%s\": ", id, Printable(caption).c_str()) << pelto; }();
+        EXPECT_EQ(GetWindow(dialog, GW_OWNER), skin) << "the owner of the dialog \"" << Printable(caption) << "\"";
         return dialog;
     }
 

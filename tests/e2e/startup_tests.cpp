@@ -1,6 +1,7 @@
 // Start-up: the skin shown, its window and shape on the screen, the messages, the hotkeys and the close command.
 #include <windows.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,42 @@ COLORREF TestSkinPixel(int x, int y) {
     if (y == 28 && x >= 20 && x < 30) return RGB(254, 0, 255);
     if (y == 3 && x >= 20 && x < 30) return RGB(255, 1, 255);
     return RGB(x * 4, y * 8, 0x80);
+}
+
+// The tracking period seen from outside: the wide target (the default skin sits 265 pixels left of its
+// right edge, 4 below its top) moves each time the skin has followed it. The `count` gaps in ms, fewer
+// when the skin stops following.
+std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs = 4000) {
+    std::vector<DWORD> gaps;
+    RECT t = WindowRect(target);
+    const int width = t.right - t.left, height = t.bottom - t.top;
+    auto followed = [&](const RECT& at) {
+        RECT r = WindowRect(skin);
+        return r.left == at.right - 265 && r.top == at.top + 4;
+    };
+    if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) return gaps;
+    // The first follow only finds a tick to start from (the skin may have been placed long before).
+    for (int i = 0; i <= count; ++i) {
+        t.top = (i % 2 == 0) ? t.top + 60 : t.top - 60;
+        t.bottom = t.top + height;
+        DWORD moved = GetTickCount();
+        MoveWindow(target, t.left, t.top, width, height, TRUE);
+        if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) break;
+        if (i > 0) gaps.push_back(GetTickCount() - moved);
+    }
+    return gaps;
+}
+
+std::string GapsText(const std::vector<DWORD>& gaps) {
+    std::string text;
+    for (DWORD g : gaps) text += (text.empty() ? "" : ", ") + std::to_string(g) + " ms";
+    return text.empty() ? "none" : text;
+}
+
+DWORD MedianGap(std::vector<DWORD> gaps) {
+    if (gaps.empty()) return 0;
+    std::sort(gaps.begin(), gaps.end());
+    return gaps[gaps.size() / 2];
 }
 
 // Single screen pixels read with GetPixel. cut: the points must show the backdrop.

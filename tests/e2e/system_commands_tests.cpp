@@ -17,6 +17,16 @@ const char kDesktopKey[] = "Control Panel\\Desktop", kSentinelWallpaper[] = "C:\
 
 std::string Wallpaper() { return ReadRegistryString(HKEY_CURRENT_USER, kDesktopKey, "Wallpaper"); }
 
+// The system folder as Pelto.exe sees it: a 32-bit program on 64-bit Windows (or Wine) sees
+// SysWOW64 as system32; a 32-bit driver is redirected there by itself.
+std::string PeltoSystemFolder() {
+    char path[MAX_PATH] = "";
+    DWORD kind = 0;
+    const bool pelto32 = GetBinaryTypeA(JoinPath(StagedInstall(), "Pelto.exe").c_str(), &kind) && kind == SCS_32BIT_BINARY;
+    const UINT n = sizeof(void*) == 8 && pelto32 ? GetSystemWow64DirectoryA(path, sizeof path) : GetSystemDirectoryA(path, sizeof path);
+    return n == 0 || n >= sizeof path ? "C:\\windows\\system32" : path;
+}
+
 // Takes control.exe out of the system folder Pelto's shell searches while it lives;
 // with a stand-in, the test's recording control.exe takes its place.
 struct ControlPanelSwap {
@@ -31,7 +41,7 @@ struct ControlPanelSwap {
         WriteRegistryString(HKEY_CURRENT_USER, kDllOverrides, "control.exe", "native");
     }
     ~ControlPanelSwap() {
-        if (standIn) DeleteUserRegistryValue(kDllOverrides, "control.exe");
+        if (standIn) DeleteRegistryValue(HKEY_CURRENT_USER, kDllOverrides, "control.exe");
         if (!moved) return;
         DeleteFileA(real.c_str());
         MoveFileA(aside.c_str(), real.c_str());

@@ -16,16 +16,6 @@ std::string DriverFolder() {
     return s.substr(0, s.find_last_of('\\'));
 }
 
-std::string PeltoSystemFolder() {
-    char path[MAX_PATH] = "";
-    // A 32-bit program on 64-bit Windows (or Wine) sees SysWOW64 as system32;
-    // a 32-bit driver is redirected there by itself.
-    const UINT n = sizeof(void*) == 8 && PeltoIs32Bit() ? GetSystemWow64DirectoryA(path, sizeof path)
-                                                         : GetSystemDirectoryA(path, sizeof path);
-    if (n == 0 || n >= sizeof path) return "C:\\windows\\system32";
-    return path;
-}
-
 std::string TestProgramPath(const char* name) { return JoinPath(DriverFolder(), name); }
 
 bool TargetProcess::Start(const std::string& arguments, const std::string& title, DWORD timeoutMs) {
@@ -186,39 +176,6 @@ bool WaitForTick(HWND skin, DWORD timeoutMs) {
     });
 }
 
-std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs) {
-    std::vector<DWORD> gaps;
-    RECT t = WindowRect(target);
-    const int width = t.right - t.left, height = t.bottom - t.top;
-    auto followed = [&](const RECT& at) {
-        RECT r = WindowRect(skin);
-        return r.left == at.right - 265 && r.top == at.top + 4;
-    };
-    if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) return gaps;
-    // The first follow only finds a tick to start from (the skin may have been placed long before).
-    for (int i = 0; i <= count; ++i) {
-        t.top = (i % 2 == 0) ? t.top + 60 : t.top - 60;
-        t.bottom = t.top + height;
-        DWORD moved = GetTickCount();
-        MoveWindow(target, t.left, t.top, width, height, TRUE);
-        if (!WaitUntil(timeoutMs, [&] { return followed(t); }, 2)) break;
-        if (i > 0) gaps.push_back(GetTickCount() - moved);
-    }
-    return gaps;
-}
-
-std::string GapsText(const std::vector<DWORD>& gaps) {
-    std::string text;
-    for (DWORD g : gaps) text += (text.empty() ? "" : ", ") + std::to_string(g) + " ms";
-    return text.empty() ? "none" : text;
-}
-
-DWORD MedianGap(std::vector<DWORD> gaps) {
-    if (gaps.empty()) return 0;
-    std::sort(gaps.begin(), gaps.end());
-    return gaps[gaps.size() / 2];
-}
-
 std::string ReadRegistryString(HKEY root, const char* key, const char* value) {
     HKEY k;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &k) != ERROR_SUCCESS) return "";
@@ -243,43 +200,15 @@ bool WriteRegistryString(HKEY root, const char* key, const char* value, const st
     return ok;
 }
 
-void DeleteUserRegistryValue(const char* key, const char* value) {
+void DeleteRegistryValue(HKEY root, const char* key, const char* value) {
     HKEY k;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(root, key, 0, KEY_SET_VALUE, &k) != ERROR_SUCCESS) return;
     RegDeleteValueA(k, value);
     RegCloseKey(k);
 }
 
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs) {
     return WaitForDialogWhere(pid, timeoutMs, [&](HWND w) { return WindowText(w) == caption; });
-}
-
-std::vector<HWND> TrayIconWindows() {
-    std::vector<HWND> icons;
-    for (HWND tray : TopLevelWindows()) {
-        const std::string name = ClassNameOf(tray);
-        if (name != "__winex11_standalone_tray" && name != "Shell_TrayWnd") continue;
-        for (HWND w : ChildWindowsOf(tray))
-            if (IsWindowVisible(w) && ClassNameOf(w).find("tray_icon") != std::string::npos) icons.push_back(w);
-    }
-    return icons;
-}
-
-HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(timeoutMs, [&] {
-        for (HWND icon : TrayIconWindows())
-            if (std::find(before.begin(), before.end(), icon) == before.end()) found = icon;
-        return found != nullptr;
-    });
-    return found;
-}
-
-bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs) {
-    return WaitUntil(timeoutMs, [&] {
-        const std::vector<HWND> icons = TrayIconWindows();
-        return std::find(icons.begin(), icons.end(), icon) == icons.end();
-    });
 }
 
 HWND WaitForBox(const PeltoProcess& pelto, const std::string& text, const std::string& caption, DWORD timeoutMs) {

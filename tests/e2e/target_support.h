@@ -12,9 +12,8 @@
 
 namespace e2e {
 
-// The folder of PeltoDriver.exe and the test programs; the system folder as Pelto.exe sees it.
+// The folder of PeltoDriver.exe and the test programs.
 std::string DriverFolder();
-std::string PeltoSystemFolder();
 
 // A PeltoTarget.exe process with one window (two with --owned).
 class TargetProcess : public ChildProcess {
@@ -71,29 +70,16 @@ bool WaitForWindowAt(HWND window, int x, int y, DWORD timeoutMs = 5000);
 // on) places it again. False when none does within timeoutMs.
 bool WaitForTick(HWND skin, DWORD timeoutMs = 5000);
 
-// The tracking period seen from outside: the wide target (the default skin sits 265
-// pixels left of its right edge, 4 below its top) moves each time the skin has
-// followed it. The `count` gaps in ms, fewer when the skin stops following.
-std::vector<DWORD> DefaultSkinFollowGaps(HWND skin, HWND target, int count, DWORD timeoutMs = 4000);
-std::string GapsText(const std::vector<DWORD>& gaps);
-DWORD MedianGap(std::vector<DWORD> gaps);
-
 // A string value ("" when missing; a null name: the default value), written with its
-// key made when missing.
+// key made when missing, or deleted.
 std::string ReadRegistryString(HKEY root, const char* key, const char* value);
 bool WriteRegistryString(HKEY root, const char* key, const char* value, const std::string& data);
-void DeleteUserRegistryValue(const char* key, const char* value);
+void DeleteRegistryValue(HKEY root, const char* key, const char* value);
 
 // The first visible "#32770" window of the process that matches, once one does;
 // the one with that caption.
 HWND WaitForDialogWhere(DWORD pid, DWORD timeoutMs, const std::function<bool(HWND)>& match, DWORD stepMs = 20);
 HWND WaitForDialog(DWORD pid, const std::string& caption, DWORD timeoutMs = 10000);
-
-// The visible icon windows of Wine's tray windows, one per icon (with no X tray,
-// Wine's own "Wine System Tray" holds them); one new since `before`; one leaving.
-std::vector<HWND> TrayIconWindows();
-HWND WaitForNewTrayIcon(const std::vector<HWND>& before, DWORD timeoutMs = 5000);
-bool WaitForTrayIconGone(HWND icon, DWORD timeoutMs = 5000);
 
 // A message box as expected; an empty text, no buttons, or anyOwner leave that unchecked.
 struct ExpectedBox {
