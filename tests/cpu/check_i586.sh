@@ -79,14 +79,9 @@ for pe in "$@"; do
             problems+=("$dir/$link does not belong to $pe (CRC differs)")
         done
     fi
-    stop=
-    if [ -n "$symbols" ]; then
-        # The code ends where the linker starts the constructor list.
-        stop=$("$nm" "$symbols" 2>/dev/null | awk '$3 == "___CTOR_LIST__" { print $1; exit }')
-    fi
-    if [ -z "$stop" ]; then
-        echo "$name: no symbols found: all of .text is read as code (data in it may be reported)"
-    fi
+    # The code ends where the linker starts the constructor list.
+    stop=$([ -n "$symbols" ] && "$nm" "$symbols" 2>/dev/null | awk '$3 == "___CTOR_LIST__" { print $1; exit }')
+    [ -n "$stop" ] || echo "$name: no symbols found: all of .text is read as code (data in it may be reported)"
 
     # Findings as "address<TAB>instruction", addresses as 8 hex digits.
     findings=$("$objdump" -d --no-show-raw-insn ${stop:+--stop-address=0x$stop} "$pe" | awk -F'\t' \
@@ -113,11 +108,9 @@ for pe in "$@"; do
         # object without function symbols (the runtime archives' static
         # functions) is not put down to the function before it.
         {
-            if [ -n "$symbols" ]; then
-                "$nm" -C "$symbols" 2>/dev/null | sed -nE \
-                    -e 's/^([0-9a-f]{8}) [Tt] \.text$/\1\t0\t/p' \
-                    -e 's/^([0-9a-f]{8}) [Tt] ([^.].*)$/\1\t1\t\2/p'
-            fi
+            [ -z "$symbols" ] || "$nm" -C "$symbols" 2>/dev/null | sed -nE \
+                -e 's/^([0-9a-f]{8}) [Tt] \.text$/\1\t0\t/p' \
+                -e 's/^([0-9a-f]{8}) [Tt] ([^.].*)$/\1\t1\t\2/p'
             printf '%s\n' "$findings" | sed 's/\t/\t2\t/'
         } | LC_ALL=C sort -t $'\t' -k1,1 -k2,2n | awk -F'\t' -v named="$symbols" '
             $2 < 2 { function_name = $3; next }
@@ -126,8 +119,7 @@ for pe in "$@"; do
                 printf "NOT I586: 0x%s %s%s\n", $1, $3, where
             }'
     fi
-    found=0
-    [ -z "$findings" ] || found=$(printf '%s\n' "$findings" | wc -l)
+    found=$(printf '%s' "$findings" | grep -c '^')
     for p in "${problems[@]}"; do echo "FAIL: $p"; done
     if [ "$found" -eq 0 ] && [ ${#problems[@]} -eq 0 ]; then
         echo "PASS $name: none of its $count instructions is beyond the Pentium's"

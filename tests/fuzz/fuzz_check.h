@@ -1,6 +1,7 @@
 // Shared by the fuzz targets: a check that stops the run, so libFuzzer keeps
 // the input that broke it.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -25,11 +26,7 @@ inline void CheckNameBuffer(const char* name) {
     FUZZ_CHECK(std::strlen(name) <= kTextSize - 1);
 }
 
-inline bool HasFieldSpace(const char* s) {
-    for (; *s; ++s)
-        if (IsFieldSpace(*s)) return true;
-    return false;
-}
+inline bool HasFieldSpace(const char* s) { return std::any_of(s, s + std::strlen(s), IsFieldSpace); }
 
 // A word field that survives being written and read back: not empty, no white space.
 inline bool RoundTrips(const char* name) { return name[0] != '\0' && !HasFieldSpace(name); }

@@ -10,12 +10,9 @@
 
 namespace {
 
-constexpr int kIntervalSentinel = -1234567;
-constexpr int kCodeSentinel = 7654321;
-
 void FillSentinels(SettingsFileFields* f) {
-    f->TimerInterval = kIntervalSentinel;
-    f->FollowingCode = kCodeSentinel;
+    f->TimerInterval = -1234567;
+    f->FollowingCode = 7654321;
     FillSentinelName(f->SkinFileName, "SENTINEL.txt");
 }
 

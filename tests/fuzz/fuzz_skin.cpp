@@ -1,5 +1,6 @@
 // Fuzzes the skin definition reader: ParseSkinText on any bytes, then a write
 // and read back of what it found.
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -21,13 +22,7 @@ void FillSentinels(SkinFileFields* f) {
 }
 
 // The five numbers in file order.
-void Numbers(const SkinFileFields& f, int out[5]) {
-    out[0] = f.AnchorCorner;
-    out[1] = f.NormalX;
-    out[2] = f.NormalY;
-    out[3] = f.SmallX;
-    out[4] = f.SmallY;
-}
+std::array<int, 5> Numbers(const SkinFileFields& f) { return {f.AnchorCorner, f.NormalX, f.NormalY, f.SmallX, f.SmallY}; }
 
 }  // namespace
 
@@ -42,9 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // what they held.
     if (converted < 1) FUZZ_CHECK(std::memcmp(f.BitmapFileName, before.BitmapFileName, kTextSize) == 0);
     else FUZZ_CHECK(!HasFieldSpace(f.BitmapFileName));
-    int now[5], was[5];
-    Numbers(f, now);
-    Numbers(before, was);
+    const std::array<int, 5> now = Numbers(f), was = Numbers(before);
     for (int i = 0; i < 5; ++i)
         if (converted < 2 + i) FUZZ_CHECK(now[i] == was[i]);
     if (converted < 7) FUZZ_CHECK(std::memcmp(f.Author, before.Author, kTextSize) == 0);
@@ -60,9 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckNameBuffer(g.Author);
         FUZZ_CHECK(std::strcmp(g.BitmapFileName, f.BitmapFileName) == 0);
         FUZZ_CHECK(std::strcmp(g.Author, f.Author) == 0);
-        int back[5];
-        Numbers(g, back);
-        for (int i = 0; i < 5; ++i) FUZZ_CHECK(back[i] == now[i]);
+        FUZZ_CHECK(Numbers(g) == now);
     }
     return 0;
 }

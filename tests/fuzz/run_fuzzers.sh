@@ -59,15 +59,11 @@ run_fuzzer() {
 
     echo "FAIL $target (exit $rc)"
     grep -m 5 -E 'ERROR|runtime error:|check failed:|SUMMARY|deadly signal' "$dir/log" | sed 's/^/    /'
-    local keep=$build/fuzz-artifacts
-    if compgen -G "$dir/artifacts/*" >/dev/null; then
-        mkdir -p "$keep"
-        local a
-        for a in "$dir/artifacts/"*; do
-            cp "$a" "$keep/$target-$(basename "$a")"
-            echo "    input kept: $keep/$target-$(basename "$a")"
-        done
-    fi
+    local a keep=$build/fuzz-artifacts
+    for a in "$dir/artifacts/"*; do
+        [ -f "$a" ] || continue  # none: the pattern itself
+        mkdir -p "$keep" && cp "$a" "$keep/$target-$(basename "$a")" && echo "    input kept: $keep/$target-$(basename "$a")"
+    done
     cp "$dir/log" "$build/$target.log" 2>/dev/null && echo "    log: $build/$target.log"
     failed=$((failed + 1))
 }

@@ -40,7 +40,7 @@ pe=$1
 allowlist=${2:-$here/allowlist.txt}
 
 fail() {
-    echo "FAIL: $*"
+    echo "FAIL $*"
     echo "imports: 0 passed, 1 failed"
     exit 1
 }
@@ -51,9 +51,7 @@ fail() {
 dump=
 for tool in ${OBJDUMP:-i686-w64-mingw32-objdump x86_64-w64-mingw32-objdump}; do
     command -v "$tool" >/dev/null 2>&1 || continue
-    if dump=$("$tool" -p "$pe" 2>/dev/null); then
-        break
-    fi
+    dump=$("$tool" -p "$pe" 2>/dev/null) && break
     dump=
 done
 [ -n "$dump" ] || fail "objdump could not read $pe"
@@ -98,11 +96,8 @@ allowed=
 
 dlls=$(printf '%s\n' "$imports" | cut -d'!' -f1 | sort -fu | tr '\n' ' ')
 count=$(printf '%s\n' "$imports" | wc -l)
-ordinals=$(printf '%s\n' "$imports" | grep -c '!#')
 echo "$(basename "$pe"): $count imports from ${dlls% }"
-if [ "$ordinals" -gt 0 ]; then
-    printf '%s\n' "$imports" | grep '!#' | sed 's/^/ordinal import: /'
-fi
+printf '%s\n' "$imports" | grep '!#' | sed 's/^/ordinal import: /'
 
 bad=0
 while [ "$allowlist" != "-" ] && IFS= read -r imp; do
@@ -117,25 +112,19 @@ done <<<"$imports"
 for want in ${delayed_only//,/ }; do
     lower=$(printf '%s' "$want" | tr '[:upper:]' '[:lower:]')
     undelayed=$(printf '%s\n' "$ordinary_imports" | awk -F'!' -v dll="$lower" 'tolower($1) == dll')
-    if [ -n "$undelayed" ]; then
-        printf '%s\n' "$undelayed" | sed 's/^/NOT DELAYED: /'
-        bad=$((bad + $(printf '%s\n' "$undelayed" | wc -l)))
-    fi
+    [ -z "$undelayed" ] || printf '%s\n' "$undelayed" | sed 's/^/NOT DELAYED: /'
+    bad=$((bad + $(printf '%s' "$undelayed" | grep -c '^')))
     if ! printf '%s\n' "$delay_imports" | cut -d'!' -f1 | tr '[:upper:]' '[:lower:]' | grep -qxF -- "$lower"; then
         echo "NOT DELAYED: nothing of $want is delay-loaded"
         bad=$((bad + 1))
     fi
 done
 
-if [ "$bad" -eq 0 ]; then
-    if [ "$allowlist" = "-" ]; then
-        echo "PASS $(basename "$pe"): ${delayed_only:-no DLL} delay-loaded only"
-    else
-        echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist") (Windows $windows)"
-    fi
-    echo "imports: 1 passed, 0 failed"
-    exit 0
+[ "$bad" -eq 0 ] ||
+    fail "$(basename "$pe"): $bad problems among $count imports (list: $(basename "$allowlist")${allowed:+, Windows $windows})"
+if [ "$allowlist" = "-" ]; then
+    echo "PASS $(basename "$pe"): ${delayed_only:-no DLL} delay-loaded only"
+else
+    echo "PASS $(basename "$pe"): all $count imports are on $(basename "$allowlist") (Windows $windows)"
 fi
-echo "FAIL $(basename "$pe"): $bad problems among $count imports (list: $(basename "$allowlist")${allowed:+, Windows $windows})"
-echo "imports: 0 passed, 1 failed"
-exit 1
+echo "imports: 1 passed, 0 failed"

@@ -40,31 +40,23 @@ def main():
     except OSError as e:
         print(f"cannot read {path}: {e}", file=sys.stderr)
         return 2
-    if data[:2] != b"MZ":
-        print(f"{path} is not a PE file", file=sys.stderr)
-        return 2
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
-    if data[pe:pe + 4] != b"PE\0\0":
+    pe = struct.unpack_from("<I", data, 0x3C)[0] if len(data) >= 0x40 else 0
+    if data[:2] != b"MZ" or data[pe:pe + 4] != b"PE\0\0":
         print(f"{path} is not a PE file", file=sys.stderr)
         return 2
     sections_count = struct.unpack_from("<H", data, pe + 6)[0]
     optional_size = struct.unpack_from("<H", data, pe + 20)[0]
     opt = pe + 24
-    magic = struct.unpack_from("<H", data, opt)[0]
-    wide = magic == 0x20B
+    wide = struct.unpack_from("<H", data, opt)[0] == 0x20B  # PE32+
     image_base = struct.unpack_from("<Q", data, opt + 24)[0] if wide else struct.unpack_from("<I", data, opt + 28)[0]
     directories = opt + (112 if wide else 96)
     delay_rva, delay_size = struct.unpack_from("<II", data, directories + 13 * 8)
-    sections = []
-    table = opt + optional_size
-    for i in range(sections_count):
-        s = table + 40 * i
-        vsize, vaddr, rsize, roff = struct.unpack_from("<IIII", data, s + 8)
-        sections.append((vaddr, max(vsize, rsize), roff, rsize))
+    # Each section's size in memory, address, size in the file and file offset.
+    sections = [struct.unpack_from("<IIII", data, opt + optional_size + 40 * i + 8) for i in range(sections_count)]
 
     def offset(rva):
-        for vaddr, size, roff, rsize in sections:
-            if vaddr <= rva < vaddr + size and rva - vaddr < rsize:
+        for vsize, vaddr, rsize, roff in sections:
+            if vaddr <= rva < vaddr + max(vsize, rsize) and rva - vaddr < rsize:
                 return roff + rva - vaddr
         raise ValueError(f"address {rva:#x} lies in no section")
 

@@ -42,9 +42,9 @@ Dialog ParseDialog(const std::string& bytes);
 struct MenuItem {
     std::string text;
     int id = 0;  // 0 for a pop-up or a separator
+    std::vector<MenuItem> items = {};
     unsigned flags = 0;
     bool popup = false, separator = false;
-    std::vector<MenuItem> items;
 };
 // False when the template is not a plain one or ends early.
 bool ParseMenu(const std::string& bytes, std::vector<MenuItem>* items);

@@ -53,7 +53,9 @@ struct ExpectedDialog {
     std::vector<ExpectedControl> controls;  // in template order
 };
 
-void ExpectLayout(const pe::Dialog& d, const ExpectedDialog& e) {
+void ExpectLayout(const pe::Resource& r, const ExpectedDialog& e) {
+    ASSERT_EQ(r.error, "");
+    const pe::Dialog d = pe::ParseDialog(r.bytes);
     ASSERT_EQ(d.error, "");
     EXPECT_EQ(d.caption, e.caption);
     EXPECT_EQ((std::array<int, 2>{d.cx, d.cy}), (std::array<int, 2>{e.cx, e.cy})) << "size";
@@ -83,25 +85,15 @@ std::string Utf8(const std::string& cp932, bool* ok = nullptr) { return pe::Conv
 // separator), whether a separator, whether a pop-up.
 using Row = std::tuple<int, std::string, int, bool, bool>;
 
-// The menu in reading order, each pop-up's items right after it.
+// The menu in reading order, each pop-up's items right after it. An expected
+// menu is written without flags: {} is a separator, an item with items a pop-up.
 void Flatten(const std::vector<pe::MenuItem>& items, int depth, std::vector<Row>* rows, unsigned* marks) {
     for (const pe::MenuItem& item : items) {
-        rows->emplace_back(depth, item.separator ? "" : item.text, item.popup ? 0 : item.id, item.separator, item.popup);
+        const bool popup = item.popup || !item.items.empty();
+        const bool separator = item.separator || (!popup && item.id == 0 && item.text.empty());
+        rows->emplace_back(depth, separator ? "" : item.text, popup ? 0 : item.id, separator, popup);
         *marks |= item.flags & (1 | 2 | 8);  // MF_GRAYED, MF_DISABLED, MF_CHECKED
         Flatten(item.items, depth + 1, rows, marks);
-    }
-}
-
-// An expected item: {} a separator, one with items a pop-up.
-struct Item {
-    const char* text = nullptr;
-    int id = 0;
-    std::vector<Item> items = {};
-};
-void Flatten(const std::vector<Item>& items, int depth, std::vector<Row>* rows) {
-    for (const Item& item : items) {
-        rows->emplace_back(depth, item.text ? item.text : "", item.id, !item.text, !item.items.empty());
-        Flatten(item.items, depth + 1, rows);
     }
 }
 
@@ -112,48 +104,25 @@ protected:
     std::string File(const char* relative) const {
         return std::string(PELTO_INSTALLS) + "/install-" + GetParam() + "/Pelto/" + relative;
     }
-    pe::Dialog Dialog(const char* file, int id, unsigned* language = nullptr) const {
-        const pe::Resource r = pe::Load(File(file), pe::kDialog, id);
-        if (language) *language = r.language;
-        pe::Dialog d = pe::ParseDialog(r.bytes);
-        if (!r.error.empty()) d.error = r.error;
-        return d;
-    }
-    // Width, height and bits a pixel of a bitmap resource (zeros when missing).
-    std::array<int, 3> Bitmap(const char* file, int id) const {
-        const pe::Resource r = pe::Load(File(file), pe::kBitmap, id);
-        auto at = [&](std::size_t i, std::size_t n) {
-            uint32_t v = 0;
-            for (std::size_t k = n; k-- > 0;) v = v << 8 | static_cast<unsigned char>(r.bytes[i + k]);
-            return n == 2 ? static_cast<int>(v) : static_cast<int>(static_cast<int32_t>(v));
-        };
-        if (r.bytes.size() < 16) return {0, 0, 0};
-        return {at(4, 4), std::abs(at(8, 4)), at(14, 2)};
-    }
-    // The main menu's rows (the template's one pop-up), flattened; error says
-    // why there are none.
-    std::vector<Row> MainMenu(unsigned* marks, std::string* error) const {
+    // The main menu's rows (the template's one pop-up), flattened.
+    void MainMenu(std::vector<Row>* rows, unsigned* marks) const {
         std::vector<pe::MenuItem> items;
-        std::vector<Row> rows;
         const pe::Resource r = pe::Load(File("Pelto.exe"), pe::kMenu, IDR_MAIN_MENU);
-        if (!pe::ParseMenu(r.bytes, &items))
-            *error = r.error.empty() ? "the menu template is no plain one or ends early" : r.error;
-        else if (items.size() != 1 || !items[0].popup)
-            *error = "the menu template holds no single pop-up";
-        else
-            Flatten(items[0].items, 0, &rows, marks);
-        return rows;
+        ASSERT_EQ(r.error, "");
+        ASSERT_TRUE(pe::ParseMenu(r.bytes, &items)) << "the menu template is no plain one or ends early";
+        ASSERT_TRUE(items.size() == 1 && items[0].popup) << "the menu template holds no single pop-up";
+        Flatten(items[0].items, 0, rows, marks);
     }
 };
 INSTANTIATE_TEST_SUITE_P(Installations, Built, ::testing::Values("x86_64", "i686"),
                          [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 TEST_P(Built, MainMenuHoldsEveryItemInOrder) {
+    std::vector<Row> rows;
     unsigned marks = 0;
-    std::string error;
-    const std::vector<Row> rows = MainMenu(&marks, &error);
-    ASSERT_EQ(error, "");
+    ASSERT_NO_FATAL_FAILURE(MainMenu(&rows, &marks));
     std::vector<Row> expected;
+    unsigned unmarked = 0;
     Flatten({
         {"■　Windows", 0, {{"■　終了", IDM_SHUTDOWN}, {"■　再起動", IDM_RESTART}, {}, {"■　ログオフ", IDM_LOGOFF}}},
         {"■　全てのウインドウ", 0, {{"■　最小化", IDM_ALL_MINIMIZE}, {"■　終了", IDM_ALL_CLOSE}}},
@@ -174,7 +143,7 @@ TEST_P(Built, MainMenuHoldsEveryItemInOrder) {
         {"■　Peltoメニュー", 0,
          {{"■　プラグイン情報を更新", IDM_PLUGIN_REFRESH}, {}, {"■　Peltoについて", IDM_ABOUT}, {"■　設定", IDM_SETTINGS},
           {}, {"■　閉じる", IDM_CLOSE}}},
-    }, 0, &expected);
+    }, 0, &expected, &unmarked);
     for (std::size_t i = 0; i < std::min(rows.size(), expected.size()); ++i)
         EXPECT_EQ(rows[i], expected[i]) << "row " << i << ", " << Utf8(std::get<1>(expected[i]));
     EXPECT_EQ(rows.size(), expected.size());
@@ -311,21 +280,30 @@ const DialogRow kDialogs[] = {
 TEST_P(Built, Dialogs) {
     for (const DialogRow& row : kDialogs) {
         SCOPED_TRACE(row.name);
-        unsigned language = 0;
-        ExpectLayout(Dialog(row.file, row.id, &language), row.expected);
+        const pe::Resource r = pe::Load(File(row.file), pe::kDialog, row.id);
+        ExpectLayout(r, row.expected);
         if (row.japanese) {
-            EXPECT_EQ(language, kJapanese);
+            EXPECT_EQ(r.language, kJapanese);
         }
     }
 }
 
+// Width, height and bits a pixel, from each bitmap's header (zeros when missing).
 TEST_P(Built, Pictures) {
     const std::tuple<const char*, int, std::array<int, 3>> pictures[] = {
         {"Pelto.exe", IDB_ABOUT_BANNER, {344, 110, 8}},
         {"Pelto.exe", IDB_ABOUT_MASCOT, {73, 70, 8}},
         {"plugins/Moldra.ppi", IDB_MOLDRA_BANNER, {400, 60, 8}},
     };
-    for (const auto& p : pictures) EXPECT_EQ(Bitmap(std::get<0>(p), std::get<1>(p)), std::get<2>(p)) << std::get<1>(p);
+    for (const auto& [file, id, expected] : pictures) {
+        const std::string header = pe::Load(File(file), pe::kBitmap, id).bytes + std::string(16, '\0');
+        auto at = [&](std::size_t i, std::size_t n) {
+            uint32_t v = 0;
+            for (std::size_t k = n; k-- > 0;) v = v << 8 | static_cast<unsigned char>(header[i + k]);
+            return static_cast<int>(n == 2 ? v : static_cast<int32_t>(v));
+        };
+        EXPECT_EQ((std::array<int, 3>{at(4, 4), std::abs(at(8, 4)), at(14, 2)}), expected) << id;
+    }
 }
 
 TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
@@ -350,10 +328,9 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
 
     // Every item as the program spells it, in the menu's order, so that the
     // guide walks the menu as the user sees it.
+    std::vector<Row> rows;
     unsigned marks = 0;
-    std::string error;
-    const std::vector<Row> rows = MainMenu(&marks, &error);
-    ASSERT_EQ(error, "");
+    ASSERT_NO_FATAL_FAILURE(MainMenu(&rows, &marks));
     std::size_t at = 0;
     for (const Row& row : rows) {
         if (std::get<3>(row)) continue;  // a separator
@@ -363,9 +340,6 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
                                             << (guide.find(item) != std::string::npos ? " in the menu's order" : "");
         if (found != std::string::npos) at = found + item.size();
     }
-    for (const char* key : {"Ctrl+Shift+Z", "Ctrl+Shift+X", "Ctrl+Shift+A", "Shift+Enter", "Ctrl+Shift+↑",
-                            "Ctrl+Shift+↓", "Ctrl+Shift+←", "Ctrl+Shift+→"})
-        EXPECT_NE(guide.find(Utf8(key)), std::string::npos) << "the hotkey " << Utf8(key);
     // What a user must find in it. The guide opens with plain ASCII, which a
     // Windows that shows its Japanese garbled still shows: how to make it Japanese.
     EXPECT_EQ(guide.rfind("Pelto and this guide are written in Japanese", 0), 0u) << "the guide's English opening";
@@ -373,12 +347,15 @@ TEST_P(Built, GuideIsCp932WithCrLfAndNamesEveryMenuItemAndHotkey) {
     ASSERT_NE(banner, std::string::npos) << "no title banner";
     EXPECT_TRUE(std::all_of(bytes.begin(), bytes.begin() + banner, [](char c) { return (c & 0x80) == 0; }))
         << "the English opening is not plain 7-bit ASCII";
-    for (const char* topic : {"ver 0.10", "Pelto-i686.zip", "Pelto-x86_64.zip", "Program Files", "setting",
+    // Every hotkey, then the topics.
+    for (const char* topic : {"Ctrl+Shift+Z", "Ctrl+Shift+X", "Ctrl+Shift+A", "Shift+Enter", "Ctrl+Shift+↑", "Ctrl+Shift+↓",
+                              "Ctrl+Shift+←", "Ctrl+Shift+→",
+                              "ver 0.10", "Pelto-i686.zip", "Pelto-x86_64.zip", "Program Files", "setting",
                               "launch_data", "skin\\", "plugins\\", "Moldra", "Tachel", "UNLHA32.DLL", "UNZIP32.DLL",
                               "Pelto.lnk", "アンインストール", "MIT License", "Copyright (c) 2026 Quorval", "更新履歴",
                               "デフォルト", "hotkeys.txt", "stored_windows", "文字化け",
                               "Language for non-Unicode programs", "SysWOW64"})
-        EXPECT_NE(guide.find(Utf8(topic)), std::string::npos) << "the topic " << Utf8(topic);
+        EXPECT_NE(guide.find(Utf8(topic)), std::string::npos) << "the guide does not name " << Utf8(topic);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "commands/archive_command.h"
 
@@ -14,36 +15,32 @@ std::string Line(ArchiveKind kind, const std::string& path, std::size_t size = 2
     return out;
 }
 
-TEST(ArchiveCommandLine, TheExamplesExactly) {
-    EXPECT_EQ(Line(ArchiveKind::Lzh, "C:\\dl\\mint.lzh"), "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*");
-    EXPECT_EQ(Line(ArchiveKind::Zip, "C:\\dl\\mint.zip"), "\"C:\\dl\\mint.zip\" \"C:\\dl\\\"");
+// CP932 bytes, one of them 0x5C (backslash) as a trail byte, pass unchanged.
+const std::string kSjisFolder = "C:\\\x83\x5C\x83\x74\x83\x67\\";
+const std::tuple<ArchiveKind, std::string, std::string> kLines[] = {
+    {ArchiveKind::Lzh, "C:\\dl\\mint.lzh", "e \"C:\\dl\\mint.lzh\" \"C:\\dl\\\" *.*"},
+    {ArchiveKind::Zip, "C:\\dl\\mint.zip", "\"C:\\dl\\mint.zip\" \"C:\\dl\\\""},
+    {ArchiveKind::Zip, "C:\\my files\\a b.zip", "\"C:\\my files\\a b.zip\" \"C:\\my files\\\""},
+    {ArchiveKind::Lzh, kSjisFolder + "a.lzh", "e \"" + kSjisFolder + "a.lzh\" \"" + kSjisFolder + "\" *.*"},
+    {ArchiveKind::Zip, "a.zip", "\"a.zip\" \"a.zip\""},  // a path without a backslash keeps itself
+};
+
+TEST(ArchiveCommandLine, TheArchiveAndItsFolderPassWholeInQuotes) {
+    for (const auto& [kind, path, line] : kLines) EXPECT_EQ(Line(kind, path), line) << path;
 }
 
-TEST(ArchiveCommandLine, BlanksAndJapaneseNamesPassWholeInQuotes) {
-    EXPECT_EQ(Line(ArchiveKind::Zip, "C:\\my files\\a b.zip"), "\"C:\\my files\\a b.zip\" \"C:\\my files\\\"");
-    // CP932 bytes, one of them 0x5C (backslash) as a trail byte, pass unchanged.
-    std::string sjis = "C:\\\x83\x5C\x83\x74\x83\x67\\a.lzh";
-    EXPECT_EQ(Line(ArchiveKind::Lzh, sjis), "e \"" + sjis + "\" \"C:\\\x83\x5C\x83\x74\x83\x67\\\" *.*");
-}
-
-TEST(ArchiveCommandLine, PathWithoutBackslashKeepsItself) {
-    EXPECT_EQ(Line(ArchiveKind::Zip, "a.zip"), "\"a.zip\" \"a.zip\"");
-}
-
-// The LZH line is the path and folder plus 11 bytes; ZIP plus 5.
+// The LZH line is the path and folder plus 11 bytes: a folder of 121 bytes
+// leaves room for a path of 127, not 128. ZIP's is plus 5: 124, then 130.
 TEST(ArchiveCommandLine, RefusedExactlyWhenTheLineWouldNotFit) {
-    std::string folder = "C:\\" + std::string(117, 'd') + "\\";  // 121 bytes
-    ASSERT_EQ(folder.size(), 121u);
-    std::string fits = folder + "ab.lzh", over = folder + "abc.lzh";  // 127 and 128 bytes
-    std::string line = Line(ArchiveKind::Lzh, fits);
-    EXPECT_EQ(line.size(), 259u);
-    EXPECT_EQ(line, "e \"" + fits + "\" \"" + folder + "\" *.*");
-    EXPECT_EQ(Line(ArchiveKind::Lzh, over), "(refused)");
-
-    std::string zipFolder = "C:\\" + std::string(120, 'z') + "\\";  // 124 bytes
-    std::string zipFits = zipFolder + "ab.zip", zipOver = zipFolder + "abc.zip";  // 130 and 131
-    EXPECT_EQ(Line(ArchiveKind::Zip, zipFits).size(), 259u);
-    EXPECT_EQ(Line(ArchiveKind::Zip, zipOver), "(refused)");
+    const std::tuple<ArchiveKind, int, const char*, const char*, const char*> kinds[] = {
+        {ArchiveKind::Lzh, 121, ".lzh", "e ", " *.*"}, {ArchiveKind::Zip, 124, ".zip", "", ""}};
+    for (const auto& [kind, folderBytes, extension, before, after] : kinds) {
+        const std::string folder = "C:\\" + std::string(folderBytes - 4, 'd') + "\\", fits = folder + "ab" + extension;
+        const std::string line = Line(kind, fits);
+        EXPECT_EQ(line.size(), 259u) << extension;
+        EXPECT_EQ(line, before + ("\"" + fits + "\" \"" + folder + "\"") + after);
+        EXPECT_EQ(Line(kind, folder + "abc" + extension), "(refused)") << extension;
+    }
 }
 
 TEST(ArchiveCommandLine, TooLongPathsAndTinyBuffersAreRefused) {

@@ -2,33 +2,31 @@
 
 #include <gtest/gtest.h>
 
-TEST(CpuLoad, ShareOfNonIdleTimeBetweenReadings) {
-    const ProcessorTimes before = {1000, 4000};
-    EXPECT_EQ(LoadPercent(before, {1000 + 250, 4000 + 1000}), 75u);  // 750 of 1000 busy
-    EXPECT_EQ(LoadPercent(before, {1000 + 1000, 4000 + 1000}), 0u);  // all idle
-    EXPECT_EQ(LoadPercent(before, {1000, 4000 + 1000}), 100u);       // no idle at all
-}
+// A machine up for a year on 64 processors, in 100 ns units.
+constexpr unsigned long long kYear = 315360000000000ULL * 64;
 
-TEST(CpuLoad, RoundsToTheNearestPercent) {
-    const ProcessorTimes before = {0, 0};
-    EXPECT_EQ(LoadPercent(before, {2, 3}), 33u);    // 33.3
-    EXPECT_EQ(LoadPercent(before, {1, 3}), 67u);    // 66.7
-    EXPECT_EQ(LoadPercent(before, {199, 200}), 1u);  // 0.5 rounds up
-}
+// Two readings of (idle, all) time and the load between them.
+struct LoadRow {
+    const char* why;
+    ProcessorTimes before, after;
+    unsigned percent;
+};
+const LoadRow kLoads[] = {
+    {"750 of 1000 busy", {1000, 4000}, {1000 + 250, 4000 + 1000}, 75},
+    {"all idle", {1000, 4000}, {1000 + 1000, 4000 + 1000}, 0},
+    {"no idle at all", {1000, 4000}, {1000, 4000 + 1000}, 100},
+    {"33.3 rounds down", {0, 0}, {2, 3}, 33},
+    {"66.7 rounds up", {0, 0}, {1, 3}, 67},
+    {"0.5 rounds up", {0, 0}, {199, 200}, 1},
+    {"no time passed", {500, 2000}, {500, 2000}, 0},
+    {"idle went backwards", {500, 2000}, {400, 2500}, 0},
+    {"total went backwards", {500, 2000}, {600, 1000}, 0},
+    {"more idle than time: 0, not a wrap", {500, 2000}, {900, 2100}, 0},
+    {"large counters do not overflow", {kYear / 2, kYear}, {kYear / 2 + 10000000ULL, kYear + 40000000ULL}, 75},
+};
 
-TEST(CpuLoad, NoTimeOrBackwardsReadingsGiveZero) {
-    const ProcessorTimes before = {500, 2000};
-    EXPECT_EQ(LoadPercent(before, before), 0u);
-    EXPECT_EQ(LoadPercent(before, {400, 2500}), 0u);   // idle went backwards
-    EXPECT_EQ(LoadPercent(before, {600, 1000}), 0u);   // total went backwards
-    EXPECT_EQ(LoadPercent(before, {900, 2100}), 0u);   // more idle than time: 0, not a wrap
-}
-
-TEST(CpuLoad, LargeCountersDoNotOverflow) {
-    // A machine up for a year on 64 processors, in 100 ns units.
-    const unsigned long long year = 315360000000000ULL * 64;
-    const ProcessorTimes before = {year / 2, year};
-    EXPECT_EQ(LoadPercent(before, {year / 2 + 10000000ULL, year + 40000000ULL}), 75u);
+TEST(CpuLoad, ShareOfNonIdleTimeBetweenReadingsRoundedAndNeverBelowZero) {
+    for (const LoadRow& row : kLoads) EXPECT_EQ(LoadPercent(row.before, row.after), row.percent) << row.why;
 }
 
 TEST(CpuLoad, AStatisticReadCountsWhenItGaveFourBytes) {

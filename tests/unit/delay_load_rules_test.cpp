@@ -35,24 +35,18 @@ const std::map<std::string, StandInResult> kExpected = {
     {"ShellExecuteA", StandInResult::Zero}, {"Shell_NotifyIconA", StandInResult::Zero},
 };
 
-// The functions the build delay-loads: every word after the library's name in
-// the set(PELTO_DELAY_... ) lists of cmake/delay_imports.cmake.
-std::vector<std::string> DelayLoadedFunctions() {
+TEST(DelayLoadRules, EveryDelayLoadedFunctionHasAStandInThatFailsAsTheFunctionDoes) {
+    // The functions the build delay-loads: every word after the library's name
+    // in the set(PELTO_DELAY_... ) lists of cmake/delay_imports.cmake.
     std::ifstream in(PELTO_SOURCE_DIR "/cmake/delay_imports.cmake");
     const std::string text(std::istreambuf_iterator<char>(in), {});
     std::vector<std::string> functions;
-    for (std::size_t at = text.find("set(PELTO_DELAY_"); at != std::string::npos;
-         at = text.find("set(PELTO_DELAY_", at + 1)) {
+    for (std::size_t at = text.find("set(PELTO_DELAY_"); at != std::string::npos; at = text.find("set(PELTO_DELAY_", at + 1)) {
         std::istringstream words(text.substr(at, text.find(')', at) - at));
         std::string word;
         words >> word >> word;  // set(PELTO_DELAY_NAME, then the library
         while (words >> word) functions.push_back(word);
     }
-    return functions;
-}
-
-TEST(DelayLoadRules, EveryDelayLoadedFunctionHasAStandInThatFailsAsTheFunctionDoes) {
-    const std::vector<std::string> functions = DelayLoadedFunctions();
     ASSERT_GE(functions.size(), 15u) << "cmake/delay_imports.cmake was not read";
     for (const std::string& function : functions) {
         SCOPED_TRACE(function);

@@ -32,39 +32,46 @@ std::vector<std::string> Choices(const HotkeyFileResult& r) {
 }
 constexpr unsigned kCtrlAltShift = kHotkeyControl | kHotkeyAlt | kHotkeyShift;
 
-TEST(HotkeyFile, NoFileTextKeepsEveryHotkey) {
-    HotkeyFileResult r = Parse("");
-    EXPECT_EQ(Choices(r), std::vector<std::string>(kHotkeyCount, "default"));
-    EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(r.FirstBadLine, 0);
-    EXPECT_EQ(HotkeyFileMessage(r), "");
+// The longest line: "MoveRight =", blanks, "off", 200 bytes in all.
+const std::string kLongest = "MoveRight =" + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off";
+
+// Files without a bad line, and every hotkey's choice after them.
+const std::pair<std::string, std::vector<std::string>> kGoodFiles[] = {
+    {"", std::vector<std::string>(kHotkeyCount, "default")},
+    {"LauncherList = off\n"
+     "PluginList = Ctrl+Alt+P\n"
+     "MainMenu=Win+M\n"
+     "Attachment = off\n"
+     "MoveUp = Ctrl+Alt+Shift+Up\n"
+     "MoveDown = F9\n"
+     "MoveLeft = Alt+Left\n"
+     "MoveRight = Ctrl+Alt+Shift+Right\n",
+     {"off", Keys(kHotkeyControl | kHotkeyAlt, 'P'), Keys(kHotkeyWin, 'M'), "off", Keys(kCtrlAltShift, 0x26), Keys(0, 0x78),
+      Keys(kHotkeyAlt, 0x25), Keys(kCtrlAltShift, 0x27)}},
+    // Names and keys in any case, blanks around the signs.
+    {"  attachment\t=\tOFF  \nMOVERIGHT =  ctrl + ALT +shift+   right\t\nmainmenu=sHiFt+a\n",
+     {"default", "default", Keys(kHotkeyShift, 'A'), "off", "default", "default", "default", Keys(kCtrlAltShift, 0x27)}},
+    // Comments, blank lines, CR LF, a byte order mark and no last line end.
+    {"\xEF\xBB\xBF; my keys\r\n\r\n   \r\n# Shift+Enter breaks lines in chat\r\nAttachment = off\r\n\tMoveLeft = off\r\nMoveRight = off",
+     {"default", "default", "default", "off", "default", "default", "off", "off"}},
+    // The longest line, counted without the line end and the blanks at its ends.
+    {kLongest + "\n", {"default", "default", "default", "default", "default", "default", "default", "off"}},
+    {"  " + kLongest + " \t\r\n", {"default", "default", "default", "default", "default", "default", "default", "off"}},
+};
+
+TEST(HotkeyFile, EachHotkeyOffOtherKeysOrKeptAsItWas) {
+    for (const auto& [text, choices] : kGoodFiles) {
+        SCOPED_TRACE(::testing::PrintToString(text));
+        const HotkeyFileResult r = Parse(text);
+        EXPECT_EQ(r.BadLines, 0);
+        EXPECT_EQ(r.FirstBadLine, 0);
+        EXPECT_EQ(HotkeyFileMessage(r), "");
+        EXPECT_EQ(Choices(r), choices);
+    }
 }
 
-TEST(HotkeyFile, EachNameOffOrOtherKeys) {
-    HotkeyFileResult r = Parse(
-        "LauncherList = off\n"
-        "PluginList = Ctrl+Alt+P\n"
-        "MainMenu=Win+M\n"
-        "Attachment = off\n"
-        "MoveUp = Ctrl+Alt+Shift+Up\n"
-        "MoveDown = F9\n"
-        "MoveLeft = Alt+Left\n"
-        "MoveRight = Ctrl+Alt+Shift+Right\n");
-    EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(Choices(r), (std::vector<std::string>{"off", Keys(kHotkeyControl | kHotkeyAlt, 'P'), Keys(kHotkeyWin, 'M'),
-                                                    "off", Keys(kCtrlAltShift, 0x26), Keys(0, 0x78),
-                                                    Keys(kHotkeyAlt, 0x25), Keys(kCtrlAltShift, 0x27)}));
-}
-
-TEST(HotkeyFile, NamesAndKeysInAnyCaseWithBlanksAroundTheSigns) {
-    HotkeyFileResult r = Parse("  attachment\t=\tOFF  \nMOVERIGHT =  ctrl + ALT +shift+   right\t\nmainmenu=sHiFt+a\n");
-    EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(Choice(r.Hotkeys[Attachment]), "off");
-    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), Keys(kCtrlAltShift, 0x27));
-    EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), Keys(kHotkeyShift, 'A'));
-}
-
-TEST(HotkeyFile, EveryKeyName) {
+// Every modifier, then every key name after Ctrl+ (on a line with its line end).
+TEST(HotkeyFile, EveryKeyNameAndModifier) {
     const std::pair<const char*, unsigned> keys[] = {
         {"A", 'A'},           {"z", 'Z'},          {"0", '0'},          {"9", '9'},
         {"F1", 0x70},         {"F9", 0x78},        {"F10", 0x79},       {"f12", 0x7B},
@@ -73,16 +80,7 @@ TEST(HotkeyFile, EveryKeyName) {
         {"Backspace", 0x08},  {"Insert", 0x2D},    {"Delete", 0x2E},    {"Home", 0x24},
         {"End", 0x23},        {"PageUp", 0x21},    {"PageDown", 0x22},  {"Pause", 0x13},
     };
-    for (const auto& k : keys) {
-        SCOPED_TRACE(k.first);
-        HotkeyFileResult r = Parse(std::string("MainMenu = Ctrl+") + k.first + "\n");
-        EXPECT_EQ(r.BadLines, 0);
-        EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), Keys(kHotkeyControl, k.second));
-    }
-}
-
-TEST(HotkeyFile, EveryModifierAndNone) {
-    const std::pair<const char*, std::string> cases[] = {
+    std::vector<std::pair<std::string, std::string>> cases = {
         {"Ctrl+A", Keys(kHotkeyControl, 'A')},
         {"Shift+A", Keys(kHotkeyShift, 'A')},
         {"Alt+A", Keys(kHotkeyAlt, 'A')},
@@ -91,16 +89,13 @@ TEST(HotkeyFile, EveryModifierAndNone) {
         {"Pause", Keys(0, 0x13)},
         {"Ctrl+Ctrl+A", Keys(kHotkeyControl, 'A')},  // the same modifier twice means it once
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(Choice(Parse(std::string("MainMenu = ") + c.first).Hotkeys[MainMenu]), c.second) << c.first;
-}
-
-TEST(HotkeyFile, CommentsBlankLinesCrLfAndAByteOrderMark) {
-    HotkeyFileResult r = Parse("\xEF\xBB\xBF; my keys\r\n\r\n   \r\n# Shift+Enter breaks lines in chat\r\n"
-                               "Attachment = off\r\n\tMoveLeft = off\r\nMoveRight = off");
-    EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(Choices(r), (std::vector<std::string>{"default", "default", "default", "off", "default", "default", "off",
-                                                    "off"}));
+    for (const auto& k : keys) cases.emplace_back(std::string("Ctrl+") + k.first + "\n", Keys(kHotkeyControl, k.second));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.first));
+        HotkeyFileResult r = Parse("MainMenu = " + c.first);
+        EXPECT_EQ(r.BadLines, 0);
+        EXPECT_EQ(Choice(r.Hotkeys[MainMenu]), c.second);
+    }
 }
 
 TEST(HotkeyFile, ABadLineKeepsItsHotkeyAndTheRestCount) {
@@ -150,18 +145,10 @@ TEST(HotkeyFile, AHotkeyNamedTwiceKeepsItsOwnKeys) {
     EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "default");
 }
 
+// The longest line fits (kGoodFiles); one byte more does not.
 TEST(HotkeyFile, OverLongLines) {
-    // "MoveRight =", blanks, "off": 200 bytes in all.
-    const std::string longest = "MoveRight =" + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off";
-    ASSERT_EQ(longest.size(), kHotkeyLineMaxBytes);
-    HotkeyFileResult r = Parse(longest + "\n");
-    EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "off");
-    // Counted without the line end and the blanks at the line's ends.
-    r = Parse("  " + longest + " \t\r\n");
-    EXPECT_EQ(r.BadLines, 0);
-    EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "off");
-    r = Parse("MoveRight = " + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off\nAttachment = off\n");
+    ASSERT_EQ(kLongest.size(), kHotkeyLineMaxBytes);
+    const HotkeyFileResult r = Parse("MoveRight = " + std::string(kHotkeyLineMaxBytes - 14, ' ') + "off\nAttachment = off\n");
     EXPECT_EQ(r.BadLines, 1);
     EXPECT_EQ(r.FirstProblem, HotkeyLineProblem::TooLong);
     EXPECT_EQ(Choice(r.Hotkeys[MoveRight]), "default");

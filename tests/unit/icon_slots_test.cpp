@@ -13,12 +13,6 @@ void SetPath(LauncherListRecord* list, int i, const char* path) {
     std::strcpy(list->Entries[i].Title, path);
 }
 
-LauncherListRecord ThreeEntries() {
-    LauncherListRecord list = {};
-    for (const char* path : {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}) SetPath(&list, list.Count++, path);
-    return list;
-}
-
 // A table as a finished fetch leaves it: the first path got image 0, and so on.
 IconSlotTable Fetched(const LauncherListRecord& list) {
     IconSlotTable table;
@@ -30,8 +24,12 @@ IconSlotTable Fetched(const LauncherListRecord& list) {
 // Three entries and the table a finished fetch left for them.
 class IconSlots : public ::testing::Test {
 protected:
-    LauncherListRecord list = ThreeEntries();
-    IconSlotTable table = Fetched(list);
+    void SetUp() override {
+        for (const char* path : {"C:\\a.exe", "C:\\b.exe", "C:\\c.exe"}) SetPath(&list, list.Count++, path);
+        table = Fetched(list);
+    }
+    LauncherListRecord list = {};
+    IconSlotTable table;
 };
 
 // The images MatchIconSlots gives the first `positions` positions of the list.

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/text_buffers.h"
 #include "launcher/launcher_format.h"
@@ -35,40 +36,35 @@ LauncherListRecord List(std::initializer_list<Entry> entries) {
     return list;
 }
 
-// The count, then the entries from the first on.
-void ExpectEntries(const LauncherListRecord& list, int count, std::initializer_list<Entry> entries) {
+// What text reads as: the count, then the entries from the first on.
+void ExpectRead(const std::string& text, int count, const std::vector<Entry>& entries) {
+    SCOPED_TRACE("reading " + ::testing::PrintToString(text.substr(0, 40)));
+    const LauncherListRecord list = Parse(text);
     EXPECT_EQ(list.Count, count);
-    int i = 0;
-    for (const Entry& e : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
         SCOPED_TRACE("entry " + std::to_string(i));
-        if (e.path) {
-            EXPECT_STREQ(list.Entries[i].Path, e.path);
+        if (entries[i].path) {
+            EXPECT_STREQ(list.Entries[i].Path, entries[i].path);
         }
-        if (e.title) {
-            EXPECT_STREQ(list.Entries[i].Title, e.title);
+        if (entries[i].title) {
+            EXPECT_STREQ(list.Entries[i].Title, entries[i].title);
         }
-        ++i;
     }
 }
 
-TEST(LauncherFormat, ReadsTheTwoEntryExampleWithBlanksBack) {
-    LauncherListRecord list = Parse("2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n");
-    ExpectEntries(list, 2,
-                  {{"C:\\Program Files\\Editor\\edit.exe", "My Editor"}, {"D:\\memo.txt", "memo"}, {"", nullptr}});
-}
-
-TEST(LauncherFormat, WritesTheTwoEntryExampleByteForByte) {
+// Blanks are written as question marks and read back; the entries in memory keep theirs.
+TEST(LauncherFormat, TheTwoEntryExampleByteForByteBothWays) {
+    const std::string text = "2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n";
     LauncherListRecord list = List({{"C:\\Program Files\\Editor\\edit.exe", "My Editor"}, {"D:\\memo.txt", "memo"}});
-    EXPECT_EQ(FormatLauncherText(list), "2\nC:\\Program?Files\\Editor\\edit.exe\nMy?Editor\nD:\\memo.txt\nmemo\n");
-    // The entries in memory keep their blanks.
+    EXPECT_EQ(FormatLauncherText(list), text);
     EXPECT_STREQ(list.Entries[0].Title, "My Editor");
+    ExpectRead(text, 2, {{"C:\\Program Files\\Editor\\edit.exe", "My Editor"}, {"D:\\memo.txt", "memo"}, {"", nullptr}});
 }
 
 // The count is taken as written, not from the pairs, within 0 to 100.
 TEST(LauncherFormat, Counts) {
     const std::pair<const char*, int> counts[] = {
-        {"", 0}, {"0\n", 0}, {"junk\nA\nB\n", 0}, {"3\nA\na\nB\nb\n", 3}, {"1\nA\na\nB\nb\n", 1},
-        {"-5\nA\na\n", 0}, {"-2147483648\n", 0}, {"101\n", 100}, {"99999999999999\n", 100},
+        {"", 0}, {"0\n", 0}, {"junk\nA\nB\n", 0}, {"-5\nA\na\n", 0}, {"-2147483648\n", 0}, {"101\n", 100}, {"99999999999999\n", 100},
     };
     for (const auto& c : counts) EXPECT_EQ(Parse(c.first).Count, c.second) << c.first;
     EXPECT_EQ(FormatLauncherText(LauncherListRecord{}), "0\n");
@@ -81,11 +77,12 @@ TEST(LauncherFormat, CrLfReadsLikeLf) {
     EXPECT_STREQ(crlf.Entries[1].Title, "Title B");
 }
 
-TEST(LauncherFormat, MissingAndSurplusPairs) {
-    ExpectEntries(Parse("3\nA\na\nB\nb\n"), 3, {{nullptr, nullptr}, {nullptr, nullptr}, {"", ""}});
-    ExpectEntries(Parse("1\nA\na\nB\nb\n"), 1, {{"A", nullptr}});
-    // A lone last word fills only the path.
-    ExpectEntries(Parse("2\nA\na\nB"), 2, {{nullptr, nullptr}, {"B", ""}});
+// Missing and surplus pairs; a lone last word fills only the path; a question mark is a blank.
+TEST(LauncherFormat, ReadsThePairsTheCountNames) {
+    ExpectRead("3\nA\na\nB\nb\n", 3, {{nullptr, nullptr}, {nullptr, nullptr}, {"", ""}});
+    ExpectRead("1\nA\na\nB\nb\n", 1, {{"A", nullptr}});
+    ExpectRead("2\nA\na\nB", 2, {{nullptr, nullptr}, {"B", ""}});
+    ExpectRead("1\nA\nWhat?\n", 1, {{"A", "What "}});
 }
 
 TEST(LauncherFormat, TooManyPairs) {
@@ -108,21 +105,17 @@ TEST(LauncherFormat, TooManyPairs) {
 TEST(LauncherFormat, OverLongWordsOverrunNothing) {
     const std::string longPath(101, 'p');
     const std::string hugeWord(5000, 'w');
-    LauncherListRecord list = Parse("3\n" + longPath + "\nshort\n" + hugeWord + "\n" + hugeWord + "\nC\nc\n");
     // A cut path would name another file: it is not taken, and the pairs after
     // it stay paired.
-    ExpectEntries(list, 3, {{"", "short"}, {"", std::string(100, 'w').c_str()}, {"C", "c"}});
-    // 100 bytes still fit.
-    LauncherListRecord exact = Parse("1\n" + std::string(100, 'p') + "\nt\n");
-    EXPECT_EQ(std::string(exact.Entries[0].Path), std::string(100, 'p'));
+    ExpectRead("3\n" + longPath + "\nshort\n" + hugeWord + "\n" + hugeWord + "\nC\nc\n", 3,
+               {{"", "short"}, {"", std::string(100, 'w').c_str()}, {"C", "c"}});
+    ExpectRead("1\n" + std::string(100, 'p') + "\nt\n", 1, {{std::string(100, 'p').c_str(), nullptr}});  // 100 bytes still fit
 }
-
-TEST(LauncherFormat, QuestionMarksComeBackAsBlanks) { ExpectEntries(Parse("1\nA\nWhat?\n"), 1, {{"A", "What "}}); }
 
 TEST(LauncherFormat, EmptyTextsAndTabsKeepThePairs) {
     const std::string text = FormatLauncherText(List({{"", "no path"}, {"B", ""}, {"C", "tab\there"}, {"D", "d"}}));
     EXPECT_EQ(text, "4\n?\nno?path\nB\n?\nC\ntab?here\nD\nd\n");
-    ExpectEntries(Parse(text), 4, {{"", "no path"}, {"B", ""}, {nullptr, "tab here"}, {"D", "d"}});
+    ExpectRead(text, 4, {{"", "no path"}, {"B", ""}, {nullptr, "tab here"}, {"D", "d"}});
 }
 
 TEST(LauncherFormat, ConvertSpaceMarksBothWaysAndNoOther) {
@@ -152,13 +145,12 @@ TEST(LauncherFormat, FindLauncherPathSkipsAndComparesExactly) {
     EXPECT_EQ(FindLauncherPath(list, "C:\\A.EXE", -1), 0);
 }
 
-// A stand-in for the system's long form: the 8.3 names of one folder and file.
-void LongForm(const char* path, char* out, std::size_t size) {
-    const char* text = std::strcmp(path, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE") == 0 ? "C:\\Program Files\\Editor\\edit.exe" : path;
-    std::snprintf(out, size, "%s", text);
-}
-
 TEST(LauncherFormat, FindLauncherPathComparesTheGivenFormOfBothSides) {
+    // A stand-in for the system's long form: the 8.3 names of one folder and file.
+    const auto LongForm = [](const char* path, char* out, std::size_t size) {
+        const char* text = std::strcmp(path, "C:\\PROGRA~1\\EDITOR\\EDIT.EXE") == 0 ? "C:\\Program Files\\Editor\\edit.exe" : path;
+        std::snprintf(out, size, "%s", text);
+    };
     const LauncherListRecord list = List(
         {{"C:\\Program Files\\Editor\\edit.exe", "Editor"}, {"C:\\PROGRA~1\\EDITOR\\EDIT.EXE", "Editor again"}});
     // The 8.3 name of an entry found under its long name, and the other way round.
@@ -168,33 +160,30 @@ TEST(LauncherFormat, FindLauncherPathComparesTheGivenFormOfBothSides) {
     EXPECT_EQ(FindLauncherPath(list, "C:\\other.exe", -1, LongForm), 0);
 }
 
-TEST(LauncherFormat, TitlesAreCutOnCp932Boundaries) {
-    // 99 ASCII bytes then "あ" (82 A0): the double-byte character would end at
-    // byte 101, so it goes whole.
-    std::string title = std::string(99, 'x') + "\x82\xA0" + "tail";
-    char field[kLauncherTextSize];
-    std::memset(field, 0x5A, sizeof field);
-    FillLauncherTitle(field, title.c_str());
-    EXPECT_EQ(std::string(field), std::string(99, 'x'));
-    // 98 bytes + "あ" ends exactly at 100.
-    title = std::string(98, 'x') + "\x82\xA0" + "tail";
-    FillLauncherTitle(field, title.c_str());
-    EXPECT_EQ(std::string(field), std::string(98, 'x') + "\x82\xA0");
+TEST(LauncherFormat, TitlesAreCutOnCp932BoundariesAndLoseTabs) {
+    // "あ" is 82 A0: after 99 ASCII bytes it would end at byte 101, so it goes
+    // whole; after 98 it ends exactly at 100.
+    const std::pair<std::string, std::string> titles[] = {
+        {std::string(99, 'x') + "\x82\xA0" + "tail", std::string(99, 'x')},
+        {std::string(98, 'x') + "\x82\xA0" + "tail", std::string(98, 'x') + "\x82\xA0"},
+        {"a\tb\r\nc", "a b  c"},
+    };
+    for (const auto& title : titles) {
+        char field[kLauncherTextSize];
+        std::memset(field, 0x5A, sizeof field);
+        FillLauncherTitle(field, title.first.c_str());
+        EXPECT_EQ(std::string(field), title.second) << title.first;
+    }
     // Half-width katakana (A1-DF) are single bytes; E0-FC lead bytes too are read.
     EXPECT_EQ(Cp932FitLength("\xB1\xB2\xB3", 2), 2u);
     EXPECT_EQ(Cp932FitLength("\xE0\x40\xE0\x40", 3), 2u);
     EXPECT_EQ(Cp932FitLength("abc", 10), 3u);
-    // A lead byte with nothing after it counts as one byte.
-    EXPECT_EQ(Cp932FitLength("a\x82", 2), 2u);
+    EXPECT_EQ(Cp932FitLength("a\x82", 2), 2u);  // a lead byte with nothing after it counts as one byte
     // A title from the file is cut the same way.
-    LauncherListRecord list = Parse("1\nA\n" + std::string(99, 'y') + "\x82\xA0\n");
-    EXPECT_EQ(std::string(list.Entries[0].Title), std::string(99, 'y'));
+    ExpectRead("1\nA\n" + std::string(99, 'y') + "\x82\xA0\n", 1, {{"A", std::string(99, 'y').c_str()}});
 }
 
-TEST(LauncherFormat, TitlesLoseTabsAndPathsAreChecked) {
-    char field[kLauncherTextSize];
-    FillLauncherTitle(field, "a\tb\r\nc");
-    EXPECT_STREQ(field, "a b  c");
+TEST(LauncherFormat, PathsAreChecked) {
     const std::pair<std::string, LauncherPathCheck> paths[] = {
         {"C:\\Program Files\\x.exe", LauncherPathCheck::Ok},
         {"", LauncherPathCheck::Ok},
@@ -207,16 +196,13 @@ TEST(LauncherFormat, TitlesLoseTabsAndPathsAreChecked) {
 
 TEST(LauncherFormat, AWholeFileIsWhatTheWriterWritesAndNothingCutShort) {
     const std::string whole = FormatLauncherText(List({{"C:\\a b.exe", "A"}, {"D:\\memo.txt", ""}}));
-    EXPECT_TRUE(LauncherTextIsWhole(whole));
-    EXPECT_TRUE(LauncherTextIsWhole("0\n"));
-    EXPECT_TRUE(LauncherTextIsWhole("1\r\nC:\\a.exe\r\nA\r\n"));
+    for (const std::string& text : {whole, std::string("0\n"), std::string("1\r\nC:\\a.exe\r\nA\r\n")})
+        EXPECT_TRUE(LauncherTextIsWhole(text)) << text;
     // Every cut of the writer's text is refused: a pair short, or the last line unfinished.
     for (std::size_t n = 0; n < whole.size(); ++n)
         EXPECT_FALSE(LauncherTextIsWhole(whole.substr(0, n))) << "cut after " << n << " bytes";
-    EXPECT_FALSE(LauncherTextIsWhole("2\nC:\\a.exe\nA\nC:\\b.exe\nB\nC:\\c.exe\n"));
-    EXPECT_FALSE(LauncherTextIsWhole("-1\n"));
-    EXPECT_FALSE(LauncherTextIsWhole("101\n"));
-    EXPECT_FALSE(LauncherTextIsWhole("x\n"));
+    for (const char* text : {"2\nC:\\a.exe\nA\nC:\\b.exe\nB\nC:\\c.exe\n", "-1\n", "101\n", "x\n"})
+        EXPECT_FALSE(LauncherTextIsWhole(text)) << text;
 }
 
 }  // namespace

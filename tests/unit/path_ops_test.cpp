@@ -2,36 +2,26 @@
 
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "common/path_ops.h"
 #include "common/text_buffers.h"
 
 namespace {
 
-// The text after DirectoryPart, or after TailAfterLast(sep) when sep is given.
-std::string Cut(const char* in, char sep = '\0') {
-    char buf[kTextSize];
-    CopyText(buf, sizeof buf, in);
-    if (sep) TailAfterLast(buf, sep);
-    else DirectoryPart(buf);
-    return buf;
-}
-
-TEST(DirectoryPart, KeepsEverythingUpToTheLastBackslashAndAPathWithoutOneWhole) {
-    const std::pair<const char*, const char*> dirs[] = {
-        {"C:\\Program Files\\Pelto\\Pelto.exe", "C:\\Program Files\\Pelto\\"}, {"C:\\Pelto.exe", "C:\\"},
-        {"C:\\dir\\", "C:\\dir\\"}, {"\\\\server\\share\\a.lzh", "\\\\server\\share\\"}, {"Pelto.exe", "Pelto.exe"}};
-    for (const auto& dir : dirs) EXPECT_EQ(Cut(dir.first), dir.second) << dir.first;
-}
-
-struct TailRow {
+// A text, a separator ('\0': DirectoryPart) and what is left of the text.
+struct CutRow {
     const char* text;
     char sep;
-    const char* tail;
+    const char* left;
 };
-const TailRow kTails[] = {
-    // A file name from a path.
+const CutRow kCuts[] = {
+    // Everything up to the last backslash; a path without one whole.
+    {"C:\\Program Files\\Pelto\\Pelto.exe", '\0', "C:\\Program Files\\Pelto\\"},
+    {"C:\\Pelto.exe", '\0', "C:\\"},
+    {"C:\\dir\\", '\0', "C:\\dir\\"},
+    {"\\\\server\\share\\a.lzh", '\0', "\\\\server\\share\\"},
+    {"Pelto.exe", '\0', "Pelto.exe"},
+    // TailAfterLast: a file name from a path.
     {"C:\\Pelto\\skin\\mint.skn", '\\', "mint.skn"},
     {"C:\\dir\\file.lzh", '.', "lzh"},
     // The drop dispatch's examples. No dot in the file name: the text from its
@@ -49,10 +39,14 @@ const TailRow kTails[] = {
     {"C:\\dir\\name.", '.', ""},
 };
 
-TEST(TailAfterLast, KeepsWhatFollowsTheLastSeparator) {
-    for (const TailRow& row : kTails) {
-        SCOPED_TRACE(std::string(row.text) + " after '" + row.sep + "'");
-        EXPECT_EQ(Cut(row.text, row.sep), row.tail);
+TEST(PathOps, DirectoryPartAndTailAfterLast) {
+    for (const CutRow& row : kCuts) {
+        SCOPED_TRACE(std::string(row.text) + (row.sep ? std::string(" after '") + row.sep + "'" : " directory part"));
+        char buf[kTextSize];
+        CopyText(buf, sizeof buf, row.text);
+        if (row.sep) TailAfterLast(buf, row.sep);
+        else DirectoryPart(buf);
+        EXPECT_STREQ(buf, row.left);
     }
 }
 

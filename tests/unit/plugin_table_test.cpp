@@ -6,20 +6,15 @@
 #include <string>
 
 TEST(PluginTable, FoldersAreNeverPlugins) {
-    EXPECT_TRUE(IsFolderAttribute(0x10));
-    EXPECT_TRUE(IsFolderAttribute(0x10 | 0x20));  // folder with the archive bit
-    EXPECT_TRUE(IsFolderAttribute(0x10 | 0x01));  // read-only folder
-    EXPECT_FALSE(IsFolderAttribute(0x20));
-    EXPECT_FALSE(IsFolderAttribute(0x80));
-    EXPECT_FALSE(IsFolderAttribute(0));
+    // A folder alone, with the archive bit, read-only; a file, a plain one, nothing set.
+    for (unsigned long folder : {0x10ul, 0x10ul | 0x20, 0x10ul | 0x01}) EXPECT_TRUE(IsFolderAttribute(folder)) << folder;
+    for (unsigned long file : {0x20ul, 0x80ul, 0ul}) EXPECT_FALSE(IsFolderAttribute(file)) << file;
 }
 
+// Row 100 could never be chosen.
 TEST(PluginTable, RoomForOneHundredStartableRows) {
-    EXPECT_TRUE(PluginTableHasRoom(0));
-    EXPECT_TRUE(PluginTableHasRoom(99));
-    EXPECT_FALSE(PluginTableHasRoom(100));  // row 100 could never be chosen
-    EXPECT_FALSE(PluginTableHasRoom(101));
-    EXPECT_FALSE(PluginTableHasRoom(-1));
+    for (int rows : {0, 99}) EXPECT_TRUE(PluginTableHasRoom(rows)) << rows;
+    for (int rows : {100, 101, -1}) EXPECT_FALSE(PluginTableHasRoom(rows)) << rows;
 }
 
 // The file name made of a folder and a plug-in's name, or "(refused)".

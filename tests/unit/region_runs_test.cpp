@@ -13,13 +13,6 @@ namespace {
 constexpr std::uint32_t K = 0x00FF00FF;  // the key as a DIB pixel
 constexpr std::uint32_t O = 0x00123456;  // any other colour
 
-// Pixels given top row first, as one reads a picture; stored bottom-up.
-std::vector<std::uint32_t> BottomUp(const std::vector<std::vector<std::uint32_t>>& rowsTopFirst) {
-    std::vector<std::uint32_t> px;
-    for (auto it = rowsTopFirst.rbegin(); it != rowsTopFirst.rend(); ++it) px.insert(px.end(), it->begin(), it->end());
-    return px;
-}
-
 std::vector<std::vector<std::uint32_t>> Filled(int w, int h, std::uint32_t colour) {
     return std::vector<std::vector<std::uint32_t>>(h, std::vector<std::uint32_t>(w, colour));
 }
@@ -34,16 +27,8 @@ PixelSet Cover(const std::vector<RegionRect>& rects) {
     return s;
 }
 
-PixelSet NonKey(const std::vector<std::uint32_t>& px, int w, int h) {
-    PixelSet s;
-    for (int r = 0; r < h; ++r)
-        for (int x = 0; x < w; ++x)
-            if (!IsKeyPixel(px[r * w + x], K)) s.insert({x, h - 1 - r});
-    return s;
-}
-
-// A picture, top row first, and the runs (a row at a time, in scan order) or
-// the bands (equal rows folded) its non-key pixels make.
+// A picture, top row first as one reads it, and the runs (a row at a time, in
+// scan order) or the bands (equal rows folded) its non-key pixels make.
 struct ShapeRow {
     const char* name;
     bool bands;
@@ -68,7 +53,8 @@ const ShapeRow kShapes[] = {
 TEST(RegionRuns, Shapes) {
     for (const ShapeRow& row : kShapes) {
         SCOPED_TRACE(row.name);
-        const std::vector<std::uint32_t> px = BottomUp(row.rowsTopFirst);
+        std::vector<std::uint32_t> px;  // stored bottom-up
+        for (auto it = row.rowsTopFirst.rbegin(); it != row.rowsTopFirst.rend(); ++it) px.insert(px.end(), it->begin(), it->end());
         const int w = static_cast<int>(row.rowsTopFirst[0].size()), h = static_cast<int>(row.rowsTopFirst.size());
         EXPECT_EQ(row.bands ? BuildSkinBands(px.data(), w, h, K) : CollectSkinRuns(px.data(), w, h, K), row.expected);
     }
@@ -79,11 +65,14 @@ TEST(RegionRuns, BandsAndRunsCoverTheSamePixelsOnNoise) {
     for (int round = 0; round < 30; ++round) {
         int w = 1 + static_cast<int>(rng() % 40), h = 1 + static_cast<int>(rng() % 40);
         std::vector<std::uint32_t> px(static_cast<size_t>(w) * h);
-        // Some rows copied from the row below so that bands actually form.
+        // Some rows copied from the row below so that bands actually form; the
+        // non-key pixels as (x, y), y counted from the top.
+        PixelSet truth;
         for (int r = 0; r < h; ++r)
-            for (int x = 0; x < w; ++x)
+            for (int x = 0; x < w; ++x) {
                 px[r * w + x] = (r > 0 && rng() % 3 == 0) ? px[(r - 1) * w + x] : (rng() % 2 ? K : O + (rng() % 5));
-        PixelSet truth = NonKey(px, w, h);
+                if (!IsKeyPixel(px[r * w + x], K)) truth.insert({x, h - 1 - r});
+            }
         EXPECT_EQ(Cover(CollectSkinRuns(px.data(), w, h, K)), truth);
         std::vector<RegionRect> bands = BuildSkinBands(px.data(), w, h, K);
         EXPECT_EQ(Cover(bands), truth);

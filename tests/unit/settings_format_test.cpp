@@ -6,17 +6,14 @@
 
 namespace {
 
-// Fields as the program has them before reading: interval 0, code 0, empty name.
-struct Parsed {
-    SettingsFileFields f;
-    int converted;
-};
-
-Parsed Parse(const std::string& text, int interval = 0) {
-    Parsed p = {};
-    p.f.TimerInterval = interval;
-    p.converted = ParseSettingsText(text.data(), text.size(), &p.f);
-    return p;
+// Read over the fields as the program has them before reading: the interval
+// given, code 0, an empty name.
+SettingsFileFields Parse(const std::string& text, int interval = 0, int* converted = nullptr) {
+    SettingsFileFields f = {};
+    f.TimerInterval = interval;
+    const int n = ParseSettingsText(text.data(), text.size(), &f);
+    if (converted) *converted = n;
+    return f;
 }
 
 // A text, the interval the program held before reading it, and what it holds
@@ -50,20 +47,21 @@ const ParseRow kParses[] = {
 TEST(SettingsFormat, ReadsTheFieldsUpToTheFirstThatDoesNotConvert) {
     for (const ParseRow& row : kParses) {
         SCOPED_TRACE(row.name);
-        const Parsed p = Parse(row.text, row.before);
-        EXPECT_EQ(p.converted, row.converted);
-        EXPECT_EQ(p.f.TimerInterval, row.interval);
-        EXPECT_EQ(p.f.FollowingCode, row.code);
-        EXPECT_STREQ(p.f.SkinFileName, row.skin);
+        int converted = -1;
+        const SettingsFileFields f = Parse(row.text, row.before, &converted);
+        EXPECT_EQ(converted, row.converted);
+        EXPECT_EQ(f.TimerInterval, row.interval);
+        EXPECT_EQ(f.FollowingCode, row.code);
+        EXPECT_STREQ(f.SkinFileName, row.skin);
     }
 }
 
 TEST(SettingsFormat, AnOverlongNameIsCutTo259Bytes) {
     std::string name(400, 'q');
     name[258] = 'z';
-    Parsed p = Parse("500 0 " + name);
-    EXPECT_EQ(std::string(p.f.SkinFileName).size(), 259u);
-    EXPECT_EQ(p.f.SkinFileName[258], 'z');
+    const SettingsFileFields f = Parse("500 0 " + name);
+    EXPECT_EQ(std::string(f.SkinFileName).size(), 259u);
+    EXPECT_EQ(f.SkinFileName[258], 'z');
 }
 
 TEST(SettingsFormat, WritesWhatItReads) {
@@ -78,12 +76,9 @@ TEST(SettingsFormat, FollowingCodeIsTheInverseOfTheSwitch) {
 }
 
 TEST(SettingsFormat, AWholeTextHasAllThreeFields) {
-    EXPECT_TRUE(SettingsTextIsWhole(FormatSettingsText(500, 0, "mint.skn")));
-    EXPECT_TRUE(SettingsTextIsWhole("1000 1 nothing\r\n"));
-    EXPECT_FALSE(SettingsTextIsWhole(""));
-    EXPECT_FALSE(SettingsTextIsWhole("500"));
-    EXPECT_FALSE(SettingsTextIsWhole("500 0 "));
-    EXPECT_FALSE(SettingsTextIsWhole("500 x mint.skn"));
+    for (const std::string& text : {FormatSettingsText(500, 0, "mint.skn"), std::string("1000 1 nothing\r\n")})
+        EXPECT_TRUE(SettingsTextIsWhole(text)) << text;
+    for (const char* text : {"", "500", "500 0 ", "500 x mint.skn"}) EXPECT_FALSE(SettingsTextIsWhole(text)) << text;
 }
 
 }  // namespace
