@@ -67,7 +67,8 @@ TEST(MenuInput, Menu_MouseAndHotkeysOnTheSkin) {
         // The plug-in key and both list commands with empty lists are the plug-in and launcher tests' own.
         SCOPED_TRACE("the launcher key with an empty list");
         ASSERT_TRUE(PressKeys({VK_CONTROL, VK_SHIFT, 'Z'})) << "cannot press the keys";
-        s.PostCommand(IDM_POPUP_ROW_FIRST + 5);  // a small id with no popup shown does nothing either
+        // A popup row's id with no popup shown does nothing either: posted, as no input gives it.
+        s.PostCommand(IDM_POPUP_ROW_FIRST + 5);
         ASSERT_TRUE(WaitForPeltoIdle(s.pelto)) << s.pelto;
         EXPECT_EQ(VisibleMenuWindow(s.pelto.pid()), nullptr) << "a popup opened for an empty list";
         EXPECT_TRUE(s.pelto.Running() && s.pelto.MessageBoxes().empty()) << s.pelto;
